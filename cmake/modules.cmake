@@ -1,0 +1,37 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# pm_library(<name> SOURCES ... [DEPS ...] [PUBLIC_INCLUDE ...])
+# A static library of one folder. The project root is on every include path,
+# so headers are included by their path from the root ("lapgear/LapGear.h").
+function(pm_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;PUBLIC_INCLUDE" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${A_PUBLIC_INCLUDE})
+  if(A_DEPS)
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+  endif()
+endfunction()
+
+# pm_test(<name> SOURCES ... [DEPS ...] [LABELS ...])
+# A GoogleTest program whose cases run as separate CTest tests. Tests find
+# the shared fixtures through PM_TEST_DATA and the project root through PM_SOURCE_DIR.
+function(pm_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE
+    PM_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
+    PM_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    PM_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${A_LABELS}" TIMEOUT 300)
+endfunction()
+
+# pm_bench(<name> SOURCES ... [DEPS ...])
+function(pm_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} benchmark::benchmark)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+endfunction()
