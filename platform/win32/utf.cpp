@@ -1,0 +1,377 @@
+#include "platform/win32/utf.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr UTF32 kSurHighStart = 0xD800;
+constexpr UTF32 kSurHighEnd = 0xDBFF;
+constexpr UTF32 kSurLowStart = 0xDC00;
+constexpr UTF32 kSurLowEnd = 0xDFFF;
+
+inline bool isSurrogate(UTF32 c) { return c >= kSurHighStart && c <= kSurLowEnd; }
+inline bool isHigh(UTF32 c) { return c >= kSurHighStart && c <= kSurHighEnd; }
+inline bool isLow(UTF32 c) { return c >= kSurLowStart && c <= kSurLowEnd; }
+
+enum class DecodeStatus { ok, illegal, truncated };
+
+struct Decoded {
+  UTF32 cp;
+  int len;  // units consumed: the character, or the maximal invalid subpart
+  DecodeStatus st;
+};
+
+// Number of bytes a lead byte announces (0 for a byte that cannot lead).
+inline int utf8SeqLen(UTF8 b) {
+  if (b < 0x80) return 1;
+  if (b < 0xC2) return 0;
+  if (b < 0xE0) return 2;
+  if (b < 0xF0) return 3;
+  if (b < 0xF5) return 4;
+  return 0;
+}
+
+// Decodes one UTF-8 character by the well-formed byte ranges of the Unicode
+// standard (no overlongs, no surrogates, nothing above U+10FFFF).
+Decoded decodeUtf8(const UTF8* p, const UTF8* end) {
+  UTF8 b0 = p[0];
+  int n = utf8SeqLen(b0);
+  if (n == 1) return {b0, 1, DecodeStatus::ok};
+  if (n == 0) return {0, 1, DecodeStatus::illegal};
+  UTF8 lo = 0x80, hi = 0xBF;
+  if (b0 == 0xE0) lo = 0xA0;
+  else if (b0 == 0xED) hi = 0x9F;
+  else if (b0 == 0xF0) lo = 0x90;
+  else if (b0 == 0xF4) hi = 0x8F;
+  UTF32 cp = (n == 2) ? (b0 & 0x1F) : (n == 3) ? (b0 & 0x0F) : (b0 & 0x07);
+  for (int i = 1; i < n; ++i) {
+    if (p + i >= end) return {0, i, DecodeStatus::truncated};
+    UTF8 b = p[i];
+    UTF8 l = (i == 1) ? lo : 0x80, h = (i == 1) ? hi : 0xBF;
+    if (b < l || b > h) return {0, i, DecodeStatus::illegal};
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  return {cp, n, DecodeStatus::ok};
+}
+
+// Bytes needed to write cp (cp already checked to be a scalar value).
+inline int utf8Len(UTF32 cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+
+inline UTF8* writeUtf8(UTF8* t, UTF32 cp) {
+  switch (utf8Len(cp)) {
+    case 1:
+      *t++ = static_cast<UTF8>(cp);
+      break;
+    case 2:
+      *t++ = static_cast<UTF8>(0xC0 | (cp >> 6));
+      *t++ = static_cast<UTF8>(0x80 | (cp & 0x3F));
+      break;
+    case 3:
+      *t++ = static_cast<UTF8>(0xE0 | (cp >> 12));
+      *t++ = static_cast<UTF8>(0x80 | ((cp >> 6) & 0x3F));
+      *t++ = static_cast<UTF8>(0x80 | (cp & 0x3F));
+      break;
+    default:
+      *t++ = static_cast<UTF8>(0xF0 | (cp >> 18));
+      *t++ = static_cast<UTF8>(0x80 | ((cp >> 12) & 0x3F));
+      *t++ = static_cast<UTF8>(0x80 | ((cp >> 6) & 0x3F));
+      *t++ = static_cast<UTF8>(0x80 | (cp & 0x3F));
+      break;
+  }
+  return t;
+}
+
+// Reads one code point from UTF-16. Returns the units consumed (0 = need more
+// input) and sets `bad` for an unpaired surrogate.
+inline int readUtf16(const UTF16* s, const UTF16* end, UTF32& cp, bool& bad) {
+  bad = false;
+  UTF32 c = s[0];
+  if (isHigh(c)) {
+    if (s + 1 >= end) return 0;
+    UTF32 c2 = s[1];
+    if (isLow(c2)) {
+      cp = ((c - kSurHighStart) << 10) + (c2 - kSurLowStart) + 0x10000;
+      return 2;
+    }
+    bad = true;
+    cp = c;
+    return 1;
+  }
+  if (isLow(c)) bad = true;
+  cp = c;
+  return 1;
+}
+
+// Shared driver for every converter that writes UTF-8 or UTF-16 from a code
+// point. Returns false when the target has no room.
+inline bool putUtf16(UTF16*& t, UTF16* tEnd, UTF32 cp) {
+  if (cp >= 0x10000) {
+    if (tEnd - t < 2) return false;
+    cp -= 0x10000;
+    *t++ = static_cast<UTF16>((cp >> 10) + kSurHighStart);
+    *t++ = static_cast<UTF16>((cp & 0x3FF) + kSurLowStart);
+    return true;
+  }
+  if (t >= tEnd) return false;
+  *t++ = static_cast<UTF16>(cp);
+  return true;
+}
+
+inline bool putUtf8(UTF8*& t, UTF8* tEnd, UTF32 cp) {
+  if (tEnd - t < utf8Len(cp)) return false;
+  t = writeUtf8(t, cp);
+  return true;
+}
+
+inline bool putUtf32(UTF32*& t, UTF32* tEnd, UTF32 cp) {
+  if (t >= tEnd) return false;
+  *t++ = cp;
+  return true;
+}
+
+template <typename T, typename Put>
+ConversionResult fromUtf8(const UTF8** sourceStart, const UTF8* sourceEnd, T** targetStart, T* targetEnd,
+                          Put put) {
+  ConversionResult result = conversionOK;
+  const UTF8* s = *sourceStart;
+  T* t = *targetStart;
+  while (s < sourceEnd) {
+    int n = utf8SeqLen(*s);
+    if (n > sourceEnd - s) {
+      // A lead byte whose character runs past the end of the input.
+      Decoded d = decodeUtf8(s, sourceEnd);
+      result = (d.st == DecodeStatus::truncated) ? sourceExhausted : sourceIllegal;
+      break;
+    }
+    Decoded d = decodeUtf8(s, sourceEnd);
+    if (d.st != DecodeStatus::ok) {
+      result = sourceIllegal;
+      break;
+    }
+    if (!put(t, targetEnd, d.cp)) {
+      result = targetExhausted;
+      break;
+    }
+    s += d.len;
+  }
+  *sourceStart = s;
+  *targetStart = t;
+  return result;
+}
+
+template <typename T, typename Put>
+ConversionResult fromUtf16(const UTF16** sourceStart, const UTF16* sourceEnd, T** targetStart, T* targetEnd,
+                           ConversionFlags flags, Put put) {
+  ConversionResult result = conversionOK;
+  const UTF16* s = *sourceStart;
+  T* t = *targetStart;
+  while (s < sourceEnd) {
+    UTF32 cp;
+    bool bad;
+    int n = readUtf16(s, sourceEnd, cp, bad);
+    if (n == 0) {
+      result = sourceExhausted;
+      break;
+    }
+    if (bad) {
+      if (flags == strictConversion) {
+        result = sourceIllegal;
+        break;
+      }
+      cp = kUniReplacementChar;
+    }
+    if (!put(t, targetEnd, cp)) {
+      result = targetExhausted;
+      break;
+    }
+    s += n;
+  }
+  *sourceStart = s;
+  *targetStart = t;
+  return result;
+}
+
+template <typename T, typename Put>
+ConversionResult fromUtf32(const UTF32** sourceStart, const UTF32* sourceEnd, T** targetStart, T* targetEnd,
+                           ConversionFlags flags, Put put) {
+  ConversionResult result = conversionOK;
+  const UTF32* s = *sourceStart;
+  T* t = *targetStart;
+  while (s < sourceEnd) {
+    UTF32 cp = *s;
+    if (isSurrogate(cp) || cp > kUniMaxLegalUtf32) {
+      if (flags == strictConversion) {
+        result = sourceIllegal;
+        break;
+      }
+      cp = kUniReplacementChar;
+    }
+    if (!put(t, targetEnd, cp)) {
+      result = targetExhausted;
+      break;
+    }
+    ++s;
+  }
+  *sourceStart = s;
+  *targetStart = t;
+  return result;
+}
+
+}  // namespace
+
+ConversionResult ConvertUTF8toUTF16(const UTF8** sourceStart, const UTF8* sourceEnd, UTF16** targetStart,
+                                    UTF16* targetEnd, ConversionFlags) {
+  return fromUtf8(sourceStart, sourceEnd, targetStart, targetEnd, putUtf16);
+}
+
+ConversionResult ConvertUTF8toUTF32(const UTF8** sourceStart, const UTF8* sourceEnd, UTF32** targetStart,
+                                    UTF32* targetEnd, ConversionFlags) {
+  return fromUtf8(sourceStart, sourceEnd, targetStart, targetEnd, putUtf32);
+}
+
+ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart,
+                                    UTF8* targetEnd, ConversionFlags flags) {
+  return fromUtf16(sourceStart, sourceEnd, targetStart, targetEnd, flags, putUtf8);
+}
+
+ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart, const UTF16* sourceEnd, UTF32** targetStart,
+                                     UTF32* targetEnd, ConversionFlags flags) {
+  return fromUtf16(sourceStart, sourceEnd, targetStart, targetEnd, flags, putUtf32);
+}
+
+ConversionResult ConvertUTF32toUTF8(const UTF32** sourceStart, const UTF32* sourceEnd, UTF8** targetStart,
+                                    UTF8* targetEnd, ConversionFlags flags) {
+  return fromUtf32(sourceStart, sourceEnd, targetStart, targetEnd, flags, putUtf8);
+}
+
+ConversionResult ConvertUTF32toUTF16(const UTF32** sourceStart, const UTF32* sourceEnd, UTF16** targetStart,
+                                     UTF16* targetEnd, ConversionFlags flags) {
+  return fromUtf32(sourceStart, sourceEnd, targetStart, targetEnd, flags, putUtf16);
+}
+
+bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd) {
+  if (!source || source >= sourceEnd) return false;
+  return decodeUtf8(source, sourceEnd).st == DecodeStatus::ok;
+}
+
+namespace {
+
+// Decodes all of s; `bad` counts the invalid subsequences replaced by U+FFFD.
+std::u16string utf8To16(std::string_view s, size_t& bad) {
+  std::u16string out;
+  out.reserve(s.size());
+  bad = 0;
+  const UTF8* p = reinterpret_cast<const UTF8*>(s.data());
+  const UTF8* end = p + s.size();
+  while (p < end) {
+    Decoded d = decodeUtf8(p, end);
+    UTF32 cp = d.cp;
+    if (d.st != DecodeStatus::ok) {
+      cp = kUniReplacementChar;
+      ++bad;
+    }
+    if (cp >= 0x10000) {
+      UTF32 v = cp - 0x10000;
+      out.push_back(static_cast<char16_t>((v >> 10) + kSurHighStart));
+      out.push_back(static_cast<char16_t>((v & 0x3FF) + kSurLowStart));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    p += d.len;
+  }
+  return out;
+}
+
+std::string utf16To8(std::u16string_view s, size_t& bad) {
+  std::string out;
+  out.reserve(s.size());
+  bad = 0;
+  const UTF16* p = s.data();
+  const UTF16* end = p + s.size();
+  while (p < end) {
+    UTF32 cp;
+    bool isBad;
+    int n = readUtf16(p, end, cp, isBad);
+    if (n == 0) {  // high surrogate at the very end
+      n = 1;
+      isBad = true;
+    }
+    if (isBad) {
+      cp = kUniReplacementChar;
+      ++bad;
+    }
+    UTF8 buf[4];
+    UTF8* e = writeUtf8(buf, cp);
+    out.append(reinterpret_cast<const char*>(buf), static_cast<size_t>(e - buf));
+    p += n;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view s) {
+  size_t bad;
+  return utf8To16(s, bad);
+}
+
+std::string Utf16ToUtf8(std::u16string_view s) {
+  size_t bad;
+  return utf16To8(s, bad);
+}
+
+bool Utf8ToUtf16Strict(std::string_view s, std::u16string& out) {
+  size_t bad;
+  out = utf8To16(s, bad);
+  if (bad) out.clear();
+  return bad == 0;
+}
+
+bool Utf16ToUtf8Strict(std::u16string_view s, std::string& out) {
+  size_t bad;
+  out = utf16To8(s, bad);
+  if (bad) out.clear();
+  return bad == 0;
+}
+
+int MultiByteToWideChar(UINT, DWORD flags, LPCSTR multiByteStr, int cbMultiByte, LPWSTR wideCharStr,
+                        int cchWideChar) {
+  if (!multiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
+      (cchWideChar > 0 && !wideCharStr))
+    return 0;
+  size_t n = (cbMultiByte == -1) ? std::strlen(multiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+  size_t bad;
+  std::u16string w = utf8To16(std::string_view(multiByteStr, n), bad);
+  if (bad && (flags & MB_ERR_INVALID_CHARS)) return 0;
+  if (w.size() > 0x7FFFFFFF) return 0;
+  int need = static_cast<int>(w.size());
+  if (cchWideChar == 0) return need;
+  if (need > cchWideChar) return 0;
+  std::memcpy(wideCharStr, w.data(), w.size() * sizeof(char16_t));
+  return need;
+}
+
+int WideCharToMultiByte(UINT, DWORD flags, LPCWSTR wideCharStr, int cchWideChar, LPSTR multiByteStr,
+                        int cbMultiByte, LPCSTR, LPBOOL usedDefaultChar) {
+  if (usedDefaultChar) *usedDefaultChar = FALSE;
+  if (!wideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+      (cbMultiByte > 0 && !multiByteStr))
+    return 0;
+  size_t n = 0;
+  if (cchWideChar == -1) {
+    while (wideCharStr[n]) ++n;
+    ++n;
+  } else {
+    n = static_cast<size_t>(cchWideChar);
+  }
+  size_t bad;
+  std::string s = utf16To8(std::u16string_view(wideCharStr, n), bad);
+  if (bad && (flags & WC_ERR_INVALID_CHARS)) return 0;
+  if (bad && usedDefaultChar) *usedDefaultChar = TRUE;
+  if (s.size() > 0x7FFFFFFF) return 0;
+  int need = static_cast<int>(s.size());
+  if (cbMultiByte == 0) return need;
+  if (need > cbMultiByte) return 0;
+  std::memcpy(multiByteStr, s.data(), s.size());
+  return need;
+}
