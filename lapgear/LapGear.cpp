@@ -1,0 +1,133 @@
+#include "lapgear/LapGear.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "lapgear/LapGearMath.h"
+
+using namespace lapgear;
+
+LapGear::LapGear(void* context) : m_context(context) {}
+
+LapGear::~LapGear() { release(); }
+
+void LapGear::release()
+{
+    m_onLap = nullptr;
+    m_onSector = nullptr;
+    m_onBeacon = nullptr;
+    m_onAbort = nullptr;
+    std::vector<SectorRec>().swap(m_sectors);
+    m_sectorCount = 0;
+    m_sectorCapacity = 0;
+}
+
+void LapGear::setCallbacks(LapGearCallbacks callbacks)
+{
+    if (callbacks.onLap) m_onLap = callbacks.onLap;
+    if (callbacks.onSector) m_onSector = callbacks.onSector;
+    if (callbacks.onBeacon) m_onBeacon = callbacks.onBeacon;
+    if (callbacks.onAbort) m_onAbort = callbacks.onAbort;
+}
+
+void LapGear::start() { m_running = true; }
+
+static double radiansOf(double degrees) { return degrees / 360.0 * 2.0 * kPi; }
+
+static double primeVerticalRadius(double phi)
+{
+    const double s = std::sin(phi);
+    return kWgs84A / std::sqrt(1.0 - kWgs84E2 * (s * s));
+}
+
+double LapGear::getEcefX(double lat, double lon)
+{
+    const double phi = radiansOf(lat);
+    const double lambda = radiansOf(lon);
+    return primeVerticalRadius(phi) * std::cos(phi) * std::cos(lambda);
+}
+
+double LapGear::getEcefY(double lat, double lon)
+{
+    const double phi = radiansOf(lat);
+    const double lambda = radiansOf(lon);
+    return primeVerticalRadius(phi) * std::cos(phi) * std::sin(lambda);
+}
+
+double LapGear::getEcefZ(double lat, double lon)
+{
+    const double phi = radiansOf(lat);
+    return primeVerticalRadius(phi) * (1.0 - kWgs84E2) * std::sin(phi);
+}
+
+double LapGear::calcDistance(double lat1, double lon1, double lat2, double lon2)
+{
+    const double dx = getEcefX(lat1, lon1) - getEcefX(lat2, lon2);
+    const double dy = getEcefY(lat1, lon1) - getEcefY(lat2, lon2);
+    const double dz = getEcefZ(lat1, lon1) - getEcefZ(lat2, lon2);
+    return std::sqrt(dx * dx + dy * dy + dz * dz) / kMetresPerKm;
+}
+
+double LapGear::pointG(const LogRec& point)
+{
+    return std::sqrt(point.Gx * point.Gx + point.Gy * point.Gy + point.Gz * point.Gz);
+}
+
+double LapGear::timeByDistance(double d, const LogRec& point) const
+{
+    if (point.distance > 0.0) return d / point.distance * (point.time - m_lastLog.time);
+    return 0.0;
+}
+
+void LapGear::updateLapStats(const LogRec& point)
+{
+    const double g = pointG(point);
+    ++m_lapPointCount;
+    if (point.speed > m_lapMaxSpeed) m_lapMaxSpeed = point.speed;
+    if (m_lapMinSpeed == 0.0 || m_lapMinSpeed > point.speed) m_lapMinSpeed = point.speed;
+    if (g > m_lapMaxG) m_lapMaxG = g;
+    if (m_lapMinG == 0.0 || m_lapMinG > g) m_lapMinG = g;
+    m_lapGSum += g;
+}
+
+void LapGear::updateSectorStats(const LogRec& point)
+{
+    const double g = pointG(point);
+    if (point.speed > m_sectorMaxSpeed) m_sectorMaxSpeed = point.speed;
+    if (m_sectorMinSpeed == 0.0 || m_sectorMinSpeed > point.speed) m_sectorMinSpeed = point.speed;
+    if (g > m_sectorMaxG) m_sectorMaxG = g;
+    if (m_sectorMinG == 0.0 || m_sectorMinG > g) m_sectorMinG = g;
+    m_sectorGSum += g;
+    ++m_sectorPointCount;
+}
+
+void LapGear::resetLapStats()
+{
+    m_lapPointCount = 0;
+    m_lapStartId = 0;
+    m_lapStartLat = 0.0;
+    m_lapStartLon = 0.0;
+    m_lapDuration = 0.0;
+    m_lapDistance = 0.0;
+    m_lapMaxSpeed = 0.0;
+    m_lapMinSpeed = 0.0;
+    m_lapMaxG = 0.0;
+    m_lapMinG = 0.0;
+    m_lapGSum = 0.0;
+}
+
+void LapGear::resetSectorStats()
+{
+    m_sectorMaxSpeed = 0.0;
+    m_sectorMinSpeed = 0.0;
+    m_sectorMaxG = 0.0;
+    m_sectorMinG = 0.0;
+    m_sectorGSum = 0.0;
+    m_sectorPointCount = 0;
+}
+
+void LapGear::printError(const char* file, int line, const char* text)
+{
+    std::printf("[%s:%d][ERR] %s\n", file, line, text);
+    std::fflush(stdout);
+}
