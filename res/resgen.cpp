@@ -1,0 +1,358 @@
+// resgen: compiles the resource texts (res/strings.txt, res/dialogs.txt) into
+// C++ tables. Usage: resgen <strings.txt> <dialogs.txt> <output.cpp>
+//
+// The build fails when a text is malformed, a string lacks one of the four
+// languages, or the languages of a string differ in their placeholders.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Token {
+  bool quoted = false;
+  std::string text;  // UTF-8
+  int line = 0;
+};
+
+[[noreturn]] void Fail(const std::string& file, int line, const std::string& what) {
+  std::fprintf(stderr, "%s:%d: error: %s\n", file.c_str(), line, what.c_str());
+  std::exit(1);
+}
+
+std::vector<std::vector<Token>> ReadLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail(path, 0, "cannot open");
+  std::vector<std::vector<Token>> lines;
+  std::string raw;
+  int lineNo = 0;
+  while (std::getline(in, raw)) {
+    ++lineNo;
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    std::vector<Token> tokens;
+    size_t i = 0;
+    while (i < raw.size()) {
+      char c = raw[i];
+      if (c == ' ' || c == '\t') { ++i; continue; }
+      if (c == '#') break;
+      Token t;
+      t.line = lineNo;
+      if (c == '"') {
+        t.quoted = true;
+        ++i;
+        bool closed = false;
+        while (i < raw.size()) {
+          char d = raw[i++];
+          if (d == '"') { closed = true; break; }
+          if (d == '\\') {
+            if (i >= raw.size()) Fail(path, lineNo, "escape at end of line");
+            char e = raw[i++];
+            switch (e) {
+              case 'n': t.text += '\n'; break;
+              case 't': t.text += '\t'; break;
+              case '\\': t.text += '\\'; break;
+              case '"': t.text += '"'; break;
+              default: Fail(path, lineNo, std::string("unknown escape \\") + e);
+            }
+          } else {
+            t.text += d;
+          }
+        }
+        if (!closed) Fail(path, lineNo, "unterminated text");
+      } else {
+        while (i < raw.size() && raw[i] != ' ' && raw[i] != '\t' && raw[i] != '#') t.text += raw[i++];
+      }
+      tokens.push_back(t);
+    }
+    if (!tokens.empty()) lines.push_back(tokens);
+  }
+  return lines;
+}
+
+// UTF-8 to UTF-16 code units; malformed input fails the build.
+std::u16string ToUtf16(const std::string& s, const std::string& file, int line) {
+  std::u16string out;
+  size_t i = 0;
+  while (i < s.size()) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    char32_t cp;
+    int extra;
+    if (c < 0x80) { cp = c; extra = 0; }
+    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
+    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
+    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
+    else Fail(file, line, "malformed UTF-8");
+    for (int k = 1; k <= extra; ++k) {
+      if (i + k >= s.size()) Fail(file, line, "truncated UTF-8");
+      unsigned char d = static_cast<unsigned char>(s[i + k]);
+      if ((d & 0xC0) != 0x80) Fail(file, line, "malformed UTF-8");
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    i += extra + 1;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+// A C++ literal u"..." of the text; everything outside printable ASCII is a
+// universal character name.
+std::string Literal(const std::u16string& s) {
+  std::string out = "u\"";
+  for (size_t i = 0; i < s.size(); ++i) {
+    char16_t c = s[i];
+    char buf[16];
+    if (c == '"' || c == '\\') { out += '\\'; out += static_cast<char>(c); }
+    else if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c >= 0x20 && c < 0x7F) out += static_cast<char>(c);
+    else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size()) {
+      char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      std::snprintf(buf, sizeof buf, "\\U%08X", static_cast<unsigned>(cp));
+      out += buf;
+      ++i;
+    } else {
+      std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c));
+      out += buf;
+    }
+  }
+  out += '"';
+  return out;
+}
+
+// The printf conversions of a text, in order ("%d", "%02d", "%s" ...).
+std::vector<std::string> Placeholders(const std::string& s) {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '%') continue;
+    if (i + 1 < s.size() && s[i + 1] == '%') { ++i; continue; }
+    size_t j = i + 1;
+    while (j < s.size() && std::string("-+ #0123456789.*hlI").find(s[j]) != std::string::npos) ++j;
+    if (j < s.size()) ++j;
+    out.push_back(s.substr(i, j - i));
+    i = j - 1;
+  }
+  return out;
+}
+
+int ParseInt(const Token& t, const std::string& file) {
+  if (t.quoted) Fail(file, t.line, "number expected, found text");
+  if (t.text == "IDOK") return 1;
+  if (t.text == "IDCANCEL") return 2;
+  char* end = nullptr;
+  long v = std::strtol(t.text.c_str(), &end, 10);
+  if (t.text.empty() || *end != 0) Fail(file, t.line, "number expected: " + t.text);
+  return static_cast<int>(v);
+}
+
+struct StringEntry {
+  int id = 0;
+  std::map<std::string, std::u16string> texts;
+  std::map<std::string, std::string> utf8;
+  int line = 0;
+};
+
+struct ControlEntry {
+  int id = 0;
+  std::string kind;
+  std::u16string text;
+  int x = 0, y = 0, cx = 0, cy = 0;
+  std::vector<std::string> styles;
+};
+
+struct DialogEntry {
+  int id = 0;
+  int cx = 0, cy = 0;
+  std::u16string title;
+  int fontPoints = 0;
+  std::u16string fontFace;
+  std::vector<std::string> styles;
+  std::vector<ControlEntry> controls;
+};
+
+const char* const kLanguages[] = {"en", "ja", "de", "zh-TW"};
+
+std::vector<StringEntry> ParseStrings(const std::string& path) {
+  std::vector<StringEntry> out;
+  std::set<int> seen;
+  for (const auto& toks : ReadLines(path)) {
+    const Token& head = toks[0];
+    if (!head.quoted && head.text == "string") {
+      if (toks.size() != 2) Fail(path, head.line, "string <id>");
+      StringEntry e;
+      e.id = ParseInt(toks[1], path);
+      e.line = head.line;
+      if (!seen.insert(e.id).second) Fail(path, head.line, "string id given twice");
+      out.push_back(e);
+      continue;
+    }
+    if (out.empty()) Fail(path, head.line, "text before the first string");
+    bool known = false;
+    for (const char* lang : kLanguages) known = known || head.text == lang;
+    if (!known || head.quoted) Fail(path, head.line, "language en, ja, de or zh-TW expected");
+    if (toks.size() != 2 || !toks[1].quoted) Fail(path, head.line, "<language> \"text\"");
+    StringEntry& e = out.back();
+    if (e.texts.count(head.text)) Fail(path, head.line, "language given twice");
+    e.texts[head.text] = ToUtf16(toks[1].text, path, head.line);
+    e.utf8[head.text] = toks[1].text;
+  }
+  for (const StringEntry& e : out) {
+    for (const char* lang : kLanguages) {
+      if (!e.texts.count(lang)) Fail(path, e.line, std::string("string lacks language ") + lang);
+    }
+    auto en = Placeholders(e.utf8.at("en"));
+    for (const char* lang : kLanguages) {
+      if (Placeholders(e.utf8.at(lang)) != en)
+        Fail(path, e.line, std::string("placeholders of ") + lang + " differ from English");
+    }
+  }
+  return out;
+}
+
+const std::map<std::string, std::string> kKinds = {
+    {"static", "Static"},     {"button", "Button"},     {"edit", "Edit"},
+    {"combobox", "ComboBox"}, {"listview", "ListView"}, {"progress", "Progress"},
+    {"picture", "Picture"}};
+const std::map<std::string, std::string> kControlStyles = {
+    {"notify", "kResNotify"},     {"center", "kResCenter"},       {"right", "kResRight"},
+    {"password", "kResPassword"}, {"multiline", "kResMultiline"}, {"readonly", "kResReadOnly"},
+    {"default", "kResDefault"},   {"hidden", "kResHidden"},       {"disabled", "kResDisabled"},
+    {"singlesel", "kResSingleSel"}, {"nowrap", "kResNoWrap"},     {"border", "kResBorder"}};
+const std::map<std::string, std::string> kDialogStyles = {{"resizable", "kResDlgResizable"},
+                                                          {"minmax", "kResDlgMinMax"}};
+
+std::vector<DialogEntry> ParseDialogs(const std::string& path) {
+  std::vector<DialogEntry> out;
+  std::set<int> seen;
+  bool open = false;
+  for (const auto& toks : ReadLines(path)) {
+    const Token& head = toks[0];
+    if (head.quoted) Fail(path, head.line, "keyword expected");
+    if (head.text == "dialog") {
+      if (open) Fail(path, head.line, "dialog inside a dialog (missing end)");
+      if (toks.size() != 4) Fail(path, head.line, "dialog <id> <width> <height>");
+      DialogEntry d;
+      d.id = ParseInt(toks[1], path);
+      d.cx = ParseInt(toks[2], path);
+      d.cy = ParseInt(toks[3], path);
+      if (!seen.insert(d.id).second) Fail(path, head.line, "dialog id given twice");
+      out.push_back(d);
+      open = true;
+      continue;
+    }
+    if (!open) Fail(path, head.line, "outside a dialog");
+    DialogEntry& d = out.back();
+    if (head.text == "end") {
+      open = false;
+    } else if (head.text == "title") {
+      if (toks.size() != 2 || !toks[1].quoted) Fail(path, head.line, "title \"text\"");
+      d.title = ToUtf16(toks[1].text, path, head.line);
+    } else if (head.text == "font") {
+      if (toks.size() != 3 || !toks[2].quoted) Fail(path, head.line, "font <points> \"face\"");
+      d.fontPoints = ParseInt(toks[1], path);
+      d.fontFace = ToUtf16(toks[2].text, path, head.line);
+    } else if (head.text == "style") {
+      for (size_t i = 1; i < toks.size(); ++i) {
+        if (!kDialogStyles.count(toks[i].text)) Fail(path, head.line, "unknown dialog style " + toks[i].text);
+        d.styles.push_back(kDialogStyles.at(toks[i].text));
+      }
+    } else if (head.text == "control") {
+      if (toks.size() < 8 || !toks[3].quoted) Fail(path, head.line, "control <id> <kind> \"text\" x y w h [styles]");
+      ControlEntry c;
+      c.id = ParseInt(toks[1], path);
+      if (!kKinds.count(toks[2].text)) Fail(path, head.line, "unknown control kind " + toks[2].text);
+      c.kind = kKinds.at(toks[2].text);
+      c.text = ToUtf16(toks[3].text, path, head.line);
+      c.x = ParseInt(toks[4], path);
+      c.y = ParseInt(toks[5], path);
+      c.cx = ParseInt(toks[6], path);
+      c.cy = ParseInt(toks[7], path);
+      for (size_t i = 8; i < toks.size(); ++i) {
+        if (!kControlStyles.count(toks[i].text)) Fail(path, head.line, "unknown control style " + toks[i].text);
+        c.styles.push_back(kControlStyles.at(toks[i].text));
+      }
+      if (c.id != -1) {
+        for (const ControlEntry& other : d.controls) {
+          if (other.id == c.id) Fail(path, head.line, "control id given twice in one dialog");
+        }
+      }
+      d.controls.push_back(c);
+    } else {
+      Fail(path, head.line, "unknown keyword " + head.text);
+    }
+  }
+  if (open) Fail(path, 0, "last dialog lacks its end");
+  return out;
+}
+
+std::string Flags(const std::vector<std::string>& styles) {
+  if (styles.empty()) return "0";
+  std::string out;
+  for (const std::string& s : styles) {
+    if (!out.empty()) out += " | ";
+    out += s;
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: resgen <strings.txt> <dialogs.txt> <output.cpp>\n");
+    return 2;
+  }
+  std::vector<StringEntry> strings = ParseStrings(argv[1]);
+  std::vector<DialogEntry> dialogs = ParseDialogs(argv[2]);
+
+  std::ostringstream o;
+  o << "// Generated by resgen from res/strings.txt and res/dialogs.txt. Do not edit.\n";
+  o << "#include \"res/resources.h\"\n\nnamespace {\n\n";
+  o << "const ResString kStrings[] = {\n";
+  for (const StringEntry& e : strings) {
+    o << "  {" << e.id << ", " << Literal(e.texts.at("en")) << ",\n     " << Literal(e.texts.at("ja"))
+      << ",\n     " << Literal(e.texts.at("de")) << ",\n     " << Literal(e.texts.at("zh-TW")) << "},\n";
+  }
+  o << "};\n\n";
+  for (const DialogEntry& d : dialogs) {
+    o << "const ResControl kDialog" << d.id << "[] = {\n";
+    for (const ControlEntry& c : d.controls) {
+      o << "  {" << c.id << ", ResControlKind::" << c.kind << ", " << Literal(c.text) << ", " << c.x << ", "
+        << c.y << ", " << c.cx << ", " << c.cy << ", " << Flags(c.styles) << "},\n";
+    }
+    if (d.controls.empty()) o << "  {0, ResControlKind::Static, u\"\", 0, 0, 0, 0, 0},\n";
+    o << "};\n\n";
+  }
+  o << "const ResDialog kDialogs[] = {\n";
+  for (const DialogEntry& d : dialogs) {
+    o << "  {" << d.id << ", " << Literal(d.title) << ", " << d.cx << ", " << d.cy << ", " << d.fontPoints << ", "
+      << Literal(d.fontFace) << ", " << Flags(d.styles) << ", kDialog" << d.id << ", " << d.controls.size()
+      << "},\n";
+  }
+  o << "};\n\n}  // namespace\n\n";
+  o << "const ResString* ResStringTable(size_t* count) {\n"
+       "  if (count) *count = sizeof kStrings / sizeof kStrings[0];\n"
+       "  return kStrings;\n}\n\n";
+  o << "const ResDialog* ResDialogTable(size_t* count) {\n"
+       "  if (count) *count = sizeof kDialogs / sizeof kDialogs[0];\n"
+       "  return kDialogs;\n}\n";
+
+  std::string text = o.str();
+  std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out) {
+    std::fprintf(stderr, "%s: cannot write\n", argv[3]);
+    return 1;
+  }
+  return 0;
+}

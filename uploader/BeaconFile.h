@@ -1,0 +1,27 @@
+// Reader of the beacon files (.bcnx) that come with each track map: the
+// start, finish and split lines of a circuit.
+//
+// Layout (little-endian, no padding): a 180-byte header whose last field
+// (offset 176, int32) is the number of entries, then 64-byte entries:
+// type int32, name 32 bytes (not used), latitude double, longitude double,
+// heading float, width int32, colour int32.
+#pragma once
+
+#include <cstdint>
+
+#include "lapgear/LapGear.h"
+
+constexpr int32_t kBeaconHeaderSize = 180;
+constexpr int32_t kBeaconEntrySize = 64;
+
+// The number of beacons the file holds: the header's count, clamped to
+// 0 .. the entries really present ((file size - 180) / 64). 0 when the file
+// cannot be opened or is shorter than one header and one entry.
+int32_t ReadBeaconCount(const char16_t* path);
+
+// Fills `beacons` (room for `capacity` records) from the file. The whole
+// array is zeroed first; entries beyond the room are dropped. Names are
+// "Start/Finish", "Start", "Finish" and "S1", "S2", ... by type; an entry of
+// another type keeps an empty name. Returns false (array untouched) when the
+// file cannot be opened or is shorter than one header and one entry.
+bool ReadBeaconFile(const char16_t* path, BeaconRec* beacons, int32_t capacity);
