@@ -1,0 +1,355 @@
+#include "webclient/JsonValue.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "platform/win32/utf.h"
+
+CJsonValue::CJsonValue(JsonKind kind) {
+  switch (kind) {
+    case JSON_STRING: SetString(u""); break;
+    case JSON_LITERAL: SetLiteral(JSON_NULL); break;
+    case JSON_DOUBLE: SetDouble(0.0); break;
+    case JSON_INT64: SetInt64(0); break;
+    case JSON_ARRAY: SetArray(); break;
+    case JSON_OBJECT: SetObject(); break;
+    default: break;
+  }
+}
+
+CJsonValue::CJsonValue(CJsonValue&& other) noexcept
+    : m_kind(other.m_kind), m_payload(std::move(other.m_payload)), m_lineBreaks(other.m_lineBreaks) {
+  other.Clear();
+}
+
+CJsonValue& CJsonValue::operator=(CJsonValue&& other) noexcept {
+  if (this != &other) {
+    m_kind = other.m_kind;
+    m_payload = std::move(other.m_payload);
+    m_lineBreaks = other.m_lineBreaks;
+    other.Clear();
+  }
+  return *this;
+}
+
+bool CJsonValue::Clear() {
+  m_payload = std::monostate();
+  m_kind = JSON_EMPTY;
+  return true;
+}
+
+bool CJsonValue::SetString(const char16_t* s) {
+  std::u16string text = s ? std::u16string(s) : std::u16string();
+  m_payload = std::move(text);
+  m_kind = JSON_STRING;
+  return true;
+}
+
+bool CJsonValue::SetString(const std::u16string& s) {
+  std::u16string text = s;  // `s` may live inside this value's payload
+  m_payload = std::move(text);
+  m_kind = JSON_STRING;
+  return true;
+}
+
+bool CJsonValue::SetString(const char* s) {
+  m_payload = s ? Utf8ToUtf16(s) : std::u16string();
+  m_kind = JSON_STRING;
+  return true;
+}
+
+bool CJsonValue::SetInt64(int64_t v) {
+  m_payload = v;
+  m_kind = JSON_INT64;
+  return true;
+}
+
+bool CJsonValue::SetDouble(double v) {
+  m_payload = v;
+  m_kind = JSON_DOUBLE;
+  return true;
+}
+
+bool CJsonValue::SetLiteral(int32_t code) {
+  m_payload = code;
+  m_kind = JSON_LITERAL;
+  return true;
+}
+
+bool CJsonValue::SetArray() {
+  m_payload = CJsonArray();
+  m_kind = JSON_ARRAY;
+  return true;
+}
+
+bool CJsonValue::SetObject() {
+  m_payload = CJsonObject();
+  m_kind = JSON_OBJECT;
+  return true;
+}
+
+bool CJsonValue::Append(const CJsonValue& value) {
+  if (m_kind != JSON_ARRAY) return false;
+  auto copy = std::make_unique<CJsonValue>();
+  copy->CopyFrom(value);
+  std::get<CJsonArray>(m_payload).push_back(std::move(copy));
+  return true;
+}
+
+bool CJsonValue::Append(CJsonValue* value) {
+  if (m_kind != JSON_ARRAY || !value || value == this) return false;
+  std::get<CJsonArray>(m_payload).emplace_back(value);
+  return true;
+}
+
+bool CJsonValue::AddMember(const std::u16string& name, const CJsonValue& value) {
+  if (m_kind != JSON_OBJECT) return false;
+  CJsonObject& obj = std::get<CJsonObject>(m_payload);
+  if (obj.count(name)) return false;
+  auto copy = std::make_unique<CJsonValue>();
+  copy->CopyFrom(value);
+  obj.emplace(name, std::move(copy));
+  return true;
+}
+
+bool CJsonValue::AddMember(const std::u16string& name, CJsonValue* value) {
+  if (m_kind != JSON_OBJECT || !value || value == this) return false;
+  CJsonObject& obj = std::get<CJsonObject>(m_payload);
+  if (obj.count(name)) return false;
+  obj.emplace(name, std::unique_ptr<CJsonValue>(value));
+  return true;
+}
+
+bool CJsonValue::AddMember(const char16_t* name, const CJsonValue& value) {
+  return AddMember(std::u16string(name ? name : u""), value);
+}
+
+bool CJsonValue::AddMember(const char16_t* name, CJsonValue* value) {
+  return AddMember(std::u16string(name ? name : u""), value);
+}
+
+bool CJsonValue::RemoveMember(const char16_t* name) {
+  if (m_kind != JSON_OBJECT) return false;
+  return std::get<CJsonObject>(m_payload).erase(std::u16string(name ? name : u"")) > 0;
+}
+
+CJsonValue* CJsonValue::GetMember(const char16_t* name) {
+  if (m_kind != JSON_OBJECT) return nullptr;
+  CJsonObject& obj = std::get<CJsonObject>(m_payload);
+  std::u16string key(name ? name : u"");
+  auto it = obj.find(key);
+  if (it == obj.end()) it = obj.emplace(std::move(key), std::make_unique<CJsonValue>()).first;
+  return it->second.get();
+}
+
+CJsonValue* CJsonValue::GetMember(const char* name) {
+  if (m_kind != JSON_OBJECT) return nullptr;
+  std::u16string wide = name ? Utf8ToUtf16(name) : std::u16string();
+  return GetMember(wide.c_str());
+}
+
+const char16_t* CJsonValue::GetString() const {
+  return m_kind == JSON_STRING ? std::get<std::u16string>(m_payload).c_str() : nullptr;
+}
+
+int64_t CJsonValue::GetInt64(int64_t def) const {
+  switch (m_kind) {
+    case JSON_LITERAL: {
+      int32_t code = std::get<int32_t>(m_payload);
+      if (code == JSON_TRUE) return 1;
+      if (code == JSON_FALSE || code == JSON_NULL) return 0;
+      return def;
+    }
+    case JSON_DOUBLE: {
+      // Truncated toward zero; out of range saturates, not a number is no number.
+      double d = std::get<double>(m_payload);
+      if (std::isnan(d)) return def;
+      if (d >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();
+      if (d < -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
+      return static_cast<int64_t>(d);
+    }
+    case JSON_INT64:
+      return std::get<int64_t>(m_payload);
+    default:
+      return def;
+  }
+}
+
+double CJsonValue::GetDouble(double def) const {
+  if (m_kind == JSON_DOUBLE) return std::get<double>(m_payload);
+  if (m_kind == JSON_INT64) return static_cast<double>(std::get<int64_t>(m_payload));
+  return def;
+}
+
+CJsonArray* CJsonValue::GetArray() { return m_kind == JSON_ARRAY ? &std::get<CJsonArray>(m_payload) : nullptr; }
+const CJsonArray* CJsonValue::GetArray() const {
+  return m_kind == JSON_ARRAY ? &std::get<CJsonArray>(m_payload) : nullptr;
+}
+CJsonObject* CJsonValue::GetObject() { return m_kind == JSON_OBJECT ? &std::get<CJsonObject>(m_payload) : nullptr; }
+const CJsonObject* CJsonValue::GetObject() const {
+  return m_kind == JSON_OBJECT ? &std::get<CJsonObject>(m_payload) : nullptr;
+}
+
+bool CJsonValue::CopyFrom(const CJsonValue& other) {
+  if (&other == this) return other.m_kind != JSON_EMPTY;
+  switch (other.m_kind) {
+    case JSON_STRING: return SetString(std::get<std::u16string>(other.m_payload));
+    case JSON_LITERAL: return SetLiteral(std::get<int32_t>(other.m_payload));
+    case JSON_DOUBLE: return SetDouble(std::get<double>(other.m_payload));
+    case JSON_INT64: return SetInt64(std::get<int64_t>(other.m_payload));
+    case JSON_ARRAY: {
+      CJsonArray copy;
+      for (const auto& element : std::get<CJsonArray>(other.m_payload)) {
+        auto e = std::make_unique<CJsonValue>();
+        e->CopyFrom(*element);
+        copy.push_back(std::move(e));
+      }
+      m_payload = std::move(copy);
+      m_kind = JSON_ARRAY;
+      return true;
+    }
+    case JSON_OBJECT: {
+      CJsonObject copy;
+      for (const auto& [name, member] : std::get<CJsonObject>(other.m_payload)) {
+        auto m = std::make_unique<CJsonValue>();
+        m->CopyFrom(*member);
+        copy.emplace(name, std::move(m));
+      }
+      m_payload = std::move(copy);
+      m_kind = JSON_OBJECT;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Writer
+
+namespace {
+
+void AppendAscii(std::u16string& out, const char* s, size_t n) {
+  for (size_t i = 0; i < n; ++i) out.push_back(static_cast<unsigned char>(s[i]));
+}
+
+void AppendDouble(std::u16string& out, double d) {
+  if (!std::isfinite(d)) {  // not representable in JSON
+    out += u"null";
+    return;
+  }
+  // "%.16f" in full: at most 309 integer digits, the point and 16 decimals.
+  char buf[400];
+  auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 16);
+  if (r.ec != std::errc()) {
+    out += u"null";
+    return;
+  }
+  AppendAscii(out, buf, static_cast<size_t>(r.ptr - buf));
+}
+
+void AppendInt64(std::u16string& out, int64_t v) {
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  AppendAscii(out, buf, static_cast<size_t>(r.ptr - buf));
+}
+
+}  // namespace
+
+void JsonQuote(std::u16string& out, const std::u16string& text) {
+  static const char16_t kHex[] = u"0123456789abcdef";
+  out.push_back(u'"');
+  for (char16_t c : text) {
+    switch (c) {
+      case u'\\': out += u"\\\\"; break;
+      case u'"': out += u"\\\""; break;
+      case u'\n': out += u"\\n"; break;
+      case u'\r': out += u"\\r"; break;
+      default:
+        if (c < 0x20) {
+          out += u"\\u00";
+          out.push_back(kHex[c >> 4]);
+          out.push_back(kHex[c & 15]);
+        } else {
+          out.push_back(c);
+        }
+    }
+  }
+  out.push_back(u'"');
+}
+
+std::u16string CJsonValue::Stringify(const char16_t* defaultText, bool quoteStrings) const {
+  std::u16string out;
+  StringifyTo(out, defaultText, quoteStrings);
+  return out;
+}
+
+void CJsonValue::StringifyTo(std::u16string& out, const char16_t* defaultText, bool quoteStrings) const {
+  switch (m_kind) {
+    case JSON_STRING:
+      if (quoteStrings)
+        JsonQuote(out, std::get<std::u16string>(m_payload));
+      else
+        out += std::get<std::u16string>(m_payload);
+      break;
+    case JSON_LITERAL:
+      switch (std::get<int32_t>(m_payload)) {
+        case JSON_TRUE: out += u"true"; break;
+        case JSON_FALSE: out += u"false"; break;
+        case JSON_NULL: out += u"null"; break;
+        default:
+          if (defaultText) out += defaultText;
+      }
+      break;
+    case JSON_DOUBLE:
+      AppendDouble(out, std::get<double>(m_payload));
+      break;
+    case JSON_INT64:
+      AppendInt64(out, std::get<int64_t>(m_payload));
+      break;
+    case JSON_ARRAY: {
+      out += u" [ ";
+      bool first = true;
+      for (const auto& element : std::get<CJsonArray>(m_payload)) {
+        if (!first) {
+          out += u" , ";
+          if (m_lineBreaks) out.push_back(u'\n');
+        }
+        first = false;
+        element->StringifyTo(out, u"", quoteStrings);
+      }
+      out += u" ] ";
+      break;
+    }
+    case JSON_OBJECT: {
+      out += u" { ";
+      bool first = true;
+      for (const auto& [name, member] : std::get<CJsonObject>(m_payload)) {
+        if (!first) {
+          out += u" , ";
+          if (m_lineBreaks) out.push_back(u'\n');
+        }
+        first = false;
+        JsonQuote(out, name);
+        out += u" : ";
+        member->StringifyTo(out, u"", quoteStrings);
+      }
+      out += u" } ";
+      break;
+    }
+    default:
+      if (defaultText) out += defaultText;
+  }
+}
+
+int AsciiToWide(char16_t* dest, const char* src, int size) {
+  if (!dest || size <= 0) return 0;
+  std::u16string wide = src ? Utf8ToUtf16(src) : std::u16string();
+  size_t room = static_cast<size_t>(size) - 1;
+  size_t n = wide.size() < room ? wide.size() : room;
+  if (n > 0 && n < wide.size() && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF) --n;  // keep pairs whole
+  std::copy(wide.begin(), wide.begin() + static_cast<ptrdiff_t>(n), dest);
+  dest[n] = 0;
+  return static_cast<int>(n);
+}
