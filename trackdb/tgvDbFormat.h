@@ -1,0 +1,96 @@
+// Reading and writing the project database format on an SQLite connection:
+// the summary table, the record tables, and one record's row bound or read
+// by the column table of its schema kind. The record store does all its row
+// work through these functions.
+//
+// The connection is opened with sqlite3_open16, so text is stored as UTF-16.
+// Texts are bound as UTF-16 with their length in bytes; a null text is not
+// bound and stays NULL.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "trackdb/tgvRecordTypes.h"
+#include "trackdb/tgvSchema.h"
+
+class tgvRecord_C;
+class tgvRecordHost_I;
+
+// --- binding and reading ---
+
+// Binds one value at a 1-based parameter index; a null text binds nothing.
+bool tgvBindColumnValue(sqlite3_stmt* stmt, int index, const tgvColValue& value);
+// Binds a search condition's parameters from firstIndex on.
+bool tgvBindConditionParams(sqlite3_stmt* stmt, const tgvCondition_C& cond, int firstIndex = 1);
+// Binds a record for the INSERT text of its kind: fID, fZero, then the columns.
+bool tgvBindInsertRow(sqlite3_stmt* stmt, const tgvRecord_C* record);
+// Binds a record for the UPDATE text of its kind: fZero, the columns, fID last.
+bool tgvBindUpdateRow(sqlite3_stmt* stmt, const tgvRecord_C* record);
+// Reads columns 3 onward of the current row ("SELECT * FROM t ;") into the
+// record's fields, without writing anything back. Texts are pooled through
+// the host (NULL stays null); a POI's map point is truncated toward zero.
+bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* pool);
+
+// One statement: prepare, bind the record, step once, finalize.
+bool tgvInsertRecordRow(sqlite3* db, const tgvRecord_C* record);
+bool tgvUpdateRecordRow(sqlite3* db, const tgvRecord_C* record);
+
+// Runs a statement without parameters to its end.
+bool tgvExecSql(sqlite3* db, const std::string& sql);
+
+// --- creating a new file ---
+
+// The summary table with its version row (format version 16) and one row per
+// record type of the table, counters 0. On failure the last-error text says
+// "create table <path> failed." or "insert data to summary table failed.".
+bool tgvCreateSummaryTable(sqlite3* db, const tgvRecordTypeEntry* types, const char16_t* path,
+                           std::u16string* lastError);
+// One record table per record type, in table order; stops at the first failure.
+bool tgvCreateRecordTables(sqlite3* db, const tgvRecordTypeEntry* types);
+
+// --- opening an existing file ---
+
+struct tgvSummaryRow {
+  uint8_t userType;
+  uint8_t schemaKind;
+  uint32_t objNo;     // highest id ever given
+  uint32_t freeNo;    // ids of deleted rows waiting for reuse
+};
+
+struct tgvSummary {
+  int version = 0;                   // 0 in the file counts as 9
+  std::vector<tgvSummaryRow> rows;   // one per record type, in table order
+};
+
+enum tgvSummaryCheck {
+  tgvSummary_Current,   // version 16, rows match the record types
+  tgvSummary_Upgrade,   // version 9..15: upgrade, then read again
+  tgvSummary_Refused,   // anything else: the open fails
+};
+
+// Reads the summary. The first row is the version row; the following rows
+// must match the record types in order (user type, schema kind, table name)
+// and carry sane counters. With version 9..15 only the version is filled in.
+tgvSummaryCheck tgvReadSummary(sqlite3* db, const tgvRecordTypeEntry* types, tgvSummary* out);
+
+// Writes one record type's counters; on failure the last-error text says
+// "update row data(<table>) to summary table failed.".
+bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo,
+                           uint32_t freeNo, std::u16string* lastError);
+
+// Makes the record for row id (deleted when fZero is not 0); null fails the load.
+using tgvMakeRecordFn = std::function<tgvRecord_C*(uint32_t id, bool deleted)>;
+
+// Loads a record table: "SELECT * FROM t ;" stepped objNo times; row k must
+// carry fID k. Each row's record comes from make and is filled by
+// tgvReadRowFields. Fails on a missing row or a wrong id.
+bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo,
+                        const tgvMakeRecordFn& make, tgvRecordHost_I* pool);
+
+// The narrow form of a table name; empty unless it is a plain identifier.
+std::string tgvTableIdent(const char16_t* tableName);

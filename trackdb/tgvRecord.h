@@ -1,0 +1,611 @@
+// The flat records of a project database. Every record starts with the common
+// header of tgvRecord_C; the fields of its schema kind follow. Records have no
+// constructors and no virtual operations: the record store allocates them
+// zero-filled (size from RecordTypeTable) and fills them from a row or from a
+// creator. The classes below are views of the same flat record.
+//
+// Setters take the new value and a mark flag. When the value does not change
+// nothing happens. Otherwise the value is stored and, when marked, the record
+// writes its row at once through its database manager (found by the registry
+// slot). A setter returns false only when that write was tried and failed;
+// without an open manager the value stays in memory and the result is true.
+//
+// Text fields hold texts pooled in the database's string pool (null = none).
+// Text setters pool the text first; null stays null. Without a registered
+// manager there is no pool, and a text setter changes nothing and returns false.
+#pragma once
+
+#include <cstdint>
+
+#include "icbase/src/icutil/utils.h"
+#include "trackdb/tgvRecordTypes.h"
+#include "trackdb/tgvRegistry.h"
+
+class tgvGroup_C;
+struct tgvSchemaAccess;
+
+class tgvRecord_C {
+ public:
+  // --- header ---
+  uint8_t GetUserType() const { return m_userType; }
+  uint8_t GetSchemaKind() const { return tgvSchemaKindOf(m_userType); }
+  uint8_t GetRegSlot() const { return m_regSlot; }
+  // The database manager registered under the record's slot, or null.
+  tgvRecordHost_I* GetDatabase() const;
+  // The id (while deleted, the id word holds the free-list link instead).
+  uint32_t GetId() const { return m_id; }
+  bool IsDeleted() const { return m_deleted != 0; }
+  uint8_t GetUserFlag() const { return m_userFlag; }
+  // Stored as fUserFlag by TypeD and ValD; memory only for other kinds.
+  bool SetUserFlag(uint8_t flag, uint8_t mark);
+
+  // Writes the row through the database manager; true when there is no open
+  // manager (nothing to write), false when the write failed.
+  bool Save();
+
+  // The name of kinds that have one (null for the others).
+  const char16_t* GetName() const;
+  // Pools the text and sets the name (written at once when mark is set);
+  // false for kinds without a name.
+  bool SetName(const char16_t* text, uint8_t mark = 1);
+
+  // --- used by the record store ---
+  void StampHeader(uint8_t regSlot, uint8_t userType, uint32_t id) {
+    m_regSlot = regSlot;
+    m_userType = userType;
+    m_id = id;
+  }
+  void SetIdWord(uint32_t word) { m_id = word; }
+  void SetDeletedFlag(uint8_t deleted) { m_deleted = deleted; }
+  tgvRecord_C* GetIndexLink() const { return m_indexLink; }
+  void SetIndexLink(tgvRecord_C* next) { m_indexLink = next; }
+
+ protected:
+  friend struct tgvSchemaAccess;
+
+  template <class T>
+  bool Assign(T& field, T value, uint8_t mark) {
+    if (field == value) return true;
+    field = value;
+    return mark ? Save() : true;
+  }
+  bool AssignText(const char16_t*& field, const char16_t* text, uint8_t mark);
+
+  tgvRecord_C* m_indexLink;  // next record in the same id-index chain
+  uint8_t m_regSlot;         // registry slot of the owning database, 0 = none
+  uint8_t m_userFlag;
+  uint8_t m_userType;        // 1..19
+  uint8_t m_deleted;         // 0 live, 1 deleted
+  uint32_t m_id;             // fID (free-list link while deleted)
+};
+
+// Kind 1: a type definition (TypeD).
+class tgvType_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  const char16_t* GetIcon() const { return m_icon; }
+  bool SetIcon(const char16_t* text, uint8_t mark = 1) { return AssignText(m_icon, text, mark); }
+  uint32_t GetParentID() const { return m_parentId; }
+  bool SetParentID(uint32_t v, uint8_t mark) { return Assign(m_parentId, v, mark); }
+  uint32_t GetValID() const { return m_valId; }
+  bool SetValID(uint32_t v, uint8_t mark) { return Assign(m_valId, v, mark); }
+  int32_t GetOrder() const { return m_order; }
+  bool SetOrder(int32_t v, uint8_t mark) { return Assign(m_order, v, mark); }
+  uint32_t GetVStyleID() const { return m_styleId; }
+  bool SetVStyleID(uint32_t v, uint8_t mark) { return Assign(m_styleId, v, mark); }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  const char16_t* m_icon;
+  uint32_t m_parentId;
+  uint32_t m_valId;
+  int32_t m_order;
+  uint32_t m_styleId;
+};
+
+// Kind 2: a tag or file definition (TagD, FileD).
+class tgvTagDef_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  uint8_t GetObjType() const { return m_objType; }
+  bool SetObjType(uint8_t v, uint8_t mark) { return Assign(m_objType, v, mark); }
+  const char16_t* GetDescription() const { return m_description; }
+  bool SetDescription(const char16_t* text, uint8_t mark = 1) {
+    return AssignText(m_description, text, mark);
+  }
+  const char16_t* GetUserText() const { return m_userText; }
+  bool SetUserText(const char16_t* text, uint8_t mark = 1) {
+    return AssignText(m_userText, text, mark);
+  }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  uint8_t m_objType;
+  const char16_t* m_description;
+  const char16_t* m_userText;
+};
+
+// Kind 3: a value (attribute) definition of a type (ValD).
+class tgvValueDef_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  uint8_t GetValueType() const { return m_valueType; }
+  bool SetValueType(uint8_t v, uint8_t mark) { return Assign(m_valueType, v, mark); }
+  uint32_t GetParentID() const { return m_parentId; }
+  bool SetParentID(uint32_t v, uint8_t mark) { return Assign(m_parentId, v, mark); }
+  uint32_t GetNextID() const { return m_nextId; }
+  bool SetNextID(uint32_t v, uint8_t mark) { return Assign(m_nextId, v, mark); }
+  uint32_t GetPrevID() const { return m_prevId; }
+  bool SetPrevID(uint32_t v, uint8_t mark) { return Assign(m_prevId, v, mark); }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  uint8_t m_valueType;  // fObjType
+  uint32_t m_parentId;
+  uint32_t m_nextId;
+  uint32_t m_prevId;
+};
+
+// Kind 4: a link row (NTag, FTag, VSTag) from a start object to an end object.
+class tgvLink_C : public tgvRecord_C {
+ public:
+  uint8_t GetStartType() const { return m_startType; }
+  bool SetStartType(uint8_t v, uint8_t mark) { return Assign(m_startType, v, mark); }
+  uint8_t GetEndType() const { return m_endType; }
+  bool SetEndType(uint8_t v, uint8_t mark) { return Assign(m_endType, v, mark); }
+  uint32_t GetStartID() const { return m_startId; }
+  bool SetStartID(uint32_t v, uint8_t mark) { return Assign(m_startId, v, mark); }
+  uint32_t GetEndID() const { return m_endId; }
+  bool SetEndID(uint32_t v, uint8_t mark) { return Assign(m_endId, v, mark); }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  uint8_t m_startType;
+  uint8_t m_endType;
+  uint32_t m_startId;
+  uint32_t m_endId;
+};
+
+// Kind 5: an attribute value (Val): a link row with a text.
+class tgvVal_C : public tgvRecord_C {
+ public:
+  uint8_t GetStartType() const { return m_startType; }
+  bool SetStartType(uint8_t v, uint8_t mark) { return Assign(m_startType, v, mark); }
+  uint8_t GetEndType() const { return m_endType; }
+  bool SetEndType(uint8_t v, uint8_t mark) { return Assign(m_endType, v, mark); }
+  uint32_t GetStartID() const { return m_startId; }
+  bool SetStartID(uint32_t v, uint8_t mark) { return Assign(m_startId, v, mark); }
+  uint32_t GetEndID() const { return m_endId; }
+  bool SetEndID(uint32_t v, uint8_t mark) { return Assign(m_endId, v, mark); }
+  const char16_t* GetValue() const { return m_value; }
+  bool SetValue(const char16_t* text, uint8_t mark = 1) { return AssignText(m_value, text, mark); }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  uint8_t m_startType;
+  uint8_t m_endType;
+  uint32_t m_startId;
+  uint32_t m_endId;
+  const char16_t* m_value;
+};
+
+// Kind 6: a control point of a map (CP).
+class tgvControlPoint_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  uint32_t GetParentID() const { return m_parentId; }
+  bool SetParentID(uint32_t v, uint8_t mark) { return Assign(m_parentId, v, mark); }
+  int32_t GetPosX() const { return m_posX; }
+  bool SetPosX(int32_t v, uint8_t mark) { return Assign(m_posX, v, mark); }
+  int32_t GetPosY() const { return m_posY; }
+  bool SetPosY(int32_t v, uint8_t mark) { return Assign(m_posY, v, mark); }
+  double GetLongitude() const { return m_longitude; }
+  bool SetLongitude(double v, uint8_t mark) { return Assign(m_longitude, v, mark); }
+  double GetLatitude() const { return m_latitude; }
+  bool SetLatitude(double v, uint8_t mark) { return Assign(m_latitude, v, mark); }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  uint32_t m_parentId;
+  int32_t m_posX;
+  int32_t m_posY;
+  double m_longitude;
+  double m_latitude;
+};
+
+// Kind 7: a named point (POI). The map point is held as two integers; the
+// file keeps them in DOUBLE columns (read truncated toward zero). The header
+// user flag of a POI is not stored.
+class tgvPOI_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  uint32_t GetTypeID() const { return m_typeId; }
+  bool SetTypeID(uint32_t v, uint8_t mark) { return Assign(m_typeId, v, mark); }
+  uint32_t GetMapID() const { return m_mapId; }
+  bool SetMapID(uint32_t v, uint8_t mark) { return Assign(m_mapId, v, mark); }
+  int32_t GetMapLongitude() const { return m_mapLong; }
+  bool SetMapLongitude(int32_t v, uint8_t mark) { return Assign(m_mapLong, v, mark); }
+  int32_t GetMapLatitude() const { return m_mapLat; }
+  bool SetMapLatitude(int32_t v, uint8_t mark) { return Assign(m_mapLat, v, mark); }
+  // Both map coordinates; written once when either changed.
+  bool SetMapPoint(int32_t lon, int32_t lat, uint8_t mark);
+  double GetRealLong() const { return m_realLong; }
+  bool SetRealLong(double v, uint8_t mark) { return Assign(m_realLong, v, mark); }
+  double GetRealLati() const { return m_realLati; }
+  bool SetRealLati(double v, uint8_t mark) { return Assign(m_realLati, v, mark); }
+  double GetAltitude() const { return m_altitude; }
+  bool SetAltitude(double v, uint8_t mark) { return Assign(m_altitude, v, mark); }
+  // Longitude, latitude and altitude; written once when any changed.
+  bool SetRealPoint(double lon, double lat, double alt, uint8_t mark);
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  uint32_t m_typeId;
+  uint32_t m_mapId;
+  int32_t m_mapLong;
+  int32_t m_mapLat;
+  double m_realLong;
+  double m_realLati;
+  double m_altitude;
+};
+
+// Kind 8: a track point of a line (WP).
+class tgvWayPoint_C : public tgvRecord_C {
+ public:
+  uint32_t GetParentID() const { return m_parentId; }
+  bool SetParentID(uint32_t v, uint8_t mark) { return Assign(m_parentId, v, mark); }
+  uint32_t GetNextID() const { return m_nextId; }
+  bool SetNextID(uint32_t v, uint8_t mark) { return Assign(m_nextId, v, mark); }
+  uint32_t GetGPSLogID() const { return m_gpsLogId; }
+  bool SetGPSLogID(uint32_t v, uint8_t mark) { return Assign(m_gpsLogId, v, mark); }
+  uint32_t GetMapID() const { return m_mapId; }
+  bool SetMapID(uint32_t v, uint8_t mark) { return Assign(m_mapId, v, mark); }
+  int32_t GetPosX() const { return m_posX; }
+  bool SetPosX(int32_t v, uint8_t mark) { return Assign(m_posX, v, mark); }
+  int32_t GetPosY() const { return m_posY; }
+  bool SetPosY(int32_t v, uint8_t mark) { return Assign(m_posY, v, mark); }
+  double GetLongitude() const { return m_longitude; }
+  bool SetLongitude(double v, uint8_t mark) { return Assign(m_longitude, v, mark); }
+  double GetLatitude() const { return m_latitude; }
+  bool SetLatitude(double v, uint8_t mark) { return Assign(m_latitude, v, mark); }
+  double GetAltitude() const { return m_altitude; }
+  bool SetAltitude(double v, uint8_t mark) { return Assign(m_altitude, v, mark); }
+  // fOrder; a negative value carries a lap mark.
+  int32_t GetOrder() const { return m_order; }
+  bool SetOrder(int32_t v, uint8_t mark) { return Assign(m_order, v, mark); }
+  double GetTemperature() const { return m_temperature; }
+  bool SetTemperature(double v, uint8_t mark) { return Assign(m_temperature, v, mark); }
+  double GetMBar() const { return m_mbar; }
+  bool SetMBar(double v, uint8_t mark) { return Assign(m_mbar, v, mark); }
+  double GetBPM() const { return m_bpm; }
+  bool SetBPM(double v, uint8_t mark) { return Assign(m_bpm, v, mark); }
+  double GetRPM() const { return m_rpm; }
+  bool SetRPM(double v, uint8_t mark) { return Assign(m_rpm, v, mark); }
+  double GetMBarAlti() const { return m_mbarAlti; }
+  bool SetMBarAlti(double v, uint8_t mark) { return Assign(m_mbarAlti, v, mark); }
+  double GetRPMSpeed() const { return m_rpmSpeed; }
+  bool SetRPMSpeed(double v, uint8_t mark) { return Assign(m_rpmSpeed, v, mark); }
+
+  // Memory only. The display level (-1 = not shown at any level); the raw
+  // double holds the simplification deviation while levels are computed.
+  int GetLevel() const;
+  void SetLevel(int level) { m_level = static_cast<double>(level); }
+  double GetLevelValue() const { return m_level; }
+  void SetLevelValue(double v) { m_level = v; }
+  // Memory only: the segment group that holds the point.
+  tgvGroup_C* GetSegment() const { return m_segment; }
+  void SetSegment(tgvGroup_C* g) { m_segment = g; }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  uint32_t m_parentId;
+  uint32_t m_nextId;
+  uint32_t m_gpsLogId;
+  uint32_t m_mapId;
+  int32_t m_posX;
+  int32_t m_posY;
+  double m_longitude;
+  double m_latitude;
+  double m_altitude;
+  int32_t m_order;
+  double m_temperature;
+  double m_mbar;
+  double m_bpm;
+  double m_rpm;
+  double m_mbarAlti;
+  double m_rpmSpeed;
+  double m_level;
+  tgvGroup_C* m_segment;
+};
+
+// Kind 9: a track or route (Line). In memory the is-group flag precedes the
+// type id; the columns have fTypeID first.
+class tgvLine_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  // Memory only: the line's segment group (not owned by the record).
+  tgvGroup_C* GetGroup() const { return m_group; }
+  void SetGroup(tgvGroup_C* g) { m_group = g; }
+  uint8_t GetIsGroup() const { return m_isGroup; }
+  bool SetIsGroup(uint8_t v, uint8_t mark) { return Assign(m_isGroup, v, mark); }
+  uint32_t GetTypeID() const { return m_typeId; }
+  bool SetTypeID(uint32_t v, uint8_t mark) { return Assign(m_typeId, v, mark); }
+  uint32_t GetParentID() const { return m_parentId; }
+  bool SetParentID(uint32_t v, uint8_t mark) { return Assign(m_parentId, v, mark); }
+  uint32_t GetVPID() const { return m_vpId; }
+  bool SetVPID(uint32_t v, uint8_t mark) { return Assign(m_vpId, v, mark); }
+  uint32_t GetStartID() const { return m_startId; }
+  bool SetStartID(uint32_t v, uint8_t mark) { return Assign(m_startId, v, mark); }
+  uint32_t GetEndID() const { return m_endId; }
+  bool SetEndID(uint32_t v, uint8_t mark) { return Assign(m_endId, v, mark); }
+  uint32_t Get1stWPID() const { return m_firstWpId; }
+  bool Set1stWPID(uint32_t v, uint8_t mark) { return Assign(m_firstWpId, v, mark); }
+  uint32_t GetLstWPID() const { return m_lastWpId; }
+  bool SetLstWPID(uint32_t v, uint8_t mark) { return Assign(m_lastWpId, v, mark); }
+  uint32_t GetMapID() const { return m_mapId; }
+  bool SetMapID(uint32_t v, uint8_t mark) { return Assign(m_mapId, v, mark); }
+
+  // Memory only, set when levels are computed: which sensor values the
+  // line's points carry.
+  bool HasBaroAltitude() const { return m_hasBaroAlt != 0; }
+  bool HasRPM() const { return m_hasRpm != 0; }
+  bool HasRPMSpeed() const { return m_hasRpmSpeed != 0; }
+  bool HasHeartRate() const { return m_hasHeartRate != 0; }
+  void SetSensorFlags(bool baroAlt, bool rpm, bool rpmSpeed, bool heartRate) {
+    m_hasBaroAlt = baroAlt;
+    m_hasRpm = rpm;
+    m_hasRpmSpeed = rpmSpeed;
+    m_hasHeartRate = heartRate;
+  }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  tgvGroup_C* m_group;
+  uint8_t m_isGroup;
+  uint32_t m_typeId;
+  uint32_t m_parentId;
+  uint32_t m_vpId;
+  uint32_t m_startId;
+  uint32_t m_endId;
+  uint32_t m_firstWpId;
+  uint32_t m_lastWpId;
+  uint32_t m_mapId;
+  uint8_t m_hasBaroAlt;
+  uint8_t m_hasRpm;
+  uint8_t m_hasRpmSpeed;
+  uint8_t m_hasHeartRate;
+};
+
+// Kind 16: a map sheet (Map).
+class tgvMap_C : public tgvRecord_C {
+ public:
+  // Corner order of the corner coordinates.
+  enum Corner { LeftBottom = 0, LeftTop = 1, RightTop = 2, RightBottom = 3 };
+
+  const char16_t* GetName() const { return m_name; }
+  const char16_t* GetFile() const { return m_file; }
+  bool SetFile(const char16_t* text, uint8_t mark = 1) { return AssignText(m_file, text, mark); }
+  uint32_t GetParentID() const { return m_parentId; }
+  bool SetParentID(uint32_t v, uint8_t mark) { return Assign(m_parentId, v, mark); }
+  uint8_t GetBeCal() const { return m_beCal; }
+  bool SetBeCal(uint8_t v, uint8_t mark) { return Assign(m_beCal, v, mark); }
+  uint8_t GetMapGlobal() const { return m_global; }
+  bool SetMapGlobal(uint8_t v, uint8_t mark) { return Assign(m_global, v, mark); }
+  int32_t GetOrder() const { return m_order; }
+  bool SetOrder(int32_t v, uint8_t mark) { return Assign(m_order, v, mark); }
+  uint8_t GetMapLevel() const { return m_level; }
+  bool SetMapLevel(uint8_t v, uint8_t mark) { return Assign(m_level, v, mark); }
+  uint16_t GetMapGSize() const { return m_gridSize; }
+  bool SetMapGSize(uint16_t v, uint8_t mark) { return Assign(m_gridSize, v, mark); }
+  int32_t GetMapWidth() const { return m_width; }
+  bool SetMapWidth(int32_t v, uint8_t mark) { return Assign(m_width, v, mark); }
+  int32_t GetMapHeight() const { return m_height; }
+  bool SetMapHeight(int32_t v, uint8_t mark) { return Assign(m_height, v, mark); }
+  // Corner coordinates; a corner out of 0..3 reads 0.0 and is not set.
+  double GetCornerLong(int corner) const;
+  double GetCornerLati(int corner) const;
+  bool SetCorner(int corner, double lon, double lat, uint8_t mark);
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  const char16_t* m_file;
+  uint32_t m_parentId;
+  uint8_t m_beCal;
+  uint8_t m_global;
+  int32_t m_order;
+  uint8_t m_level;
+  uint16_t m_gridSize;
+  int32_t m_width;
+  int32_t m_height;
+  double m_lbLong;
+  double m_lbLati;
+  double m_luLong;
+  double m_luLati;
+  double m_ruLong;
+  double m_ruLati;
+  double m_rbLong;
+  double m_rbLati;
+};
+
+// Kinds 17..19: a named property of an object (PropInt, PropDouble, PropText).
+template <class V>
+class tgvPropBase_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  uint8_t GetObjType() const { return m_objType; }
+  bool SetObjType(uint8_t v, uint8_t mark) { return Assign(m_objType, v, mark); }
+  uint32_t GetObjID() const { return m_objId; }
+  bool SetObjID(uint32_t v, uint8_t mark) { return Assign(m_objId, v, mark); }
+  // fUserFlag of a property is a word of its own, not the header byte.
+  int32_t GetPropFlag() const { return m_propFlag; }
+  bool SetPropFlag(int32_t v, uint8_t mark) { return Assign(m_propFlag, v, mark); }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  uint8_t m_objType;
+  uint32_t m_objId;
+  int32_t m_propFlag;
+  V m_value;
+};
+
+class tgvPropInt_C : public tgvPropBase_C<int32_t> {
+ public:
+  int32_t GetValue() const { return m_value; }
+  bool SetValue(int32_t v, uint8_t mark) { return Assign(m_value, v, mark); }
+};
+
+class tgvPropDouble_C : public tgvPropBase_C<double> {
+ public:
+  double GetValue() const { return m_value; }
+  bool SetValue(double v, uint8_t mark) { return Assign(m_value, v, mark); }
+};
+
+class tgvPropText_C : public tgvPropBase_C<const char16_t*> {
+ public:
+  const char16_t* GetValue() const { return m_value; }
+  bool SetValue(const char16_t* text, uint8_t mark = 1) { return AssignText(m_value, text, mark); }
+};
+
+// Kind 20: an attachment (view point) of a POI or a waypoint (VP).
+class tgvVP_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  uint32_t GetTypeID() const { return m_typeId; }
+  bool SetTypeID(uint32_t v, uint8_t mark) { return Assign(m_typeId, v, mark); }
+  uint32_t GetParentID() const { return m_parentId; }
+  bool SetParentID(uint32_t v, uint8_t mark) { return Assign(m_parentId, v, mark); }
+  uint32_t GetPOIID() const { return m_poiId; }
+  uint32_t GetWPID() const { return m_wpId; }
+  // With clearOther set, setting the POI id clears the waypoint id and the
+  // other way round; one write when either word changed.
+  bool SetPOIID(uint32_t v, uint8_t clearOther, uint8_t mark);
+  bool SetWPID(uint32_t v, uint8_t clearOther, uint8_t mark);
+  uint32_t GetVPID() const { return m_vpId; }
+  bool SetVPID(uint32_t v, uint8_t mark) { return Assign(m_vpId, v, mark); }
+  int32_t GetOrder() const { return m_order; }
+  bool SetOrder(int32_t v, uint8_t mark) { return Assign(m_order, v, mark); }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  uint32_t m_typeId;
+  uint32_t m_parentId;
+  uint32_t m_poiId;
+  uint32_t m_wpId;
+  uint32_t m_vpId;
+  int32_t m_order;
+};
+
+// Kind 21: a logged GPS sample of a waypoint (GPSLog). The two time words are
+// the FILETIME halves, high word first.
+class tgvGPSLog_C : public tgvRecord_C {
+ public:
+  uint32_t GetGPSTime1() const { return m_time1; }
+  bool SetGPSTime1(uint32_t v, uint8_t mark) { return Assign(m_time1, v, mark); }
+  uint32_t GetGPSTime2() const { return m_time2; }
+  bool SetGPSTime2(uint32_t v, uint8_t mark) { return Assign(m_time2, v, mark); }
+  // Both words as a record time (first = high word); one write when either changed.
+  IntPair_C GetGPSTime() const { return IntPair_C{m_time1, m_time2}; }
+  bool SetGPSTime(IntPair_C t, uint8_t mark);
+  double GetGPSSpeed() const { return m_speed; }
+  bool SetGPSSpeed(double v, uint8_t mark) { return Assign(m_speed, v, mark); }
+  double GetGSensorX() const { return m_gx; }
+  bool SetGSensorX(double v, uint8_t mark) { return Assign(m_gx, v, mark); }
+  double GetGSensorY() const { return m_gy; }
+  bool SetGSensorY(double v, uint8_t mark) { return Assign(m_gy, v, mark); }
+  double GetGSensorZ() const { return m_gz; }
+  bool SetGSensorZ(double v, uint8_t mark) { return Assign(m_gz, v, mark); }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  uint32_t m_time1;
+  uint32_t m_time2;
+  double m_speed;
+  double m_gx;
+  double m_gy;
+  double m_gz;
+};
+
+// Kind 22: a display style (VStyle). Colours are 0x00BBGGRR words.
+class tgvStyle_C : public tgvRecord_C {
+ public:
+  const char16_t* GetName() const { return m_name; }
+  uint8_t GetVSDefineType() const { return m_defineType; }
+  bool SetVSDefineType(uint8_t v, uint8_t mark) { return Assign(m_defineType, v, mark); }
+  uint16_t GetVSStyleType() const { return m_styleType; }
+  bool SetVSStyleType(uint16_t v, uint8_t mark) { return Assign(m_styleType, v, mark); }
+  int32_t GetVSPattern() const { return m_pattern; }
+  bool SetVSPattern(int32_t v, uint8_t mark) { return Assign(m_pattern, v, mark); }
+  bool SetVSPattern(int32_t v) { return Assign(m_pattern, v, 1); }
+  int32_t GetVSWidth() const { return m_width; }
+  bool SetVSWidth(int32_t v, uint8_t mark) { return Assign(m_width, v, mark); }
+  bool SetVSWidth(int32_t v) { return Assign(m_width, v, 1); }
+  int32_t GetVSHeight() const { return m_height; }
+  bool SetVSHeight(int32_t v, uint8_t mark) { return Assign(m_height, v, mark); }
+  uint32_t GetVSFColor() const { return m_fillColor; }
+  bool SetVSFColor(uint32_t v, uint8_t mark) { return Assign(m_fillColor, v, mark); }
+  uint32_t GetVSBColor() const { return m_backColor; }
+  bool SetVSBColor(uint32_t v, uint8_t mark) { return Assign(m_backColor, v, mark); }
+  uint32_t GetVSOColor() const { return m_outlineColor; }
+  bool SetVSOColor(uint32_t v, uint8_t mark) { return Assign(m_outlineColor, v, mark); }
+  int32_t GetVSFontSize() const { return m_fontSize; }
+  bool SetVSFontSize(int32_t v, uint8_t mark) { return Assign(m_fontSize, v, mark); }
+  const char16_t* GetVSFontName() const { return m_fontName; }
+  bool SetVSFontName(const char16_t* text, uint8_t mark = 1) {
+    return AssignText(m_fontName, text, mark);
+  }
+  const char16_t* GetVSPatternName() const { return m_patternName; }
+  bool SetVSPatternName(const char16_t* text, uint8_t mark = 1) {
+    return AssignText(m_patternName, text, mark);
+  }
+  const char16_t* GetVSIconName() const { return m_iconName; }
+  bool SetVSIconName(const char16_t* text, uint8_t mark = 1) {
+    return AssignText(m_iconName, text, mark);
+  }
+
+ protected:
+  friend struct tgvSchemaAccess;
+  const char16_t* m_name;
+  uintptr_t m_memWord;
+  uint8_t m_defineType;
+  uint16_t m_styleType;
+  int32_t m_pattern;
+  int32_t m_width;
+  int32_t m_height;
+  uint32_t m_fillColor;
+  uint32_t m_backColor;
+  uint32_t m_outlineColor;
+  int32_t m_fontSize;
+  const char16_t* m_fontName;
+  const char16_t* m_patternName;
+  const char16_t* m_iconName;
+};
+
+// Deletion step on the fields: clears every field of the record's schema
+// kind (texts to null, numbers to 0); kinds with a name also clear their
+// in-memory word (a line its group pointer, which is not released) and the
+// header user flag. A waypoint's level and segment and a line's is-group
+// flag and sensor flags keep their values.
+void tgvClearRecordFields(tgvRecord_C* record);
+
+// A deleted record taken again for a new record: every memory-only field
+// goes back to the state of a freshly allocated record (a waypoint's level 0
+// and no segment, a line's sensor flags off), so nothing of the old record
+// leaks into the new one.
+void tgvResetReusedRecord(tgvRecord_C* record);
