@@ -1,0 +1,102 @@
+#include "platform/win32/files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/utf.h"
+#include "platform/win32/wstr.h"
+
+std::string PathToNative(const char16_t* path) {
+  if (!path) return std::string();
+  return Utf16ToUtf8(std::u16string_view(path, WStrLen(path)));
+}
+
+std::u16string PathFromNative(const std::string& path) { return Utf8ToUtf16(path); }
+
+bool GetFileStatus(const char16_t* path, DWORD* attributes, uint64_t* size) {
+  if (attributes) *attributes = INVALID_FILE_ATTRIBUTES;
+  if (size) *size = 0;
+  if (!path || !*path) return false;
+  struct stat st;
+  if (::stat(PathToNative(path).c_str(), &st) != 0) return false;
+  DWORD a = 0;
+  bool dir = S_ISDIR(st.st_mode);
+  if (dir) a |= FILE_ATTRIBUTE_DIRECTORY;
+  if (!(st.st_mode & S_IWUSR)) a |= FILE_ATTRIBUTE_READONLY;
+  if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
+  if (attributes) *attributes = a;
+  if (size) *size = dir ? 0 : static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+DWORD GetFileAttributesW(const char16_t* path) {
+  DWORD a;
+  GetFileStatus(path, &a, nullptr);
+  return a;
+}
+
+bool PathFileExistsW(const char16_t* path) { return GetFileStatus(path, nullptr, nullptr); }
+
+bool GetFileSize64(const char16_t* path, uint64_t* size) { return GetFileStatus(path, nullptr, size); }
+
+std::u16string GetProgramPath() {
+  std::vector<char> buf(4096);
+  for (;;) {
+    ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n < 0) return std::u16string();
+    if (static_cast<size_t>(n) < buf.size()) return Utf8ToUtf16(std::string_view(buf.data(), static_cast<size_t>(n)));
+    if (buf.size() >= (1u << 20)) return std::u16string();
+    buf.resize(buf.size() * 2);
+  }
+}
+
+std::u16string GetProgramFolderPath() {
+  std::u16string p = GetProgramPath();
+  size_t slash = p.rfind(PATH_SEP);
+  if (slash == std::u16string::npos) return std::u16string();
+  return p.substr(0, slash + 1);
+}
+
+DWORD GetModuleFileNameW(void* module, char16_t* buf, DWORD cap) {
+  if (module || !buf || cap == 0) return 0;
+  std::u16string p = GetProgramPath();
+  if (p.empty()) {
+    buf[0] = 0;
+    return 0;
+  }
+  if (p.size() >= cap) {
+    std::memcpy(buf, p.data(), (cap - 1) * sizeof(char16_t));
+    buf[cap - 1] = 0;
+    return cap;
+  }
+  std::memcpy(buf, p.data(), p.size() * sizeof(char16_t));
+  buf[p.size()] = 0;
+  return static_cast<DWORD>(p.size());
+}
+
+BOOL CreateDirectoryW(const char16_t* path, void*) {
+  if (!path || !*path) return FALSE;
+  return ::mkdir(PathToNative(path).c_str(), 0777) == 0 ? TRUE : FALSE;
+}
+
+BOOL DeleteFileW(const char16_t* path) {
+  if (!path || !*path) return FALSE;
+  std::string p = PathToNative(path);
+  struct stat st;
+  if (::lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return FALSE;
+  return ::unlink(p.c_str()) == 0 ? TRUE : FALSE;
+}
+
+BOOL RemoveDirectoryW(const char16_t* path) {
+  if (!path || !*path) return FALSE;
+  return ::rmdir(PathToNative(path).c_str()) == 0 ? TRUE : FALSE;
+}
+
+FILE* WFopen(const char16_t* path, const char* mode) {
+  if (!path || !*path || !mode) return nullptr;
+  return std::fopen(PathToNative(path).c_str(), mode);
+}
