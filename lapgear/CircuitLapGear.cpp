@@ -18,6 +18,10 @@ constexpr int kLineAllocFail = 36;
 constexpr int kLineWrongState = 168;
 constexpr int kLineTooManySectors = 707;
 
+// Below this ratio of longitude to latitude extent a line counts as running
+// along a meridian (about 6e-5 degrees off north).
+constexpr double kMeridianSlope = 1e-6;
+
 // Scales a coordinate by 1e12 and truncates it toward zero. A value that has
 // no 64-bit fixed-point form (non-finite or out of range) is refused.
 bool toFixed(double value, int64_t* out)
@@ -389,8 +393,11 @@ bool CircuitLapGear::getIntersection(GeoPoint a, GeoPoint b, GeoPoint e, GeoPoin
     const double den = dLat1 * dLon2 - dLat2 * dLon1;
     if (den == 0.0) return false;
 
-    if (dLon2 == 0.0) {
-        // The line runs along a meridian.
+    // A line along a meridian, or so close to one that its slope in degrees
+    // of latitude per degree of longitude would turn the last bit of a
+    // longitude into metres of latitude (a line facing exactly east or west
+    // leans by about 1e-10 only), takes the crossing from the segment.
+    if (dLon2 == 0.0 || std::fabs(dLon2) <= std::fabs(dLat2) * kMeridianSlope) {
         if (dLon1 == 0.0) return false;
         c.lon = e.lon;
         c.lat = (a.lat - b.lat) * (e.lon - b.lon) / (a.lon - b.lon) + b.lat;
