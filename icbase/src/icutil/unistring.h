@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "icbase/src/icutil/utils.h"
+#include "platform/win32/files.h"  // PATH_SEP
 
 class UniString_C {
  public:
@@ -117,7 +118,7 @@ class UniPath_C : public UniString_C {
 
 class FileName_C {
  public:
-  explicit FileName_C(const char16_t* path, char16_t separator = u'/');
+  explicit FileName_C(const char16_t* path, char16_t separator = PATH_SEP);
   ~FileName_C();
   FileName_C(const FileName_C&) = delete;
   FileName_C& operator=(const FileName_C&) = delete;
