@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "icbase/src/icutil/unistring.h"
 #include "icbase/src/icutil/utils.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
@@ -67,6 +68,13 @@ class UniFileSaver_C {
 
   FILE* Stream() const { return stream_; }
 
+  // Hands the stream to `file`, which writes the mark of `enc` first.
+  bool HandTo(UniFile_C& file, int32_t enc) {
+    FILE* f = stream_;
+    stream_ = nullptr;
+    return file.AttachWrite(f, enc);
+  }
+
   // Flushes the stream to disk and closes it through `file` (which took it
   // over), then renames the temporary file over the target.
   bool Commit(UniFile_C* file) {
@@ -108,9 +116,6 @@ class UniFileSaver_C {
       temp_.clear();
     }
   }
-
-  // The stream now belongs to a UniFile_C.
-  void Release() { stream_ = nullptr; }
 
  private:
   std::string target_;
@@ -474,10 +479,9 @@ bool WStrBuilder_C::SaveToFile(const char16_t* path, int32_t enc) const {
   UniFileSaver_C saver;
   if (!saver.Begin(path)) return false;
   UniFile_C file;
-  file.AttachWrite(saver.Stream(), enc);
-  saver.Release();
+  bool marked = saver.HandTo(file, enc);
   int32_t written = length > 0 ? file.WriteChars(buffer, length) : 0;
-  if (written < 0) {
+  if (!marked || written < 0) {
     file.Close();
     saver.Abort();
     return false;
@@ -589,8 +593,8 @@ bool ByteBuffer_C::AppendByte(uint8_t b) { return AppendBytes(&b, 1); }
 bool ByteBuffer_C::LoadFile(const char16_t* path) {
   if (mode != kByteBufLoad || !path) return false;
   Clear();
-  uint64_t fileSize = 0;
-  if (!GetFileSize64(path, &fileSize) || fileSize == 0) return false;
+  uint64_t fileSize = FileName_C(path).FileSize();
+  if (fileSize == 0) return false;
   if (fileSize >= static_cast<uint64_t>(INT32_MAX - 20480)) return false;
   FILE* f = WFopen(path, "rb");
   if (!f) return false;

@@ -1,0 +1,715 @@
+#include "icbase/src/icxml/xml/icxml.h"
+
+// expat built for UTF-16: XML_Char is a 16-bit unit, handled as char16_t.
+// The library linked is the matching build (libexpatw).
+#ifndef XML_UNICODE
+#define XML_UNICODE
+#endif
+#ifdef XML_UNICODE_WCHAR_T
+#error "the XML reader needs 16-bit XML_Char units, not wchar_t"
+#endif
+#include <expat.h>
+
+#include <cstring>
+
+#include "icbase/src/icutil/utdm/unifile.h"
+#include "icbase/src/icutil/utils.h"
+#include "platform/win32/wstr.h"
+
+static_assert(sizeof(XML_Char) == sizeof(char16_t), "expat must deliver UTF-16 units");
+
+namespace {
+
+inline const char16_t* U(const XML_Char* p) { return reinterpret_cast<const char16_t*>(p); }
+inline const XML_Char* X(const char16_t* p) { return reinterpret_cast<const XML_Char*>(p); }
+
+constexpr uint32_t kNodeBlockBytes = 4096;
+constexpr uint32_t kOwnPoolBytes = 4096;
+// Bytes per read of the file: 4095 UTF-16 units.
+constexpr int32_t kChunkBytes = 4095 * 2;
+
+uint16_t Count16(uint16_t c) { return c < 0xFFFF ? static_cast<uint16_t>(c + 1) : c; }
+uint16_t Depth16(int32_t d) { return d < 0 ? 0 : (d > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(d)); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// icXml_T
+
+template <class T>
+struct icXmlTrampolines_T {
+  static T* Self(void* userData) { return static_cast<T*>(userData); }
+  static void XMLCALL Start(void* ud, const XML_Char* name, const XML_Char** atts) {
+    Self(ud)->OnStartElement(U(name), reinterpret_cast<const char16_t**>(atts));
+  }
+  static void XMLCALL End(void* ud, const XML_Char* name) { Self(ud)->OnEndElement(U(name)); }
+  static void XMLCALL Chars(void* ud, const XML_Char* s, int len) { Self(ud)->OnCharacterData(U(s), len); }
+};
+
+template <class T>
+bool icXml_T<T>::Create(const char16_t* encoding, const char16_t* separator) {
+  Destroy();
+  const XML_Char* enc = (encoding && *encoding) ? X(encoding) : nullptr;
+  XML_Char sep = (separator && *separator) ? static_cast<XML_Char>(*separator) : 0;
+  XML_Parser p = XML_ParserCreate_MM(enc, nullptr, sep ? &sep : nullptr);
+  if (!p) return false;
+  parser = p;
+  T* self = static_cast<T*>(this);
+  self->OnAfterCreate();
+  XML_SetUserData(parser, self);
+  return true;
+}
+
+template <class T>
+void icXml_T<T>::Destroy() {
+  if (parser) {
+    XML_ParserFree(parser);
+    parser = nullptr;
+  }
+}
+
+template <class T>
+bool icXml_T<T>::Parse(const void* buffer, int32_t length, bool isFinal, int32_t charSize) {
+  if (!parser) AssertFail("icxml", __LINE__);
+  size_t units = length >= 0 ? static_cast<size_t>(length) : WStrLen(static_cast<const char16_t*>(buffer));
+  size_t bytes = units * static_cast<size_t>(charSize > 0 ? charSize : 1);
+  if (bytes > static_cast<size_t>(INT32_MAX)) return false;
+  return XML_Parse(parser, static_cast<const char*>(buffer), static_cast<int>(bytes), isFinal ? 1 : 0) ==
+         XML_STATUS_OK;
+}
+
+template <class T>
+void icXml_T<T>::StopParser() {
+  if (!parser) AssertFail("icxml", __LINE__);
+  XML_StopParser(parser, XML_FALSE);
+}
+
+template <class T>
+int32_t icXml_T<T>::GetErrorCode() const {
+  if (!parser) AssertFail("icxml", __LINE__);
+  return static_cast<int32_t>(XML_GetErrorCode(parser));
+}
+
+template <class T>
+const char* icXml_T<T>::GetErrorString() const {
+  if (!parser) AssertFail("icxml", __LINE__);
+  const XML_LChar* s = XML_ErrorString(XML_GetErrorCode(parser));
+  return s ? s : "";
+}
+
+template <class T>
+int32_t icXml_T<T>::GetCurrentLineNumber() const {
+  if (!parser) AssertFail("icxml", __LINE__);
+  return static_cast<int32_t>(XML_GetCurrentLineNumber(parser));
+}
+
+template <class T>
+int32_t icXml_T<T>::GetCurrentColumnNumber() const {
+  if (!parser) AssertFail("icxml", __LINE__);
+  return static_cast<int32_t>(XML_GetCurrentColumnNumber(parser));
+}
+
+template <class T>
+void icXml_T<T>::EnableStartElementHandler(bool on) {
+  if (!parser) AssertFail("icxml", __LINE__);
+  XML_SetStartElementHandler(parser, on ? &icXmlTrampolines_T<T>::Start : nullptr);
+}
+
+template <class T>
+void icXml_T<T>::EnableEndElementHandler(bool on) {
+  if (!parser) AssertFail("icxml", __LINE__);
+  XML_SetEndElementHandler(parser, on ? &icXmlTrampolines_T<T>::End : nullptr);
+}
+
+template <class T>
+void icXml_T<T>::EnableCharacterDataHandler(bool on) {
+  if (!parser) AssertFail("icxml", __LINE__);
+  XML_SetCharacterDataHandler(parser, on ? &icXmlTrampolines_T<T>::Chars : nullptr);
+}
+
+template class icXml_T<icXml_A>;
+
+// ---------------------------------------------------------------------------
+// icXDtdTable_C
+
+namespace {
+
+// The tokens of one UniString_C::Split, freed with it.
+struct Tokens_S {
+  char16_t** items = nullptr;
+  int32_t count = 0;
+  ~Tokens_S() { UniString_C::FreeSplit(items); }
+};
+
+int32_t AttrTypeOf(const char16_t* letter) {
+  if (!letter || !letter[0] || letter[1]) return 0;
+  switch (letter[0]) {
+    case u'S': return kXAttrS;
+    case u'F': return kXAttrF;
+    case u'O': return kXAttrO;
+    case u'A': return kXAttrA;
+    case u'P': return kXAttrP;
+    case u'T': return kXAttrT;
+    case u'N': return kXAttrN;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+icXDtdTable_C::icXDtdTable_C(icXParser_C* parser, const icXDtdRecord_C* records) : owner(parser) {
+  if (!records) return;
+  for (const icXDtdRecord_C* r = records; r->tag; ++r) {
+    icXDtdTag_C* def = static_cast<icXDtdTag_C*>(owner->AllocNode(sizeof(icXDtdTag_C)));
+    const char16_t* name = owner->Intern(r->tag);
+    if (!def || !name) {
+      initFailed = 1;
+      return;
+    }
+    def->name = name;
+    def->textAllowed = r->textAllowed;
+    def->rootAllowed = 1;
+    if (lastTag) {
+      lastTag->next = def;
+    } else {
+      firstTag = def;
+    }
+    lastTag = def;
+  }
+  icXDtdTag_C* def = firstTag;
+  for (const icXDtdRecord_C* r = records; r->tag && def; ++r, def = def->next) {
+    AddParents(def, *r);
+    AddAttributes(def, *r);
+  }
+}
+
+void icXDtdTable_C::Report() {
+  owner->log.AppendString(message);
+  initFailed = 1;
+}
+
+void icXDtdTable_C::AddParents(icXDtdTag_C* def, const icXDtdRecord_C& rec) {
+  if (!rec.parents) return;
+  UniString_C list(rec.parents);
+  list.Trim(u' ');
+  Tokens_S parts;
+  parts.count = list.Split(u":", parts.items);
+  if (parts.count != rec.parentCount) {
+    message.Format(u"Error: (DTD table) parent no (%d), and list (%s) are not consistent in tag (%s)\n",
+                   rec.parentCount, list.GetText(), rec.tag);
+    Report();
+    return;
+  }
+  for (int32_t i = 0; i < parts.count; ++i) {
+    const char16_t* name = owner->Intern(parts.items[i]);
+    if (!name || !FindTag(name)) {
+      message.Format(u"Error: (DTD table) can not find the parent tag (%s) of tag (%s)\n", parts.items[i],
+                     rec.tag);
+      Report();
+      continue;
+    }
+    icXDtdParent_C* p = static_cast<icXDtdParent_C*>(owner->AllocNode(sizeof(icXDtdParent_C)));
+    if (!p) {
+      initFailed = 1;
+      return;
+    }
+    p->name = name;
+    if (def->lastParent) {
+      def->lastParent->next = p;
+    } else {
+      def->firstParent = p;
+    }
+    def->lastParent = p;
+    def->rootAllowed = 0;
+  }
+}
+
+void icXDtdTable_C::AddAttributes(icXDtdTag_C* def, const icXDtdRecord_C& rec) {
+  if (!rec.attrs) return;
+  UniString_C list(rec.attrs);
+  list.Trim(u' ');
+  Tokens_S specs;
+  specs.count = list.Split(u";", specs.items);
+  if (specs.count != rec.attrCount) {
+    message.Format(u"Error: (DTD table) attribute no (%d), and list (%s) are not consistent in tag (%s)\n",
+                   rec.attrCount, list.GetText(), rec.tag);
+    Report();
+    return;
+  }
+  for (int32_t i = 0; i < specs.count; ++i) {
+    if (!AddAttribute(def, specs.items[i])) {
+      message.Assign(u"Error: (DTD table), wrong attribute data (");
+      message.AppendCString(specs.items[i]);
+      message.AppendCString(u").\n");
+      Report();
+    }
+  }
+}
+
+bool icXDtdTable_C::AddAttribute(icXDtdTag_C* def, const char16_t* spec) {
+  UniString_C text(spec);
+  Tokens_S parts;
+  parts.count = text.Split(u":", parts.items);
+  if (parts.count < 2) return false;
+  int32_t type = AttrTypeOf(parts.items[1]);
+  if (type == 0) return false;
+  icXDtdAttr_C* attr = static_cast<icXDtdAttr_C*>(owner->AllocNode(sizeof(icXDtdAttr_C)));
+  const char16_t* name = owner->Intern(parts.items[0]);
+  if (!attr || !name) {
+    initFailed = 1;
+    return true;
+  }
+  attr->name = name;
+  attr->type = type;
+  if (type == kXAttrF || type == kXAttrO) {
+    for (int32_t i = 2; i < parts.count; ++i) {
+      icXDtdValue_C* v = static_cast<icXDtdValue_C*>(owner->AllocNode(sizeof(icXDtdValue_C)));
+      const char16_t* value = owner->Intern(parts.items[i]);
+      if (!v || !value) {
+        initFailed = 1;
+        return true;
+      }
+      v->value = value;
+      if (attr->lastValue) {
+        attr->lastValue->next = v;
+      } else {
+        attr->firstValue = v;
+      }
+      attr->lastValue = v;
+    }
+  }
+  if (def->lastAttr) {
+    def->lastAttr->next = attr;
+  } else {
+    def->firstAttr = attr;
+  }
+  def->lastAttr = attr;
+  return true;
+}
+
+const icXDtdTag_C* icXDtdTable_C::FindTag(const char16_t* tag) const {
+  if (!tag) return nullptr;
+  for (const icXDtdTag_C* t = firstTag; t; t = t->next) {
+    if (t->name == tag) return t;
+  }
+  return nullptr;
+}
+
+bool icXDtdTable_C::IsValidTag(const char16_t* tag, const char16_t* parentTag, int32_t depth) const {
+  const icXDtdTag_C* t = FindTag(tag);
+  if (!t) return false;
+  if (depth == 0) return t->rootAllowed != 0;
+  if (!parentTag) return false;
+  for (const icXDtdParent_C* p = t->firstParent; p; p = p->next) {
+    if (p->name == parentTag) return true;
+  }
+  return false;
+}
+
+bool icXDtdTable_C::IsValidAttribute(const char16_t* tag, const char16_t* name, const char16_t* value) const {
+  const icXDtdTag_C* t = FindTag(tag);
+  if (!t || !name) return false;
+  for (const icXDtdAttr_C* a = t->firstAttr; a; a = a->next) {
+    if (a->name != name) continue;
+    // Every known type accepts any value; the allowed values of F and O are
+    // recorded but not enforced.
+    switch (a->type) {
+      case kXAttrS:
+      case kXAttrF:
+      case kXAttrO:
+      case kXAttrA:
+      case kXAttrP:
+      case kXAttrT:
+      case kXAttrN:
+        return true;
+      default:
+        return false;
+    }
+  }
+  return false;
+}
+
+bool icXDtdTable_C::IsTextAllowed(const char16_t* tag) const {
+  const icXDtdTag_C* t = FindTag(tag);
+  return t && t->textAllowed != 0;
+}
+
+// ---------------------------------------------------------------------------
+// icXParser_C
+
+icXParser_C::icXParser_C(StrPool_C* strPool, const icXDtdRecord_C* records) {
+  if (strPool) {
+    pool = strPool;
+  } else {
+    pool = MemNew<StrPool_C>(kOwnPoolBytes);
+    ownsPool = pool ? 1 : 0;
+  }
+  MemArena_C* first = MemNew<MemArena_C>(kNodeBlockBytes);
+  if (first && first->HasBlock()) {
+    nodeBlocks = first;
+  } else {
+    MemDelete(first);
+  }
+  if (records) {
+    hasDtd = 1;
+    dtd = MemNew<icXDtdTable_C>(this, records);
+    dtdInitFailed = (!dtd || dtd->IsInitFailed()) ? 1 : 0;
+  }
+}
+
+icXParser_C::~icXParser_C() {
+  Destroy();
+  MemDelete(dtd);
+  dtd = nullptr;
+  while (nodeBlocks) {
+    MemArena_C* next = nodeBlocks->GetNext();
+    MemDelete(nodeBlocks);
+    nodeBlocks = next;
+  }
+  if (ownsPool) MemDelete(pool);
+  pool = nullptr;
+}
+
+const char16_t* icXParser_C::Intern(const char16_t* text) { return pool ? pool->Intern(text) : nullptr; }
+
+void* icXParser_C::AllocNode(uint32_t n) {
+  if (n >= kNodeBlockBytes) return nullptr;
+  for (MemArena_C* a = nodeBlocks; a; a = a->GetNext()) {
+    if (void* p = a->Alloc(n)) return p;
+  }
+  MemArena_C* block = MemNew<MemArena_C>(kNodeBlockBytes);
+  if (!block) return nullptr;
+  if (!block->HasBlock()) {
+    MemDelete(block);
+    return nullptr;
+  }
+  block->SetNext(nodeBlocks);
+  nodeBlocks = block;
+  return block->Alloc(n);
+}
+
+uint32_t icXParser_C::GetMemoryUsage(uint32_t* allocated) const {
+  uint32_t used = 0;
+  uint32_t total = 0;
+  for (const MemArena_C* a = nodeBlocks; a; a = a->GetNext()) {
+    used += a->GetSize() - a->GetRemaining();
+    total += a->GetSize();
+  }
+  if (ownsPool && pool) {
+    used += pool->GetUsedBytes();
+    total += pool->GetBlockBytes();
+  }
+  if (allocated) *allocated = total;
+  return used;
+}
+
+void icXParser_C::OnAfterCreate() {
+  EnableStartElementHandler(true);
+  EnableEndElementHandler(true);
+  EnableCharacterDataHandler(true);
+}
+
+void icXParser_C::Stop() {
+  stopped = 1;
+  if (HasParser()) StopParser();
+}
+
+void icXParser_C::ReportNoMemory() {
+  log.Format(u"Error: out of memory (ln:%d, col:%d).\n", GetCurrentLineNumber(), GetCurrentColumnNumber());
+  Stop();
+}
+
+void icXParser_C::OnStartElement(const char16_t* name, const char16_t** attrs) {
+  if (stopped) return;
+  const char16_t* tag = Intern(name);
+  if (!tag) {
+    ReportNoMemory();
+    return;
+  }
+  if (dtd) {
+    const char16_t* parentTag = current ? current->name : nullptr;
+    if (!dtd->IsValidTag(tag, parentTag, depth)) {
+      log.Format(u"Error: Invalid tag name %s (ln:%d, col:%d).\n", name, GetCurrentLineNumber(),
+                 GetCurrentColumnNumber());
+      Stop();
+      return;
+    }
+    for (int32_t i = 0; attrs && attrs[i]; i += 2) {
+      const char16_t* attrName = Intern(attrs[i]);
+      const char16_t* attrValue = Intern(attrs[i + 1]);
+      if (!attrName || !attrValue) {
+        ReportNoMemory();
+        return;
+      }
+      if (!dtd->IsValidAttribute(tag, attrName, attrValue)) {
+        log.Format(u"Error: Invalid tag (%s) attribute %s=%s (ln:%d, col:%d).\n", name, attrs[i], attrs[i + 1],
+                   GetCurrentLineNumber(), GetCurrentColumnNumber());
+        Stop();
+        return;
+      }
+    }
+  }
+
+  icXElement_C* elem = static_cast<icXElement_C*>(AllocNode(sizeof(icXElement_C)));
+  if (!elem) {
+    ReportNoMemory();
+    return;
+  }
+  new (elem) icXElement_C();
+  elem->kind = kXNodeElement;
+  elem->depth = Depth16(depth);
+  elem->parent = current;
+  elem->name = tag;
+  if (current) {
+    if (current->lastChild) {
+      current->lastChild->next = elem;
+    } else {
+      current->firstChild = elem;
+    }
+    current->lastChild = elem;
+    current->childCount = Count16(current->childCount);
+  } else if (depth == 0) {
+    root = elem;
+  }
+  current = elem;
+  ++depth;
+
+  for (int32_t i = 0; attrs && attrs[i]; i += 2) {
+    icXAttribute_C* attr = static_cast<icXAttribute_C*>(AllocNode(sizeof(icXAttribute_C)));
+    const char16_t* attrName = Intern(attrs[i]);
+    if (!attr || !attrName) {
+      ReportNoMemory();
+      return;
+    }
+    new (attr) icXAttribute_C();
+    attr->kind = kXNodeAttribute;
+    attr->depth = Depth16(depth);
+    attr->parent = elem;
+    attr->name = attrName;
+    attr->value = StrPool_C::EmptyText();
+    if (elem->lastAttr) {
+      elem->lastAttr->next = attr;
+    } else {
+      elem->firstAttr = attr;
+    }
+    elem->lastAttr = attr;
+    elem->attrCount = Count16(elem->attrCount);
+    if (!attrs[i + 1]) {
+      log.Format(u"Error: no value in attribute (%s) of tag (%s) (ln:%d, col:%d).\n", attrs[i], name,
+                 GetCurrentLineNumber(), GetCurrentColumnNumber());
+      Stop();
+      return;
+    }
+    const char16_t* value = Intern(attrs[i + 1]);
+    if (!value) {
+      ReportNoMemory();
+      return;
+    }
+    attr->value = value;
+  }
+}
+
+void icXParser_C::OnEndElement(const char16_t* /*name*/) {
+  if (stopped) return;
+  if (current) {
+    current = current->parent;
+    --depth;
+  }
+}
+
+void icXParser_C::OnCharacterData(const char16_t* text, int32_t length) {
+  if (stopped || !text || length <= 0) return;
+  bool blank = true;
+  for (int32_t i = 0; i < length; ++i) {
+    if (text[i] != u'\t' && text[i] != u'\n' && text[i] != u' ') {
+      blank = false;
+      break;
+    }
+  }
+  if (blank) return;
+  // The text is not zero-terminated: only `length` units may be read.
+  if (!current) {
+    log.Format(u"Error: invalid characters %.*s (ln:%d, col:%d).\n", length, text, GetCurrentLineNumber(),
+               GetCurrentColumnNumber());
+    Stop();
+    return;
+  }
+  if (dtd && !dtd->IsTextAllowed(current->name)) {
+    log.Format(u"Error: invalid characters %.*s in tag (%s) (ln:%d, col:%d).\n", length, text, current->name,
+               GetCurrentLineNumber(), GetCurrentColumnNumber());
+    Stop();
+    return;
+  }
+  char16_t* copy = static_cast<char16_t*>(MemAlloc((static_cast<size_t>(length) + 1) * sizeof(char16_t), false));
+  if (!copy) {
+    ReportNoMemory();
+    return;
+  }
+  std::memcpy(copy, text, static_cast<size_t>(length) * sizeof(char16_t));
+  copy[length] = 0;
+  const char16_t* pooled = Intern(copy);
+  MemFree(copy);
+  icXText_C* node = pooled ? static_cast<icXText_C*>(AllocNode(sizeof(icXText_C))) : nullptr;
+  if (!node) {
+    ReportNoMemory();
+    return;
+  }
+  new (node) icXText_C();
+  node->kind = kXNodeText;
+  node->depth = Depth16(depth);  // the element's depth + 1, as for attributes
+  node->parent = current;
+  node->text = pooled;
+  if (current->lastText) {
+    current->lastText->next = node;
+  } else {
+    current->firstText = node;
+  }
+  current->lastText = node;
+  current->textCount = Count16(current->textCount);
+}
+
+bool icXParser_C::ParseFile(const char16_t* path) {
+  if (dtdInitFailed) {
+    log.AppendCString(u"--- Parsing failed on init DTD table. \n");
+    return false;
+  }
+  stopped = 0;
+  depth = 0;
+  current = nullptr;
+
+  UniFile_C file;
+  if (!file.Open(path, kUniFileRead, kUniEncUtf16)) {
+    log.Format(u"Error: open %s file failed.\n", path);
+    return false;
+  }
+  if (!Create(u"UTF-16", nullptr)) {
+    log.Format(u"Error: internal error for creating xml parser. (for %s file)\n", path);
+    file.Close();
+    return false;
+  }
+
+  // The bytes after the mark go to expat as they are: a zero unit or an odd
+  // last byte is expat's to refuse, not a silent end of the file.
+  bool ok = true;
+  char chunk[kChunkBytes];
+  while (ok && !stopped) {
+    int32_t n = file.ReadBytes(chunk, kChunkBytes);
+    if (n <= 0) break;
+    ok = Parse(chunk, n, false, 1);
+  }
+  if (!stopped) {
+    if (ok) ok = Parse(nullptr, 0, true, 1);
+    // A handler that stopped the parser has already said why.
+    if (!ok && !stopped) {
+      log.Format(u"Error: %hs (ln:%d, col:%d).\n", GetErrorString(), GetCurrentLineNumber(),
+                 GetCurrentColumnNumber());
+    }
+  }
+  file.Close();
+
+  log.AppendCString(u"--- Parsing ");
+  log.AppendCString(path);
+  if (ok && !stopped) {
+    log.AppendCString(u" successed. \n");
+    return true;
+  }
+  log.AppendCString(u" failed. \n");
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// Writing the tree
+
+namespace {
+
+void AppendIndent(WStrBuilder_C& out, int32_t level, bool& ok) {
+  int32_t n = level * 2;
+  if (n > 40) n = 40;
+  static const char16_t kBlanks[] = u"                                        ";
+  if (n > 0) ok = out.Append(kBlanks, n) && ok;
+}
+
+// Escapes markup characters; in attribute values also the quote and the
+// white space that a reader would otherwise normalise.
+void AppendEscaped(WStrBuilder_C& out, const char16_t* text, bool attribute, bool& ok) {
+  if (!text) return;
+  const char16_t* run = text;
+  for (const char16_t* p = text; *p; ++p) {
+    const char16_t* rep = nullptr;
+    switch (*p) {
+      case u'&': rep = u"&amp;"; break;
+      case u'<': rep = u"&lt;"; break;
+      case u'>': rep = u"&gt;"; break;
+      case u'\r': rep = u"&#13;"; break;
+      case u'"': rep = attribute ? u"&quot;" : nullptr; break;
+      case u'\n': rep = attribute ? u"&#10;" : nullptr; break;
+      case u'\t': rep = attribute ? u"&#9;" : nullptr; break;
+      default: break;
+    }
+    if (!rep) continue;
+    if (p > run) ok = out.Append(run, static_cast<int32_t>(p - run)) && ok;
+    ok = out.Append(rep) && ok;
+    run = p + 1;
+  }
+  if (*run) ok = out.Append(run) && ok;
+}
+
+void AppendStartTag(WStrBuilder_C& out, const icXElement_C* e, bool& ok) {
+  int32_t d = e->depth;
+  AppendIndent(out, d, ok);
+  ok = out.Append(u"<") && ok;
+  ok = out.Append(e->name) && ok;
+  if (e->firstAttr) {
+    ok = out.Append(u"\n") && ok;
+    for (const icXAttribute_C* a = e->firstAttr; a; a = a->Next()) {
+      AppendIndent(out, d + 1, ok);
+      ok = out.Append(a->name) && ok;
+      ok = out.Append(u"=\"") && ok;
+      AppendEscaped(out, a->value, true, ok);
+      ok = out.Append(u"\"\n") && ok;
+    }
+    AppendIndent(out, d + 1, ok);
+  }
+  ok = out.Append(u">\n") && ok;
+  // The texts follow the start tag as one run (a reader delivers one text
+  // in several pieces, at line ends and character references).
+  for (const icXText_C* t = e->firstText; t; t = t->Next()) AppendEscaped(out, t->text, false, ok);
+  if (e->firstText) ok = out.Append(u"\n") && ok;
+}
+
+void AppendEndTag(WStrBuilder_C& out, const icXElement_C* e, bool& ok) {
+  AppendIndent(out, e->depth, ok);
+  ok = out.Append(u"</") && ok;
+  ok = out.Append(e->name) && ok;
+  ok = out.Append(u">\n") && ok;
+}
+
+}  // namespace
+
+bool icXParser_C::SaveFile(const char16_t* path) const {
+  if (!root) return false;
+  WStrBuilder_C out(0);
+  bool ok = true;
+  // Depth-first without recursion: the parent links lead back up.
+  const icXElement_C* e = root;
+  while (e) {
+    AppendStartTag(out, e, ok);
+    if (e->firstChild) {
+      e = e->firstChild;
+      continue;
+    }
+    for (;;) {
+      AppendEndTag(out, e, ok);
+      if (e == root) {
+        e = nullptr;
+        break;
+      }
+      if (e->next) {
+        e = e->Next();
+        break;
+      }
+      e = e->parent;
+    }
+  }
+  return ok && out.SaveToFile(path, kUniEncUtf16);
+}
