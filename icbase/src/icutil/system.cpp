@@ -1,0 +1,70 @@
+// Program folder, system information and the fatal assertion.
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "icbase/src/icutil/sysinfo.h"
+#include "icbase/src/icutil/utils.h"
+#include "platform/win32/files.h"
+#include "platform/win32/format.h"
+
+namespace {
+
+std::atomic<int> g_sysInfoCount{0};
+
+// The program's path when it names an existing file, else empty.
+std::u16string existingProgramPath() {
+  std::u16string path = GetProgramPath();
+  if (path.empty()) return path;
+  DWORD attrs = GetFileAttributesW(path.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) return std::u16string();
+  return path;
+}
+
+}  // namespace
+
+std::u16string GetProgramFolder() {
+  std::u16string path = existingProgramPath();
+  size_t cut = path.rfind(PATH_SEP);
+  if (cut == std::u16string::npos) return std::u16string();
+  return path.substr(0, cut + 1);
+}
+
+SysInfo_C::SysInfo_C() {
+  if (g_sysInfoCount.fetch_add(1) != 0) {
+    AssertFail("sys", 41);
+  }
+  dateText = u"2011-06-20";
+  bannerText = u"icbase system library";
+  std::u16string path = existingProgramPath();
+  size_t cut = path.rfind(PATH_SEP);
+  if (cut != std::u16string::npos) {
+    moduleFolder = path.substr(0, cut + 1);
+    moduleName = path.substr(cut + 1);
+  }
+}
+
+SysInfo_C::~SysInfo_C() { g_sysInfoCount.fetch_sub(1); }
+
+void AssertFail(const char* file, int line) {
+  if (file)
+    FatalPrintf("Assertion failed in file %s, line %d.\n", file, line);
+  else
+    FatalPrintf("Assertion failed.\n");
+}
+
+void FatalPrintf(const char* format, ...) {
+  std::string text;
+  if (format) {
+    va_list ap;
+    va_start(ap, format);
+    text = FormatAV(format, ap);
+    va_end(ap);
+  }
+  if (text.empty() || text.back() != '\n') text.push_back('\n');
+  std::fflush(stdout);
+  std::fputs(text.c_str(), stderr);
+  std::fflush(stderr);
+  std::abort();
+}

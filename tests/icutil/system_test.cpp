@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <string>
+
+#include "icbase/src/icutil/sysinfo.h"
+#include "icbase/src/icutil/utils.h"
+#include "platform/win32/files.h"
+
+TEST(ProgramFolder, IsTheFolderOfThisTestProgram) {
+  std::u16string folder = GetProgramFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), PATH_SEP);
+  DWORD attrs = GetFileAttributesW(folder.c_str());
+  ASSERT_NE(attrs, INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(attrs & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+TEST(SysInfo, SplitsTheModulePathAndMayBeMadeAgainAfterItWent) {
+  {
+    SysInfo_C info;
+    std::u16string folder = info.GetModuleFolder();
+    std::u16string name = info.GetModuleName();
+    EXPECT_EQ(folder, GetProgramFolder());
+    EXPECT_EQ(name, u"icutil_test");
+    EXPECT_NE(std::u16string(info.GetBannerText()), u"");
+    EXPECT_NE(std::u16string(info.GetDateText()), u"");
+  }
+  SysInfo_C again;  // the first one is gone: no assertion
+  EXPECT_EQ(std::u16string(again.GetModuleName()), u"icutil_test");
+}
+
+using FatalDeathTest = ::testing::Test;
+
+TEST(FatalDeathTest, AssertionWritesOneLineToTheErrorStreamAndAborts) {
+  EXPECT_EXIT(AssertFail("reader.cpp", 12), ::testing::KilledBySignal(SIGABRT),
+              "^Assertion failed in file reader\\.cpp, line 12\\.\n$");
+  EXPECT_EXIT(AssertFail(nullptr, 0), ::testing::KilledBySignal(SIGABRT), "^Assertion failed\\.\n$");
+  EXPECT_EXIT(FatalPrintf("code %d", 7), ::testing::KilledBySignal(SIGABRT), "^code 7\n$");
+}
+
+TEST(FatalDeathTest, SecondLiveSysInfoIsFatal) {
+  EXPECT_EXIT(
+      {
+        SysInfo_C first;
+        SysInfo_C second;
+      },
+      ::testing::KilledBySignal(SIGABRT), "Assertion failed in file sys, line 41\\.");
+}
