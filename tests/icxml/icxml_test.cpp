@@ -1,5 +1,6 @@
 #include "icbase/src/icxml/xml/icxml.h"
 
+#include <expat.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -88,6 +89,17 @@ TEST_F(XmlFiles, DescriptorParsesIntoTheTree) {
   EXPECT_EQ(names, (std::vector<std::u16string>{u"name", u"language", u"poi"}));
   EXPECT_EQ(values, (std::vector<std::u16string>{u"bruser", u"EN", u"bruser.poi"}));
   EXPECT_EQ(root->lastAttr->name, pool.Intern(u"poi"));
+}
+
+TEST(XmlBuild, HeaderAndLibraryAgreeOnUtf16Units) {
+  static_assert(sizeof(XML_Char) == 2, "XML_UNICODE must be seen by every user of the reader");
+  bool unicode = false, wideChar = false;
+  for (const XML_Feature* f = XML_GetFeatureList(); f->feature != XML_FEATURE_END; ++f) {
+    unicode = unicode || f->feature == XML_FEATURE_UNICODE;
+    wideChar = wideChar || f->feature == XML_FEATURE_UNICODE_WCHAR_T;
+  }
+  EXPECT_TRUE(unicode);
+  EXPECT_FALSE(wideChar);
 }
 
 TEST_F(XmlFiles, NonAsciiAttributeValueIsReadBackIntact) {

@@ -28,6 +28,21 @@ constexpr uint32_t kOwnPoolBytes = 4096;
 // Bytes per read of the file: 4095 UTF-16 units.
 constexpr int32_t kChunkBytes = 4095 * 2;
 
+// True when the linked expat delivers 16-bit units, as this file was built
+// to expect; a parser on any other build would hand over garbage.
+bool LibraryIsUtf16() {
+  static const bool utf16 = [] {
+    bool unicode = false;
+    bool wideChar = false;
+    for (const XML_Feature* f = XML_GetFeatureList(); f && f->feature != XML_FEATURE_END; ++f) {
+      if (f->feature == XML_FEATURE_UNICODE) unicode = true;
+      if (f->feature == XML_FEATURE_UNICODE_WCHAR_T) wideChar = true;
+    }
+    return unicode && !wideChar;
+  }();
+  return utf16;
+}
+
 uint16_t Count16(uint16_t c) { return c < 0xFFFF ? static_cast<uint16_t>(c + 1) : c; }
 uint16_t Depth16(int32_t d) { return d < 0 ? 0 : (d > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(d)); }
 
@@ -49,6 +64,7 @@ struct icXmlTrampolines_T {
 template <class T>
 bool icXml_T<T>::Create(const char16_t* encoding, const char16_t* separator) {
   Destroy();
+  if (!LibraryIsUtf16()) return false;
   const XML_Char* enc = (encoding && *encoding) ? X(encoding) : nullptr;
   XML_Char sep = (separator && *separator) ? static_cast<XML_Char>(*separator) : 0;
   XML_Parser p = XML_ParserCreate_MM(enc, nullptr, sep ? &sep : nullptr);
