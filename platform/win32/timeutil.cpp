@@ -1,0 +1,228 @@
+#include "platform/win32/timeutil.h"
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
+int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int daysInMonth(int y, int m) {
+  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return (m == 2 && isLeap(y)) ? 29 : kDays[m - 1];
+}
+
+int64_t floorDiv(int64_t a, int64_t b) {
+  int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+void fillSystemTime(const struct tm& tm, int ms, SYSTEMTIME* st) {
+  st->wYear = static_cast<WORD>(tm.tm_year + 1900);
+  st->wMonth = static_cast<WORD>(tm.tm_mon + 1);
+  st->wDayOfWeek = static_cast<WORD>(tm.tm_wday);
+  st->wDay = static_cast<WORD>(tm.tm_mday);
+  st->wHour = static_cast<WORD>(tm.tm_hour);
+  st->wMinute = static_cast<WORD>(tm.tm_min);
+  st->wSecond = static_cast<WORD>(tm.tm_sec);
+  st->wMilliseconds = static_cast<WORD>(ms);
+}
+
+int isDstAt(int64_t t) {
+  struct tm tm;
+  if (!LocalBreakdown(t, &tm)) return -1;
+  return tm.tm_isdst > 0 ? 1 : 0;
+}
+
+// The first second at or after `lo` at which the daylight flag differs from
+// its value at `lo`, knowing that it differs at `hi`.
+int64_t findChange(int64_t lo, int64_t hi) {
+  int at = isDstAt(lo);
+  while (hi - lo > 1) {
+    int64_t mid = lo + (hi - lo) / 2;
+    if (isDstAt(mid) == at) lo = mid;
+    else hi = mid;
+  }
+  return hi;
+}
+
+// The transition at `t` in the "day of the month" form, on the clock in force
+// before it (UTC offset `offsetBefore`).
+SYSTEMTIME transitionRule(int64_t t, long offsetBefore) {
+  struct tm tm;
+  SYSTEMTIME st{};
+  if (!UtcBreakdown(t + offsetBefore, &tm)) return st;
+  int year = tm.tm_year + 1900, month = tm.tm_mon + 1;
+  st.wYear = 0;
+  st.wMonth = static_cast<WORD>(month);
+  st.wDayOfWeek = static_cast<WORD>(tm.tm_wday);
+  st.wDay = static_cast<WORD>(tm.tm_mday + 7 > daysInMonth(year, month) ? 5 : (tm.tm_mday - 1) / 7 + 1);
+  st.wHour = static_cast<WORD>(tm.tm_hour);
+  st.wMinute = static_cast<WORD>(tm.tm_min);
+  st.wSecond = static_cast<WORD>(tm.tm_sec);
+  return st;
+}
+
+void copyName(WCHAR* dst, const char* name) {
+  size_t i = 0;
+  for (; name && name[i] && i < 31; ++i) dst[i] = static_cast<unsigned char>(name[i]);
+  dst[i] = 0;
+}
+
+}  // namespace
+
+int64_t UnixToFileTime100ns(int64_t seconds, int64_t ms) {
+  return seconds * kFileTimeTicksPerSecond + ms * kFileTimeTicksPerMs + kFileTimeUnixEpoch;
+}
+
+void FileTime100nsToUnix(int64_t fileTime, int64_t* seconds, int32_t* ms) {
+  int64_t rel = fileTime - kFileTimeUnixEpoch;
+  int64_t s = floorDiv(rel, kFileTimeTicksPerSecond);
+  if (seconds) *seconds = s;
+  if (ms) *ms = static_cast<int32_t>((rel - s * kFileTimeTicksPerSecond) / kFileTimeTicksPerMs);
+}
+
+int64_t UnixNowSeconds() { return floorDiv(UnixNowMs(), 1000); }
+
+int64_t UnixNowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+int64_t FileTimeNow100ns() {
+  using namespace std::chrono;
+  auto us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+  return us * 10 + kFileTimeUnixEpoch;
+}
+
+void GetSystemTimeAsFileTime(FILETIME* ft) {
+  if (ft) *ft = U64ToFileTime(static_cast<uint64_t>(FileTimeNow100ns()));
+}
+
+bool UtcBreakdown(int64_t unixSeconds, struct tm* out) {
+  if (!out) return false;
+  time_t t = static_cast<time_t>(unixSeconds);
+  if (static_cast<int64_t>(t) != unixSeconds) return false;
+  return gmtime_r(&t, out) != nullptr;
+}
+
+bool LocalBreakdown(int64_t unixSeconds, struct tm* out) {
+  if (!out) return false;
+  time_t t = static_cast<time_t>(unixSeconds);
+  if (static_cast<int64_t>(t) != unixSeconds) return false;
+  return localtime_r(&t, out) != nullptr;
+}
+
+int64_t UtcToUnix(int year, int month, int day, int hour, int minute, int second) {
+  return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
+         int64_t(hour) * 3600 + int64_t(minute) * 60 + second;
+}
+
+void GetSystemTime(SYSTEMTIME* st) {
+  if (!st) return;
+  int64_t ms = UnixNowMs();
+  struct tm tm;
+  if (UtcBreakdown(floorDiv(ms, 1000), &tm)) fillSystemTime(tm, static_cast<int>(ms - floorDiv(ms, 1000) * 1000), st);
+}
+
+void GetLocalTime(SYSTEMTIME* st) {
+  if (!st) return;
+  int64_t ms = UnixNowMs();
+  struct tm tm;
+  if (LocalBreakdown(floorDiv(ms, 1000), &tm)) fillSystemTime(tm, static_cast<int>(ms - floorDiv(ms, 1000) * 1000), st);
+}
+
+BOOL FileTimeToSystemTime(const FILETIME* ft, SYSTEMTIME* st) {
+  if (!ft || !st) return FALSE;
+  uint64_t v = FileTimeToU64(*ft);
+  if (v > 0x7FFFFFFFFFFFFFFFULL) return FALSE;
+  int64_t seconds;
+  int32_t ms;
+  FileTime100nsToUnix(static_cast<int64_t>(v), &seconds, &ms);
+  struct tm tm;
+  if (!UtcBreakdown(seconds, &tm)) return FALSE;
+  fillSystemTime(tm, ms, st);
+  return TRUE;
+}
+
+BOOL SystemTimeToFileTime(const SYSTEMTIME* st, FILETIME* ft) {
+  if (!st || !ft) return FALSE;
+  if (st->wYear < 1601 || st->wYear > 30827 || st->wMonth < 1 || st->wMonth > 12 || st->wDay < 1 ||
+      st->wDay > daysInMonth(st->wYear, st->wMonth) || st->wHour > 23 || st->wMinute > 59 || st->wSecond > 59 ||
+      st->wMilliseconds > 999)
+    return FALSE;
+  int64_t s = UtcToUnix(st->wYear, st->wMonth, st->wDay, st->wHour, st->wMinute, st->wSecond);
+  *ft = U64ToFileTime(static_cast<uint64_t>(UnixToFileTime100ns(s, st->wMilliseconds)));
+  return TRUE;
+}
+
+ULONGLONG GetTickCount64() {
+  using namespace std::chrono;
+  return static_cast<ULONGLONG>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+DWORD GetTickCount() { return static_cast<DWORD>(GetTickCount64()); }
+
+DWORD GetTimeZoneRulesForYear(int year, TIME_ZONE_INFORMATION* tzi) {
+  if (!tzi) return TIME_ZONE_ID_INVALID;
+  std::memset(tzi, 0, sizeof *tzi);
+  tzset();
+  // Sample the year day by day (from 14 hours before its first UTC midnight so
+  // that every zone's whole local year is covered), then pin each change of
+  // the daylight flag to the second.
+  const int64_t start = UtcToUnix(year, 1, 1, 0, 0, 0) - 14 * 3600;
+  const int64_t end = UtcToUnix(year + 1, 1, 1, 0, 0, 0) + 14 * 3600;
+  int64_t toDst = 0, toStd = 0;
+  bool haveToDst = false, haveToStd = false;
+  struct tm stdTm {}, dstTm {};
+  bool haveStd = false, haveDst = false;
+  int prev = isDstAt(start);
+  for (int64_t t = start; t < end;) {
+    int64_t next = t + 86400 < end ? t + 86400 : end;
+    int cur = isDstAt(next);
+    struct tm probe;
+    if (LocalBreakdown(t, &probe)) {
+      if (probe.tm_isdst > 0 && !haveDst) dstTm = probe, haveDst = true;
+      if (probe.tm_isdst <= 0 && !haveStd) stdTm = probe, haveStd = true;
+    }
+    if (cur != prev && cur >= 0 && prev >= 0) {
+      int64_t change = findChange(t, next);
+      if (cur == 1 && !haveToDst) toDst = change, haveToDst = true;
+      if (cur == 0 && !haveToStd) toStd = change, haveToStd = true;
+    }
+    prev = cur;
+    t = next;
+  }
+  if (!haveStd) {  // a zone in daylight time all year: treat that as its standard time
+    stdTm = dstTm;
+    haveStd = true;
+  }
+  tzi->Bias = static_cast<LONG>(-stdTm.tm_gmtoff / 60);
+  copyName(tzi->StandardName, stdTm.tm_zone);
+  if (!haveDst || !haveToDst || !haveToStd) {
+    copyName(tzi->DaylightName, stdTm.tm_zone);
+    return TIME_ZONE_ID_UNKNOWN;
+  }
+  tzi->DaylightBias = static_cast<LONG>(-(dstTm.tm_gmtoff - stdTm.tm_gmtoff) / 60);
+  copyName(tzi->DaylightName, dstTm.tm_zone);
+  tzi->DaylightDate = transitionRule(toDst, stdTm.tm_gmtoff);
+  tzi->StandardDate = transitionRule(toStd, dstTm.tm_gmtoff);
+  return isDstAt(UnixNowSeconds()) == 1 ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
+}
+
+DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* tzi) {
+  struct tm now;
+  int year = LocalBreakdown(UnixNowSeconds(), &now) ? now.tm_year + 1900 : 2000;
+  return GetTimeZoneRulesForYear(year, tzi);
+}
