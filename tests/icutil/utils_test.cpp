@@ -169,3 +169,49 @@ TEST(Colours, PackAndShift) {
   EXPECT_EQ(ByteOf(ColorShift16(c)), 0x33);
   EXPECT_EQ(ByteOf(ColorShift8(c)), 0x22);
 }
+
+TEST(Utf, TextWriterConversionKeepsPairsWholeAndRefusesLoneSurrogates) {
+  const UTF16 text[] = {u'a', 0xD83D, 0xDE00, u'\u00E9'};  // a, U+1F600, e-acute
+  UTF8 out[16];
+  const UTF16* src = text;
+  UTF8* dst = out;
+  ASSERT_EQ(ConvertUTF16toUTF8(&src, text + 4, &dst, out + sizeof out, strictConversion), conversionOK);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(out), size_t(dst - out)), "a\xF0\x9F\x98\x80\xC3\xA9");
+
+  const UTF16 lone[] = {u'x', 0xDC00, u'y'};
+  src = lone;
+  dst = out;
+  EXPECT_EQ(ConvertUTF16toUTF8(&src, lone + 3, &dst, out + sizeof out, strictConversion), sourceIllegal);
+  EXPECT_EQ(src, lone + 1);  // stops before the bad unit
+
+  // A pair cut by the end of the source is not split.
+  const UTF16 cut[] = {u'z', 0xD83D};
+  src = cut;
+  dst = out;
+  EXPECT_EQ(ConvertUTF16toUTF8(&src, cut + 2, &dst, out + sizeof out, strictConversion), sourceExhausted);
+  EXPECT_EQ(dst - out, 1);
+
+  // No room for the whole character: nothing of it is written.
+  src = text + 1;
+  dst = out;
+  EXPECT_EQ(ConvertUTF16toUTF8(&src, text + 3, &dst, out + 3, strictConversion), targetExhausted);
+  EXPECT_EQ(dst, out);
+}
+
+TEST(Utf, OutOfRangeCodePointsAndBadUtf8) {
+  const UTF32 big[] = {0x110000};
+  UTF16 out[4];
+  const UTF32* s32 = big;
+  UTF16* d16 = out;
+  EXPECT_EQ(ConvertUTF32toUTF16(&s32, big + 1, &d16, out + 4, lenientConversion), conversionOK);
+  EXPECT_EQ(out[0], 0xFFFD);
+  s32 = big;
+  d16 = out;
+  EXPECT_EQ(ConvertUTF32toUTF16(&s32, big + 1, &d16, out + 4, strictConversion), sourceIllegal);
+
+  const UTF8 bad[] = {0xC0, 0xAF};  // overlong '/'
+  EXPECT_FALSE(isLegalUTF8Sequence(bad, bad + 2));
+  std::u16string wide;
+  EXPECT_FALSE(Utf8ToUtf16Strict("a\xC0\xAF", wide));
+  EXPECT_EQ(Utf8ToUtf16("a\xF0\x9F\x98\x80"), std::u16string(u"a\U0001F600"));
+}
