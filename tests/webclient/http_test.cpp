@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "platform/win32/utf.h"
+#include "test_util.h"
+#include "tools/standin-service/StandinService.h"
+#include "webclient/HttpClient.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+class HttpClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StandinOptions options;
+    options.dataDir = dir_.file("service");
+    service_ = std::make_unique<StandinService>(options);
+    ASSERT_TRUE(service_->Start());
+  }
+  void TearDown() override {
+    service_.reset();
+    ResetDeployValues();
+    SetHttpReplyLimitForTest(0);
+  }
+
+  std::u16string Url(const std::string& path) const { return Utf8ToUtf16(service_->BaseUrl() + path); }
+
+  // Posts one text field to `path` and returns Execute's result and the reply.
+  int PostOne(const std::string& path, CString* reply = nullptr) {
+    CPostMethod post(Url(path).c_str());
+    post.AddField(u"a", u"1");
+    int rc = post.Execute();
+    if (reply) *reply = post.GetResponse();
+    return rc;
+  }
+
+  std::string Reply(const std::string& body, int status = 200) {
+    StandinFaultSpec fault;
+    fault.kind = StandinFault::Raw;
+    fault.status = status;
+    fault.body = body;
+    fault.times = 1;
+    service_->AddFault(fault);
+    CString reply;
+    EXPECT_EQ(PostOne("/API/Info.php", &reply), 0);
+    return reply.ToUtf8();
+  }
+
+  TempDir dir_;
+  std::unique_ptr<StandinService> service_;
+};
+
+}  // namespace
+
+TEST_F(HttpClientTest, TextFieldsComeFirstThenFilesInTheOrderAdded) {
+  WriteBytes(dir_.file("one.db"), "first file");
+  WriteBytes(dir_.file("two.db"), std::string("second\0file\r\n--x", 17));
+  const std::u16string one = Utf8ToUtf16(dir_.file("one.db")), two = Utf8ToUtf16(dir_.file("two.db"));
+  CPostMethod post(Url("/API/UploadSession.php").c_str());
+  post.AddFile(u"qSess", one.c_str(), u"application/octet-stream");
+  post.AddField(u"Client_id", u"402517");
+  post.AddFile(u"qSana", two.c_str(), u"application/x-test");
+  post.AddField(u"Vals", u" { \"Note\" : \"caf\u00e9 \U0001F3C1\" } ");
+  post.AddField(u"Empty", u"");
+  ASSERT_EQ(post.Execute(), 0);
+
+  auto requests = service_->Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const StandinRequest& r = requests[0];
+  EXPECT_EQ(r.method, "POST");
+  EXPECT_EQ(r.path, "/API/UploadSession.php");
+  ASSERT_TRUE(r.multipart);
+  ASSERT_EQ(r.parts.size(), 5u);
+  EXPECT_EQ(r.parts[0].name, "Client_id");
+  EXPECT_EQ(r.parts[0].content, "402517");
+  EXPECT_EQ(r.parts[0].filename, "");
+  EXPECT_EQ(r.parts[0].contentType, "");
+  EXPECT_EQ(r.parts[1].name, "Vals");
+  EXPECT_EQ(r.parts[1].content, " { \"Note\" : \"caf\xC3\xA9 \xF0\x9F\x8F\x81\" } ");
+  EXPECT_EQ(r.parts[2].name, "Empty");
+  EXPECT_EQ(r.parts[2].content, "");
+  EXPECT_EQ(r.parts[3].name, "qSess");
+  EXPECT_EQ(r.parts[3].filename, "qSess");
+  EXPECT_EQ(r.parts[3].contentType, "application/octet-stream");
+  EXPECT_EQ(r.parts[3].content, "first file");
+  EXPECT_EQ(r.parts[4].name, "qSana");
+  EXPECT_EQ(r.parts[4].filename, "qSana");
+  EXPECT_EQ(r.parts[4].contentType, "application/x-test");
+  EXPECT_EQ(r.parts[4].content, std::string("second\0file\r\n--x", 17));
+  // No header beyond what the transfer itself needs.
+  EXPECT_EQ(r.headers.count("User-Agent"), 0u);
+  EXPECT_EQ(r.headers.count("Authorization"), 0u);
+  EXPECT_EQ(r.headers.find("Content-Type")->second.rfind("multipart/form-data; boundary=", 0), 0u);
+}
+
+TEST_F(HttpClientTest, FieldsOnlyAndAFiveMegabyteFileArriveIntact) {
+  CPostMethod fieldsOnly(Url("/API/Info.php").c_str());
+  fieldsOnly.AddField(u"b", u"2");
+  fieldsOnly.AddField(u"a", u"1");
+  ASSERT_EQ(fieldsOnly.Execute(), 0);
+  auto requests = service_->Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  ASSERT_EQ(requests[0].parts.size(), 2u);
+  EXPECT_EQ(requests[0].parts[0].name, "b");
+  EXPECT_EQ(requests[0].parts[1].name, "a");
+
+  std::string big(5 * 1024 * 1024, '\0');
+  std::mt19937 rng(7);
+  for (char& c : big) c = static_cast<char>(rng());
+  WriteBytes(dir_.file("big.db"), big);
+  const std::u16string path = Utf8ToUtf16(dir_.file("big.db"));
+  CPostMethod upload(Url("/API/UploadSession.php").c_str());
+  upload.AddField(u"Client_id", u"1");
+  upload.AddFile(u"qSess", path.c_str(), u"application/octet-stream");
+  ASSERT_EQ(upload.Execute(), 0);
+  requests = service_->Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  ASSERT_EQ(requests[1].parts.size(), 2u);
+  EXPECT_TRUE(requests[1].parts[1].content == big);
+}
+
+TEST_F(HttpClientTest, RequestsThatCannotBeMadeSendNothing) {
+  // A file part that cannot be read fails before anything is sent.
+  const std::u16string missing = Utf8ToUtf16(dir_.file("missing.db"));
+  const std::u16string folder = Utf8ToUtf16(dir_.path());
+  for (const std::u16string& path : {missing, folder}) {
+    CPostMethod post(Url("/API/UploadSession.php").c_str());
+    post.AddField(u"Client_id", u"1");
+    post.AddFile(u"qSess", path.c_str(), u"application/octet-stream");
+    EXPECT_EQ(post.Execute(), 1);
+  }
+  // Only http and https are spoken.
+  for (const std::string& url : {"ftp://127.0.0.1:" + std::to_string(service_->Port()) + "/API/Info.php",
+                                 std::string("file:///etc/hostname"), std::string("127.0.0.1/API/Info.php"), std::string()}) {
+    CPostMethod post(Utf8ToUtf16(url).c_str());
+    post.AddField(u"a", u"1");
+    EXPECT_EQ(post.Execute(), 1) << url;
+  }
+  EXPECT_TRUE(service_->Requests().empty());
+
+  // Upper-case schemes are still http.
+  std::string base = service_->BaseUrl();
+  CPostMethod upper(Utf8ToUtf16("HTTP" + base.substr(4) + "/API/Info.php").c_str());
+  upper.AddField(u"a", u"1");
+  EXPECT_EQ(upper.Execute(), 0);
+}
+
+TEST_F(HttpClientTest, ErrorStatusesReturnTheirBodies) {
+  EXPECT_EQ(Reply("{\"code\":404}", 404), "{\"code\":404}");
+  EXPECT_EQ(Reply("<html>Internal error</html>", 500), "<html>Internal error</html>");
+  EXPECT_EQ(Reply("", 200), "");
+
+  StandinFaultSpec html;
+  html.kind = StandinFault::Html;
+  html.status = 503;
+  html.times = 1;
+  service_->AddFault(html);
+  CString reply;
+  EXPECT_EQ(PostOne("/API/login.php", &reply), 0);
+  EXPECT_NE(reply.ToUtf8().find("<html>"), std::string::npos);
+}
+
+TEST_F(HttpClientTest, RepliesAreDecodedFromUtf8) {
+  // Multi-byte characters and an emoji arrive as UTF-16 with a surrogate pair.
+  CString reply;
+  StandinFaultSpec fault;
+  fault.kind = StandinFault::Raw;
+  fault.status = 200;
+  fault.body = "{\"Label\":\"\xE9\x88\xB4\xE9\xB9\xBF \xC3\xA9 \xF0\x9F\x8F\x8E\"}";
+  fault.times = 1;
+  service_->AddFault(fault);
+  ASSERT_EQ(PostOne("/API/TrackList.php", &reply), 0);
+  EXPECT_EQ(std::u16string(reply.GetString()), u"{\"Label\":\"\u9234\u9e7f \u00e9 \xD83C\xDFCE\"}");
+
+  // Invalid UTF-8 is refused as a whole.
+  EXPECT_EQ(Reply("{\"a\":\"\xC3\x28\"}"), "UTF Conversion Failure");
+  EXPECT_EQ(Reply("\xED\xA0\x80"), "UTF Conversion Failure");  // an encoded surrogate
+  // The text ends at its first zero character.
+  EXPECT_EQ(Reply(std::string("{\"a\":1}\0tail", 12)), "{\"a\":1}");
+}
+
+TEST_F(HttpClientTest, TransferFailuresAreReported) {
+  // A reply cut short.
+  StandinFaultSpec cut;
+  cut.kind = StandinFault::CutShort;
+  cut.times = 1;
+  service_->AddFault(cut);
+  EXPECT_EQ(PostOne("/API/Info.php"), 1);
+
+  // A reply beyond the size limit.
+  SetHttpReplyLimitForTest(1000);
+  EXPECT_EQ(Reply(std::string(1000, 'x')).size(), 1000u);
+  StandinFaultSpec big;
+  big.kind = StandinFault::Raw;
+  big.status = 200;
+  big.body = std::string(1001, 'x');
+  big.times = 1;
+  service_->AddFault(big);
+  EXPECT_EQ(PostOne("/API/Info.php"), 1);
+
+  // A refused connection.
+  const std::u16string url = Url("/API/Info.php");
+  service_->Stop();
+  CPostMethod post(url.c_str());
+  post.AddField(u"a", u"1");
+  EXPECT_EQ(post.Execute(), 1);
+  EXPECT_TRUE(post.GetResponse().IsEmpty());
+}
+
+TEST(HttpClientTls, PeerAndHostAreVerified) {
+  TempDir dir;
+  ASSERT_TRUE(MakeTestCertificates(dir.path()));
+  StandinOptions options;
+  options.dataDir = dir.file("service");
+  options.certFile = dir.file("server.pem");
+  options.keyFile = dir.file("server.key");
+  StandinService service(options);
+  ASSERT_TRUE(service.Start());
+  ASSERT_EQ(service.BaseUrl().rfind("https://", 0), 0u);
+  const std::u16string url = Utf8ToUtf16(service.BaseUrl() + "/API/Info.php");
+  auto post = [&url]() {
+    CPostMethod p(url.c_str());
+    p.AddField(u"a", u"1");
+    return p.Execute();
+  };
+
+  // Not trusted: the request fails and the service sees nothing of it.
+  EXPECT_EQ(post(), 1);
+  EXPECT_TRUE(service.Requests().empty());
+
+  // Trusted through the test hook: it succeeds.
+  DeployValues values = GetDeployValues();
+  values.caFile = dir.file("ca.pem");
+  ASSERT_TRUE(SetDeployValuesForTest(values));
+  EXPECT_EQ(post(), 0);
+  EXPECT_EQ(service.Requests().size(), 1u);
+  service.Stop();
+
+  // A certificate of the trusted CA for another host name is refused.
+  StandinOptions other = options;
+  other.dataDir = dir.file("other");
+  other.certFile = dir.file("otherhost.pem");
+  other.keyFile = dir.file("otherhost.key");
+  StandinService wrongHost(other);
+  ASSERT_TRUE(wrongHost.Start());
+  CPostMethod p(Utf8ToUtf16(wrongHost.BaseUrl() + "/API/Info.php").c_str());
+  p.AddField(u"a", u"1");
+  EXPECT_EQ(p.Execute(), 1);
+  EXPECT_TRUE(wrongHost.Requests().empty());
+  ResetDeployValues();
+}
+
+TEST(DeployValues, TestHookRefusesBadValuesAndResets) {
+  DeployValues built = BuiltInDeployValues();
+  EXPECT_EQ(built.cipherKey.size(), 32u);
+  EXPECT_GE(built.appNumber, 100000);
+  EXPECT_LE(built.appNumber, 999999);
+  EXPECT_EQ(built.stateText.size(), 5u);
+  EXPECT_EQ(built.serviceBase.rfind("http://127.0.0.1:", 0), 0u);
+
+  DeployValues v = built;
+  v.cipherKey = "short";
+  EXPECT_FALSE(SetDeployValuesForTest(v));
+  v = built;
+  v.serviceBase = "ftp://example.invalid";
+  EXPECT_FALSE(SetDeployValuesForTest(v));
+  EXPECT_EQ(DeployServiceBase(), built.serviceBase);
+
+  v = built;
+  v.serviceBase = "https://127.0.0.1:1";
+  v.appNumber = 123456;
+  ASSERT_TRUE(SetDeployValuesForTest(v));
+  EXPECT_EQ(DeployServiceBase(), "https://127.0.0.1:1");
+  EXPECT_EQ(DeployAppNumber(), 123456);
+  ResetDeployValues();
+  EXPECT_EQ(DeployAppNumber(), built.appNumber);
+}

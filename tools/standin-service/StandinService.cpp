@@ -1,0 +1,584 @@
+#include "tools/standin-service/StandinService.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include <cryptopp/aes.h>
+#include <cryptopp/base64.h>
+#include <cryptopp/filters.h>
+#include <cryptopp/modes.h>
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include "webclient/deploy.h"
+
+using nlohmann::json;
+
+namespace {
+
+const char* const kApiPaths[] = {"/API/login.php", "/API/Info.php", "/API/logout.php", "/API/TrackList.php",
+                                 "/API/UploadSession.php"};
+
+// Reply codes of the stand-in besides 0 (done), 216 (already logged in) and
+// 304 (session already uploaded).
+constexpr int kBadClient = 201;
+constexpr int kBadClientToken = 202;
+constexpr int kBadUser = 203;
+constexpr int kNotAuthorised = 210;
+constexpr int kBadField = 211;
+constexpr int kMissingFile = 212;
+constexpr int kStoreFailure = 500;
+
+// A prepared statement that finalizes itself.
+class Stmt {
+ public:
+  Stmt(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
+  ~Stmt() { sqlite3_finalize(m_stmt); }
+  Stmt(const Stmt&) = delete;
+  Stmt& operator=(const Stmt&) = delete;
+  bool ok() const { return m_stmt != nullptr; }
+  Stmt& Bind(int i, const std::string& s) {
+    sqlite3_bind_text(m_stmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Stmt& BindBlob(int i, const std::string& s) {
+    sqlite3_bind_blob(m_stmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Stmt& Bind(int i, int64_t v) {
+    sqlite3_bind_int64(m_stmt, i, v);
+    return *this;
+  }
+  int Step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
+  int64_t Int(int col) { return sqlite3_column_int64(m_stmt, col); }
+  std::string Text(int col) {
+    const void* p = sqlite3_column_blob(m_stmt, col);
+    int n = sqlite3_column_bytes(m_stmt, col);
+    return p ? std::string(static_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
+  }
+
+ private:
+  sqlite3_stmt* m_stmt = nullptr;
+};
+
+std::string Dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+std::string Reply(int code, json data = json::object()) {
+  json r;
+  r["code"] = code;
+  r["data"] = std::move(data);
+  return Dump(r);
+}
+
+// Deciphers a login field: Base64 (line feeds ignored), AES-256-CBC, PKCS#7.
+bool Decipher(const std::string& base64, const std::string& key, const std::string& iv, std::string& plain) {
+  if (key.size() != 32 || iv.size() != 16) return false;
+  try {
+    std::string cipher;
+    CryptoPP::StringSource(base64, true, new CryptoPP::Base64Decoder(new CryptoPP::StringSink(cipher)));
+    CryptoPP::CBC_Mode<CryptoPP::AES>::Decryption dec(reinterpret_cast<const CryptoPP::byte*>(key.data()),
+                                                       key.size(),
+                                                       reinterpret_cast<const CryptoPP::byte*>(iv.data()));
+    plain.clear();
+    CryptoPP::StringSource(cipher, true, new CryptoPP::StreamTransformationFilter(dec, new CryptoPP::StringSink(plain)));
+    return true;
+  } catch (const CryptoPP::Exception&) {
+    return false;
+  }
+}
+
+std::string NewToken() {
+  static const char* digits = "0123456789abcdef";
+  std::random_device rd;
+  std::string t;
+  for (int i = 0; i < 32; ++i) t.push_back(digits[rd() & 15]);
+  return t;
+}
+
+bool ParseInt(const std::string& s, int64_t& out) {
+  if (s.empty() || s.size() > 18) return false;
+  size_t i = s[0] == '-' ? 1 : 0;
+  if (i == s.size()) return false;
+  for (size_t k = i; k < s.size(); ++k)
+    if (s[k] < '0' || s[k] > '9') return false;
+  out = std::stoll(s);
+  return true;
+}
+
+void PutLE32(std::string& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+void PutLE64(std::string& out, uint64_t v) {
+  for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+}  // namespace
+
+std::string MakeBeaconFile(const std::vector<StandinBeacon>& beacons) {
+  std::string out;
+  PutLE32(out, 1);  // format version
+  PutLE32(out, 0);
+  out.append(32, '\0');
+  out.append(128, '\0');
+  PutLE32(out, 0);
+  PutLE32(out, 0);
+  PutLE32(out, static_cast<uint32_t>(beacons.size()));
+  for (const StandinBeacon& b : beacons) {
+    PutLE32(out, static_cast<uint32_t>(b.type));
+    std::string name = b.name.substr(0, 31);
+    name.resize(32, '\0');
+    out += name;
+    uint64_t bits;
+    std::memcpy(&bits, &b.latitude, 8);
+    PutLE64(out, bits);
+    std::memcpy(&bits, &b.longitude, 8);
+    PutLE64(out, bits);
+    uint32_t fbits;
+    std::memcpy(&fbits, &b.heading, 4);
+    PutLE32(out, fbits);
+    PutLE32(out, static_cast<uint32_t>(b.width));
+    PutLE32(out, static_cast<uint32_t>(b.colour));
+  }
+  return out;
+}
+
+// The text fields of one request by name (the first of each name).
+struct StandinService::Fields {
+  std::map<std::string, std::string> text;
+  std::map<std::string, const StandinPart*> files;
+  explicit Fields(const std::vector<StandinPart>& parts) {
+    for (const StandinPart& p : parts) {
+      if (p.filename.empty())
+        text.emplace(p.name, p.content);
+      else
+        files.emplace(p.name, &p);
+    }
+  }
+  std::string Get(const std::string& name) const {
+    auto it = text.find(name);
+    return it == text.end() ? std::string() : it->second;
+  }
+};
+
+StandinService::StandinService(StandinOptions options) : m_options(std::move(options)) {
+  DeployValues built = BuiltInDeployValues();
+  if (m_options.appNumber == 0) m_options.appNumber = built.appNumber;
+  if (m_options.cipherKey.empty()) m_options.cipherKey = built.cipherKey;
+  if (m_options.stateText.empty()) m_options.stateText = built.stateText;
+}
+
+StandinService::~StandinService() {
+  Stop();
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  if (m_db) sqlite3_close(m_db);
+  m_db = nullptr;
+}
+
+bool StandinService::OpenStore() {
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  if (m_db) return true;
+  std::error_code ec;
+  std::filesystem::create_directories(m_options.dataDir + "/www/bcnx", ec);
+  std::filesystem::create_directories(m_options.dataDir + "/www/public/PelmoraUploader", ec);
+  if (sqlite3_open((m_options.dataDir + "/standin.db").c_str(), &m_db) != SQLITE_OK) {
+    sqlite3_close(m_db);
+    m_db = nullptr;
+    return false;
+  }
+  const char* schema =
+      "CREATE TABLE IF NOT EXISTS Account(uid INTEGER PRIMARY KEY AUTOINCREMENT, email TEXT UNIQUE, "
+      "password TEXT, name TEXT, gender INTEGER, country TEXT, language TEXT, verified INTEGER);"
+      "CREATE TABLE IF NOT EXISTS Token(token TEXT PRIMARY KEY, uid INTEGER UNIQUE);"
+      "CREATE TABLE IF NOT EXISTS TrackMap(mapId INTEGER PRIMARY KEY, type TEXT, label TEXT, uDate INTEGER);"
+      "CREATE TABLE IF NOT EXISTS Upload(id INTEGER PRIMARY KEY AUTOINCREMENT, uid INTEGER, trackId INTEGER, "
+      "start INTEGER, vals TEXT, qSess BLOB, qSana BLOB);";
+  return sqlite3_exec(m_db, schema, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool StandinService::Start() {
+  if (m_running.load()) return true;
+  if (m_options.dataDir.empty() || !OpenStore()) return false;
+  const bool tls = !m_options.certFile.empty() && !m_options.keyFile.empty();
+  if (tls)
+    m_server = std::make_unique<httplib::SSLServer>(m_options.certFile.c_str(), m_options.keyFile.c_str());
+  else
+    m_server = std::make_unique<httplib::Server>();
+  if (!m_server->is_valid()) {
+    m_server.reset();
+    return false;
+  }
+  SetupRoutes();
+  int port = -1;
+  if (m_options.port > 0)
+    port = m_server->bind_to_port("127.0.0.1", m_options.port) ? m_options.port : -1;
+  else
+    port = m_server->bind_to_any_port("127.0.0.1");
+  if (port <= 0) {
+    m_server.reset();
+    return false;
+  }
+  m_port = port;
+  m_running = true;
+  httplib::Server* server = m_server.get();
+  m_thread = std::thread([server] { server->listen_after_bind(); });
+  return true;
+}
+
+void StandinService::Stop() {
+  if (!m_server) return;
+  m_server->stop();
+  if (m_thread.joinable()) m_thread.join();
+  m_server.reset();
+  m_running = false;
+}
+
+std::string StandinService::BaseUrl() const {
+  const bool tls = !m_options.certFile.empty() && !m_options.keyFile.empty();
+  return std::string(tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(m_port.load());
+}
+
+void StandinService::SetupRoutes() {
+  m_server->set_mount_point("/", m_options.dataDir + "/www");
+
+  // Requests for static files: recorded, and faults applied before the file is served.
+  m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    for (const char* api : kApiPaths)
+      if (req.path == api) return httplib::Server::HandlerResponse::Unhandled;
+    StandinRequest r;
+    r.method = req.method;
+    r.path = req.path;
+    r.target = req.target;
+    for (const auto& h : req.headers) r.headers.emplace(h.first, h.second);
+    Record(std::move(r));
+    StandinFaultSpec fault;
+    if (!TakeFault(req.path, fault)) return httplib::Server::HandlerResponse::Unhandled;
+    switch (fault.kind) {
+      case StandinFault::Delay:
+        std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
+        return httplib::Server::HandlerResponse::Unhandled;
+      case StandinFault::EmptyBody:
+        res.status = 200;
+        return httplib::Server::HandlerResponse::Handled;
+      case StandinFault::Html:
+        res.status = fault.status;
+        res.set_content("<html><body><h1>Service unavailable</h1></body></html>", "text/html");
+        return httplib::Server::HandlerResponse::Handled;
+      default:
+        res.status = fault.status;
+        res.set_content(fault.body, "application/octet-stream");
+        return httplib::Server::HandlerResponse::Handled;
+    }
+  });
+
+  for (const char* api : kApiPaths) {
+    const std::string path = api;
+    m_server->Post(path, [this, path](const httplib::Request& req, httplib::Response& res,
+                                      const httplib::ContentReader& reader) {
+      StandinRequest r;
+      r.method = req.method;
+      r.path = req.path;
+      r.target = req.target;
+      for (const auto& h : req.headers) r.headers.emplace(h.first, h.second);
+      r.multipart = req.is_multipart_form_data();
+      if (r.multipart) {
+        reader(
+            [&r](const httplib::MultipartFormData& part) {
+              r.parts.push_back({part.name, part.filename, part.content_type, std::string()});
+              return true;
+            },
+            [&r](const char* data, size_t n) {
+              if (!r.parts.empty()) r.parts.back().content.append(data, n);
+              return true;
+            });
+      } else {
+        std::string body;
+        reader([&body](const char* data, size_t n) {
+          body.append(data, n);
+          return true;
+        });
+      }
+      std::vector<StandinPart> parts = r.parts;
+      Record(std::move(r));
+
+      StandinFaultSpec fault;
+      if (TakeFault(path, fault)) {
+        switch (fault.kind) {
+          case StandinFault::Code:
+            res.set_content(Reply(fault.code), "application/json");
+            return;
+          case StandinFault::Html:
+            res.status = fault.status;
+            res.set_content("<html><body><h1>Internal Server Error</h1></body></html>", "text/html");
+            return;
+          case StandinFault::EmptyBody:
+            res.status = 200;
+            return;
+          case StandinFault::Raw:
+            res.status = fault.status;
+            res.set_content(fault.body, "application/json");
+            return;
+          case StandinFault::CutShort: {
+            auto body = std::make_shared<std::string>(Dispatch(path, parts));
+            if (body->size() < 2) body->append(std::string(16, ' '));
+            res.set_content_provider(body->size(), "application/json",
+                                     [body](size_t offset, size_t, httplib::DataSink& sink) {
+                                       if (offset == 0) sink.write(body->data(), body->size() / 2);
+                                       return false;  // close the connection half-way
+                                     });
+            return;
+          }
+          case StandinFault::Delay:
+            std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
+            break;
+        }
+      }
+      res.set_content(Dispatch(path, parts), "application/json");
+    });
+  }
+}
+
+bool StandinService::TakeFault(const std::string& path, StandinFaultSpec& out) {
+  std::lock_guard<std::mutex> lock(m_stateMutex);
+  for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
+    if (!it->path.empty() && it->path != path) continue;
+    out = *it;
+    if (it->times > 0 && --it->times == 0) m_faults.erase(it);
+    return true;
+  }
+  return false;
+}
+
+void StandinService::Record(StandinRequest request) {
+  std::lock_guard<std::mutex> lock(m_stateMutex);
+  m_requests.push_back(std::move(request));
+}
+
+void StandinService::AddFault(const StandinFaultSpec& fault) {
+  if (fault.times == 0) return;
+  std::lock_guard<std::mutex> lock(m_stateMutex);
+  m_faults.push_back(fault);
+}
+
+void StandinService::ClearFaults() {
+  std::lock_guard<std::mutex> lock(m_stateMutex);
+  m_faults.clear();
+}
+
+std::vector<StandinRequest> StandinService::Requests() const {
+  std::lock_guard<std::mutex> lock(m_stateMutex);
+  return m_requests;
+}
+
+void StandinService::ClearRequests() {
+  std::lock_guard<std::mutex> lock(m_stateMutex);
+  m_requests.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Store
+
+int64_t StandinService::AddAccount(const StandinAccount& a) {
+  if (!OpenStore()) return 0;
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  Stmt s(m_db,
+         "INSERT INTO Account(email,password,name,gender,country,language,verified) VALUES(?,?,?,?,?,?,?);");
+  s.Bind(1, a.email).Bind(2, a.password).Bind(3, a.name).Bind(4, int64_t(a.gender)).Bind(5, a.country);
+  s.Bind(6, a.language).Bind(7, int64_t(a.verified ? 1 : 0));
+  if (s.Step() != SQLITE_DONE) return 0;
+  return sqlite3_last_insert_rowid(m_db);
+}
+
+bool StandinService::AddTrackMap(const StandinTrackMap& map, const std::string& beaconFile) {
+  if (!OpenStore()) return false;
+  if (!PutStaticFile("bcnx/" + std::to_string(map.mapId) + ".bcnx", beaconFile)) return false;
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  Stmt s(m_db, "INSERT OR REPLACE INTO TrackMap(mapId,type,label,uDate) VALUES(?,?,?,?);");
+  s.Bind(1, int64_t(map.mapId)).Bind(2, map.type).Bind(3, map.label).Bind(4, int64_t(map.uDate));
+  return s.Step() == SQLITE_DONE;
+}
+
+bool StandinService::PutStaticFile(const std::string& relativePath, const std::string& bytes) {
+  std::filesystem::path rel(relativePath);
+  if (rel.empty() || rel.is_absolute()) return false;
+  for (const auto& piece : rel)
+    if (piece == ".." || piece == ".") return false;
+  std::filesystem::path full = std::filesystem::path(m_options.dataDir) / "www" / rel;
+  std::error_code ec;
+  std::filesystem::create_directories(full.parent_path(), ec);
+  std::ofstream f(full, std::ios::binary | std::ios::trunc);
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(f);
+}
+
+std::vector<StandinUpload> StandinService::Uploads() const {
+  std::vector<StandinUpload> out;
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  if (!m_db) return out;
+  Stmt s(m_db, "SELECT id,uid,trackId,start,vals,qSess,qSana FROM Upload ORDER BY id;");
+  while (s.Step() == SQLITE_ROW)
+    out.push_back({s.Int(0), s.Int(1), s.Int(2), s.Int(3), s.Text(4), s.Text(5), s.Text(6)});
+  return out;
+}
+
+std::string StandinService::TokenOf(int64_t uid) const {
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  if (!m_db) return std::string();
+  Stmt s(m_db, "SELECT token FROM Token WHERE uid=?;");
+  s.Bind(1, uid);
+  return s.Step() == SQLITE_ROW ? s.Text(0) : std::string();
+}
+
+// ---------------------------------------------------------------------------
+// API
+
+std::string StandinService::Dispatch(const std::string& path, const std::vector<StandinPart>& parts) {
+  Fields f(parts);
+  if (f.Get("Client_id") != std::to_string(m_options.appNumber)) return Reply(kBadClient);
+  if (path == "/API/login.php") return Login(f);
+  if (path == "/API/Info.php") return Info(f);
+  if (path == "/API/logout.php") return Logout(f);
+  if (path == "/API/TrackList.php") return TrackList(f);
+  return Upload(f);
+}
+
+std::string StandinService::Login(const Fields& f) {
+  const std::string iv = f.Get("State");
+  std::string clientToken, user;
+  if (!Decipher(f.Get("Client_token"), m_options.cipherKey, iv, clientToken) ||
+      clientToken != std::to_string(m_options.appNumber) + ":" + m_options.cipherKey)
+    return Reply(kBadClientToken);
+  if (!Decipher(f.Get("User"), m_options.cipherKey, iv, user)) return Reply(kBadUser);
+  size_t colon = user.find(':');
+  if (colon == std::string::npos) return Reply(kBadUser);
+  const std::string email = user.substr(0, colon), password = user.substr(colon + 1);
+
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  int64_t uid = 0;
+  bool verified = false;
+  {
+    Stmt s(m_db, "SELECT uid, verified FROM Account WHERE email=? AND password=?;");
+    s.Bind(1, email).Bind(2, password);
+    if (s.Step() != SQLITE_ROW) return Reply(kBadUser);
+    uid = s.Int(0);
+    verified = s.Int(1) != 0;
+  }
+  int code = 0;
+  std::string token;
+  {
+    Stmt s(m_db, "SELECT token FROM Token WHERE uid=?;");
+    s.Bind(1, uid);
+    if (s.Step() == SQLITE_ROW) {
+      token = s.Text(0);
+      code = 216;  // already logged in: the same token again
+    }
+  }
+  if (token.empty()) {
+    token = NewToken();
+    Stmt s(m_db, "INSERT INTO Token(token,uid) VALUES(?,?);");
+    s.Bind(1, token).Bind(2, uid);
+    if (s.Step() != SQLITE_DONE) return Reply(kStoreFailure);
+  }
+  json r;
+  r["code"] = code;
+  r["data"] = json::object();
+  r["access_token"] = token;
+  r["user_id"] = std::to_string(uid);
+  if (verified) r["VerifyAcc"] = "1";
+  return Dump(r);
+}
+
+int64_t StandinService::Authorise(const Fields& f) {
+  if (f.Get("State") != m_options.stateText) return 0;
+  int64_t uid = 0;
+  if (!ParseInt(f.Get("UserID"), uid)) return 0;
+  Stmt s(m_db, "SELECT uid FROM Token WHERE token=?;");
+  s.Bind(1, f.Get("Access_Token"));
+  if (s.Step() != SQLITE_ROW || s.Int(0) != uid) return 0;
+  return uid;
+}
+
+std::string StandinService::Info(const Fields& f) {
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  int64_t uid = Authorise(f);
+  if (!uid) return Reply(kNotAuthorised);
+  Stmt s(m_db, "SELECT email,name,gender,country,language FROM Account WHERE uid=?;");
+  s.Bind(1, uid);
+  if (s.Step() != SQLITE_ROW) return Reply(kNotAuthorised);
+  json one;
+  one["Account"] = s.Text(0);
+  one["Name"] = s.Text(1);
+  one["gender"] = std::to_string(s.Int(2));
+  one["locate"] = s.Text(3);
+  one["language"] = s.Text(4);
+  json data;
+  data["1"] = one;
+  return Reply(0, data);
+}
+
+std::string StandinService::Logout(const Fields& f) {
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  int64_t uid = Authorise(f);
+  if (!uid) return Reply(kNotAuthorised);
+  Stmt s(m_db, "DELETE FROM Token WHERE uid=?;");
+  s.Bind(1, uid);
+  s.Step();
+  return Reply(0);
+}
+
+std::string StandinService::TrackList(const Fields& f) {
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  if (!Authorise(f)) return Reply(kNotAuthorised);
+  if (f.Get("Filter") != "All") return Reply(kBadField);
+  json data = json::object();
+  Stmt s(m_db, "SELECT mapId,type,label,uDate FROM TrackMap ORDER BY mapId;");
+  int i = 0;
+  while (s.Step() == SQLITE_ROW) {
+    json item;
+    item["id"] = std::to_string(s.Int(0));
+    item["type"] = s.Text(1);
+    item["Label"] = s.Text(2);
+    item["uDate"] = std::to_string(s.Int(3));
+    item["BCNXFile"] = BaseUrl() + "/bcnx/" + std::to_string(s.Int(0)) + ".bcnx";
+    data[std::to_string(++i)] = item;
+  }
+  return Reply(0, data);
+}
+
+std::string StandinService::Upload(const Fields& f) {
+  std::lock_guard<std::mutex> lock(m_storeMutex);
+  int64_t uid = Authorise(f);
+  if (!uid) return Reply(kNotAuthorised);
+  const std::string vals = f.Get("Vals");
+  json v = json::parse(vals, nullptr, false);
+  if (v.is_discarded() || !v.is_object() || !v.contains("track_id") || !v["track_id"].is_number_integer() ||
+      !v.contains("start") || !v["start"].is_number_integer())
+    return Reply(kBadField);
+  auto sess = f.files.find("qSess");
+  auto sana = f.files.find("qSana");
+  if (sess == f.files.end() || sana == f.files.end()) return Reply(kMissingFile);
+  const int64_t trackId = v["track_id"].get<int64_t>(), start = v["start"].get<int64_t>();
+  {
+    Stmt s(m_db, "SELECT id FROM Upload WHERE uid=? AND trackId=? AND start=?;");
+    s.Bind(1, uid).Bind(2, trackId).Bind(3, start);
+    if (s.Step() == SQLITE_ROW) {
+      json r;
+      r["code"] = 304;
+      r["id"] = s.Int(0);
+      r["data"] = json::object();
+      return Dump(r);
+    }
+  }
+  Stmt s(m_db, "INSERT INTO Upload(uid,trackId,start,vals,qSess,qSana) VALUES(?,?,?,?,?,?);");
+  s.Bind(1, uid).Bind(2, trackId).Bind(3, start).Bind(4, vals);
+  s.BindBlob(5, sess->second->content).BindBlob(6, sana->second->content);
+  if (s.Step() != SQLITE_DONE) return Reply(kStoreFailure);
+  json data;
+  data["id"] = sqlite3_last_insert_rowid(m_db);
+  return Reply(0, data);
+}

@@ -1,0 +1,171 @@
+// A stand-in of the racing web service for tests and the demo. It speaks the
+// service's API on 127.0.0.1 over HTTP, or HTTPS when given a certificate:
+// multipart POSTs to "/API/login.php", "/API/Info.php", "/API/logout.php",
+// "/API/TrackList.php" and "/API/UploadSession.php", answered with JSON that
+// carries "code" and "data". Accounts, access tokens, track maps and uploaded
+// sessions live in a small SQLite store in the data folder; everything below
+// <data folder>/www (beacon files, update files) is served as static files.
+// Faults can be switched on so that a client's every branch can be driven.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct sqlite3;
+namespace httplib {
+class Server;
+}
+
+struct StandinOptions {
+  std::string dataDir;   // required: the store "standin.db" and the static folder "www"
+  std::string certFile;  // PEM certificate and key: both set = HTTPS
+  std::string keyFile;
+  int port = 0;          // 0 = any free port
+  // Deployment values shared with the client; empty/0 = the values the build was made with.
+  int32_t appNumber = 0;
+  std::string cipherKey;
+  std::string stateText;
+};
+
+struct StandinAccount {
+  std::string email;
+  std::string password;
+  std::string name;
+  int gender = 0;
+  std::string country;
+  std::string language;
+  bool verified = true;  // verified accounts get "VerifyAcc" in the login reply
+};
+
+struct StandinTrackMap {
+  int32_t mapId = 0;
+  std::string type;
+  std::string label;
+  int32_t uDate = 0;
+};
+
+// One line of a beacon file.
+struct StandinBeacon {
+  int32_t type = 0;  // 0 start/finish, 1 start, 2 finish, 3 split
+  std::string name;  // at most 31 bytes are stored
+  double latitude = 0.0;
+  double longitude = 0.0;
+  float heading = 0.0f;
+  int32_t width = 0;
+  int32_t colour = 0;
+};
+
+enum class StandinFault {
+  Code,       // the reply is {"code": code, "data": {}}
+  Html,       // an HTML error page with HTTP status `status`
+  EmptyBody,  // status 200, no body
+  CutShort,   // announces a body and closes the connection half-way through it
+  Delay,      // waits delayMs, then answers as usual
+  Raw,        // replies `body` as it is, with HTTP status `status`
+};
+
+struct StandinFaultSpec {
+  std::string path;  // e.g. "/API/login.php"; empty = every request
+  StandinFault kind = StandinFault::Code;
+  int code = 500;
+  int status = 500;
+  int delayMs = 0;
+  std::string body;
+  int times = -1;  // number of requests it applies to; -1 = until cleared
+};
+
+struct StandinPart {
+  std::string name;
+  std::string filename;  // empty for a text field
+  std::string contentType;
+  std::string content;
+};
+
+struct StandinRequest {
+  std::string method;
+  std::string path;    // without the query
+  std::string target;  // path and query as sent
+  std::multimap<std::string, std::string> headers;
+  std::vector<StandinPart> parts;  // in body order
+  bool multipart = false;
+};
+
+struct StandinUpload {
+  int64_t id = 0;
+  int64_t uid = 0;
+  int64_t trackId = 0;
+  int64_t start = 0;
+  std::string vals;  // the "Vals" text as received
+  std::string qSess;
+  std::string qSana;
+};
+
+// The bytes of a beacon file holding `beacons`.
+std::string MakeBeaconFile(const std::vector<StandinBeacon>& beacons);
+
+class StandinService {
+ public:
+  explicit StandinService(StandinOptions options);
+  ~StandinService();
+  StandinService(const StandinService&) = delete;
+  StandinService& operator=(const StandinService&) = delete;
+
+  // Opens the store and starts listening on 127.0.0.1. False on failure.
+  bool Start();
+  // Stops listening; connections are refused from then on. Start may follow.
+  void Stop();
+  bool IsRunning() const { return m_running.load(); }
+  int Port() const { return m_port.load(); }
+  // "http://127.0.0.1:<port>" or "https://127.0.0.1:<port>".
+  std::string BaseUrl() const;
+
+  // The user id of the new account, 0 on failure (e.g. the e-mail is taken).
+  int64_t AddAccount(const StandinAccount& account);
+  // Stores the track map and its beacon file (served as /bcnx/<mapId>.bcnx);
+  // an existing map of that id is replaced.
+  bool AddTrackMap(const StandinTrackMap& map, const std::string& beaconFile);
+  // Places a file under the static folder, e.g. "public/PelmoraUploader/auto_update.txt".
+  bool PutStaticFile(const std::string& relativePath, const std::string& bytes);
+
+  void AddFault(const StandinFaultSpec& fault);
+  void ClearFaults();
+
+  std::vector<StandinRequest> Requests() const;
+  void ClearRequests();
+  std::vector<StandinUpload> Uploads() const;
+  // The live access token of a user, empty when logged out.
+  std::string TokenOf(int64_t uid) const;
+
+ private:
+  struct Fields;
+  void SetupRoutes();
+  bool TakeFault(const std::string& path, StandinFaultSpec& out);
+  void Record(StandinRequest request);
+  std::string Dispatch(const std::string& path, const std::vector<StandinPart>& parts);
+  std::string Login(const Fields& f);
+  std::string Info(const Fields& f);
+  std::string Logout(const Fields& f);
+  std::string TrackList(const Fields& f);
+  std::string Upload(const Fields& f);
+  int64_t Authorise(const Fields& f);  // the user id, or 0
+  bool OpenStore();
+
+  StandinOptions m_options;
+  std::unique_ptr<httplib::Server> m_server;
+  std::thread m_thread;
+  std::atomic<bool> m_running{false};
+  std::atomic<int> m_port{0};
+
+  mutable std::mutex m_storeMutex;  // the store
+  sqlite3* m_db = nullptr;
+
+  mutable std::mutex m_stateMutex;  // faults and the request log
+  std::vector<StandinFaultSpec> m_faults;
+  std::vector<StandinRequest> m_requests;
+};
