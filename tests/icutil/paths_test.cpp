@@ -12,7 +12,7 @@ namespace {
 
 std::u16string S(const UniString_C& s) { return std::u16string(s.GetText(), size_t(s.GetLength())); }
 
-class TempDir : public ::testing::Test {
+class PathsOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
     char tmpl[] = "/tmp/icutil_paths_XXXXXX";
@@ -78,7 +78,7 @@ TEST(FileName, TitleAndFolderCutThePath) {
   EXPECT_EQ(FileName_C((u"/x/" + longName).c_str()).Title(false).GetLength(), 600);
 }
 
-TEST_F(TempDir, FileQueries) {
+TEST_F(PathsOnDisk, FileQueries) {
   Write("data.bin", std::string(1234, 'z'));
   std::filesystem::create_directory(root + "/sub");
   FileName_C file(W("data.bin").c_str());
@@ -109,7 +109,7 @@ TEST_F(TempDir, FileQueries) {
   EXPECT_FALSE(std::filesystem::exists(root + "/new.txt"));  // asking creates nothing
 }
 
-TEST_F(TempDir, LargeFileSizeIsNotCutTo32Bits) {
+TEST_F(PathsOnDisk, LargeFileSizeIsNotCutTo32Bits) {
   std::string path = root + "/big.bin";
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);

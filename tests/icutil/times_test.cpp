@@ -41,7 +41,7 @@ class ZoneScope {
 
 }  // namespace
 
-TEST(Times, UnixAndFileTimeHalves) {
+TEST(RecordTimes, UnixAndFileTimeHalves) {
   IntPair_C t = UnixToFileTime(0, 0);
   EXPECT_EQ(t.first, 27111902u);
   EXPECT_EQ(t.second, 3577643008u);
@@ -60,7 +60,7 @@ TEST(Times, UnixAndFileTimeHalves) {
   EXPECT_EQ(s, 0);
 }
 
-TEST(Times, MillisecondsBefore1970CountForwardFromTheWholeSecond) {
+TEST(RecordTimes, MillisecondsBefore1970CountForwardFromTheWholeSecond) {
   int64_t s = 0;
   int32_t ms = 0;
   // 1969-12-31 23:59:59.250
@@ -72,7 +72,7 @@ TEST(Times, MillisecondsBefore1970CountForwardFromTheWholeSecond) {
   EXPECT_EQ(ms, 999);
 }
 
-TEST(Times, FieldsInUtcWithOffset) {
+TEST(RecordTimes, FieldsInUtcWithOffset) {
   int y, mo, d, h, mi, se, ms;
   // 2020-04-07 12:00:00.125 UTC
   IntPair_C t = UnixToFileTime(1586260800, 125);
@@ -89,7 +89,7 @@ TEST(Times, FieldsInUtcWithOffset) {
   EXPECT_EQ(h, 23);
 }
 
-TEST(Times, FieldsKeepTheRange1970To3000) {
+TEST(RecordTimes, FieldsKeepTheRange1970To3000) {
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0;
   EXPECT_FALSE(TimeToFields(IntPair_C(), &y, &mo, &d, &h, &mi, &se, 0, nullptr));  // unset time
   EXPECT_FALSE(TimeToFields(UnixToFileTime(-1, 0), &y, &mo, &d, &h, &mi, &se, 0, nullptr));
@@ -107,7 +107,7 @@ TEST(Times, FieldsKeepTheRange1970To3000) {
   EXPECT_FALSE(TimeToLocalFields(IntPair_C(), &y, &mo, &d, &h, &mi, &se));
 }
 
-TEST(Times, LocalFieldsFollowTheZone) {
+TEST(RecordTimes, LocalFieldsFollowTheZone) {
   int y, mo, d, h, mi, se;
   IntPair_C t = UnixToFileTime(1586260800, 0);  // 2020-04-07 12:00 UTC
   {
@@ -131,7 +131,7 @@ TEST(Times, LocalFieldsFollowTheZone) {
   }
 }
 
-TEST(Times, CompareAsUnsignedHalves) {
+TEST(RecordTimes, CompareAsUnsignedHalves) {
   EXPECT_EQ(CompareTime64(1, 0, 0, 0xFFFFFFFFu), 1);
   EXPECT_EQ(CompareTime64(0, 0xFFFFFFFFu, 1, 0), -1);
   EXPECT_EQ(CompareTime64(5, 0x80000000u, 5, 1), 1);
@@ -139,7 +139,7 @@ TEST(Times, CompareAsUnsignedHalves) {
   EXPECT_EQ(CompareTime64(0x80000000u, 0, 1, 0), 1);
 }
 
-TEST(Times, NowIsAPlausibleRecordTime) {
+TEST(RecordTimes, NowIsAPlausibleRecordTime) {
   IntPair_C now = NowFileTime();
   int y = 0;
   ASSERT_TRUE(TimeToFields(now, &y, nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr));

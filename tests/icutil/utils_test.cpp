@@ -18,7 +18,7 @@ std::unique_ptr<char16_t[]> exact(const std::u16string& s) {
 
 }  // namespace
 
-TEST(Memory, AllocReallocAndNullTolerance) {
+TEST(IcMemory, AllocReallocAndNullTolerance) {
   EXPECT_EQ(MemAlloc(0, true), nullptr);
   auto* p = static_cast<uint8_t*>(MemRealloc(nullptr, 16, true));
   ASSERT_NE(p, nullptr);
@@ -33,7 +33,7 @@ TEST(Memory, AllocReallocAndNullTolerance) {
   MemFree(nullptr);
 }
 
-TEST(Numbers, NullGivesZero) {
+TEST(IcNumbers, NullGivesZero) {
   EXPECT_EQ(AtoiSafe(nullptr), 0);
   EXPECT_EQ(WtoiSafe(nullptr), 0);
   EXPECT_EQ(WtofSafe(nullptr), 0.0);
@@ -45,7 +45,7 @@ TEST(Numbers, NullGivesZero) {
   EXPECT_EQ(SafeWcsLen(u"abc"), 3u);
 }
 
-TEST(Copies, NeverWritePastTheDestinationAndAlwaysTerminate) {
+TEST(IcCopies, NeverWritePastTheDestinationAndAlwaysTerminate) {
   char16_t buf[6];
   std::memset(buf, 0x55, sizeof buf);
   EXPECT_FALSE(SafeWcsCpy(buf, 4, u"abcdef"));
@@ -86,7 +86,7 @@ TEST(Copies, NeverWritePastTheDestinationAndAlwaysTerminate) {
   EXPECT_EQ(SafeWcsDup(nullptr), nullptr);
 }
 
-TEST(Searches, ForwardSubstringStopsAtTheEnd) {
+TEST(IcSearches, ForwardSubstringStopsAtTheEnd) {
   auto t = exact(u"xxab");
   EXPECT_EQ(WcsFindSub(t.get(), u"ab"), t.get() + 2);
   auto a = exact(u"aaa");
@@ -104,7 +104,7 @@ TEST(Searches, ForwardSubstringStopsAtTheEnd) {
   EXPECT_EQ(StrFindSub(h, "lo!"), nullptr);
 }
 
-TEST(Searches, BackwardSearchesClampTheirPosition) {
+TEST(IcSearches, BackwardSearchesClampTheirPosition) {
   auto t = exact(u"a/b/c");
   EXPECT_EQ(WcsFindCharBack(t.get(), u'/', 100), t.get() + 3);
   EXPECT_EQ(WcsFindCharBack(t.get(), u'/', 2), t.get() + 1);
@@ -122,7 +122,7 @@ TEST(Searches, BackwardSearchesClampTheirPosition) {
   EXPECT_EQ(StrFindLastSub(n, ".y"), n + 1);
 }
 
-TEST(Searches, EqualityAndBlanks) {
+TEST(IcSearches, EqualityAndBlanks) {
   EXPECT_TRUE(WcsEqual(u"Abc", u"aBC", true));
   EXPECT_FALSE(WcsEqual(u"Abc", u"aBC", false));
   EXPECT_FALSE(WcsEqual(u"abc", u"abcd", true));
@@ -136,7 +136,7 @@ TEST(Searches, EqualityAndBlanks) {
   EXPECT_EQ(*SkipBlanks("   ", 1), '\0');
 }
 
-TEST(CharMaps, AccentFoldingAndKeyLetters) {
+TEST(IcCharMaps, AccentFoldingAndKeyLetters) {
   EXPECT_EQ(FoldAccent(0x00E0), u'a');
   EXPECT_EQ(FoldAccent(0x00C0), u'A');
   EXPECT_EQ(FoldAccent(0x00F8), 0x00F8);
@@ -153,7 +153,7 @@ TEST(CharMaps, AccentFoldingAndKeyLetters) {
   EXPECT_EQ(WCharToUInt(0xFFFF), 0xFFFFu);
 }
 
-TEST(CharMaps, WholeTextConvertersZeroExtendAndHaveNoLengthLimit) {
+TEST(IcCharMaps, WholeTextConvertersZeroExtendAndHaveNoLengthLimit) {
   EXPECT_EQ(StrToWideStatic("caf\xE9"), std::u16string(u"caf\u00E9"));
   EXPECT_EQ(StrToWideStatic(nullptr), u"");
   std::string longText(5000, 'k');
@@ -163,14 +163,14 @@ TEST(CharMaps, WholeTextConvertersZeroExtendAndHaveNoLengthLimit) {
   EXPECT_EQ(WideToNarrowStatic(std::u16string(3000, u'n').c_str()).size(), 3000u);
 }
 
-TEST(Colours, PackAndShift) {
+TEST(IcColours, PackAndShift) {
   uint32_t c = PackColor(0x11, 0x22, 0x33, 0x44);
   EXPECT_EQ(c, 0x44332211u);
   EXPECT_EQ(ByteOf(ColorShift16(c)), 0x33);
   EXPECT_EQ(ByteOf(ColorShift8(c)), 0x22);
 }
 
-TEST(Utf, TextWriterConversionKeepsPairsWholeAndRefusesLoneSurrogates) {
+TEST(IcUtf, TextWriterConversionKeepsPairsWholeAndRefusesLoneSurrogates) {
   const UTF16 text[] = {u'a', 0xD83D, 0xDE00, u'\u00E9'};  // a, U+1F600, e-acute
   UTF8 out[16];
   const UTF16* src = text;
@@ -198,7 +198,7 @@ TEST(Utf, TextWriterConversionKeepsPairsWholeAndRefusesLoneSurrogates) {
   EXPECT_EQ(dst, out);
 }
 
-TEST(Utf, OutOfRangeCodePointsAndBadUtf8) {
+TEST(IcUtf, OutOfRangeCodePointsAndBadUtf8) {
   const UTF32 big[] = {0x110000};
   UTF16 out[4];
   const UTF32* s32 = big;
