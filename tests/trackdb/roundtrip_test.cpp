@@ -162,6 +162,7 @@ TEST_F(TrackDbFile, POIMapPointIsReadTruncatedAndWrittenBackWhole) {
     TestDb db;
     ASSERT_TRUE(db.Open(Path()));
     auto* poi = db.New<tgvPOI_C>(tgvUT_POI);
+    poi->SetUserFlag(0x80, 1);  // a system POI: the flag has no column
     ASSERT_TRUE(db.Insert(poi));
     ASSERT_TRUE(Exec(db.Db(), "UPDATE POI SET fLongitude=127.9, fLatitude=-33.99 WHERE fID=1;"));
   }
@@ -171,6 +172,7 @@ TEST_F(TrackDbFile, POIMapPointIsReadTruncatedAndWrittenBackWhole) {
   auto* poi = db.Find<tgvPOI_C>(tgvUT_POI, 1);
   EXPECT_EQ(poi->GetMapLongitude(), 127);
   EXPECT_EQ(poi->GetMapLatitude(), -33);
+  EXPECT_EQ(poi->GetUserFlag(), 0);
   ASSERT_TRUE(poi->Save());
   EXPECT_EQ(QueryRows(db.Db(), "SELECT fLongitude, fLatitude, typeof(fLongitude) FROM POI;"),
             std::vector<std::string>{"127.0|-33.0|real"});
