@@ -37,7 +37,8 @@ int64_t FileTimeNow100ns();
 void GetSystemTimeAsFileTime(FILETIME* ft);
 
 // Calendar breakdown of Unix seconds, as UTC or in the process's time zone
-// (TZ); false when the platform cannot represent the result.
+// (TZ; a program that changes TZ calls tzset() before the next local
+// breakdown); false when the platform cannot represent the result.
 bool UtcBreakdown(int64_t unixSeconds, struct tm* out);
 bool LocalBreakdown(int64_t unixSeconds, struct tm* out);
 // Unix seconds of a UTC calendar date and time (proleptic Gregorian; the
