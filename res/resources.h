@@ -78,6 +78,10 @@ const char16_t* ResFindString(UINT id, LANGID lang);
 // The dialog template `id`, or null.
 const ResDialog* ResFindDialog(int id);
 
+// The image `id` (128 the program's icon, 139 the about picture) as XPM text,
+// or null.
+const char* const* ResFindXpm(UINT id);
+
 // The whole tables, for tests.
 const ResString* ResStringTable(size_t* count);
 const ResDialog* ResDialogTable(size_t* count);

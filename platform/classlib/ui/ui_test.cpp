@@ -1,0 +1,211 @@
+#include <wx/dcscreen.h>
+#include <wx/image.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/classlib/ui/uitest.h"
+#include "platform/classlib/ui/wxbridge.h"
+
+namespace afxui {
+bool IsMessageBox(wxWindow* w);
+wxString MessageBoxText(wxWindow* w);
+wxString MessageBoxCaption(wxWindow* w);
+HCURSOR CursorForTests(wxWindow* w);
+void ResetQuitForTests();
+}  // namespace afxui
+
+using namespace afxui;
+
+namespace {
+
+void Flush() {
+  for (int i = 0; i < 10; ++i) {
+    if (wxTheApp) wxTheApp->Yield(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+}  // namespace
+
+bool UiTestSaveScreenshot(CWnd* wnd, const std::string& pngPath) {
+  if (wnd == nullptr || wnd->m_hWnd == nullptr) return false;
+  wxWindow* w = Wx(wnd->m_hWnd);
+  wxWindow* top = wxGetTopLevelParent(w);
+  if (top == nullptr) return false;
+  top->Raise();
+  top->Refresh();
+  top->Update();
+  Flush();
+  // Read back from the screen: what the user sees, the window's frame aside.
+  wxRect area(w->GetScreenPosition(), w->GetSize());
+  if (w == top) area = wxRect(top->ClientToScreen(wxPoint(0, 0)), top->GetClientSize());
+  if (area.width <= 0 || area.height <= 0) return false;
+  wxBitmap bmp(area.width, area.height, 24);
+  {
+    wxScreenDC screen;
+    wxMemoryDC mem(bmp);
+    if (!mem.Blit(0, 0, area.width, area.height, &screen, area.x, area.y)) return false;
+  }
+  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+  bool ok = bmp.ConvertToImage().SaveFile(wxString::FromUTF8(pngPath), wxBITMAP_TYPE_PNG);
+  return ok;
+}
+
+HWND UiTestInnermostModal() { return Hwnd(InnermostModal()); }
+
+bool UiTestIsMessageBox(HWND wnd) { return wnd && IsMessageBox(Wx(wnd)); }
+
+CString UiTestMessageBoxText(HWND wnd) { return CString(FromWx(MessageBoxText(Wx(wnd)))); }
+
+CString UiTestMessageBoxCaption(HWND wnd) { return CString(FromWx(MessageBoxCaption(Wx(wnd)))); }
+
+bool UiTestEndModal(HWND wnd, int result) {
+  if (wnd == nullptr) return false;
+  auto* d = dynamic_cast<wxDialog*>(Wx(wnd));
+  if (d == nullptr || !d->IsModal()) return false;
+  if (IsMessageBox(d)) {
+    int id = result == IDOK ? wxID_OK : result == IDYES ? wxID_YES : result == IDNO ? wxID_NO : wxID_CANCEL;
+    d->EndModal(id);
+    return true;
+  }
+  if (CDialog* dlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(wnd))) {
+    dlg->EndDialog(result);
+  } else {
+    d->EndModal(result);
+  }
+  return true;
+}
+
+void UiTestClick(CWnd* control) {
+  if (control == nullptr || control->m_hWnd == nullptr) return;
+  wxWindow* w = Wx(control->m_hWnd);
+  WindowState* st = State(w);
+  if (st && st->kind == Kind::Button) {
+    wxCommandEvent e(wxEVT_BUTTON, w->GetId());
+    e.SetEventObject(w);
+    w->ProcessWindowEvent(e);
+    return;
+  }
+  UiTestMouse(control, UiTestMouseAction::Enter);
+  UiTestMouse(control, UiTestMouseAction::LeftDown);
+  UiTestMouse(control, UiTestMouseAction::LeftUp);
+}
+
+void UiTestMouse(CWnd* control, UiTestMouseAction action, int x, int y) {
+  if (control == nullptr || control->m_hWnd == nullptr) return;
+  wxWindow* w = Wx(control->m_hWnd);
+  wxEventType type = wxEVT_MOTION;
+  switch (action) {
+    case UiTestMouseAction::Enter: type = wxEVT_ENTER_WINDOW; break;
+    case UiTestMouseAction::Move: type = wxEVT_MOTION; break;
+    case UiTestMouseAction::Leave: type = wxEVT_LEAVE_WINDOW; break;
+    case UiTestMouseAction::LeftDown: type = wxEVT_LEFT_DOWN; break;
+    case UiTestMouseAction::LeftUp: type = wxEVT_LEFT_UP; break;
+  }
+  wxMouseEvent e(type);
+  e.SetEventObject(w);
+  e.SetId(w->GetId());
+  e.m_x = x;
+  e.m_y = y;
+  e.m_leftDown = action == UiTestMouseAction::LeftDown;
+  w->ProcessWindowEvent(e);
+}
+
+void UiTestKey(CWnd* dialog, UINT vk) {
+  if (dialog == nullptr || dialog->m_hWnd == nullptr) return;
+  wxWindow* w = Wx(dialog->m_hWnd);
+  wxKeyEvent e(wxEVT_CHAR_HOOK);
+  e.SetEventObject(w);
+  e.m_keyCode = vk == VK_RETURN ? WXK_RETURN : vk == VK_ESCAPE ? WXK_ESCAPE : vk == VK_TAB ? WXK_TAB
+                : vk == VK_F1 ? WXK_F1 : static_cast<int>(vk);
+  w->ProcessWindowEvent(e);
+}
+
+void UiTestColumnClick(CListCtrl* list, int column) {
+  if (list == nullptr || list->m_hWnd == nullptr) return;
+  wxWindow* w = Wx(list->m_hWnd);
+  wxListEvent e(wxEVT_LIST_COL_CLICK, w->GetId());
+  e.SetEventObject(w);
+  e.m_col = column;
+  w->ProcessWindowEvent(e);
+}
+
+void UiTestToggleCheck(CListCtrl* list, int row) {
+  if (list == nullptr || list->m_hWnd == nullptr) return;
+  auto* l = dynamic_cast<wxListCtrl*>(Wx(list->m_hWnd));
+  if (l == nullptr || row < 0 || row >= l->GetItemCount()) return;
+  bool now = !l->IsItemChecked(row);
+  // The generic list reports the user's toggle with an event; so does this.
+  auto* pl = dynamic_cast<PmList*>(l);
+  if (pl) ++pl->suppressCheckEvents;
+  l->CheckItem(row, now);
+  if (pl) --pl->suppressCheckEvents;
+  wxListEvent e(now ? wxEVT_LIST_ITEM_CHECKED : wxEVT_LIST_ITEM_UNCHECKED, l->GetId());
+  e.SetEventObject(l);
+  e.m_itemIndex = row;
+  l->ProcessWindowEvent(e);
+}
+
+COLORREF UiTestRowBkColor(CListCtrl* list, int row) {
+  if (list == nullptr || list->m_hWnd == nullptr) return 0;
+  auto* l = dynamic_cast<wxListCtrl*>(Wx(list->m_hWnd));
+  return l ? FromColour(l->GetItemBackgroundColour(row)) : 0;
+}
+
+bool UiTestCtlColors(CWnd* control, COLORREF* text, COLORREF* background) {
+  if (control == nullptr || control->m_hWnd == nullptr) return false;
+  wxWindow* w = Wx(control->m_hWnd);
+  ApplyCtlColor(w);
+  WindowState* st = State(w);
+  if (st == nullptr || (!st->fg && !st->bg)) return false;
+  if (text) *text = st->fg ? FromColour(*st->fg) : 0;
+  if (background) *background = st->bg ? FromColour(*st->bg) : 0;
+  return true;
+}
+
+HCURSOR UiTestCursor(CWnd* control) {
+  return control && control->m_hWnd ? CursorForTests(Wx(control->m_hWnd)) : nullptr;
+}
+
+bool UiTestPumpUntil(const std::function<bool()>& done, int maxMs) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    if (wxTheApp) {
+      wxTheApp->ProcessPendingEvents();
+      wxTheApp->Yield(true);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+void UiTestResetQuit() { ResetQuitForTests(); }
+
+namespace {
+class PollTimer : public wxTimer {
+ public:
+  explicit PollTimer(std::function<bool()> step) : m_step(std::move(step)) {}
+  void Notify() override {
+    if (m_busy) return;
+    m_busy = true;
+    bool done = m_step();
+    m_busy = false;
+    if (done) {
+      Stop();
+      PollTimer* self = this;
+      wxTheApp->CallAfter([self]() { delete self; });
+    }
+  }
+
+ private:
+  std::function<bool()> m_step;
+  bool m_busy = false;
+};
+}  // namespace
+
+void UiTestPoll(std::function<bool()> step, int intervalMs) {
+  auto* t = new PollTimer(std::move(step));
+  t->Start(intervalMs, wxTIMER_CONTINUOUS);
+}

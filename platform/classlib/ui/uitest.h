@@ -1,0 +1,47 @@
+// Helpers for the dialog tests: they act on real windows the way a user
+// would (clicks, keys, mouse moves) and save pictures of what a user sees.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/classlib/ui/afxwin.h"
+
+// Saves a PNG of the window as it is on the screen; false when it cannot.
+bool UiTestSaveScreenshot(CWnd* wnd, const std::string& pngPath);
+
+// The innermost open modal window (a dialog, a message box or the folder
+// picker), or null.
+HWND UiTestInnermostModal();
+bool UiTestIsMessageBox(HWND wnd);
+CString UiTestMessageBoxText(HWND wnd);
+CString UiTestMessageBoxCaption(HWND wnd);
+// Answers a message box (IDOK, IDCANCEL, IDYES, IDNO) or ends another modal
+// window with the given result.
+bool UiTestEndModal(HWND wnd, int result);
+
+// A click on a button or a static, as the user makes it.
+void UiTestClick(CWnd* control);
+enum class UiTestMouseAction { Enter, Move, Leave, LeftDown, LeftUp };
+void UiTestMouse(CWnd* control, UiTestMouseAction action, int x = 2, int y = 2);
+// A key pressed while `dialog` is active (VK_RETURN, VK_ESCAPE, ...).
+void UiTestKey(CWnd* dialog, UINT vk);
+// A click on a column header, and the user's click on a row's check box.
+void UiTestColumnClick(CListCtrl* list, int column);
+void UiTestToggleCheck(CListCtrl* list, int row);
+
+// What is painted: a row's background, a control's text and background
+// colours (as its parent's OnCtlColor chose them; false when it chose none),
+// and the cursor set over a control.
+COLORREF UiTestRowBkColor(CListCtrl* list, int row);
+bool UiTestCtlColors(CWnd* control, COLORREF* text, COLORREF* background);
+HCURSOR UiTestCursor(CWnd* control);
+
+// Runs the UI thread's events until `done` holds or `maxMs` passes; returns
+// whether it holds.
+bool UiTestPumpUntil(const std::function<bool()>& done, int maxMs = 10000);
+// Runs `step` on the UI thread every `intervalMs` until it returns true; it
+// also runs inside modal loops opened meanwhile.
+void UiTestPoll(std::function<bool()> step, int intervalMs = 10);
+// Forgets a quit request, so that one test process can run further dialogs.
+void UiTestResetQuit();

@@ -1,0 +1,74 @@
+// Shared by the dialog tests: the toolkit for the whole test program, a
+// dialog that runs a script inside its modal loop, and the picture folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/classlib/ui/afxwin.h"
+#include "platform/classlib/ui/uitest.h"
+
+inline bool& UiAvailable() {
+  static bool available = false;
+  return available;
+}
+
+class UiEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static char name[] = "ui_test";
+    char* argv[] = {name, nullptr};
+    UiAvailable() = AfxUiInit(1, argv);
+  }
+  void TearDown() override {
+    if (UiAvailable()) AfxUiTerm();
+  }
+};
+
+#define REQUIRE_UI()                                          \
+  do {                                                        \
+    if (!UiAvailable()) GTEST_SKIP() << "no display";         \
+    UiTestResetQuit();                                        \
+    SetThreadUILanguage(1033);                                \
+  } while (0)
+
+// Where the pictures of the test run go: <build>/screenshots/<name>.png.
+inline std::string ScreenshotPath(const std::string& name) {
+  std::filesystem::path dir = std::filesystem::path(PM_BINARY_DIR) / "screenshots";
+  std::filesystem::create_directories(dir);
+  return (dir / (name + ".png")).string();
+}
+
+// A dialog that runs `script` once its modal loop runs.
+class ScriptedDialog : public CDialog {
+ public:
+  ScriptedDialog(UINT templateId, std::function<void(ScriptedDialog&)> script, CWnd* parent = nullptr)
+      : CDialog(templateId, parent), m_script(std::move(script)) {}
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    AfxPostToUiThread([this]() {
+      if (m_script) m_script(*this);
+    });
+    return TRUE;
+  }
+
+ private:
+  std::function<void(ScriptedDialog&)> m_script;
+};
+
+// Saves a picture of `dlg` once the loop has painted it (a few ticks later),
+// then ends the dialog with `result`.
+inline void ShootThenEnd(CDialog& dlg, const std::string& name, int result, bool* saved = nullptr) {
+  auto ticks = std::make_shared<int>(0);
+  UiTestPoll([&dlg, name, result, saved, ticks]() {
+    if (++*ticks < 15) return false;
+    bool ok = UiTestSaveScreenshot(&dlg, ScreenshotPath(name));
+    if (saved) *saved = ok;
+    dlg.EndDialog(result);
+    return true;
+  });
+}

@@ -1,0 +1,43 @@
+#include "uploader/StaticExtension.h"
+
+BEGIN_MESSAGE_MAP(CStaticExtension, CStatic)
+  ON_WM_MOUSEHOVER()
+  ON_WM_MOUSEMOVE()
+  ON_WM_MOUSELEAVE()
+  ON_WM_SETCURSOR()
+END_MESSAGE_MAP()
+
+void CStaticExtension::OnMouseMove(UINT flags, CPoint point) {
+  if (m_nLinkStyle != 0 && !m_bTracking) {
+    TRACKMOUSEEVENT tme{};
+    tme.cbSize = sizeof tme;
+    tme.dwFlags = TME_HOVER | TME_LEAVE;
+    tme.hwndTrack = m_hWnd;
+    tme.dwHoverTime = kHoverTimeMs;
+    if (TrackMouseEvent(&tme)) m_bTracking = 1;
+  }
+  CStatic::OnMouseMove(flags, point);
+}
+
+void CStaticExtension::OnMouseHover(UINT flags, CPoint point) {
+  switch (m_nLinkStyle) {
+    case 1: SetCursor(LoadCursor(nullptr, IDC_HAND)); break;
+    case 2:
+    case 3:
+    case 4: Invalidate(); break;
+    case 5:
+      SetCursor(LoadCursor(nullptr, IDC_HAND));
+      Invalidate();
+      break;
+    default: break;
+  }
+  CStatic::OnMouseHover(flags, point);
+}
+
+void CStaticExtension::OnMouseLeave() {
+  m_bTracking = 0;
+  if (m_nLinkStyle >= 2 && m_nLinkStyle <= 5 && !m_bSelected) Invalidate();
+  CStatic::OnMouseLeave();
+}
+
+BOOL CStaticExtension::OnSetCursor(CWnd*, UINT, UINT) { return m_bTracking; }
