@@ -1,0 +1,206 @@
+// The beacon file reader against files written here byte by byte.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/win32/utf.h"
+#include "uploader/BeaconFile.h"
+
+namespace {
+
+struct Entry {
+  int32_t type;
+  const char* name;
+  double lat, lon;
+  float heading;
+  int32_t width, color;
+};
+
+void PutI32(std::vector<uint8_t>& b, int32_t v) {
+  uint32_t u = static_cast<uint32_t>(v);
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(u >> (8 * i)));
+}
+void PutF64(std::vector<uint8_t>& b, double d) {
+  uint64_t u;
+  std::memcpy(&u, &d, 8);
+  for (int i = 0; i < 8; ++i) b.push_back(static_cast<uint8_t>(u >> (8 * i)));
+}
+void PutF32(std::vector<uint8_t>& b, float f) {
+  uint32_t u;
+  std::memcpy(&u, &f, 4);
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(u >> (8 * i)));
+}
+
+void PutHeader(std::vector<uint8_t>& b, int32_t count) {
+  size_t start = b.size();
+  PutI32(b, 0x58434E42);  // fields the reader does not use carry noise
+  PutI32(b, 7);
+  for (int i = 0; i < 32 + 128; ++i) b.push_back(static_cast<uint8_t>('a' + i % 26));
+  PutI32(b, -1);
+  PutI32(b, 99);
+  PutI32(b, count);
+  EXPECT_EQ(b.size() - start, 180u);
+}
+
+void PutEntry(std::vector<uint8_t>& b, const Entry& e) {
+  size_t start = b.size();
+  PutI32(b, e.type);
+  char name[32] = {};
+  std::strncpy(name, e.name, sizeof name - 1);
+  b.insert(b.end(), name, name + 32);
+  PutF64(b, e.lat);
+  PutF64(b, e.lon);
+  PutF32(b, e.heading);
+  PutI32(b, e.width);
+  PutI32(b, e.color);
+  EXPECT_EQ(b.size() - start, 64u);
+}
+
+class BeaconFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("bcnx_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::u16string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::filesystem::path p = dir_ / name;
+    std::ofstream out(p, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return Utf8ToUtf16(p.string());
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(BeaconFileTest, ReadsTheLayoutFieldByFieldAndNamesByType) {
+  std::vector<uint8_t> b;
+  PutHeader(b, 5);
+  PutEntry(b, {0, "stored name", 48.3125, 11.5625, 359.5f, 15, 0x00FF00});
+  PutEntry(b, {3, "x", 48.25, 11.5, 90.0f, 12, 1});
+  PutEntry(b, {3, "y", -33.75, -70.125, 180.25f, 10, 2});
+  PutEntry(b, {1, "", 1.0, 2.0, 3.0f, 4, 5});
+  PutEntry(b, {2, "", 6.0, 7.0, 8.0f, 9, 10});
+  std::u16string path = Write("track.bcnx", b);
+
+  ASSERT_EQ(ReadBeaconCount(path.c_str()), 5);
+  std::vector<BeaconRec> recs(5);
+  ASSERT_TRUE(ReadBeaconFile(path.c_str(), recs.data(), 5));
+  EXPECT_EQ(recs[0].type, 0);
+  EXPECT_STREQ(recs[0].name, "Start/Finish");
+  EXPECT_DOUBLE_EQ(recs[0].lat, 48.3125);
+  EXPECT_DOUBLE_EQ(recs[0].lon, 11.5625);
+  EXPECT_DOUBLE_EQ(recs[0].heading, 359.5);
+  EXPECT_EQ(recs[0].width, 15);
+  EXPECT_EQ(recs[0].color, 0x00FF00);
+  EXPECT_STREQ(recs[1].name, "S1");
+  EXPECT_STREQ(recs[2].name, "S2");
+  EXPECT_DOUBLE_EQ(recs[2].lat, -33.75);
+  EXPECT_DOUBLE_EQ(recs[2].heading, 180.25);
+  EXPECT_STREQ(recs[3].name, "Start");
+  EXPECT_STREQ(recs[4].name, "Finish");
+  EXPECT_EQ(recs[4].color, 10);
+}
+
+TEST_F(BeaconFileTest, OneEntryFileAndTooShortOrMissingFiles) {
+  std::vector<uint8_t> b;
+  PutHeader(b, 1);
+  PutEntry(b, {0, "", 1.5, 2.5, 3.5f, 4, 5});
+  ASSERT_EQ(b.size(), 244u);
+  std::u16string exact = Write("exact.bcnx", b);
+  EXPECT_EQ(ReadBeaconCount(exact.c_str()), 1);
+  BeaconRec one{};
+  EXPECT_TRUE(ReadBeaconFile(exact.c_str(), &one, 1));
+  EXPECT_DOUBLE_EQ(one.lat, 1.5);
+
+  b.pop_back();
+  std::u16string shortFile = Write("short.bcnx", b);
+  EXPECT_EQ(ReadBeaconCount(shortFile.c_str()), 0);
+  BeaconRec untouched{};
+  untouched.width = 77;
+  EXPECT_FALSE(ReadBeaconFile(shortFile.c_str(), &untouched, 1));
+  EXPECT_EQ(untouched.width, 77);
+
+  std::u16string missing = Utf8ToUtf16((dir_ / "none.bcnx").string());
+  EXPECT_EQ(ReadBeaconCount(missing.c_str()), 0);
+  EXPECT_FALSE(ReadBeaconFile(missing.c_str(), &untouched, 1));
+  EXPECT_EQ(ReadBeaconCount(nullptr), 0);
+}
+
+TEST_F(BeaconFileTest, NegativeAndOversizedCountsAreClampedToTheEntriesPresent) {
+  std::vector<uint8_t> neg;
+  PutHeader(neg, -3);
+  PutEntry(neg, {0, "", 1, 2, 3, 4, 5});
+  std::u16string negPath = Write("neg.bcnx", neg);
+  EXPECT_EQ(ReadBeaconCount(negPath.c_str()), 0);
+  BeaconRec rec{};
+  rec.width = 5;
+  EXPECT_TRUE(ReadBeaconFile(negPath.c_str(), &rec, 1));
+  EXPECT_EQ(rec.width, 0);  // zeroed, nothing stored
+
+  std::vector<uint8_t> big;
+  PutHeader(big, 1000000);
+  PutEntry(big, {0, "", 10, 20, 30, 40, 50});
+  PutEntry(big, {3, "", 11, 21, 31, 41, 51});
+  std::u16string bigPath = Write("big.bcnx", big);
+  int32_t count = ReadBeaconCount(bigPath.c_str());
+  ASSERT_EQ(count, 2);
+  std::vector<BeaconRec> recs(static_cast<size_t>(count));
+  EXPECT_TRUE(ReadBeaconFile(bigPath.c_str(), recs.data(), count));
+  EXPECT_STREQ(recs[1].name, "S1");
+  EXPECT_EQ(recs[1].width, 41);
+}
+
+TEST_F(BeaconFileTest, EntriesBeyondTheRoomAreDroppedAndUnknownTypesHaveNoName) {
+  std::vector<uint8_t> b;
+  PutHeader(b, 3);
+  PutEntry(b, {7, "garbage name", 1, 2, 3, 4, 5});
+  PutEntry(b, {3, "", 1, 2, 3, 4, 5});
+  PutEntry(b, {0, "", 9, 9, 9, 9, 9});
+  std::u16string path = Write("room.bcnx", b);
+  // Room for two only: the third entry must not be written past the array.
+  std::vector<BeaconRec> recs(2);
+  std::memset(recs.data(), 0x5A, sizeof(BeaconRec) * recs.size());
+  EXPECT_TRUE(ReadBeaconFile(path.c_str(), recs.data(), 2));
+  EXPECT_EQ(recs[0].type, 7);
+  EXPECT_STREQ(recs[0].name, "");
+  EXPECT_EQ(recs[0].width, 4);
+  EXPECT_STREQ(recs[1].name, "S1");
+}
+
+TEST_F(BeaconFileTest, ALaterBlockRefillsFromTheFirstElementWithinTheRoom) {
+  std::vector<uint8_t> b;
+  PutHeader(b, 1);
+  PutEntry(b, {0, "", 1, 1, 1, 1, 1});
+  PutHeader(b, 2);
+  PutEntry(b, {3, "", 2, 2, 2, 2, 2});
+  PutEntry(b, {3, "", 3, 3, 3, 3, 3});
+  std::u16string path = Write("blocks.bcnx", b);
+  EXPECT_EQ(ReadBeaconCount(path.c_str()), 1);
+  BeaconRec rec{};
+  EXPECT_TRUE(ReadBeaconFile(path.c_str(), &rec, 1));
+  EXPECT_EQ(rec.type, 3);
+  EXPECT_STREQ(rec.name, "S1");  // split numbers restart with each block
+  EXPECT_EQ(rec.width, 2);
+}
+
+TEST_F(BeaconFileTest, AMapNameOutsideAsciiIsFound) {
+  std::vector<uint8_t> b;
+  PutHeader(b, 1);
+  PutEntry(b, {0, "", 50.3356, 6.9475, 120.0f, 20, 0});
+  std::u16string path = Write("N\xC3\xBC" "rburgring \xE5\x8C\x97.bcnx", b);
+  EXPECT_EQ(ReadBeaconCount(path.c_str()), 1);
+  BeaconRec rec{};
+  EXPECT_TRUE(ReadBeaconFile(path.c_str(), &rec, 1));
+  EXPECT_DOUBLE_EQ(rec.lon, 6.9475);
+}
+
+}  // namespace
