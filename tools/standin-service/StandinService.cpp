@@ -227,6 +227,8 @@ bool StandinService::Start() {
   m_running = true;
   httplib::Server* server = m_server.get();
   m_thread = std::thread([server] { server->listen_after_bind(); });
+  // Until the loop runs, a stop request would be lost: wait for it.
+  for (int i = 0; i < 5000 && !server->is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
 }
 

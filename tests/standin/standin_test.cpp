@@ -1,0 +1,326 @@
+// The stand-in web service driven the way the program drives the real one:
+// multipart POSTs from CPostMethod, login fields from EncryptPayload, replies
+// read with JsonReader_C.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32/utf.h"
+#include "tests/webclient/test_util.h"
+#include "tools/standin-service/StandinService.h"
+#include "webclient/HttpClient.h"
+#include "webclient/JsonReader.h"
+#include "webclient/LoginCipher.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+typedef std::vector<std::pair<std::string, std::string>> FieldList;
+
+std::unique_ptr<CJsonValue> Post(const std::string& url, const FieldList& fields,
+                                 const FieldList& files = FieldList()) {
+  CPostMethod post(Utf8ToUtf16(url).c_str());
+  for (const auto& [name, value] : fields) post.AddField(Utf8ToUtf16(name).c_str(), Utf8ToUtf16(value).c_str());
+  for (const auto& [name, path] : files)
+    post.AddFile(Utf8ToUtf16(name).c_str(), Utf8ToUtf16(path).c_str(), u"application/octet-stream");
+  if (post.Execute() != 0) return std::make_unique<CJsonValue>();
+  CString text = post.GetResponse();
+  JsonReader_C reader;
+  return std::unique_ptr<CJsonValue>(reader.Parse(text.GetString(), text.GetLength()));
+}
+
+std::string Text(CJsonValue* v) { return v && v->GetString() ? Utf16ToUtf8(v->GetString()) : "<none>"; }
+
+class StandinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StandinOptions options;
+    options.dataDir = dir_.file("service");
+    service_ = std::make_unique<StandinService>(options);
+    ASSERT_TRUE(service_->Start());
+    StandinAccount rider;
+    rider.email = "rider@example.org";
+    rider.password = "p\xC3\xA4ss:word";
+    rider.name = "\xE4\xBD\x90\xE8\x97\xA4 \xF0\x9F\x8F\x81";
+    rider.gender = 1;
+    rider.country = "Japan";
+    rider.language = "ja";
+    uid_ = service_->AddAccount(rider);
+    ASSERT_GT(uid_, 0);
+  }
+
+  std::string Url(const std::string& page) const { return service_->BaseUrl() + "/API/" + page; }
+
+  std::unique_ptr<CJsonValue> Login(const std::string& email, const std::string& password,
+                                    std::string key = DeployCipherKey(), int32_t app = DeployAppNumber()) {
+    const std::string iv = "Zx9Yw8Vu7Ts6Rq5P";
+    DeployValues v = GetDeployValues();
+    v.cipherKey = key;
+    SetDeployValuesForTest(v);
+    std::u16string token = EncryptPayload(Utf8ToUtf16(std::to_string(app) + ":" + key).c_str(),
+                                          reinterpret_cast<const BYTE*>(iv.data()));
+    std::u16string user = EncryptPayload(Utf8ToUtf16(email + ":" + password).c_str(),
+                                         reinterpret_cast<const BYTE*>(iv.data()));
+    ResetDeployValues();
+    return Post(Url("login.php"), {{"Client_id", std::to_string(app)},
+                                   {"Client_token", Utf16ToUtf8(token)},
+                                   {"State", iv},
+                                   {"User", Utf16ToUtf8(user)}});
+  }
+
+  FieldList Auth(const std::string& token) const {
+    return {{"Client_id", std::to_string(DeployAppNumber())},
+            {"Access_Token", token},
+            {"State", DeployStateText()},
+            {"UserID", std::to_string(uid_)}};
+  }
+
+  TempDir dir_;
+  std::unique_ptr<StandinService> service_;
+  int64_t uid_ = 0;
+};
+
+}  // namespace
+
+TEST_F(StandinTest, LoginChecksTheCipheredFieldsAndHandsOutAToken) {
+  auto r = Login("rider@example.org", "p\xC3\xA4ss:word");
+  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
+  const std::string token = Text(r->GetMember("access_token"));
+  EXPECT_EQ(token, service_->TokenOf(uid_));
+  EXPECT_EQ(token.size(), 32u);
+  EXPECT_EQ(Text(r->GetMember("user_id")), std::to_string(uid_));
+  EXPECT_NE(r->GetMember("VerifyAcc")->GetString(), nullptr);
+
+  // Logging in again while logged in: code 216 with the same token.
+  r = Login("rider@example.org", "p\xC3\xA4ss:word");
+  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 216);
+  EXPECT_EQ(Text(r->GetMember("access_token")), token);
+
+  EXPECT_EQ(Login("rider@example.org", "wrong")->GetMember("code")->GetInt64(-1), 203);
+  EXPECT_EQ(Login("nobody@example.org", "x")->GetMember("code")->GetInt64(-1), 203);
+  EXPECT_EQ(Login("rider@example.org", "p\xC3\xA4ss:word", "A-different-key-of-32-characters")
+                ->GetMember("code")
+                ->GetInt64(-1),
+            202);
+  EXPECT_EQ(Login("rider@example.org", "p\xC3\xA4ss:word", DeployCipherKey(), 111111)
+                ->GetMember("code")
+                ->GetInt64(-1),
+            201);
+
+  StandinAccount fresh;
+  fresh.email = "new@example.org";
+  fresh.password = "x";
+  fresh.verified = false;
+  ASSERT_GT(service_->AddAccount(fresh), 0);
+  EXPECT_EQ(service_->AddAccount(fresh), 0);  // e-mail taken
+  r = Login("new@example.org", "x");
+  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(r->GetMember("VerifyAcc")->GetString(), nullptr);
+
+  // The login's fields arrive in the order sent.
+  auto requests = service_->Requests();
+  ASSERT_FALSE(requests.empty());
+  std::vector<std::string> names;
+  for (const auto& p : requests[0].parts) names.push_back(p.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Client_id", "Client_token", "State", "User"}));
+}
+
+TEST_F(StandinTest, AccountTrackListAndLogout) {
+  const std::string token = Text(Login("rider@example.org", "p\xC3\xA4ss:word")->GetMember("access_token"));
+
+  auto info = Post(Url("Info.php"), Auth(token));
+  EXPECT_EQ(info->GetMember("code")->GetInt64(-1), 0);
+  CJsonValue* one = info->GetMember("data")->GetMember("1");
+  ASSERT_NE(one, nullptr);
+  EXPECT_EQ(Text(one->GetMember("Account")), "rider@example.org");
+  EXPECT_EQ(Text(one->GetMember("Name")), "\xE4\xBD\x90\xE8\x97\xA4 \xF0\x9F\x8F\x81");
+  EXPECT_EQ(Text(one->GetMember("gender")), "1");
+  EXPECT_EQ(Text(one->GetMember("locate")), "Japan");
+  EXPECT_EQ(Text(one->GetMember("language")), "ja");
+
+  const std::string beacon =
+      MakeBeaconFile({{0, "SF", 34.8431, 136.5407, 359.5f, 20, 0xFF}, {3, "x", 34.84, 136.54, 90.0f, 15, 0}});
+  ASSERT_EQ(beacon.size(), 180u + 2 * 64u);
+  ASSERT_TRUE(service_->AddTrackMap({12, "Circuit", "\xE9\x88\xB4\xE9\xB9\xBF", 1700000001}, beacon));
+  ASSERT_TRUE(service_->AddTrackMap({5, "Circuit", "Fuji", 1700000000}, beacon.substr(0, 244)));
+
+  FieldList list = Auth(token);
+  list.push_back({"Filter", "All"});
+  auto tracks = Post(Url("TrackList.php"), list);
+  EXPECT_EQ(tracks->GetMember("code")->GetInt64(-1), 0);
+  CJsonValue* data = tracks->GetMember("data");
+  ASSERT_EQ(data->GetObject()->size(), 2u);
+  EXPECT_EQ(Text(data->GetMember("1")->GetMember("id")), "5");
+  EXPECT_EQ(Text(data->GetMember("1")->GetMember("Label")), "Fuji");
+  EXPECT_EQ(Text(data->GetMember("1")->GetMember("uDate")), "1700000000");
+  EXPECT_EQ(Text(data->GetMember("2")->GetMember("Label")), "\xE9\x88\xB4\xE9\xB9\xBF");
+  const std::string bcnx = Text(data->GetMember("2")->GetMember("BCNXFile"));
+  ASSERT_EQ(bcnx, service_->BaseUrl() + "/bcnx/12.bcnx");
+
+  // Beacon and update files are served as static files.
+  ASSERT_TRUE(service_->PutStaticFile("public/PelmoraUploader/auto_update.txt", "version\r\n101\r\n"));
+  httplib::Client web(service_->BaseUrl());
+  auto got = web.Get("/bcnx/12.bcnx");
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->status, 200);
+  EXPECT_TRUE(got->body == beacon);
+  got = web.Get("/public/PelmoraUploader/auto_update.txt?rand=77");
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->body, "version\r\n101\r\n");
+  EXPECT_EQ(service_->Requests().back().target, "/public/PelmoraUploader/auto_update.txt?rand=77");
+  got = web.Get("/public/PelmoraUploader/Pelmora_Uploader_installer.exe");
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->status, 404);
+  EXPECT_FALSE(service_->PutStaticFile("../escape.txt", "x"));
+
+  // A wrong filter or token is refused; after the logout the token is dead.
+  list.back().second = "Mine";
+  EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 211);
+  EXPECT_EQ(Post(Url("Info.php"), Auth("not-a-token"))->GetMember("code")->GetInt64(-1), 210);
+  EXPECT_EQ(Post(Url("logout.php"), Auth(token))->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(service_->TokenOf(uid_), "");
+  EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 210);
+}
+
+TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
+  const std::string token = Text(Login("rider@example.org", "p\xC3\xA4ss:word")->GetMember("access_token"));
+  WriteBytes(dir_.file("sess_1.db"), std::string("SQLite format 3\0sess", 20));
+  WriteBytes(dir_.file("sana_1.db"), std::string("SQLite format 3\0sana", 20));
+  CJsonValue vals(JSON_OBJECT);
+  vals.AddMember(u"track_id", CJsonValue(int32_t(12)));
+  vals.AddMember(u"start", CJsonValue(int32_t(1700000500)));
+  vals.AddMember(u"Note", CJsonValue(u"tab\there \"quoted\""));
+  vals.AddMember(u"AvgSpd", CJsonValue(std::numeric_limits<double>::infinity()));
+  FieldList fields = Auth(token);
+  fields.push_back({"Vals", Utf16ToUtf8(vals.Stringify(u"", true))});
+  const FieldList files = {{"qSess", dir_.file("sess_1.db")}, {"qSana", dir_.file("sana_1.db")}};
+
+  auto r = Post(Url("UploadSession.php"), fields, files);
+  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
+  const int64_t id = r->GetMember("data")->GetMember("id")->GetInt64();
+  EXPECT_GT(id, 0);
+  auto uploads = service_->Uploads();
+  ASSERT_EQ(uploads.size(), 1u);
+  EXPECT_EQ(uploads[0].trackId, 12);
+  EXPECT_EQ(uploads[0].qSess, std::string("SQLite format 3\0sess", 20));
+  EXPECT_EQ(uploads[0].qSana, std::string("SQLite format 3\0sana", 20));
+
+  r = Post(Url("UploadSession.php"), fields, files);
+  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 304);
+  EXPECT_EQ(r->GetMember("id")->GetInt64(), id);
+  EXPECT_EQ(service_->Uploads().size(), 1u);
+
+  EXPECT_EQ(Post(Url("UploadSession.php"), fields, {files[0]})->GetMember("code")->GetInt64(-1), 212);
+  FieldList bad = Auth(token);
+  bad.push_back({"Vals", "{not json"});
+  EXPECT_EQ(Post(Url("UploadSession.php"), bad, files)->GetMember("code")->GetInt64(-1), 211);
+}
+
+TEST_F(StandinTest, FaultsApplyToTheirPathAndCount) {
+  StandinFaultSpec code;
+  code.path = "/API/Info.php";
+  code.kind = StandinFault::Code;
+  code.code = 42;
+  code.times = 2;
+  service_->AddFault(code);
+  StandinFaultSpec delay;
+  delay.path = "/API/TrackList.php";
+  delay.kind = StandinFault::Delay;
+  delay.delayMs = 50;
+  service_->AddFault(delay);
+
+  const std::string token = Text(Login("rider@example.org", "p\xC3\xA4ss:word")->GetMember("access_token"));
+  EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 42);
+  EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 42);
+  EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 0);
+  FieldList list = Auth(token);
+  list.push_back({"Filter", "All"});
+  EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 0);  // late but sound
+
+  service_->ClearFaults();
+  EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 0);
+}
+
+// Ends the child process when the test ends, whatever its outcome.
+struct ChildGuard {
+  pid_t pid = -1;
+  int Stop() {
+    int status = -1;
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      waitpid(pid, &status, 0);
+      pid = -1;
+    }
+    return status;
+  }
+  ~ChildGuard() { Stop(); }
+};
+
+TEST(StandinProgram, ServesTheApiAsAProgram) {
+  TempDir dir;
+  // A port that was free a moment ago.
+  int port = 0;
+  {
+    int probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (bind(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        getsockname(probe, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+      port = ntohs(addr.sin_port);
+    close(probe);
+  }
+  ASSERT_GT(port, 0);
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const std::string exe = std::string(PM_BINARY_DIR) + "/tools/standin-service/standin-service";
+  const std::string portText = std::to_string(port);
+  ChildGuard child;
+  child.pid = fork();
+  ASSERT_GE(child.pid, 0);
+  if (child.pid == 0) {
+    dup2(out[1], 1);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 2);
+    close(out[0]);
+    execl(exe.c_str(), exe.c_str(), "--data", dir.path().c_str(), "--port", portText.c_str(), "--account",
+          "demo@example.org:demo", "--track", "3:Demo Ring", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  std::string line;
+  char c;
+  while (read(out[0], &c, 1) == 1 && c != '\n') line.push_back(c);
+  close(out[0]);
+  ASSERT_EQ(line, "http://127.0.0.1:" + portText);
+
+  const std::string iv = "0123456789abcdef";
+  const std::string app = std::to_string(DeployAppNumber());
+  std::u16string token = EncryptPayload(Utf8ToUtf16(app + ":" + DeployCipherKey()).c_str(),
+                                        reinterpret_cast<const BYTE*>(iv.data()));
+  std::u16string user = EncryptPayload(u"demo@example.org:demo", reinterpret_cast<const BYTE*>(iv.data()));
+  auto r = Post(line + "/API/login.php",
+                {{"Client_id", app}, {"Client_token", Utf16ToUtf8(token)}, {"State", iv}, {"User", Utf16ToUtf8(user)}});
+  ASSERT_EQ(r->GetType(), JSON_OBJECT);
+  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
+  httplib::Client web(line);
+  auto got = web.Get("/bcnx/3.bcnx");
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->body.size(), 244u);
+
+  int status = child.Stop();
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
