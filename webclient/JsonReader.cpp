@@ -255,7 +255,23 @@ CJsonValue* JsonReader_C::Parse(const char16_t* text, int32_t length) {
 }
 
 CJsonValue* JsonReader_C::Parse(const char* text, int32_t length) {
-  std::u16string wide = Utf8ToUtf16(std::string_view(text ? text : "", text && length > 0 ? length : 0));
+  const std::string_view bytes(text ? text : "", text && length > 0 ? static_cast<size_t>(length) : 0);
+  // ASCII is widened as it is; each run of other bytes goes through the UTF-8
+  // decoder whole (an ASCII byte never continues a sequence, so cutting there
+  // changes nothing).
+  std::u16string wide;
+  wide.reserve(bytes.size());
+  size_t i = 0;
+  while (i < bytes.size()) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      wide.push_back(static_cast<char16_t>(bytes[i++]));
+      continue;
+    }
+    size_t end = i;
+    while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80) ++end;
+    wide += Utf8ToUtf16(bytes.substr(i, end - i));
+    i = end;
+  }
   return Parse(wide.c_str(), static_cast<int32_t>(wide.size()));
 }
 

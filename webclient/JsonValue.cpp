@@ -115,9 +115,9 @@ bool CJsonValue::AddMember(const std::u16string& name, const CJsonValue& value) 
 
 bool CJsonValue::AddMember(const std::u16string& name, CJsonValue* value) {
   if (m_kind != JSON_OBJECT || !value || value == this) return false;
-  CJsonObject& obj = std::get<CJsonObject>(m_payload);
-  if (obj.count(name)) return false;
-  obj.emplace(name, std::unique_ptr<CJsonValue>(value));
+  auto [it, inserted] = std::get<CJsonObject>(m_payload).try_emplace(name);
+  if (!inserted) return false;
+  it->second.reset(value);
   return true;
 }
 
@@ -260,22 +260,24 @@ void AppendInt64(std::u16string& out, int64_t v) {
 void JsonQuote(std::u16string& out, const std::u16string& text) {
   static const char16_t kHex[] = u"0123456789abcdef";
   out.push_back(u'"');
-  for (char16_t c : text) {
+  size_t run = 0;  // start of the characters not yet copied
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= 0x20 && c != u'\\' && c != u'"') continue;
+    out.append(text, run, i - run);
+    run = i + 1;
     switch (c) {
       case u'\\': out += u"\\\\"; break;
       case u'"': out += u"\\\""; break;
       case u'\n': out += u"\\n"; break;
       case u'\r': out += u"\\r"; break;
       default:
-        if (c < 0x20) {
-          out += u"\\u00";
-          out.push_back(kHex[c >> 4]);
-          out.push_back(kHex[c & 15]);
-        } else {
-          out.push_back(c);
-        }
+        out += u"\\u00";
+        out.push_back(kHex[c >> 4]);
+        out.push_back(kHex[c & 15]);
     }
   }
+  out.append(text, run, text.size() - run);
   out.push_back(u'"');
 }
 
