@@ -12,11 +12,14 @@ function(pm_library name)
   endif()
 endfunction()
 
-# pm_test(<name> SOURCES ... [DEPS ...] [LABELS ...])
+# pm_test(<name> SOURCES ... [DEPS ...] [LABELS ...] [GUI])
 # A GoogleTest program whose cases run as separate CTest tests. Tests find
 # the shared fixtures through PM_TEST_DATA and the project root through PM_SOURCE_DIR.
+# GUI marks a dialog test: label "gui", and the "display" lock, because such
+# tests share the one virtual display and take pictures of it, so they run one
+# at a time also under ctest -j.
 function(pm_test name)
-  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(A "GUI" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -24,8 +27,18 @@ function(pm_test name)
     PM_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     PM_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     PM_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${A_LABELS}" TIMEOUT 300)
+  set(props TIMEOUT 300)
+  set(labels ${A_LABELS})
+  if(A_GUI)
+    list(APPEND labels gui)
+    list(APPEND props RESOURCE_LOCK display)
+  endif()
+  if(labels)
+    # Several labels would be split by the property list: join them with commas.
+    list(JOIN labels "," label_text)
+    list(APPEND props LABELS "${label_text}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${props})
 endfunction()
 
 # pm_bench(<name> SOURCES ... [DEPS ...])
