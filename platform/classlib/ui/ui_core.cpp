@@ -823,6 +823,7 @@ bool AfxSendToUiThread(const std::function<void()>& fn) {
     return true;
   }
   struct Call {
+    bool running = false;
     bool done = false;
     bool abandoned = false;
   };
@@ -832,6 +833,7 @@ bool AfxSendToUiThread(const std::function<void()>& fn) {
     {
       std::lock_guard<std::mutex> lock(g_sendMutex);
       if (call->abandoned) return;
+      call->running = true;
     }
     (*target)();
     {
@@ -842,7 +844,9 @@ bool AfxSendToUiThread(const std::function<void()>& fn) {
   });
   if (!posted) return false;
   std::unique_lock<std::mutex> lock(g_sendMutex);
-  g_sendDone.wait(lock, [&] { return call->done || !g_uiAlive.load(); });
+  // When the UI goes away the call is abandoned, but never while it runs: fn
+  // belongs to this frame and must outlive its execution.
+  g_sendDone.wait(lock, [&] { return call->done || (!g_uiAlive.load() && !call->running); });
   if (!call->done) call->abandoned = true;
   return call->done;
 }
