@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "icbase/src/icutil/unistring.h"
 #include "platform/win32/utf.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
 
 namespace {
 
@@ -14,23 +14,13 @@ std::u16string S(const UniString_C& s) { return std::u16string(s.GetText(), size
 
 class PathsOnDisk : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/icutil_paths_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root = tmpl;
-    wroot = Utf8ToUtf16(root);
-  }
-  void TearDown() override { std::filesystem::remove_all(root); }
-  std::u16string W(const std::string& rel) const { return Utf8ToUtf16(root + "/" + rel); }
-  void Write(const std::string& rel, const std::string& bytes) const {
-    FILE* f = std::fopen((root + "/" + rel).c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  void SetUp() override { ASSERT_FALSE(dir.Path().empty()); }
+  std::u16string W(const std::string& rel) const { return dir.WFile(rel); }
+  void Write(const std::string& rel, const std::string& bytes) const { ASSERT_TRUE(WriteBytes(dir.File(rel), bytes)); }
 
-  std::string root;
-  std::u16string wroot;
+  TempDir dir;
+  const std::string root = dir.Path();
+  const std::u16string wroot = Utf8ToUtf16(root);
 };
 
 }  // namespace
@@ -111,9 +101,7 @@ TEST_F(PathsOnDisk, FileQueries) {
 
 TEST_F(PathsOnDisk, LargeFileSizeIsNotCutTo32Bits) {
   std::string path = root + "/big.bin";
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fclose(f);
+  ASSERT_TRUE(WriteBytes(path, ""));
   std::error_code ec;
   std::filesystem::resize_file(path, (uint64_t(1) << 32) + 5, ec);  // sparse
   if (ec) GTEST_SKIP() << "no sparse files here";

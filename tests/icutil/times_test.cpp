@@ -5,6 +5,7 @@
 #include <string>
 
 #include "icbase/src/icutil/utils.h"
+#include "tests/common/env.h"
 
 namespace {
 
@@ -17,27 +18,6 @@ IntPair_C FT(uint64_t v) {
 
 constexpr uint64_t kEpoch = 116444736000000000ULL;
 
-class ZoneScope {
- public:
-  explicit ZoneScope(const char* tz) {
-    const char* old = std::getenv("TZ");
-    had = old != nullptr;
-    if (had) saved = old;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~ZoneScope() {
-    if (had)
-      setenv("TZ", saved.c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  bool had = false;
-  std::string saved;
-};
 
 }  // namespace
 
@@ -111,20 +91,20 @@ TEST(RecordTimes, LocalFieldsFollowTheZone) {
   int y, mo, d, h, mi, se;
   IntPair_C t = UnixToFileTime(1586260800, 0);  // 2020-04-07 12:00 UTC
   {
-    ZoneScope zone("JST-9");
+    ScopedTz zone("JST-9");
     ASSERT_TRUE(TimeToLocalFields(t, &y, &mo, &d, &h, &mi, &se));
     EXPECT_EQ(d, 7);
     EXPECT_EQ(h, 21);
   }
   {
-    ZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    ScopedTz zone("CET-1CEST,M3.5.0,M10.5.0/3");
     ASSERT_TRUE(TimeToLocalFields(t, &y, &mo, &d, &h, &mi, &se));
     EXPECT_EQ(h, 14);  // summer time
     ASSERT_TRUE(TimeToLocalFields(UnixToFileTime(1578398400, 0), &y, &mo, &d, &h, &mi, &se));  // 2020-01-07 12:00 UTC
     EXPECT_EQ(h, 13);
   }
   {
-    ZoneScope zone("EST5");
+    ScopedTz zone("EST5");
     ASSERT_TRUE(TimeToLocalFields(UnixToFileTime(3600, 0), &y, &mo, &d, &h, &mi, &se));
     EXPECT_EQ(y, 1969);  // 1970-01-01 01:00 UTC is still 1969 locally
     EXPECT_EQ(h, 20);

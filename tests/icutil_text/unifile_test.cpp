@@ -9,12 +9,9 @@
 #include <vector>
 
 #include "icbase/src/icutil/utils.h"
-#include "tests/icutil_text/text_test_util.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
 
-using texttest::ReadAll;
-using texttest::TempDir;
-using texttest::Utf16Le;
-using texttest::WriteAll;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
@@ -24,7 +21,7 @@ Bytes SaveBytes(const TempDir& dir, const std::u16string& text, int32_t enc) {
   EXPECT_TRUE(b.Append(text.c_str(), static_cast<int32_t>(text.size())));
   std::u16string path = dir.WFile("out.txt");
   EXPECT_TRUE(b.SaveToFile(path.c_str(), enc));
-  return ReadAll(dir.File("out.txt"));
+  return ReadByteVector(dir.File("out.txt"));
 }
 
 }  // namespace
@@ -71,7 +68,7 @@ TEST(UniFileWrite, RawWritersIgnoreTheEncoding) {
   EXPECT_TRUE(f.Printf(0, u"%d-%s", 7, u"z"));
   EXPECT_TRUE(f.WriteText(u"\u00E9", 1));
   EXPECT_TRUE(f.Close());
-  EXPECT_EQ(ReadAll(dir.File("raw.txt")), Utf16Le(u"\t\tab\nc\n7-z\n\u00E9", false));
+  EXPECT_EQ(ReadByteVector(dir.File("raw.txt")), Utf16LeBytes(u"\t\tab\nc\n7-z\n\u00E9", false));
 }
 
 TEST(UniFileWrite, OpenRulesForWriting) {
@@ -91,7 +88,7 @@ TEST(UniFileWrite, OpenRulesForWriting) {
   EXPECT_TRUE(f.Close());
   EXPECT_FALSE(f.Close());  // nothing open any more
   EXPECT_EQ(f.WriteChars(u"ab", 2), -1);
-  EXPECT_EQ(ReadAll(dir.File("w.txt")), (Bytes{0xFF, 0xFE, 0x61, 0x00, 0x62, 0x00}));
+  EXPECT_EQ(ReadByteVector(dir.File("w.txt")), (Bytes{0xFF, 0xFE, 0x61, 0x00, 0x62, 0x00}));
 }
 
 // ---------------------------------------------------------------------------
@@ -99,13 +96,13 @@ TEST(UniFileWrite, OpenRulesForWriting) {
 
 TEST(UniFileSave, ReplacesTheTargetAndKeepsItsPermissions) {
   TempDir dir;
-  WriteAll(dir.File("t.txt"), Bytes{'o', 'l', 'd'});
+  WriteBytes(dir.File("t.txt"), Bytes{'o', 'l', 'd'});
   ::chmod(dir.File("t.txt").c_str(), 0640);
   WStrBuilder_C b;
   b.Append(u"new");
   std::u16string path = dir.WFile("t.txt");
   ASSERT_TRUE(b.SaveToFile(path.c_str(), 1));
-  EXPECT_EQ(ReadAll(dir.File("t.txt")), (Bytes{'n', 'e', 'w'}));
+  EXPECT_EQ(ReadByteVector(dir.File("t.txt")), (Bytes{'n', 'e', 'w'}));
   struct stat st;
   ASSERT_EQ(::stat(dir.File("t.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -114,13 +111,13 @@ TEST(UniFileSave, ReplacesTheTargetAndKeepsItsPermissions) {
 
 TEST(UniFileSave, ReadOnlyTargetOrFolderFailsAndLeavesTheOldFile) {
   TempDir dir;
-  WriteAll(dir.File("ro.txt"), Bytes{'o', 'l', 'd'});
+  WriteBytes(dir.File("ro.txt"), Bytes{'o', 'l', 'd'});
   ::chmod(dir.File("ro.txt").c_str(), 0444);
   WStrBuilder_C b;
   b.Append(u"new text");
   std::u16string ro = dir.WFile("ro.txt");
   EXPECT_FALSE(b.SaveToFile(ro.c_str(), 3));
-  EXPECT_EQ(ReadAll(dir.File("ro.txt")), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(ReadByteVector(dir.File("ro.txt")), (Bytes{'o', 'l', 'd'}));
 
   std::u16string sub = dir.WFile("sub");
   ASSERT_TRUE(CreateFolder(sub.c_str()));
@@ -136,7 +133,7 @@ TEST(UniFileSave, ReadOnlyTargetOrFolderFailsAndLeavesTheOldFile) {
 TEST(UniFileSave, FullDiskFailsAndLeavesTheOldFile) {
   TempDir dir;
   Bytes old(100, 'o');
-  WriteAll(dir.File("big.txt"), old);
+  WriteBytes(dir.File("big.txt"), old);
   WStrBuilder_C b;
   std::u16string text(20000, u'x');
   ASSERT_TRUE(b.Append(text.c_str(), static_cast<int32_t>(text.size())));
@@ -156,11 +153,11 @@ TEST(UniFileSave, FullDiskFailsAndLeavesTheOldFile) {
 
   EXPECT_FALSE(ok3);
   EXPECT_FALSE(ok1);
-  EXPECT_EQ(ReadAll(dir.File("big.txt")), old);
+  EXPECT_EQ(ReadByteVector(dir.File("big.txt")), old);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"big.txt"});
   // Without the limit the same save succeeds.
   EXPECT_TRUE(b.SaveToFile(path.c_str(), 1));
-  EXPECT_EQ(ReadAll(dir.File("big.txt")).size(), 20000u);
+  EXPECT_EQ(ReadByteVector(dir.File("big.txt")).size(), 20000u);
 }
 
 TEST(UniFileSave, EmptyBuilderWritesOnlyTheMarkAndReportsFalse) {
@@ -168,7 +165,7 @@ TEST(UniFileSave, EmptyBuilderWritesOnlyTheMarkAndReportsFalse) {
   WStrBuilder_C b;
   std::u16string path = dir.WFile("e.txt");
   EXPECT_FALSE(b.SaveToFile(path.c_str(), 3));
-  EXPECT_EQ(ReadAll(dir.File("e.txt")), (Bytes{0xFF, 0xFE}));
+  EXPECT_EQ(ReadByteVector(dir.File("e.txt")), (Bytes{0xFF, 0xFE}));
 }
 
 // ---------------------------------------------------------------------------
@@ -176,10 +173,10 @@ TEST(UniFileSave, EmptyBuilderWritesOnlyTheMarkAndReportsFalse) {
 
 TEST(UniFileRead, MarkDecidesTheEncoding) {
   TempDir dir;
-  WriteAll(dir.File("u16.txt"), Utf16Le(u"A\u00E9", true));
-  WriteAll(dir.File("plain.txt"), Bytes{'h', 'i'});
-  WriteAll(dir.File("efbb.txt"), Bytes{0xEF, 0xBB, 0x41});
-  WriteAll(dir.File("bom8.txt"), Bytes{0xEF, 0xBB, 0xBF, 'z'});
+  WriteBytes(dir.File("u16.txt"), Utf16LeBytes(u"A\u00E9", true));
+  WriteBytes(dir.File("plain.txt"), Bytes{'h', 'i'});
+  WriteBytes(dir.File("efbb.txt"), Bytes{0xEF, 0xBB, 0x41});
+  WriteBytes(dir.File("bom8.txt"), Bytes{0xEF, 0xBB, 0xBF, 'z'});
   std::u16string u16 = dir.WFile("u16.txt"), plain = dir.WFile("plain.txt"), efbb = dir.WFile("efbb.txt"),
                  bom8 = dir.WFile("bom8.txt");
 
@@ -225,7 +222,7 @@ TEST(UniFileRead, MarkDecidesTheEncoding) {
 TEST(UniFileRead, ReadLineReadsLongLinesWhole) {
   TempDir dir;
   std::u16string longLine(20000, u'q');
-  WriteAll(dir.File("lines.txt"), Utf16Le(u"ab\r\n" + longLine + u"\n\nlast", true));
+  WriteBytes(dir.File("lines.txt"), Utf16LeBytes(u"ab\r\n" + longLine + u"\n\nlast", true));
   std::u16string path = dir.WFile("lines.txt");
   UniFile_C f;
   ASSERT_TRUE(f.Open(path.c_str(), 1, 3));
@@ -244,9 +241,9 @@ TEST(UniFileRead, ReadLineReadsLongLinesWhole) {
 
 TEST(UniFileRead, ReadUnitsCountsWholeUnits) {
   TempDir dir;
-  Bytes bytes = Utf16Le(u"xyz", true);
+  Bytes bytes = Utf16LeBytes(u"xyz", true);
   bytes.push_back(0x41);  // an odd last byte
-  WriteAll(dir.File("odd.txt"), bytes);
+  WriteBytes(dir.File("odd.txt"), bytes);
   std::u16string path = dir.WFile("odd.txt");
   UniFile_C f;
   ASSERT_TRUE(f.Open(path.c_str(), 1, 3));
@@ -257,7 +254,7 @@ TEST(UniFileRead, ReadUnitsCountsWholeUnits) {
 
 TEST(UniFileReadDeathTest, ReadingUtf8CharactersIsAProgrammingError) {
   TempDir dir;
-  WriteAll(dir.File("p.txt"), Bytes{'p'});
+  WriteBytes(dir.File("p.txt"), Bytes{'p'});
   std::u16string path = dir.WFile("p.txt");
   EXPECT_DEATH(
       {
@@ -390,7 +387,7 @@ TEST(ByteBuffer, SavesAndLoadsWholeFiles) {
   ASSERT_EQ(load.GetLength(), 30001);
   EXPECT_EQ(Bytes(load.GetData(), load.GetData() + 30000), data);
 
-  WriteAll(dir.File("empty.bin"), Bytes{});
+  WriteBytes(dir.File("empty.bin"), Bytes{});
   std::u16string empty = dir.WFile("empty.bin"), missing = dir.WFile("missing.bin");
   EXPECT_FALSE(load.LoadFile(empty.c_str()));
   EXPECT_FALSE(load.LoadFile(missing.c_str()));

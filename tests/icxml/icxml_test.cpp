@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "icbase/src/icutil/utdm/unifile.h"
-#include "tests/icutil_text/text_test_util.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
 
-using texttest::ReadAll;
-using texttest::TempDir;
-using texttest::Utf16Le;
-using texttest::WriteAll;
 
 namespace {
 
@@ -38,11 +35,11 @@ class XmlFiles : public ::testing::Test {
   // Writes the text as UTF-16LE (with the mark unless told otherwise) and
   // returns the file's path.
   std::u16string Put(const std::string& name, std::u16string_view text, bool mark = true) {
-    WriteAll(dir.File(name), Utf16Le(text, mark));
+    WriteBytes(dir.File(name), Utf16LeBytes(text, mark));
     return dir.WFile(name);
   }
   std::u16string PutBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
-    WriteAll(dir.File(name), bytes);
+    WriteBytes(dir.File(name), bytes);
     return dir.WFile(name);
   }
   TempDir dir;
@@ -193,7 +190,7 @@ TEST_F(XmlFiles, ZeroUnitAndOddByteAreRefusedNotTreatedAsTheEnd) {
   EXPECT_FALSE(p.ParseFile(path.c_str()));
   EXPECT_EQ(Log(p).substr(0, 40), u"Error: not well-formed (invalid token) (");
 
-  std::vector<uint8_t> odd = Utf16Le(u"<a/>", true);
+  std::vector<uint8_t> odd = Utf16LeBytes(u"<a/>", true);
   odd.push_back(0x20);
   std::u16string oddPath = PutBytes("odd.xml", odd);
   icXParser_C q(nullptr, nullptr);
@@ -368,7 +365,7 @@ TEST(XmlDtd, ReportsEveryProblemOfTheTable) {
             u"Error: (DTD table), wrong attribute data (p:Q).\n"
             u"Error: (DTD table), wrong attribute data (q).\n");
   TempDir dir;
-  WriteAll(dir.File("f.xml"), Utf16Le(u"<a/>", true));
+  WriteBytes(dir.File("f.xml"), Utf16LeBytes(u"<a/>", true));
   std::u16string path = dir.WFile("f.xml");
   EXPECT_FALSE(p.ParseFile(path.c_str()));
   std::u16string tail = u"\n--- Parsing failed on init DTD table. \n";
@@ -395,7 +392,7 @@ TEST_F(XmlFiles, DescriptorWrittenByTheBuilderIsReadBack) {
   std::u16string path = dir.WFile("bruser.brx");
   ASSERT_TRUE(b.SaveToFile(path.c_str(), 3));
   // Encoding 3 wrote CR LF line ends after the mark.
-  std::vector<uint8_t> bytes = ReadAll(dir.File("bruser.brx"));
+  std::vector<uint8_t> bytes = ReadByteVector(dir.File("bruser.brx"));
   ASSERT_GE(bytes.size(), 24u);
   EXPECT_EQ(bytes[0], 0xFF);
   EXPECT_EQ(bytes[1], 0xFE);

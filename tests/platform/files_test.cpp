@@ -12,36 +12,19 @@
 
 #include "platform/win32/threads.h"
 #include "platform/win32/utf.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/pmfilesXXXXXX";
-    path_ = mkdtemp(tmpl) ? tmpl : "";
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  std::u16string wide(const std::string& rel = "") const { return Utf8ToUtf16(path_ + "/" + rel); }
-  std::string native(const std::string& rel = "") const { return path_ + "/" + rel; }
-
- private:
-  std::string path_;
-};
-}  // namespace
-
 TEST(Files, StatusOfFilesAndFolders) {
   TempDir t;
-  std::u16string dir = t.wide("sub \u00E9t\u00E9");  // non-ASCII name
+  std::u16string dir = t.WFile("sub \u00E9t\u00E9");  // non-ASCII name
   EXPECT_EQ(GetFileAttributesW(dir.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(CreateDirectoryW(dir.c_str()));
   EXPECT_FALSE(CreateDirectoryW(dir.c_str()));  // exists already
-  EXPECT_FALSE(CreateDirectoryW(t.wide("missing/child").c_str()));
-  EXPECT_TRUE(fs::is_directory(t.native("sub \xC3\xA9t\xC3\xA9")));
+  EXPECT_FALSE(CreateDirectoryW(t.WFile("missing/child").c_str()));
+  EXPECT_TRUE(fs::is_directory(t.File("sub \xC3\xA9t\xC3\xA9")));
   EXPECT_EQ(GetFileAttributesW(dir.c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY));
 
   std::u16string file = dir + u"/a.txt";
@@ -75,10 +58,8 @@ TEST(Files, StatusOfFilesAndFolders) {
 
 TEST(Files, SizesBeyond32Bits) {
   TempDir t;
-  std::string p = t.native("big.bin");
-  FILE* f = std::fopen(p.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fclose(f);
+  std::string p = t.File("big.bin");
+  ASSERT_TRUE(WriteBytes(p, ""));
   const uint64_t big = (uint64_t(1) << 32) + 17;  // sparse: takes no disk space
   if (::truncate(p.c_str(), static_cast<off_t>(big)) != 0) GTEST_SKIP() << "no sparse files here";
   uint64_t size = 0;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/win32/utf.h"
-#include "tests/platform/comma_locale.h"
+#include "tests/common/locale.h"
 
 namespace {
 

@@ -5,28 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/common/env.h"
+
 namespace {
-
-// Sets TZ for the scope of a test and restores the previous value.
-class ScopedTz {
- public:
-  explicit ScopedTz(const char* tz) {
-    const char* old = std::getenv("TZ");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~ScopedTz() {
-    if (had_) setenv("TZ", old_.c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  bool had_ = false;
-  std::string old_;
-};
 
 SYSTEMTIME St(int y, int mo, int d, int h, int mi, int s, int ms) {
   SYSTEMTIME st{};

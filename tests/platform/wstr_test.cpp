@@ -6,7 +6,7 @@
 #include <climits>
 
 #include "platform/win32/wintypes.h"
-#include "tests/platform/comma_locale.h"
+#include "tests/common/locale.h"
 
 TEST(WinTypes, WidthsAndColours) {
   EXPECT_EQ(sizeof(DWORD), 4u);

@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "platform/win32/utf.h"
-#include "tests/webclient/test_util.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
 #include "tools/standin-service/StandinService.h"
 #include "webclient/HttpClient.h"
 #include "webclient/JsonReader.h"
@@ -46,7 +47,7 @@ class StandinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     StandinOptions options;
-    options.dataDir = dir_.file("service");
+    options.dataDir = dir_.File("service");
     service_ = std::make_unique<StandinService>(options);
     ASSERT_TRUE(service_->Start());
     StandinAccount rider;
@@ -195,8 +196,8 @@ TEST_F(StandinTest, AccountTrackListAndLogout) {
 
 TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   const std::string token = Text(Login("rider@example.org", "p\xC3\xA4ss:word")->GetMember("access_token"));
-  WriteBytes(dir_.file("sess_1.db"), std::string("SQLite format 3\0sess", 20));
-  WriteBytes(dir_.file("sana_1.db"), std::string("SQLite format 3\0sana", 20));
+  WriteBytes(dir_.File("sess_1.db"), std::string("SQLite format 3\0sess", 20));
+  WriteBytes(dir_.File("sana_1.db"), std::string("SQLite format 3\0sana", 20));
   CJsonValue vals(JSON_OBJECT);
   vals.AddMember(u"track_id", CJsonValue(int32_t(12)));
   vals.AddMember(u"start", CJsonValue(int32_t(1700000500)));
@@ -204,7 +205,7 @@ TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   vals.AddMember(u"AvgSpd", CJsonValue(std::numeric_limits<double>::infinity()));
   FieldList fields = Auth(token);
   fields.push_back({"Vals", Utf16ToUtf8(vals.Stringify(u"", true))});
-  const FieldList files = {{"qSess", dir_.file("sess_1.db")}, {"qSana", dir_.file("sana_1.db")}};
+  const FieldList files = {{"qSess", dir_.File("sess_1.db")}, {"qSana", dir_.File("sana_1.db")}};
 
   auto r = Post(Url("UploadSession.php"), fields, files);
   EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
@@ -295,7 +296,7 @@ TEST(StandinProgram, ServesTheApiAsAProgram) {
     int null = open("/dev/null", O_WRONLY);
     dup2(null, 2);
     close(out[0]);
-    execl(exe.c_str(), exe.c_str(), "--data", dir.path().c_str(), "--port", portText.c_str(), "--account",
+    execl(exe.c_str(), exe.c_str(), "--data", dir.Path().c_str(), "--port", portText.c_str(), "--account",
           "demo@example.org:demo", "--track", "3:Demo Ring", static_cast<char*>(nullptr));
     _exit(127);
   }

@@ -9,7 +9,7 @@ class TrackDbRecord : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_db.Open(m_tmp.File("bruser.poi"))); }
   std::vector<std::string> Rows(const std::string& sql) { return QueryRows(m_db.Db(), sql); }
-  TempFolder m_tmp;
+  TempDir m_tmp;
   TestDb m_db;
 };
 

@@ -68,7 +68,7 @@ void FillAllColumns(tgvRecord_C* r, TestDb& db, uint32_t seed) {
 class TrackDbFile : public ::testing::Test {
  protected:
   std::string Path() const { return m_tmp.File("bruser.poi"); }
-  TempFolder m_tmp;
+  TempDir m_tmp;
 };
 
 TEST_F(TrackDbFile, EveryKindSurvivesCreateCloseReopen) {

@@ -105,7 +105,7 @@ TEST(TrackDbFormat, RecordTypeTableNamesKindsAndOrder) {
 }
 
 TEST(TrackDbFormat, NewFileHasExactTablesColumnsAndSummaryRows) {
-  TempFolder tmp;
+  TempDir tmp;
   const std::string path = tmp.File("bruser.poi");
   {
     TestDb db;

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,29 +14,10 @@
 
 #include "icbase/src/icutil/hashtable.h"
 #include "platform/win32/utf.h"
+#include "tests/common/temp_dir.h"
 #include "trackdb/tgvDbFormat.h"
 #include "trackdb/tgvRecord.h"
 #include "trackdb/tgvRegistry.h"
-
-class TempFolder {
- public:
-  TempFolder() {
-    char tmpl[] = "/tmp/trackdb_test_XXXXXX";
-    const char* p = mkdtemp(tmpl);
-    if (p) m_path = p;
-  }
-  ~TempFolder() {
-    if (!m_path.empty()) {
-      std::error_code ec;
-      std::filesystem::remove_all(m_path, ec);
-    }
-  }
-  const std::string& Path() const { return m_path; }
-  std::string File(const char* name) const { return m_path + "/" + name; }
-
- private:
-  std::string m_path;
-};
 
 class TestDb : public tgvRecordHost_I {
  public:

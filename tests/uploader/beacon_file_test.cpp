@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/win32/utf.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
 #include "uploader/BeaconFile.h"
 
 namespace {
@@ -62,23 +62,12 @@ void PutEntry(std::vector<uint8_t>& b, const Entry& e) {
 
 class BeaconFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("bcnx_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::u16string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::filesystem::path p = dir_ / name;
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return Utf8ToUtf16(p.string());
+    EXPECT_TRUE(WriteBytes(dir_.File(name), bytes));
+    return dir_.WFile(name);
   }
 
-  std::filesystem::path dir_;
+  TempDir dir_;
 };
 
 TEST_F(BeaconFileTest, ReadsTheLayoutFieldByFieldAndNamesByType) {
@@ -129,7 +118,7 @@ TEST_F(BeaconFileTest, OneEntryFileAndTooShortOrMissingFiles) {
   EXPECT_FALSE(ReadBeaconFile(shortFile.c_str(), &untouched, 1));
   EXPECT_EQ(untouched.width, 77);
 
-  std::u16string missing = Utf8ToUtf16((dir_ / "none.bcnx").string());
+  std::u16string missing = dir_.WFile("none.bcnx");
   EXPECT_EQ(ReadBeaconCount(missing.c_str()), 0);
   EXPECT_FALSE(ReadBeaconFile(missing.c_str(), &untouched, 1));
   EXPECT_EQ(ReadBeaconCount(nullptr), 0);

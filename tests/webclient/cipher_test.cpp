@@ -3,7 +3,9 @@
 #include <string>
 
 #include "platform/win32/utf.h"
-#include "test_util.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
+#include "tests/webclient/test_util.h"
 #include "webclient/LoginCipher.h"
 #include "webclient/deploy.h"
 
@@ -24,11 +26,11 @@ std::string WithoutLineFeeds(std::string s) {
 // The same encipherment by the openssl command, as one Base64 line.
 std::string OpensslEncrypt(const std::string& utf8) {
   TempDir dir;
-  WriteBytes(dir.file("plain"), utf8);
+  WriteBytes(dir.File("plain"), utf8);
   std::string key = DeployCipherKey();
   std::string cmd = "openssl enc -aes-256-cbc -K " + ToHex(key) + " -iv " +
                     ToHex(std::string(reinterpret_cast<const char*>(kIv), 16)) + " -base64 -A -in " +
-                    dir.file("plain");
+                    dir.File("plain");
   bool ok = false;
   std::string out = RunCommand(cmd, &ok);
   EXPECT_TRUE(ok) << cmd;
@@ -85,10 +87,10 @@ TEST(LoginCipher, SameTextAndIvGiveTheSameResultAndDecipherBack) {
   EXPECT_NE(a, Encrypt(text + "!"));
 
   TempDir dir;
-  WriteBytes(dir.file("cipher"), a + "\n");
+  WriteBytes(dir.File("cipher"), a + "\n");
   std::string cmd = "openssl enc -d -aes-256-cbc -K " + ToHex(DeployCipherKey()) + " -iv " +
                     ToHex(std::string(reinterpret_cast<const char*>(kIv), 16)) + " -base64 -in " +
-                    dir.file("cipher");
+                    dir.File("cipher");
   bool ok = false;
   EXPECT_EQ(RunCommand(cmd, &ok), text);
   EXPECT_TRUE(ok);
@@ -103,8 +105,8 @@ TEST(LoginCipher, Md5HexMatchesMd5sum) {
   TempDir dir;
   std::string bytes;
   for (int i = 0; i < 100000; ++i) bytes.push_back(static_cast<char>(i * 7 + (i >> 8)));
-  WriteBytes(dir.file("blob"), bytes);
-  std::string sum = RunCommand("md5sum " + dir.file("blob")).substr(0, 32);
+  WriteBytes(dir.File("blob"), bytes);
+  std::string sum = RunCommand("md5sum " + dir.File("blob")).substr(0, 32);
   for (char& c : sum) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   EXPECT_EQ(Md5Hex(bytes.data(), bytes.size()), sum);
 }

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "platform/win32/utf.h"
-#include "test_util.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
+#include "tests/webclient/test_util.h"
 #include "tools/standin-service/StandinService.h"
 #include "webclient/HttpClient.h"
 #include "webclient/deploy.h"
@@ -15,7 +17,7 @@ class HttpClientTest : public ::testing::Test {
  protected:
   void SetUp() override {
     StandinOptions options;
-    options.dataDir = dir_.file("service");
+    options.dataDir = dir_.File("service");
     service_ = std::make_unique<StandinService>(options);
     ASSERT_TRUE(service_->Start());
   }
@@ -55,9 +57,9 @@ class HttpClientTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(HttpClientTest, TextFieldsComeFirstThenFilesInTheOrderAdded) {
-  WriteBytes(dir_.file("one.db"), "first file");
-  WriteBytes(dir_.file("two.db"), std::string("second\0file\r\n--x", 17));
-  const std::u16string one = Utf8ToUtf16(dir_.file("one.db")), two = Utf8ToUtf16(dir_.file("two.db"));
+  WriteBytes(dir_.File("one.db"), "first file");
+  WriteBytes(dir_.File("two.db"), std::string("second\0file\r\n--x", 17));
+  const std::u16string one = Utf8ToUtf16(dir_.File("one.db")), two = Utf8ToUtf16(dir_.File("two.db"));
   CPostMethod post(Url("/API/UploadSession.php").c_str());
   post.AddFile(u"qSess", one.c_str(), u"application/octet-stream");
   post.AddField(u"Client_id", u"402517");
@@ -109,8 +111,8 @@ TEST_F(HttpClientTest, FieldsOnlyAndAFiveMegabyteFileArriveIntact) {
   std::string big(5 * 1024 * 1024, '\0');
   std::mt19937 rng(7);
   for (char& c : big) c = static_cast<char>(rng());
-  WriteBytes(dir_.file("big.db"), big);
-  const std::u16string path = Utf8ToUtf16(dir_.file("big.db"));
+  WriteBytes(dir_.File("big.db"), big);
+  const std::u16string path = Utf8ToUtf16(dir_.File("big.db"));
   CPostMethod upload(Url("/API/UploadSession.php").c_str());
   upload.AddField(u"Client_id", u"1");
   upload.AddFile(u"qSess", path.c_str(), u"application/octet-stream");
@@ -123,8 +125,8 @@ TEST_F(HttpClientTest, FieldsOnlyAndAFiveMegabyteFileArriveIntact) {
 
 TEST_F(HttpClientTest, RequestsThatCannotBeMadeSendNothing) {
   // A file part that cannot be read fails before anything is sent.
-  const std::u16string missing = Utf8ToUtf16(dir_.file("missing.db"));
-  const std::u16string folder = Utf8ToUtf16(dir_.path());
+  const std::u16string missing = Utf8ToUtf16(dir_.File("missing.db"));
+  const std::u16string folder = Utf8ToUtf16(dir_.Path());
   for (const std::u16string& path : {missing, folder}) {
     CPostMethod post(Url("/API/UploadSession.php").c_str());
     post.AddField(u"Client_id", u"1");
@@ -211,11 +213,11 @@ TEST_F(HttpClientTest, TransferFailuresAreReported) {
 
 TEST(HttpClientTls, PeerAndHostAreVerified) {
   TempDir dir;
-  ASSERT_TRUE(MakeTestCertificates(dir.path()));
+  ASSERT_TRUE(MakeTestCertificates(dir.Path()));
   StandinOptions options;
-  options.dataDir = dir.file("service");
-  options.certFile = dir.file("server.pem");
-  options.keyFile = dir.file("server.key");
+  options.dataDir = dir.File("service");
+  options.certFile = dir.File("server.pem");
+  options.keyFile = dir.File("server.key");
   StandinService service(options);
   ASSERT_TRUE(service.Start());
   ASSERT_EQ(service.BaseUrl().rfind("https://", 0), 0u);
@@ -232,7 +234,7 @@ TEST(HttpClientTls, PeerAndHostAreVerified) {
 
   // Trusted through the test hook: it succeeds.
   DeployValues values = GetDeployValues();
-  values.caFile = dir.file("ca.pem");
+  values.caFile = dir.File("ca.pem");
   ASSERT_TRUE(SetDeployValuesForTest(values));
   EXPECT_EQ(post(), 0);
   EXPECT_EQ(service.Requests().size(), 1u);
@@ -240,9 +242,9 @@ TEST(HttpClientTls, PeerAndHostAreVerified) {
 
   // A certificate of the trusted CA for another host name is refused.
   StandinOptions other = options;
-  other.dataDir = dir.file("other");
-  other.certFile = dir.file("otherhost.pem");
-  other.keyFile = dir.file("otherhost.key");
+  other.dataDir = dir.File("other");
+  other.certFile = dir.File("otherhost.pem");
+  other.keyFile = dir.File("otherhost.key");
   StandinService wrongHost(other);
   ASSERT_TRUE(wrongHost.Start());
   CPostMethod p(Utf8ToUtf16(wrongHost.BaseUrl() + "/API/Info.php").c_str());

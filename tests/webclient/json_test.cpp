@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/win32/utf.h"
-#include "test_util.h"
+#include "tests/common/locale.h"
 #include "webclient/JsonReader.h"
 #include "webclient/JsonValue.h"
 

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "platform/win32/utf.h"
-#include "test_util.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
 #include "webclient/NamedJsonFile.h"
 
 namespace {
@@ -14,20 +15,11 @@ std::vector<std::string> g_seen;  // what the handlers were called with
 void OnLap(CJsonValue* v) { g_seen.push_back("lap:" + Utf16ToUtf8(v->Stringify(u"", true))); }
 void OnNote(CJsonValue* v) { g_seen.push_back("note:" + Utf16ToUtf8(v->Stringify(u"", true))); }
 
-std::string Utf16File(const std::u16string& text) {
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  return bytes;
-}
-
 }  // namespace
 
 TEST(NamedJsonFile, WritesLinesAndReplaysThemToTheirHandlers) {
   TempDir dir;
-  const std::u16string out = Utf8ToUtf16(dir.file("calls.txt")), plain = Utf8ToUtf16(dir.file("plain.txt"));
+  const std::u16string out = Utf8ToUtf16(dir.File("calls.txt")), plain = Utf8ToUtf16(dir.File("plain.txt"));
   {
     NamedJsonFile_C file;
     ASSERT_TRUE(file.Open(out.c_str(), plain.c_str()));
@@ -38,18 +30,21 @@ TEST(NamedJsonFile, WritesLinesAndReplaysThemToTheirHandlers) {
     EXPECT_TRUE(file.WriteEntry(u"note", CJsonValue(u"a\r\nb")));
     EXPECT_TRUE(file.WriteLine(u"plain text"));
   }
-  EXPECT_EQ(ReadBytes(dir.file("calls.txt")),
-            Utf16File(u"lap( { \"n\" : 3 , \"t\" : \"\u9234\u9e7f (East); \U0001F3C1\" } );\r\n"
-                      u"note(\"a\\r\\nb\");\r\n"));
-  EXPECT_EQ(ReadBytes(dir.file("plain.txt")), Utf16File(u"plain text\r\n"));
+  EXPECT_EQ(ReadByteVector(dir.File("calls.txt")),
+            Utf16LeBytes(u"lap( { \"n\" : 3 , \"t\" : \"\u9234\u9e7f (East); \U0001F3C1\" } );\r\n"
+                         u"note(\"a\\r\\nb\");\r\n",
+                         true));
+  EXPECT_EQ(ReadByteVector(dir.File("plain.txt")), Utf16LeBytes(u"plain text\r\n", true));
 
   // Lines that cannot be replayed are skipped: no parenthesis, nothing after
   // it, an unknown name, a line that is too long.
-  std::string bytes = ReadBytes(dir.file("calls.txt"));
-  bytes += Utf16File(u"no parenthesis\r\nlap(\r\nunknown(1);\r\nnote(\"" +
-                     std::u16string(NamedJsonFile_C::kMaxLine, u'x') + u"\");\r\nnote([1,2]);")
-               .substr(2);
-  WriteBytes(dir.file("replay.txt"), bytes);
+  std::vector<uint8_t> bytes = ReadByteVector(dir.File("calls.txt"));
+  const std::vector<uint8_t> bad = Utf16LeBytes(u"no parenthesis\r\nlap(\r\nunknown(1);\r\nnote(\"" +
+                                                    std::u16string(NamedJsonFile_C::kMaxLine, u'x') +
+                                                    u"\");\r\nnote([1,2]);",
+                                                false);
+  bytes.insert(bytes.end(), bad.begin(), bad.end());
+  WriteBytes(dir.File("replay.txt"), bytes);
 
   NamedJsonFile_C file;
   NamedJsonPair pairs[] = {{u"lap", &OnLap}, {u"note", &OnNote}};
@@ -57,11 +52,11 @@ TEST(NamedJsonFile, WritesLinesAndReplaysThemToTheirHandlers) {
   EXPECT_FALSE(file.Register(u"lap", &OnNote));
   EXPECT_FALSE(file.Register(nullptr, &OnNote));
   g_seen.clear();
-  EXPECT_EQ(file.Load(Utf8ToUtf16(dir.file("replay.txt")).c_str()), 3);
+  EXPECT_EQ(file.Load(Utf8ToUtf16(dir.File("replay.txt")).c_str()), 3);
   EXPECT_EQ(g_seen, (std::vector<std::string>{
                         "lap: { \"n\" : 3 , \"t\" : \"\xE9\x88\xB4\xE9\xB9\xBF (East); \xF0\x9F\x8F\x81\" } ",
                         "note:\"a\\r\\nb\"", "note: [ 1 , 2 ] "}));
-  EXPECT_EQ(file.Load(Utf8ToUtf16(dir.file("missing.txt")).c_str()), -1);
+  EXPECT_EQ(file.Load(Utf8ToUtf16(dir.File("missing.txt")).c_str()), -1);
 
   CJsonValue v(int32_t(5));
   EXPECT_FALSE(file.Dispatch(u"unknown", &v));
@@ -76,10 +71,10 @@ TEST(NamedJsonFile, WritesLinesAndReplaysThemToTheirHandlers) {
 TEST(NamedJsonFile, PlainLinesGoToTheOutputWithoutASecondFile) {
   TempDir dir;
   NamedJsonFile_C file;
-  const std::u16string out = Utf8ToUtf16(dir.file("calls.txt"));
+  const std::u16string out = Utf8ToUtf16(dir.File("calls.txt"));
   ASSERT_TRUE(file.Open(out.c_str(), nullptr));
   EXPECT_TRUE(file.WriteLine(u"one"));
   EXPECT_TRUE(file.WriteEntry(u"x", CJsonValue(1.5)));
-  EXPECT_EQ(ReadBytes(dir.file("calls.txt")), Utf16File(u"one\r\nx(1.5000000000000000);\r\n"));
-  EXPECT_FALSE(file.Open(Utf8ToUtf16(dir.file("no/such/folder/x.txt")).c_str(), nullptr));
+  EXPECT_EQ(ReadByteVector(dir.File("calls.txt")), Utf16LeBytes(u"one\r\nx(1.5000000000000000);\r\n", true));
+  EXPECT_FALSE(file.Open(Utf8ToUtf16(dir.File("no/such/folder/x.txt")).c_str(), nullptr));
 }

@@ -1,46 +1,11 @@
-// Helpers shared by the web client tests: temporary folders, running a
-// command and reading its output, a locale with a decimal comma.
+// Helpers of the web client tests: running a command and reading its output,
+// hex text, test certificates.
 #pragma once
 
-#include <stdlib.h>
-#include <unistd.h>
+#include <stdio.h>
 
-#include <clocale>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
-
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/pmwebXXXXXX";
-    if (mkdtemp(tmpl)) path_ = tmpl;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-inline bool WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream f(path, std::ios::binary);
-  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(f);
-}
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
 
 // Runs a shell command; its standard output, or "" with ok = false on failure.
 inline std::string RunCommand(const std::string& cmd, bool* ok = nullptr) {
@@ -67,32 +32,6 @@ inline std::string ToHex(const std::string& bytes) {
   }
   return hex;
 }
-
-// Sets a locale whose decimal point is a comma for the scope of a test: an
-// installed one, or one compiled into a temporary folder.
-class CommaLocale {
- public:
-  CommaLocale() {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
-      if (std::setlocale(LC_ALL, name)) {
-        ok_ = true;
-        return;
-      }
-    std::string cmd = "localedef -i de_DE -f UTF-8 " + dir_.path() + "/de_DE.UTF-8 >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0) return;
-    setenv("LOCPATH", dir_.path().c_str(), 1);
-    ok_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-  }
-  ~CommaLocale() {
-    std::setlocale(LC_ALL, "C");
-    unsetenv("LOCPATH");
-  }
-  bool ok() const { return ok_ && std::localeconv()->decimal_point[0] == ','; }
-
- private:
-  TempDir dir_;
-  bool ok_ = false;
-};
 
 // A test CA and certificates signed by it, made with the openssl command:
 // ca.pem; server.pem/server.key for 127.0.0.1; otherhost.pem/otherhost.key

@@ -1,16 +1,18 @@
-// Test helper: a locale whose decimal point is a comma.
+// A C locale whose decimal point is a comma, for tests that numbers are
+// written and read with '.' whatever the locale.
 #pragma once
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
-// Sets a locale whose decimal point is a comma for the scope of a test: an
-// installed one, or one compiled into a temporary folder.
+#include "tests/common/temp_dir.h"
+
+// Sets a locale with a decimal comma for its scope: an installed one, or one
+// compiled into a temporary folder. ok() tells whether it took; the C locale
+// comes back at the end.
 class CommaLocale {
  public:
   CommaLocale() {
@@ -19,26 +21,21 @@ class CommaLocale {
         ok_ = true;
         return;
       }
-    char tmpl[] = "/tmp/pmlocXXXXXX";
-    if (!mkdtemp(tmpl)) return;
-    dir_ = tmpl;
-    std::string cmd = "localedef -i de_DE -f UTF-8 " + dir_ + "/de_DE.UTF-8 >/dev/null 2>&1";
+    std::string cmd = "localedef -i de_DE -f UTF-8 '" + dir_.Path() + "/de_DE.UTF-8' >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0) return;
-    setenv("LOCPATH", dir_.c_str(), 1);
+    setenv("LOCPATH", dir_.Path().c_str(), 1);
     ok_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
   }
   ~CommaLocale() {
     std::setlocale(LC_ALL, "C");
     unsetenv("LOCPATH");
-    if (!dir_.empty()) {
-      std::error_code ec;
-      std::filesystem::remove_all(dir_, ec);
-    }
   }
+  CommaLocale(const CommaLocale&) = delete;
+  CommaLocale& operator=(const CommaLocale&) = delete;
+
   bool ok() const { return ok_ && std::localeconv()->decimal_point[0] == ','; }
 
  private:
+  TempDir dir_;
   bool ok_ = false;
-  std::string dir_;
 };
-

@@ -1,0 +1,44 @@
+// A temporary folder for the scope of a test, removed with all it holds.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/win32/utf.h"
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "pmtest_XXXXXX").string();
+    if (::mkdtemp(tmpl.data())) path_ = tmpl;
+    else ADD_FAILURE() << "no temporary folder";
+  }
+  ~TempDir() {
+    if (path_.empty()) return;
+    std::error_code ec;
+    // A folder made read-only by a test must be writable again to be removed.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder, without a trailing '/'; empty when it could not be made.
+  const std::string& Path() const { return path_; }
+  // A path inside the folder, in UTF-8 and in UTF-16.
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::u16string WFile(const std::string& name) const { return Utf8ToUtf16(File(name)); }
+  // The names of the folder's entries.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> out;
+    for (auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename().string());
+    return out;
+  }
+
+ private:
+  std::string path_;
+};
