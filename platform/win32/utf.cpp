@@ -136,16 +136,11 @@ ConversionResult fromUtf8(const UTF8** sourceStart, const UTF8* sourceEnd, T** t
   const UTF8* s = *sourceStart;
   T* t = *targetStart;
   while (s < sourceEnd) {
-    int n = utf8SeqLen(*s);
-    if (n > sourceEnd - s) {
-      // A lead byte whose character runs past the end of the input.
-      Decoded d = decodeUtf8(s, sourceEnd);
-      result = (d.st == DecodeStatus::truncated) ? sourceExhausted : sourceIllegal;
-      break;
-    }
     Decoded d = decodeUtf8(s, sourceEnd);
     if (d.st != DecodeStatus::ok) {
-      result = sourceIllegal;
+      // Only a character that runs past the end of the input is cut short;
+      // anything else is malformed.
+      result = (d.st == DecodeStatus::truncated) ? sourceExhausted : sourceIllegal;
       break;
     }
     if (!put(t, targetEnd, d.cp)) {
@@ -258,12 +253,19 @@ namespace {
 
 // Decodes all of s; `bad` counts the invalid subsequences replaced by U+FFFD.
 std::u16string utf8To16(std::string_view s, size_t& bad) {
-  std::u16string out;
-  out.reserve(s.size());
+  // A byte never yields more than one unit (a four-byte character yields a
+  // pair, an invalid subsequence one U+FFFD), so the input length bounds the
+  // output: it is written in place and cut to size at the end.
+  std::u16string out(s.size(), u'\0');
+  UTF16* t = out.data();
   bad = 0;
   const UTF8* p = reinterpret_cast<const UTF8*>(s.data());
   const UTF8* end = p + s.size();
   while (p < end) {
+    if (*p < 0x80) {
+      *t++ = *p++;
+      continue;
+    }
     Decoded d = decodeUtf8(p, end);
     UTF32 cp = d.cp;
     if (d.st != DecodeStatus::ok) {
@@ -272,23 +274,47 @@ std::u16string utf8To16(std::string_view s, size_t& bad) {
     }
     if (cp >= 0x10000) {
       UTF32 v = cp - 0x10000;
-      out.push_back(static_cast<char16_t>((v >> 10) + kSurHighStart));
-      out.push_back(static_cast<char16_t>((v & 0x3FF) + kSurLowStart));
+      *t++ = static_cast<UTF16>((v >> 10) + kSurHighStart);
+      *t++ = static_cast<UTF16>((v & 0x3FF) + kSurLowStart);
     } else {
-      out.push_back(static_cast<char16_t>(cp));
+      *t++ = static_cast<UTF16>(cp);
     }
     p += d.len;
   }
+  out.resize(static_cast<size_t>(t - out.data()));
   return out;
 }
 
+// Bytes of the UTF-8 form of s, an unpaired surrogate counted as U+FFFD.
+size_t utf8Size(std::u16string_view s) {
+  size_t n = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const UTF16 c = s[i];
+    if (c < 0x80) {
+      n += 1;
+    } else if (c < 0x800) {
+      n += 2;
+    } else if (isHigh(c) && i + 1 < s.size() && isLow(s[i + 1])) {
+      n += 4;
+      ++i;
+    } else {
+      n += 3;
+    }
+  }
+  return n;
+}
+
 std::string utf16To8(std::u16string_view s, size_t& bad) {
-  std::string out;
-  out.reserve(s.size());
+  std::string out(utf8Size(s), '\0');
+  UTF8* t = reinterpret_cast<UTF8*>(out.data());
   bad = 0;
   const UTF16* p = s.data();
   const UTF16* end = p + s.size();
   while (p < end) {
+    if (*p < 0x80) {
+      *t++ = static_cast<UTF8>(*p++);
+      continue;
+    }
     UTF32 cp;
     bool isBad;
     int n = readUtf16(p, end, cp, isBad);
@@ -300,9 +326,7 @@ std::string utf16To8(std::u16string_view s, size_t& bad) {
       cp = kUniReplacementChar;
       ++bad;
     }
-    UTF8 buf[4];
-    UTF8* e = writeUtf8(buf, cp);
-    out.append(reinterpret_cast<const char*>(buf), static_cast<size_t>(e - buf));
+    t = writeUtf8(t, cp);
     p += n;
   }
   return out;
