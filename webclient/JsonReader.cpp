@@ -49,6 +49,12 @@ bool IsNumberChar(char16_t c) {
   return (c >= u'0' && c <= u'9') || c == u'-' || c == u'+' || c == u'.' || c == u'e' || c == u'E';
 }
 
+// Run tests for RunAhead: a character inside a quoted text that needs no
+// second look (no closing quote, no escape, no terminating 0), and a number
+// character.
+bool IsPlainQuotedChar(char16_t c, char16_t quote) { return c != quote && c != u'\\' && c != 0; }
+bool IsNumberRunChar(char16_t c, char16_t) { return IsNumberChar(c); }
+
 int HexValue(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
   if (c >= u'a' && c <= u'f') return c - u'a' + 10;
@@ -139,6 +145,24 @@ void JsonReader_C::ReadRaw() {
 
 void JsonReader_C::AddError(int32_t code) {
   if (m_errors.size() < kMaxErrors) m_errors.push_back({m_line, m_column, code});
+}
+
+int64_t JsonReader_C::RunAhead(bool (*accept)(char16_t c, char16_t quote), char16_t quote) const {
+  // Leaving a line feed moves the line count: such a step is left to NextChar.
+  if (m_end || m_pos < 0 || m_pos >= m_length || m_text[m_pos] == u'\n') return 0;
+  int64_t i = m_pos + 1;
+  while (i < m_length && m_text[i] != u'\n' && accept(m_text[i], quote)) ++i;
+  return i - (m_pos + 1);
+}
+
+const char16_t* JsonReader_C::TakeRun(int64_t n) {
+  const char16_t* run = m_text + m_pos + 1;
+  m_pos += n;
+  m_column += static_cast<int32_t>(n);
+  m_raw = m_text[m_pos];
+  m_cur = m_raw;
+  m_escaped = false;
+  return run;
 }
 
 // ---------------------------------------------------------------------------
@@ -256,22 +280,7 @@ CJsonValue* JsonReader_C::Parse(const char16_t* text, int32_t length) {
 
 CJsonValue* JsonReader_C::Parse(const char* text, int32_t length) {
   const std::string_view bytes(text ? text : "", text && length > 0 ? static_cast<size_t>(length) : 0);
-  // ASCII is widened as it is; each run of other bytes goes through the UTF-8
-  // decoder whole (an ASCII byte never continues a sequence, so cutting there
-  // changes nothing).
-  std::u16string wide;
-  wide.reserve(bytes.size());
-  size_t i = 0;
-  while (i < bytes.size()) {
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-      wide.push_back(static_cast<char16_t>(bytes[i++]));
-      continue;
-    }
-    size_t end = i;
-    while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x80) ++end;
-    wide += Utf8ToUtf16(bytes.substr(i, end - i));
-    i = end;
-  }
+  const std::u16string wide = Utf8ToUtf16(bytes);
   return Parse(wide.c_str(), static_cast<int32_t>(wide.size()));
 }
 
@@ -315,6 +324,7 @@ CJsonValue* JsonReader_C::ParseValue(int depth) {
 void JsonReader_C::ParseString(CJsonValue* value) {
   std::u16string text;
   for (;;) {
+    if (int64_t n = RunAhead(IsPlainQuotedChar, u'"')) text.append(TakeRun(n), static_cast<size_t>(n));
     Advance(false, true, false);
     if (m_end) break;
     if (!m_escaped && m_cur == u'"') break;
@@ -322,7 +332,7 @@ void JsonReader_C::ParseString(CJsonValue* value) {
     text.push_back(m_cur);
   }
   Advance(true, true, true);
-  value->SetString(text);
+  value->SetString(std::move(text));
 }
 
 void JsonReader_C::ParseLiteral(CJsonValue* value) {
@@ -345,6 +355,13 @@ void JsonReader_C::ParseNumber(CJsonValue* value) {
   while (!m_end && IsNumberChar(m_cur)) {
     if (m_cur == u'.' || m_cur == u'e' || m_cur == u'E') isDouble = true;
     text.push_back(static_cast<char>(m_cur));
+    if (int64_t n = RunAhead(IsNumberRunChar, 0)) {
+      const char16_t* run = TakeRun(n);
+      for (int64_t i = 0; i < n; ++i) {
+        if (run[i] == u'.' || run[i] == u'e' || run[i] == u'E') isDouble = true;
+        text.push_back(static_cast<char>(run[i]));
+      }
+    }
     Advance(false, true, false);
   }
   if (isDouble)
@@ -399,7 +416,7 @@ void JsonReader_C::ParseObject(CJsonValue* value, int depth) {
       delete member;
       return;
     }
-    if (!value->AddMember(name, member)) {
+    if (!value->AddMember(std::move(name), member)) {
       AddError(JSON_ERR_DUPLICATE);
       delete member;
     }
@@ -414,6 +431,7 @@ std::u16string JsonReader_C::ReadName() {
   if (m_cur == u'"' || m_cur == u'\'') {
     const char16_t quote = m_cur;
     for (;;) {
+      if (int64_t n = RunAhead(IsPlainQuotedChar, quote)) name.append(TakeRun(n), static_cast<size_t>(n));
       Advance(false, true, false);
       if (m_end || m_cur == 0) return name;
       if (!m_escaped && m_cur == quote) break;

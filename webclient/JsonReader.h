@@ -58,6 +58,11 @@ class JsonReader_C {
   char16_t BackUp(int32_t n);
   void ReadRaw();
   void AddError(int32_t code);
+  // Runs: how many characters after the current one `accept` takes (stopping
+  // before a line feed and the end of the text), and moving over that many as
+  // single reads would, which returns the first of them.
+  int64_t RunAhead(bool (*accept)(char16_t c, char16_t quote), char16_t quote) const;
+  const char16_t* TakeRun(int64_t n);
 
   // Scanner
   void Advance(bool skipWs, bool escapes, bool comments, bool keepCurrent = false);

@@ -46,9 +46,8 @@ bool CJsonValue::SetString(const char16_t* s) {
   return true;
 }
 
-bool CJsonValue::SetString(const std::u16string& s) {
-  std::u16string text = s;  // `s` may live inside this value's payload
-  m_payload = std::move(text);
+bool CJsonValue::SetString(std::u16string s) {
+  m_payload = std::move(s);  // taken by value: `s` may have been a copy of this value's own text
   m_kind = JSON_STRING;
   return true;
 }
@@ -113,9 +112,9 @@ bool CJsonValue::AddMember(const std::u16string& name, const CJsonValue& value) 
   return true;
 }
 
-bool CJsonValue::AddMember(const std::u16string& name, CJsonValue* value) {
+bool CJsonValue::AddMember(std::u16string name, CJsonValue* value) {
   if (m_kind != JSON_OBJECT || !value || value == this) return false;
-  auto [it, inserted] = std::get<CJsonObject>(m_payload).try_emplace(name);
+  auto [it, inserted] = std::get<CJsonObject>(m_payload).try_emplace(std::move(name));
   if (!inserted) return false;
   it->second.reset(value);
   return true;

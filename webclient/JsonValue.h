@@ -52,7 +52,7 @@ class CJsonValue {
 
   // Setters: each drops the current payload first; all return true.
   bool SetString(const char16_t* s);  // null = empty text
-  bool SetString(const std::u16string& s);
+  bool SetString(std::u16string s);
   bool SetString(const char* s);  // UTF-8 (ASCII is taken as it is)
   bool SetInt64(int64_t v);
   bool SetInt(int32_t v) { return SetInt64(v); }
@@ -77,7 +77,7 @@ class CJsonValue {
   // Objects: false when this is not an object or the name is already present
   // (the existing member stays; an adopted value is then not taken).
   bool AddMember(const std::u16string& name, const CJsonValue& value);
-  bool AddMember(const std::u16string& name, CJsonValue* value);
+  bool AddMember(std::u16string name, CJsonValue* value);
   bool AddMember(const char16_t* name, const CJsonValue& value);
   bool AddMember(const char16_t* name, CJsonValue* value);
   bool RemoveMember(const char16_t* name);
