@@ -230,7 +230,9 @@ bool CJsonValue::CopyFrom(const CJsonValue& other) {
 namespace {
 
 void AppendAscii(std::u16string& out, const char* s, size_t n) {
-  for (size_t i = 0; i < n; ++i) out.push_back(static_cast<unsigned char>(s[i]));
+  const size_t at = out.size();
+  out.resize(at + n);
+  for (size_t i = 0; i < n; ++i) out[at + i] = static_cast<unsigned char>(s[i]);
 }
 
 void AppendDouble(std::u16string& out, double d) {
@@ -263,7 +265,7 @@ void JsonQuote(std::u16string& out, const std::u16string& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
     if (c >= 0x20 && c != u'\\' && c != u'"') continue;
-    out.append(text, run, i - run);
+    out.append(text.data() + run, i - run);
     run = i + 1;
     switch (c) {
       case u'\\': out += u"\\\\"; break;
@@ -276,7 +278,7 @@ void JsonQuote(std::u16string& out, const std::u16string& text) {
         out.push_back(kHex[c & 15]);
     }
   }
-  out.append(text, run, text.size() - run);
+  out.append(text.data() + run, text.size() - run);
   out.push_back(u'"');
 }
 
