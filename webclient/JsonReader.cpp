@@ -324,6 +324,8 @@ CJsonValue* JsonReader_C::ParseValue(int depth) {
 void JsonReader_C::ParseString(CJsonValue* value) {
   std::u16string text;
   for (;;) {
+    // Plain characters go in as one run; Advance sees the quotes, escapes,
+    // line feeds and the end.
     if (int64_t n = RunAhead(IsPlainQuotedChar, u'"')) text.append(TakeRun(n), static_cast<size_t>(n));
     Advance(false, true, false);
     if (m_end) break;
