@@ -297,12 +297,12 @@ void CircuitLapGear::closeSector(const LogRec& point, GeoPoint crossing)
     s.distance = m_lapDistance - d - storedDistance;
     s.duration = m_lapDuration - t - storedDuration;
 
-    s.MaxSpd = m_sectorMaxSpeed;
-    s.MinSpd = m_sectorMinSpeed;
-    s.MaxG = m_sectorMaxG;
-    s.MinG = m_sectorMinG;
+    s.MaxSpd = m_sectorStats.maxSpeed;
+    s.MinSpd = m_sectorStats.minSpeed;
+    s.MaxG = m_sectorStats.maxG;
+    s.MinG = m_sectorStats.minG;
     s.AvgSpd = averageSpeed(s.distance, s.duration);
-    s.AvgG = averageOf(m_sectorGSum, m_sectorPointCount);
+    s.AvgG = averageOf(m_sectorStats.gSum, m_sectorStats.count);
 
     if (m_sectorCount < m_sectorCapacity) m_sectors[static_cast<size_t>(m_sectorCount++)] = s;
     resetSectorStats();
@@ -351,12 +351,12 @@ void CircuitLapGear::closeLap(const LogRec& point, GeoPoint crossing)
     lap.finish_inter_lon = crossing.lon;
     lap.duration = m_lapDuration;
     lap.distance = m_lapDistance;
-    lap.MaxSpd = m_lapMaxSpeed;
-    lap.MinSpd = m_lapMinSpeed;
+    lap.MaxSpd = m_lapStats.maxSpeed;
+    lap.MinSpd = m_lapStats.minSpeed;
     lap.AvgSpd = averageSpeed(m_lapDistance, m_lapDuration);
-    lap.MaxG = m_lapMaxG;
-    lap.MinG = m_lapMinG;
-    lap.AvgG = averageOf(m_lapGSum, m_lapPointCount);
+    lap.MaxG = m_lapStats.maxG;
+    lap.MinG = m_lapStats.minG;
+    lap.AvgG = averageOf(m_lapStats.gSum, m_lapStats.count);
     m_onLap(lap, m_context);
 }
 

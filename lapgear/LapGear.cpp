@@ -79,51 +79,39 @@ double LapGear::timeByDistance(double d, const LogRec& point) const
     return 0.0;
 }
 
+void LapGear::PointStats::take(double speed, double g)
+{
+    ++count;
+    if (speed > maxSpeed) maxSpeed = speed;
+    if (minSpeed == 0.0 || minSpeed > speed) minSpeed = speed;
+    if (g > maxG) maxG = g;
+    if (minG == 0.0 || minG > g) minG = g;
+    gSum += g;
+}
+
 void LapGear::updateLapStats(const LogRec& point)
 {
-    const double g = pointG(point);
-    ++m_lapPointCount;
-    if (point.speed > m_lapMaxSpeed) m_lapMaxSpeed = point.speed;
-    if (m_lapMinSpeed == 0.0 || m_lapMinSpeed > point.speed) m_lapMinSpeed = point.speed;
-    if (g > m_lapMaxG) m_lapMaxG = g;
-    if (m_lapMinG == 0.0 || m_lapMinG > g) m_lapMinG = g;
-    m_lapGSum += g;
+    m_lapStats.take(point.speed, pointG(point));
 }
 
 void LapGear::updateSectorStats(const LogRec& point)
 {
-    const double g = pointG(point);
-    if (point.speed > m_sectorMaxSpeed) m_sectorMaxSpeed = point.speed;
-    if (m_sectorMinSpeed == 0.0 || m_sectorMinSpeed > point.speed) m_sectorMinSpeed = point.speed;
-    if (g > m_sectorMaxG) m_sectorMaxG = g;
-    if (m_sectorMinG == 0.0 || m_sectorMinG > g) m_sectorMinG = g;
-    m_sectorGSum += g;
-    ++m_sectorPointCount;
+    m_sectorStats.take(point.speed, pointG(point));
 }
 
 void LapGear::resetLapStats()
 {
-    m_lapPointCount = 0;
     m_lapStartId = 0;
     m_lapStartLat = 0.0;
     m_lapStartLon = 0.0;
     m_lapDuration = 0.0;
     m_lapDistance = 0.0;
-    m_lapMaxSpeed = 0.0;
-    m_lapMinSpeed = 0.0;
-    m_lapMaxG = 0.0;
-    m_lapMinG = 0.0;
-    m_lapGSum = 0.0;
+    m_lapStats = PointStats{};
 }
 
 void LapGear::resetSectorStats()
 {
-    m_sectorMaxSpeed = 0.0;
-    m_sectorMinSpeed = 0.0;
-    m_sectorMaxG = 0.0;
-    m_sectorMinG = 0.0;
-    m_sectorGSum = 0.0;
-    m_sectorPointCount = 0;
+    m_sectorStats = PointStats{};
 }
 
 void LapGear::printError(const char* file, int line, const char* text)

@@ -162,24 +162,26 @@ protected:
 
     int32_t m_completedLaps = 0;
 
+    // Speed and G extremes and the G sum over the points of a lap or a sector.
+    struct PointStats {
+        double maxSpeed = 0.0;
+        double minSpeed = 0.0;  // 0.0 = no value taken yet
+        double maxG = 0.0;
+        double minG = 0.0;      // 0.0 = no value taken yet
+        double gSum = 0.0;
+        int64_t count = 0;
+
+        void take(double speed, double g);
+    };
+
     // Current lap.
-    int64_t m_lapPointCount = 0;
     int64_t m_lapStartId = 0;
     double m_lapStartLat = 0.0;
     double m_lapStartLon = 0.0;
     double m_lapDuration = 0.0;
     double m_lapDistance = 0.0;
-    double m_lapMaxSpeed = 0.0;
-    double m_lapMinSpeed = 0.0;  // 0.0 = no value taken yet
-    double m_lapMaxG = 0.0;
-    double m_lapMinG = 0.0;      // 0.0 = no value taken yet
-    double m_lapGSum = 0.0;
+    PointStats m_lapStats;
 
     // Current sector.
-    double m_sectorMaxSpeed = 0.0;
-    double m_sectorMinSpeed = 0.0;
-    double m_sectorMaxG = 0.0;
-    double m_sectorMinG = 0.0;
-    double m_sectorGSum = 0.0;
-    int64_t m_sectorPointCount = 0;
+    PointStats m_sectorStats;
 };
