@@ -48,3 +48,15 @@ function(pm_bench name)
   target_link_libraries(${name} PRIVATE ${A_DEPS} benchmark::benchmark)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
 endfunction()
+
+# pm_add_subfolders(<folder>): add every folder directly below <folder> that has
+# a CMakeLists.txt (tests/<module>, tools/<tool>, bench/<name>), in name order.
+function(pm_add_subfolders parent)
+  file(GLOB dirs LIST_DIRECTORIES true "${parent}/*")
+  list(SORT dirs)
+  foreach(dir IN LISTS dirs)
+    if(IS_DIRECTORY "${dir}" AND EXISTS "${dir}/CMakeLists.txt")
+      add_subdirectory("${dir}")
+    endif()
+  endforeach()
+endfunction()
