@@ -128,32 +128,26 @@ bool tgvMap_C::SetCorner(int corner, double lon, double lat, uint8_t mark) {
   return mark ? Save() : true;
 }
 
-bool tgvVP_C::SetPOIID(uint32_t v, uint8_t clearOther, uint8_t mark) {
+bool tgvVP_C::SetLinkId(uint32_t& id, uint32_t& other, uint32_t v, uint8_t clearOther, uint8_t mark) {
   bool changed = false;
-  if (m_poiId != v) {
-    m_poiId = v;
+  if (id != v) {
+    id = v;
     changed = true;
   }
-  if (clearOther && m_wpId != 0) {
-    m_wpId = 0;
+  if (clearOther && other != 0) {
+    other = 0;
     changed = true;
   }
   if (!changed) return true;
   return mark ? Save() : true;
 }
 
+bool tgvVP_C::SetPOIID(uint32_t v, uint8_t clearOther, uint8_t mark) {
+  return SetLinkId(m_poiId, m_wpId, v, clearOther, mark);
+}
+
 bool tgvVP_C::SetWPID(uint32_t v, uint8_t clearOther, uint8_t mark) {
-  bool changed = false;
-  if (m_wpId != v) {
-    m_wpId = v;
-    changed = true;
-  }
-  if (clearOther && m_poiId != 0) {
-    m_poiId = 0;
-    changed = true;
-  }
-  if (!changed) return true;
-  return mark ? Save() : true;
+  return SetLinkId(m_wpId, m_poiId, v, clearOther, mark);
 }
 
 bool tgvGPSLog_C::SetGPSTime(IntPair_C t, uint8_t mark) {

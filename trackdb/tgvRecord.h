@@ -501,6 +501,9 @@ class tgvVP_C : public tgvRecord_C {
   bool SetOrder(int32_t v, uint8_t mark) { return Assign(m_order, v, mark); }
 
  protected:
+  // Sets one of the two ids, optionally clearing the other; one write at most.
+  bool SetLinkId(uint32_t& id, uint32_t& other, uint32_t v, uint8_t clearOther, uint8_t mark);
+
   friend struct tgvSchemaAccess;
   const char16_t* m_name;
   uintptr_t m_memWord;
