@@ -599,16 +599,3 @@ class tgvStyle_C : public tgvRecord_C {
   const char16_t* m_patternName;
   const char16_t* m_iconName;
 };
-
-// Deletion step on the fields: clears every field of the record's schema
-// kind (texts to null, numbers to 0); kinds with a name also clear their
-// in-memory word (a line its group pointer, which is not released) and the
-// header user flag. A waypoint's level and segment and a line's is-group
-// flag and sensor flags keep their values.
-void tgvClearRecordFields(tgvRecord_C* record);
-
-// A deleted record taken again for a new record: every memory-only field
-// goes back to the state of a freshly allocated record (a waypoint's level 0
-// and no segment, a line's sensor flags off), so nothing of the old record
-// leaks into the new one.
-void tgvResetReusedRecord(tgvRecord_C* record);

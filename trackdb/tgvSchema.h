@@ -71,6 +71,19 @@ const tgvSchema* tgvGetSchema(uint8_t kind);
 // A column of a kind by name; null when the kind has no such column.
 const tgvColumn* tgvFindColumn(uint8_t kind, const char* name);
 
+// Deletion step on the fields: clears every field of the record's schema
+// kind (texts to null, numbers to 0); kinds with a name also clear their
+// in-memory word (a line its group pointer, which is not released) and the
+// header user flag. A waypoint's level and segment and a line's is-group
+// flag and sensor flags keep their values.
+void tgvClearRecordFields(tgvRecord_C* record);
+
+// A deleted record taken again for a new record: every memory-only field
+// goes back to the state of a freshly allocated record (a waypoint's level 0
+// and no segment, a line's sensor flags off), so nothing of the old record
+// leaks into the new one.
+void tgvResetReusedRecord(tgvRecord_C* record);
+
 // --- statement texts ---
 // Summary table.
 std::string tgvSqlCreateSummary();     // CREATE TABLE BR_TGVLib (fUserType INT, ...);
