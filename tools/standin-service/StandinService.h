@@ -65,7 +65,7 @@ enum class StandinFault {
   Code,       // the reply is {"code": code, "data": {}}
   Html,       // an HTML error page with HTTP status `status`
   EmptyBody,  // status 200, no body
-  CutShort,   // announces a body and closes the connection half-way through it
+  CutShort,   // announces a body (the reply, or the static file asked for) and closes the connection half-way through it
   Delay,      // waits delayMs, then answers as usual
   Raw,        // replies `body` as it is, with HTTP status `status`
 };

@@ -1,0 +1,37 @@
+// URLDownloadToFileW: a URL fetched into a file. The file is replaced only by
+// a complete transfer with a 2xx status: the body goes to a temporary file
+// beside the target, which is flushed to disk and then renamed over the
+// target in one step. A refused URL, a failed or cut-short transfer, a
+// non-2xx status or a body beyond 1 GiB leaves the previous file (or its
+// absence) exactly as it was and no temporary file behind. Redirects are
+// followed (at most 5, http and https only); every other rule is the one of
+// the request layer (platform/win32/transferrules.h). The target's folder
+// must exist. Blocks until the transfer ends; safe from any thread.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32/wintypes.h"
+
+typedef int32_t HRESULT;
+#ifndef S_OK
+#define S_OK (static_cast<HRESULT>(0))
+#endif
+#ifndef E_INVALIDARG
+#define E_INVALIDARG (static_cast<HRESULT>(0x80070057))
+#endif
+#ifndef E_FAIL
+#define E_FAIL (static_cast<HRESULT>(0x80004005))
+#endif
+#ifndef INET_E_DOWNLOAD_FAILURE
+#define INET_E_DOWNLOAD_FAILURE (static_cast<HRESULT>(0x800C0008))
+#endif
+
+constexpr uint64_t kDownloadMaxBytes = uint64_t(1) << 30;
+
+// S_OK when the file holds the whole body; E_INVALIDARG for a null or empty
+// URL or path, or a URL that is not http or https; INET_E_DOWNLOAD_FAILURE
+// when the transfer failed or the status was not 2xx; E_FAIL when the file
+// could not be written or put in place. `caller`, `reserved` and `callback`
+// are ignored.
+HRESULT URLDownloadToFileW(void* caller, const char16_t* url, const char16_t* fileName, DWORD reserved, void* callback);

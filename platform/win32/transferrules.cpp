@@ -1,0 +1,57 @@
+#include "platform/win32/transferrules.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace {
+
+std::mutex g_caMutex;
+std::string g_caFile;  // guarded by g_caMutex
+std::once_flag g_curlInit;
+
+bool StartsWithNoCase(const std::u16string& text, const char* prefix) {
+  size_t i = 0;
+  for (; prefix[i]; ++i) {
+    if (i >= text.size()) return false;
+    char16_t c = text[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c != static_cast<char16_t>(prefix[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsHttpOrHttpsUrl(const std::u16string& url) {
+  return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
+}
+
+void SetTransferCaFile(const std::string& pemPath) {
+  std::lock_guard<std::mutex> lock(g_caMutex);
+  g_caFile = pemPath;
+}
+
+std::string TransferCaFile() {
+  std::lock_guard<std::mutex> lock(g_caMutex);
+  return g_caFile;
+}
+
+void EnsureCurlGlobalInit() {
+  std::call_once(g_curlInit, [] { curl_global_init(CURL_GLOBAL_ALL); });
+}
+
+bool ApplyTransferRules(CURL* h) {
+  if (!h) return false;
+  const std::string caFile = TransferCaFile();
+  bool ok = curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kTransferConnectTimeoutSeconds) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, kTransferLowSpeedBytesPerSecond) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kTransferLowSpeedSeconds) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+            curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+  if (ok && !caFile.empty()) ok = curl_easy_setopt(h, CURLOPT_CAINFO, caFile.c_str()) == CURLE_OK;
+  return ok;
+}
