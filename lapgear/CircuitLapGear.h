@@ -13,76 +13,76 @@
 #include "lapgear/LapGear.h"
 
 class CircuitLapGear : public LapGear {
-public:
-    // Tag of the constructor that asks for auto mode: the engine makes its own
-    // start/finish line through the first point above the auto start speed.
-    struct AutoLine {};
-    static constexpr AutoLine autoLine{};
+ public:
+  // Tag of the constructor that asks for auto mode: the engine makes its own
+  // start/finish line through the first point above the auto start speed.
+  struct AutoLine {};
+  static constexpr AutoLine autoLine{};
 
-    // A position in degrees.
-    struct GeoPoint {
-        double lat;
-        double lon;
-    };
-    // A beacon line, from its first end (heading + 90) to its second.
-    struct BeaconLine {
-        GeoPoint first;
-        GeoPoint second;
-    };
+  // A position in degrees.
+  struct GeoPoint {
+    double lat;
+    double lon;
+  };
+  // A beacon line, from its first end (heading + 90) to its second.
+  struct BeaconLine {
+    GeoPoint first;
+    GeoPoint second;
+  };
 
-    // Beacon mode: the count beacons of the array (null or count <= 0: no
-    // beacons, so no lap is ever started).
-    CircuitLapGear(const BeaconRec* beacons, int32_t count, void* context);
-    // Auto mode.
-    CircuitLapGear(AutoLine, void* context);
-    ~CircuitLapGear();
+  // Beacon mode: the count beacons of the array (null or count <= 0: no
+  // beacons, so no lap is ever started).
+  CircuitLapGear(const BeaconRec* beacons, int32_t count, void* context);
+  // Auto mode.
+  CircuitLapGear(AutoLine, void* context);
+  ~CircuitLapGear();
 
-    // Processes one point while running; a null point is ignored. The engine
-    // keeps a copy of the point, never the pointer.
-    void feedLog(const LogRec* point);
-    // Ends the stream; a lap still open is reported to onAbort.
-    void stop();
+  // Processes one point while running; a null point is ignored. The engine
+  // keeps a copy of the point, never the pointer.
+  void feedLog(const LogRec* point);
+  // Ends the stream; a lap still open is reported to onAbort.
+  void stop();
 
-    void setAutoLineWidth(int32_t metres) { m_autoLineWidth = metres; }
-    void setAutoStartSpeed(double kmh) { m_autoStartSpeed = kmh; }
+  void setAutoLineWidth(int32_t metres) { m_autoLineWidth = metres; }
+  void setAutoStartSpeed(double kmh) { m_autoStartSpeed = kmh; }
 
-    // Geometry.
-    static BeaconLine getBeaconLine(const BeaconRec& beacon);
-    // Planar intersection of the track segment a-b with the line e-f.
-    static bool getIntersection(GeoPoint a, GeoPoint b, GeoPoint e, GeoPoint f, GeoPoint* crossing);
-    // Whether travel from prev to cur lies strictly within 90 degrees of heading.
-    static bool isSameDirection(const LogRec& prev, const LogRec& cur, double heading);
-    // Whole-degree travel bearing from prev to cur, 0..359.
-    static int32_t travelBearing(const LogRec& prev, const LogRec& cur);
+  // Geometry.
+  static BeaconLine getBeaconLine(const BeaconRec& beacon);
+  // Planar intersection of the track segment a-b with the line e-f.
+  static bool getIntersection(GeoPoint a, GeoPoint b, GeoPoint e, GeoPoint f, GeoPoint* crossing);
+  // Whether travel from prev to cur lies strictly within 90 degrees of heading.
+  static bool isSameDirection(const LogRec& prev, const LogRec& cur, double heading);
+  // Whole-degree travel bearing from prev to cur, 0..359.
+  static int32_t travelBearing(const LogRec& prev, const LogRec& cur);
 
-protected:
-    // A beacon with its line, computed once.
-    struct Beacon {
-        BeaconRec rec;
-        BeaconLine line;
-    };
+ protected:
+  // A beacon with its line, computed once.
+  struct Beacon {
+    BeaconRec rec;
+    BeaconLine line;
+  };
 
-    void stateTransfer(const LogRec& point);
-    void onIdle(const LogRec& point);
-    void onArmed(const LogRec& point);
-    void onLapRunning(const LogRec& point);
+  void stateTransfer(const LogRec& point);
+  void onIdle(const LogRec& point);
+  void onArmed(const LogRec& point);
+  void onLapRunning(const LogRec& point);
 
-    // Whether the segment from the previous point to point crosses the beacon
-    // in its direction; the crossing point is handed back.
-    bool isCrossed(const Beacon& beacon, const LogRec& point, GeoPoint* crossing) const;
+  // Whether the segment from the previous point to point crosses the beacon
+  // in its direction; the crossing point is handed back.
+  bool isCrossed(const Beacon& beacon, const LogRec& point, GeoPoint* crossing) const;
 
-    void startLap(const LogRec& point, GeoPoint crossing);
-    void closeSector(const LogRec& point, GeoPoint crossing);
-    void addBlankSector();
-    void checkSplits(const LogRec& point);
-    void closeLap(const LogRec& point, GeoPoint crossing);
+  void startLap(const LogRec& point, GeoPoint crossing);
+  void closeSector(const LogRec& point, GeoPoint crossing);
+  void addBlankSector();
+  void checkSplits(const LogRec& point);
+  void closeLap(const LogRec& point, GeoPoint crossing);
 
-    int32_t m_startedLaps = 0;
-    int32_t m_autoLineWidth = 30;
-    double m_autoStartSpeed = 30.0;
-    bool m_autoMode = false;
-    bool m_autoLineMade = false;
-    std::vector<Beacon> m_splits;
-    Beacon m_startBeacon{};
-    Beacon m_finishBeacon{};
+  int32_t m_startedLaps = 0;
+  int32_t m_autoLineWidth = 30;
+  double m_autoStartSpeed = 30.0;
+  bool m_autoMode = false;
+  bool m_autoLineMade = false;
+  std::vector<Beacon> m_splits;
+  Beacon m_startBeacon{};
+  Beacon m_finishBeacon{};
 };

@@ -9,10 +9,10 @@ inline constexpr double kWgs84A = 6378137.0;              // semi-major axis, m
 inline constexpr double kWgs84F = 0.0033528106647474805;  // flattening
 inline constexpr double kWgs84E2 = 2.0 * kWgs84F - kWgs84F * kWgs84F;
 inline constexpr double kDegreeFactor = 0.017453292522222223;  // direction test
-inline constexpr double kFixedScale = 1e12;               // intersection range checks
+inline constexpr double kFixedScale = 1e12;                    // intersection range checks
 inline constexpr double kSecondsPerHour = 3600.0;
 inline constexpr double kMetresPerKm = 1000.0;
-inline constexpr double kMovingSpeed = 2.5;               // km/h
-inline constexpr double kShortestFirstLap = 5.0;          // s
+inline constexpr double kMovingSpeed = 2.5;       // km/h
+inline constexpr double kShortestFirstLap = 5.0;  // s
 
 }  // namespace lapgear
