@@ -24,7 +24,7 @@ constexpr double kMeridianSlope = 1e-6;
 
 // Scales a coordinate by 1e12 and truncates it toward zero. A value that has
 // no 64-bit fixed-point form (non-finite or out of range) is refused.
-bool toFixed(double value, int64_t* out) {
+bool ToFixed(double value, int64_t* out) {
   const double scaled = value * kFixedScale;
   if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0)) return false;
   *out = static_cast<int64_t>(scaled);
@@ -33,15 +33,15 @@ bool toFixed(double value, int64_t* out) {
 
 // Whether value lies between end1 and end2 (both included) in fixed point;
 // a pair whose ends are equal does not limit the value.
-bool withinFixed(double end1, double end2, double value) {
+bool WithinFixed(double end1, double end2, double value) {
   int64_t s1 = 0, s2 = 0, v = 0;
-  if (!toFixed(end1, &s1) || !toFixed(end2, &s2) || !toFixed(value, &v)) return false;
+  if (!ToFixed(end1, &s1) || !ToFixed(end2, &s2) || !ToFixed(value, &v)) return false;
   if (s1 == s2) return true;
   return std::min(s1, s2) <= v && v <= std::max(s1, s2);
 }
 
 // No crossing when both ends of the line lie strictly beyond one end of the segment.
-bool rangesApart(double a, double b, double e, double f) {
+bool RangesApart(double a, double b, double e, double f) {
   if (a > b) return (e > a && f > a) || (b > e && b > f);
   return (a > e && a > f) || (e > b && f > b);
 }
@@ -236,12 +236,16 @@ void CircuitLapGear::startLap(const LogRec& point, GeoPoint crossing) {
   m_state = kStateInLap;
 }
 
-static double averageSpeed(double distance, double duration) {
+namespace {
+
+double AverageSpeed(double distance, double duration) {
   const double hours = duration / kSecondsPerHour;
   return hours != 0.0 ? distance / hours : 0.0;
 }
 
-static double averageOf(double sum, int64_t count) { return count != 0 ? sum / static_cast<double>(count) : 0.0; }
+double AverageOf(double sum, int64_t count) { return count != 0 ? sum / static_cast<double>(count) : 0.0; }
+
+}  // namespace
 
 void CircuitLapGear::closeSector(const LogRec& point, GeoPoint crossing) {
   SectorRec s{};
@@ -277,8 +281,8 @@ void CircuitLapGear::closeSector(const LogRec& point, GeoPoint crossing) {
   s.MinSpd = m_sectorStats.minSpeed;
   s.MaxG = m_sectorStats.maxG;
   s.MinG = m_sectorStats.minG;
-  s.AvgSpd = averageSpeed(s.distance, s.duration);
-  s.AvgG = averageOf(m_sectorStats.gSum, m_sectorStats.count);
+  s.AvgSpd = AverageSpeed(s.distance, s.duration);
+  s.AvgG = AverageOf(m_sectorStats.gSum, m_sectorStats.count);
 
   if (m_sectorCount < m_sectorCapacity) m_sectors[static_cast<size_t>(m_sectorCount++)] = s;
   resetSectorStats();
@@ -326,10 +330,10 @@ void CircuitLapGear::closeLap(const LogRec& point, GeoPoint crossing) {
   lap.distance = m_lapDistance;
   lap.MaxSpd = m_lapStats.maxSpeed;
   lap.MinSpd = m_lapStats.minSpeed;
-  lap.AvgSpd = averageSpeed(m_lapDistance, m_lapDuration);
+  lap.AvgSpd = AverageSpeed(m_lapDistance, m_lapDuration);
   lap.MaxG = m_lapStats.maxG;
   lap.MinG = m_lapStats.minG;
-  lap.AvgG = averageOf(m_lapStats.gSum, m_lapStats.count);
+  lap.AvgG = AverageOf(m_lapStats.gSum, m_lapStats.count);
   m_onLap(lap, m_context);
 }
 
@@ -354,8 +358,8 @@ bool CircuitLapGear::getIntersection(GeoPoint a, GeoPoint b, GeoPoint e, GeoPoin
   GeoPoint c{0.0, 0.0};
   if (crossing) *crossing = c;
 
-  if (rangesApart(a.lon, b.lon, e.lon, f.lon)) return false;
-  if (rangesApart(a.lat, b.lat, e.lat, f.lat)) return false;
+  if (RangesApart(a.lon, b.lon, e.lon, f.lon)) return false;
+  if (RangesApart(a.lat, b.lat, e.lat, f.lat)) return false;
 
   const double dLat1 = b.lat - a.lat;
   const double dLon1 = b.lon - a.lon;
@@ -378,10 +382,10 @@ bool CircuitLapGear::getIntersection(GeoPoint a, GeoPoint b, GeoPoint e, GeoPoin
   }
 
   // Range checks in fixed point, bounds included.
-  if (!withinFixed(a.lon, b.lon, c.lon)) return false;
-  if (!withinFixed(a.lat, b.lat, c.lat)) return false;
-  if (!withinFixed(e.lon, f.lon, c.lon)) return false;
-  if (!withinFixed(e.lat, f.lat, c.lat)) return false;
+  if (!WithinFixed(a.lon, b.lon, c.lon)) return false;
+  if (!WithinFixed(a.lat, b.lat, c.lat)) return false;
+  if (!WithinFixed(e.lon, f.lon, c.lon)) return false;
+  if (!WithinFixed(e.lat, f.lat, c.lat)) return false;
 
   if (crossing) *crossing = c;
   return true;

@@ -30,28 +30,32 @@ void LapGear::setCallbacks(LapGearCallbacks callbacks) {
 
 void LapGear::start() { m_running = true; }
 
-static double radiansOf(double degrees) { return degrees / 360.0 * 2.0 * kPi; }
+namespace {
 
-static double primeVerticalRadius(double phi) {
+double RadiansOf(double degrees) { return degrees / 360.0 * 2.0 * kPi; }
+
+double PrimeVerticalRadius(double phi) {
   const double s = std::sin(phi);
   return kWgs84A / std::sqrt(1.0 - kWgs84E2 * (s * s));
 }
 
+}  // namespace
+
 double LapGear::getEcefX(double lat, double lon) {
-  const double phi = radiansOf(lat);
-  const double lambda = radiansOf(lon);
-  return primeVerticalRadius(phi) * std::cos(phi) * std::cos(lambda);
+  const double phi = RadiansOf(lat);
+  const double lambda = RadiansOf(lon);
+  return PrimeVerticalRadius(phi) * std::cos(phi) * std::cos(lambda);
 }
 
 double LapGear::getEcefY(double lat, double lon) {
-  const double phi = radiansOf(lat);
-  const double lambda = radiansOf(lon);
-  return primeVerticalRadius(phi) * std::cos(phi) * std::sin(lambda);
+  const double phi = RadiansOf(lat);
+  const double lambda = RadiansOf(lon);
+  return PrimeVerticalRadius(phi) * std::cos(phi) * std::sin(lambda);
 }
 
 double LapGear::getEcefZ(double lat, double lon) {
-  const double phi = radiansOf(lat);
-  return primeVerticalRadius(phi) * (1.0 - kWgs84E2) * std::sin(phi);
+  const double phi = RadiansOf(lat);
+  return PrimeVerticalRadius(phi) * (1.0 - kWgs84E2) * std::sin(phi);
 }
 
 double LapGear::calcDistance(double lat1, double lon1, double lat2, double lon2) {

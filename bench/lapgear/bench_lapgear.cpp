@@ -24,7 +24,7 @@ const double kMetresPerDegLon = 111320.0 * std::cos(kLat0 * kPi / 180.0);
 
 // Position and compass heading of the car at angle a on the circle (driven
 // anticlockwise, starting east of the centre).
-void onCircle(double a, double* lat, double* lon, double* heading) {
+void OnCircle(double a, double* lat, double* lon, double* heading) {
   *lat = kLat0 + kRadius * std::sin(a) / kMetresPerDegLat;
   *lon = kLon0 + kRadius * std::cos(a) / kMetresPerDegLon;
   double h = std::atan2(-std::sin(a), std::cos(a)) * 180.0 / kPi;
@@ -32,7 +32,7 @@ void onCircle(double a, double* lat, double* lon, double* heading) {
 }
 
 // 100 laps and a little, 20 Hz, speed between 120 and 180 km/h.
-const std::vector<LogRec>& session() {
+const std::vector<LogRec>& Session() {
   static const std::vector<LogRec> points = [] {
     std::vector<LogRec> out;
     double a = -0.3;  // start a little before the start/finish line at angle 0
@@ -41,7 +41,7 @@ const std::vector<LogRec>& session() {
     while (a < end) {
       LogRec p{};
       p.id = static_cast<int64_t>(out.size()) + 1;
-      onCircle(a, &p.lat, &p.lon, &p.heading);
+      OnCircle(a, &p.lat, &p.lon, &p.heading);
       p.speed = 150.0 + 30.0 * std::sin(3.0 * a);
       p.time = t;
       p.Gx = 0.3 * std::cos(3.0 * a);
@@ -58,13 +58,13 @@ const std::vector<LogRec>& session() {
 }
 
 // Start/finish at angle 0 and the splits evenly between.
-std::vector<BeaconRec> beacons(int splits) {
+std::vector<BeaconRec> Beacons(int splits) {
   std::vector<BeaconRec> out;
   for (int i = 0; i <= splits; ++i) {
     BeaconRec b{};
     b.type = i == 0 ? 0 : 3;
     std::snprintf(b.name, sizeof b.name, i == 0 ? "Start/Finish" : "S%d", i);
-    onCircle(2.0 * kPi * i / (splits + 1), &b.lat, &b.lon, &b.heading);
+    OnCircle(2.0 * kPi * i / (splits + 1), &b.lat, &b.lon, &b.heading);
     b.width = 30;
     out.push_back(b);
   }
@@ -74,18 +74,18 @@ std::vector<BeaconRec> beacons(int splits) {
 struct Counts {
   int laps = 0, sectors = 0;
 };
-void countLap(LapRec, void* c) { ++static_cast<Counts*>(c)->laps; }
-void countSector(SectorRec, void* c) { ++static_cast<Counts*>(c)->sectors; }
+void CountLap(LapRec, void* c) { ++static_cast<Counts*>(c)->laps; }
+void CountSector(SectorRec, void* c) { ++static_cast<Counts*>(c)->sectors; }
 
 void BM_Engine(benchmark::State& state) {
   const int splits = static_cast<int>(state.range(0));
-  const auto& pts = session();
-  const auto bcn = beacons(splits);
+  const auto& pts = Session();
+  const auto bcn = Beacons(splits);
   Counts counts;
   for (auto _ : state) {
     counts = Counts{};
     CircuitLapGear gear(bcn.data(), static_cast<int32_t>(bcn.size()), &counts);
-    gear.setCallbacks(LapGearCallbacks{countLap, countSector, nullptr, nullptr});
+    gear.setCallbacks(LapGearCallbacks{CountLap, CountSector, nullptr, nullptr});
     gear.start();
     for (const LogRec& p : pts) gear.feedLog(&p);
     gear.stop();
@@ -127,7 +127,7 @@ struct StatsOnly {
 };
 
 void BM_Baseline(benchmark::State& state) {
-  const auto& pts = session();
+  const auto& pts = Session();
   for (auto _ : state) {
     StatsOnly s;
     for (const LogRec& p : pts) {
@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  std::printf("\nsession: %zu points (20 Hz, %d laps)\n", session().size(), kLaps);
+  std::printf("\nsession: %zu points (20 Hz, %d laps)\n", Session().size(), kLaps);
   double base = 0.0;
   for (const auto& [name, pps] : reporter.pointsPerSecond)
     if (name == "BM_Baseline") base = pps;

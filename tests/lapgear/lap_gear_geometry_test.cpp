@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "LapGearTestUtil.h"
+#include "lap_gear_test_util.h"
 
 using GeoPoint = CircuitLapGear::GeoPoint;
 using lgtest::makeBeacon;
@@ -13,14 +13,14 @@ using lgtest::refChordKm;
 
 namespace {
 
-LogRec at(double lat, double lon) {
+LogRec At(double lat, double lon) {
   LogRec r{};
   r.lat = lat;
   r.lon = lon;
   return r;
 }
 
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 }  // namespace
 
@@ -44,11 +44,11 @@ TEST(LapGearDistance, SymmetricToTheBitAndEcefConsistent) {
   for (const auto& p : pairs) {
     const double d1 = LapGear::calcDistance(p[0], p[1], p[2], p[3]);
     const double d2 = LapGear::calcDistance(p[2], p[3], p[0], p[1]);
-    EXPECT_TRUE(sameBits(d1, d2)) << d1 << " " << d2;
+    EXPECT_TRUE(SameBits(d1, d2)) << d1 << " " << d2;
     const double dx = LapGear::getEcefX(p[0], p[1]) - LapGear::getEcefX(p[2], p[3]);
     const double dy = LapGear::getEcefY(p[0], p[1]) - LapGear::getEcefY(p[2], p[3]);
     const double dz = LapGear::getEcefZ(p[0], p[1]) - LapGear::getEcefZ(p[2], p[3]);
-    EXPECT_TRUE(sameBits(d1, std::sqrt(dx * dx + dy * dy + dz * dz) / 1000.0));
+    EXPECT_TRUE(SameBits(d1, std::sqrt(dx * dx + dy * dy + dz * dz) / 1000.0));
   }
   // The squared eccentricity 2f - f^2 is the double the application also uses.
   const double f = 0.0033528106647474805;
@@ -158,8 +158,8 @@ TEST(LapGearIntersection, FarAwayOrNonFiniteCrossingIsNoCrossing) {
 }
 
 TEST(LapGearDirection, WithinNinetyDegreesOfTheHeading) {
-  const LogRec south = at(35.0, 139.0), north = at(35.001, 139.0);
-  const LogRec west = at(35.0, 138.999), east = at(35.0, 139.001);
+  const LogRec south = At(35.0, 139.0), north = At(35.001, 139.0);
+  const LogRec west = At(35.0, 138.999), east = At(35.0, 139.001);
   EXPECT_EQ(CircuitLapGear::travelBearing(south, north), 0);
   EXPECT_EQ(CircuitLapGear::travelBearing(north, south), 179);  // just short of 180, truncated
   EXPECT_EQ(CircuitLapGear::travelBearing(west, east), 89);
@@ -177,7 +177,7 @@ TEST(LapGearDirection, WithinNinetyDegreesOfTheHeading) {
 
 TEST(LapGearDirection, ExactlyNinetyDegreesOffDoesNotCount) {
   // Travel a little south of east: bearing 90.
-  const LogRec a = at(35.0, 139.0), b = at(35.0 - 0.0001, 139.01);
+  const LogRec a = At(35.0, 139.0), b = At(35.0 - 0.0001, 139.01);
   ASSERT_EQ(CircuitLapGear::travelBearing(a, b), 90);
   EXPECT_FALSE(CircuitLapGear::isSameDirection(a, b, 0.0));
   EXPECT_FALSE(CircuitLapGear::isSameDirection(a, b, 180.0));

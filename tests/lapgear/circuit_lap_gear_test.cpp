@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "LapGearTestUtil.h"
+#include "lap_gear_test_util.h"
 
 using namespace lgtest;
 
@@ -26,14 +26,14 @@ class ProbeGear : public CircuitLapGear {
 
 constexpr double kLat = 35.0;
 constexpr double kLon = 139.0;
-double lonAt(double metresEast) { return kLon + metresToLon(metresEast, kLat); }
+double LonAt(double metresEast) { return kLon + metresToLon(metresEast, kLat); }
 
 // A straight road east along kLat with lines facing east at the given distances.
-BeaconRec eastLine(int32_t type, const char* name, double metresEast, int32_t width = 30) {
-  return makeBeacon(type, name, kLat, lonAt(metresEast), 90.0, width);
+BeaconRec EastLine(int32_t type, const char* name, double metresEast, int32_t width = 30) {
+  return makeBeacon(type, name, kLat, LonAt(metresEast), 90.0, width);
 }
 
-std::vector<int64_t> idsOf(const std::vector<SectorRec>& sectors) {
+std::vector<int64_t> IdsOf(const std::vector<SectorRec>& sectors) {
   std::vector<int64_t> ids;
   for (const auto& s : sectors) ids.push_back(s.id);
   return ids;
@@ -42,7 +42,7 @@ std::vector<int64_t> idsOf(const std::vector<SectorRec>& sectors) {
 }  // namespace
 
 TEST(LapGearStates, SlowSessionProducesNothing) {
-  const BeaconRec beacons[] = {eastLine(0, "Start/Finish", 100)};
+  const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100)};
   Recorder rec;
   ProbeGear gear(beacons, 1, &rec);
   gear.setCallbacks(Recorder::callbacks());
@@ -56,7 +56,7 @@ TEST(LapGearStates, SlowSessionProducesNothing) {
 }
 
 TEST(LapGearStates, ArmedFallsBackToIdleOnlyBeforeTheFirstLap) {
-  const BeaconRec beacons[] = {eastLine(1, "Start", 100), eastLine(2, "Finish", 200)};
+  const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(2, "Finish", 200)};
   Recorder rec;
   ProbeGear gear(beacons, 2, &rec);
   gear.setCallbacks(Recorder::callbacks());
@@ -88,7 +88,7 @@ TEST(LapGearStates, ArmedFallsBackToIdleOnlyBeforeTheFirstLap) {
 }
 
 TEST(LapGearStates, FeedIsIgnoredUnlessRunningAndGivenAPoint) {
-  const BeaconRec beacons[] = {eastLine(0, "Start/Finish", 100)};
+  const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100)};
   ProbeGear gear(beacons, 1, nullptr);
   Drive drive(kLat, kLon, 100.0);
   drive.by(0, 50);
@@ -110,19 +110,19 @@ TEST(LapGearStates, FeedIsIgnoredUnlessRunningAndGivenAPoint) {
 }
 
 TEST(LapGearBeacons, StartCountsOnlyInTheBeaconsDirection) {
-  const BeaconRec beacons[] = {eastLine(1, "Start", 100), eastLine(2, "Finish", 400)};
+  const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(2, "Finish", 400)};
   Recorder rec;
   ProbeGear gear(beacons, 2, &rec);
   gear.setCallbacks(Recorder::callbacks());
   gear.start();
   // Westward over the start line: against its heading.
-  Drive drive(kLat, lonAt(200), 100.0);
-  drive.to(kLat, lonAt(0));
+  Drive drive(kLat, LonAt(200), 100.0);
+  drive.to(kLat, LonAt(0));
   feed(gear, drive.points());
   EXPECT_EQ(gear.getState(), LapGear::kStateArmed);
   // Eastward: the lap starts at the first point after the line.
-  Drive back(kLat, lonAt(0), 100.0);
-  back.to(kLat, lonAt(200));
+  Drive back(kLat, LonAt(0), 100.0);
+  back.to(kLat, LonAt(200));
   feed(gear, back.points());
   EXPECT_EQ(gear.getState(), LapGear::kStateInLap);
   EXPECT_EQ(gear.startedLaps(), 1);
@@ -134,7 +134,7 @@ TEST(LapGearBeacons, StartCountsOnlyInTheBeaconsDirection) {
 
 TEST(LapGearBeacons, LaterBeaconOfASlotReplacesTheEarlier) {
   // Two start/finish lines: only the second one counts.
-  const BeaconRec beacons[] = {eastLine(0, "Start/Finish", 100), eastLine(0, "Start/Finish", 300)};
+  const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100), EastLine(0, "Start/Finish", 300)};
   ProbeGear gear(beacons, 2, nullptr);
   gear.start();
   Drive drive(kLat, kLon, 100.0);
@@ -148,8 +148,8 @@ TEST(LapGearBeacons, LaterBeaconOfASlotReplacesTheEarlier) {
 }
 
 TEST(LapGearBeacons, NoStartBeaconNeverStartsALap) {
-  const BeaconRec beacons[] = {eastLine(2, "Finish", 300), eastLine(3, "S1", 200), eastLine(7, "odd", 100),
-                               eastLine(-1, "odd", 150)};
+  const BeaconRec beacons[] = {EastLine(2, "Finish", 300), EastLine(3, "S1", 200), EastLine(7, "odd", 100),
+                               EastLine(-1, "odd", 150)};
   Recorder rec;
   ProbeGear gear(beacons, 4, &rec);
   gear.setCallbacks(Recorder::callbacks());
@@ -185,7 +185,7 @@ TEST(LapGearBeacons, EmptyBeaconArrayMeansNoLapsNotAutoMode) {
 }
 
 TEST(LapGearLaps, SeparateStartAndFinishLeaveTheEngineArmedBetweenLaps) {
-  const BeaconRec beacons[] = {eastLine(1, "Start", 100), eastLine(3, "S1", 400), eastLine(2, "Finish", 700)};
+  const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(3, "S1", 400), EastLine(2, "Finish", 700)};
   Recorder rec;
   ProbeGear gear(beacons, 3, &rec);
   gear.setCallbacks(Recorder::callbacks());
@@ -225,14 +225,14 @@ TEST(LapGearLaps, SeparateStartAndFinishLeaveTheEngineArmedBetweenLaps) {
 }
 
 TEST(LapGearSplits, SplitCrossedTwiceInALapCountsOnce) {
-  const BeaconRec beacons[] = {eastLine(1, "Start", 100), eastLine(3, "S1", 300), eastLine(2, "Finish", 600)};
+  const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(3, "S1", 300), EastLine(2, "Finish", 600)};
   Recorder rec;
   CircuitLapGear gear(beacons, 3, &rec);
   gear.setCallbacks(Recorder::callbacks());
   gear.start();
   Drive drive(kLat, kLon, 100.0);
   // Over S1, round a loop and over S1 again, then on to the finish.
-  drive.by(0, 350).by(40, 0).by(0, -150).by(-40, 0).to(kLat, lonAt(650));
+  drive.by(0, 350).by(40, 0).by(0, -150).by(-40, 0).to(kLat, LonAt(650));
   feed(gear, drive.points());
 
   ASSERT_EQ(rec.laps.size(), 1u);
@@ -250,7 +250,7 @@ TEST(LapGearSplits, SplitCrossedTwiceInALapCountsOnce) {
 }
 
 TEST(LapGearFalseFirstLap, ShortFirstLapWithoutSplitsIsDropped) {
-  const BeaconRec beacons[] = {eastLine(0, "Start/Finish", 100)};
+  const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100)};
   Recorder rec;
   ProbeGear gear(beacons, 1, &rec);
   gear.setCallbacks(Recorder::callbacks());
@@ -259,7 +259,7 @@ TEST(LapGearFalseFirstLap, ShortFirstLapWithoutSplitsIsDropped) {
   Drive drive(kLat, kLon, 100.0);
   drive.by(0, 110, 250.0);
   // A quick loop back over the line: about 2 s at 250 km/h.
-  drive.by(25, 0, 250.0).by(0, -40, 250.0).by(-25, 0, 250.0).to(kLat, lonAt(110), 250.0);
+  drive.by(25, 0, 250.0).by(0, -40, 250.0).by(-25, 0, 250.0).to(kLat, LonAt(110), 250.0);
   for (auto& p : drive.points()) p.Gx = 4.0;
   const size_t shortLoop = drive.points().size();
   feed(gear, drive.points());
@@ -268,7 +268,7 @@ TEST(LapGearFalseFirstLap, ShortFirstLapWithoutSplitsIsDropped) {
   EXPECT_TRUE(rec.events.empty());
 
   // Then two real laps round a long loop at 100 km/h.
-  for (int i = 0; i < 2; ++i) drive.by(0, 200).by(100, 0).by(0, -400).by(-100, 0).to(kLat, lonAt(110));
+  for (int i = 0; i < 2; ++i) drive.by(0, 200).by(100, 0).by(0, -400).by(-100, 0).to(kLat, LonAt(110));
   feed(gear, drive.points(), shortLoop);
   gear.stop();
 
@@ -288,8 +288,8 @@ TEST(LapGearFalseFirstLap, ShortFirstLapWithoutSplitsIsDropped) {
 
 TEST(LapGearFalseFirstLap, FirstLapWithoutASplitIsDroppedHoweverLong) {
   // The split lies on the long loop only.
-  const BeaconRec beacons[] = {eastLine(0, "Start/Finish", 100),
-                               makeBeacon(3, "S1", kLat + metresToLat(50), lonAt(310), 0.0)};
+  const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100),
+                               makeBeacon(3, "S1", kLat + metresToLat(50), LonAt(310), 0.0)};
   Recorder rec;
   ProbeGear gear(beacons, 2, &rec);
   gear.setCallbacks(Recorder::callbacks());
@@ -297,18 +297,18 @@ TEST(LapGearFalseFirstLap, FirstLapWithoutASplitIsDroppedHoweverLong) {
 
   Drive drive(kLat, kLon, 30.0);
   // A slow small loop, far longer than 5 s, that misses the split.
-  drive.by(0, 110, 30.0).by(25, 0, 30.0).by(0, -40, 30.0).by(-25, 0, 30.0).to(kLat, lonAt(110), 30.0);
+  drive.by(0, 110, 30.0).by(25, 0, 30.0).by(0, -40, 30.0).by(-25, 0, 30.0).to(kLat, LonAt(110), 30.0);
   const size_t shortLoop = drive.points().size();
   feed(gear, drive.points());
   EXPECT_EQ(gear.getState(), LapGear::kStateArmed);
   EXPECT_EQ(gear.startedLaps(), 0);
   EXPECT_TRUE(rec.events.empty());
 
-  for (int i = 0; i < 2; ++i) drive.by(0, 200).by(100, 0).by(0, -400).by(-100, 0).to(kLat, lonAt(110));
+  for (int i = 0; i < 2; ++i) drive.by(0, 200).by(100, 0).by(0, -400).by(-100, 0).to(kLat, LonAt(110));
   feed(gear, drive.points(), shortLoop);
   gear.stop();
   ASSERT_EQ(rec.laps.size(), 1u);
-  EXPECT_EQ(idsOf(rec.sectorsOfLap(1)), (std::vector<int64_t>{1, 2}));
+  EXPECT_EQ(IdsOf(rec.sectorsOfLap(1)), (std::vector<int64_t>{1, 2}));
   EXPECT_DOUBLE_EQ(rec.sectors[0].MaxSpd, 100.0);
   EXPECT_EQ(rec.events, (std::vector<std::string>{"sector 1/1", "sector 1/2", "lap 1", "abort 2"}));
 }
@@ -332,7 +332,7 @@ TEST(LapGearSplits, MissedSplitsBecomeBlankSectors) {
   ASSERT_EQ(rec.laps.size(), 3u);
   for (int32_t lap = 1; lap <= 3; ++lap) {
     const auto secs = rec.sectorsOfLap(lap);
-    ASSERT_EQ(idsOf(secs), (std::vector<int64_t>{1, 2, 3, 4})) << "lap " << lap;
+    ASSERT_EQ(IdsOf(secs), (std::vector<int64_t>{1, 2, 3, 4})) << "lap " << lap;
     for (int i = 0; i < 2; ++i) {
       SectorRec blank{};
       blank.id = i + 1;
@@ -354,7 +354,7 @@ TEST(LapGearSplits, MissedSplitsBecomeBlankSectors) {
     EXPECT_NEAR(rec.laps[static_cast<size_t>(lap - 1)].duration, 60.0, 1e-6);
   }
   // The open fourth lap got its blank sectors and sector 3 before the abort.
-  EXPECT_EQ(idsOf(rec.sectorsOfLap(4)), (std::vector<int64_t>{1, 2, 3}));
+  EXPECT_EQ(IdsOf(rec.sectorsOfLap(4)), (std::vector<int64_t>{1, 2, 3}));
   EXPECT_EQ(rec.events.back(), "abort 4");
 }
 
@@ -472,7 +472,7 @@ TEST(LapGearCallbacks, NullMembersLeaveCallbacksSet) {
 }
 
 TEST(LapGearErrors, WrongStateIsReportedAndThePointStillKept) {
-  const BeaconRec beacons[] = {eastLine(0, "Start/Finish", 100)};
+  const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100)};
   ProbeGear gear(beacons, 1, nullptr);
   gear.start();
   gear.state() = 7;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "LapGearTestUtil.h"
+#include "lap_gear_test_util.h"
 
 using namespace lgtest;
 
@@ -19,7 +19,7 @@ struct Row {
   double time, speed, heading, altitude, lat, lon, gx, gy, gz;
 };
 
-std::vector<Row> readSession(const std::string& path) {
+std::vector<Row> ReadSession(const std::string& path) {
   std::vector<Row> rows;
   std::ifstream in(path);
   std::string line;
@@ -38,7 +38,7 @@ std::vector<Row> readSession(const std::string& path) {
 }  // namespace
 
 TEST(LapGearRealSession, TwoLapsMatchTheLoggersLapTimes) {
-  const auto rows = readSession(std::string(PM_TEST_DATA) + "/aim-fuji-sfj/session.csv");
+  const auto rows = ReadSession(std::string(PM_TEST_DATA) + "/aim-fuji-sfj/session.csv");
   ASSERT_EQ(rows.size(), 5601u);
 
   std::vector<LogRec> points;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "LapGearTestUtil.h"
+#include "lap_gear_test_util.h"
 
 using namespace lgtest;
 
@@ -18,13 +18,13 @@ namespace {
 constexpr double kSF = 200.3, kS1 = 500.9, kS2 = 800.7, kS3 = 1100.1;
 constexpr double kLapSamples = 1200.0;
 
-double speedOf(int k) { return k == 201 + 1200 ? 300.0 : 120.0 + 50.0 * std::sin(k * 0.37); }
-double gxOf(int k) { return 0.2 + 0.3 * (k % 17) / 17.0; }
-double gOf(int k) { return std::sqrt(gxOf(k) * gxOf(k) + 0.1 * 0.1 + 1.0); }
+double SpeedOf(int k) { return k == 201 + 1200 ? 300.0 : 120.0 + 50.0 * std::sin(k * 0.37); }
+double GxOf(int k) { return 0.2 + 0.3 * (k % 17) / 17.0; }
+double GOf(int k) { return std::sqrt(GxOf(k) * GxOf(k) + 0.1 * 0.1 + 1.0); }
 
 // Distance along the circuit from sample position s1 to s2 (s1 < s2, within
 // one lap of each other): chords between the crossing points and the corners.
-double routeKm(const RectCircuit& t, double s1, double s2) {
+double RouteKm(const RectCircuit& t, double s1, double s2) {
   std::vector<CircuitLapGear::GeoPoint> pts{t.at(s1)};
   double cornerS = 0.0;
   for (int lap = 0; lap < 3; ++lap)
@@ -44,22 +44,22 @@ struct Stats {
 };
 
 // Statistics of the points with ids first..last.
-Stats statsOf(int64_t first, int64_t last) {
+Stats StatsOf(int64_t first, int64_t last) {
   Stats s;
   for (int64_t id = first; id <= last; ++id) {
     const int k = static_cast<int>(id - 1);
-    s.maxSpd = std::max(s.maxSpd, speedOf(k));
-    s.minSpd = std::min(s.minSpd, speedOf(k));
-    s.maxG = std::max(s.maxG, gOf(k));
-    s.minG = std::min(s.minG, gOf(k));
-    s.sumG += gOf(k);
+    s.maxSpd = std::max(s.maxSpd, SpeedOf(k));
+    s.minSpd = std::min(s.minSpd, SpeedOf(k));
+    s.maxG = std::max(s.maxG, GOf(k));
+    s.minG = std::min(s.minG, GOf(k));
+    s.sumG += GOf(k);
     ++s.n;
   }
   return s;
 }
 
 // Id of the first point after the line at sample position s.
-int64_t idAfter(double s) { return static_cast<int64_t>(std::floor(s)) + 2; }
+int64_t IdAfter(double s) { return static_cast<int64_t>(std::floor(s)) + 2; }
 
 }  // namespace
 
@@ -72,7 +72,7 @@ TEST(LapGearScenario, RectangularCircuitWithThreeSplits) {
   gear.setCallbacks(Recorder::callbacks());
   gear.start();
   // Three laps and the fourth up to its second split.
-  const auto pts = track.sample(4500, speedOf, gxOf);
+  const auto pts = track.sample(4500, SpeedOf, GxOf);
   testing::internal::CaptureStdout();
   feed(gear, pts);
   gear.stop();
@@ -90,16 +90,16 @@ TEST(LapGearScenario, RectangularCircuitWithThreeSplits) {
     const LapRec& l = rec.laps[static_cast<size_t>(lap - 1)];
     EXPECT_EQ(l.id, lap);
     EXPECT_EQ(l.bFailed, 0);
-    EXPECT_EQ(l.start_wp, idAfter(base + kSF));
-    EXPECT_EQ(l.finish_wp, idAfter(base + kSF + kLapSamples));
+    EXPECT_EQ(l.start_wp, IdAfter(base + kSF));
+    EXPECT_EQ(l.finish_wp, IdAfter(base + kSF + kLapSamples));
     EXPECT_NEAR(l.start_inter_lat, track.at(kSF).lat, 1e-9);
     EXPECT_NEAR(l.start_inter_lon, track.at(kSF).lon, 1e-9);
     EXPECT_NEAR(l.finish_inter_lon, track.at(kSF).lon, 1e-9);
     EXPECT_NEAR(l.duration, kLapSamples * kDt, 1e-6);
-    EXPECT_NEAR(l.distance, routeKm(track, kSF, kSF + kLapSamples), 1e-6);
+    EXPECT_NEAR(l.distance, RouteKm(track, kSF, kSF + kLapSamples), 1e-6);
     EXPECT_NEAR(l.AvgSpd, l.distance / (l.duration / 3600.0), 1e-9);
 
-    const Stats ls = statsOf(l.start_wp, l.finish_wp);
+    const Stats ls = StatsOf(l.start_wp, l.finish_wp);
     EXPECT_EQ(l.MaxSpd, ls.maxSpd);
     EXPECT_EQ(l.MinSpd, ls.minSpd);
     EXPECT_NEAR(l.MaxG, ls.maxG, 1e-12);
@@ -113,18 +113,18 @@ TEST(LapGearScenario, RectangularCircuitWithThreeSplits) {
       SCOPED_TRACE("sector " + std::to_string(i + 1));
       const SectorRec& s = secs[i];
       EXPECT_EQ(s.id, static_cast<int32_t>(i + 1));
-      EXPECT_EQ(s.start_wp, idAfter(base + lines[i]));
-      EXPECT_EQ(s.finish_wp, idAfter(base + lines[i + 1]));
+      EXPECT_EQ(s.start_wp, IdAfter(base + lines[i]));
+      EXPECT_EQ(s.finish_wp, IdAfter(base + lines[i + 1]));
       const auto from = track.at(lines[i]), to = track.at(lines[i + 1]);
       EXPECT_NEAR(s.start_inter_lat, from.lat, 1e-9);
       EXPECT_NEAR(s.start_inter_lon, from.lon, 1e-9);
       EXPECT_NEAR(s.finish_inter_lat, to.lat, 1e-9);
       EXPECT_NEAR(s.finish_inter_lon, to.lon, 1e-9);
       EXPECT_NEAR(s.duration, (lines[i + 1] - lines[i]) * kDt, 1e-6);
-      EXPECT_NEAR(s.distance, routeKm(track, lines[i], lines[i + 1]), 1e-6);
+      EXPECT_NEAR(s.distance, RouteKm(track, lines[i], lines[i + 1]), 1e-6);
       EXPECT_NEAR(s.AvgSpd, s.distance / (s.duration / 3600.0), 1e-9);
       // A sector holds the points after its start point up to its finish point.
-      const Stats ss = statsOf(s.start_wp + 1, s.finish_wp);
+      const Stats ss = StatsOf(s.start_wp + 1, s.finish_wp);
       EXPECT_EQ(s.MaxSpd, ss.maxSpd);
       EXPECT_EQ(s.MinSpd, ss.minSpd);
       EXPECT_NEAR(s.MaxG, ss.maxG, 1e-12);

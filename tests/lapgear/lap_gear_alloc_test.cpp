@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "LapGearTestUtil.h"
+#include "lap_gear_test_util.h"
 
 namespace {
 std::atomic<bool> g_failAllocations{false};
