@@ -1,11 +1,12 @@
 #include "webclient/HttpClient.h"
 
-#include <atomic>
+#include <curl/curl.h>
+
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <mutex>
 
+#include "platform/win32/filehandle.h"
 #include "platform/win32/files.h"
 #include "platform/win32/utf.h"
 #include "webclient/deploy.h"
@@ -17,7 +18,6 @@ constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kLowSpeedBytesPerSecond = 1;
 constexpr long kLowSpeedSeconds = 60;
 
-std::atomic<size_t> g_replyLimit{kDefaultReplyLimit};
 std::once_flag g_curlInit;
 
 bool IsHttpUrl(const std::u16string& url) {
@@ -38,9 +38,9 @@ bool IsHttpUrl(const std::u16string& url) {
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(PathToNative(path.c_str()), ec)) return false;
-  FILE* f = WFopen(path.c_str(), "rb");
+  FileHandle file(path.c_str(), "rb");
+  FILE* f = file.get();
   if (!f) return false;
-  std::unique_ptr<FILE, int (*)(FILE*)> closer(f, &fclose);
   if (fseeko(f, 0, SEEK_END) != 0) return false;
   off_t size = ftello(f);
   if (size < 0 || fseeko(f, 0, SEEK_SET) != 0) return false;
@@ -48,43 +48,36 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
   return size == 0 || fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
 }
 
-struct MimeFree {
-  void operator()(curl_mime* m) const { curl_mime_free(m); }
-};
-
 }  // namespace
 
-std::string ToUtf8(const char16_t* text) { return text ? Utf16ToUtf8(text) : std::string(); }
-
-void SetHttpReplyLimitForTest(size_t bytes) { g_replyLimit = bytes ? bytes : kDefaultReplyLimit; }
+void CHttpMethod::EasyCleanup::operator()(Curl_easy* handle) const { curl_easy_cleanup(handle); }
+void CPostMethod::MimeFree::operator()(curl_mime* form) const { curl_mime_free(form); }
 
 // ---------------------------------------------------------------------------
 
-CHttpMethod::CHttpMethod(const char16_t* url) : m_url(url ? url : u"") {
+CHttpMethod::CHttpMethod(const char16_t* url) : m_url(url ? url : u""), m_replyLimit(kDefaultReplyLimit) {
   std::call_once(g_curlInit, [] { curl_global_init(CURL_GLOBAL_ALL); });
 }
 
-CHttpMethod::~CHttpMethod() {
-  if (m_handle) curl_easy_cleanup(m_handle);
-}
+CHttpMethod::~CHttpMethod() = default;
+
+void CHttpMethod::SetReplyLimit(size_t bytes) { m_replyLimit = bytes ? bytes : kDefaultReplyLimit; }
 
 size_t CHttpMethod::WriteCallback(char* data, size_t size, size_t count, void* user) {
   if (!user) return 0;
   CHttpMethod* self = static_cast<CHttpMethod*>(user);
   const size_t n = size * count;
-  if (self->m_response.size() + n > g_replyLimit.load()) return 0;  // aborts the transfer
+  if (self->m_response.size() + n > self->m_replyLimit) return 0;  // aborts the transfer
   self->m_response.append(data, n);
   return n;
 }
 
-CURL* CHttpMethod::InitHandle() {
-  if (m_handle) {
-    curl_easy_cleanup(m_handle);
-    m_handle = nullptr;
-  }
-  CURL* h = curl_easy_init();
+Curl_easy* CHttpMethod::InitHandle() {
+  m_handle.reset();
+  std::unique_ptr<Curl_easy, EasyCleanup> handle(static_cast<Curl_easy*>(curl_easy_init()));
+  Curl_easy* h = handle.get();
   if (!h) return nullptr;
-  const std::string url = ToUtf8(m_url.c_str());
+  const std::string url = Utf16ToUtf8(m_url.c_str());
   const std::string caFile = DeployCaFile();
   bool ok = curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
             curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
@@ -97,17 +90,14 @@ CURL* CHttpMethod::InitHandle() {
             curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
             curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
   if (ok && !caFile.empty()) ok = curl_easy_setopt(h, CURLOPT_CAINFO, caFile.c_str()) == CURLE_OK;
-  if (!ok) {
-    curl_easy_cleanup(h);
-    return nullptr;
-  }
-  m_handle = h;
+  if (!ok) return nullptr;
+  m_handle = std::move(handle);
   return h;
 }
 
 int CHttpMethod::Execute() {
   if (!IsHttpUrl(m_url)) return 1;
-  CURL* h = PrepareRequest();
+  Curl_easy* h = PrepareRequest();
   if (!h) return 1;
   return curl_easy_perform(h) == CURLE_OK ? 0 : 1;
 }
@@ -125,9 +115,7 @@ CString CHttpMethod::GetResponse() const {
 
 CPostMethod::CPostMethod(const char16_t* url) : CHttpMethod(url) {}
 
-CPostMethod::~CPostMethod() {
-  if (m_form) curl_mime_free(m_form);
-}
+CPostMethod::~CPostMethod() = default;
 
 void CPostMethod::AddField(const char16_t* name, const char16_t* value) {
   m_fields.push_back({name ? name : u"", value ? value : u""});
@@ -137,12 +125,9 @@ void CPostMethod::AddFile(const char16_t* name, const char16_t* path, const char
   m_files.push_back({name ? name : u"", path ? path : u"", contentType ? contentType : u""});
 }
 
-CURL* CPostMethod::PrepareRequest() {
-  if (m_form) {
-    curl_mime_free(m_form);
-    m_form = nullptr;
-  }
-  CURL* h = InitHandle();
+Curl_easy* CPostMethod::PrepareRequest() {
+  m_form.reset();
+  Curl_easy* h = InitHandle();
   if (!h) return nullptr;
 
   // Every file is read before anything is sent: a part that cannot be read
@@ -155,23 +140,22 @@ CURL* CPostMethod::PrepareRequest() {
   if (!form) return nullptr;
   for (const Field& f : m_fields) {
     curl_mimepart* part = curl_mime_addpart(form.get());
-    const std::string name = ToUtf8(f.name.c_str()), value = ToUtf8(f.value.c_str());
+    const std::string name = Utf16ToUtf8(f.name.c_str()), value = Utf16ToUtf8(f.value.c_str());
     if (!part || curl_mime_name(part, name.c_str()) != CURLE_OK ||
         curl_mime_data(part, value.data(), value.size()) != CURLE_OK)
       return nullptr;
   }
   for (size_t i = 0; i < m_files.size(); ++i) {
     curl_mimepart* part = curl_mime_addpart(form.get());
-    const std::string name = ToUtf8(m_files[i].name.c_str());
-    const std::string type = ToUtf8(m_files[i].contentType.c_str());
-    if (!part || curl_mime_name(part, name.c_str()) != CURLE_OK ||
-        curl_mime_filename(part, name.c_str()) != CURLE_OK ||
+    const std::string name = Utf16ToUtf8(m_files[i].name.c_str());
+    const std::string type = Utf16ToUtf8(m_files[i].contentType.c_str());
+    if (!part || curl_mime_name(part, name.c_str()) != CURLE_OK || curl_mime_filename(part, name.c_str()) != CURLE_OK ||
         curl_mime_data(part, contents[i].data(), contents[i].size()) != CURLE_OK ||
         (!type.empty() && curl_mime_type(part, type.c_str()) != CURLE_OK))
       return nullptr;
     std::string().swap(contents[i]);  // libcurl holds its own copy
   }
   if (curl_easy_setopt(h, CURLOPT_MIMEPOST, form.get()) != CURLE_OK) return nullptr;
-  m_form = form.release();
+  m_form = std::move(form);
   return h;
 }

@@ -6,13 +6,18 @@
 // beyond 64 MiB.
 #pragma once
 
-#include <curl/curl.h>
-
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/classlib/CString.h"
+
+// libcurl's handle types, declared here so that its header stays in the
+// client's source. An easy handle is a Curl_easy* whichever way libcurl's
+// header spells CURL.
+struct Curl_easy;
+struct curl_mime;
 
 class CHttpMethod {
  public:
@@ -28,18 +33,30 @@ class CHttpMethod {
   // body is not valid UTF-8.
   CString GetResponse() const;
 
+  // The largest reply body accepted, in bytes; 0 restores the built-in 64 MiB.
+  // A longer reply fails the transfer.
+  void SetReplyLimit(size_t bytes);
+
  protected:
   explicit CHttpMethod(const char16_t* url);
   // Returns the prepared handle, or null when the request cannot be made.
-  virtual CURL* PrepareRequest() = 0;
-  CURL* InitHandle();
+  virtual Curl_easy* PrepareRequest() = 0;
+  // A fresh easy handle with the options every request shares (the one held
+  // before is freed); null on failure.
+  Curl_easy* InitHandle();
 
   std::u16string m_url;
-  CURL* m_handle = nullptr;
-  std::string m_response;
 
  private:
+  struct EasyCleanup {
+    void operator()(Curl_easy* handle) const;
+  };
+
   static size_t WriteCallback(char* data, size_t size, size_t count, void* user);
+
+  std::unique_ptr<Curl_easy, EasyCleanup> m_handle;
+  std::string m_response;
+  size_t m_replyLimit;
 };
 
 // A multipart/form-data POST: the text fields in the order added, then the
@@ -48,15 +65,19 @@ class CHttpMethod {
 class CPostMethod : public CHttpMethod {
  public:
   explicit CPostMethod(const char16_t* url);
-  ~CPostMethod() override;
+  ~CPostMethod() override;  // the form goes before the handle it was made for
 
   void AddField(const char16_t* name, const char16_t* value);
   void AddFile(const char16_t* name, const char16_t* path, const char16_t* contentType);
 
  protected:
-  CURL* PrepareRequest() override;
+  Curl_easy* PrepareRequest() override;
 
  private:
+  struct MimeFree {
+    void operator()(curl_mime* form) const;
+  };
+
   struct Field {
     std::u16string name;
     std::u16string value;
@@ -68,11 +89,5 @@ class CPostMethod : public CHttpMethod {
   };
   std::vector<Field> m_fields;
   std::vector<FilePart> m_files;
-  curl_mime* m_form = nullptr;
+  std::unique_ptr<curl_mime, MimeFree> m_form;
 };
-
-// UTF-8 of a zero-terminated wide text; null gives an empty text.
-std::string ToUtf8(const char16_t* text);
-
-// Test hook: the largest reply body accepted (0 = the built-in 64 MiB).
-void SetHttpReplyLimitForTest(size_t bytes);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "icbase/src/icutil/sysinfo.h"
-#include "platform/win32/files.h"
 #include "webclient/JsonReader.h"
 
 namespace {
@@ -25,12 +24,9 @@ void EntrySetNext(void* item, void* next) {
 }
 
 // Opens a file for writing as UTF-16LE text: the file starts with its byte-order mark.
-FILE* OpenUtf16Output(const char16_t* path) {
-  FILE* f = WFopen(path, "w+b");
-  if (f && fwrite("\xFF\xFE", 1, 2, f) != 2) {
-    fclose(f);
-    return nullptr;
-  }
+FileHandle OpenUtf16Output(const char16_t* path) {
+  FileHandle f(path, "w+b");
+  if (f && fwrite("\xFF\xFE", 1, 2, f.get()) != 2) f.reset();
   return f;
 }
 
@@ -41,20 +37,15 @@ NamedJsonFile_C::NamedJsonFile_C()
       m_names(4096 * sizeof(char16_t)),
       m_entries(sizeof(NamedJsonEntry_C), 64) {}
 
-NamedJsonFile_C::~NamedJsonFile_C() {
-  if (m_output) fclose(m_output);
-  if (m_second) fclose(m_second);
-}
+NamedJsonFile_C::~NamedJsonFile_C() = default;
 
 bool NamedJsonFile_C::Open(const char16_t* outputPath, const char16_t* secondOutputPath) {
   bool ok = true;
   if (outputPath) {
-    if (m_output) fclose(m_output);
     m_output = OpenUtf16Output(outputPath);
     ok = ok && m_output;
   }
   if (secondOutputPath) {
-    if (m_second) fclose(m_second);
     m_second = OpenUtf16Output(secondOutputPath);
     ok = ok && m_second;
   }
@@ -98,13 +89,14 @@ bool NamedJsonFile_C::Dispatch(const char16_t* name, CJsonValue* value) {
 }
 
 int NamedJsonFile_C::Load(const char16_t* path) {
-  FILE* f = WFopen(path, "rb");
-  if (!f) return -1;
   std::vector<unsigned char> bytes;
-  unsigned char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-  fclose(f);
+  {
+    FileHandle f(path, "rb");
+    if (!f) return -1;
+    unsigned char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f.get())) > 0) bytes.insert(bytes.end(), buf, buf + n);
+  }
 
   // UTF-16LE units, after the byte-order mark when there is one.
   std::u16string text;
@@ -149,11 +141,11 @@ bool NamedJsonFile_C::WriteEntry(const char16_t* name, const CJsonValue& value) 
   line += u'(';
   line += value.Stringify(u"", true);
   line += u");\r\n";
-  return WriteText(m_output, line);
+  return WriteText(m_output.get(), line);
 }
 
 bool NamedJsonFile_C::WriteLine(const char16_t* text) {
-  FILE* f = m_second ? m_second : m_output;
+  FILE* f = m_second ? m_second.get() : m_output.get();
   if (!f) return false;
   std::u16string line = text ? text : u"";
   line += u"\r\n";

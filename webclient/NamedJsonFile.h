@@ -11,6 +11,7 @@
 
 #include "icbase/src/icutil/hashtable.h"
 #include "icbase/src/icutil/mempool.h"
+#include "platform/win32/filehandle.h"
 #include "webclient/JsonValue.h"
 
 class SysInfo_C;
@@ -64,8 +65,8 @@ class NamedJsonFile_C {
   NamedJsonEntry_C* Find(const char16_t* internedName);
 
   std::unique_ptr<SysInfo_C> m_sysInfo;
-  FILE* m_output = nullptr;
-  FILE* m_second = nullptr;
+  FileHandle m_output;
+  FileHandle m_second;
   HashTable_C m_table;
   StrPool_C m_names;
   BlockPool_C m_entries;

@@ -337,6 +337,8 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   return utf16To8(s, bad);
 }
 
+std::string Utf16ToUtf8(const char16_t* s) { return s ? Utf16ToUtf8(std::u16string_view(s)) : std::string(); }
+
 bool Utf8ToUtf16Strict(std::string_view s, std::u16string& out) {
   size_t bad;
   out = utf8To16(s, bad);

@@ -51,6 +51,8 @@ bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd);
 // surrogate pairs are kept whole.
 std::u16string Utf8ToUtf16(std::string_view s);
 std::string Utf16ToUtf8(std::u16string_view s);
+// The same for a zero-terminated text; null gives an empty text.
+std::string Utf16ToUtf8(const char16_t* s);
 // Strict conversions: false (and `out` cleared) on any invalid input.
 bool Utf8ToUtf16Strict(std::string_view s, std::u16string& out);
 bool Utf16ToUtf8Strict(std::u16string_view s, std::string& out);
