@@ -270,12 +270,12 @@ CJsonValue* JsonReader_C::Parse(const char16_t* text, int32_t length) {
   m_cur = 0;
   m_escaped = false;
   m_tooDeep = false;
-  CJsonValue* value = ParseValue(0);
+  std::unique_ptr<CJsonValue> value = ParseValue(0);
   if (m_tooDeep) value->Clear();
   m_text = nullptr;
   m_length = 0;
   m_pos = -1;
-  return value;
+  return value.release();
 }
 
 CJsonValue* JsonReader_C::Parse(const char* text, int32_t length) {
@@ -296,25 +296,25 @@ CJsonValue* JsonReader_C::Parse(std::istream& in) {
   return Parse(bytes.c_str(), static_cast<int32_t>(bytes.size()));
 }
 
-CJsonValue* JsonReader_C::ParseValue(int depth) {
+std::unique_ptr<CJsonValue> JsonReader_C::ParseValue(int depth) {
   Advance(true, false, true);
-  CJsonValue* value = new CJsonValue();
+  auto value = std::make_unique<CJsonValue>();
   const char16_t c = m_cur;
   if (c == u'"') {
-    ParseString(value);
+    ParseString(value.get());
   } else if (c == u'[' || c == u'{') {
     if (depth >= kMaxDepth) {
       AddError(JSON_ERR_NO_VALUE);
       m_tooDeep = true;
     } else if (c == u'[') {
-      ParseArray(value, depth + 1);
+      ParseArray(value.get(), depth + 1);
     } else {
-      ParseObject(value, depth + 1);
+      ParseObject(value.get(), depth + 1);
     }
   } else if ((c >= u'0' && c <= u'9') || c == u'-') {
-    ParseNumber(value);
+    ParseNumber(value.get());
   } else if (c == u't' || c == u'f' || c == u'n') {
-    ParseLiteral(value);
+    ParseLiteral(value.get());
   } else {
     AddError(JSON_ERR_NO_VALUE);
   }
@@ -380,17 +380,12 @@ void JsonReader_C::ParseArray(CJsonValue* value, int depth) {
       Advance(true, false, true);
       return;
     }
-    CJsonValue* element = ParseValue(depth);
-    if (m_tooDeep) {
-      delete element;
-      return;
-    }
-    if (element->GetType() == JSON_EMPTY) {
+    std::unique_ptr<CJsonValue> element = ParseValue(depth);
+    if (m_tooDeep) return;
+    if (element->GetType() == JSON_EMPTY)
       AddError(JSON_ERR_NO_VALUE);
-      delete element;
-    } else {
-      value->Append(element);
-    }
+    else if (value->Append(element.get()))
+      element.release();  // the array owns it now
     if (m_cur != u',') break;
   }
   if (m_cur == u']')
@@ -413,15 +408,12 @@ void JsonReader_C::ParseObject(CJsonValue* value, int depth) {
       AddError(JSON_ERR_COLON);
       return;
     }
-    CJsonValue* member = ParseValue(depth);
-    if (m_tooDeep) {
-      delete member;
-      return;
-    }
-    if (!value->AddMember(std::move(name), member)) {
+    std::unique_ptr<CJsonValue> member = ParseValue(depth);
+    if (m_tooDeep) return;
+    if (value->AddMember(std::move(name), member.get()))
+      member.release();  // the object owns it now
+    else
       AddError(JSON_ERR_DUPLICATE);
-      delete member;
-    }
     if (m_cur != u',') break;
   }
   if (m_cur != u'}') AddError(JSON_ERR_OBJECT_END);

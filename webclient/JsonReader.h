@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,7 @@ class JsonReader_C {
   bool SkipComment();
 
   // Parser
-  CJsonValue* ParseValue(int depth);
+  std::unique_ptr<CJsonValue> ParseValue(int depth);
   void ParseString(CJsonValue* v);
   void ParseLiteral(CJsonValue* v);
   void ParseNumber(CJsonValue* v);
