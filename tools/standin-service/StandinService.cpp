@@ -1,5 +1,10 @@
 #include "tools/standin-service/StandinService.h"
 
+#include <cryptopp/aes.h>
+#include <cryptopp/base64.h>
+#include <cryptopp/filters.h>
+#include <cryptopp/modes.h>
+#include <httplib.h>
 #include <sqlite3.h>
 
 #include <chrono>
@@ -7,14 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
-
-#include <cryptopp/aes.h>
-#include <cryptopp/base64.h>
-#include <cryptopp/filters.h>
-#include <cryptopp/modes.h>
-#include <httplib.h>
 #include <nlohmann/json.hpp>
+#include <random>
 
 #include "webclient/deploy.h"
 
@@ -82,11 +81,11 @@ bool Decipher(const std::string& base64, const std::string& key, const std::stri
   try {
     std::string cipher;
     CryptoPP::StringSource(base64, true, new CryptoPP::Base64Decoder(new CryptoPP::StringSink(cipher)));
-    CryptoPP::CBC_Mode<CryptoPP::AES>::Decryption dec(reinterpret_cast<const CryptoPP::byte*>(key.data()),
-                                                       key.size(),
-                                                       reinterpret_cast<const CryptoPP::byte*>(iv.data()));
+    CryptoPP::CBC_Mode<CryptoPP::AES>::Decryption dec(reinterpret_cast<const CryptoPP::byte*>(key.data()), key.size(),
+                                                      reinterpret_cast<const CryptoPP::byte*>(iv.data()));
     plain.clear();
-    CryptoPP::StringSource(cipher, true, new CryptoPP::StreamTransformationFilter(dec, new CryptoPP::StringSink(plain)));
+    CryptoPP::StringSource(cipher, true,
+                           new CryptoPP::StreamTransformationFilter(dec, new CryptoPP::StringSink(plain)));
     return true;
   } catch (const CryptoPP::Exception&) {
     return false;
@@ -167,6 +166,8 @@ struct StandinService::Fields {
   }
 };
 
+void StandinService::DbClose::operator()(sqlite3* db) const { sqlite3_close(db); }
+
 StandinService::StandinService(StandinOptions options) : m_options(std::move(options)) {
   DeployValues built = BuiltInDeployValues();
   if (m_options.appNumber == 0) m_options.appNumber = built.appNumber;
@@ -177,8 +178,7 @@ StandinService::StandinService(StandinOptions options) : m_options(std::move(opt
 StandinService::~StandinService() {
   Stop();
   std::lock_guard<std::mutex> lock(m_storeMutex);
-  if (m_db) sqlite3_close(m_db);
-  m_db = nullptr;
+  m_db.reset();
 }
 
 bool StandinService::OpenStore() {
@@ -187,9 +187,11 @@ bool StandinService::OpenStore() {
   std::error_code ec;
   std::filesystem::create_directories(m_options.dataDir + "/www/bcnx", ec);
   std::filesystem::create_directories(m_options.dataDir + "/www/public/PelmoraUploader", ec);
-  if (sqlite3_open((m_options.dataDir + "/standin.db").c_str(), &m_db) != SQLITE_OK) {
-    sqlite3_close(m_db);
-    m_db = nullptr;
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open((m_options.dataDir + "/standin.db").c_str(), &db);
+  m_db.reset(db);  // a failed open still gives a handle to close
+  if (rc != SQLITE_OK) {
+    m_db.reset();
     return false;
   }
   const char* schema =
@@ -199,7 +201,7 @@ bool StandinService::OpenStore() {
       "CREATE TABLE IF NOT EXISTS TrackMap(mapId INTEGER PRIMARY KEY, type TEXT, label TEXT, uDate INTEGER);"
       "CREATE TABLE IF NOT EXISTS Upload(id INTEGER PRIMARY KEY AUTOINCREMENT, uid INTEGER, trackId INTEGER, "
       "start INTEGER, vals TEXT, qSess BLOB, qSana BLOB);";
-  return sqlite3_exec(m_db, schema, nullptr, nullptr, nullptr) == SQLITE_OK;
+  return sqlite3_exec(m_db.get(), schema, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool StandinService::Start() {
@@ -246,120 +248,137 @@ std::string StandinService::BaseUrl() const {
   return std::string(tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(m_port.load());
 }
 
+namespace {
+
+// What every request log entry holds; the body is read by the API route.
+StandinRequest RequestRecord(const httplib::Request& req) {
+  StandinRequest r;
+  r.method = req.method;
+  r.path = req.path;
+  r.target = req.target;
+  for (const auto& h : req.headers) r.headers.emplace(h.first, h.second);
+  return r;
+}
+
+// The parts of a multipart body, in body order; any other body is read and dropped.
+void ReadBody(const httplib::Request& req, const httplib::ContentReader& reader, StandinRequest& r) {
+  r.multipart = req.is_multipart_form_data();
+  if (!r.multipart) {
+    reader([](const char*, size_t) { return true; });
+    return;
+  }
+  reader(
+      [&r](const httplib::MultipartFormData& part) {
+        r.parts.push_back({part.name, part.filename, part.content_type, std::string()});
+        return true;
+      },
+      [&r](const char* data, size_t n) {
+        if (!r.parts.empty()) r.parts.back().content.append(data, n);
+        return true;
+      });
+}
+
+// Announces the whole body, sends half of it and closes the connection.
+void ReplyCutShort(httplib::Response& res, std::string bytes, const char* contentType) {
+  if (bytes.size() < 2) bytes.append(std::string(16, ' '));
+  auto body = std::make_shared<std::string>(std::move(bytes));
+  res.set_content_provider(body->size(), contentType, [body](size_t offset, size_t, httplib::DataSink& sink) {
+    if (offset == 0) sink.write(body->data(), body->size() / 2);
+    return false;  // close the connection half-way
+  });
+}
+
+bool IsApiPath(const std::string& path) {
+  for (const char* api : kApiPaths)
+    if (path == api) return true;
+  return false;
+}
+
+}  // namespace
+
 void StandinService::SetupRoutes() {
   m_server->set_mount_point("/", m_options.dataDir + "/www");
-
-  // Requests for static files: recorded, and faults applied before the file is served.
   m_server->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    for (const char* api : kApiPaths)
-      if (req.path == api) return httplib::Server::HandlerResponse::Unhandled;
-    StandinRequest r;
-    r.method = req.method;
-    r.path = req.path;
-    r.target = req.target;
-    for (const auto& h : req.headers) r.headers.emplace(h.first, h.second);
-    Record(std::move(r));
-    StandinFaultSpec fault;
-    if (!TakeFault(req.path, fault)) return httplib::Server::HandlerResponse::Unhandled;
-    switch (fault.kind) {
-      case StandinFault::Delay:
-        std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
-        return httplib::Server::HandlerResponse::Unhandled;
-      case StandinFault::EmptyBody:
-        res.status = 200;
-        return httplib::Server::HandlerResponse::Handled;
-      case StandinFault::Html:
-        res.status = fault.status;
-        res.set_content("<html><body><h1>Service unavailable</h1></body></html>", "text/html");
-        return httplib::Server::HandlerResponse::Handled;
-      case StandinFault::CutShort: {
-        // The static file's length is announced, half of it sent, and the connection closed.
-        auto body = std::make_shared<std::string>();
-        if (req.path.find("..") == std::string::npos) {
-          std::ifstream in(m_options.dataDir + "/www" + req.path, std::ios::binary);
-          body->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
-        if (body->size() < 2) body->append(std::string(16, ' '));
-        res.status = 200;
-        res.set_content_provider(body->size(), "application/octet-stream",
-                                 [body](size_t offset, size_t, httplib::DataSink& sink) {
-                                   if (offset == 0) sink.write(body->data(), body->size() / 2);
-                                   return false;
-                                 });
-        return httplib::Server::HandlerResponse::Handled;
-      }
-      default:
-        res.status = fault.status;
-        res.set_content(fault.body, "application/octet-stream");
-        return httplib::Server::HandlerResponse::Handled;
-    }
+    if (IsApiPath(req.path) || !ServeStaticFault(req, res)) return httplib::Server::HandlerResponse::Unhandled;
+    return httplib::Server::HandlerResponse::Handled;
   });
-
   for (const char* api : kApiPaths) {
     const std::string path = api;
     m_server->Post(path, [this, path](const httplib::Request& req, httplib::Response& res,
-                                      const httplib::ContentReader& reader) {
-      StandinRequest r;
-      r.method = req.method;
-      r.path = req.path;
-      r.target = req.target;
-      for (const auto& h : req.headers) r.headers.emplace(h.first, h.second);
-      r.multipart = req.is_multipart_form_data();
-      if (r.multipart) {
-        reader(
-            [&r](const httplib::MultipartFormData& part) {
-              r.parts.push_back({part.name, part.filename, part.content_type, std::string()});
-              return true;
-            },
-            [&r](const char* data, size_t n) {
-              if (!r.parts.empty()) r.parts.back().content.append(data, n);
-              return true;
-            });
-      } else {
-        std::string body;
-        reader([&body](const char* data, size_t n) {
-          body.append(data, n);
-          return true;
-        });
-      }
-      std::vector<StandinPart> parts = r.parts;
-      Record(std::move(r));
-
-      StandinFaultSpec fault;
-      if (TakeFault(path, fault)) {
-        switch (fault.kind) {
-          case StandinFault::Code:
-            res.set_content(Reply(fault.code), "application/json");
-            return;
-          case StandinFault::Html:
-            res.status = fault.status;
-            res.set_content("<html><body><h1>Internal Server Error</h1></body></html>", "text/html");
-            return;
-          case StandinFault::EmptyBody:
-            res.status = 200;
-            return;
-          case StandinFault::Raw:
-            res.status = fault.status;
-            res.set_content(fault.body, "application/json");
-            return;
-          case StandinFault::CutShort: {
-            auto body = std::make_shared<std::string>(Dispatch(path, parts));
-            if (body->size() < 2) body->append(std::string(16, ' '));
-            res.set_content_provider(body->size(), "application/json",
-                                     [body](size_t offset, size_t, httplib::DataSink& sink) {
-                                       if (offset == 0) sink.write(body->data(), body->size() / 2);
-                                       return false;  // close the connection half-way
-                                     });
-            return;
-          }
-          case StandinFault::Delay:
-            std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
-            break;
-        }
-      }
-      res.set_content(Dispatch(path, parts), "application/json");
-    });
+                                      const httplib::ContentReader& reader) { ServeApi(path, req, res, reader); });
   }
+}
+
+bool StandinService::ServeStaticFault(const httplib::Request& req, httplib::Response& res) {
+  Record(RequestRecord(req));
+  StandinFaultSpec fault;
+  if (!TakeFault(req.path, fault)) return false;
+  switch (fault.kind) {
+    case StandinFault::Delay:
+      std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
+      return false;
+    case StandinFault::EmptyBody:
+      res.status = 200;
+      return true;
+    case StandinFault::Html:
+      res.status = fault.status;
+      res.set_content("<html><body><h1>Service unavailable</h1></body></html>", "text/html");
+      return true;
+    case StandinFault::CutShort: {
+      // The static file's length is announced, half of it sent, and the connection closed.
+      std::string bytes;
+      if (req.path.find("..") == std::string::npos) {
+        std::ifstream in(m_options.dataDir + "/www" + req.path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      }
+      res.status = 200;
+      ReplyCutShort(res, std::move(bytes), "application/octet-stream");
+      return true;
+    }
+    default:
+      res.status = fault.status;
+      res.set_content(fault.body, "application/octet-stream");
+      return true;
+  }
+}
+
+void StandinService::ServeApi(const std::string& path, const httplib::Request& req, httplib::Response& res,
+                              const httplib::ContentReader& reader) {
+  StandinRequest r = RequestRecord(req);
+  ReadBody(req, reader, r);
+  const std::vector<StandinPart> parts = r.parts;
+  Record(std::move(r));
+  if (ServeApiFault(path, parts, res)) return;
+  res.set_content(Dispatch(path, parts), "application/json");
+}
+
+bool StandinService::ServeApiFault(const std::string& path, const std::vector<StandinPart>& parts,
+                                   httplib::Response& res) {
+  StandinFaultSpec fault;
+  if (!TakeFault(path, fault)) return false;
+  switch (fault.kind) {
+    case StandinFault::Code:
+      res.set_content(Reply(fault.code), "application/json");
+      return true;
+    case StandinFault::Html:
+      res.status = fault.status;
+      res.set_content("<html><body><h1>Internal Server Error</h1></body></html>", "text/html");
+      return true;
+    case StandinFault::EmptyBody:
+      res.status = 200;
+      return true;
+    case StandinFault::Raw:
+      res.status = fault.status;
+      res.set_content(fault.body, "application/json");
+      return true;
+    case StandinFault::CutShort:
+      ReplyCutShort(res, Dispatch(path, parts), "application/json");
+      return true;
+    case StandinFault::Delay:
+      std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
+      return false;
+  }
+  return false;
 }
 
 bool StandinService::TakeFault(const std::string& path, StandinFaultSpec& out) {
@@ -405,19 +424,19 @@ void StandinService::ClearRequests() {
 int64_t StandinService::AddAccount(const StandinAccount& a) {
   if (!OpenStore()) return 0;
   std::lock_guard<std::mutex> lock(m_storeMutex);
-  Stmt s(m_db,
+  Stmt s(m_db.get(),
          "INSERT INTO Account(email,password,name,gender,country,language,verified) VALUES(?,?,?,?,?,?,?);");
   s.Bind(1, a.email).Bind(2, a.password).Bind(3, a.name).Bind(4, int64_t(a.gender)).Bind(5, a.country);
   s.Bind(6, a.language).Bind(7, int64_t(a.verified ? 1 : 0));
   if (s.Step() != SQLITE_DONE) return 0;
-  return sqlite3_last_insert_rowid(m_db);
+  return sqlite3_last_insert_rowid(m_db.get());
 }
 
 bool StandinService::AddTrackMap(const StandinTrackMap& map, const std::string& beaconFile) {
   if (!OpenStore()) return false;
   if (!PutStaticFile("bcnx/" + std::to_string(map.mapId) + ".bcnx", beaconFile)) return false;
   std::lock_guard<std::mutex> lock(m_storeMutex);
-  Stmt s(m_db, "INSERT OR REPLACE INTO TrackMap(mapId,type,label,uDate) VALUES(?,?,?,?);");
+  Stmt s(m_db.get(), "INSERT OR REPLACE INTO TrackMap(mapId,type,label,uDate) VALUES(?,?,?,?);");
   s.Bind(1, int64_t(map.mapId)).Bind(2, map.type).Bind(3, map.label).Bind(4, int64_t(map.uDate));
   return s.Step() == SQLITE_DONE;
 }
@@ -439,7 +458,7 @@ std::vector<StandinUpload> StandinService::Uploads() const {
   std::vector<StandinUpload> out;
   std::lock_guard<std::mutex> lock(m_storeMutex);
   if (!m_db) return out;
-  Stmt s(m_db, "SELECT id,uid,trackId,start,vals,qSess,qSana FROM Upload ORDER BY id;");
+  Stmt s(m_db.get(), "SELECT id,uid,trackId,start,vals,qSess,qSana FROM Upload ORDER BY id;");
   while (s.Step() == SQLITE_ROW)
     out.push_back({s.Int(0), s.Int(1), s.Int(2), s.Int(3), s.Text(4), s.Text(5), s.Text(6)});
   return out;
@@ -448,7 +467,7 @@ std::vector<StandinUpload> StandinService::Uploads() const {
 std::string StandinService::TokenOf(int64_t uid) const {
   std::lock_guard<std::mutex> lock(m_storeMutex);
   if (!m_db) return std::string();
-  Stmt s(m_db, "SELECT token FROM Token WHERE uid=?;");
+  Stmt s(m_db.get(), "SELECT token FROM Token WHERE uid=?;");
   s.Bind(1, uid);
   return s.Step() == SQLITE_ROW ? s.Text(0) : std::string();
 }
@@ -481,7 +500,7 @@ std::string StandinService::Login(const Fields& f) {
   int64_t uid = 0;
   bool verified = false;
   {
-    Stmt s(m_db, "SELECT uid, verified FROM Account WHERE email=? AND password=?;");
+    Stmt s(m_db.get(), "SELECT uid, verified FROM Account WHERE email=? AND password=?;");
     s.Bind(1, email).Bind(2, password);
     if (s.Step() != SQLITE_ROW) return Reply(kBadUser);
     uid = s.Int(0);
@@ -490,7 +509,7 @@ std::string StandinService::Login(const Fields& f) {
   int code = 0;
   std::string token;
   {
-    Stmt s(m_db, "SELECT token FROM Token WHERE uid=?;");
+    Stmt s(m_db.get(), "SELECT token FROM Token WHERE uid=?;");
     s.Bind(1, uid);
     if (s.Step() == SQLITE_ROW) {
       token = s.Text(0);
@@ -499,7 +518,7 @@ std::string StandinService::Login(const Fields& f) {
   }
   if (token.empty()) {
     token = NewToken();
-    Stmt s(m_db, "INSERT INTO Token(token,uid) VALUES(?,?);");
+    Stmt s(m_db.get(), "INSERT INTO Token(token,uid) VALUES(?,?);");
     s.Bind(1, token).Bind(2, uid);
     if (s.Step() != SQLITE_DONE) return Reply(kStoreFailure);
   }
@@ -516,7 +535,7 @@ int64_t StandinService::Authorise(const Fields& f) {
   if (f.Get("State") != m_options.stateText) return 0;
   int64_t uid = 0;
   if (!ParseInt(f.Get("UserID"), uid)) return 0;
-  Stmt s(m_db, "SELECT uid FROM Token WHERE token=?;");
+  Stmt s(m_db.get(), "SELECT uid FROM Token WHERE token=?;");
   s.Bind(1, f.Get("Access_Token"));
   if (s.Step() != SQLITE_ROW || s.Int(0) != uid) return 0;
   return uid;
@@ -526,7 +545,7 @@ std::string StandinService::Info(const Fields& f) {
   std::lock_guard<std::mutex> lock(m_storeMutex);
   int64_t uid = Authorise(f);
   if (!uid) return Reply(kNotAuthorised);
-  Stmt s(m_db, "SELECT email,name,gender,country,language FROM Account WHERE uid=?;");
+  Stmt s(m_db.get(), "SELECT email,name,gender,country,language FROM Account WHERE uid=?;");
   s.Bind(1, uid);
   if (s.Step() != SQLITE_ROW) return Reply(kNotAuthorised);
   json one;
@@ -544,7 +563,7 @@ std::string StandinService::Logout(const Fields& f) {
   std::lock_guard<std::mutex> lock(m_storeMutex);
   int64_t uid = Authorise(f);
   if (!uid) return Reply(kNotAuthorised);
-  Stmt s(m_db, "DELETE FROM Token WHERE uid=?;");
+  Stmt s(m_db.get(), "DELETE FROM Token WHERE uid=?;");
   s.Bind(1, uid);
   s.Step();
   return Reply(0);
@@ -555,7 +574,7 @@ std::string StandinService::TrackList(const Fields& f) {
   if (!Authorise(f)) return Reply(kNotAuthorised);
   if (f.Get("Filter") != "All") return Reply(kBadField);
   json data = json::object();
-  Stmt s(m_db, "SELECT mapId,type,label,uDate FROM TrackMap ORDER BY mapId;");
+  Stmt s(m_db.get(), "SELECT mapId,type,label,uDate FROM TrackMap ORDER BY mapId;");
   int i = 0;
   while (s.Step() == SQLITE_ROW) {
     json item;
@@ -583,7 +602,7 @@ std::string StandinService::Upload(const Fields& f) {
   if (sess == f.files.end() || sana == f.files.end()) return Reply(kMissingFile);
   const int64_t trackId = v["track_id"].get<int64_t>(), start = v["start"].get<int64_t>();
   {
-    Stmt s(m_db, "SELECT id FROM Upload WHERE uid=? AND trackId=? AND start=?;");
+    Stmt s(m_db.get(), "SELECT id FROM Upload WHERE uid=? AND trackId=? AND start=?;");
     s.Bind(1, uid).Bind(2, trackId).Bind(3, start);
     if (s.Step() == SQLITE_ROW) {
       json r;
@@ -593,11 +612,11 @@ std::string StandinService::Upload(const Fields& f) {
       return Dump(r);
     }
   }
-  Stmt s(m_db, "INSERT INTO Upload(uid,trackId,start,vals,qSess,qSana) VALUES(?,?,?,?,?,?);");
+  Stmt s(m_db.get(), "INSERT INTO Upload(uid,trackId,start,vals,qSess,qSana) VALUES(?,?,?,?,?,?);");
   s.Bind(1, uid).Bind(2, trackId).Bind(3, start).Bind(4, vals);
   s.BindBlob(5, sess->second->content).BindBlob(6, sana->second->content);
   if (s.Step() != SQLITE_DONE) return Reply(kStoreFailure);
   json data;
-  data["id"] = sqlite3_last_insert_rowid(m_db);
+  data["id"] = sqlite3_last_insert_rowid(m_db.get());
   return Reply(0, data);
 }

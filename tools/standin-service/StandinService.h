@@ -19,8 +19,11 @@
 
 struct sqlite3;
 namespace httplib {
+class ContentReader;
 class Server;
-}
+struct Request;
+struct Response;
+}  // namespace httplib
 
 struct StandinOptions {
   std::string dataDir;   // required: the store "standin.db" and the static folder "www"
@@ -145,6 +148,13 @@ class StandinService {
  private:
   struct Fields;
   void SetupRoutes();
+  // A request for a static file: recorded, and answered here when a fault
+  // applies (true); otherwise it goes on to the file.
+  bool ServeStaticFault(const httplib::Request& req, httplib::Response& res);
+  void ServeApi(const std::string& path, const httplib::Request& req, httplib::Response& res,
+                const httplib::ContentReader& reader);
+  // Applies a fault of the API path, if any: true when the reply is made.
+  bool ServeApiFault(const std::string& path, const std::vector<StandinPart>& parts, httplib::Response& res);
   bool TakeFault(const std::string& path, StandinFaultSpec& out);
   void Record(StandinRequest request);
   std::string Dispatch(const std::string& path, const std::vector<StandinPart>& parts);
@@ -163,7 +173,10 @@ class StandinService {
   std::atomic<int> m_port{0};
 
   mutable std::mutex m_storeMutex;  // the store
-  sqlite3* m_db = nullptr;
+  struct DbClose {
+    void operator()(sqlite3* db) const;
+  };
+  std::unique_ptr<sqlite3, DbClose> m_db;
 
   mutable std::mutex m_stateMutex;  // faults and the request log
   std::vector<StandinFaultSpec> m_faults;
