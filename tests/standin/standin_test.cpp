@@ -18,6 +18,7 @@
 
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
+#include "tests/common/standin.h"
 #include "tests/common/temp_dir.h"
 #include "tools/standin-service/StandinService.h"
 #include "webclient/HttpClient.h"
@@ -43,13 +44,11 @@ std::unique_ptr<CJsonValue> Post(const std::string& url, const FieldList& fields
 
 std::string Text(CJsonValue* v) { return v && v->GetString() ? Utf16ToUtf8(v->GetString()) : "<none>"; }
 
-class StandinTest : public ::testing::Test {
+class StandinTest : public StandinServiceTest {
  protected:
   void SetUp() override {
-    StandinOptions options;
-    options.dataDir = dir_.File("service");
-    service_ = std::make_unique<StandinService>(options);
-    ASSERT_TRUE(service_->Start());
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
     StandinAccount rider;
     rider.email = "rider@example.org";
     rider.password = "p\xC3\xA4ss:word";
@@ -57,11 +56,11 @@ class StandinTest : public ::testing::Test {
     rider.gender = 1;
     rider.country = "Japan";
     rider.language = "ja";
-    uid_ = service_->AddAccount(rider);
-    ASSERT_GT(uid_, 0);
+    m_uid = m_service->AddAccount(rider);
+    ASSERT_GT(m_uid, 0);
   }
 
-  std::string Url(const std::string& page) const { return service_->BaseUrl() + "/API/" + page; }
+  std::string Url(const std::string& page) const { return m_service->BaseUrl() + "/API/" + page; }
 
   std::unique_ptr<CJsonValue> Login(const std::string& email, const std::string& password,
                                     std::string key = DeployCipherKey(), int32_t app = DeployAppNumber()) {
@@ -84,12 +83,10 @@ class StandinTest : public ::testing::Test {
     return {{"Client_id", std::to_string(DeployAppNumber())},
             {"Access_Token", token},
             {"State", DeployStateText()},
-            {"UserID", std::to_string(uid_)}};
+            {"UserID", std::to_string(m_uid)}};
   }
 
-  TempDir dir_;
-  std::unique_ptr<StandinService> service_;
-  int64_t uid_ = 0;
+  int64_t m_uid = 0;
 };
 
 }  // namespace
@@ -98,9 +95,9 @@ TEST_F(StandinTest, LoginChecksTheCipheredFieldsAndHandsOutAToken) {
   auto r = Login("rider@example.org", "p\xC3\xA4ss:word");
   EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
   const std::string token = Text(r->GetMember("access_token"));
-  EXPECT_EQ(token, service_->TokenOf(uid_));
+  EXPECT_EQ(token, m_service->TokenOf(m_uid));
   EXPECT_EQ(token.size(), 32u);
-  EXPECT_EQ(Text(r->GetMember("user_id")), std::to_string(uid_));
+  EXPECT_EQ(Text(r->GetMember("user_id")), std::to_string(m_uid));
   EXPECT_NE(r->GetMember("VerifyAcc")->GetString(), nullptr);
 
   // Logging in again while logged in: code 216 with the same token.
@@ -123,14 +120,14 @@ TEST_F(StandinTest, LoginChecksTheCipheredFieldsAndHandsOutAToken) {
   fresh.email = "new@example.org";
   fresh.password = "x";
   fresh.verified = false;
-  ASSERT_GT(service_->AddAccount(fresh), 0);
-  EXPECT_EQ(service_->AddAccount(fresh), 0);  // e-mail taken
+  ASSERT_GT(m_service->AddAccount(fresh), 0);
+  EXPECT_EQ(m_service->AddAccount(fresh), 0);  // e-mail taken
   r = Login("new@example.org", "x");
   EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
   EXPECT_EQ(r->GetMember("VerifyAcc")->GetString(), nullptr);
 
   // The login's fields arrive in the order sent.
-  auto requests = service_->Requests();
+  auto requests = m_service->Requests();
   ASSERT_FALSE(requests.empty());
   std::vector<std::string> names;
   for (const auto& p : requests[0].parts) names.push_back(p.name);
@@ -153,8 +150,8 @@ TEST_F(StandinTest, AccountTrackListAndLogout) {
   const std::string beacon =
       MakeBeaconFile({{0, "SF", 34.8431, 136.5407, 359.5f, 20, 0xFF}, {3, "x", 34.84, 136.54, 90.0f, 15, 0}});
   ASSERT_EQ(beacon.size(), 180u + 2 * 64u);
-  ASSERT_TRUE(service_->AddTrackMap({12, "Circuit", "\xE9\x88\xB4\xE9\xB9\xBF", 1700000001}, beacon));
-  ASSERT_TRUE(service_->AddTrackMap({5, "Circuit", "Fuji", 1700000000}, beacon.substr(0, 244)));
+  ASSERT_TRUE(m_service->AddTrackMap({12, "Circuit", "\xE9\x88\xB4\xE9\xB9\xBF", 1700000001}, beacon));
+  ASSERT_TRUE(m_service->AddTrackMap({5, "Circuit", "Fuji", 1700000000}, beacon.substr(0, 244)));
 
   FieldList list = Auth(token);
   list.push_back({"Filter", "All"});
@@ -167,11 +164,11 @@ TEST_F(StandinTest, AccountTrackListAndLogout) {
   EXPECT_EQ(Text(data->GetMember("1")->GetMember("uDate")), "1700000000");
   EXPECT_EQ(Text(data->GetMember("2")->GetMember("Label")), "\xE9\x88\xB4\xE9\xB9\xBF");
   const std::string bcnx = Text(data->GetMember("2")->GetMember("BCNXFile"));
-  ASSERT_EQ(bcnx, service_->BaseUrl() + "/bcnx/12.bcnx");
+  ASSERT_EQ(bcnx, m_service->BaseUrl() + "/bcnx/12.bcnx");
 
   // Beacon and update files are served as static files.
-  ASSERT_TRUE(service_->PutStaticFile("public/PelmoraUploader/auto_update.txt", "version\r\n101\r\n"));
-  httplib::Client web(service_->BaseUrl());
+  ASSERT_TRUE(m_service->PutStaticFile("public/PelmoraUploader/auto_update.txt", "version\r\n101\r\n"));
+  httplib::Client web(m_service->BaseUrl());
   auto got = web.Get("/bcnx/12.bcnx");
   ASSERT_TRUE(got);
   EXPECT_EQ(got->status, 200);
@@ -179,25 +176,25 @@ TEST_F(StandinTest, AccountTrackListAndLogout) {
   got = web.Get("/public/PelmoraUploader/auto_update.txt?rand=77");
   ASSERT_TRUE(got);
   EXPECT_EQ(got->body, "version\r\n101\r\n");
-  EXPECT_EQ(service_->Requests().back().target, "/public/PelmoraUploader/auto_update.txt?rand=77");
+  EXPECT_EQ(m_service->Requests().back().target, "/public/PelmoraUploader/auto_update.txt?rand=77");
   got = web.Get("/public/PelmoraUploader/Pelmora_Uploader_installer.exe");
   ASSERT_TRUE(got);
   EXPECT_EQ(got->status, 404);
-  EXPECT_FALSE(service_->PutStaticFile("../escape.txt", "x"));
+  EXPECT_FALSE(m_service->PutStaticFile("../escape.txt", "x"));
 
   // A wrong filter or token is refused; after the logout the token is dead.
   list.back().second = "Mine";
   EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 211);
   EXPECT_EQ(Post(Url("Info.php"), Auth("not-a-token"))->GetMember("code")->GetInt64(-1), 210);
   EXPECT_EQ(Post(Url("logout.php"), Auth(token))->GetMember("code")->GetInt64(-1), 0);
-  EXPECT_EQ(service_->TokenOf(uid_), "");
+  EXPECT_EQ(m_service->TokenOf(m_uid), "");
   EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 210);
 }
 
 TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   const std::string token = Text(Login("rider@example.org", "p\xC3\xA4ss:word")->GetMember("access_token"));
-  WriteBytes(dir_.File("sess_1.db"), std::string("SQLite format 3\0sess", 20));
-  WriteBytes(dir_.File("sana_1.db"), std::string("SQLite format 3\0sana", 20));
+  WriteBytes(m_dir.File("sess_1.db"), std::string("SQLite format 3\0sess", 20));
+  WriteBytes(m_dir.File("sana_1.db"), std::string("SQLite format 3\0sana", 20));
   CJsonValue vals(JSON_OBJECT);
   vals.AddMember(u"track_id", CJsonValue(int32_t(12)));
   vals.AddMember(u"start", CJsonValue(int32_t(1700000500)));
@@ -205,13 +202,13 @@ TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   vals.AddMember(u"AvgSpd", CJsonValue(std::numeric_limits<double>::infinity()));
   FieldList fields = Auth(token);
   fields.push_back({"Vals", Utf16ToUtf8(vals.Stringify(u"", true))});
-  const FieldList files = {{"qSess", dir_.File("sess_1.db")}, {"qSana", dir_.File("sana_1.db")}};
+  const FieldList files = {{"qSess", m_dir.File("sess_1.db")}, {"qSana", m_dir.File("sana_1.db")}};
 
   auto r = Post(Url("UploadSession.php"), fields, files);
   EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
   const int64_t id = r->GetMember("data")->GetMember("id")->GetInt64();
   EXPECT_GT(id, 0);
-  auto uploads = service_->Uploads();
+  auto uploads = m_service->Uploads();
   ASSERT_EQ(uploads.size(), 1u);
   EXPECT_EQ(uploads[0].trackId, 12);
   EXPECT_EQ(uploads[0].qSess, std::string("SQLite format 3\0sess", 20));
@@ -220,7 +217,7 @@ TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   r = Post(Url("UploadSession.php"), fields, files);
   EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 304);
   EXPECT_EQ(r->GetMember("id")->GetInt64(), id);
-  EXPECT_EQ(service_->Uploads().size(), 1u);
+  EXPECT_EQ(m_service->Uploads().size(), 1u);
 
   EXPECT_EQ(Post(Url("UploadSession.php"), fields, {files[0]})->GetMember("code")->GetInt64(-1), 212);
   FieldList bad = Auth(token);
@@ -234,12 +231,12 @@ TEST_F(StandinTest, FaultsApplyToTheirPathAndCount) {
   code.kind = StandinFault::Code;
   code.code = 42;
   code.times = 2;
-  service_->AddFault(code);
+  m_service->AddFault(code);
   StandinFaultSpec delay;
   delay.path = "/API/TrackList.php";
   delay.kind = StandinFault::Delay;
   delay.delayMs = 50;
-  service_->AddFault(delay);
+  m_service->AddFault(delay);
 
   const std::string token = Text(Login("rider@example.org", "p\xC3\xA4ss:word")->GetMember("access_token"));
   EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 42);
@@ -249,7 +246,7 @@ TEST_F(StandinTest, FaultsApplyToTheirPathAndCount) {
   list.push_back({"Filter", "All"});
   EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 0);  // late but sound
 
-  service_->ClearFaults();
+  m_service->ClearFaults();
   EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 0);
 }
 

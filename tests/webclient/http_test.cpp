@@ -5,6 +5,7 @@
 
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
+#include "tests/common/standin.h"
 #include "tests/common/temp_dir.h"
 #include "tests/webclient/test_util.h"
 #include "tools/standin-service/StandinService.h"
@@ -13,25 +14,19 @@
 
 namespace {
 
-class HttpClientTest : public ::testing::Test {
+class HttpClientTest : public StandinServiceTest {
  protected:
-  void SetUp() override {
-    StandinOptions options;
-    options.dataDir = dir_.File("service");
-    service_ = std::make_unique<StandinService>(options);
-    ASSERT_TRUE(service_->Start());
-  }
   void TearDown() override {
-    service_.reset();
+    StandinServiceTest::TearDown();
     ResetDeployValues();
-    SetHttpReplyLimitForTest(0);
   }
 
-  std::u16string Url(const std::string& path) const { return Utf8ToUtf16(service_->BaseUrl() + path); }
+  std::u16string Url(const std::string& path) const { return Utf8ToUtf16(m_service->BaseUrl() + path); }
 
   // Posts one text field to `path` and returns Execute's result and the reply.
   int PostOne(const std::string& path, CString* reply = nullptr) {
     CPostMethod post(Url(path).c_str());
+    post.SetReplyLimit(m_replyLimit);
     post.AddField(u"a", u"1");
     int rc = post.Execute();
     if (reply) *reply = post.GetResponse();
@@ -44,22 +39,21 @@ class HttpClientTest : public ::testing::Test {
     fault.status = status;
     fault.body = body;
     fault.times = 1;
-    service_->AddFault(fault);
+    m_service->AddFault(fault);
     CString reply;
     EXPECT_EQ(PostOne("/API/Info.php", &reply), 0);
     return reply.ToUtf8();
   }
 
-  TempDir dir_;
-  std::unique_ptr<StandinService> service_;
+  size_t m_replyLimit = 0;  // the built-in limit
 };
 
 }  // namespace
 
 TEST_F(HttpClientTest, TextFieldsComeFirstThenFilesInTheOrderAdded) {
-  WriteBytes(dir_.File("one.db"), "first file");
-  WriteBytes(dir_.File("two.db"), std::string("second\0file\r\n--x", 17));
-  const std::u16string one = Utf8ToUtf16(dir_.File("one.db")), two = Utf8ToUtf16(dir_.File("two.db"));
+  WriteBytes(m_dir.File("one.db"), "first file");
+  WriteBytes(m_dir.File("two.db"), std::string("second\0file\r\n--x", 17));
+  const std::u16string one = Utf8ToUtf16(m_dir.File("one.db")), two = Utf8ToUtf16(m_dir.File("two.db"));
   CPostMethod post(Url("/API/UploadSession.php").c_str());
   post.AddFile(u"qSess", one.c_str(), u"application/octet-stream");
   post.AddField(u"Client_id", u"402517");
@@ -68,7 +62,7 @@ TEST_F(HttpClientTest, TextFieldsComeFirstThenFilesInTheOrderAdded) {
   post.AddField(u"Empty", u"");
   ASSERT_EQ(post.Execute(), 0);
 
-  auto requests = service_->Requests();
+  auto requests = m_service->Requests();
   ASSERT_EQ(requests.size(), 1u);
   const StandinRequest& r = requests[0];
   EXPECT_EQ(r.method, "POST");
@@ -102,7 +96,7 @@ TEST_F(HttpClientTest, FieldsOnlyAndAFiveMegabyteFileArriveIntact) {
   fieldsOnly.AddField(u"b", u"2");
   fieldsOnly.AddField(u"a", u"1");
   ASSERT_EQ(fieldsOnly.Execute(), 0);
-  auto requests = service_->Requests();
+  auto requests = m_service->Requests();
   ASSERT_EQ(requests.size(), 1u);
   ASSERT_EQ(requests[0].parts.size(), 2u);
   EXPECT_EQ(requests[0].parts[0].name, "b");
@@ -111,13 +105,13 @@ TEST_F(HttpClientTest, FieldsOnlyAndAFiveMegabyteFileArriveIntact) {
   std::string big(5 * 1024 * 1024, '\0');
   std::mt19937 rng(7);
   for (char& c : big) c = static_cast<char>(rng());
-  WriteBytes(dir_.File("big.db"), big);
-  const std::u16string path = Utf8ToUtf16(dir_.File("big.db"));
+  WriteBytes(m_dir.File("big.db"), big);
+  const std::u16string path = Utf8ToUtf16(m_dir.File("big.db"));
   CPostMethod upload(Url("/API/UploadSession.php").c_str());
   upload.AddField(u"Client_id", u"1");
   upload.AddFile(u"qSess", path.c_str(), u"application/octet-stream");
   ASSERT_EQ(upload.Execute(), 0);
-  requests = service_->Requests();
+  requests = m_service->Requests();
   ASSERT_EQ(requests.size(), 2u);
   ASSERT_EQ(requests[1].parts.size(), 2u);
   EXPECT_TRUE(requests[1].parts[1].content == big);
@@ -125,8 +119,8 @@ TEST_F(HttpClientTest, FieldsOnlyAndAFiveMegabyteFileArriveIntact) {
 
 TEST_F(HttpClientTest, RequestsThatCannotBeMadeSendNothing) {
   // A file part that cannot be read fails before anything is sent.
-  const std::u16string missing = Utf8ToUtf16(dir_.File("missing.db"));
-  const std::u16string folder = Utf8ToUtf16(dir_.Path());
+  const std::u16string missing = Utf8ToUtf16(m_dir.File("missing.db"));
+  const std::u16string folder = Utf8ToUtf16(m_dir.Path());
   for (const std::u16string& path : {missing, folder}) {
     CPostMethod post(Url("/API/UploadSession.php").c_str());
     post.AddField(u"Client_id", u"1");
@@ -134,16 +128,16 @@ TEST_F(HttpClientTest, RequestsThatCannotBeMadeSendNothing) {
     EXPECT_EQ(post.Execute(), 1);
   }
   // Only http and https are spoken.
-  for (const std::string& url : {"ftp://127.0.0.1:" + std::to_string(service_->Port()) + "/API/Info.php",
+  for (const std::string& url : {"ftp://127.0.0.1:" + std::to_string(m_service->Port()) + "/API/Info.php",
                                  std::string("file:///etc/hostname"), std::string("127.0.0.1/API/Info.php"), std::string()}) {
     CPostMethod post(Utf8ToUtf16(url).c_str());
     post.AddField(u"a", u"1");
     EXPECT_EQ(post.Execute(), 1) << url;
   }
-  EXPECT_TRUE(service_->Requests().empty());
+  EXPECT_TRUE(m_service->Requests().empty());
 
   // Upper-case schemes are still http.
-  std::string base = service_->BaseUrl();
+  std::string base = m_service->BaseUrl();
   CPostMethod upper(Utf8ToUtf16("HTTP" + base.substr(4) + "/API/Info.php").c_str());
   upper.AddField(u"a", u"1");
   EXPECT_EQ(upper.Execute(), 0);
@@ -158,7 +152,7 @@ TEST_F(HttpClientTest, ErrorStatusesReturnTheirBodies) {
   html.kind = StandinFault::Html;
   html.status = 503;
   html.times = 1;
-  service_->AddFault(html);
+  m_service->AddFault(html);
   CString reply;
   EXPECT_EQ(PostOne("/API/login.php", &reply), 0);
   EXPECT_NE(reply.ToUtf8().find("<html>"), std::string::npos);
@@ -172,7 +166,7 @@ TEST_F(HttpClientTest, RepliesAreDecodedFromUtf8) {
   fault.status = 200;
   fault.body = "{\"Label\":\"\xE9\x88\xB4\xE9\xB9\xBF \xC3\xA9 \xF0\x9F\x8F\x8E\"}";
   fault.times = 1;
-  service_->AddFault(fault);
+  m_service->AddFault(fault);
   ASSERT_EQ(PostOne("/API/TrackList.php", &reply), 0);
   EXPECT_EQ(std::u16string(reply.GetString()), u"{\"Label\":\"\u9234\u9e7f \u00e9 \xD83C\xDFCE\"}");
 
@@ -188,23 +182,23 @@ TEST_F(HttpClientTest, TransferFailuresAreReported) {
   StandinFaultSpec cut;
   cut.kind = StandinFault::CutShort;
   cut.times = 1;
-  service_->AddFault(cut);
+  m_service->AddFault(cut);
   EXPECT_EQ(PostOne("/API/Info.php"), 1);
 
   // A reply beyond the size limit.
-  SetHttpReplyLimitForTest(1000);
+  m_replyLimit = 1000;
   EXPECT_EQ(Reply(std::string(1000, 'x')).size(), 1000u);
   StandinFaultSpec big;
   big.kind = StandinFault::Raw;
   big.status = 200;
   big.body = std::string(1001, 'x');
   big.times = 1;
-  service_->AddFault(big);
+  m_service->AddFault(big);
   EXPECT_EQ(PostOne("/API/Info.php"), 1);
 
   // A refused connection.
   const std::u16string url = Url("/API/Info.php");
-  service_->Stop();
+  m_service->Stop();
   CPostMethod post(url.c_str());
   post.AddField(u"a", u"1");
   EXPECT_EQ(post.Execute(), 1);

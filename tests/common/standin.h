@@ -1,0 +1,26 @@
+// A test fixture with the stand-in web service running on 127.0.0.1 for each
+// test, its store and static files in the test's temporary folder. Tests that
+// link it depend on the standin_service library.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/common/temp_dir.h"
+#include "tools/standin-service/StandinService.h"
+
+class StandinServiceTest : public ::testing::Test {
+ protected:
+  // A derived SetUp calls this first and stops when HasFatalFailure().
+  void SetUp() override {
+    StandinOptions options;
+    options.dataDir = m_dir.File("service");
+    m_service = std::make_unique<StandinService>(options);
+    ASSERT_TRUE(m_service->Start());
+  }
+  void TearDown() override { m_service.reset(); }
+
+  TempDir m_dir;
+  std::unique_ptr<StandinService> m_service;
+};
