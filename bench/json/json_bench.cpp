@@ -4,12 +4,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "bench/common/ThroughputReporter.h"
 #include "platform/win32/utf.h"
 #include "webclient/JsonReader.h"
 #include "webclient/JsonValue.h"
@@ -97,35 +97,16 @@ BENCHMARK(BM_ParseNlohmann)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteNlohmann)->Unit(benchmark::kMillisecond);
 
-// Keeps the throughput of each run for the closing comparison.
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      auto it = run.counters.find("bytes_per_second");
-      if (it != run.counters.end() && !run.error_occurred) throughput[run.benchmark_name()] = it->second.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> throughput;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   std::printf("document: %.2f MB of track-list JSON\n", TrackListText().size() / 1048576.0);
-  CollectingReporter reporter;
+  ThroughputReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  auto& t = reporter.throughput;
-  auto compare = [&t](const char* what, const std::string& ours, const std::string& theirs) {
-    if (!t.count(ours) || !t.count(theirs)) return;
-    std::printf("%s: ours %.1f MB/s, nlohmann-json %.1f MB/s, ratio ours/theirs %.2f\n", what, t[ours] / 1048576.0,
-                t[theirs] / 1048576.0, t[ours] / t[theirs]);
-  };
-  compare("parse", "BM_ParseOurs", "BM_ParseNlohmann");
-  compare("write", "BM_WriteOurs", "BM_WriteNlohmann");
+  reporter.PrintComparison("parse", "BM_ParseOurs", "BM_ParseNlohmann", "nlohmann-json");
+  reporter.PrintComparison("write", "BM_WriteOurs", "BM_WriteNlohmann", "nlohmann-json");
   return 0;
 }

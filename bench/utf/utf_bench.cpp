@@ -6,10 +6,9 @@
 #include <iconv.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
-#include <vector>
 
+#include "bench/common/ThroughputReporter.h"
 #include "platform/win32/utf.h"
 
 namespace {
@@ -95,19 +94,6 @@ BENCHMARK(BM_Utf8To16Iconv)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf16To8Ours)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Utf16To8Iconv)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
-// Keeps the throughput of each run for the closing comparison.
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      auto it = run.counters.find("bytes_per_second");
-      if (it != run.counters.end() && !run.error_occurred) throughput[run.benchmark_name()] = it->second.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> throughput;
-};
-
 // Both sides must give the same text, or the comparison means nothing.
 bool SameResults() {
   iconv_t to16 = iconv_open("UTF-16LE", "UTF-8");
@@ -137,18 +123,16 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("texts: %.1f MB of UTF-8 each\n", kTextBytes / 1048576.0);
-  CollectingReporter reporter;
+  ThroughputReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
-  auto& t = reporter.throughput;
   for (int kind = 0; kind < 3; ++kind) {
     for (const char* dir : {"Utf8To16", "Utf16To8"}) {
-      char ours[64], theirs[64];
+      char what[64], ours[64], theirs[64];
+      std::snprintf(what, sizeof what, "%s %s", dir, kKindNames[kind]);
       std::snprintf(ours, sizeof ours, "BM_%sOurs/%d", dir, kind);
       std::snprintf(theirs, sizeof theirs, "BM_%sIconv/%d", dir, kind);
-      if (!t.count(ours) || !t.count(theirs)) continue;
-      std::printf("%s %s: ours %.1f MB/s, iconv %.1f MB/s, ratio ours/iconv %.2f\n", dir, kKindNames[kind],
-                  t[ours] / 1048576.0, t[theirs] / 1048576.0, t[ours] / t[theirs]);
+      reporter.PrintComparison(what, ours, theirs, "iconv");
     }
   }
   return 0;

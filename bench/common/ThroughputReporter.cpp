@@ -1,0 +1,19 @@
+#include "bench/common/ThroughputReporter.h"
+
+#include <cstdio>
+
+void ThroughputReporter::ReportRuns(const std::vector<Run>& runs) {
+  for (const Run& run : runs) {
+    auto it = run.counters.find("bytes_per_second");
+    if (it != run.counters.end() && !run.error_occurred) m_bytesPerSecond[run.benchmark_name()] = it->second.value;
+  }
+  ConsoleReporter::ReportRuns(runs);
+}
+
+void ThroughputReporter::PrintComparison(const std::string& what, const std::string& ours, const std::string& theirs,
+                                         const std::string& reference) const {
+  auto a = m_bytesPerSecond.find(ours), b = m_bytesPerSecond.find(theirs);
+  if (a == m_bytesPerSecond.end() || b == m_bytesPerSecond.end()) return;
+  std::printf("%s: ours %.1f MB/s, %s %.1f MB/s, ratio ours/%s %.2f\n", what.c_str(), a->second / 1048576.0,
+              reference.c_str(), b->second / 1048576.0, reference.c_str(), a->second / b->second);
+}
