@@ -4,35 +4,15 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 
 #include "platform/win32/filehandle.h"
 #include "platform/win32/files.h"
+#include "platform/win32/transferrules.h"
 #include "platform/win32/utf.h"
-#include "webclient/deploy.h"
 
 namespace {
 
 constexpr size_t kDefaultReplyLimit = size_t(64) << 20;
-constexpr long kConnectTimeoutSeconds = 30;
-constexpr long kLowSpeedBytesPerSecond = 1;
-constexpr long kLowSpeedSeconds = 60;
-
-std::once_flag g_curlInit;
-
-bool IsHttpUrl(const std::u16string& url) {
-  auto startsWith = [&url](const char* prefix) {
-    size_t n = std::char_traits<char>::length(prefix);
-    if (url.size() < n) return false;
-    for (size_t i = 0; i < n; ++i) {
-      char16_t c = url[i];
-      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-      if (c != static_cast<char16_t>(prefix[i])) return false;
-    }
-    return true;
-  };
-  return startsWith("http://") || startsWith("https://");
-}
 
 // Reads a whole regular file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
@@ -50,13 +30,13 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
 
 }  // namespace
 
-void CHttpMethod::EasyCleanup::operator()(Curl_easy* handle) const { curl_easy_cleanup(handle); }
+void CHttpMethod::EasyCleanup::operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 void CPostMethod::MimeFree::operator()(curl_mime* form) const { curl_mime_free(form); }
 
 // ---------------------------------------------------------------------------
 
 CHttpMethod::CHttpMethod(const char16_t* url) : m_url(url ? url : u""), m_replyLimit(kDefaultReplyLimit) {
-  std::call_once(g_curlInit, [] { curl_global_init(CURL_GLOBAL_ALL); });
+  EnsureCurlGlobalInit();
 }
 
 CHttpMethod::~CHttpMethod() = default;
@@ -72,32 +52,23 @@ size_t CHttpMethod::WriteCallback(char* data, size_t size, size_t count, void* u
   return n;
 }
 
-Curl_easy* CHttpMethod::InitHandle() {
+CURL* CHttpMethod::InitHandle() {
   m_handle.reset();
-  std::unique_ptr<Curl_easy, EasyCleanup> handle(static_cast<Curl_easy*>(curl_easy_init()));
-  Curl_easy* h = handle.get();
+  std::unique_ptr<CURL, EasyCleanup> handle(curl_easy_init());
+  CURL* h = handle.get();
   if (!h) return nullptr;
   const std::string url = Utf16ToUtf8(m_url.c_str());
-  const std::string caFile = DeployCaFile();
-  bool ok = curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpMethod::WriteCallback) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_WRITEDATA, this) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
-  if (ok && !caFile.empty()) ok = curl_easy_setopt(h, CURLOPT_CAINFO, caFile.c_str()) == CURLE_OK;
+  const bool ok = ApplyTransferRules(h) && curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+                  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpMethod::WriteCallback) == CURLE_OK &&
+                  curl_easy_setopt(h, CURLOPT_WRITEDATA, this) == CURLE_OK;
   if (!ok) return nullptr;
   m_handle = std::move(handle);
   return h;
 }
 
 int CHttpMethod::Execute() {
-  if (!IsHttpUrl(m_url)) return 1;
-  Curl_easy* h = PrepareRequest();
+  if (!IsHttpOrHttpsUrl(m_url)) return 1;
+  CURL* h = PrepareRequest();
   if (!h) return 1;
   return curl_easy_perform(h) == CURLE_OK ? 0 : 1;
 }
@@ -125,9 +96,9 @@ void CPostMethod::AddFile(const char16_t* name, const char16_t* path, const char
   m_files.push_back({name ? name : u"", path ? path : u"", contentType ? contentType : u""});
 }
 
-Curl_easy* CPostMethod::PrepareRequest() {
+CURL* CPostMethod::PrepareRequest() {
   m_form.reset();
-  Curl_easy* h = InitHandle();
+  CURL* h = InitHandle();
   if (!h) return nullptr;
 
   // Every file is read before anything is sent: a part that cannot be read

@@ -13,10 +13,9 @@
 
 #include "platform/classlib/CString.h"
 
-// libcurl's handle types, declared here so that its header stays in the
-// client's source. An easy handle is a Curl_easy* whichever way libcurl's
-// header spells CURL.
-struct Curl_easy;
+// libcurl's handle types, declared as its header declares them, so that the
+// header stays in the client's source.
+typedef void CURL;
 struct curl_mime;
 
 class CHttpMethod {
@@ -40,21 +39,21 @@ class CHttpMethod {
  protected:
   explicit CHttpMethod(const char16_t* url);
   // Returns the prepared handle, or null when the request cannot be made.
-  virtual Curl_easy* PrepareRequest() = 0;
+  virtual CURL* PrepareRequest() = 0;
   // A fresh easy handle with the options every request shares (the one held
   // before is freed); null on failure.
-  Curl_easy* InitHandle();
+  CURL* InitHandle();
 
   std::u16string m_url;
 
  private:
   struct EasyCleanup {
-    void operator()(Curl_easy* handle) const;
+    void operator()(CURL* handle) const;
   };
 
   static size_t WriteCallback(char* data, size_t size, size_t count, void* user);
 
-  std::unique_ptr<Curl_easy, EasyCleanup> m_handle;
+  std::unique_ptr<CURL, EasyCleanup> m_handle;
   std::string m_response;
   size_t m_replyLimit;
 };
@@ -71,7 +70,7 @@ class CPostMethod : public CHttpMethod {
   void AddFile(const char16_t* name, const char16_t* path, const char16_t* contentType);
 
  protected:
-  Curl_easy* PrepareRequest() override;
+  CURL* PrepareRequest() override;
 
  private:
   struct MimeFree {

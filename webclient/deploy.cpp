@@ -4,15 +4,14 @@
 #include <optional>
 
 #include "deploy_config.h"
+#include "platform/win32/transferrules.h"
 
 namespace {
 
 std::mutex g_mutex;
 std::optional<DeployValues> g_override;  // guarded by g_mutex
 
-bool IsHttpAddress(const std::string& s) {
-  return s.rfind("http://", 0) == 0 || s.rfind("https://", 0) == 0;
-}
+bool IsHttpAddress(const std::string& s) { return s.rfind("http://", 0) == 0 || s.rfind("https://", 0) == 0; }
 
 }  // namespace
 
@@ -44,10 +43,12 @@ bool SetDeployValuesForTest(const DeployValues& values) {
   if (!IsHttpAddress(values.serviceBase) || !IsHttpAddress(values.updateBase)) return false;
   std::lock_guard<std::mutex> lock(g_mutex);
   g_override = values;
+  SetTransferCaFile(values.caFile);  // every transfer trusts the same certificates
   return true;
 }
 
 void ResetDeployValues() {
   std::lock_guard<std::mutex> lock(g_mutex);
   g_override.reset();
+  SetTransferCaFile(std::string());
 }
