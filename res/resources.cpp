@@ -1,26 +1,28 @@
 #include "res/resources.h"
 
-const char16_t* ResFindString(UINT id, LANGID lang) {
-  size_t count = 0;
-  const ResString* table = ResStringTable(&count);
-  for (size_t i = 0; i < count; ++i) {
-    const ResString& s = table[i];
-    if (s.id != id) continue;
-    switch (lang) {
-      case kLangJapanese: return s.ja;
-      case kLangGerman: return s.de;
-      case kLangChineseTraditional: return s.zhTW;
-      default: return s.en;
-    }
-  }
-  return nullptr;
+#include "res/bitmap139.xpm"
+#include "res/icon128.xpm"
+
+namespace {
+
+// The program's icon (128) and the about dialog's picture (139).
+const ResImage kImages[] = {
+    {128, kIcon128Xpm},
+    {139, kBitmap139Xpm},
+};
+
+AfxResourceTables MakeTables() {
+  AfxResourceTables t{};
+  t.strings = ResStringTable(&t.stringCount);
+  t.dialogs = ResDialogTable(&t.dialogCount);
+  t.images = kImages;
+  t.imageCount = sizeof kImages / sizeof kImages[0];
+  return t;
 }
 
-const ResDialog* ResFindDialog(int id) {
-  size_t count = 0;
-  const ResDialog* table = ResDialogTable(&count);
-  for (size_t i = 0; i < count; ++i) {
-    if (table[i].id == id) return &table[i];
-  }
-  return nullptr;
+}  // namespace
+
+void RegisterResources() {
+  static const AfxResourceTables tables = MakeTables();
+  AfxSetResources(&tables);
 }

@@ -1,87 +1,17 @@
 // The program's resources: dialog templates and the four-language string
-// table. They are written in res/dialogs.txt and res/strings.txt and compiled
-// into the program by resgen at build time.
+// table (written in res/dialogs.txt and res/strings.txt, compiled in by
+// tools/resgen at build time) and its images. The UI layer owns their format
+// (platform/classlib/ui/afxres.h); the program hands them over once at start-up.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 
-#include "platform/win32/wintypes.h"
+#include "platform/classlib/ui/afxres.h"
 
-// The UI languages of the string table.
-constexpr LANGID kLangEnglish = 1033;
-constexpr LANGID kLangJapanese = 1041;
-constexpr LANGID kLangGerman = 1031;
-constexpr LANGID kLangChineseTraditional = 1028;
+// Registers the program's resources with the UI layer (AfxSetResources);
+// call before the first dialog or string is loaded. Calling it again is harmless.
+void RegisterResources();
 
-// One string in the four languages (UTF-16, NUL-terminated).
-struct ResString {
-  UINT id;
-  const char16_t* en;
-  const char16_t* ja;
-  const char16_t* de;
-  const char16_t* zhTW;
-};
-
-enum class ResControlKind : uint8_t {
-  Static,    // text label; with kResNotify it reports clicks
-  Button,    // push button
-  Edit,      // single- or multi-line edit box
-  ComboBox,  // drop-down list
-  ListView,  // report list
-  Progress,  // progress bar
-  Picture,   // bitmap; the text is the bitmap's resource id
-};
-
-// Control styles.
-constexpr uint32_t kResNotify = 1u << 0;     // static: clicks reach the parent
-constexpr uint32_t kResCenter = 1u << 1;     // text centred
-constexpr uint32_t kResRight = 1u << 2;      // text right-aligned
-constexpr uint32_t kResPassword = 1u << 3;   // edit: hidden characters
-constexpr uint32_t kResMultiline = 1u << 4;  // edit: several lines
-constexpr uint32_t kResReadOnly = 1u << 5;   // edit: not editable
-constexpr uint32_t kResDefault = 1u << 6;    // button: the default button
-constexpr uint32_t kResHidden = 1u << 7;     // created hidden
-constexpr uint32_t kResDisabled = 1u << 8;   // created disabled
-constexpr uint32_t kResSingleSel = 1u << 9;  // list: one row selected at a time
-constexpr uint32_t kResNoWrap = 1u << 10;    // static: no word wrap
-constexpr uint32_t kResBorder = 1u << 11;    // static: sunken border
-
-// Dialog styles.
-constexpr uint32_t kResDlgResizable = 1u << 0;  // resizable frame
-constexpr uint32_t kResDlgMinMax = 1u << 1;     // minimise and maximise boxes
-
-// Positions and sizes are in dialog units.
-struct ResControl {
-  int id;
-  ResControlKind kind;
-  const char16_t* text;
-  int x, y, cx, cy;
-  uint32_t style;
-};
-
-struct ResDialog {
-  int id;
-  const char16_t* title;
-  int cx, cy;             // client size in dialog units
-  int fontPoints;         // 0: the desktop's default size
-  const char16_t* fontFace;  // empty: the desktop's default face
-  uint32_t style;
-  const ResControl* controls;
-  size_t controlCount;
-};
-
-// The text of string `id` in `lang`; English for any other language; null when
-// the table has no such id.
-const char16_t* ResFindString(UINT id, LANGID lang);
-
-// The dialog template `id`, or null.
-const ResDialog* ResFindDialog(int id);
-
-// The image `id` (128 the program's icon, 139 the about picture) as XPM text,
-// or null.
-const char* const* ResFindXpm(UINT id);
-
-// The whole tables, for tests.
+// The generated tables, for tests.
 const ResString* ResStringTable(size_t* count);
 const ResDialog* ResDialogTable(size_t* count);

@@ -353,6 +353,38 @@ bool Utf16ToUtf8Strict(std::u16string_view s, std::string& out) {
   return bad == 0;
 }
 
+std::u32string Utf16ToUtf32(std::u16string_view s) {
+  std::u32string out;
+  out.reserve(s.size());
+  const UTF16* p = s.data();
+  const UTF16* end = p + s.size();
+  while (p < end) {
+    UTF32 cp;
+    bool bad;
+    int n = readUtf16(p, end, cp, bad);
+    if (n == 0) {  // high surrogate at the very end
+      n = 1;
+      bad = true;
+    }
+    out.push_back(bad ? kUniReplacementChar : cp);
+    p += n;
+  }
+  return out;
+}
+
+std::u16string Utf32ToUtf16(std::u32string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  for (UTF32 cp : s) {
+    if (isSurrogate(cp) || cp > kUniMaxLegalUtf32) cp = kUniReplacementChar;
+    UTF16 pair[2];
+    UTF16* t = pair;
+    putUtf16(t, pair + 2, cp);
+    out.append(pair, t);
+  }
+  return out;
+}
+
 int MultiByteToWideChar(UINT, DWORD flags, LPCSTR multiByteStr, int cbMultiByte, LPWSTR wideCharStr,
                         int cchWideChar) {
   if (!multiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||

@@ -56,6 +56,10 @@ std::string Utf16ToUtf8(const char16_t* s);
 // Strict conversions: false (and `out` cleared) on any invalid input.
 bool Utf8ToUtf16Strict(std::string_view s, std::u16string& out);
 bool Utf16ToUtf8Strict(std::u16string_view s, std::string& out);
+// UTF-16 <-> UTF-32, replacing: an unpaired surrogate, and in UTF-32 a
+// surrogate or a value above U+10FFFF, becomes U+FFFD.
+std::u32string Utf16ToUtf32(std::u16string_view s);
+std::u16string Utf32ToUtf16(std::u32string_view s);
 
 #define CP_ACP 0
 #define CP_OEMCP 1

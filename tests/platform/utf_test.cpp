@@ -137,6 +137,24 @@ TEST(Utf, Utf32Routines) {
   EXPECT_FALSE(isLegalUTF8Sequence(over, over + 3));
 }
 
+TEST(Utf, WholeStringUtf32KeepsPairsWholeAndReplacesWhatIsNoCharacter) {
+  struct Case {
+    std::u16string utf16;
+    std::u32string utf32;
+  };
+  const Case both[] = {
+      {u"", U""},
+      {u"a\u00E9\U0001D11E\u65E5", U"a\u00E9\U0001D11E\u65E5"},
+  };
+  for (const Case& c : both) {
+    EXPECT_EQ(Utf16ToUtf32(c.utf16), c.utf32);
+    EXPECT_EQ(Utf32ToUtf16(c.utf32), c.utf16);
+  }
+  // Unpaired surrogates, also one cut off at the end.
+  EXPECT_EQ(Utf16ToUtf32(std::u16string{u'a', 0xDC00, u'b', 0xD834}), U"a\uFFFDb\uFFFD");
+  EXPECT_EQ(Utf32ToUtf16(std::u32string{0x41, 0xD800, 0x110000, 0x42}), u"A\uFFFD\uFFFDB");
+}
+
 TEST(Utf, WindowsCodePageStandIns) {
   // Size query with -1 counts the terminator.
   int n = MultiByteToWideChar(CP_ACP, 0, "h\xC3\xA9", -1, nullptr, 0);

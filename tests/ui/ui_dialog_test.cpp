@@ -1,15 +1,54 @@
 // Dialogs in real windows: templates, clicks, keys, timers, quit requests,
 // message boxes from workers, the string table, colours.
 #include <atomic>
+#include <iterator>
 #include <memory>
 #include <thread>
 
-#include "res/resources.h"
 #include "tests/ui/ui_test_env.h"
 
 namespace {
 
+// The tables of these tests: a login form (129), a choice with OK and Cancel
+// (133), a small result box (140) and two strings.
+const ResControl kLoginControls[] = {
+    {1000, ResControlKind::Static, u"Email :", 10, 24, 70, 10, kResRight | kResNoWrap},
+    {1001, ResControlKind::Edit, u"", 84, 22, 200, 14, 0},
+    {1002, ResControlKind::Static, u"Password :", 10, 46, 70, 10, kResRight | kResNoWrap},
+    {1003, ResControlKind::Edit, u"", 84, 44, 200, 14, kResPassword},
+    {1005, ResControlKind::Static, u"Create account", 84, 66, 80, 10, kResNotify | kResNoWrap},
+    {1008, ResControlKind::Button, u"Login", 84, 100, 90, 16, kResDefault},
+    {IDCANCEL, ResControlKind::Button, u"Cancel", 194, 100, 90, 16, 0},
+};
+const ResControl kChoiceControls[] = {
+    {1023, ResControlKind::Static, u"Language :", 6, 14, 66, 10, kResRight | kResNoWrap},
+    {1025, ResControlKind::ComboBox, u"", 76, 11, 130, 60, 0},
+    {IDOK, ResControlKind::Button, u"OK", 150, 62, 64, 16, kResDefault},
+    {IDCANCEL, ResControlKind::Button, u"Cancel", 218, 62, 64, 16, 0},
+};
+const ResControl kResultControls[] = {
+    {1035, ResControlKind::Static, u"Done :", 6, 5, 100, 10, kResRight | kResNoWrap},
+    {1039, ResControlKind::Static, u"0", 110, 5, 30, 10, kResNoWrap},
+    {IDOK, ResControlKind::Button, u"OK", 150, 16, 54, 16, kResDefault},
+};
+const ResDialog kDialogs[] = {
+    {129, u"Login", 302, 133, 9, u"Sans", 0, kLoginControls, std::size(kLoginControls)},
+    {133, u"Setting", 289, 85, 9, u"Sans", 0, kChoiceControls, std::size(kChoiceControls)},
+    {140, u"Result", 211, 48, 9, u"Sans", 0, kResultControls, std::size(kResultControls)},
+};
+const ResString kStrings[] = {
+    {102, u"Email", u"メールアドレス", u"E-Mail", u"電子郵件"},
+    {106, u"Login", u"ログイン", u"Anmelden", u"登入"},
+};
+const AfxResourceTables kTables = {kStrings, std::size(kStrings), kDialogs, std::size(kDialogs), nullptr, 0};
+
+class TablesEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { AfxSetResources(&kTables); }
+};
+
 [[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new UiEnvironment);
+[[maybe_unused]] auto* const g_tables = ::testing::AddGlobalTestEnvironment(new TablesEnvironment);
 
 // The login template with handlers for its button, a link, Enter and Escape.
 class LoginLikeDialog : public CDialog {
@@ -54,7 +93,7 @@ TEST(UiDialog, TemplateControlsSitAtTheirPlacesAndAPictureIsSaved) {
   LoginLikeDialog dlg;
   bool saved = false;
   dlg.script = [&saved](LoginLikeDialog& d) {
-    const ResDialog* t = ResFindDialog(129);
+    const ResDialog* t = AfxFindDialog(129);
     ASSERT_NE(t, nullptr);
     CRect client;
     d.GetClientRect(&client);

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/classlib/CString.h"
+#include "platform/classlib/ui/afxres.h"
 #include "platform/win32/wintypes.h"
 
 // ---------------------------------------------------------------------------
@@ -966,7 +967,7 @@ bool AfxIsQuitPending();
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
 
 // ---------------------------------------------------------------------------
-// Message boxes, shell, strings, UI language
+// Message boxes, shell, instance handles, data exchange, wait cursor
 
 // A message box over the innermost open dialog; from a worker thread it is
 // shown by the UI thread and the caller waits for the answer. Returns IDOK,
@@ -987,12 +988,6 @@ HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR paramete
                         int showCmd);
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info);
 
-// The UI language of the string table: one value for the whole layer.
-LANGID SetThreadUILanguage(LANGID lang);
-LANGID GetThreadUILanguage();
-// String `id` in the current UI language; FALSE when the table lacks it.
-BOOL AfxLoadString(UINT id, CString& text);
-int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 

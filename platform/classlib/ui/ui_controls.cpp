@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "platform/classlib/ui/wxbridge.h"
-#include "res/resources.h"
 
 namespace afxui {
 

@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "platform/classlib/ui/wxbridge.h"
-#include "res/resources.h"
 
 namespace afxui {
 
@@ -26,7 +25,6 @@ std::thread::id g_uiThread;
 std::atomic<bool> g_uiAlive{false};
 std::atomic<bool> g_quit{false};
 std::atomic<int> g_exitCode{0};
-std::atomic<LANGID> g_language{kLangEnglish};
 std::mutex g_sendMutex;
 std::condition_variable g_sendDone;
 wxEventLoopBase* g_mainLoop = nullptr;
@@ -37,17 +35,6 @@ class PmApp : public wxApp {
  public:
   bool OnInit() override { return true; }
 };
-
-bool LoadStringHook(UINT id, std::u16string& out) {
-  const char16_t* s = ResFindString(id, g_language.load());
-  if (s == nullptr) return false;
-  out = s;
-  return true;
-}
-
-struct HookInstaller {
-  HookInstaller() { CString::SetLoadStringHook(&LoadStringHook); }
-} g_hookInstaller;
 
 CWnd* MakeTemporary(Kind kind) {
   switch (kind) {
@@ -762,7 +749,6 @@ CWinApp* AfxGetApp() { return g_app; }
 
 bool AfxUiInit(int argc, char** argv) {
   if (g_uiAlive.load()) return true;
-  CString::SetLoadStringHook(&LoadStringHook);
   wxApp::SetInstance(new PmApp);
   int ac = argc;
   std::vector<char*> av(argv, argv + argc);
@@ -868,38 +854,6 @@ void ResetQuitForTests() { g_quit = false; }
 }  // namespace afxui
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX*) { return TRUE; }
-
-// ---------------------------------------------------------------------------
-// Strings and the UI language
-
-LANGID SetThreadUILanguage(LANGID lang) {
-  g_language = lang;
-  return lang;
-}
-
-LANGID GetThreadUILanguage() { return g_language.load(); }
-
-BOOL AfxLoadString(UINT id, CString& text) {
-  const char16_t* s = ResFindString(id, g_language.load());
-  if (s == nullptr) {
-    text.Empty();
-    return FALSE;
-  }
-  text = CString(s);
-  return TRUE;
-}
-
-int LoadStringW(HINSTANCE, UINT id, LPWSTR buffer, int bufferMax) {
-  const char16_t* s = ResFindString(id, g_language.load());
-  if (s == nullptr || buffer == nullptr || bufferMax <= 0) return 0;
-  int n = 0;
-  while (s[n] != 0 && n < bufferMax - 1) {
-    buffer[n] = s[n];
-    ++n;
-  }
-  buffer[n] = 0;
-  return n;
-}
 
 HINSTANCE AfxGetInstanceHandle() { return reinterpret_cast<HINSTANCE>(&g_app); }
 HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }

@@ -1,10 +1,9 @@
-// Dialogs: made from the templates of res/, run modally, keyboard and close
+// Dialogs: made from the registered templates, run modally, keyboard and close
 // handling, the routing of control events to the message maps.
 #include <wx/gauge.h>
 #include <wx/statbmp.h>
 
 #include "platform/classlib/ui/wxbridge.h"
-#include "res/resources.h"
 
 namespace afxui {
 
@@ -280,7 +279,7 @@ std::map<const CDialog*, ModalResult>& Results() {
 
 INT_PTR CDialog::DoModal() {
   if (!AfxIsUiThread() || AfxIsQuitPending() || m_hWnd != nullptr) return -1;
-  const ResDialog* t = ResFindDialog(static_cast<int>(m_nIDTemplate));
+  const ResDialog* t = AfxFindDialog(static_cast<int>(m_nIDTemplate));
   if (t == nullptr) return -1;
   wxWindow* owner = m_pParentWnd && m_pParentWnd->m_hWnd ? Wx(m_pParentWnd->m_hWnd) : DefaultOwner();
   wxDialog* d = CreateDialogFromTemplate(*t, owner);

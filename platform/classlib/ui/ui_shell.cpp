@@ -1,5 +1,5 @@
 // Message boxes, the folder picker, opening web pages and running programs,
-// images of res/.
+// the registered images.
 #include "platform/classlib/ui/wxbridge.h"
 
 #include <wx/dirdlg.h>
@@ -9,18 +9,17 @@
 
 #include <cstdlib>
 #include <cstring>
-#include "res/resources.h"
 
 namespace afxui {
 
 wxBitmap BitmapResource(UINT id) {
-  const char* const* xpm = ResFindXpm(id);
+  const char* const* xpm = AfxFindXpm(id);
   if (xpm == nullptr) return wxNullBitmap;
   return wxBitmap(xpm);
 }
 
 HICON LoadIconResource(UINT id) {
-  if (ResFindXpm(id) == nullptr) return nullptr;
+  if (AfxFindXpm(id) == nullptr) return nullptr;
   return reinterpret_cast<HICON>(static_cast<uintptr_t>(id));
 }
 

@@ -1,4 +1,5 @@
-// The string table and the dialog templates, without a display.
+// The program's string table and dialog templates, registered with the UI
+// layer, without a display.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,6 +10,12 @@
 #include "res/resources.h"
 
 namespace {
+
+class ResourcesEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { RegisterResources(); }
+};
+[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new ResourcesEnvironment);
 
 std::vector<std::u16string> Placeholders(const std::u16string& s) {
   std::vector<std::u16string> out;
@@ -43,8 +50,8 @@ TEST(StringTable, EveryStringOfTheDialogsIsThereInFourLanguagesWithTheSamePlaceh
     bool unused = id == 133 || id == 142 || id == 144 || id == 145;
     EXPECT_EQ(ids.count(id) == 1, !unused) << id;
   }
-  EXPECT_EQ(std::u16string(ResFindString(124, 1033)), u"Open database\nPlease wait\u2026");
-  EXPECT_EQ(std::u16string(ResFindString(123, 1033)).find(u"don\u2019t") != std::u16string::npos, true);
+  EXPECT_EQ(std::u16string(AfxFindString(124, 1033)), u"Open database\nPlease wait\u2026");
+  EXPECT_EQ(std::u16string(AfxFindString(123, 1033)).find(u"don\u2019t") != std::u16string::npos, true);
 }
 
 TEST(StringTable, LoadStringFollowsTheUiLanguage) {
@@ -87,7 +94,7 @@ TEST(DialogTemplates, EveryDialogHasItsSizeAndItsControls) {
       {142, 301, 171, {1041, 1040, IDOK}},
   };
   for (const Expect& e : expects) {
-    const ResDialog* d = ResFindDialog(e.id);
+    const ResDialog* d = AfxFindDialog(e.id);
     ASSERT_NE(d, nullptr) << e.id;
     EXPECT_EQ(d->cx, e.cx);
     EXPECT_EQ(d->cy, e.cy);
@@ -105,9 +112,9 @@ TEST(DialogTemplates, EveryDialogHasItsSizeAndItsControls) {
       EXPECT_TRUE(found) << e.id << "/" << id;
     }
   }
-  EXPECT_EQ(ResFindDialog(1), nullptr);
-  EXPECT_NE(ResFindXpm(128), nullptr);
-  EXPECT_NE(ResFindXpm(139), nullptr);
+  EXPECT_EQ(AfxFindDialog(1), nullptr);
+  EXPECT_NE(AfxFindXpm(128), nullptr);
+  EXPECT_NE(AfxFindXpm(139), nullptr);
 }
 
 }  // namespace

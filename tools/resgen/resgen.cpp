@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/utf.h"
+
 namespace {
 
 struct Token {
@@ -38,7 +40,10 @@ std::vector<std::vector<Token>> ReadLines(const std::string& path) {
     size_t i = 0;
     while (i < raw.size()) {
       char c = raw[i];
-      if (c == ' ' || c == '\t') { ++i; continue; }
+      if (c == ' ' || c == '\t') {
+        ++i;
+        continue;
+      }
       if (c == '#') break;
       Token t;
       t.line = lineNo;
@@ -48,16 +53,28 @@ std::vector<std::vector<Token>> ReadLines(const std::string& path) {
         bool closed = false;
         while (i < raw.size()) {
           char d = raw[i++];
-          if (d == '"') { closed = true; break; }
+          if (d == '"') {
+            closed = true;
+            break;
+          }
           if (d == '\\') {
             if (i >= raw.size()) Fail(path, lineNo, "escape at end of line");
             char e = raw[i++];
             switch (e) {
-              case 'n': t.text += '\n'; break;
-              case 't': t.text += '\t'; break;
-              case '\\': t.text += '\\'; break;
-              case '"': t.text += '"'; break;
-              default: Fail(path, lineNo, std::string("unknown escape \\") + e);
+              case 'n':
+                t.text += '\n';
+                break;
+              case 't':
+                t.text += '\t';
+                break;
+              case '\\':
+                t.text += '\\';
+                break;
+              case '"':
+                t.text += '"';
+                break;
+              default:
+                Fail(path, lineNo, std::string("unknown escape \\") + e);
             }
           } else {
             t.text += d;
@@ -77,31 +94,7 @@ std::vector<std::vector<Token>> ReadLines(const std::string& path) {
 // UTF-8 to UTF-16 code units; malformed input fails the build.
 std::u16string ToUtf16(const std::string& s, const std::string& file, int line) {
   std::u16string out;
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    char32_t cp;
-    int extra;
-    if (c < 0x80) { cp = c; extra = 0; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-    else Fail(file, line, "malformed UTF-8");
-    for (int k = 1; k <= extra; ++k) {
-      if (i + k >= s.size()) Fail(file, line, "truncated UTF-8");
-      unsigned char d = static_cast<unsigned char>(s[i + k]);
-      if ((d & 0xC0) != 0x80) Fail(file, line, "malformed UTF-8");
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    i += extra + 1;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (cp >> 10));
-      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
-  }
+  if (!Utf8ToUtf16Strict(s, out)) Fail(file, line, "malformed UTF-8");
   return out;
 }
 
@@ -109,18 +102,20 @@ std::u16string ToUtf16(const std::string& s, const std::string& file, int line) 
 // universal character name.
 std::string Literal(const std::u16string& s) {
   std::string out = "u\"";
-  for (size_t i = 0; i < s.size(); ++i) {
-    char16_t c = s[i];
+  for (char32_t c : Utf16ToUtf32(s)) {
     char buf[16];
-    if (c == '"' || c == '\\') { out += '\\'; out += static_cast<char>(c); }
-    else if (c == '\n') out += "\\n";
-    else if (c == '\t') out += "\\t";
-    else if (c >= 0x20 && c < 0x7F) out += static_cast<char>(c);
-    else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size()) {
-      char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      std::snprintf(buf, sizeof buf, "\\U%08X", static_cast<unsigned>(cp));
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else if (c >= 0x10000) {
+      std::snprintf(buf, sizeof buf, "\\U%08X", static_cast<unsigned>(c));
       out += buf;
-      ++i;
     } else {
       std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(c));
       out += buf;
@@ -135,7 +130,10 @@ std::vector<std::string> Placeholders(const std::string& s) {
   std::vector<std::string> out;
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] != '%') continue;
-    if (i + 1 < s.size() && s[i + 1] == '%') { ++i; continue; }
+    if (i + 1 < s.size() && s[i + 1] == '%') {
+      ++i;
+      continue;
+    }
     size_t j = i + 1;
     while (j < s.size() && std::string("-+ #0123456789.*hlI").find(s[j]) != std::string::npos) ++j;
     if (j < s.size()) ++j;
@@ -220,14 +218,13 @@ std::vector<StringEntry> ParseStrings(const std::string& path) {
 }
 
 const std::map<std::string, std::string> kKinds = {
-    {"static", "Static"},     {"button", "Button"},     {"edit", "Edit"},
-    {"combobox", "ComboBox"}, {"listview", "ListView"}, {"progress", "Progress"},
-    {"picture", "Picture"}};
+    {"static", "Static"},     {"button", "Button"},     {"edit", "Edit"},      {"combobox", "ComboBox"},
+    {"listview", "ListView"}, {"progress", "Progress"}, {"picture", "Picture"}};
 const std::map<std::string, std::string> kControlStyles = {
-    {"notify", "kResNotify"},     {"center", "kResCenter"},       {"right", "kResRight"},
-    {"password", "kResPassword"}, {"multiline", "kResMultiline"}, {"readonly", "kResReadOnly"},
-    {"default", "kResDefault"},   {"hidden", "kResHidden"},       {"disabled", "kResDisabled"},
-    {"singlesel", "kResSingleSel"}, {"nowrap", "kResNoWrap"},     {"border", "kResBorder"}};
+    {"notify", "kResNotify"},       {"center", "kResCenter"},       {"right", "kResRight"},
+    {"password", "kResPassword"},   {"multiline", "kResMultiline"}, {"readonly", "kResReadOnly"},
+    {"default", "kResDefault"},     {"hidden", "kResHidden"},       {"disabled", "kResDisabled"},
+    {"singlesel", "kResSingleSel"}, {"nowrap", "kResNoWrap"},       {"border", "kResBorder"}};
 const std::map<std::string, std::string> kDialogStyles = {{"resizable", "kResDlgResizable"},
                                                           {"minmax", "kResDlgMinMax"}};
 
@@ -320,15 +317,15 @@ int main(int argc, char** argv) {
   o << "#include \"res/resources.h\"\n\nnamespace {\n\n";
   o << "const ResString kStrings[] = {\n";
   for (const StringEntry& e : strings) {
-    o << "  {" << e.id << ", " << Literal(e.texts.at("en")) << ",\n     " << Literal(e.texts.at("ja"))
-      << ",\n     " << Literal(e.texts.at("de")) << ",\n     " << Literal(e.texts.at("zh-TW")) << "},\n";
+    o << "  {" << e.id << ", " << Literal(e.texts.at("en")) << ",\n     " << Literal(e.texts.at("ja")) << ",\n     "
+      << Literal(e.texts.at("de")) << ",\n     " << Literal(e.texts.at("zh-TW")) << "},\n";
   }
   o << "};\n\n";
   for (const DialogEntry& d : dialogs) {
     o << "const ResControl kDialog" << d.id << "[] = {\n";
     for (const ControlEntry& c : d.controls) {
-      o << "  {" << c.id << ", ResControlKind::" << c.kind << ", " << Literal(c.text) << ", " << c.x << ", "
-        << c.y << ", " << c.cx << ", " << c.cy << ", " << Flags(c.styles) << "},\n";
+      o << "  {" << c.id << ", ResControlKind::" << c.kind << ", " << Literal(c.text) << ", " << c.x << ", " << c.y
+        << ", " << c.cx << ", " << c.cy << ", " << Flags(c.styles) << "},\n";
     }
     if (d.controls.empty()) o << "  {0, ResControlKind::Static, u\"\", 0, 0, 0, 0, 0},\n";
     o << "};\n\n";
@@ -336,8 +333,7 @@ int main(int argc, char** argv) {
   o << "const ResDialog kDialogs[] = {\n";
   for (const DialogEntry& d : dialogs) {
     o << "  {" << d.id << ", " << Literal(d.title) << ", " << d.cx << ", " << d.cy << ", " << d.fontPoints << ", "
-      << Literal(d.fontFace) << ", " << Flags(d.styles) << ", kDialog" << d.id << ", " << d.controls.size()
-      << "},\n";
+      << Literal(d.fontFace) << ", " << Flags(d.styles) << ", kDialog" << d.id << ", " << d.controls.size() << "},\n";
   }
   o << "};\n\n}  // namespace\n\n";
   o << "const ResString* ResStringTable(size_t* count) {\n"
