@@ -102,6 +102,18 @@ inline int readUtf16(const UTF16* s, const UTF16* end, UTF32& cp, bool& bad) {
   return 1;
 }
 
+// As readUtf16, for the replacing conversions: an unpaired surrogate, also a
+// high one cut off at the end, reads as U+FFFD (one unit) and sets `bad`.
+inline int readUtf16Replacing(const UTF16* s, const UTF16* end, UTF32& cp, bool& bad) {
+  int n = readUtf16(s, end, cp, bad);
+  if (n == 0) {
+    n = 1;
+    bad = true;
+  }
+  if (bad) cp = kUniReplacementChar;
+  return n;
+}
+
 // Shared driver for every converter that writes UTF-8 or UTF-16 from a code
 // point. Returns false when the target has no room.
 inline bool putUtf16(UTF16*& t, UTF16* tEnd, UTF32 cp) {
@@ -310,15 +322,8 @@ std::string utf16To8(std::u16string_view s, size_t& bad) {
     }
     UTF32 cp;
     bool isBad;
-    int n = readUtf16(p, end, cp, isBad);
-    if (n == 0) {  // high surrogate at the very end
-      n = 1;
-      isBad = true;
-    }
-    if (isBad) {
-      cp = kUniReplacementChar;
-      ++bad;
-    }
+    int n = readUtf16Replacing(p, end, cp, isBad);
+    if (isBad) ++bad;
     t = writeUtf8(t, cp);
     p += n;
   }
@@ -361,12 +366,8 @@ std::u32string Utf16ToUtf32(std::u16string_view s) {
   while (p < end) {
     UTF32 cp;
     bool bad;
-    int n = readUtf16(p, end, cp, bad);
-    if (n == 0) {  // high surrogate at the very end
-      n = 1;
-      bad = true;
-    }
-    out.push_back(bad ? kUniReplacementChar : cp);
+    int n = readUtf16Replacing(p, end, cp, bad);
+    out.push_back(cp);
     p += n;
   }
   return out;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/classlib/ui/wxbridge.h"
+#include "platform/win32/utf.h"
 
 namespace afxui {
 
@@ -53,38 +54,14 @@ CWnd* MakeTemporary(Kind kind) {
 }  // namespace
 
 wxString ToWx(const char16_t* s) {
-  wxString out;
-  if (s == nullptr) return out;
-  std::wstring w;
-  for (const char16_t* p = s; *p; ++p) {
-    char32_t c = *p;
-    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-      ++p;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    w.push_back(static_cast<wchar_t>(c));
-  }
-  return wxString(w);
+  if (s == nullptr) return wxString();
+  std::u32string u = Utf16ToUtf32(s);
+  return wxString(std::wstring(u.begin(), u.end()));
 }
 
 std::u16string FromWx(const wxString& s) {
-  std::u16string out;
   std::wstring w = s.ToStdWstring();
-  for (wchar_t wc : w) {
-    char32_t c = static_cast<char32_t>(wc);
-    if (c >= 0x10000 && c <= 0x10FFFF) {
-      c -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    } else if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      out.push_back(u'\uFFFD');
-    } else {
-      out.push_back(static_cast<char16_t>(c));
-    }
-  }
-  return out;
+  return Utf32ToUtf16(std::u32string(w.begin(), w.end()));
 }
 
 wxColour ToColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
