@@ -17,6 +17,7 @@
 
 #include <cstdint>
 
+#include "icbase/src/icutil/times.h"
 #include "icbase/src/icutil/utils.h"
 #include "trackdb/tgvRecordTypes.h"
 #include "trackdb/tgvRegistry.h"

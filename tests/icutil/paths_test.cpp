@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "icbase/src/icutil/unistring.h"
+#include "icbase/src/icutil/paths.h"
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"

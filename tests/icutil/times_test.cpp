@@ -4,7 +4,7 @@
 #include <ctime>
 #include <string>
 
-#include "icbase/src/icutil/utils.h"
+#include "icbase/src/icutil/times.h"
 #include "tests/common/env.h"
 
 namespace {

@@ -1,7 +1,8 @@
-// UniPath_C, FileName_C and ProjectPathSet_C.
+#include "icbase/src/icutil/paths.h"
+
 #include <cstring>
 
-#include "icbase/src/icutil/unistring.h"
+#include "icbase/src/icutil/utils.h"
 #include "platform/win32/files.h"
 #include "platform/win32/wstr.h"
 

@@ -1,11 +1,16 @@
-// System information of the library: a fixed date and banner of the library,
-// and the running program's file name and folder. At most one exists at a
-// time; a second one while the first lives is a programming error (the fatal
-// assertion fires).
+// System information of the library: the running program's folder, and
+// SysInfo_C with a fixed date and banner of the library and the program's
+// file name and folder.
 #pragma once
 
 #include <string>
 
+// The running program's folder with its trailing separator; empty when the
+// module path is unknown or does not name an existing file.
+std::u16string GetProgramFolder();
+
+// At most one exists at a time; a second one while the first lives is a
+// programming error (the fatal assertion fires).
 class SysInfo_C {
  public:
   SysInfo_C();

@@ -1,8 +1,7 @@
-// Record times: FILETIME halves <-> Unix time and calendar fields, on the
-// platform's time module.
+#include "icbase/src/icutil/times.h"
+
 #include <ctime>
 
-#include "icbase/src/icutil/utils.h"
 #include "platform/win32/timeutil.h"
 
 namespace {

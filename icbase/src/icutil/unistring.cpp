@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "icbase/src/icutil/utils.h"
 #include "platform/win32/format.h"
 #include "platform/win32/wstr.h"
 

@@ -1,6 +1,7 @@
 // Bottom layer of the track library: null-tolerant memory and string helpers,
-// accent folding for search keys, colours, record times (FILETIME halves),
-// the program folder and the fatal assertion.
+// accent folding for search keys and colours. Record times are in times.h,
+// the program folder and system information in sysinfo.h, the fatal
+// assertion in fatal.h.
 //
 // Every function accepts null where a text or buffer is expected and answers
 // with null, 0, an empty text or false.
@@ -113,44 +114,3 @@ inline uint32_t PackColor(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
 inline uint32_t ColorShift16(uint32_t c) { return c >> 16; }
 inline uint32_t ColorShift8(uint32_t c) { return c >> 8; }
 inline uint8_t ByteOf(uint32_t c) { return static_cast<uint8_t>(c & 0xFF); }
-
-// ---------------------------------------------------------------------------
-// Record times: a FILETIME (100 ns since 1601-01-01 UTC) as two 32-bit words,
-// the high half in `first` and the low half in `second`.
-
-struct IntPair_C {
-  uint32_t first = 0;
-  uint32_t second = 0;
-};
-
-IntPair_C UnixToFileTime(int64_t seconds, int32_t ms);
-// The current time in whole seconds.
-IntPair_C NowFileTime();
-// Seconds since 1970 (floor) and the milliseconds within that second (0-999,
-// also before 1970, so that seconds + ms / 1000 gives back the time).
-void FileTimeToUnix(IntPair_C time, int64_t* seconds, int32_t* ms);
-// UTC calendar fields of the time plus offsetSeconds. False when the result
-// lies before 1970-01-01 or after the year 3000 (an unset time of 0 reads as
-// "no time"). Any out pointer may be null.
-bool TimeToFields(IntPair_C time, int* year, int* month, int* day, int* hour, int* minute, int* second,
-                  int32_t offsetSeconds, int* ms);
-// The same in the local time zone, without offset and milliseconds.
-bool TimeToLocalFields(IntPair_C time, int* year, int* month, int* day, int* hour, int* minute, int* second);
-// 1, -1 or 0 comparing the high words, then the low words, as unsigned numbers.
-int CompareTime64(uint32_t aFirst, uint32_t aSecond, uint32_t bFirst, uint32_t bSecond);
-// The current time in seconds since 1970, truncated to 32 bits.
-uint32_t GetTimeSeconds();
-
-// ---------------------------------------------------------------------------
-// System
-
-// The running program's folder with its trailing separator; empty when the
-// module path is unknown or does not name an existing file.
-std::u16string GetProgramFolder();
-
-// ---------------------------------------------------------------------------
-// Fatal assertion: for programming errors only. Writes its line to the error
-// stream and ends the process abnormally.
-
-[[noreturn]] void AssertFail(const char* file, int line);
-[[noreturn]] void FatalPrintf(const char* format, ...);

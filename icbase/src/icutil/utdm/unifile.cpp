@@ -10,7 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "icbase/src/icutil/unistring.h"
+#include "icbase/src/icutil/fatal.h"
+#include "icbase/src/icutil/paths.h"
 #include "icbase/src/icutil/utils.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"

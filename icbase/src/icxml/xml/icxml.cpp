@@ -12,6 +12,7 @@
 
 #include <cstring>
 
+#include "icbase/src/icutil/fatal.h"
 #include "icbase/src/icutil/utdm/unifile.h"
 #include "icbase/src/icutil/utils.h"
 #include "platform/win32/wstr.h"

@@ -1,13 +1,10 @@
-// Program folder, system information and the fatal assertion.
+#include "icbase/src/icutil/sysinfo.h"
+
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "icbase/src/icutil/sysinfo.h"
-#include "icbase/src/icutil/utils.h"
+#include "icbase/src/icutil/fatal.h"
 #include "platform/win32/files.h"
-#include "platform/win32/format.h"
 
 namespace {
 
@@ -46,25 +43,3 @@ SysInfo_C::SysInfo_C() {
 }
 
 SysInfo_C::~SysInfo_C() { g_sysInfoCount.fetch_sub(1); }
-
-void AssertFail(const char* file, int line) {
-  if (file)
-    FatalPrintf("Assertion failed in file %s, line %d.\n", file, line);
-  else
-    FatalPrintf("Assertion failed.\n");
-}
-
-void FatalPrintf(const char* format, ...) {
-  std::string text;
-  if (format) {
-    va_list ap;
-    va_start(ap, format);
-    text = FormatAV(format, ap);
-    va_end(ap);
-  }
-  if (text.empty() || text.back() != '\n') text.push_back('\n');
-  std::fflush(stdout);
-  std::fputs(text.c_str(), stderr);
-  std::fflush(stderr);
-  std::abort();
-}

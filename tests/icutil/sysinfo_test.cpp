@@ -1,10 +1,10 @@
+#include "icbase/src/icutil/sysinfo.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <string>
 
-#include "icbase/src/icutil/sysinfo.h"
-#include "icbase/src/icutil/utils.h"
 #include "platform/win32/files.h"
 
 TEST(ProgramFolder, IsTheFolderOfThisTestProgram) {
@@ -28,15 +28,6 @@ TEST(SysInfo, SplitsTheModulePathAndMayBeMadeAgainAfterItWent) {
   }
   SysInfo_C again;  // the first one is gone: no assertion
   EXPECT_EQ(std::u16string(again.GetModuleName()), u"icutil_test");
-}
-
-using FatalDeathTest = ::testing::Test;
-
-TEST(FatalDeathTest, AssertionWritesOneLineToTheErrorStreamAndAborts) {
-  EXPECT_EXIT(AssertFail("reader.cpp", 12), ::testing::KilledBySignal(SIGABRT),
-              "^Assertion failed in file reader\\.cpp, line 12\\.\n$");
-  EXPECT_EXIT(AssertFail(nullptr, 0), ::testing::KilledBySignal(SIGABRT), "^Assertion failed\\.\n$");
-  EXPECT_EXIT(FatalPrintf("code %d", 7), ::testing::KilledBySignal(SIGABRT), "^code 7\n$");
 }
 
 TEST(FatalDeathTest, SecondLiveSysInfoIsFatal) {
