@@ -46,13 +46,14 @@ struct XmlNode {
 
 // Parses the file's bytes (any encoding expat detects from the mark or the
 // declaration). On a parse error `error` holds expat's message and line, and
-// the result is null.
-inline std::unique_ptr<XmlNode> ParseXmlFile(const std::string& path, std::string* error) {
+// the result is null. With namespaces, every prefix must be declared and
+// names read "namespace-uri|local-name".
+inline std::unique_ptr<XmlNode> ParseXmlFile(const std::string& path, std::string* error, bool namespaces = false) {
   struct State {
     std::unique_ptr<XmlNode> root;
     std::vector<XmlNode*> stack;
   } st;
-  XML_Parser p = XML_ParserCreate(nullptr);
+  XML_Parser p = namespaces ? XML_ParserCreateNS(nullptr, '|') : XML_ParserCreate(nullptr);
   XML_SetUserData(p, &st);
   XML_SetElementHandler(
       p,
