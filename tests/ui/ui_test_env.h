@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/classlib/ui/afxwin.h"
-#include "platform/classlib/ui/uitest.h"
+#include "platform/classlib/ui/testing/uitest.h"
 
 inline bool& UiAvailable() {
   static bool available = false;

@@ -3,12 +3,9 @@
 #include <wx/gauge.h>
 #include <wx/statbmp.h>
 
-#include "platform/classlib/ui/wxbridge.h"
+#include "platform/classlib/ui/internal/wxbridge.h"
 
 namespace afxui {
-
-HICON LoadIconResource(UINT id);
-wxBitmap BitmapResource(UINT id);
 
 namespace {
 
@@ -20,11 +17,15 @@ class PmDialog : public wxDialog {
 
 UINT VirtualKey(int wxKey) {
   switch (wxKey) {
-    case WXK_ESCAPE: return VK_ESCAPE;
+    case WXK_ESCAPE:
+      return VK_ESCAPE;
     case WXK_RETURN:
-    case WXK_NUMPAD_ENTER: return VK_RETURN;
-    case WXK_TAB: return VK_TAB;
-    case WXK_F1: return VK_F1;
+    case WXK_NUMPAD_ENTER:
+      return VK_RETURN;
+    case WXK_TAB:
+      return VK_TAB;
+    case WXK_F1:
+      return VK_F1;
     default:
       if ((wxKey >= '0' && wxKey <= '9') || (wxKey >= 'A' && wxKey <= 'Z')) return static_cast<UINT>(wxKey);
       if (wxKey >= 'a' && wxKey <= 'z') return static_cast<UINT>(wxKey - 'a' + 'A');
@@ -61,11 +62,10 @@ void OnCharHook(wxDialog* d, wxKeyEvent& e) {
   e.Skip();
 }
 
-void OnSize(wxDialog* d, wxSizeEvent& e) {
-  e.Skip();
+// WM_SIZE to the dialog's map, with the client size.
+void SendSize(wxDialog* d, UINT type) {
   CWnd* wnd = CWnd::FromHandlePermanent(Hwnd(d));
   if (wnd == nullptr) return;
-  UINT type = d->IsIconized() ? SIZE_MINIMIZED : d->IsMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
   wxSize c = d->GetClientSize();
   AfxMsgArgs args;
   args.wParam = type;
@@ -74,17 +74,14 @@ void OnSize(wxDialog* d, wxSizeEvent& e) {
   wnd->AfxDispatch(WM_SIZE, 0, 0, args, &r);
 }
 
+void OnSize(wxDialog* d, wxSizeEvent& e) {
+  e.Skip();
+  SendSize(d, d->IsIconized() ? SIZE_MINIMIZED : d->IsMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED);
+}
+
 void OnIconize(wxDialog* d, wxIconizeEvent& e) {
   e.Skip();
-  if (!e.IsIconized()) return;
-  CWnd* wnd = CWnd::FromHandlePermanent(Hwnd(d));
-  if (wnd == nullptr) return;
-  wxSize c = d->GetClientSize();
-  AfxMsgArgs args;
-  args.wParam = SIZE_MINIMIZED;
-  args.pt = POINT{c.x, c.y};
-  LRESULT r = 0;
-  wnd->AfxDispatch(WM_SIZE, 0, 0, args, &r);
+  if (e.IsIconized()) SendSize(d, SIZE_MINIMIZED);
 }
 
 // The system menu's items, offered as the dialog's context menu.
@@ -205,8 +202,10 @@ wxDialog* CreateDialogFromTemplate(const ResDialog& t, wxWindow* parent) {
   });
   d->Bind(wxEVT_BUTTON, [](wxCommandEvent& e) {
     wxWindow* ctrl = dynamic_cast<wxWindow*>(e.GetEventObject());
-    if (ctrl && State(ctrl)) SendCommand(ctrl, BN_CLICKED);
-    else e.Skip();
+    if (ctrl && State(ctrl))
+      SendCommand(ctrl, BN_CLICKED);
+    else
+      e.Skip();
   });
   d->Bind(wxEVT_CHOICE, [](wxCommandEvent& e) {
     wxWindow* ctrl = dynamic_cast<wxWindow*>(e.GetEventObject());
@@ -287,8 +286,10 @@ INT_PTR CDialog::DoModal() {
   Results()[this] = ModalResult{};
   m_systemMenu = CMenu();
 
-  if (owner) d->CentreOnParent();
-  else d->Centre();
+  if (owner)
+    d->CentreOnParent();
+  else
+    d->Centre();
   if (OnInitDialog()) {
     // The first control that takes the focus gets it.
     for (wxWindow* c : d->GetChildren()) {
@@ -323,8 +324,10 @@ void CDialog::EndDialog(int result) {
   if (it == Results().end() || m_hWnd == nullptr) return;
   it->second.result = result;
   wxDialog* d = static_cast<wxDialog*>(Wx(m_hWnd));
-  if (d->IsModal()) d->EndModal(result);
-  else it->second.endRequested = true;
+  if (d->IsModal())
+    d->EndModal(result);
+  else
+    it->second.endRequested = true;
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -355,26 +358,13 @@ BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (CWnd::OnCommand(wParam, lParam)) return TRUE;
   if (HIWORD(wParam) != BN_CLICKED) return FALSE;
   switch (LOWORD(wParam)) {
-    case IDOK: OnOK(); return TRUE;
-    case IDCANCEL: OnCancel(); return TRUE;
-    default: return FALSE;
+    case IDOK:
+      OnOK();
+      return TRUE;
+    case IDCANCEL:
+      OnCancel();
+      return TRUE;
+    default:
+      return FALSE;
   }
 }
-
-HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
-  if (m_hWnd == nullptr || icon == nullptr) return nullptr;
-  wxWindow* w = Wx(m_hWnd);
-  if (!w->IsTopLevel()) return nullptr;
-  wxBitmap bmp = BitmapResource(static_cast<UINT>(reinterpret_cast<uintptr_t>(icon)));
-  if (!bmp.IsOk()) return nullptr;
-  wxIcon ic;
-  ic.CopyFromBitmap(bmp);
-  auto* top = static_cast<wxTopLevelWindow*>(w);
-  wxIconBundle bundle = top->GetIcons();
-  bundle.AddIcon(ic);
-  top->SetIcons(bundle);
-  (void)bigIcon;
-  return icon;
-}
-
-HICON CWinApp::LoadIcon(UINT id) const { return LoadIconResource(id); }

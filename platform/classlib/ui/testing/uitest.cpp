@@ -1,19 +1,12 @@
+#include "platform/classlib/ui/testing/uitest.h"
+
 #include <wx/dcscreen.h>
 #include <wx/image.h>
 
 #include <chrono>
 #include <thread>
 
-#include "platform/classlib/ui/uitest.h"
-#include "platform/classlib/ui/wxbridge.h"
-
-namespace afxui {
-bool IsMessageBox(wxWindow* w);
-wxString MessageBoxText(wxWindow* w);
-wxString MessageBoxCaption(wxWindow* w);
-HCURSOR CursorForTests(wxWindow* w);
-void ResetQuitForTests();
-}  // namespace afxui
+#include "platform/classlib/ui/internal/wxbridge.h"
 
 using namespace afxui;
 
@@ -97,11 +90,21 @@ void UiTestMouse(CWnd* control, UiTestMouseAction action, int x, int y) {
   wxWindow* w = Wx(control->m_hWnd);
   wxEventType type = wxEVT_MOTION;
   switch (action) {
-    case UiTestMouseAction::Enter: type = wxEVT_ENTER_WINDOW; break;
-    case UiTestMouseAction::Move: type = wxEVT_MOTION; break;
-    case UiTestMouseAction::Leave: type = wxEVT_LEAVE_WINDOW; break;
-    case UiTestMouseAction::LeftDown: type = wxEVT_LEFT_DOWN; break;
-    case UiTestMouseAction::LeftUp: type = wxEVT_LEFT_UP; break;
+    case UiTestMouseAction::Enter:
+      type = wxEVT_ENTER_WINDOW;
+      break;
+    case UiTestMouseAction::Move:
+      type = wxEVT_MOTION;
+      break;
+    case UiTestMouseAction::Leave:
+      type = wxEVT_LEAVE_WINDOW;
+      break;
+    case UiTestMouseAction::LeftDown:
+      type = wxEVT_LEFT_DOWN;
+      break;
+    case UiTestMouseAction::LeftUp:
+      type = wxEVT_LEFT_UP;
+      break;
   }
   wxMouseEvent e(type);
   e.SetEventObject(w);
@@ -117,8 +120,11 @@ void UiTestKey(CWnd* dialog, UINT vk) {
   wxWindow* w = Wx(dialog->m_hWnd);
   wxKeyEvent e(wxEVT_CHAR_HOOK);
   e.SetEventObject(w);
-  e.m_keyCode = vk == VK_RETURN ? WXK_RETURN : vk == VK_ESCAPE ? WXK_ESCAPE : vk == VK_TAB ? WXK_TAB
-                : vk == VK_F1 ? WXK_F1 : static_cast<int>(vk);
+  e.m_keyCode = vk == VK_RETURN   ? WXK_RETURN
+                : vk == VK_ESCAPE ? WXK_ESCAPE
+                : vk == VK_TAB    ? WXK_TAB
+                : vk == VK_F1     ? WXK_F1
+                                  : static_cast<int>(vk);
   w->ProcessWindowEvent(e);
 }
 
@@ -164,9 +170,7 @@ bool UiTestCtlColors(CWnd* control, COLORREF* text, COLORREF* background) {
   return true;
 }
 
-HCURSOR UiTestCursor(CWnd* control) {
-  return control && control->m_hWnd ? CursorForTests(Wx(control->m_hWnd)) : nullptr;
-}
+HCURSOR UiTestCursor(CWnd* control) { return control && control->m_hWnd ? CursorOf(Wx(control->m_hWnd)) : nullptr; }
 
 bool UiTestPumpUntil(const std::function<bool()>& done, int maxMs) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
@@ -181,7 +185,7 @@ bool UiTestPumpUntil(const std::function<bool()>& done, int maxMs) {
   return true;
 }
 
-void UiTestResetQuit() { ResetQuitForTests(); }
+void UiTestResetQuit() { ResetQuit(); }
 
 namespace {
 class PollTimer : public wxTimer {

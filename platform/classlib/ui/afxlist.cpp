@@ -1,5 +1,5 @@
 // The report list with check boxes, and its header.
-#include "platform/classlib/ui/wxbridge.h"
+#include "platform/classlib/ui/internal/wxbridge.h"
 
 namespace afxui {
 
@@ -142,7 +142,7 @@ BOOL CListCtrl::SetTextBkColor(COLORREF color) {
 int CListCtrl::InsertColumn(int col, LPCWSTR heading, int format, int width, int) {
   PmList* l = ListOf(m_hWnd);
   if (l == nullptr) return -1;
-  wxListColumnFormat f = format == LVCFMT_CENTER ? wxLIST_FORMAT_CENTRE
+  wxListColumnFormat f = format == LVCFMT_CENTER  ? wxLIST_FORMAT_CENTRE
                          : format == LVCFMT_RIGHT ? wxLIST_FORMAT_RIGHT
                                                   : wxLIST_FORMAT_LEFT;
   long r = l->InsertColumn(col, ToWx(heading), f, width < 0 ? wxLIST_AUTOSIZE_USEHEADER : width);
@@ -157,7 +157,9 @@ BOOL CListCtrl::DeleteColumn(int col) {
 BOOL CListCtrl::SetColumnWidth(int col, int width) {
   PmList* l = ListOf(m_hWnd);
   if (l == nullptr || col < 0 || col >= l->GetColumnCount()) return FALSE;
-  int w = width == LVSCW_AUTOSIZE ? wxLIST_AUTOSIZE : width == LVSCW_AUTOSIZE_USEHEADER ? wxLIST_AUTOSIZE_USEHEADER : width;
+  int w = width == LVSCW_AUTOSIZE             ? wxLIST_AUTOSIZE
+          : width == LVSCW_AUTOSIZE_USEHEADER ? wxLIST_AUTOSIZE_USEHEADER
+                                              : width;
   return l->SetColumnWidth(col, w) ? TRUE : FALSE;
 }
 

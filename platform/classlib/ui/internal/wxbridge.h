@@ -1,10 +1,12 @@
 // Internal to the UI layer: the meeting point with wxWidgets. Only the
-// layer's own sources include this header.
+// layer's own sources and its test-support library include this header; code
+// above the layer sees afxwin.h alone. Each section names the file that
+// defines it.
 #pragma once
 
-#include <wx/wx.h>
-#include <wx/listctrl.h>
 #include <wx/evtloop.h>
+#include <wx/listctrl.h>
+#include <wx/wx.h>
 
 #include <map>
 #include <memory>
@@ -16,7 +18,10 @@
 
 namespace afxui {
 
-// wchar_t (32 bits here) meets char16_t only in these two.
+// ---------------------------------------------------------------------------
+// Conversions (internal/wxbridge.cpp). wchar_t (32 bits here) meets char16_t
+// only in ToWx and FromWx.
+
 wxString ToWx(const char16_t* s);
 std::u16string FromWx(const wxString& s);
 inline wxString ToWx(const CString& s) { return ToWx(s.GetString()); }
@@ -27,6 +32,9 @@ inline HWND Hwnd(const wxWindow* w) { return reinterpret_cast<HWND>(const_cast<w
 wxColour ToColour(COLORREF c);
 COLORREF FromColour(const wxColour& c);
 
+// ---------------------------------------------------------------------------
+// The layer's record of its windows, and timers (afxwnd.cpp)
+
 enum class Kind { Dialog, Static, Button, Edit, Combo, List, Header, Progress, Picture, Other };
 
 class PmTimer;
@@ -34,9 +42,9 @@ class PmTimer;
 // What the layer keeps per window it made (UI thread only).
 struct WindowState {
   Kind kind = Kind::Other;
-  uint32_t resStyle = 0;           // template style bits
-  CWnd* permanent = nullptr;       // the object bound to the window
-  std::unique_ptr<CWnd> temp;      // the temporary object of FromHandle
+  uint32_t resStyle = 0;       // template style bits
+  CWnd* permanent = nullptr;   // the object bound to the window
+  std::unique_ptr<CWnd> temp;  // the temporary object of FromHandle
   std::map<UINT_PTR, std::unique_ptr<PmTimer>> timers;
   // Mouse tracking.
   bool mouseInside = false;
@@ -53,36 +61,13 @@ struct WindowState {
   std::vector<std::unique_ptr<CDC>> dcs;
   // Header items' images (no visible effect).
   std::map<int, int> headerImages;
-  wxWindow* list = nullptr;        // the list of a header
+  wxWindow* list = nullptr;  // the list of a header
 };
 
 WindowState* State(const wxWindow* w);
 WindowState& Register(wxWindow* w, Kind kind, uint32_t resStyle = 0);
 // Called by the destructors of the layer's windows.
 void WindowGone(wxWindow* w);
-// Binds the mouse events of a window to the message routing.
-void BindMouse(wxWindow* w);
-
-// Routing into the message maps.
-void SendCommand(wxWindow* ctrl, UINT code);
-LRESULT SendNotify(wxWindow* to, NMHDR* hdr);
-void ApplyCtlColor(wxWindow* w);
-void ApplyAllCtlColors(wxWindow* dialog);
-
-// The text laid out in lines, wrapped to `width` (no wrap when width <= 0 or !wrap).
-std::vector<wxString> WrapText(wxWindow* measurer, const wxFont& font, const wxString& text, int width, bool wrap);
-int LineHeight(wxWindow* measurer, const wxFont& font);
-wxFont FontOf(HFONT f);
-HFONT NewFontHandle(const wxFont& f);
-
-// Modal loops.
-void PushModal(wxDialog* d);
-void PopModal(wxDialog* d);
-wxDialog* InnermostModal();
-wxWindow* DefaultOwner();
-void EndInnermostForQuit();
-
-void SetMessagePos(const wxPoint& screen);
 
 // A timer of a window; ticks go through the UI thread's queue.
 class PmTimer : public wxTimer {
@@ -105,6 +90,54 @@ class PmWin : public Base {
   ~PmWin() override { WindowGone(this); }
 };
 
+// ---------------------------------------------------------------------------
+// Modal loops and quit requests (afxapp.cpp)
+
+void PushModal(wxDialog* d);
+void PopModal(wxDialog* d);
+wxDialog* InnermostModal();
+// The innermost modal window, else the application's main window, else null.
+wxWindow* DefaultOwner();
+void EndInnermostForQuit();
+// Forgets a quit request, so that one test process can run further dialogs.
+void ResetQuit();
+
+// ---------------------------------------------------------------------------
+// Routing into the message maps (afxdlg.cpp)
+
+void SendCommand(wxWindow* ctrl, UINT code);
+LRESULT SendNotify(wxWindow* to, NMHDR* hdr);
+
+// ---------------------------------------------------------------------------
+// Mouse messages and cursors (afxmouse.cpp)
+
+// Binds the mouse events of a window to the message routing.
+void BindMouse(wxWindow* w);
+// The position GetMessagePos reports, in screen coordinates.
+void SetMessagePos(const wxPoint& screen);
+// The cursor that SetCursor set over a window, or null.
+HCURSOR CursorOf(wxWindow* w);
+
+// ---------------------------------------------------------------------------
+// Text layout, fonts and images (afxgdi.cpp)
+
+// The text laid out in lines, wrapped to `width` (no wrap when width <= 0 or !wrap).
+std::vector<wxString> WrapText(wxWindow* measurer, const wxFont& font, const wxString& text, int width, bool wrap);
+int LineHeight(wxWindow* measurer, const wxFont& font);
+int TextWidth(wxWindow* measurer, const wxFont& font, const wxString& s);
+wxFont FontOf(HFONT f);
+HFONT NewFontHandle(const wxFont& f);
+// The registered image `id`; wxNullBitmap when there is none.
+wxBitmap BitmapResource(UINT id);
+// The icon handle of image `id`, or null when there is no such image.
+HICON LoadIconResource(UINT id);
+
+// ---------------------------------------------------------------------------
+// Colours and the static text (afxctrls.cpp)
+
+void ApplyCtlColor(wxWindow* w);
+void ApplyAllCtlColors(wxWindow* dialog);
+
 // A static text drawn by the layer: it receives mouse events (a GTK label
 // does not), paints the colours of the parent's OnCtlColor and wraps words.
 class PmStatic : public wxWindow {
@@ -123,6 +156,9 @@ class PmStatic : public wxWindow {
   uint32_t m_style;
 };
 
+// ---------------------------------------------------------------------------
+// The report list (afxlist.cpp)
+
 class PmList : public wxListCtrl {
  public:
   PmList(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size, long style);
@@ -136,5 +172,12 @@ class PmList : public wxListCtrl {
   wxWindow* m_header = nullptr;
   wxWindow* m_rows = nullptr;
 };
+
+// ---------------------------------------------------------------------------
+// Message boxes (afxshell.cpp)
+
+bool IsMessageBox(wxWindow* w);
+wxString MessageBoxText(wxWindow* w);
+wxString MessageBoxCaption(wxWindow* w);
 
 }  // namespace afxui

@@ -1,12 +1,6 @@
-// The application, the UI thread's queue, quit requests, timers, the UI
-// language, message maps and the window objects.
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
-#include "platform/classlib/ui/wxbridge.h"
-#include "platform/win32/utf.h"
+// Window objects: the layer's record of its windows, binding objects to
+// windows, timers, and CWnd's members.
+#include "platform/classlib/ui/internal/wxbridge.h"
 
 namespace afxui {
 
@@ -17,55 +11,29 @@ std::map<const wxWindow*, std::unique_ptr<WindowState>>& Windows() {
   return windows;
 }
 
-std::vector<wxDialog*>& ModalStack() {
-  static std::vector<wxDialog*> stack;
-  return stack;
-}
-
-std::thread::id g_uiThread;
-std::atomic<bool> g_uiAlive{false};
-std::atomic<bool> g_quit{false};
-std::atomic<int> g_exitCode{0};
-std::mutex g_sendMutex;
-std::condition_variable g_sendDone;
-wxEventLoopBase* g_mainLoop = nullptr;
-CWinApp* g_app = nullptr;
-wxPoint g_messagePos;
-
-class PmApp : public wxApp {
- public:
-  bool OnInit() override { return true; }
-};
-
 CWnd* MakeTemporary(Kind kind) {
   switch (kind) {
     case Kind::Static:
-    case Kind::Picture: return new CStatic;
-    case Kind::Button: return new CButton;
-    case Kind::Edit: return new CEdit;
-    case Kind::Combo: return new CComboBox;
-    case Kind::List: return new CListCtrl;
-    case Kind::Header: return new CHeaderCtrl;
-    case Kind::Progress: return new CProgressCtrl;
-    default: return new CWnd;
+    case Kind::Picture:
+      return new CStatic;
+    case Kind::Button:
+      return new CButton;
+    case Kind::Edit:
+      return new CEdit;
+    case Kind::Combo:
+      return new CComboBox;
+    case Kind::List:
+      return new CListCtrl;
+    case Kind::Header:
+      return new CHeaderCtrl;
+    case Kind::Progress:
+      return new CProgressCtrl;
+    default:
+      return new CWnd;
   }
 }
 
 }  // namespace
-
-wxString ToWx(const char16_t* s) {
-  if (s == nullptr) return wxString();
-  std::u32string u = Utf16ToUtf32(s);
-  return wxString(std::wstring(u.begin(), u.end()));
-}
-
-std::u16string FromWx(const wxString& s) {
-  std::wstring w = s.ToStdWstring();
-  return Utf32ToUtf16(std::u32string(w.begin(), w.end()));
-}
-
-wxColour ToColour(COLORREF c) { return wxColour(GetRValue(c), GetGValue(c), GetBValue(c)); }
-COLORREF FromColour(const wxColour& c) { return c.IsOk() ? RGB(c.Red(), c.Green(), c.Blue()) : 0; }
 
 WindowState* State(const wxWindow* w) {
   auto it = Windows().find(w);
@@ -97,41 +65,6 @@ void WindowGone(wxWindow* w) {
   for (const wxWindow* h : headers) WindowGone(const_cast<wxWindow*>(h));
 }
 
-void PushModal(wxDialog* d) { ModalStack().push_back(d); }
-void PopModal(wxDialog* d) {
-  auto& st = ModalStack();
-  for (size_t i = st.size(); i-- > 0;) {
-    if (st[i] == d) {
-      st.erase(st.begin() + static_cast<long>(i));
-      break;
-    }
-  }
-}
-wxDialog* InnermostModal() { return ModalStack().empty() ? nullptr : ModalStack().back(); }
-
-wxWindow* DefaultOwner() {
-  if (wxDialog* d = InnermostModal()) return d;
-  if (g_app != nullptr && g_app->m_pMainWnd != nullptr && g_app->m_pMainWnd->m_hWnd != nullptr)
-    return Wx(g_app->m_pMainWnd->m_hWnd);
-  return nullptr;
-}
-
-void EndInnermostForQuit() {
-  wxDialog* d = InnermostModal();
-  if (d == nullptr) {
-    if (g_mainLoop != nullptr) g_mainLoop->Exit(g_exitCode.load());
-    return;
-  }
-  CWnd* wnd = CWnd::FromHandlePermanent(Hwnd(d));
-  if (CDialog* dlg = dynamic_cast<CDialog*>(wnd)) {
-    dlg->EndDialog(-1);
-  } else if (d->IsModal()) {
-    d->EndModal(wxID_CANCEL);
-  }
-}
-
-void SetMessagePos(const wxPoint& screen) { g_messagePos = screen; }
-
 PmTimer::PmTimer(wxWindow* owner, UINT_PTR id) : m_owner(owner), m_id(id) {
   static uint64_t next = 0;
   generation = ++next;
@@ -157,39 +90,8 @@ void PmTimer::Notify() {
 
 using namespace afxui;
 
-// ---------------------------------------------------------------------------
-// Message maps
-
-const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
-  static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
-  static const AFX_MSGMAP map = {nullptr, &entries[0]};
-  return &map;
-}
-
-bool CCmdTarget::AfxDispatch(UINT message, UINT code, UINT id, AfxMsgArgs& args, LRESULT* result) {
-  bool byId = message == WM_COMMAND || message == WM_NOTIFY;
-  for (const AFX_MSGMAP* map = GetMessageMap(); map != nullptr;
-       map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
-    for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn != nullptr; ++e) {
-      if (e->nMessage != message) continue;
-      if ((byId || message >= WM_REFLECT_BASE) && e->nCode != code) continue;
-      if (byId && (id < e->nID || id > e->nLastID)) continue;
-      LRESULT r = e->pfn(this, args);
-      if (result) *result = r;
-      return true;
-    }
-  }
-  return false;
-}
-
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
-
-BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-END_MESSAGE_MAP()
-
-// ---------------------------------------------------------------------------
-// Windows
 
 CWnd::CWnd() = default;
 
@@ -257,8 +159,10 @@ void CWnd::PreSubclassWindow() {}
 BOOL CWnd::DestroyWindow() {
   if (m_hWnd == nullptr) return FALSE;
   wxWindow* w = Wx(m_hWnd);
-  if (w->IsTopLevel()) w->Destroy();
-  else delete w;
+  if (w->IsTopLevel())
+    w->Destroy();
+  else
+    delete w;
   return TRUE;
 }
 
@@ -267,10 +171,14 @@ void CWnd::SetWindowText(LPCWSTR text) {
   wxWindow* w = Wx(m_hWnd);
   WindowState* st = State(w);
   wxString s = ToWx(text);
-  if (st && st->kind == Kind::Edit) static_cast<wxTextCtrl*>(w)->ChangeValue(s);
-  else if (st && st->kind == Kind::Button) static_cast<wxButton*>(w)->SetLabelText(s);
-  else if (st && st->kind == Kind::Dialog) static_cast<wxTopLevelWindow*>(w)->SetTitle(s);
-  else w->SetLabel(s);
+  if (st && st->kind == Kind::Edit)
+    static_cast<wxTextCtrl*>(w)->ChangeValue(s);
+  else if (st && st->kind == Kind::Button)
+    static_cast<wxButton*>(w)->SetLabelText(s);
+  else if (st && st->kind == Kind::Dialog)
+    static_cast<wxTopLevelWindow*>(w)->SetTitle(s);
+  else
+    w->SetLabel(s);
 }
 
 void CWnd::GetWindowText(CString& text) const {
@@ -279,11 +187,16 @@ void CWnd::GetWindowText(CString& text) const {
   wxWindow* w = Wx(m_hWnd);
   WindowState* st = State(w);
   wxString s;
-  if (st && st->kind == Kind::Edit) s = static_cast<wxTextCtrl*>(w)->GetValue();
-  else if (st && st->kind == Kind::Button) s = static_cast<wxButton*>(w)->GetLabelText();
-  else if (st && st->kind == Kind::Dialog) s = static_cast<wxTopLevelWindow*>(w)->GetTitle();
-  else if (st && st->kind == Kind::Combo) s = static_cast<wxChoice*>(w)->GetStringSelection();
-  else s = w->GetLabel();
+  if (st && st->kind == Kind::Edit)
+    s = static_cast<wxTextCtrl*>(w)->GetValue();
+  else if (st && st->kind == Kind::Button)
+    s = static_cast<wxButton*>(w)->GetLabelText();
+  else if (st && st->kind == Kind::Dialog)
+    s = static_cast<wxTopLevelWindow*>(w)->GetTitle();
+  else if (st && st->kind == Kind::Combo)
+    s = static_cast<wxChoice*>(w)->GetStringSelection();
+  else
+    s = w->GetLabel();
   text = CString(FromWx(s));
 }
 
@@ -320,7 +233,9 @@ BOOL CWnd::ShowWindow(int cmdShow) {
   BOOL wasVisible = w->IsShown();
   wxTopLevelWindow* top = w->IsTopLevel() ? static_cast<wxTopLevelWindow*>(w) : nullptr;
   switch (cmdShow) {
-    case SW_HIDE: w->Show(false); break;
+    case SW_HIDE:
+      w->Show(false);
+      break;
     case SW_MAXIMIZE:
       if (top) top->Maximize(true);
       w->Show(true);
@@ -330,12 +245,16 @@ BOOL CWnd::ShowWindow(int cmdShow) {
       break;
     case SW_RESTORE:
       if (top) {
-        if (top->IsIconized()) top->Iconize(false);
-        else top->Maximize(false);
+        if (top->IsIconized())
+          top->Iconize(false);
+        else
+          top->Maximize(false);
       }
       w->Show(true);
       break;
-    default: w->Show(true); break;
+    default:
+      w->Show(true);
+      break;
   }
   return wasVisible;
 }
@@ -489,11 +408,16 @@ CWnd* CWnd::GetWindow(UINT cmd) const {
   while (i < sibs.size() && sibs[i] != w) ++i;
   if (i == sibs.size()) return nullptr;
   switch (cmd) {
-    case GW_HWNDNEXT: return i + 1 < sibs.size() ? FromHandle(Hwnd(sibs[i + 1])) : nullptr;
-    case GW_HWNDPREV: return i > 0 ? FromHandle(Hwnd(sibs[i - 1])) : nullptr;
-    case GW_HWNDFIRST: return FromHandle(Hwnd(sibs.front()));
-    case GW_HWNDLAST: return FromHandle(Hwnd(sibs.back()));
-    default: return nullptr;
+    case GW_HWNDNEXT:
+      return i + 1 < sibs.size() ? FromHandle(Hwnd(sibs[i + 1])) : nullptr;
+    case GW_HWNDPREV:
+      return i > 0 ? FromHandle(Hwnd(sibs[i - 1])) : nullptr;
+    case GW_HWNDFIRST:
+      return FromHandle(Hwnd(sibs.front()));
+    case GW_HWNDLAST:
+      return FromHandle(Hwnd(sibs.back()));
+    default:
+      return nullptr;
   }
 }
 
@@ -519,8 +443,10 @@ void CWnd::Invalidate(BOOL) {
   if (m_hWnd == nullptr) return;
   wxWindow* w = Wx(m_hWnd);
   WindowState* st = State(w);
-  if (st && st->kind == Kind::Dialog) ApplyAllCtlColors(w);
-  else ApplyCtlColor(w);
+  if (st && st->kind == Kind::Dialog)
+    ApplyAllCtlColors(w);
+  else
+    ApplyCtlColor(w);
   w->Refresh();
 }
 
@@ -607,9 +533,7 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCWSTR text) {
   return TRUE;
 }
 
-int CWnd::MessageBox(LPCWSTR text, LPCWSTR caption, UINT type) {
-  return MessageBoxW(m_hWnd, text, caption, type);
-}
+int CWnd::MessageBox(LPCWSTR text, LPCWSTR caption, UINT type) { return MessageBoxW(m_hWnd, text, caption, type); }
 
 void CWnd::BeginWaitCursor() { AfxBeginWaitCursor(); }
 void CWnd::EndWaitCursor() { AfxEndWaitCursor(); }
@@ -620,15 +544,20 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   args.lParam = lParam;
   LRESULT result = 0;
   switch (message) {
-    case WM_COMMAND: return OnCommand(wParam, lParam);
-    case WM_NOTIFY: OnNotify(wParam, lParam, &result); return result;
+    case WM_COMMAND:
+      return OnCommand(wParam, lParam);
+    case WM_NOTIFY:
+      OnNotify(wParam, lParam, &result);
+      return result;
     case WM_CLOSE:
       if (!AfxDispatch(WM_CLOSE, 0, 0, args, &result)) OnClose();
       return 0;
     case WM_SYSCOMMAND:
       if (!AfxDispatch(WM_SYSCOMMAND, 0, 0, args, &result)) OnSysCommand(static_cast<UINT>(wParam), lParam);
       return 0;
-    default: AfxDispatch(message, 0, 0, args, &result); return result;
+    default:
+      AfxDispatch(message, 0, 0, args, &result);
+      return result;
   }
 }
 
@@ -709,141 +638,24 @@ void DDX_Text(CDataExchange* dx, int id, CString& value) {
   if (dx == nullptr || dx->m_pDlgWnd == nullptr) return;
   CWnd* item = dx->m_pDlgWnd->GetDlgItem(id);
   if (item == nullptr) return;
-  if (dx->m_bSaveAndValidate) item->GetWindowText(value);
-  else item->SetWindowText(value);
+  if (dx->m_bSaveAndValidate)
+    item->GetWindowText(value);
+  else
+    item->SetWindowText(value);
 }
 
-// ---------------------------------------------------------------------------
-// The application and the UI thread
-
-CWinApp::CWinApp(LPCWSTR appName) : m_strAppName(appName) { g_app = this; }
-CWinApp::~CWinApp() {
-  if (g_app == this) g_app = nullptr;
-}
-BOOL CWinApp::InitInstance() { return TRUE; }
-int CWinApp::ExitInstance() { return g_exitCode.load(); }
-CWinApp* AfxGetApp() { return g_app; }
-
-bool AfxUiInit(int argc, char** argv) {
-  if (g_uiAlive.load()) return true;
-  wxApp::SetInstance(new PmApp);
-  int ac = argc;
-  std::vector<char*> av(argv, argv + argc);
-  av.push_back(nullptr);
-  if (!wxEntryStart(ac, av.data())) {
-    return false;
-  }
-  wxTheApp->SetExitOnFrameDelete(false);
-  g_uiThread = std::this_thread::get_id();
-  g_quit = false;
-  g_uiAlive = true;
-  return true;
-}
-
-void AfxUiTerm() {
-  if (!g_uiAlive.load()) return;
-  {
-    std::lock_guard<std::mutex> lock(g_sendMutex);
-    g_uiAlive = false;
-  }
-  g_sendDone.notify_all();
-  if (wxTheApp) {
-    wxTheApp->ProcessPendingEvents();
-    wxTheApp->OnExit();
-  }
-  wxEntryCleanup();
-}
-
-bool AfxIsUiThread() { return g_uiAlive.load() && std::this_thread::get_id() == g_uiThread; }
-
-int AfxWinMain(int argc, char** argv) {
-  if (!AfxUiInit(argc, argv)) return 1;
-  int code = 0;
-  if (g_app != nullptr) {
-    if (g_app->InitInstance() && !g_quit.load()) {
-      wxGUIEventLoop loop;
-      g_mainLoop = &loop;
-      loop.Run();
-      g_mainLoop = nullptr;
-    }
-    code = g_app->ExitInstance();
-  }
-  if (g_quit.load()) code = g_exitCode.load();
-  AfxUiTerm();
-  return code;
-}
-
-bool AfxPostToUiThread(std::function<void()> fn) {
-  if (!g_uiAlive.load() || wxTheApp == nullptr) return false;
-  wxTheApp->CallAfter(std::move(fn));
-  return true;
-}
-
-bool AfxSendToUiThread(const std::function<void()>& fn) {
-  if (!g_uiAlive.load()) return false;
-  if (AfxIsUiThread()) {
-    fn();
-    return true;
-  }
-  struct Call {
-    bool running = false;
-    bool done = false;
-    bool abandoned = false;
-  };
-  auto call = std::make_shared<Call>();
-  const std::function<void()>* target = &fn;
-  bool posted = AfxPostToUiThread([call, target]() {
-    {
-      std::lock_guard<std::mutex> lock(g_sendMutex);
-      if (call->abandoned) return;
-      call->running = true;
-    }
-    (*target)();
-    {
-      std::lock_guard<std::mutex> lock(g_sendMutex);
-      call->done = true;
-    }
-    g_sendDone.notify_all();
-  });
-  if (!posted) return false;
-  std::unique_lock<std::mutex> lock(g_sendMutex);
-  // When the UI goes away the call is abandoned, but never while it runs: fn
-  // belongs to this frame and must outlive its execution.
-  g_sendDone.wait(lock, [&] { return call->done || (!g_uiAlive.load() && !call->running); });
-  if (!call->done) call->abandoned = true;
-  return call->done;
-}
-
-void PostQuitMessage(int exitCode) {
-  if (!AfxIsUiThread()) {
-    AfxPostToUiThread([exitCode]() { PostQuitMessage(exitCode); });
-    return;
-  }
-  g_exitCode = exitCode;
-  g_quit = true;
-  wxTheApp->CallAfter([]() { EndInnermostForQuit(); });
-}
-
-bool AfxIsQuitPending() { return g_quit.load(); }
-
-namespace afxui {
-void ResetQuitForTests() { g_quit = false; }
-}  // namespace afxui
-
-BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX*) { return TRUE; }
-
-HINSTANCE AfxGetInstanceHandle() { return reinterpret_cast<HINSTANCE>(&g_app); }
-HINSTANCE AfxGetResourceHandle() { return AfxGetInstanceHandle(); }
-
-DWORD GetMessagePos() {
-  return static_cast<DWORD>(MAKELONG(static_cast<WORD>(static_cast<SHORT>(g_messagePos.x)),
-                                     static_cast<WORD>(static_cast<SHORT>(g_messagePos.y))));
-}
-
-BOOL GetCursorPos(LPPOINT point) {
-  if (point == nullptr) return FALSE;
-  wxPoint p = wxGetMousePosition();
-  point->x = p.x;
-  point->y = p.y;
-  return TRUE;
+HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
+  if (m_hWnd == nullptr || icon == nullptr) return nullptr;
+  wxWindow* w = Wx(m_hWnd);
+  if (!w->IsTopLevel()) return nullptr;
+  wxBitmap bmp = BitmapResource(static_cast<UINT>(reinterpret_cast<uintptr_t>(icon)));
+  if (!bmp.IsOk()) return nullptr;
+  wxIcon ic;
+  ic.CopyFromBitmap(bmp);
+  auto* top = static_cast<wxTopLevelWindow*>(w);
+  wxIconBundle bundle = top->GetIcons();
+  bundle.AddIcon(ic);
+  top->SetIcons(bundle);
+  (void)bigIcon;
+  return icon;
 }

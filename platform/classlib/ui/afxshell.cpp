@@ -1,27 +1,16 @@
-// Message boxes, the folder picker, opening web pages and running programs,
-// the registered images.
-#include "platform/classlib/ui/wxbridge.h"
-
+// Message boxes, the folder picker, opening web pages and running programs.
 #include <wx/dirdlg.h>
 #include <wx/msgdlg.h>
+// The generic message box needs the dialog declarations above.
 #include <wx/generic/msgdlgg.h>
 #include <wx/utils.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/classlib/ui/internal/wxbridge.h"
+
 namespace afxui {
-
-wxBitmap BitmapResource(UINT id) {
-  const char* const* xpm = AfxFindXpm(id);
-  if (xpm == nullptr) return wxNullBitmap;
-  return wxBitmap(xpm);
-}
-
-HICON LoadIconResource(UINT id) {
-  if (AfxFindXpm(id) == nullptr) return nullptr;
-  return reinterpret_cast<HICON>(static_cast<uintptr_t>(id));
-}
 
 namespace {
 
@@ -37,16 +26,31 @@ int ShowMessageBox(HWND owner, const CString& text, const CString& caption, UINT
   if (parent && !parent->IsTopLevel()) parent = wxGetTopLevelParent(parent);
   long style = wxCENTRE;
   switch (type & 0x0F) {
-    case MB_OKCANCEL: style |= wxOK | wxCANCEL; break;
-    case MB_YESNO: style |= wxYES_NO; break;
-    default: style |= wxOK; break;
+    case MB_OKCANCEL:
+      style |= wxOK | wxCANCEL;
+      break;
+    case MB_YESNO:
+      style |= wxYES_NO;
+      break;
+    default:
+      style |= wxOK;
+      break;
   }
   switch (type & 0xF0) {
-    case MB_ICONEXCLAMATION: style |= wxICON_EXCLAMATION; break;
-    case MB_ICONERROR: style |= wxICON_ERROR; break;
-    case MB_ICONQUESTION: style |= wxICON_QUESTION; break;
-    case MB_ICONINFORMATION: style |= wxICON_INFORMATION; break;
-    default: break;
+    case MB_ICONEXCLAMATION:
+      style |= wxICON_EXCLAMATION;
+      break;
+    case MB_ICONERROR:
+      style |= wxICON_ERROR;
+      break;
+    case MB_ICONQUESTION:
+      style |= wxICON_QUESTION;
+      break;
+    case MB_ICONINFORMATION:
+      style |= wxICON_INFORMATION;
+      break;
+    default:
+      break;
   }
   if (AfxIsQuitPending()) return 0;
   PmMessageBox box(parent, ToWx(text), ToWx(caption), style);
@@ -58,11 +62,16 @@ int ShowMessageBox(HWND owner, const CString& text, const CString& caption, UINT
     return 0;
   }
   switch (r) {
-    case wxID_OK: return IDOK;
-    case wxID_CANCEL: return IDCANCEL;
-    case wxID_YES: return IDYES;
-    case wxID_NO: return IDNO;
-    default: return (type & 0x0F) == MB_OK ? IDOK : IDCANCEL;
+    case wxID_OK:
+      return IDOK;
+    case wxID_CANCEL:
+      return IDCANCEL;
+    case wxID_YES:
+      return IDYES;
+    case wxID_NO:
+      return IDNO;
+    default:
+      return (type & 0x0F) == MB_OK ? IDOK : IDCANCEL;
   }
 }
 
@@ -122,8 +131,10 @@ LPITEMIDLIST SHBrowseForFolderW(BROWSEINFOW* info) {
       ok = !chosen.empty();
     }
   };
-  if (AfxIsUiThread()) run();
-  else AfxSendToUiThread(run);
+  if (AfxIsUiThread())
+    run();
+  else
+    AfxSendToUiThread(run);
   if (!ok) return nullptr;
   if (info->pszDisplayName) {
     size_t slash = chosen.find_last_of(u'/');
@@ -211,8 +222,8 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR, LPCWSTR file, LPCWSTR parameters, LPCWSTR
 
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
   if (info == nullptr) return FALSE;
-  info->hInstApp = ShellExecuteW(info->hwnd, info->lpVerb, info->lpFile, info->lpParameters, info->lpDirectory,
-                                 info->nShow);
+  info->hInstApp =
+      ShellExecuteW(info->hwnd, info->lpVerb, info->lpFile, info->lpParameters, info->lpDirectory, info->nShow);
   info->hProcess = nullptr;
   return reinterpret_cast<uintptr_t>(info->hInstApp) > 32 ? TRUE : FALSE;
 }

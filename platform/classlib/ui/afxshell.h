@@ -1,0 +1,22 @@
+// Message boxes, the folder picker, opening web pages and running programs.
+#pragma once
+
+#include "platform/classlib/ui/afxtypes.h"
+
+// A message box over the innermost open dialog; from a worker thread it is
+// shown by the UI thread and the caller waits for the answer. Returns IDOK,
+// IDCANCEL, IDYES or IDNO; 0 when it cannot be shown.
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+int AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
+int AfxMessageBox(UINT stringId, UINT type = MB_OK, UINT helpId = 0);
+
+// The folder picker. The returned list is freed with CoTaskMemFree.
+LPITEMIDLIST SHBrowseForFolderW(BROWSEINFOW* info);
+BOOL SHGetPathFromIDListW(LPCITEMIDLIST list, LPWSTR path);  // path holds MAX_PATH units
+void CoTaskMemFree(void* p);
+
+// http and https addresses open in the desktop's browser; anything else is
+// a program, run with the parameters (split at spaces, quotes kept together).
+// Returns a value above 32 on success.
+HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int showCmd);
+BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info);
