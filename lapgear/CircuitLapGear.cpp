@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <new>
 
@@ -18,9 +19,11 @@ constexpr int kLineAllocFail = 36;
 constexpr int kLineWrongState = 168;
 constexpr int kLineTooManySectors = 707;
 
-// Below this ratio of longitude to latitude extent a line counts as running
-// along a meridian (about 6e-5 degrees off north).
-constexpr double kMeridianSlope = 1e-6;
+// How far beyond its bounds a range check still accepts a crossing: about
+// 3 mm of latitude (less of longitude away from the equator), far above the
+// rounding of the intersection and far below a track's width.
+constexpr double kRangeToleranceDegrees = 3e-8;
+constexpr uint64_t kRangeToleranceFixed = static_cast<uint64_t>(kRangeToleranceDegrees * kFixedScale);
 
 // Scales a coordinate by 1e12 and truncates it toward zero. A value that has
 // no 64-bit fixed-point form (non-finite or out of range) is refused.
@@ -31,19 +34,31 @@ bool ToFixed(double value, int64_t* out) {
   return true;
 }
 
-// Whether value lies between end1 and end2 (both included) in fixed point;
-// a pair whose ends are equal does not limit the value.
+// Whether value lies between end1 and end2 (both included, and the tolerance
+// beyond them) in fixed point; a pair whose ends are equal does not limit the
+// value. Differences are taken unsigned: they cannot overflow.
 bool WithinFixed(double end1, double end2, double value) {
   int64_t s1 = 0, s2 = 0, v = 0;
   if (!ToFixed(end1, &s1) || !ToFixed(end2, &s2) || !ToFixed(value, &v)) return false;
   if (s1 == s2) return true;
-  return std::min(s1, s2) <= v && v <= std::max(s1, s2);
+  const int64_t lo = std::min(s1, s2);
+  const int64_t hi = std::max(s1, s2);
+  if (v < lo) return static_cast<uint64_t>(lo) - static_cast<uint64_t>(v) <= kRangeToleranceFixed;
+  if (v > hi) return static_cast<uint64_t>(v) - static_cast<uint64_t>(hi) <= kRangeToleranceFixed;
+  return true;
 }
 
-// No crossing when both ends of the line lie strictly beyond one end of the segment.
+// No crossing when both ends of the line lie beyond one end of the segment by
+// more than the tolerance.
 bool RangesApart(double a, double b, double e, double f) {
-  if (a > b) return (e > a && f > a) || (b > e && b > f);
-  return (a > e && a > f) || (e > b && f > b);
+  const double lo = std::min(a, b) - kRangeToleranceDegrees;
+  const double hi = std::max(a, b) + kRangeToleranceDegrees;
+  return (e > hi && f > hi) || (lo > e && lo > f);
+}
+
+// Latitude of the segment a-b at longitude lon (a.lon != b.lon).
+double SegmentLatAt(CircuitLapGear::GeoPoint a, CircuitLapGear::GeoPoint b, double lon) {
+  return (a.lat - b.lat) * (lon - b.lon) / (a.lon - b.lon) + b.lat;
 }
 
 }  // namespace
@@ -114,6 +129,8 @@ void CircuitLapGear::feedLog(const LogRec* point) {
   const LogRec current = *point;
   stateTransfer(current);
   m_lastLog = current;
+  m_countedBefore = m_countedNow;
+  m_countedNow.count = 0;
 }
 
 void CircuitLapGear::stop() {
@@ -197,11 +214,28 @@ void CircuitLapGear::onLapRunning(const LogRec& point) {
     startLap(point, crossing);
 }
 
-bool CircuitLapGear::isCrossed(const Beacon& beacon, const LogRec& point, GeoPoint* crossing) const {
+bool CircuitLapGear::isCrossed(const Beacon& beacon, const LogRec& point, GeoPoint* crossing) {
   if (!getIntersection(GeoPoint{m_lastLog.lat, m_lastLog.lon}, GeoPoint{point.lat, point.lon}, beacon.line.first,
                        beacon.line.second, crossing))
     return false;
-  return isSameDirection(m_lastLog, point, beacon.rec.heading);
+  if (!isSameDirection(m_lastLog, point, beacon.rec.heading)) return false;
+  if (m_countedBefore.holds(beacon.line)) return false;
+  m_countedNow.add(beacon.line);
+  return true;
+}
+
+bool CircuitLapGear::CountedLines::holds(const BeaconLine& line) const {
+  for (int i = 0; i < count; ++i) {
+    const BeaconLine& l = lines[i];
+    if (l.first.lat == line.first.lat && l.first.lon == line.first.lon && l.second.lat == line.second.lat &&
+        l.second.lon == line.second.lon)
+      return true;
+  }
+  return false;
+}
+
+void CircuitLapGear::CountedLines::add(const BeaconLine& line) {
+  if (count < static_cast<int>(std::size(lines))) lines[count++] = line;
 }
 
 void CircuitLapGear::startLap(const LogRec& point, GeoPoint crossing) {
@@ -212,9 +246,9 @@ void CircuitLapGear::startLap(const LogRec& point, GeoPoint crossing) {
   m_lapStartId = point.id;
   m_lapStartLat = crossing.lat;
   m_lapStartLon = crossing.lon;
-  const double d = calcDistance(point.lat, point.lon, crossing.lat, crossing.lon);
-  m_lapDistance = d;
-  m_lapDuration = timeByDistance(d, point);
+  const ToPoint rest = fromCrossing(m_lastLog, point, crossing);
+  m_lapDistance = rest.km;
+  m_lapDuration = rest.seconds;
 
   if (m_autoMode && !m_autoLineMade) {
     BeaconRec line{};
@@ -272,10 +306,9 @@ void CircuitLapGear::closeSector(const LogRec& point, GeoPoint crossing) {
     storedDuration += m_sectors[static_cast<size_t>(i)].duration;
     storedDistance += m_sectors[static_cast<size_t>(i)].distance;
   }
-  const double d = calcDistance(point.lat, point.lon, crossing.lat, crossing.lon);
-  const double t = timeByDistance(d, point);
-  s.distance = m_lapDistance - d - storedDistance;
-  s.duration = m_lapDuration - t - storedDuration;
+  const ToPoint rest = fromCrossing(m_lastLog, point, crossing);
+  s.distance = m_lapDistance - rest.km - storedDistance;
+  s.duration = m_lapDuration - rest.seconds - storedDuration;
 
   s.MaxSpd = m_sectorStats.maxSpeed;
   s.MinSpd = m_sectorStats.minSpeed;
@@ -312,9 +345,9 @@ void CircuitLapGear::checkSplits(const LogRec& point) {
 
 void CircuitLapGear::closeLap(const LogRec& point, GeoPoint crossing) {
   ++m_completedLaps;
-  const double d = calcDistance(point.lat, point.lon, crossing.lat, crossing.lon);
-  m_lapDistance -= d;
-  m_lapDuration -= timeByDistance(d, point);
+  const ToPoint rest = fromCrossing(m_lastLog, point, crossing);
+  m_lapDistance -= rest.km;
+  m_lapDuration -= rest.seconds;
   if (!m_onLap) return;
 
   LapRec lap{};
@@ -368,17 +401,21 @@ bool CircuitLapGear::getIntersection(GeoPoint a, GeoPoint b, GeoPoint e, GeoPoin
   const double den = dLat1 * dLon2 - dLat2 * dLon1;
   if (den == 0.0) return false;
 
-  // A line along a meridian, or so close to one that its slope in degrees
-  // of latitude per degree of longitude would turn the last bit of a
-  // longitude into metres of latitude (a line facing exactly east or west
-  // leans by about 1e-10 only), takes the crossing from the segment.
-  if (dLon2 == 0.0 || std::fabs(dLon2) <= std::fabs(dLat2) * kMeridianSlope) {
+  if (dLon2 == 0.0) {
+    // A line along a meridian.
     if (dLon1 == 0.0) return false;
     c.lon = e.lon;
-    c.lat = (a.lat - b.lat) * (e.lon - b.lon) / (a.lon - b.lon) + b.lat;
+    c.lat = SegmentLatAt(a, b, e.lon);
   } else {
     c.lon = (e.lat * dLon2 * dLon1 - a.lat * dLon2 * dLon1 + a.lon * dLat1 * dLon2 - e.lon * dLat2 * dLon1) / den;
-    c.lat = (c.lon - e.lon) * dLat2 / dLon2 + e.lat;
+    // The latitude follows from the longitude along the less steep of the two:
+    // the slope of a steep line (one facing nearly east or west) would turn the
+    // rounding of the longitude into more latitude than a short segment spans.
+    const bool steepLine = std::fabs(dLon2) < std::fabs(dLat2);
+    if (steepLine && std::fabs(dLat1 * dLon2) <= std::fabs(dLat2 * dLon1))
+      c.lat = SegmentLatAt(a, b, c.lon);
+    else
+      c.lat = (c.lon - e.lon) * dLat2 / dLon2 + e.lat;
   }
 
   // Range checks in fixed point, bounds included.
@@ -389,6 +426,15 @@ bool CircuitLapGear::getIntersection(GeoPoint a, GeoPoint b, GeoPoint e, GeoPoin
 
   if (crossing) *crossing = c;
   return true;
+}
+
+CircuitLapGear::ToPoint CircuitLapGear::fromCrossing(const LogRec& prev, const LogRec& point, GeoPoint crossing) {
+  double km = calcDistance(point.lat, point.lon, crossing.lat, crossing.lon);
+  // Past point when the crossing lies ahead of it in the direction of travel.
+  const double ahead =
+      (crossing.lat - point.lat) * (point.lat - prev.lat) + (crossing.lon - point.lon) * (point.lon - prev.lon);
+  if (ahead > 0.0) km = -km;
+  return ToPoint{km, timeByDistance(km, prev, point)};
 }
 
 int32_t CircuitLapGear::travelBearing(const LogRec& prev, const LogRec& cur) {

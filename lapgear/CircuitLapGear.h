@@ -48,8 +48,18 @@ class CircuitLapGear : public LapGear {
 
   // Geometry.
   static BeaconLine getBeaconLine(const BeaconRec& beacon);
-  // Planar intersection of the track segment a-b with the line e-f.
+  // Planar intersection of the track segment a-b with the line e-f. The range
+  // checks include their bounds and a few millimetres beyond them, so rounding
+  // never loses a crossing at the end of the segment or of the line.
   static bool getIntersection(GeoPoint a, GeoPoint b, GeoPoint e, GeoPoint f, GeoPoint* crossing);
+  // Distance (km) and time (s) from a crossing found on the segment prev-point
+  // to point, in proportion to point's distance field. Both are negative for
+  // a crossing accepted just past point, so its time stays after point's.
+  struct ToPoint {
+    double km;
+    double seconds;
+  };
+  static ToPoint fromCrossing(const LogRec& prev, const LogRec& point, GeoPoint crossing);
   // Whether travel from prev to cur lies strictly within 90 degrees of heading.
   static bool isSameDirection(const LogRec& prev, const LogRec& cur, double heading);
   // Whole-degree travel bearing from prev to cur, 0..359.
@@ -68,8 +78,11 @@ class CircuitLapGear : public LapGear {
   void onLapRunning(const LogRec& point);
 
   // Whether the segment from the previous point to point crosses the beacon
-  // in its direction; the crossing point is handed back.
-  bool isCrossed(const Beacon& beacon, const LogRec& point, GeoPoint* crossing) const;
+  // in its direction; the crossing point is handed back. A line counted on
+  // the previous segment is not counted again: a car cannot cross one line
+  // twice in the same direction on two consecutive segments, so a second find
+  // is the same crossing seen from both sides of the point that lies on it.
+  bool isCrossed(const Beacon& beacon, const LogRec& point, GeoPoint* crossing);
 
   void startLap(const LogRec& point, GeoPoint crossing);
   void closeSector(const LogRec& point, GeoPoint crossing);
@@ -85,4 +98,16 @@ class CircuitLapGear : public LapGear {
   std::vector<Beacon> m_splits;
   Beacon m_startBeacon{};
   Beacon m_finishBeacon{};
+
+  // The lines counted on the previous segment and on the current one: at most
+  // one split and the start or finish line per segment.
+  struct CountedLines {
+    BeaconLine lines[2];
+    int count = 0;
+
+    bool holds(const BeaconLine& line) const;
+    void add(const BeaconLine& line);
+  };
+  CountedLines m_countedBefore;
+  CountedLines m_countedNow;
 };

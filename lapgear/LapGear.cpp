@@ -69,8 +69,8 @@ double LapGear::pointG(const LogRec& point) {
   return std::sqrt(point.Gx * point.Gx + point.Gy * point.Gy + point.Gz * point.Gz);
 }
 
-double LapGear::timeByDistance(double d, const LogRec& point) const {
-  if (point.distance > 0.0) return d / point.distance * (point.time - m_lastLog.time);
+double LapGear::timeByDistance(double d, const LogRec& prev, const LogRec& point) {
+  if (point.distance > 0.0) return d / point.distance * (point.time - prev.time);
   return 0.0;
 }
 

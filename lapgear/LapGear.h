@@ -131,9 +131,9 @@ class LapGear {
   // Clears the callbacks and frees the sector table.
   void release();
 
-  // Seconds from a crossing at distance d (km) before the point to the point,
-  // in proportion to the point's own distance field.
-  double timeByDistance(double d, const LogRec& point) const;
+  // Seconds from a crossing at distance d (km) before point to point, in
+  // proportion to point's own distance field; prev is the point before it.
+  static double timeByDistance(double d, const LogRec& prev, const LogRec& point);
 
   void updateLapStats(const LogRec& point);
   void updateSectorStats(const LogRec& point);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 
 #include "lap_gear_test_util.h"
 
@@ -102,8 +103,107 @@ TEST(LapGearIntersection, RangeChecksIncludeTheirBounds) {
   ASSERT_TRUE(CircuitLapGear::getIntersection({0.0, -1.0}, {0.0, 1.0}, {0.0, 0.0}, {2.0, 2.0}, &c));
   EXPECT_EQ(c.lat, 0.0);
   EXPECT_EQ(c.lon, 0.0);
-  // Just short of the end: no crossing.
-  EXPECT_FALSE(CircuitLapGear::getIntersection({1.0, -1.0}, {1.0, -1e-9}, {0.0, -1.0}, {2.0, 1.0}, &c));
+  // Short of the end by about a centimetre, beyond the few millimetres of
+  // tolerance: no crossing.
+  EXPECT_FALSE(CircuitLapGear::getIntersection({1.0, -1.0}, {1.0, -1e-7}, {0.0, -1.0}, {2.0, 1.0}, &c));
+}
+
+TEST(LapGearIntersection, CrossingJustPastAnEndCountsOnItsSide) {
+  // A 1 m segment east along 35 N, from 0.0 s to 0.3 s, and a 30 m line
+  // facing east at `past` metres from the segment's end B (negative: before
+  // B), centred on the segment or ending `gap` metres short of it.
+  struct Case {
+    double past;
+    bool lineEnd;
+    double gap;
+    bool crossed;
+  };
+  const Case cases[] = {
+      {-0.5, false, 0.0, true},   {0.0, false, 0.0, true},    {0.002, false, 0.0, true},
+      {-1.002, false, 0.0, true}, {0.010, false, 0.0, false}, {-1.010, false, 0.0, false},
+      {-0.5, true, 0.0, true},    {-0.5, true, 0.002, true},  {-0.5, true, 0.010, false},
+  };
+  const double lat = 35.0, lonA = 139.0, lonB = lonA + lgtest::metresToLon(1.0, lat);
+  LogRec a = At(lat, lonA), b = At(lat, lonB);
+  a.time = 0.0;
+  b.time = 0.3;
+  b.distance = LapGear::calcDistance(lat, lonA, lat, lonB);
+  for (const Case& k : cases) {
+    const double lineLon = lonB + lgtest::metresToLon(k.past, lat);
+    // Facing east, the line runs from south to north.
+    const double halfLat = CircuitLapGear::getBeaconLine(makeBeacon(3, "S1", lat, lineLon, 90.0, 30)).second.lat - lat;
+    const double lineLat = k.lineEnd ? lat - halfLat - lgtest::metresToLat(k.gap) : lat;
+    const auto line = CircuitLapGear::getBeaconLine(makeBeacon(3, "S1", lineLat, lineLon, 90.0, 30));
+    GeoPoint c{};
+    ASSERT_EQ(CircuitLapGear::getIntersection({a.lat, a.lon}, {b.lat, b.lon}, line.first, line.second, &c), k.crossed)
+        << k.past << " " << k.gap;
+    if (!k.crossed) continue;
+    // The crossing's time, taken back from B, lies where the crossing is.
+    const double exact = b.time * (1.0 + k.past);
+    EXPECT_NEAR(b.time - CircuitLapGear::fromCrossing(a, b, c).seconds, exact, 1e-6) << k.past;
+  }
+}
+
+TEST(LapGearIntersection, NoCrossingIsMissedAtAnyHeading) {
+  // Random crossings of short segments over beacon lines everywhere on earth
+  // at every heading, many of them exactly or nearly east, west, north or
+  // south, some through an end of the line or a point of the segment: every
+  // one is found, in the beacon's direction, and timed within 1 ms of the
+  // time of the exact crossing (long double).
+  std::mt19937_64 rng(20261207);
+  auto uniform = [&rng](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  constexpr int kCrossings = 1'000'000;
+  int missed = 0, mistimed = 0;
+  for (int i = 0; i < kCrossings; ++i) {
+    const double quarter = 90.0 * static_cast<double>(rng() % 4);
+    const double sign = rng() % 2 ? 1.0 : -1.0;
+    double heading = uniform(0.0, 360.0);
+    if (i % 4 == 1) heading = quarter;
+    if (i % 4 == 2) heading = quarter + sign * std::pow(10.0, uniform(-12.0, -1.0));
+    if (i % 4 == 3) heading = quarter + uniform(-5.0, 5.0);
+
+    const BeaconRec beacon =
+        makeBeacon(3, "S", uniform(-65.0, 65.0), uniform(-180.0, 180.0), heading, 5 + static_cast<int32_t>(rng() % 56));
+    const auto line = CircuitLapGear::getBeaconLine(beacon);
+    // Where the crossing lies along the line (u) and the segment (s); each
+    // end of both is taken exactly now and then.
+    const int place = static_cast<int>(rng() % 20);
+    const long double u = place == 0 ? 0.0L : place == 1 ? 1.0L : uniform(0.0, 1.0);
+    const double s = place == 2 || place == 3 ? 0.0 : place == 4 || place == 5 ? 1.0 : uniform(0.0, 1.0);
+    const GeoPoint p{
+        static_cast<double>(line.first.lat + u * (static_cast<long double>(line.second.lat) - line.first.lat)),
+        static_cast<double>(line.first.lon + u * (static_cast<long double>(line.second.lon) - line.first.lon))};
+
+    const double bearing = (heading + uniform(-80.0, 80.0)) * M_PI / 180.0;
+    const double length = uniform(0.5, 5.0);
+    const double dLat = std::cos(bearing) * length / 111320.0;
+    const double dLon = std::sin(bearing) * length / (111320.0 * std::cos(p.lat * M_PI / 180.0));
+    LogRec a = At(p.lat - s * dLat, p.lon - s * dLon), b = At(p.lat + (1.0 - s) * dLat, p.lon + (1.0 - s) * dLon);
+    a.time = uniform(0.0, 5000.0);
+    b.time = a.time + uniform(0.04, 0.34);
+    b.distance = LapGear::calcDistance(a.lat, a.lon, b.lat, b.lon);
+
+    GeoPoint c{};
+    if (!CircuitLapGear::getIntersection({a.lat, a.lon}, {b.lat, b.lon}, line.first, line.second, &c) ||
+        !CircuitLapGear::isSameDirection(a, b, heading)) {
+      if (++missed <= 5)
+        ADD_FAILURE() << "missed: heading " << heading << " u " << static_cast<double>(u) << " s " << s;
+      continue;
+    }
+    // The exact crossing: a + t (b - a) on the line e-f.
+    const long double rLat = static_cast<long double>(b.lat) - a.lat, rLon = static_cast<long double>(b.lon) - a.lon;
+    const long double qLat = static_cast<long double>(line.second.lat) - line.first.lat;
+    const long double qLon = static_cast<long double>(line.second.lon) - line.first.lon;
+    const long double wLat = static_cast<long double>(line.first.lat) - a.lat;
+    const long double wLon = static_cast<long double>(line.first.lon) - a.lon;
+    const long double t = (wLat * qLon - wLon * qLat) / (rLat * qLon - rLon * qLat);
+    const long double exact = a.time + t * (static_cast<long double>(b.time) - a.time);
+    const double found = b.time - CircuitLapGear::fromCrossing(a, b, c).seconds;
+    if (std::fabs(static_cast<long double>(found) - exact) > 1e-3L && ++mistimed <= 5)
+      ADD_FAILURE() << "mistimed: heading " << heading << " by " << static_cast<double>(found - exact) << " s";
+  }
+  EXPECT_EQ(missed, 0);
+  EXPECT_EQ(mistimed, 0);
 }
 
 TEST(LapGearIntersection, LineAlongAMeridian) {
