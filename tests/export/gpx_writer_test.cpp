@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "export/tgvGpxWriter.h"
+#include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
 #include "tests/export/xml_tree.h"
@@ -12,6 +13,7 @@ const IntPair_C kNoTime{0, 0};
 const IntPair_C kPointTime = UnixToFileTime(1586262845, 250);
 
 TEST(GpxWriter, WritesGpx11WithPointElementsInSchemaOrder) {
+  ScopedTz zone("NZST-12NZDT,M9.5.0,M4.1.0/3");  // every time is written in UTC
   TempDir dir;
   tgvGpxWriter_C w;
   w.Begin(0, 0, UnixToFileTime(1586260800, 0));

@@ -153,11 +153,4 @@ TEST(KmlWriter, TimedPlacemarksCarryAUtcInstantOnlyForARealTime) {
   }
 }
 
-TEST(KmlWriter, AFileThatCannotBeWrittenIsReported) {
-  TempDir dir;
-  tgvKmlWriter_C w;
-  w.Begin();
-  EXPECT_FALSE(w.End(dir.WFile("missing/folder/t.kml").c_str()));
-}
-
 }  // namespace
