@@ -1,12 +1,15 @@
 #include "webclient/JsonReader.h"
 
+#include <locale.h>
+
 #include <charconv>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <limits>
-#include <locale.h>
+#include <new>
+#include <stdexcept>
 
 #include "platform/win32/utf.h"
 
@@ -30,8 +33,16 @@ const char16_t* const kMessages[] = {
 
 bool IsWhitespace(char16_t c) {
   switch (c) {
-    case 0x0009: case 0x000B: case 0x000C: case 0x0020: case 0x00A0: case 0x1680: case 0x180E:
-    case 0x202F: case 0x205F: case 0x3000:
+    case 0x0009:
+    case 0x000B:
+    case 0x000C:
+    case 0x0020:
+    case 0x00A0:
+    case 0x1680:
+    case 0x180E:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000:
       return true;
     default:
       return c >= 0x2000 && c <= 0x200A;
@@ -41,9 +52,7 @@ bool IsWhitespace(char16_t c) {
 bool IsLineTerminator(char16_t c) { return c == 0x000A || c == 0x000D || c == 0x2028 || c == 0x2029; }
 
 // The wide space test that ends an unquoted member name.
-bool IsSpaceW(char16_t c) {
-  return IsWhitespace(c) || IsLineTerminator(c) || c == 0x0085;
-}
+bool IsSpaceW(char16_t c) { return IsWhitespace(c) || IsLineTerminator(c) || c == 0x0085; }
 
 bool IsNumberChar(char16_t c) {
   return (c >= u'0' && c <= u'9') || c == u'-' || c == u'+' || c == u'.' || c == u'e' || c == u'E';
@@ -79,7 +88,8 @@ int64_t TextToInt64(const std::string& s) {
       value = value * 10 + digit;
     }
   }
-  if (negative) return value == (uint64_t(1) << 63) ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(value);
+  if (negative)
+    return value == (uint64_t(1) << 63) ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(value);
   return static_cast<int64_t>(value);
 }
 
@@ -179,8 +189,10 @@ void JsonReader_C::Advance(bool skipWs, bool escapes, bool comments, bool keepCu
     }
     if (comments && m_raw == u'/' && SkipComment()) continue;
     if (escapes && m_raw == u'\\') {
+      // A decoded escape is taken whatever its value: "\u0000" is U+0000,
+      // which ends no text because it is marked escaped.
       char16_t c = 0;
-      if (DecodeEscape(c) && c != 0) {
+      if (DecodeEscape(c)) {
         m_cur = c;
         m_escaped = true;
         return;
@@ -196,14 +208,30 @@ bool JsonReader_C::DecodeEscape(char16_t& result) {
   const int64_t backslash = m_pos;
   ReadRaw();
   switch (m_raw) {
-    case u'"': result = u'"'; return true;
-    case u'/': result = u'/'; return true;
-    case u'\\': result = u'\\'; return true;
-    case u'b': result = 0x08; return true;
-    case u'f': result = 0x0C; return true;
-    case u'n': result = 0x0A; return true;
-    case u'r': result = 0x0D; return true;
-    case u't': result = 0x09; return true;
+    case u'"':
+      result = u'"';
+      return true;
+    case u'/':
+      result = u'/';
+      return true;
+    case u'\\':
+      result = u'\\';
+      return true;
+    case u'b':
+      result = 0x08;
+      return true;
+    case u'f':
+      result = 0x0C;
+      return true;
+    case u'n':
+      result = 0x0A;
+      return true;
+    case u'r':
+      result = 0x0D;
+      return true;
+    case u't':
+      result = 0x09;
+      return true;
     case u'v':
       if (!m_rejectVt) {
         result = 0x0B;
@@ -262,6 +290,22 @@ bool JsonReader_C::SkipComment() {
 // Parser
 
 CJsonValue* JsonReader_C::Parse(const char16_t* text, int32_t length) {
+  try {
+    return ParseText(text, length);
+  } catch (const std::exception&) {  // memory ran out
+    return Failed();
+  }
+}
+
+CJsonValue* JsonReader_C::Failed() {
+  m_text = nullptr;
+  m_length = 0;
+  m_pos = -1;
+  m_end = false;
+  return new (std::nothrow) CJsonValue();
+}
+
+CJsonValue* JsonReader_C::ParseText(const char16_t* text, int32_t length) {
   m_text = text ? text : u"";
   m_length = text && length > 0 ? length : 0;
   m_pos = -1;
@@ -280,8 +324,12 @@ CJsonValue* JsonReader_C::Parse(const char16_t* text, int32_t length) {
 
 CJsonValue* JsonReader_C::Parse(const char* text, int32_t length) {
   const std::string_view bytes(text ? text : "", text && length > 0 ? static_cast<size_t>(length) : 0);
-  const std::u16string wide = Utf8ToUtf16(bytes);
-  return Parse(wide.c_str(), static_cast<int32_t>(wide.size()));
+  try {
+    const std::u16string wide = Utf8ToUtf16(bytes);
+    return ParseText(wide.c_str(), static_cast<int32_t>(wide.size()));
+  } catch (const std::exception&) {  // memory ran out
+    return Failed();
+  }
 }
 
 CJsonValue* JsonReader_C::ParseNarrow(const char* text) {
@@ -291,7 +339,12 @@ CJsonValue* JsonReader_C::ParseNarrow(const char* text) {
 }
 
 CJsonValue* JsonReader_C::Parse(std::istream& in) {
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  try {
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::exception&) {  // memory ran out
+    return Failed();
+  }
   if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) bytes.clear();
   return Parse(bytes.c_str(), static_cast<int32_t>(bytes.size()));
 }
@@ -329,8 +382,7 @@ void JsonReader_C::ParseString(CJsonValue* value) {
     if (int64_t n = RunAhead(IsPlainQuotedChar, u'"')) text.append(TakeRun(n), static_cast<size_t>(n));
     Advance(false, true, false);
     if (m_end) break;
-    if (!m_escaped && m_cur == u'"') break;
-    if (m_cur == 0) break;
+    if (!m_escaped && (m_cur == u'"' || m_cur == 0)) break;
     text.push_back(m_cur);
   }
   Advance(true, true, true);
@@ -427,7 +479,7 @@ std::u16string JsonReader_C::ReadName() {
     for (;;) {
       if (int64_t n = RunAhead(IsPlainQuotedChar, quote)) name.append(TakeRun(n), static_cast<size_t>(n));
       Advance(false, true, false);
-      if (m_end || m_cur == 0) return name;
+      if (m_end || (!m_escaped && m_cur == 0)) return name;
       if (!m_escaped && m_cur == quote) break;
       name.push_back(m_cur);
     }
@@ -436,7 +488,7 @@ std::u16string JsonReader_C::ReadName() {
   }
   if (!m_allowUnquoted) AddError(JSON_ERR_UNQUOTED_NAME);
   for (;;) {
-    if (m_end || m_cur == 0) return name;
+    if (m_end || (!m_escaped && m_cur == 0)) return name;
     if (m_cur == u':') return name;
     if (IsSpaceW(m_cur)) {
       Advance(true, true, true);
@@ -448,6 +500,14 @@ std::u16string JsonReader_C::ReadName() {
 }
 
 std::u16string JsonReader_C::GetErrorText() const {
+  try {
+    return ErrorText();
+  } catch (const std::exception&) {  // memory ran out
+    return std::u16string();
+  }
+}
+
+std::u16string JsonReader_C::ErrorText() const {
   std::u16string text;
   for (size_t i = 0; i < m_errors.size(); ++i) {
     const JsonReadErrorRec& e = m_errors[i];

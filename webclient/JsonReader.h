@@ -39,14 +39,17 @@ class JsonReader_C {
   JsonReader_C(const JsonReader_C&) = delete;
   JsonReader_C& operator=(const JsonReader_C&) = delete;
 
-  // Each entry returns a new value owned by the caller (never null) holding
-  // the first value of the input; what follows it is not examined.
+  // Each entry returns a new value owned by the caller holding the first
+  // value of the input; what follows it is not examined. When memory runs out
+  // during the parse the result is an empty value (kind 0), or null when not
+  // even that can be made; no exception leaves the reader.
   CJsonValue* Parse(const char16_t* text, int32_t length);
   CJsonValue* Parse(const char* text, int32_t length);  // UTF-8
   CJsonValue* ParseNarrow(const char* text);            // UTF-8, zero-terminated
   CJsonValue* Parse(std::istream& in);                  // UTF-8 stream, read to its end
 
   // One line per error: message, " on line ", line, ", column ", column, ".".
+  // Empty also when memory runs out.
   std::u16string GetErrorText() const;
   const std::vector<JsonReadErrorRec>& GetErrors() const { return m_errors; }
 
@@ -54,6 +57,10 @@ class JsonReader_C {
   void SetRejectVerticalTabEscape(bool on) { m_rejectVt = on; }
 
  private:
+  CJsonValue* ParseText(const char16_t* text, int32_t length);
+  CJsonValue* Failed();  // the result of a parse that ran out of memory
+  std::u16string ErrorText() const;
+
   // Source
   char16_t NextChar();
   char16_t BackUp(int32_t n);

@@ -2,19 +2,33 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "platform/win32/utf.h"
 
 CJsonValue::CJsonValue(JsonKind kind) {
   switch (kind) {
-    case JSON_STRING: SetString(u""); break;
-    case JSON_LITERAL: SetLiteral(JSON_NULL); break;
-    case JSON_DOUBLE: SetDouble(0.0); break;
-    case JSON_INT64: SetInt64(0); break;
-    case JSON_ARRAY: SetArray(); break;
-    case JSON_OBJECT: SetObject(); break;
-    default: break;
+    case JSON_STRING:
+      SetString(u"");
+      break;
+    case JSON_LITERAL:
+      SetLiteral(JSON_NULL);
+      break;
+    case JSON_DOUBLE:
+      SetDouble(0.0);
+      break;
+    case JSON_INT64:
+      SetInt64(0);
+      break;
+    case JSON_ARRAY:
+      SetArray();
+      break;
+    case JSON_OBJECT:
+      SetObject();
+      break;
+    default:
+      break;
   }
 }
 
@@ -24,12 +38,17 @@ CJsonValue::CJsonValue(CJsonValue&& other) noexcept
 }
 
 CJsonValue& CJsonValue::operator=(CJsonValue&& other) noexcept {
-  if (this != &other) {
-    m_kind = other.m_kind;
-    m_payload = std::move(other.m_payload);
-    m_lineBreaks = other.m_lineBreaks;
-    other.Clear();
-  }
+  if (this == &other) return *this;
+  // `other` may live inside this value's own payload (a member or element
+  // being lifted up): its payload is taken out before the old one goes, and
+  // `other` is not touched after that.
+  auto payload = std::move(other.m_payload);
+  const int32_t kind = other.m_kind;
+  const bool lineBreaks = other.m_lineBreaks;
+  other.Clear();
+  m_payload = std::move(payload);
+  m_kind = kind;
+  m_lineBreaks = lineBreaks;
   return *this;
 }
 
@@ -193,10 +212,14 @@ const CJsonObject* CJsonValue::GetObject() const {
 bool CJsonValue::CopyFrom(const CJsonValue& other) {
   if (&other == this) return other.m_kind != JSON_EMPTY;
   switch (other.m_kind) {
-    case JSON_STRING: return SetString(std::get<std::u16string>(other.m_payload));
-    case JSON_LITERAL: return SetLiteral(std::get<int32_t>(other.m_payload));
-    case JSON_DOUBLE: return SetDouble(std::get<double>(other.m_payload));
-    case JSON_INT64: return SetInt64(std::get<int64_t>(other.m_payload));
+    case JSON_STRING:
+      return SetString(std::get<std::u16string>(other.m_payload));
+    case JSON_LITERAL:
+      return SetLiteral(std::get<int32_t>(other.m_payload));
+    case JSON_DOUBLE:
+      return SetDouble(std::get<double>(other.m_payload));
+    case JSON_INT64:
+      return SetInt64(std::get<int64_t>(other.m_payload));
     case JSON_ARRAY: {
       CJsonArray copy;
       for (const auto& element : std::get<CJsonArray>(other.m_payload)) {
@@ -235,14 +258,23 @@ void AppendAscii(std::u16string& out, const char* s, size_t n) {
   for (size_t i = 0; i < n; ++i) out[at + i] = static_cast<unsigned char>(s[i]);
 }
 
+bool ReadsBackAs(const char* text, const char* end, double d) {
+  double back = 0.0;
+  auto r = std::from_chars(text, end, back);
+  return r.ec == std::errc() && r.ptr == end && std::memcmp(&back, &d, sizeof d) == 0;
+}
+
 void AppendDouble(std::u16string& out, double d) {
   if (!std::isfinite(d)) {  // not representable in JSON
     out += u"null";
     return;
   }
-  // "%.16f" in full: at most 309 integer digits, the point and 16 decimals.
+  // "%.16f" in full (at most 309 integer digits, the point and 16 decimals)
+  // wherever that text reads back as the same double; a value it would round
+  // away (-1e-78 as -0.0000000000000000) gets the shortest text that does.
   char buf[400];
   auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 16);
+  if (r.ec != std::errc() || !ReadsBackAs(buf, r.ptr, d)) r = std::to_chars(buf, buf + sizeof buf, d);
   if (r.ec != std::errc()) {
     out += u"null";
     return;
@@ -258,24 +290,49 @@ void AppendInt64(std::u16string& out, int64_t v) {
 
 }  // namespace
 
+namespace {
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// True for a unit the writer copies as it is: not a control character, not a
+// backslash or double quote, and not half of a surrogate pair that lacks its
+// partner (such a unit is not well-formed text and is written as an escape).
+bool CopiesAsIs(const std::u16string& text, size_t i) {
+  const char16_t c = text[i];
+  if (c < 0x20 || c == u'\\' || c == u'"') return false;
+  if (IsHighSurrogate(c)) return i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
+  if (IsLowSurrogate(c)) return i > 0 && IsHighSurrogate(text[i - 1]);
+  return true;
+}
+
+}  // namespace
+
 void JsonQuote(std::u16string& out, const std::u16string& text) {
   static const char16_t kHex[] = u"0123456789abcdef";
   out.push_back(u'"');
   size_t run = 0;  // start of the characters not yet copied
   for (size_t i = 0; i < text.size(); ++i) {
+    if (CopiesAsIs(text, i)) continue;
     const char16_t c = text[i];
-    if (c >= 0x20 && c != u'\\' && c != u'"') continue;
     out.append(text.data() + run, i - run);
     run = i + 1;
     switch (c) {
-      case u'\\': out += u"\\\\"; break;
-      case u'"': out += u"\\\""; break;
-      case u'\n': out += u"\\n"; break;
-      case u'\r': out += u"\\r"; break;
+      case u'\\':
+        out += u"\\\\";
+        break;
+      case u'"':
+        out += u"\\\"";
+        break;
+      case u'\n':
+        out += u"\\n";
+        break;
+      case u'\r':
+        out += u"\\r";
+        break;
       default:
-        out += u"\\u00";
-        out.push_back(kHex[c >> 4]);
-        out.push_back(kHex[c & 15]);
+        out += u"\\u";
+        for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(c >> shift) & 15]);
     }
   }
   out.append(text.data() + run, text.size() - run);
@@ -298,9 +355,15 @@ void CJsonValue::StringifyTo(std::u16string& out, const char16_t* defaultText, b
       break;
     case JSON_LITERAL:
       switch (std::get<int32_t>(m_payload)) {
-        case JSON_TRUE: out += u"true"; break;
-        case JSON_FALSE: out += u"false"; break;
-        case JSON_NULL: out += u"null"; break;
+        case JSON_TRUE:
+          out += u"true";
+          break;
+        case JSON_FALSE:
+          out += u"false";
+          break;
+        case JSON_NULL:
+          out += u"null";
+          break;
         default:
           if (defaultText) out += defaultText;
       }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -118,6 +120,22 @@ TEST(JsonValue, MembersAreKeptInCodeUnitOrderAndCopiesAreDeep) {
   EXPECT_EQ(copy.GetType(), JSON_EMPTY);
 }
 
+TEST(JsonValue, LiftingAMemberIntoItsOwnContainerIsSafe) {
+  Parsed p = ParseText(R"({"code":0,"data":{"list":[1,{"x":"y"}],"n":"v"}})");
+  CJsonValue& root = *p.value;
+  root = std::move(*root.GetMember(u"data"));  // frees the old tree only after taking the member out
+  EXPECT_EQ(Text(root), R"( { "list" :  [ 1 ,  { "x" : "y" }  ]  , "n" : "v" } )");
+  root = std::move(*(*root.GetMember(u"list")->GetArray())[1]);
+  EXPECT_EQ(Text(root), R"( { "x" : "y" } )");
+
+  CJsonValue& alias = root;
+  root = std::move(alias);  // self-move keeps the value
+  EXPECT_TRUE(root.CopyFrom(alias));
+  EXPECT_EQ(Text(root), R"( { "x" : "y" } )");
+  EXPECT_TRUE(root.CopyFrom(*root.GetMember(u"x")));
+  EXPECT_EQ(Text(root), "\"y\"");
+}
+
 // --- writer -----------------------------------------------------------------
 
 TEST(JsonWriter, UploadSummaryTextIsExact) {
@@ -208,6 +226,66 @@ TEST(JsonWriter, RoundTripThroughTheReader) {
   EXPECT_EQ(again->GetMember("d")->GetDouble(), 0.1);
   EXPECT_EQ(again->GetMember("big")->GetDouble(), 1e200);
   EXPECT_EQ(Str(again->GetMember("nested")->GetMember("tab")), "a\tb");
+}
+
+TEST(JsonWriter, DoublesReadBackAsTheSameValue) {
+  // "%.16f" where its text reads back as the same double, else the shortest text that does.
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
+      {2.5, "2.5000000000000000"},
+      {-0.0, "-0.0000000000000000"},
+      {0.1, "0.1000000000000000"},
+      {1e-16, "0.0000000000000001"},
+      {1e-17, "1e-17"},
+      {-1e-78, "-1e-78"},
+      {5e-324, "5e-324"},
+      {0.30000000000000004, "0.30000000000000004"},
+      {1e21, "1000000000000000000000.0000000000000000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Text(CJsonValue(c.value)), c.text) << c.value;
+
+  // Any finite double, through the writer and the reader, keeps its bits.
+  std::mt19937_64 random(20261207);
+  for (int i = 0; i < 20000; ++i) {
+    uint64_t bits = random();
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    if (!std::isfinite(d)) continue;
+    Parsed back = ParseText(Text(CJsonValue(d)));
+    ASSERT_EQ(back.value->GetType(), JSON_DOUBLE) << Text(CJsonValue(d));
+    const double r = back.value->GetDouble();
+    ASSERT_EQ(std::memcmp(&r, &d, sizeof d), 0) << Text(CJsonValue(d));
+  }
+}
+
+TEST(JsonWriter, LoneSurrogatesAreWrittenAsEscapes) {
+  const struct {
+    std::u16string text;
+    const char* json;
+  } cases[] = {
+      {u"a\xD800"
+       u"b",
+       "\"a\\ud800b\""},
+      {u"\xDC00", "\"\\udc00\""},
+      {u"\xDFC1\xD83C", "\"\\udfc1\\ud83c\""},                 // a pair in the wrong order
+      {u"\xD800\xD83C\xDFC1", "\"\\ud800\xF0\x9F\x8F\x81\""},  // a lone high before a pair
+      {u"\xD83C\xDFC1\xDFC1", "\"\xF0\x9F\x8F\x81\\udfc1\""},  // a lone low after a pair
+  };
+  for (const auto& c : cases) {
+    CJsonValue v(c.text);
+    EXPECT_EQ(Text(v), c.json);
+    std::u16string json = v.Stringify(u"", true);
+    JsonReader_C reader;
+    std::unique_ptr<CJsonValue> back(reader.Parse(json.c_str(), static_cast<int32_t>(json.size())));
+    ASSERT_NE(back->GetString(), nullptr);
+    EXPECT_EQ(std::u16string(back->GetString()), c.text);
+  }
+  // Member names too.
+  CJsonValue obj(JSON_OBJECT);
+  obj.AddMember(u"\xDBFF", CJsonValue(int32_t(1)));
+  EXPECT_EQ(Text(obj), " { \"\\udbff\" : 1 } ");
 }
 
 // --- reader -----------------------------------------------------------------
@@ -314,6 +392,29 @@ TEST(JsonReader, StringsAndEscapes) {
   EXPECT_EQ(std::u16string(p.value->GetString()), u"\u5927\u962a \xD83D\xDE00");
 }
 
+TEST(JsonReader, EscapedNulIsKeptInTextsAndNames) {
+  const struct {
+    const char* json;
+    const char* written;  // the value as the writer gives it back
+  } cases[] = {
+      {R"("a\u0000b")", R"("a\u0000b")"},
+      {R"("\u0000")", R"("\u0000")"},
+      {R"(["\u0000", "x\u0000"])", R"( [ "\u0000" , "x\u0000" ] )"},
+      {R"({"foo\u0000bar": 42})", R"( { "foo\u0000bar" : 42 } )"},
+      {R"({'\u0000': 1, q\u0000r: 2})", R"( { "\u0000" : 1 , "q\u0000r" : 2 } )"},
+  };
+  for (const auto& c : cases) {
+    Parsed p = ParseText(c.json);
+    EXPECT_TRUE(p.errors.empty()) << c.json;
+    EXPECT_EQ(Text(*p.value), c.written) << c.json;
+  }
+  Parsed p = ParseText(R"({"foo\u0000bar": "\u0000"})");
+  ASSERT_EQ(p.value->GetType(), JSON_OBJECT);
+  auto member = p.value->GetObject()->find(std::u16string(u"foo\0bar", 7));
+  ASSERT_NE(member, p.value->GetObject()->end());
+  EXPECT_EQ(member->second->Stringify(u"", false), std::u16string(1, u'\0'));
+}
+
 TEST(JsonReader, ErrorTextListsEachError) {
   JsonReader_C reader;
   std::unique_ptr<CJsonValue> v(reader.ParseNarrow("{\n\n  \"a\" : [1 2]}"));
@@ -333,9 +434,7 @@ TEST(JsonReader, ErrorTextListsEachError) {
 }
 
 TEST(JsonReader, DeepNestingIsRefused) {
-  auto nested = [](int depth, char open, char close) {
-    return std::string(depth, open) + std::string(depth, close);
-  };
+  auto nested = [](int depth, char open, char close) { return std::string(depth, open) + std::string(depth, close); };
   Parsed ok = ParseText(nested(JsonReader_C::kMaxDepth, '[', ']'));
   EXPECT_EQ(ok.value->GetType(), JSON_ARRAY);
 
@@ -353,8 +452,8 @@ TEST(JsonReader, DeepNestingIsRefused) {
 TEST(JsonReader, CutTextsEndWithoutReadingPastTheirEnd) {
   // Each text sits in a buffer of exactly its length with no terminator, so
   // a read past its end is caught by the address sanitizer.
-  for (const std::string s : {"[1,", "{\"a\":", "/*", "//", "\"abc\\u12", "{'a", "tr", "-", "[\"x\\",
-                              "{a b", "/", "[1 /", "\"\\", "{\"a\":[{\"b\":tru"}) {
+  for (const std::string s : {"[1,", "{\"a\":", "/*", "//", "\"abc\\u12", "{'a", "tr", "-", "[\"x\\", "{a b", "/",
+                              "[1 /", "\"\\", "{\"a\":[{\"b\":tru"}) {
     std::u16string wide = Utf8ToUtf16(s);
     std::unique_ptr<char16_t[]> exact(new char16_t[wide.size()]);
     std::copy(wide.begin(), wide.end(), exact.get());
