@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 
 #include "platform/win32/filehandle.h"
 #include "platform/win32/files.h"
@@ -35,7 +36,12 @@ void CPostMethod::MimeFree::operator()(curl_mime* form) const { curl_mime_free(f
 
 // ---------------------------------------------------------------------------
 
-CHttpMethod::CHttpMethod(const char16_t* url) : m_url(url ? url : u""), m_replyLimit(kDefaultReplyLimit) {
+CHttpMethod::CHttpMethod(const char16_t* url) : m_replyLimit(kDefaultReplyLimit) {
+  try {
+    m_url = url ? url : u"";
+  } catch (const std::exception&) {
+    // Memory ran out: the URL stays empty, and Execute refuses it.
+  }
   EnsureCurlGlobalInit();
 }
 
@@ -48,7 +54,11 @@ size_t CHttpMethod::WriteCallback(char* data, size_t size, size_t count, void* u
   CHttpMethod* self = static_cast<CHttpMethod*>(user);
   const size_t n = size * count;
   if (self->m_response.size() + n > self->m_replyLimit) return 0;  // aborts the transfer
-  self->m_response.append(data, n);
+  try {
+    self->m_response.append(data, n);
+  } catch (const std::exception&) {
+    return 0;  // memory ran out: the transfer fails; no exception crosses libcurl
+  }
   return n;
 }
 
@@ -67,19 +77,27 @@ CURL* CHttpMethod::InitHandle() {
 }
 
 int CHttpMethod::Execute() {
-  if (!IsHttpOrHttpsUrl(m_url)) return 1;
-  CURL* h = PrepareRequest();
-  if (!h) return 1;
-  return curl_easy_perform(h) == CURLE_OK ? 0 : 1;
+  try {
+    if (!IsHttpOrHttpsUrl(m_url)) return 1;
+    CURL* h = PrepareRequest();
+    if (!h) return 1;
+    return curl_easy_perform(h) == CURLE_OK ? 0 : 1;
+  } catch (const std::exception&) {  // memory ran out
+    return 1;
+  }
 }
 
 CString CHttpMethod::GetResponse() const {
-  if (m_response.empty()) return CString();
-  std::u16string text;
-  if (!Utf8ToUtf16Strict(m_response, text)) return CString(u"UTF Conversion Failure");
-  size_t zero = text.find(u'\0');
-  if (zero != std::u16string::npos) text.resize(zero);
-  return CString(std::move(text));
+  try {
+    if (m_response.empty()) return CString();
+    std::u16string text;
+    if (!Utf8ToUtf16Strict(m_response, text)) return CString(u"UTF Conversion Failure");
+    size_t zero = text.find(u'\0');
+    if (zero != std::u16string::npos) text.resize(zero);
+    return CString(std::move(text));
+  } catch (const std::exception&) {  // memory ran out
+    return CString();
+  }
 }
 
 // ---------------------------------------------------------------------------
@@ -89,15 +107,24 @@ CPostMethod::CPostMethod(const char16_t* url) : CHttpMethod(url) {}
 CPostMethod::~CPostMethod() = default;
 
 void CPostMethod::AddField(const char16_t* name, const char16_t* value) {
-  m_fields.push_back({name ? name : u"", value ? value : u""});
+  try {
+    m_fields.push_back({name ? name : u"", value ? value : u""});
+  } catch (const std::exception&) {
+    m_partLost = true;
+  }
 }
 
 void CPostMethod::AddFile(const char16_t* name, const char16_t* path, const char16_t* contentType) {
-  m_files.push_back({name ? name : u"", path ? path : u"", contentType ? contentType : u""});
+  try {
+    m_files.push_back({name ? name : u"", path ? path : u"", contentType ? contentType : u""});
+  } catch (const std::exception&) {
+    m_partLost = true;
+  }
 }
 
 CURL* CPostMethod::PrepareRequest() {
   m_form.reset();
+  if (m_partLost) return nullptr;
   CURL* h = InitHandle();
   if (!h) return nullptr;
 

@@ -25,11 +25,12 @@ class CHttpMethod {
   CHttpMethod& operator=(const CHttpMethod&) = delete;
 
   // 0 when the transfer completed, whatever the HTTP status; 1 when the
-  // request could not be prepared or the transfer failed.
+  // request could not be prepared or the transfer failed (also when memory
+  // runs out: no exception leaves a request).
   int Execute();
   // The reply body as text: decoded from UTF-8 up to its first zero
   // character; empty for an empty body; "UTF Conversion Failure" when the
-  // body is not valid UTF-8.
+  // body is not valid UTF-8; empty when memory runs out.
   CString GetResponse() const;
 
   // The largest reply body accepted, in bytes; 0 restores the built-in 64 MiB.
@@ -66,6 +67,7 @@ class CPostMethod : public CHttpMethod {
   explicit CPostMethod(const char16_t* url);
   ~CPostMethod() override;  // the form goes before the handle it was made for
 
+  // A field or file that cannot be kept for want of memory makes Execute fail.
   void AddField(const char16_t* name, const char16_t* value);
   void AddFile(const char16_t* name, const char16_t* path, const char16_t* contentType);
 
@@ -89,4 +91,5 @@ class CPostMethod : public CHttpMethod {
   std::vector<Field> m_fields;
   std::vector<FilePart> m_files;
   std::unique_ptr<curl_mime, MimeFree> m_form;
+  bool m_partLost = false;  // a field or file could not be kept: the request is refused
 };

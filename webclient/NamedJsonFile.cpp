@@ -1,6 +1,7 @@
 #include "webclient/NamedJsonFile.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <vector>
 
 #include "icbase/src/icutil/sysinfo.h"
@@ -15,9 +16,7 @@ uint32_t HashPointer(const void* p) {
 
 uint32_t EntryHash(const void* item) { return HashPointer(static_cast<const NamedJsonEntry_C*>(item)->name); }
 uint32_t KeyHash(const void* key) { return HashPointer(key); }
-bool EntryEquals(const void* item, const void* key) {
-  return static_cast<const NamedJsonEntry_C*>(item)->name == key;
-}
+bool EntryEquals(const void* item, const void* key) { return static_cast<const NamedJsonEntry_C*>(item)->name == key; }
 void* EntryNext(const void* item) { return static_cast<const NamedJsonEntry_C*>(item)->next; }
 void EntrySetNext(void* item, void* next) {
   static_cast<NamedJsonEntry_C*>(item)->next = static_cast<NamedJsonEntry_C*>(next);
@@ -89,6 +88,14 @@ bool NamedJsonFile_C::Dispatch(const char16_t* name, CJsonValue* value) {
 }
 
 int NamedJsonFile_C::Load(const char16_t* path) {
+  try {
+    return Replay(path);
+  } catch (const std::exception&) {  // memory ran out
+    return -1;
+  }
+}
+
+int NamedJsonFile_C::Replay(const char16_t* path) {
   std::vector<unsigned char> bytes;
   {
     FileHandle f(path, "rb");
@@ -137,17 +144,25 @@ bool NamedJsonFile_C::WriteText(FILE* f, const std::u16string& text) {
 
 bool NamedJsonFile_C::WriteEntry(const char16_t* name, const CJsonValue& value) {
   if (!m_output) return false;
-  std::u16string line = name ? name : u"";
-  line += u'(';
-  line += value.Stringify(u"", true);
-  line += u");\r\n";
-  return WriteText(m_output.get(), line);
+  try {
+    std::u16string line = name ? name : u"";
+    line += u'(';
+    line += value.Stringify(u"", true);
+    line += u");\r\n";
+    return WriteText(m_output.get(), line);
+  } catch (const std::exception&) {  // memory ran out
+    return false;
+  }
 }
 
 bool NamedJsonFile_C::WriteLine(const char16_t* text) {
   FILE* f = m_second ? m_second.get() : m_output.get();
   if (!f) return false;
-  std::u16string line = text ? text : u"";
-  line += u"\r\n";
-  return WriteText(f, line);
+  try {
+    std::u16string line = text ? text : u"";
+    line += u"\r\n";
+    return WriteText(f, line);
+  } catch (const std::exception&) {  // memory ran out
+    return false;
+  }
 }

@@ -51,7 +51,7 @@ class NamedJsonFile_C {
   bool Dispatch(const char16_t* name, CJsonValue* value);
 
   // Replays a file: the number of lines dispatched to a handler, or -1 when
-  // the file cannot be opened.
+  // the file cannot be opened or memory runs out.
   int Load(const char16_t* path);
 
   // Appends name(value); to the output file when it is open.
@@ -61,6 +61,7 @@ class NamedJsonFile_C {
   bool WriteLine(const char16_t* text);
 
  private:
+  int Replay(const char16_t* path);
   bool WriteText(FILE* f, const std::u16string& text);
   NamedJsonEntry_C* Find(const char16_t* internedName);
 
