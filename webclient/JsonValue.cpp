@@ -317,23 +317,17 @@ void JsonQuote(std::u16string& out, const std::u16string& text) {
     const char16_t c = text[i];
     out.append(text.data() + run, i - run);
     run = i + 1;
-    switch (c) {
-      case u'\\':
-        out += u"\\\\";
-        break;
-      case u'"':
-        out += u"\\\"";
-        break;
-      case u'\n':
-        out += u"\\n";
-        break;
-      case u'\r':
-        out += u"\\r";
-        break;
-      default:
-        out += u"\\u";
-        for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(c >> shift) & 15]);
+    const char16_t* named = c == u'\\'   ? u"\\\\"
+                            : c == u'"'  ? u"\\\""
+                            : c == u'\n' ? u"\\n"
+                            : c == u'\r' ? u"\\r"
+                                         : nullptr;
+    if (named) {
+      out += named;
+      continue;
     }
+    out += u"\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(c >> shift) & 15]);
   }
   out.append(text.data() + run, text.size() - run);
   out.push_back(u'"');
