@@ -23,14 +23,17 @@ bool GetFileStatus(const char16_t* path, DWORD* attributes, uint64_t* size) {
   if (!path || !*path) return false;
   struct stat st;
   if (::stat(PathToNative(path).c_str(), &st) != 0) return false;
-  DWORD a = 0;
-  bool dir = S_ISDIR(st.st_mode);
-  if (dir) a |= FILE_ATTRIBUTE_DIRECTORY;
-  if (!(st.st_mode & S_IWUSR)) a |= FILE_ATTRIBUTE_READONLY;
-  if (a == 0) a = FILE_ATTRIBUTE_NORMAL;
-  if (attributes) *attributes = a;
+  const bool dir = S_ISDIR(st.st_mode);
+  if (attributes) *attributes = FileAttributesFromMode(static_cast<uint32_t>(st.st_mode));
   if (size) *size = dir ? 0 : static_cast<uint64_t>(st.st_size);
   return true;
+}
+
+DWORD FileAttributesFromMode(uint32_t mode) {
+  DWORD a = 0;
+  if (S_ISDIR(mode)) a |= FILE_ATTRIBUTE_DIRECTORY;
+  if (!(mode & S_IWUSR)) a |= FILE_ATTRIBUTE_READONLY;
+  return a ? a : FILE_ATTRIBUTE_NORMAL;
 }
 
 DWORD GetFileAttributesW(const char16_t* path) {

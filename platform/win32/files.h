@@ -28,6 +28,8 @@ std::u16string PathFromNative(const std::string& path);
 // may not write; FILE_ATTRIBUTE_NORMAL when neither applies;
 // INVALID_FILE_ATTRIBUTES when the path does not exist (or is null/empty).
 DWORD GetFileAttributesW(const char16_t* path);
+// The attributes above for a file-system mode (st_mode).
+DWORD FileAttributesFromMode(uint32_t mode);
 bool PathFileExistsW(const char16_t* path);
 // Attributes (as above) and size of a path in one query; false when the path
 // does not exist. The size of a folder is 0. Either out pointer may be null.
