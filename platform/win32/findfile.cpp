@@ -70,10 +70,12 @@ bool FillFindData(const std::string& folder, const std::string& name, WIN32_FIND
   const std::u16string wide = PathFromNative(name);
   if (!WStrCopy(data.cFileName, MAX_PATH, wide.c_str())) return false;
   const std::string full = folder + "/" + name;
-  struct stat st;
-  if (::stat(full.c_str(), &st) != 0 && ::lstat(full.c_str(), &st) != 0) return false;
+  struct stat link, st;
+  if (::lstat(full.c_str(), &link) != 0) return false;
+  if (::stat(full.c_str(), &st) != 0) st = link;
   const bool dir = S_ISDIR(st.st_mode);
   data.dwFileAttributes = FileAttributesFromMode(static_cast<uint32_t>(st.st_mode));
+  if (S_ISLNK(link.st_mode)) data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
   const uint64_t size = (dir || S_ISLNK(st.st_mode)) ? 0 : static_cast<uint64_t>(st.st_size);
   data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
   data.nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);

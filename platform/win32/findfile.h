@@ -13,7 +13,11 @@
 
 #include <string_view>
 
+#include "platform/win32/files.h"
 #include "platform/win32/wintypes.h"
+
+// Set, beside the attributes of what it points to, for a symbolic link.
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
 
 struct WIN32_FIND_DATAW {
   DWORD dwFileAttributes;   // FILE_ATTRIBUTE_* as GetFileAttributesW gives them
@@ -33,7 +37,8 @@ typedef WIN32_FIND_DATAW* LPWIN32_FIND_DATAW;
 // The first matching entry, and a handle for the others; INVALID_HANDLE_VALUE
 // when nothing matches or the folder cannot be read (last error
 // ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND). A symbolic link is reported
-// as what it points to; a dangling one as a file of size 0.
+// as what it points to with FILE_ATTRIBUTE_REPARSE_POINT added; a dangling one
+// as a file of size 0.
 HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data);
 // The next entry; FALSE with last error ERROR_NO_MORE_FILES after the last.
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data);

@@ -1,0 +1,104 @@
+#include "sport/FileInfo.h"
+
+#include "platform/win32/files.h"
+#include "platform/win32/wstr.h"
+
+namespace {
+
+// The name part of a path: after its last separator.
+int NameStart(const CString& path) { return path.ReverseFind(PATH_SEP) + 1; }
+
+// Where the extension of the name starts (its dot); the path's length when there is none.
+int ExtStart(const CString& path) {
+  const int dot = path.ReverseFind(u'.');
+  return dot >= NameStart(path) ? dot : path.GetLength();
+}
+
+bool IsStopped(const std::atomic<int32_t>* stop) { return stop && stop->load() != 0; }
+
+// Whether an element at this place stays before the new record.
+bool StaysBefore(const CFileInfo& element, const CFileInfo& info, int order) {
+  switch (order) {
+    case kFileOrderSizeAscending:
+      return element.GetLength() < info.GetLength();
+    case kFileOrderSizeDescending:
+      return element.GetLength() > info.GetLength();
+    case kFileOrderPathAscending:
+      return WStrCmp(element.GetFilePath(), info.GetFilePath()) < 0;
+    case kFileOrderPathDescending:
+      return WStrCmp(element.GetFilePath(), info.GetFilePath()) > 0;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+void CFileInfo::Create(const WIN32_FIND_DATAW& data, const CString& folder, DWORD userValue) {
+  m_path = folder + data.cFileName;
+  m_attributes = data.dwFileAttributes;
+  m_size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  m_userValue = userValue;
+}
+
+void CFileInfo::CreateFromPath(const CString& path, DWORD userValue) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(path, &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  Create(data, path.Left(path.ReverseFind(PATH_SEP) + 1), userValue);
+  FindClose(find);
+}
+
+CString CFileInfo::GetFileTitle() const {
+  const int start = NameStart(m_path);
+  return m_path.Mid(start, ExtStart(m_path) - start);
+}
+
+CString CFileInfo::GetFileExt() const { return m_path.Mid(ExtStart(m_path)); }
+
+int CFileInfoArray::AddFileInfo(CFileInfo& info, int order) {
+  int position = static_cast<int>(GetSize());
+  if (order >= kFileOrderSizeAscending && order <= kFileOrderPathDescending) {
+    for (int i = 0; i < GetSize(); ++i)
+      if (!StaysBefore(GetAt(i), info, order)) {
+        position = i;
+        break;
+      }
+  }
+  InsertAt(position, info);
+  return position;
+}
+
+int CFileInfoArray::AddDir(const CString& folder, const CString& mask, bool recurse, int order, bool includeFolders,
+                           const std::atomic<int32_t>* stop, std::atomic<int32_t>* counter) {
+  int count = 0;
+  auto add = [&](const WIN32_FIND_DATAW& data) {
+    CFileInfo info;
+    info.Create(data, folder, 0);
+    AddFileInfo(info, order);
+    ++count;
+    if (counter) ++*counter;
+  };
+
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(folder + u"*", &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+      if (includeFolders) add(data);
+      if (recurse && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        count += AddDir(folder + data.cFileName + PATH_SEP_STR, mask, recurse, order, includeFolders, stop, counter);
+    } while (!IsStopped(stop) && FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  if (IsStopped(stop)) return count;
+
+  find = FindFirstFileW(folder + mask, &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) add(data);
+    } while (!IsStopped(stop) && FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  return count;
+}

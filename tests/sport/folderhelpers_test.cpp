@@ -1,0 +1,66 @@
+#include "sport/FolderHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/win32/curdir.h"
+#include "platform/win32/lasterror.h"
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FolderHelpersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir_.File("proj/sub"));
+    WriteBytes(dir_.File("proj/bruser.poi"), "poi");
+    WriteBytes(dir_.File("proj/sub/x.bin"), "bin");
+    fs::create_directories(dir_.File("elsewhere/deeper"));
+    oldCwd_ = GetCurrentDirectoryPath();
+  }
+  void TearDown() override { SetCurrentDirectoryW(oldCwd_.c_str()); }
+  CString P(const std::string& rel) const { return CString::FromUtf8(dir_.File(rel)); }
+
+  TempDir dir_;
+  std::u16string oldCwd_;
+};
+
+TEST_F(FolderHelpersTest, CopyFolderCopiesFilesOnlyAndSaysWhenItWasGivenAFolder) {
+  SetLastError(0);
+  EXPECT_FALSE(CopyFolder(P("proj"), P("copy")));
+  EXPECT_EQ(GetLastError(), kErrorSourceIsFolder);
+  EXPECT_FALSE(fs::exists(dir_.File("copy")));
+  EXPECT_TRUE(CopyFolder(P("proj/bruser.poi"), P("copy/bruser.poi")));
+  EXPECT_EQ(ReadBytes(dir_.File("copy/bruser.poi")), "poi");
+  EXPECT_TRUE(CopyFolderSilent(P("proj"), P("whole")));
+  EXPECT_EQ(ReadBytes(dir_.File("whole/sub/x.bin")), "bin");
+}
+
+TEST_F(FolderHelpersTest, PathsOf260UnitsOrMoreFailWithoutTouchingTheDisk) {
+  const CString longTarget = P("t/" + std::string(300, 'x'));
+  EXPECT_FALSE(CopyFolderSilent(P("proj"), longTarget));
+  EXPECT_FALSE(CopyFolder(P("proj/bruser.poi"), longTarget));
+  EXPECT_FALSE(fs::exists(dir_.File("t")));
+  fs::create_directories(dir_.File(std::string(200, 'd') + "/" + std::string(60, 'e')));
+  EXPECT_FALSE(DeleteFolder(P(std::string(200, 'd') + "/" + std::string(60, 'e'))));
+  EXPECT_TRUE(fs::exists(dir_.File(std::string(200, 'd') + "/" + std::string(60, 'e'))));
+}
+
+TEST_F(FolderHelpersTest, DeleteMovesTheCurrentDirectoryOnlyOutOfTheDeletedFolder) {
+  ASSERT_TRUE(SetCurrentDirectoryW(P("elsewhere/deeper")));
+  EXPECT_TRUE(DeleteFolder(P("whole-missing")) == false);
+  EXPECT_EQ(GetCurrentDirectoryPath(), P("elsewhere/deeper").Str());  // unrelated: left alone
+
+  ASSERT_TRUE(SetCurrentDirectoryW(P("proj/sub")));
+  EXPECT_TRUE(DeleteFolder(P("proj")));
+  EXPECT_EQ(GetCurrentDirectoryPath(), CString::FromUtf8(dir_.Path()).Str());
+  EXPECT_FALSE(fs::exists(dir_.File("proj")));
+  EXPECT_FALSE(DeleteFolder(u""));
+}
+
+}  // namespace
