@@ -1,0 +1,70 @@
+// The per-user settings store that stands in for the current user's registry:
+// keys and typed values in one human-readable text file,
+// <settings folder>/win32-registry/HKEY_CURRENT_USER.txt (see
+// knownfolders.h). A change is a read-modify-write under an exclusive lock
+// (flock on a lock file beside it), so that two processes or threads writing
+// at once lose nothing, and the new text reaches the disk in a temporary file
+// that is then renamed over the store: a crash leaves the old file or the new
+// one, whole. Readers take no lock.
+//
+// The file, one entry per line ('#' starts a comment line):
+//   [Software\Vendor\Product\Key]           a key (sub-keys separated by '\')
+//   "Name"=sz:"text"                        REG_SZ
+//   "Name"=multi_sz:"one","two"             REG_MULTI_SZ
+//   "Name"=dword:000003f9                   REG_DWORD (hexadecimal)
+//   "Name"=hex:01,ff                        REG_BINARY
+//   "Name"=hex(N):..                        any type, or data that does not fit the forms above
+// "@" names the unnamed value. In quoted text '\\', '\"' and '\uXXXX' (control
+// characters and unpaired surrogates) are escaped; the rest is UTF-8.
+// Key and value names compare without regard to ASCII case, as in the registry.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/wintypes.h"
+
+struct RegStoreValue {
+  std::u16string name;
+  DWORD type = 0;
+  std::vector<uint8_t> data;  // the bytes as RegSetValueExW received them
+};
+
+struct RegStoreKey {
+  std::u16string path;                // as first created, without leading or trailing '\'
+  std::vector<RegStoreValue> values;  // in the order first written
+};
+
+struct RegStoreTree {
+  std::vector<RegStoreKey> keys;  // in the order first created
+
+  RegStoreKey* FindKey(const std::u16string& path);
+  // The key, created with every missing parent.
+  RegStoreKey& CreateKey(const std::u16string& path);
+  // True when the key or one of its sub-keys is stored.
+  bool KeyExists(const std::u16string& path) const;
+  // The names of the key's direct sub-keys, in the order first created.
+  std::vector<std::u16string> SubKeys(const std::u16string& path) const;
+};
+
+RegStoreValue* FindValue(RegStoreKey& key, const std::u16string& name);
+// ASCII-case-insensitive equality of names.
+bool RegNamesEqual(const std::u16string& a, const std::u16string& b);
+// False for an empty name or one with a control character or an empty part.
+bool IsValidRegKeyPath(const std::u16string& path);
+
+// The store's text and back. Parsing fails (false) on the first malformed line.
+std::string FormatRegStore(const RegStoreTree& tree);
+bool ParseRegStore(const std::string& text, RegStoreTree& tree);
+
+// The store file's path (native); empty when no settings folder is known.
+std::string RegStorePath();
+// The stored tree; a missing file is an empty tree; false when the file
+// cannot be read or is malformed (the tree then holds what came before the fault).
+bool LoadRegStore(RegStoreTree& tree);
+// Applies `change` to the stored tree under the lock and stores the result
+// when change returns true. False when the store is malformed (it is then
+// left alone, never overwritten), cannot be locked, or cannot be written.
+bool UpdateRegStore(const std::function<bool(RegStoreTree&)>& change);
