@@ -30,11 +30,7 @@ std::unordered_set<FindState*> g_handles;  // live handles, guarded by g_handles
 
 // Code points of a UTF-16 text, each case-folded (an unpaired surrogate becomes U+FFFD).
 std::u32string FoldedCodePoints(std::u16string_view text) {
-  std::u32string out(text.size(), U'\0');
-  const UTF16* src = reinterpret_cast<const UTF16*>(text.data());
-  UTF32* dst = out.data();
-  ConvertUTF16toUTF32(&src, src + text.size(), &dst, dst + out.size(), lenientConversion);
-  out.resize(static_cast<size_t>(dst - out.data()));
+  std::u32string out = Utf16ToUtf32(text);
   for (char32_t& c : out) c = static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
   return out;
 }
