@@ -34,9 +34,10 @@ bool tgvRecord_C::SetUserFlag(uint8_t flag, uint8_t mark) {
 }
 
 bool tgvRecord_C::AssignText(const char16_t*& field, const char16_t* text, uint8_t mark) {
+  tgvRecordHost_I* host = GetDatabase();
+  tgvHostLock lock(host);
   const char16_t* pooled = nullptr;
   if (text) {
-    tgvRecordHost_I* host = GetDatabase();
     if (!host) return false;
     pooled = host->InternString(text);
     if (!pooled) return false;
@@ -54,9 +55,10 @@ const char16_t* tgvRecord_C::GetName() const {
 bool tgvRecord_C::SetName(const char16_t* text, uint8_t mark) {
   const tgvColumn* c = tgvFindColumn(GetSchemaKind(), "fName");
   if (!c) return false;
+  tgvRecordHost_I* host = GetDatabase();
+  tgvHostLock lock(host);
   const char16_t* pooled = nullptr;
   if (text) {
-    tgvRecordHost_I* host = GetDatabase();
     if (!host) return false;
     pooled = host->InternString(text);
     if (!pooled) return false;
@@ -70,6 +72,7 @@ bool tgvRecord_C::SetName(const char16_t* text, uint8_t mark) {
 }
 
 bool tgvPOI_C::SetMapPoint(int32_t lon, int32_t lat, uint8_t mark) {
+  tgvHostLock lock(GetDatabase());
   if (m_mapLong == lon && m_mapLat == lat) return true;
   m_mapLong = lon;
   m_mapLat = lat;
@@ -77,6 +80,7 @@ bool tgvPOI_C::SetMapPoint(int32_t lon, int32_t lat, uint8_t mark) {
 }
 
 bool tgvPOI_C::SetRealPoint(double lon, double lat, double alt, uint8_t mark) {
+  tgvHostLock lock(GetDatabase());
   if (m_realLong == lon && m_realLati == lat && m_altitude == alt) return true;
   m_realLong = lon;
   m_realLati = lat;
@@ -113,6 +117,7 @@ double tgvMap_C::GetCornerLati(int corner) const {
 }
 
 bool tgvMap_C::SetCorner(int corner, double lon, double lat, uint8_t mark) {
+  tgvHostLock lock(GetDatabase());
   double* pLong = nullptr;
   double* pLat = nullptr;
   switch (corner) {
@@ -129,6 +134,7 @@ bool tgvMap_C::SetCorner(int corner, double lon, double lat, uint8_t mark) {
 }
 
 bool tgvVP_C::SetLinkId(uint32_t& id, uint32_t& other, uint32_t v, uint8_t clearOther, uint8_t mark) {
+  tgvHostLock lock(GetDatabase());
   bool changed = false;
   if (id != v) {
     id = v;
@@ -151,6 +157,7 @@ bool tgvVP_C::SetWPID(uint32_t v, uint8_t clearOther, uint8_t mark) {
 }
 
 bool tgvGPSLog_C::SetGPSTime(IntPair_C t, uint8_t mark) {
+  tgvHostLock lock(GetDatabase());
   if (m_time1 == t.first && m_time2 == t.second) return true;
   m_time1 = t.first;
   m_time2 = t.second;

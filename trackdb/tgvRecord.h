@@ -30,7 +30,7 @@ class tgvRecord_C {
   // --- header ---
   uint8_t GetUserType() const { return m_userType; }
   uint8_t GetSchemaKind() const { return tgvSchemaKindOf(m_userType); }
-  uint8_t GetRegSlot() const { return m_regSlot; }
+  uint32_t GetRegSlot() const { return m_regSlot; }
   // The database manager registered under the record's slot, or null.
   tgvRecordHost_I* GetDatabase() const;
   // The id (while deleted, the id word holds the free-list link instead).
@@ -51,33 +51,45 @@ class tgvRecord_C {
   bool SetName(const char16_t* text, uint8_t mark = 1);
 
   // --- used by the record store ---
-  void StampHeader(uint8_t regSlot, uint8_t userType, uint32_t id) {
+  void StampHeader(uint32_t regSlot, uint8_t userType, uint32_t id) {
     m_regSlot = regSlot;
     m_userType = userType;
     m_id = id;
   }
   void SetIdWord(uint32_t word) { m_id = word; }
   void SetDeletedFlag(uint8_t deleted) { m_deleted = deleted; }
-  tgvRecord_C* GetIndexLink() const { return m_indexLink; }
-  void SetIndexLink(tgvRecord_C* next) { m_indexLink = next; }
 
  protected:
   friend struct tgvSchemaAccess;
 
+  // Setters hold the database's record lock, so that a change and its
+  // write-through are one step for other threads.
   template <class T>
   bool Assign(T& field, T value, uint8_t mark) {
+    tgvHostLock lock(GetDatabase());
     if (field == value) return true;
     field = value;
     return mark ? Save() : true;
   }
+  // The same for a link column (start or end of a link row): the database
+  // is told, so that its value index follows the change.
+  template <class T>
+  bool AssignLink(T& field, T value, uint8_t mark) {
+    tgvRecordHost_I* host = GetDatabase();
+    tgvHostLock lock(host);
+    if (field == value) return true;
+    field = value;
+    if (host) host->OnLinkChanged(this);
+    return mark ? Save() : true;
+  }
   bool AssignText(const char16_t*& field, const char16_t* text, uint8_t mark);
 
-  tgvRecord_C* m_indexLink;  // next record in the same id-index chain
-  uint8_t m_regSlot;         // registry slot of the owning database, 0 = none
+  // The id index is an exact array, so the header needs no chain link.
+  uint32_t m_regSlot;  // registry slot of the owning database, 0 = none
   uint8_t m_userFlag;
-  uint8_t m_userType;        // 1..19
-  uint8_t m_deleted;         // 0 live, 1 deleted
-  uint32_t m_id;             // fID (free-list link while deleted)
+  uint8_t m_userType;  // 1..19
+  uint8_t m_deleted;   // 0 live, 1 deleted
+  uint32_t m_id;       // fID (free-list link while deleted)
 };
 
 // Kind 1: a type definition (TypeD).
@@ -177,13 +189,13 @@ class tgvLink_C : public tgvRecord_C {
 class tgvVal_C : public tgvRecord_C {
  public:
   uint8_t GetStartType() const { return m_startType; }
-  bool SetStartType(uint8_t v, uint8_t mark) { return Assign(m_startType, v, mark); }
+  bool SetStartType(uint8_t v, uint8_t mark) { return AssignLink(m_startType, v, mark); }
   uint8_t GetEndType() const { return m_endType; }
-  bool SetEndType(uint8_t v, uint8_t mark) { return Assign(m_endType, v, mark); }
+  bool SetEndType(uint8_t v, uint8_t mark) { return AssignLink(m_endType, v, mark); }
   uint32_t GetStartID() const { return m_startId; }
-  bool SetStartID(uint32_t v, uint8_t mark) { return Assign(m_startId, v, mark); }
+  bool SetStartID(uint32_t v, uint8_t mark) { return AssignLink(m_startId, v, mark); }
   uint32_t GetEndID() const { return m_endId; }
-  bool SetEndID(uint32_t v, uint8_t mark) { return Assign(m_endId, v, mark); }
+  bool SetEndID(uint32_t v, uint8_t mark) { return AssignLink(m_endId, v, mark); }
   const char16_t* GetValue() const { return m_value; }
   bool SetValue(const char16_t* text, uint8_t mark = 1) { return AssignText(m_value, text, mark); }
 

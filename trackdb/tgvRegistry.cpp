@@ -1,7 +1,7 @@
 #include "trackdb/tgvRegistry.h"
 
-tgvDBRegistry_C::tgvDBRegistry_C() : m_nextFree(1), m_count(0) {
-  for (auto& e : m_table) e.store(nullptr, std::memory_order_relaxed);
+tgvDBRegistry_C::tgvDBRegistry_C() : m_nextFree(1), m_count(0), m_table(new std::atomic<tgvRecordHost_I*>[kSlotCount]) {
+  for (uint32_t s = 0; s < kSlotCount; ++s) m_table[s].store(nullptr, std::memory_order_relaxed);
 }
 
 tgvDBRegistry_C& tgvDBRegistry_C::Get() {
@@ -9,17 +9,17 @@ tgvDBRegistry_C& tgvDBRegistry_C::Get() {
   return registry;
 }
 
-uint8_t tgvDBRegistry_C::Register(tgvRecordHost_I* host) {
+uint32_t tgvDBRegistry_C::Register(tgvRecordHost_I* host) {
   if (!host) return 0;
   std::lock_guard<std::mutex> guard(m_lock);
   if (m_count >= kSlotCount - 1 || m_nextFree == 0) return 0;
-  const uint8_t slot = m_nextFree;
+  const uint32_t slot = m_nextFree;
   m_table[slot].store(host, std::memory_order_release);
   ++m_count;
   m_nextFree = 0;
   for (uint32_t s = slot + 1u; s < kSlotCount; ++s) {
     if (!m_table[s].load(std::memory_order_relaxed)) {
-      m_nextFree = static_cast<uint8_t>(s);
+      m_nextFree = s;
       break;
     }
   }
@@ -37,15 +37,15 @@ void tgvDBRegistry_C::Unregister(uint32_t slot) {
   if (!m_table[slot].load(std::memory_order_relaxed)) return;
   m_table[slot].store(nullptr, std::memory_order_release);
   --m_count;
-  if (m_nextFree == 0 || m_nextFree > slot) m_nextFree = static_cast<uint8_t>(slot);
+  if (m_nextFree == 0 || m_nextFree > slot) m_nextFree = slot;
 }
 
-uint8_t tgvDBRegistry_C::GetCount() const {
+uint32_t tgvDBRegistry_C::GetCount() const {
   std::lock_guard<std::mutex> guard(m_lock);
   return m_count;
 }
 
-uint8_t tgvDBRegistry_C::GetNextFree() const {
+uint32_t tgvDBRegistry_C::GetNextFree() const {
   std::lock_guard<std::mutex> guard(m_lock);
   return m_nextFree;
 }

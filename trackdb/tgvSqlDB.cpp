@@ -1,0 +1,155 @@
+#include "trackdb/tgvSqlDB.h"
+
+#include <sqlite3.h>
+
+#include <string>
+
+#include "platform/win32/files.h"
+
+void tgvSqlDB_C::DbCloser::operator()(sqlite3* db) const {
+  // Closes once the last statement is gone, whatever is still open.
+  sqlite3_close_v2(db);
+}
+
+void tgvSqlDB_C::StmtFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+
+tgvSqlDB_C::tgvSqlDB_C() : m_state(kClosed), m_stmtState(kNone), m_path(nullptr), m_queryTag(0) {}
+
+tgvSqlDB_C::~tgvSqlDB_C() {
+  m_stmt.reset();
+  m_db.reset();
+}
+
+bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew) {
+  if (m_state == kOpen && !Close()) return false;
+  m_path = path;
+  const bool fresh = !path || !PathFileExistsW(path);
+  if (isNew) *isNew = fresh;
+  sqlite3* raw = nullptr;
+  const int rc = path ? sqlite3_open16(path, &raw) : SQLITE_MISUSE;
+  m_db.reset(raw);  // a failed open's handle is closed too
+  if (rc != SQLITE_OK) {
+    m_db.reset();
+    m_state = kOpenFailed;
+    return false;
+  }
+  m_state = kOpen;
+  m_stmtState = kNone;
+  SetSynchronous(false);
+  SetCountChangesOff();
+  return true;
+}
+
+bool tgvSqlDB_C::Close() {
+  if (m_state == kOpen) {
+    m_stmt.reset();
+    m_stmtState = kNone;
+    m_queryTag = 0;
+    if (sqlite3_close(m_db.get()) == SQLITE_BUSY) return false;
+    (void)m_db.release();  // closed above
+  }
+  m_db.reset();
+  m_path = nullptr;
+  m_state = kClosed;
+  return true;
+}
+
+bool tgvSqlDB_C::Prepare(const char16_t* sql) {
+  if (m_state != kOpen || !sql) return false;
+  if (m_stmtState == kPrepared && m_stmt) return false;
+  m_stmt.reset();
+  const size_t n = std::char_traits<char16_t>::length(sql);
+  if (n > static_cast<size_t>(INT32_MAX / 2)) return false;
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare16_v2(m_db.get(), sql, static_cast<int>(n * 2), &raw, nullptr) != SQLITE_OK || !raw) {
+    sqlite3_finalize(raw);
+    m_stmtState = kNone;
+    return false;
+  }
+  m_stmt.reset(raw);
+  m_stmtState = kPrepared;
+  return true;
+}
+
+bool tgvSqlDB_C::Step(bool* hasRow) {
+  if (hasRow) *hasRow = false;
+  if (m_state != kOpen || !m_stmt) return false;
+  const int rc = sqlite3_step(m_stmt.get());
+  if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+    if (hasRow) *hasRow = rc == SQLITE_ROW;
+    m_stmtState = kStepped;
+    return true;
+  }
+  m_stmtState = kNone;
+  return false;
+}
+
+bool tgvSqlDB_C::Finalize() {
+  if (!m_stmt) return false;
+  const int rc = sqlite3_finalize(m_stmt.release());
+  m_stmtState = kFinalized;
+  return rc == SQLITE_OK;
+}
+
+bool tgvSqlDB_C::Query(uint32_t tag, const char16_t* sql) {
+  if (m_stmtState == kStepped) Finalize();
+  if (tag == 0 || m_state != kOpen) return false;
+  bool hasRow = false;
+  if (!Prepare(sql) || !Step(&hasRow)) {
+    m_stmtState = kNone;
+    return false;
+  }
+  m_queryTag = tag;
+  return true;
+}
+
+bool tgvSqlDB_C::Exec(const char16_t* sql) {
+  if (!Prepare(sql)) return false;
+  bool hasRow = true;
+  bool stepped = true;
+  while (stepped && hasRow) stepped = Step(&hasRow);
+  const bool finalized = Finalize();
+  return stepped && finalized;
+}
+
+bool tgvSqlDB_C::SetSynchronous(bool on) {
+  return Exec(on ? u"PRAGMA synchronous = FULL;" : u"PRAGMA synchronous = OFF;");
+}
+
+bool tgvSqlDB_C::SetCountChangesOff() { return Exec(u"PRAGMA count_changes = 0;"); }
+
+bool tgvSqlDB_C::Transaction(bool begin) { return Exec(begin ? u"BEGIN TRANSACTION;" : u"COMMIT TRANSACTION;"); }
+
+bool tgvSqlDB_C::Rollback() { return Exec(u"ROLLBACK TRANSACTION;"); }
+
+bool tgvSqlDB_C::BindInt(int index, int32_t value) {
+  return CanBind() && sqlite3_bind_int(m_stmt.get(), index, value) == SQLITE_OK;
+}
+
+bool tgvSqlDB_C::BindDouble(int index, double value) {
+  return CanBind() && sqlite3_bind_double(m_stmt.get(), index, value) == SQLITE_OK;
+}
+
+bool tgvSqlDB_C::BindText(int index, const char16_t* text) {
+  if (!CanBind() || !text) return false;
+  const size_t n = std::char_traits<char16_t>::length(text);
+  if (n > static_cast<size_t>(INT32_MAX / 2)) return false;
+  return sqlite3_bind_text16(m_stmt.get(), index, text, static_cast<int>(n * 2), SQLITE_STATIC) == SQLITE_OK;
+}
+
+bool tgvSqlDB_C::BindBlob(int index, const void* bytes, int size) {
+  if (!CanBind() || size < 0 || (size > 0 && !bytes)) return false;
+  return sqlite3_bind_blob(m_stmt.get(), index, bytes, size, SQLITE_STATIC) == SQLITE_OK;
+}
+
+int32_t tgvSqlDB_C::ColumnInt(int column) const { return CanRead() ? sqlite3_column_int(m_stmt.get(), column - 1) : 0; }
+
+double tgvSqlDB_C::ColumnDouble(int column) const {
+  return CanRead() ? sqlite3_column_double(m_stmt.get(), column - 1) : 0.0;
+}
+
+const char16_t* tgvSqlDB_C::ColumnText(int column) const {
+  return CanRead() ? static_cast<const char16_t*>(sqlite3_column_text16(m_stmt.get(), column - 1)) : nullptr;
+}
+
+int tgvSqlDB_C::ColumnType(int column) const { return CanRead() ? sqlite3_column_type(m_stmt.get(), column - 1) : 0; }

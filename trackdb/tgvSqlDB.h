@@ -1,0 +1,100 @@
+// The project database's connection over SQLite's UTF-16 interface: one
+// connection, one current statement, and a rule that says which statement
+// operation may follow which. The record store does all its SQL through it,
+// one statement at a time.
+//
+// Statement rule: Prepare is allowed with no statement, after Finalize, and
+// after Step (the stepped statement is finalized first); it is refused while
+// a statement is prepared but not yet stepped. Binding needs a prepared
+// statement, reading columns a stepped one. A statement whose step failed is
+// finalized by the next Prepare, never leaked.
+//
+// Used by one thread at a time; the database manager holds the lock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class tgvSqlDB_C {
+ public:
+  enum State : uint8_t { kClosed = 0, kOpen = 1, kOpenFailed = 2 };
+  enum StatementState : uint8_t { kNone = 0, kPrepared = 1, kStepped = 2, kFinalized = 3 };
+
+  tgvSqlDB_C();
+  ~tgvSqlDB_C();
+  tgvSqlDB_C(const tgvSqlDB_C&) = delete;
+  tgvSqlDB_C& operator=(const tgvSqlDB_C&) = delete;
+
+  // Closes a connection that is still open first (false when that close
+  // fails); isNew = the path names no existing file; opens with
+  // sqlite3_open16 (a handle of a failed open is closed: state kOpenFailed).
+  // Then "PRAGMA synchronous = OFF;" and "PRAGMA count_changes = 0;". The
+  // path is the caller's text and must outlive the connection.
+  bool Open(const char16_t* path, bool* isNew);
+  // Finalizes the current statement and closes; false (still open) when
+  // SQLite reports the connection busy.
+  bool Close();
+
+  // The whole wide text (length in bytes); state kNone on failure.
+  bool Prepare(const char16_t* sql);
+  // hasRow says whether a row came; false (state kNone) for any code other
+  // than a row or the end. The statement stays until it is finalized.
+  bool Step(bool* hasRow);
+  // False when there is no statement; otherwise the result of finalizing,
+  // which carries the last step's error.
+  bool Finalize();
+  // Prepares and steps a statement remembered under a non-zero tag.
+  bool Query(uint32_t tag, const char16_t* sql);
+
+  // Fixed statements: prepare, step, finalize; true only when all three work.
+  bool SetSynchronous(bool on);  // "PRAGMA synchronous = FULL;" / "... OFF;"
+  bool SetCountChangesOff();     // "PRAGMA count_changes = 0;"
+  bool Transaction(bool begin);  // "BEGIN TRANSACTION;" / "COMMIT TRANSACTION;"
+  bool Rollback();               // "ROLLBACK TRANSACTION;"
+  // Runs a statement without parameters to its end.
+  bool Exec(const char16_t* sql);
+
+  // 1-based parameter index. BindText binds UTF-16 with its byte length and
+  // refuses a null text (the parameter stays NULL). The text must stay until
+  // the statement is finalized.
+  bool BindInt(int index, int32_t value);
+  bool BindDouble(int index, double value);
+  bool BindText(int index, const char16_t* text);
+  bool BindBlob(int index, const void* bytes, int size);
+
+  // 1-based columns; 0, 0.0, null and 0 unless a row was stepped.
+  // ColumnText is valid until the next step or finalize.
+  int32_t ColumnInt(int column) const;
+  double ColumnDouble(int column) const;
+  const char16_t* ColumnText(int column) const;
+  int ColumnType(int column) const;
+
+  uint8_t GetState() const { return m_state; }
+  uint8_t GetStatementState() const { return m_stmtState; }
+  const char16_t* GetPath() const { return m_path; }
+  uint32_t GetQueryTag() const { return m_queryTag; }
+  // The raw handles, for the row binders and readers of the file format.
+  sqlite3* GetHandle() const { return m_db.get(); }
+  sqlite3_stmt* GetStatement() const { return m_stmt.get(); }
+
+ private:
+  struct DbCloser {
+    void operator()(sqlite3* db) const;
+  };
+  struct StmtFinalizer {
+    void operator()(sqlite3_stmt* stmt) const;
+  };
+
+  bool CanBind() const { return m_state == kOpen && m_stmtState == kPrepared && m_stmt; }
+  bool CanRead() const { return m_state == kOpen && m_stmtState == kStepped && m_stmt; }
+
+  uint8_t m_state;
+  uint8_t m_stmtState;
+  const char16_t* m_path;
+  std::unique_ptr<sqlite3, DbCloser> m_db;
+  std::unique_ptr<sqlite3_stmt, StmtFinalizer> m_stmt;
+  uint32_t m_queryTag;
+};
