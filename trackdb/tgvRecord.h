@@ -17,12 +17,21 @@
 
 #include <cstdint>
 
+#include "icbase/src/icutil/geometry.h"
 #include "icbase/src/icutil/times.h"
 #include "icbase/src/icutil/utils.h"
 #include "trackdb/tgvRecordTypes.h"
 #include "trackdb/tgvRegistry.h"
 
+class tgvDatabase_C;
 class tgvGroup_C;
+class tgvType_C;
+class tgvValueDef_C;
+class tgvVal_C;
+class tgvVP_C;
+class tgvLine_C;
+class tgvMap_C;
+class PtrList_C;
 struct tgvSchemaAccess;
 
 class tgvRecord_C {
@@ -49,6 +58,13 @@ class tgvRecord_C {
   // Pools the text and sets the name (written at once when mark is set);
   // false for kinds without a name.
   bool SetName(const char16_t* text, uint8_t mark = 1);
+
+  // The open database manager of the record; null when none is registered
+  // under its slot or it is not open.
+  tgvDatabase_C* GetManager() const;
+  // The record's PropText "tgvAnnotate": an empty or null text deletes it,
+  // otherwise it is set (saved) or created. False when that failed.
+  bool SetAnnotation(const char16_t* text);
 
   // --- used by the record store ---
   void StampHeader(uint32_t regSlot, uint8_t userType, uint32_t id) {
@@ -107,6 +123,34 @@ class tgvType_C : public tgvRecord_C {
   uint32_t GetVStyleID() const { return m_styleId; }
   bool SetVStyleID(uint32_t v, uint8_t mark) { return Assign(m_styleId, v, mark); }
 
+  // A new type; name and icon are required. Object type 0 takes the
+  // parent's. With an insert-after sibling the new type is ordered right
+  // after it (siblings renumbered 1, 2, ...), otherwise it comes last.
+  static tgvType_C* Create(tgvDatabase_C* db, const char16_t* name, const char16_t* icon, tgvType_C* parent,
+                           tgvType_C* insertAfter, uint8_t objType, bool system);
+  tgvType_C* GetParent() const;
+  // The user type of the objects the type classifies (9 POI, 11 line, 16 attachment).
+  uint8_t GetObjType() const { return m_userFlag & 0x7F; }
+  bool IsSystem() const { return (m_userFlag & 0x80) != 0; }
+  // Child types by fOrder; POIs, lines and attachments of the type by id.
+  uint32_t GetChildren(PtrList_C* list) const;
+  uint32_t GetPOIs(PtrList_C* list) const;
+  uint32_t GetLines(PtrList_C* list) const;
+  uint32_t GetVPs(PtrList_C* list) const;
+  // Proper ancestry; false for null. Walks stop after as many steps as
+  // there are types, so a cycle in a file ends the walk.
+  bool IsDescendantOf(const tgvType_C* other) const;
+  bool IsAncestorOf(const tgvType_C* other) const;
+  // The type's own definitions along its chain; with inherited ones, those
+  // of every ancestor first (root first, each in id order).
+  uint32_t GetValueDefs(PtrList_C* list, bool withInherited) const;
+  // Orders the type right after a sibling, or first without one.
+  bool MoveAfter(tgvType_C* after);
+  // Deletes the type's objects (or, without deleteObjects, their values,
+  // and moves them to the surviving ancestor), its definitions, its child
+  // types (their objects moved to the surviving ancestor) and the type.
+  bool Delete(bool deleteObjects);
+
  protected:
   friend struct tgvSchemaAccess;
   const char16_t* m_name;
@@ -125,13 +169,9 @@ class tgvTagDef_C : public tgvRecord_C {
   uint8_t GetObjType() const { return m_objType; }
   bool SetObjType(uint8_t v, uint8_t mark) { return Assign(m_objType, v, mark); }
   const char16_t* GetDescription() const { return m_description; }
-  bool SetDescription(const char16_t* text, uint8_t mark = 1) {
-    return AssignText(m_description, text, mark);
-  }
+  bool SetDescription(const char16_t* text, uint8_t mark = 1) { return AssignText(m_description, text, mark); }
   const char16_t* GetUserText() const { return m_userText; }
-  bool SetUserText(const char16_t* text, uint8_t mark = 1) {
-    return AssignText(m_userText, text, mark);
-  }
+  bool SetUserText(const char16_t* text, uint8_t mark = 1) { return AssignText(m_userText, text, mark); }
 
  protected:
   friend struct tgvSchemaAccess;
@@ -154,6 +194,23 @@ class tgvValueDef_C : public tgvRecord_C {
   bool SetNextID(uint32_t v, uint8_t mark) { return Assign(m_nextId, v, mark); }
   uint32_t GetPrevID() const { return m_prevId; }
   bool SetPrevID(uint32_t v, uint8_t mark) { return Assign(m_prevId, v, mark); }
+
+  // Appended to the type's chain (after insertAfter when given); user flag
+  // 128 for a system definition.
+  static tgvValueDef_C* Create(tgvDatabase_C* db, const char16_t* name, tgvType_C* type, uint8_t valueType,
+                               tgvValueDef_C* insertAfter, bool system);
+  tgvType_C* GetType() const;
+  bool IsSystem() const { return m_userFlag == 0x80; }
+  // The same record, or the same value type and the same (pooled) name.
+  bool SameAs(const tgvValueDef_C* other) const;
+  // The live value of this definition for an object: lowest id first.
+  tgvVal_C* FindPOIValue(const tgvRecord_C* poi) const;
+  tgvVal_C* FindLineValue(const tgvRecord_C* line) const;
+  tgvVal_C* FindVPValue(const tgvRecord_C* vp) const;
+  // Moves the definition after another of its type, or first without one.
+  bool MoveAfter(tgvValueDef_C* after);
+  // Deletes its values, unlinks it from its type's chain and deletes it.
+  bool Delete();
 
  protected:
   friend struct tgvSchemaAccess;
@@ -198,6 +255,14 @@ class tgvVal_C : public tgvRecord_C {
   bool SetEndID(uint32_t v, uint8_t mark) { return AssignLink(m_endId, v, mark); }
   const char16_t* GetValue() const { return m_value; }
   bool SetValue(const char16_t* text, uint8_t mark = 1) { return AssignText(m_value, text, mark); }
+
+  // A value of the object for the definition; null unless all are given.
+  static tgvVal_C* Create(tgvDatabase_C* db, const char16_t* text, const tgvRecord_C* object,
+                          const tgvValueDef_C* definition);
+  bool SetDefinition(const tgvValueDef_C* definition);
+  tgvRecord_C* GetObject() const;
+  tgvValueDef_C* GetDefinition() const;
+  bool Delete();
 
  protected:
   friend struct tgvSchemaAccess;
@@ -259,6 +324,17 @@ class tgvPOI_C : public tgvRecord_C {
   // Longitude, latitude and altitude; written once when any changed.
   bool SetRealPoint(double lon, double lat, double alt, uint8_t mark);
 
+  // A POI of a type; null without a name or a type. 0x80 marks a system POI.
+  static tgvPOI_C* Create(tgvDatabase_C* db, const char16_t* name, const tgvType_C* type, const IntPoint_C& mapPoint,
+                          const GeoPoint_C& realPoint, const tgvMap_C* map, bool system);
+  // Deletes its style link, values, tag and file links, attachments, itself.
+  bool Delete();
+  // Moves the POI to another type, keeping the values that the new type's
+  // definitions (or inherited ones) still give.
+  bool SetType(tgvType_C* newType);
+  // Deletes its values of one type's own definitions, or all for null.
+  bool DeleteValues(const tgvType_C* type);
+
  protected:
   friend struct tgvSchemaAccess;
   const char16_t* m_name;
@@ -318,6 +394,31 @@ class tgvWayPoint_C : public tgvRecord_C {
   // Memory only: the segment group that holds the point.
   tgvGroup_C* GetSegment() const { return m_segment; }
   void SetSegment(tgvGroup_C* g) { m_segment = g; }
+
+  // A level outside 0..17 means any level.
+  static constexpr int kAnyLevel = -2;
+  tgvLine_C* GetLine() const;
+  tgvMap_C* GetMap() const;
+  // The next point (at most level L: the first after it whose level is not
+  // -1 and at most L); null at the end of the line.
+  tgvWayPoint_C* GetNext(int level = kAnyLevel) const;
+  // The point before it (at most level L); null for the first point.
+  tgvWayPoint_C* GetPrev(int level = kAnyLevel) const;
+  GeoPoint_C GetGeoPoint() const { return GeoPoint_C(m_longitude, m_latitude, m_altitude); }
+  IntPoint_C GetIntPoint() const { return IntPoint_C(m_posX, m_posY); }
+  // From the point's GPS sample; false without one.
+  bool GetLogTimeSpeed(uint32_t* time1, uint32_t* time2, double* speed) const;
+  // False without a sample, or when all three values are 0.0.
+  bool GetGSensor(double* x, double* y, double* z) const;
+  // The lap number of a lap point (fOrder < 0), else 0.
+  uint32_t GetLapID() const;
+  bool IsLapStart() const;
+  // The attachments of the point: the first run of its line's chain that
+  // belongs to it.
+  uint32_t GetVPs(PtrList_C* list) const;
+  tgvVP_C* GetFirstVP() const;
+  // Deletes the point's GPS sample and the point, without relinking.
+  bool DeleteWithLog(tgvDatabase_C* db);
 
  protected:
   friend struct tgvSchemaAccess;
@@ -583,17 +684,11 @@ class tgvStyle_C : public tgvRecord_C {
   int32_t GetVSFontSize() const { return m_fontSize; }
   bool SetVSFontSize(int32_t v, uint8_t mark) { return Assign(m_fontSize, v, mark); }
   const char16_t* GetVSFontName() const { return m_fontName; }
-  bool SetVSFontName(const char16_t* text, uint8_t mark = 1) {
-    return AssignText(m_fontName, text, mark);
-  }
+  bool SetVSFontName(const char16_t* text, uint8_t mark = 1) { return AssignText(m_fontName, text, mark); }
   const char16_t* GetVSPatternName() const { return m_patternName; }
-  bool SetVSPatternName(const char16_t* text, uint8_t mark = 1) {
-    return AssignText(m_patternName, text, mark);
-  }
+  bool SetVSPatternName(const char16_t* text, uint8_t mark = 1) { return AssignText(m_patternName, text, mark); }
   const char16_t* GetVSIconName() const { return m_iconName; }
-  bool SetVSIconName(const char16_t* text, uint8_t mark = 1) {
-    return AssignText(m_iconName, text, mark);
-  }
+  bool SetVSIconName(const char16_t* text, uint8_t mark = 1) { return AssignText(m_iconName, text, mark); }
 
  protected:
   friend struct tgvSchemaAccess;

@@ -1,0 +1,84 @@
+#include "trackdb/tgvGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "trackdb/tgvRecord.h"
+
+namespace {
+
+// Central angle in degrees -> nautical miles -> statute miles -> km.
+double DegreesToKm(double degrees) { return degrees * 60.0 * 1.1515 * 1.609344; }
+
+const char* EncodeBits(uint32_t v) {
+  // 32 bits give at most 7 groups of 5.
+  thread_local char text[8];
+  int n = 0;
+  while (v >= 0x20) {
+    text[n++] = static_cast<char>((0x20 | (v & 0x1F)) + 63);
+    v >>= 5;
+  }
+  text[n++] = static_cast<char>(v + 63);
+  text[n] = '\0';
+  return text;
+}
+
+}  // namespace
+
+double PlanarDistanceSq(const tgvWayPoint_C* a, const tgvWayPoint_C* b) {
+  if (!a || !b) return 0.0;
+  const double dLat = a->GetLatitude() - b->GetLatitude();
+  const double dLon = a->GetLongitude() - b->GetLongitude();
+  return dLat * dLat + dLon * dLon;
+}
+
+double PlanarPointSegmentDistance(const tgvWayPoint_C* p, const tgvWayPoint_C* a, const tgvWayPoint_C* b,
+                                  double lengthSq) {
+  if (!p || !a || !b) return 0.0;
+  const double px = p->GetLongitude(), py = p->GetLatitude();
+  const double ax = a->GetLongitude(), ay = a->GetLatitude();
+  const double bx = b->GetLongitude(), by = b->GetLatitude();
+  if ((ax == bx && ay == by) || lengthSq == 0.0) return std::hypot(px - ax, py - ay);
+  const double t = ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / lengthSq;
+  if (t <= 0.0) return std::hypot(px - ax, py - ay);
+  if (t >= 1.0) return std::hypot(px - bx, py - by);
+  return std::hypot(px - (ax + t * (bx - ax)), py - (ay + t * (by - ay)));
+}
+
+double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2) {
+  if (lon1 == lon2 && lat1 == lat2) return 0.0;
+  const double a1 = DegToRad(lat1), a2 = DegToRad(lat2);
+  const double sLat = std::sin((a2 - a1) / 2.0);
+  const double sLon = std::sin(DegToRad(lon2 - lon1) / 2.0);
+  const double h = std::clamp(sLat * sLat + std::cos(a1) * std::cos(a2) * sLon * sLon, 0.0, 1.0);
+  return DegreesToKm(RadToDeg(2.0 * std::asin(std::sqrt(h))));
+}
+
+double GeoPointDistanceKm(const GeoPoint_C& p, const GeoPoint_C& q) {
+  if (!p.IsValid() || !q.IsValid()) return 0.0;
+  return GreatCircleDistanceKm(p.x, p.y, q.x, q.y);
+}
+
+double GeoPointDistance3D(const GeoPoint_C& p, const GeoPoint_C& q) {
+  const double h = GeoPointDistanceKm(p, q);
+  const double dz = (p.z - q.z) / 1000.0;
+  return std::sqrt(h * h + dz * dz);
+}
+
+double InitialBearingDeg(double lon1, double lat1, double lon2, double lat2) {
+  if (lon1 == lon2 && lat1 == lat2) return 0.0;
+  const double a1 = DegToRad(lat1), a2 = DegToRad(lat2), dLon = DegToRad(lon2 - lon1);
+  const double angle = RadToDeg(std::atan2(std::sin(dLon) * std::cos(a2),
+                                           std::cos(a1) * std::sin(a2) - std::sin(a1) * std::cos(a2) * std::cos(dLon)));
+  if (angle == 0.0) return 0.0;
+  return std::fmod(angle + 360.0, 360.0);
+}
+
+const char* EncodePolylineValue(int value) {
+  uint32_t v = static_cast<uint32_t>(value) << 1;
+  if (value < 0) v = ~v;
+  return EncodeBits(v);
+}
+
+const char* EncodePolylineUnsigned(int value) { return EncodeBits(static_cast<uint32_t>(value)); }

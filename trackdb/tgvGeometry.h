@@ -1,0 +1,31 @@
+// Distances and courses between points, in degrees of longitude and
+// latitude. A planar measure uses plain differences of the degrees; the
+// great-circle measures use one sphere (nautical-mile constants) in km.
+#pragma once
+
+#include "icbase/src/icutil/geometry.h"
+
+class tgvWayPoint_C;
+
+// (dLatitude)^2 + (dLongitude)^2 of two waypoints.
+double PlanarDistanceSq(const tgvWayPoint_C* a, const tgvWayPoint_C* b);
+// Distance from p to the segment a-b, lengthSq being the segment's squared
+// planar length; a degenerate segment measures to a.
+double PlanarPointSegmentDistance(const tgvWayPoint_C* p, const tgvWayPoint_C* a, const tgvWayPoint_C* b,
+                                  double lengthSq);
+// Great-circle distance in km; 0 for equal points. The haversine form keeps
+// its precision for steps of centimetres, where the law of cosines gives 0.
+double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2);
+// The same for two points; 0 when either is not valid.
+double GeoPointDistanceKm(const GeoPoint_C& p, const GeoPoint_C& q);
+// Horizontal distance and altitude difference (metres, taken as km) combined, in km.
+double GeoPointDistance3D(const GeoPoint_C& p, const GeoPoint_C& q);
+// The initial course from the first point to the second, 0 <= deg < 360;
+// 0 for equal points.
+double InitialBearingDeg(double lon1, double lat1, double lon2, double lat2);
+
+// One value in the encoding of the published Encoded Polyline Algorithm
+// Format (signed, and without the sign step). The text is the calling
+// thread's own and is overwritten by its next call.
+const char* EncodePolylineValue(int value);
+const char* EncodePolylineUnsigned(int value);
