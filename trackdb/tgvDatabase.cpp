@@ -1,13 +1,28 @@
 #include "trackdb/tgvDatabase.h"
 
+#include <algorithm>
 #include <new>
 
+#include "platform/win32/files.h"
 #include "trackdb/tgvSchema.h"
 
 namespace {
 
-// The first block of a database's string pool.
+// The first block of a database's string pool: 1 MiB, or room for every
+// text of the file when it is larger (the pool stores each distinct text
+// once, and the file holds them all in UTF-16). One block sized for the
+// whole file keeps an intern O(1): the pool searches its blocks in turn.
+// Untouched pages of the zero-filled block cost no memory.
 constexpr uint32_t kPoolFirstBlock = 1048576;
+constexpr uint64_t kPoolMaxFirstBlock = 1u << 30;
+
+uint32_t PoolBlockFor(const char16_t* path) {
+  uint64_t size = 0;
+  if (!path || !GetFileSize64(path, &size)) return kPoolFirstBlock;
+  // Node headers can outweigh the row overhead of short texts.
+  const uint64_t want = size + size / 2;
+  return static_cast<uint32_t>(std::clamp<uint64_t>(want, kPoolFirstBlock, kPoolMaxFirstBlock));
+}
 
 }  // namespace
 
@@ -21,7 +36,7 @@ bool tgvDatabase_C::Open(const tgvRecordTypeEntry* recordTypeTable, const char16
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   Close();
   m_owner = owner;
-  m_pool.reset(new (std::nothrow) StrPool_C(kPoolFirstBlock));
+  m_pool.reset(new (std::nothrow) StrPool_C(PoolBlockFor(path)));
   m_store.reset(new (std::nothrow) tgvRecordStore_C());
   bool ok = m_pool && m_store;
   if (ok && path) {
