@@ -54,7 +54,7 @@ class tgvSqlDB_C {
   bool SetCountChangesOff();     // "PRAGMA count_changes = 0;"
   bool Transaction(bool begin);  // "BEGIN TRANSACTION;" / "COMMIT TRANSACTION;"
   bool Rollback();               // "ROLLBACK TRANSACTION;"
-  // Runs a statement without parameters to its end.
+  // Runs one statement (the first of the text) without parameters to its end.
   bool Exec(const char16_t* sql);
 
   // 1-based parameter index. BindText binds UTF-16 with its byte length and

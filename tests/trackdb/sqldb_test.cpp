@@ -1,0 +1,69 @@
+// The connection wrapper's statement rule and the upgrade's refusals.
+#include <gtest/gtest.h>
+
+#include "tests/common/files.h"
+#include "tests/common/temp_dir.h"
+#include "trackdb/tgvDBUpgrade.h"
+#include "trackdb/tgvDatabase.h"
+#include "trackdb/tgvSqlDB.h"
+
+TEST(TrackDbSql, StatementRuleAndColumnsBeforeAStep) {
+  TempDir tmp;
+  const std::u16string path = tmp.WFile("x.db");
+  tgvSqlDB_C db;
+  bool isNew = false;
+  ASSERT_TRUE(db.Open(path.c_str(), &isNew));
+  EXPECT_TRUE(isNew);
+  EXPECT_EQ(db.GetState(), tgvSqlDB_C::kOpen);
+  ASSERT_TRUE(db.Exec(u"CREATE TABLE t (a INT, b TEXT);"));
+  ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (7, 'x');"));
+  ASSERT_TRUE(db.Prepare(u"SELECT a, b FROM t;"));
+  EXPECT_EQ(db.ColumnInt(1), 0);  // not stepped yet
+  EXPECT_EQ(db.ColumnText(2), nullptr);
+  EXPECT_FALSE(db.Prepare(u"SELECT 1;"));  // the first was never stepped
+  bool hasRow = false;
+  ASSERT_TRUE(db.Step(&hasRow));
+  EXPECT_TRUE(hasRow);
+  EXPECT_EQ(db.ColumnInt(1), 7);
+  EXPECT_EQ(std::u16string_view(db.ColumnText(2)), u"x");
+  EXPECT_TRUE(db.Prepare(u"SELECT 2;"));  // the stepped one is finalized first
+  ASSERT_TRUE(db.Step(&hasRow));
+  EXPECT_EQ(db.ColumnInt(1), 2);
+  // A failed step leaves the statement to the next prepare, never leaked:
+  // the connection still closes.
+  ASSERT_TRUE(db.Prepare(u"SELECT abs(-9223372036854775808);"));
+  EXPECT_FALSE(db.Step(&hasRow));
+  EXPECT_EQ(db.GetStatementState(), tgvSqlDB_C::kNone);
+  EXPECT_TRUE(db.Prepare(u"SELECT 3;"));
+  EXPECT_FALSE(db.BindInt(1, 1));  // nothing to bind
+  EXPECT_TRUE(db.Close());
+  EXPECT_EQ(db.GetState(), tgvSqlDB_C::kClosed);
+
+  // A path in a missing folder cannot be opened: state 2.
+  const std::u16string missing = tmp.WFile("no/such/x.db");
+  EXPECT_FALSE(db.Open(missing.c_str(), &isNew));
+  EXPECT_EQ(db.GetState(), tgvSqlDB_C::kOpenFailed);
+  EXPECT_EQ(db.GetHandle(), nullptr);
+}
+
+TEST(TrackDbSql, UpgradeRefusesVersionsOutsideNineToFifteen) {
+  TempDir tmp;
+  const std::u16string path = tmp.WFile("bruser.poi");
+  {
+    tgvDatabase_C db;
+    ASSERT_TRUE(db.Open(RecordTypeTable, path.c_str(), nullptr));
+  }
+  const std::string before = ReadBytes(tmp.File("bruser.poi"));
+  tgvSqlDB_C sql;
+  ASSERT_TRUE(sql.Open(path.c_str(), nullptr));
+  tgvDBUpgrade_C upgrade(&sql);
+  for (int version : {8, 16, 0, -1, 17}) EXPECT_FALSE(upgrade.Upgrade(version)) << version;
+  EXPECT_TRUE(sql.Close());
+  EXPECT_EQ(ReadBytes(tmp.File("bruser.poi")) == before, true);
+  // A manager whose file cannot be made fails with state 2 and no slot.
+  tgvDatabase_C db;
+  const std::u16string missing = tmp.WFile("no/such/bruser.poi");
+  EXPECT_FALSE(db.Open(RecordTypeTable, missing.c_str(), nullptr));
+  EXPECT_EQ(db.GetState(), tgvDatabase_C::kOpenFailed);
+  EXPECT_EQ(db.GetRegSlot(), 0u);
+}
