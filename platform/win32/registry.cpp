@@ -3,11 +3,13 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/win32/regstore.h"
 #include "platform/win32/timezones.h"
+#include "platform/win32/wstr.h"
 
 struct RegKeyHandle {
   bool machine = false;
@@ -49,6 +51,22 @@ std::u16string Join(const std::u16string& base, const std::u16string& sub) {
   return base.empty() ? sub : base + u"\\" + sub;
 }
 
+std::u16string LowerAscii(std::u16string text) {
+  for (char16_t& c : text) c = WCharLowerAscii(c);
+  return text;
+}
+
+// The position of each zone in the list by its key name in lower case, built once.
+const std::unordered_map<std::u16string, size_t>& ZoneIndex() {
+  static const std::unordered_map<std::u16string, size_t> index = [] {
+    std::unordered_map<std::u16string, size_t> m;
+    const auto& zones = GetWindowsTimeZones();
+    for (size_t i = 0; i < zones.size(); ++i) m.emplace(LowerAscii(zones[i].keyName), i);
+    return m;
+  }();
+  return index;
+}
+
 KeyView MachineView(const std::u16string& path) {
   KeyView view;
   const auto& zones = GetWindowsTimeZones();
@@ -67,8 +85,9 @@ KeyView MachineView(const std::u16string& path) {
   }
   const std::u16string prefix = kTimeZonesPath + u"\\";
   if (path.size() <= prefix.size() || !RegNamesEqual(path.substr(0, prefix.size()), prefix)) return view;
-  for (const WindowsTimeZone& z : zones) {
-    if (!RegNamesEqual(path.substr(prefix.size()), z.keyName)) continue;
+  const auto found = ZoneIndex().find(LowerAscii(path.substr(prefix.size())));
+  if (found != ZoneIndex().end()) {
+    const WindowsTimeZone& z = zones[found->second];
     view.exists = true;
     auto text = [](const std::u16string& s) {
       std::vector<uint8_t> data;

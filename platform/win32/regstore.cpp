@@ -23,6 +23,13 @@ constexpr char16_t kKeySep = u'\\';
 
 std::atomic<unsigned> g_tempCounter{0};
 
+int HexDigit(char h) {
+  if (h >= '0' && h <= '9') return h - '0';
+  if (h >= 'a' && h <= 'f') return h - 'a' + 10;
+  if (h >= 'A' && h <= 'F') return h - 'A' + 10;
+  return -1;
+}
+
 // ---------------------------------------------------------------------------
 // Text form
 
@@ -76,12 +83,8 @@ bool ReadQuoted(const std::string& line, size_t& pos, std::u16string& out) {
       out.push_back(static_cast<char16_t>(line[pos]));
     } else if (line[pos] == 'u' && pos + 4 < line.size()) {
       unsigned v = 0;
-      for (int i = 1; i <= 4; ++i) {
-        const char h = line[pos + static_cast<size_t>(i)];
-        const int d = (h >= '0' && h <= '9')   ? h - '0'
-                      : (h >= 'A' && h <= 'F') ? h - 'A' + 10
-                      : (h >= 'a' && h <= 'f') ? h - 'a' + 10
-                                               : -1;
+      for (size_t i = 1; i <= 4; ++i) {
+        const int d = HexDigit(line[pos + i]);
         if (d < 0) return false;
         v = v * 16 + static_cast<unsigned>(d);
       }
@@ -167,15 +170,14 @@ void AppendValue(std::string& out, const RegStoreValue& v) {
   out.push_back('\n');
 }
 
+// "01,ff,..." (possibly empty) into bytes.
 bool ParseHex(const std::string& text, std::vector<uint8_t>& out) {
-  size_t pos = 0;
-  while (pos < text.size()) {
+  for (size_t pos = 0; pos < text.size(); pos += 3) {
     if (pos + 2 > text.size()) return false;
-    unsigned v = 0;
-    if (std::sscanf(text.substr(pos, 2).c_str(), "%2x", &v) != 1) return false;
-    out.push_back(static_cast<uint8_t>(v));
-    pos += 2;
-    if (pos < text.size() && text[pos++] != ',') return false;
+    const int high = HexDigit(text[pos]), low = HexDigit(text[pos + 1]);
+    if (high < 0 || low < 0) return false;
+    out.push_back(static_cast<uint8_t>(high * 16 + low));
+    if (pos + 2 < text.size() && (text[pos + 2] != ',' || pos + 3 == text.size())) return false;
   }
   return true;
 }
@@ -270,6 +272,17 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
   Fd dir(open(std::filesystem::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.fd >= 0) fsync(dir.fd);
   return true;
+}
+
+// Temporary files are only written under the lock: one found while holding
+// it is what a writer that died left behind.
+void RemoveStaleTempFiles(const std::string& path) {
+  const std::filesystem::path store(path);
+  const std::string prefix = store.filename().string() + ".tmp-";
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(store.parent_path(), ec)) {
+    if (e.path().filename().string().rfind(prefix, 0) == 0) std::filesystem::remove(e.path(), ec);
+  }
 }
 
 }  // namespace
@@ -403,6 +416,7 @@ bool UpdateRegStore(const std::function<bool(RegStoreTree&)>& change) {
   while ((rc = flock(lock.fd, LOCK_EX)) != 0 && errno == EINTR) {
   }
   if (rc != 0) return false;
+  RemoveStaleTempFiles(path);
   RegStoreTree tree;
   if (!LoadRegStore(tree) || !change(tree)) return false;
   return ReplaceFile(path, FormatRegStore(tree));

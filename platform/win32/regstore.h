@@ -5,7 +5,8 @@
 // (flock on a lock file beside it), so that two processes or threads writing
 // at once lose nothing, and the new text reaches the disk in a temporary file
 // that is then renamed over the store: a crash leaves the old file or the new
-// one, whole. Readers take no lock.
+// one, whole (a temporary file a dead writer left is removed by the next
+// writer). Readers take no lock.
 //
 // The file, one entry per line ('#' starts a comment line):
 //   [Software\Vendor\Product\Key]           a key (sub-keys separated by '\')
