@@ -4,6 +4,7 @@
 // every older version; failed writes; many databases and threads at once.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -86,12 +87,10 @@ TEST_F(Store, CreateLoadChangeDeleteAndReuseSurviveEveryReopen) {
   {
     // After a reload the last freed id comes first: 7, then 3, then a new 8.
     auto db = Open();
-    bool reused = false;
     for (uint32_t want : {7u, 3u, 8u}) {
       tgvRecord_C* r = NewPOI(*db, (u"n" + std::u16string(1, char16_t(u'0' + want))).c_str());
       ASSERT_NE(r, nullptr);
       EXPECT_EQ(r->GetId(), want);
-      (void)reused;
     }
     EXPECT_TRUE(db->Flush());
   }
@@ -356,6 +355,101 @@ TEST_F(Store, ThreadsCreateAndChangeRecordsOfOneDatabase) {
   EXPECT_TRUE(db->Flush());
   db.reset();
   EXPECT_EQ(ReopenedPOIs().size(), static_cast<size_t>(kThreads * kEach * 4 / 5));
+}
+
+TEST_F(Store, SearchesAndOwnerQueriesFindTheRightRecords) {
+  auto db = Open();
+  tgvType_C* type = db->CreateType(tgvUT_TypeD, u"T", u"i", 9, nullptr);
+  tgvMap_C* m1 = db->CreateMap(tgvUT_Map, u"GLOBAL", u"g", 0, 1);
+  tgvMap_C* m2 = db->CreateMap(tgvUT_Map, u"sheet", u"s", m1->GetId(), 0);
+  m2->SetBeCal(1, 1);
+  m1->SetOrder(2, 1);
+  m2->SetOrder(1, 1);
+  const struct {
+    const char16_t* name;
+    int x, y;
+    double lon;
+    uint32_t map;
+  } pois[] = {{u"cab", 10, 10, 8.1, 1}, {u"abc", 20, 20, 8.2, 2}, {u"x'y", 30, 30, 8.3, 2}};
+  for (const auto& p : pois)
+    db->CreatePOI(tgvUT_POI, p.name, IntPoint_C(p.x, p.y), GeoPoint_C(p.lon, 47.0, 0.0), 0, type->GetId(), p.map);
+  tgvLine_C* group = db->CreateLine(tgvUT_Line, u"group", 0, 0, type->GetId(), 0, 1);
+  tgvLine_C* line = db->CreateLine(tgvUT_Line, u"lap", group->GetId(), 0, type->GetId(), 2, 0);
+  for (int32_t order : {3, 1, 2})
+    db->CreateWayPoint(tgvUT_WP, line, IntPoint_C(order, order), GeoPoint_C(8.0 + order, 47.0, 0), order,
+                       tgvWayPointSensors{}, 2, 0, 0);
+  db->CreateLink(tgvUT_NTag, db->FindRecord(tgvUT_POI, 1), m1);
+  db->CreateLink(tgvUT_NTag, db->FindRecord(tgvUT_POI, 2), m1);
+
+  auto ids = [](const std::function<uint32_t(PtrList_C*)>& query) {
+    PtrList_C list;
+    const uint32_t n = query(&list);
+    std::vector<uint32_t> out;
+    for (PtrListNode_C* pos = list.GetHeadPosition(); pos;)
+      out.push_back(static_cast<tgvRecord_C*>(PtrList_C::GetNext(pos))->GetId());
+    EXPECT_EQ(n, out.size());
+    return out;
+  };
+  using V = std::vector<uint32_t>;
+  const IntRect_C box(15, 15, 35, 35);
+  const GeoBox_C geo(GeoPoint_C(8.05, 46.0), GeoPoint_C(8.25, 48.0));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchPOIs(l, tgvUT_POI, nullptr, nullptr, 0, u"ab"); }), (V{1, 2}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchPOIs(l, tgvUT_POI, nullptr, nullptr, 0, u"x'y"); }), (V{3}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchPOIs(l, tgvUT_POI, &box, nullptr, 2, nullptr); }), (V{2, 3}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchPOIs(l, tgvUT_POI, nullptr, &geo, 0, nullptr); }), (V{1, 2}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchPOIs(l, tgvUT_Line, nullptr, nullptr, 0, nullptr); }), V{});
+  EXPECT_EQ(
+      ids([&](PtrList_C* l) { return db->SearchWayPoints(l, tgvUT_WP, line->GetId(), 0, nullptr, nullptr, 0, -1); }),
+      (V{2, 3, 1}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchWayPoints(l, tgvUT_WP, 0, 2, nullptr, nullptr, 2, 3); }),
+            (V{3, 1}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchLines(l, tgvUT_Line, 0, 0, true, 0, nullptr); }),
+            (V{group->GetId()}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchLines(l, tgvUT_Line, group->GetId(), 0, false, 0, u"la"); }),
+            (V{line->GetId()}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchMaps(l, tgvUT_Map, 0, 0, nullptr, 0); }), (V{2, 1}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchMaps(l, tgvUT_Map, 1, 2, nullptr, 0); }), (V{2}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SearchMaps(l, tgvUT_Map, 2, 0, u"GLOB", 0); }), (V{1}));
+  EXPECT_EQ(
+      ids([&](PtrList_C* l) { return db->SelectByOwner(l, tgvUT_POI, tgvUT_TypeD, type->GetId(), tgvUT_Map, 2); }),
+      (V{2, 3}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SelectByOwner(l, tgvUT_Line, tgvUT_Line, group->GetId()); }),
+            (V{line->GetId()}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SelectByOwner(l, tgvUT_WP, tgvUT_TypeD, 1); }),
+            V{});  // no such owner column
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SelectLinks(l, tgvUT_NTag, 0, 0, tgvUT_Map, m1->GetId()); }), (V{1, 2}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SelectLinks(l, tgvUT_NTag, tgvUT_POI, 2, tgvUT_Map, m1->GetId()); }),
+            (V{2}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SelectLinksInMemory(l, tgvUT_NTag, tgvUT_POI, 1, 0, 0); }), (V{1}));
+  EXPECT_EQ(ids([&](PtrList_C* l) { return db->SelectAll(l, tgvUT_Map); }), (V{2, 1}));
+}
+
+TEST_F(Store, DeletingATypeMovesTheObjectsOfItsChildrenToTheSurvivingAncestor) {
+  auto db = Open();
+  tgvType_C* root = tgvType_C::Create(db.get(), u"Root", u"i", nullptr, nullptr, tgvUT_POI, false);
+  tgvType_C* mid = tgvType_C::Create(db.get(), u"Mid", u"i", root, nullptr, 0, false);
+  tgvType_C* leaf = tgvType_C::Create(db.get(), u"Leaf", u"i", mid, nullptr, 0, false);
+  tgvPOI_C* a = tgvPOI_C::Create(db.get(), u"a", mid, IntPoint_C(0, 0), GeoPoint_C(8, 47), nullptr, false);
+  tgvPOI_C* b = tgvPOI_C::Create(db.get(), u"b", leaf, IntPoint_C(0, 0), GeoPoint_C(8, 47), nullptr, false);
+  ASSERT_TRUE(mid->Delete(false));
+  EXPECT_TRUE(mid->IsDeleted());
+  EXPECT_TRUE(leaf->IsDeleted());
+  EXPECT_EQ(a->GetTypeID(), root->GetId());
+  EXPECT_EQ(b->GetTypeID(), root->GetId());
+}
+
+TEST_F(Store, AnOpenPastTheRegistryLimitFails) {
+  struct Host : tgvRecordHost_I {
+    bool IsOpen() const override { return false; }
+    bool SaveRecord(tgvRecord_C*) override { return false; }
+    const char16_t* InternString(const char16_t* t) override { return t; }
+  } host;
+  std::vector<uint32_t> taken;
+  for (uint32_t slot; (slot = tgvDBRegistry_C::Get().Register(&host)) != 0;) taken.push_back(slot);
+  auto db = Open();
+  EXPECT_EQ(db->GetState(), tgvDatabase_C::kOpenFailed);
+  for (uint32_t slot : taken) tgvDBRegistry_C::Get().Unregister(slot);
+  EXPECT_EQ(Open()->GetState(), tgvDatabase_C::kOpen);
 }
 
 }  // namespace
