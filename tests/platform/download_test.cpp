@@ -2,50 +2,44 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
-#include "tests/common/temp_dir.h"
-#include "tools/standin-service/StandinService.h"
+#include "tests/common/standin.h"
 
 namespace {
 
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public StandinServiceTest {
  protected:
   void SetUp() override {
-    StandinOptions options;
-    options.dataDir = dir_.File("service");
-    service_ = std::make_unique<StandinService>(options);
-    ASSERT_TRUE(service_->Start());
-    ASSERT_TRUE(service_->PutStaticFile("bcnx/7.bcnx", kNewBytes));
-    ASSERT_TRUE(WriteBytes(dir_.File("7.bcnx"), kOldBytes));
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(m_service->PutStaticFile("bcnx/7.bcnx", kNewBytes));
+    ASSERT_TRUE(WriteBytes(m_dir.File("7.bcnx"), kOldBytes));
   }
 
   HRESULT Fetch(const std::string& url) {
-    return URLDownloadToFileW(nullptr, Utf8ToUtf16(url).c_str(), dir_.WFile("7.bcnx").c_str(), 0, nullptr);
+    return URLDownloadToFileW(nullptr, Utf8ToUtf16(url).c_str(), m_dir.WFile("7.bcnx").c_str(), 0, nullptr);
   }
-  std::string Url(const std::string& path) const { return service_->BaseUrl() + path; }
+  std::string Url(const std::string& path) const { return m_service->BaseUrl() + path; }
   void Fault(StandinFault kind, int status = 500) {
     StandinFaultSpec f;
     f.path = "/bcnx/7.bcnx";
     f.kind = kind;
     f.status = status;
     f.times = 1;
-    service_->AddFault(f);
+    m_service->AddFault(f);
   }
 
   static constexpr const char* kOldBytes = "previous beacons";
   const std::string kNewBytes = std::string(100000, 'b') + "end";
-  TempDir dir_;
-  std::unique_ptr<StandinService> service_;
 };
 
 TEST_F(DownloadTest, ACompleteTransferReplacesTheFileAndLeavesNothingElse) {
   EXPECT_EQ(Fetch(Url("/bcnx/7.bcnx")), S_OK);
-  EXPECT_EQ(ReadBytes(dir_.File("7.bcnx")), kNewBytes);
-  EXPECT_EQ(dir_.Entries().size(), 2u);  // the service's folder and the file
+  EXPECT_EQ(ReadBytes(m_dir.File("7.bcnx")), kNewBytes);
+  EXPECT_EQ(m_dir.Entries().size(), 2u);  // the service's folder and the file
 }
 
 TEST_F(DownloadTest, EveryFailureKeepsThePreviousFileWhole) {
@@ -61,24 +55,24 @@ TEST_F(DownloadTest, EveryFailureKeepsThePreviousFileWhole) {
       {"cut short", StandinFault::CutShort, 200, good, INET_E_DOWNLOAD_FAILURE},
       {"server error", StandinFault::Html, 503, good, INET_E_DOWNLOAD_FAILURE},
       {"missing file", StandinFault::Delay, 0, Url("/bcnx/8.bcnx"), INET_E_DOWNLOAD_FAILURE},
-      {"not http", StandinFault::Delay, 0, "file://" + dir_.File("service/www/bcnx/7.bcnx"), E_INVALIDARG},
+      {"not http", StandinFault::Delay, 0, "file://" + m_dir.File("service/www/bcnx/7.bcnx"), E_INVALIDARG},
       {"nobody listening", StandinFault::Delay, 0, "http://127.0.0.1:1/bcnx/7.bcnx", INET_E_DOWNLOAD_FAILURE},
   };
   for (const Case& c : cases) {
     if (c.status) Fault(c.fault, c.status);
     EXPECT_EQ(Fetch(c.url), c.expected) << c.what;
-    EXPECT_EQ(ReadBytes(dir_.File("7.bcnx")), kOldBytes) << c.what;
-    EXPECT_EQ(dir_.Entries().size(), 2u) << c.what << ": a temporary file was left behind";
-    service_->ClearFaults();
+    EXPECT_EQ(ReadBytes(m_dir.File("7.bcnx")), kOldBytes) << c.what;
+    EXPECT_EQ(m_dir.Entries().size(), 2u) << c.what << ": a temporary file was left behind";
+    m_service->ClearFaults();
   }
 }
 
 TEST_F(DownloadTest, AFailedFirstDownloadCreatesNoFile) {
-  std::remove(dir_.File("7.bcnx").c_str());
+  std::remove(m_dir.File("7.bcnx").c_str());
   Fault(StandinFault::CutShort, 200);
   EXPECT_NE(Fetch(Url("/bcnx/7.bcnx")), S_OK);
-  EXPECT_EQ(dir_.Entries().size(), 1u);
-  EXPECT_EQ(URLDownloadToFileW(nullptr, u"", dir_.WFile("7.bcnx").c_str(), 0, nullptr), E_INVALIDARG);
+  EXPECT_EQ(m_dir.Entries().size(), 1u);
+  EXPECT_EQ(URLDownloadToFileW(nullptr, u"", m_dir.WFile("7.bcnx").c_str(), 0, nullptr), E_INVALIDARG);
   EXPECT_EQ(URLDownloadToFileW(nullptr, Utf8ToUtf16(Url("/bcnx/7.bcnx")).c_str(), u"", 0, nullptr), E_INVALIDARG);
 }
 
