@@ -1,0 +1,282 @@
+#include "uploader/SessionListDb.h"
+
+#include <string>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+#include "platform/win32/files.h"
+#include "uploader/AppSqlite.h"
+#include "uploader/TransferFolders.h"
+
+namespace {
+
+constexpr const char* kCreateSessList =
+    "CREATE TABLE IF NOT EXISTS SessList (id INTEGER PRIMARY KEY AUTOINCREMENT, gid INTEGER, uid INTEGER, respCode "
+    "INTEGER DEFAULT -1, nickName TEXT, raceType INTEGER, mapId INTEGER, mName TEXT, folder TEXT, unit INTEGER, "
+    "timezone INTEGER, startDateTime TEXT, startTime INTEGER, duration DOUBLE, distance DOUBLE, maxSpd DOUBLE, minSpd "
+    "DOUBLE, avgSpd DOUBLE, maxAlt DOUBLE, minAlt DOUBLE, avgAlt DOUBLE, maxG DOUBLE, minG DOUBLE, avgG DOUBLE, laps "
+    "INTEGER, bestLap INTEGER, strBestLapTime TEXT, bestLapTime DOUBLE, desc TEXT);";
+
+using IntField = int32_t SessionSummary::*;
+using DoubleField = double SessionSummary::*;
+using TextField = CString SessionSummary::*;
+
+struct Column {
+  const char* name;
+  std::variant<IntField, DoubleField, TextField> field;
+};
+
+// The columns of SessList in table order, each with the record field it holds.
+const Column kColumns[] = {
+    {"id", &SessionSummary::id},
+    {"gid", &SessionSummary::gid},
+    {"uid", &SessionSummary::uid},
+    {"respCode", &SessionSummary::respCode},
+    {"nickName", &SessionSummary::nickName},
+    {"raceType", &SessionSummary::raceType},
+    {"mapId", &SessionSummary::mapId},
+    {"mName", &SessionSummary::mName},
+    {"folder", &SessionSummary::folder},
+    {"unit", &SessionSummary::unit},
+    {"timezone", &SessionSummary::timezone},
+    {"startDateTime", &SessionSummary::startDateTime},
+    {"startTime", &SessionSummary::startTime},
+    {"duration", &SessionSummary::duration},
+    {"distance", &SessionSummary::distance},
+    {"maxSpd", &SessionSummary::maxSpd},
+    {"minSpd", &SessionSummary::minSpd},
+    {"avgSpd", &SessionSummary::avgSpd},
+    {"maxAlt", &SessionSummary::maxAlt},
+    {"minAlt", &SessionSummary::minAlt},
+    {"avgAlt", &SessionSummary::avgAlt},
+    {"maxG", &SessionSummary::maxG},
+    {"minG", &SessionSummary::minG},
+    {"avgG", &SessionSummary::avgG},
+    {"laps", &SessionSummary::laps},
+    {"bestLap", &SessionSummary::bestLap},
+    {"strBestLapTime", &SessionSummary::strBestLapTime},
+    {"bestLapTime", &SessionSummary::bestLapTime},
+    {"desc", &SessionSummary::desc},
+};
+
+// The row id and the upload result are the table's own: an insert leaves them
+// to the autoincrement and the column default.
+bool IsInsertColumn(const Column& c) {
+  return std::get_if<IntField>(&c.field) == nullptr || (std::get<IntField>(c.field) != &SessionSummary::id &&
+                                                        std::get<IntField>(c.field) != &SessionSummary::respCode);
+}
+
+const std::string& InsertSql() {
+  static const std::string sql = [] {
+    std::string names, marks;
+    for (const Column& c : kColumns) {
+      if (!IsInsertColumn(c)) continue;
+      if (!names.empty()) {
+        names += ",";
+        marks += ",";
+      }
+      names += c.name;
+      marks += "?";
+    }
+    return "INSERT INTO SessList(" + names + ") VALUES(" + marks + ");";
+  }();
+  return sql;
+}
+
+// "SELECT <every column> FROM SessList <tail>"
+std::string SelectRowsSql(const char* tail) {
+  std::string names;
+  for (const Column& c : kColumns) {
+    if (!names.empty()) names += ",";
+    names += c.name;
+  }
+  return "SELECT " + names + " FROM SessList " + tail;
+}
+
+void BindSummary(AppStmt& stmt, const SessionSummary& s) {
+  int index = 0;
+  for (const Column& c : kColumns) {
+    if (!IsInsertColumn(c)) continue;
+    ++index;
+    std::visit([&](auto field) { stmt.Bind(index, s.*field); }, c.field);
+  }
+}
+
+void ReadSummary(const AppStmt& stmt, SessionSummary& s) {
+  int column = 0;
+  for (const Column& c : kColumns) {
+    if (auto f = std::get_if<IntField>(&c.field))
+      s.** f = stmt.Int(column);
+    else if (auto d = std::get_if<DoubleField>(&c.field))
+      s.** d = stmt.Double(column);
+    else
+      s.*std::get<TextField>(c.field) = stmt.Text(column);
+    ++column;
+  }
+}
+
+bool InsertOn(sqlite3* db, const SessionSummary& s) {
+  if (s.folder.IsEmpty()) return false;
+  AppStmt insert(db, InsertSql().c_str());
+  BindSummary(insert, s);
+  return insert.Run();
+}
+
+}  // namespace
+
+bool SessionListDb::Create(const std::u16string& workspace, const std::u16string& userData) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::u16string folder = WorkspaceTransferFolder(workspace);
+  m_userData = userData;
+  m_path = folder + PATH_SEP_STR + u"SessionList.db";
+  if (!EnsureFolder(folder)) return false;
+  SqliteHandle db = OpenAppDb(m_path);
+  return db && ExecAppSql(db.get(), kCreateSessList);
+}
+
+bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return false;
+  AppTransaction transaction(db.get());
+  if (!transaction.ok()) return false;
+
+  // Folders stored, less one per summary of that folder: what remains has
+  // left the workspace.
+  std::unordered_map<std::u16string, int32_t> gone;
+  {
+    AppStmt folders(db.get(), "SELECT folder FROM SessList;");
+    while (folders.NextRow()) ++gone[folders.Text(0).Str()];
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    auto it = gone.find(summaries[i].folder.Str());
+    if (it != gone.end() && --it->second == 0) gone.erase(it);
+  }
+  bool ok = true;
+  AppStmt remove(db.get(), "DELETE FROM SessList WHERE folder = ?;");
+  for (const auto& entry : gone) ok = remove.Bind(1, entry.first).Run() && ok;
+
+  AppStmt exists(db.get(), "SELECT COUNT(*) AS cnt FROM SessList WHERE folder = ?;");
+  AppStmt update(db.get(), "UPDATE SessList SET raceType=?, mName=?, desc=? WHERE respCode!=0 AND folder=?;");
+  for (int32_t i = 0; i < count; ++i) {
+    const SessionSummary& s = summaries[i];
+    if (s.folder.IsEmpty()) continue;
+    exists.Bind(1, s.folder);
+    bool stored = exists.NextRow() && exists.Int(0) > 0;
+    exists.Reset();
+    if (!stored)
+      ok = InsertOn(db.get(), s) && ok;
+    else
+      ok = update.Bind(1, s.raceType).Bind(2, s.mName).Bind(3, s.desc).Bind(4, s.folder).Run() && ok;
+  }
+  return transaction.Commit() && ok;
+}
+
+bool SessionListDb::Insert(const SessionSummary& summary) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (summary.folder.IsEmpty()) return false;
+  SqliteHandle db = OpenAppDb(m_path);
+  return db && InsertOn(db.get(), summary);
+}
+
+bool SessionListDb::UpdateStats(int32_t id, const SessionStatsUpdate& st) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return false;
+  AppStmt update(db.get(),
+                 "UPDATE SessList SET mapId=?, duration=?, maxSpd=?, minSpd=?, avgSpd=?, maxAlt=?, minAlt=?, "
+                 "avgAlt=?, maxG=?, minG=?, avgG=?, laps=?, bestLap=?, bestLapTime=?, strBestLapTime=? WHERE id=?;");
+  update.Bind(1, st.mapId).Bind(2, st.duration).Bind(3, st.maxSpd).Bind(4, st.minSpd).Bind(5, st.avgSpd);
+  update.Bind(6, st.maxAlt).Bind(7, st.minAlt).Bind(8, st.avgAlt).Bind(9, st.maxG).Bind(10, st.minG);
+  update.Bind(11, st.avgG).Bind(12, st.laps).Bind(13, st.bestLap).Bind(14, st.bestLapTime);
+  update.Bind(15, st.strBestLapTime).Bind(16, id);
+  return update.Run() && sqlite3_changes(db.get()) > 0;
+}
+
+bool SessionListDb::SetUploadIds(int32_t id, int32_t gid, int32_t uid) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return false;
+  AppStmt update(db.get(), "UPDATE SessList SET gid=?, uid=? WHERE id=?;");
+  return update.Bind(1, gid).Bind(2, uid).Bind(3, id).Run() && sqlite3_changes(db.get()) > 0;
+}
+
+bool SessionListDb::SetRespCode(int32_t id, int32_t respCode) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return false;
+  AppStmt update(db.get(), "UPDATE SessList SET respCode=? WHERE id=?;");
+  return update.Bind(1, respCode).Bind(2, id).Run() && sqlite3_changes(db.get()) > 0;
+}
+
+bool SessionListDb::IsListable(const CString& mName) const {
+  std::u16string folder = TrackMapFolder(m_userData, mName.Str());
+  return !folder.empty() && PathFileExistsW(folder.c_str());
+}
+
+int32_t SessionListDb::CountTracksWithFolder(int32_t raceType) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return 0;
+  AppStmt select(db.get(), "SELECT mName FROM SessList WHERE mName!='' AND raceType=?;");
+  select.Bind(1, raceType);
+  int32_t n = 0;
+  while (select.NextRow())
+    if (IsListable(select.Text(0))) ++n;
+  return n;
+}
+
+int32_t SessionListDb::ReadListable(const char* tail, int32_t raceType, bool bindRaceType, SessionSummary* out,
+                                    int32_t capacity) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (out == nullptr || capacity < 1) return 0;
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return 0;
+  AppStmt select(db.get(), SelectRowsSql(tail).c_str());
+  if (bindRaceType) select.Bind(1, raceType);
+  int32_t filled = 0;
+  while (filled < capacity && select.NextRow()) {
+    SessionSummary row;
+    ReadSummary(select, row);
+    if (IsListable(row.mName)) out[filled++] = std::move(row);
+  }
+  return filled;
+}
+
+int32_t SessionListDb::GetSessionsByRaceType(int32_t raceType, SessionSummary* out, int32_t capacity) {
+  return ReadListable("WHERE mName!='' AND raceType=? ORDER BY startTime DESC;", raceType, true, out, capacity);
+}
+
+int32_t SessionListDb::GetCircuitSessions(SessionSummary* out, int32_t capacity) {
+  return ReadListable("WHERE mName!='' AND raceType BETWEEN 0 AND 3 ORDER BY startTime DESC;", 0, false, out, capacity);
+}
+
+int32_t SessionListDb::CountByRaceType(int32_t raceType) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return 0;
+  AppStmt select(db.get(), "SELECT COUNT(*) AS cnt FROM SessList WHERE raceType=?;");
+  select.Bind(1, raceType);
+  return select.NextRow() ? select.Int(0) : 0;
+}
+
+bool SessionListDb::GetById(int32_t id, SessionSummary& out) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return false;
+  AppStmt select(db.get(), SelectRowsSql("WHERE id = ?;").c_str());
+  select.Bind(1, id);
+  if (!select.NextRow()) return false;
+  ReadSummary(select, out);
+  return true;
+}
+
+bool SessionListDb::IsUploaded(int32_t id) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path);
+  if (!db) return false;
+  AppStmt select(db.get(), "SELECT respCode FROM SessList WHERE id = ?;");
+  select.Bind(1, id);
+  return select.NextRow() && select.Int(0) == kRespUploaded;
+}

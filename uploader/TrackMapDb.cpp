@@ -1,0 +1,124 @@
+#include "uploader/TrackMapDb.h"
+
+#include <vector>
+
+#include "platform/win32/files.h"
+#include "platform/win32/wstr.h"
+#include "uploader/AppSqlite.h"
+#include "uploader/TransferFolders.h"
+
+namespace {
+
+constexpr const char* kCreateTrackMap =
+    "CREATE TABLE IF NOT EXISTS TrackMap (mapId INTEGER, type TEXT, sName TEXT, uDate INTEGER);";
+
+int32_t CountOn(sqlite3* db) {
+  AppStmt count(db, "SELECT COUNT(*) AS cnt FROM TrackMap;");
+  return count.NextRow() ? count.Int(0) : 0;
+}
+
+bool InsertRow(AppStmt& insert, const TrackListItem& row) {
+  return insert.Bind(1, row.mapId).Bind(2, row.type).Bind(3, row.Label).Bind(4, row.uDate).Run();
+}
+
+bool IsWebAddress(const CString& url) {
+  return WStrNICmp(url, u"http://", 7) == 0 || WStrNICmp(url, u"https://", 8) == 0;
+}
+
+// Placeholder until the platform's URL download arrives.
+bool FetchFile(const CString& url, const std::u16string& target) { return false; }
+
+}  // namespace
+
+bool TrackMapDb::Create(const std::u16string& userData) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  std::u16string folder = UserTransferFolder(userData);
+  m_userData = userData;
+  m_path = folder + PATH_SEP_STR + u"transferDbTool.db";
+  if (!EnsureFolder(folder)) return false;
+  SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
+  return db && ExecAppSql(db.get(), kCreateTrackMap);
+}
+
+int32_t TrackMapDb::Count() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
+  return db ? CountOn(db.get()) : 0;
+}
+
+bool TrackMapDb::Update(const TrackListItem* rows, int32_t n) {
+  if (rows == nullptr || n < 1) return false;
+  std::vector<TrackListItem> fetch;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
+    if (!db) return false;
+    AppTransaction transaction(db.get());
+    if (!transaction.ok()) return false;
+    const bool empty = CountOn(db.get()) == 0;
+    AppStmt select(db.get(), "SELECT uDate FROM TrackMap WHERE mapId=?;");
+    AppStmt insert(db.get(), "INSERT INTO TrackMap(mapId,type,sName,uDate) VALUES(?,?,?,?);");
+    AppStmt update(db.get(), "UPDATE TrackMap SET type=?, sName=?, uDate=? WHERE mapId=?;");
+    bool ok = true;
+    for (int32_t i = 0; i < n; ++i) {
+      const TrackListItem& row = rows[i];
+      if (row.mapId <= 0) continue;
+      if (empty) {
+        ok = InsertRow(insert, row) && ok;
+        fetch.push_back(row);
+        continue;
+      }
+      select.Bind(1, row.mapId);
+      const bool stored = select.NextRow();
+      const int32_t storedDate = stored ? select.Int(0) : 0;
+      select.Reset();
+      if (!stored) {
+        ok = InsertRow(insert, row) && ok;
+        fetch.push_back(row);
+      } else if (row.uDate > storedDate) {
+        ok = update.Bind(1, row.type).Bind(2, row.Label).Bind(3, row.uDate).Bind(4, row.mapId).Run() && ok;
+        fetch.push_back(row);
+      } else {
+        // A transfer that failed earlier is tried again.
+        std::u16string target = BeaconFilePath(m_userData, row.Label.Str());
+        if (!target.empty() && !PathFileExistsW(target.c_str())) fetch.push_back(row);
+      }
+    }
+    if (!transaction.Commit() || !ok) return false;
+  }
+  DownloadBeacons(fetch.data(), static_cast<int32_t>(fetch.size()));
+  return true;
+}
+
+int32_t TrackMapDb::DownloadBeacons(const TrackListItem* rows, int32_t n) {
+  if (rows == nullptr || n < 1) return 0;
+  std::u16string userData;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    userData = m_userData;
+  }
+  if (!EnsureFolder(BeaconFolder(userData))) return 0;
+  int32_t fetched = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    std::u16string target = BeaconFilePath(userData, rows[i].Label.Str());
+    if (target.empty() || !IsWebAddress(rows[i].BCNXFile)) continue;
+    if (FetchFile(rows[i].BCNXFile, target)) ++fetched;
+  }
+  return fetched;
+}
+
+TrackListItem TrackMapDb::FindByName(const CString& name) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  TrackListItem found;
+  SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
+  if (!db || CountOn(db.get()) == 0) return found;
+  AppStmt select(db.get(), "SELECT mapId,type,sName,uDate FROM TrackMap WHERE sName=? ORDER BY mapId DESC LIMIT 1;");
+  select.Bind(1, name);
+  if (select.NextRow()) {
+    found.mapId = select.Int(0);
+    found.type = select.Text(1);
+    found.Label = select.Text(2);
+    found.uDate = select.Int(3);
+  }
+  return found;
+}
