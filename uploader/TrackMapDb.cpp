@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/download.h"
 #include "platform/win32/files.h"
-#include "platform/win32/wstr.h"
 #include "uploader/AppSqlite.h"
 #include "uploader/TransferFolders.h"
 
@@ -20,13 +20,6 @@ int32_t CountOn(sqlite3* db) {
 bool InsertRow(AppStmt& insert, const TrackListItem& row) {
   return insert.Bind(1, row.mapId).Bind(2, row.type).Bind(3, row.Label).Bind(4, row.uDate).Run();
 }
-
-bool IsWebAddress(const CString& url) {
-  return WStrNICmp(url, u"http://", 7) == 0 || WStrNICmp(url, u"https://", 8) == 0;
-}
-
-// Placeholder until the platform's URL download arrives.
-bool FetchFile(const CString& url, const std::u16string& target) { return false; }
 
 }  // namespace
 
@@ -101,8 +94,9 @@ int32_t TrackMapDb::DownloadBeacons(const TrackListItem* rows, int32_t n) {
   int32_t fetched = 0;
   for (int32_t i = 0; i < n; ++i) {
     std::u16string target = BeaconFilePath(userData, rows[i].Label.Str());
-    if (target.empty() || !IsWebAddress(rows[i].BCNXFile)) continue;
-    if (FetchFile(rows[i].BCNXFile, target)) ++fetched;
+    if (target.empty()) continue;
+    // The download itself refuses any address but http:// and https://.
+    if (URLDownloadToFileW(nullptr, rows[i].BCNXFile, target.c_str(), 0, nullptr) == S_OK) ++fetched;
   }
   return fetched;
 }
