@@ -7,23 +7,19 @@
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
-#include "tests/common/temp_dir.h"
+#include "tests/common/standin.h"
 #include "tests/uploader/sqlite_probe.h"
-#include "tools/standin-service/StandinService.h"
 #include "uploader/TrackMapDb.h"
 #include "uploader/UserInfoDb.h"
 
 namespace {
 
-class TrackMapDbTest : public ::testing::Test {
+class TrackMapDbTest : public StandinServiceTest {
  protected:
   void SetUp() override {
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
     std::filesystem::create_directories(m_dir.File("Documents/Pelmora"));
-    std::filesystem::create_directories(m_dir.File("service"));
-    StandinOptions options;
-    options.dataDir = m_dir.File("service");
-    m_service = std::make_unique<StandinService>(options);
-    ASSERT_TRUE(m_service->Start());
     ASSERT_TRUE(m_maps.Create(m_dir.WFile("Documents/Pelmora")));
     ASSERT_TRUE(m_users.Create(m_dir.WFile("Documents/Pelmora")));
   }
@@ -54,10 +50,8 @@ class TrackMapDbTest : public ::testing::Test {
     return QueryFile(Utf16ToUtf8(m_maps.Path()), "SELECT mapId, type, sName, uDate FROM TrackMap ORDER BY mapId;");
   }
 
-  TempDir m_dir;
   ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
   ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File(".config").c_str()};
-  std::unique_ptr<StandinService> m_service;
   TrackMapDb m_maps;
   UserInfoDb m_users;
 };
