@@ -185,10 +185,7 @@ TEST_F(BeaconFileTest, AMapNameOutsideAsciiIsFound) {
   std::vector<uint8_t> b;
   PutHeader(b, 1);
   PutEntry(b, {0, "", 50.3356, 6.9475, 120.0f, 20, 0});
-  std::u16string path = Write(
-      "N\xC3\xBC"
-      "rburgring \xE5\x8C\x97.bcnx",
-      b);
+  std::u16string path = Write("N\xC3\xBC" "rburgring \xE5\x8C\x97.bcnx", b);
   EXPECT_EQ(ReadBeaconCount(path.c_str()), 1);
   BeaconRec rec{};
   EXPECT_TRUE(ReadBeaconFile(path.c_str(), &rec, 1));

@@ -68,9 +68,9 @@ class MainLikeDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(MainLikeDialog, CDialog)
-ON_WM_CTLCOLOR()
-ON_BN_CLICKED(1010, &MainLikeDialog::OnCircuit)
-ON_NOTIFY(LVN_ITEMCHANGED, 1018, &MainLikeDialog::OnListItemChanged)
+  ON_WM_CTLCOLOR()
+  ON_BN_CLICKED(1010, &MainLikeDialog::OnCircuit)
+  ON_NOTIFY(LVN_ITEMCHANGED, 1018, &MainLikeDialog::OnListItemChanged)
 END_MESSAGE_MAP()
 
 const char16_t* kUsers[] = {u"  Kai  ", u"  Anna  ", u"  Mio  ", u"  Ben  ", u"  Eva  ", u"  Lia  "};
@@ -79,8 +79,7 @@ const char16_t* kDates[] = {u"  2020/03/01  12:00  ", u"  2019/11/30  09:15  ", 
 
 void FillList(CListCtrlExtension& list) {
   list.SetRedraw(FALSE);
-  const char16_t* heads[] = {u"No.",         u"Status",     u"User",       u"Date",
-                             u"Fastest Lap", u"Total Time", u"Track Name", u"Note"};
+  const char16_t* heads[] = {u"No.", u"Status", u"User", u"Date", u"Fastest Lap", u"Total Time", u"Track Name", u"Note"};
   for (int c = 0; c < 8; ++c) list.InsertColumn(c, heads[c], c == 7 ? LVCFMT_LEFT : LVCFMT_CENTER);
   for (int k = 6; k >= 1; --k) {
     CString no;
@@ -126,8 +125,8 @@ TEST(ListExtension, RowsKeepAlternatingColoursAndTheHeaderSortToggles) {
     CClientDC dc(&list);
     EXPECT_GE(list.GetColumnWidth(4), dc.GetTextExtent(CString(u"  01:23.456 (03/12)  ")).cx);
 
-    list.SetCheck(1, TRUE);       // Anna, data 102
-    list.SetCheck(4, TRUE);       // Eva, data 105
+    list.SetCheck(1, TRUE);  // Anna, data 102
+    list.SetCheck(4, TRUE);  // Eva, data 105
     EXPECT_EQ(d.itemChanges, 2);  // the parent sees the changes as well as the list
 
     UiTestColumnClick(&list, 3);  // Date, ascending
