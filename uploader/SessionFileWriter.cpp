@@ -5,6 +5,7 @@
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
 #include "uploader/AppSqlite.h"
+#include "uploader/RegistrySettings.h"
 #include "uploader/TransferFolders.h"
 #include "webclient/JsonValue.h"
 
@@ -74,7 +75,8 @@ bool SessionFileWriter::Create(const std::u16string& workspace, int32_t sessionI
   std::u16string folder = WorkspaceTransferFolder(workspace);
   m_sessPath = folder + FormatW(u"/sess_%d.db", sessionId);
   m_sanaPath = folder + FormatW(u"/sana_%d.db", sessionId);
-  if (!EnsureFolder(folder) || !RemoveOldFile(m_sessPath) || !RemoveOldFile(m_sanaPath)) return false;
+  if (!EnsureFolder(folder, FolderParents::kMustExist) || !RemoveOldFile(m_sessPath) || !RemoveOldFile(m_sanaPath))
+    return false;
 
   const bool sess = CreateDbFile(m_sessPath, kSessSchema,
                                  {{"version", u"1.0"},
@@ -93,6 +95,10 @@ bool SessionFileWriter::Create(const std::u16string& workspace, int32_t sessionI
                                   {"C/B_type", track.type},
                                   {"LapGearVer", FormatW(u"%d", kLapGearVersion)}});
   return sess && sana;
+}
+
+bool SessionFileWriter::Create(int32_t sessionId, const CString& modelName, const SessionTrackInfo& trackInfo) {
+  return Create(GetWorkspaceLocation().Str(), sessionId, modelName, trackInfo);
 }
 
 bool SessionFileWriter::Reopen() {

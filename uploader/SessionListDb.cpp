@@ -7,6 +7,7 @@
 
 #include "platform/win32/files.h"
 #include "uploader/AppSqlite.h"
+#include "uploader/RegistrySettings.h"
 #include "uploader/TransferFolders.h"
 
 namespace {
@@ -130,10 +131,12 @@ bool SessionListDb::Create(const std::u16string& workspace, const std::u16string
   std::u16string folder = WorkspaceTransferFolder(workspace);
   m_userData = userData;
   m_path = folder + PATH_SEP_STR + u"SessionList.db";
-  if (!EnsureFolder(folder)) return false;
+  if (!EnsureFolder(folder, FolderParents::kMustExist)) return false;
   SqliteHandle db = OpenAppDb(m_path);
   return db && ExecAppSql(db.get(), kCreateSessList);
 }
+
+bool SessionListDb::Create() { return Create(GetWorkspaceLocation().Str(), UserDataFolder()); }
 
 bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
   std::lock_guard<std::mutex> lock(m_mutex);

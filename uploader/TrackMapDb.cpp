@@ -28,7 +28,7 @@ bool TrackMapDb::Create(const std::u16string& userData) {
   std::u16string folder = UserTransferFolder(userData);
   m_userData = userData;
   m_path = folder + PATH_SEP_STR + u"transferDbTool.db";
-  if (!EnsureFolder(folder)) return false;
+  if (!EnsureFolder(folder, FolderParents::kCreate)) return false;
   SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
   return db && ExecAppSql(db.get(), kCreateTrackMap);
 }
@@ -90,7 +90,7 @@ int32_t TrackMapDb::DownloadBeacons(const TrackListItem* rows, int32_t n) {
     std::lock_guard<std::mutex> lock(m_mutex);
     userData = m_userData;
   }
-  if (!EnsureFolder(BeaconFolder(userData))) return 0;
+  if (!EnsureFolder(BeaconFolder(userData), FolderParents::kCreate)) return 0;
   int32_t fetched = 0;
   for (int32_t i = 0; i < n; ++i) {
     std::u16string target = BeaconFilePath(userData, rows[i].Label.Str());

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "uploader/TransferFolders.h"
 #include "webclient/TrackListItem.h"
 
 class TrackMapDb {
@@ -24,6 +25,8 @@ class TrackMapDb {
   // Makes <userdata>/TransferDb when missing and the file with its table (an
   // existing table is kept). Must run before any other operation.
   bool Create(const std::u16string& userData);
+  // The same for <Documents>/Pelmora.
+  bool Create() { return Create(UserDataFolder()); }
   const std::u16string& Path() const { return m_path; }
 
   // Merges the service's list into the table, then fetches beacon files:
@@ -34,7 +37,8 @@ class TrackMapDb {
   //    only when the file is missing;
   //  - an unknown map is added with its beacon.
   // Items with mapId <= 0 are unfilled and skipped; rows the service no
-  // longer lists are kept. False when the table could not be written.
+  // longer lists are kept. False for an empty list or when the table could
+  // not be written.
   bool Update(const TrackListItem* rows, int32_t n);
   // Fetches the beacon file of each row to <userdata>/TransferDb/bcnx/<Label>.bcnx
   // (a failed transfer keeps the previous file). A Label that is not a plain

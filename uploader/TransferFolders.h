@@ -7,11 +7,14 @@
 // <userdata> is the per-user data folder (Documents/Pelmora), whose
 // TrackMap/<map name>/ folders tell which sessions can be listed.
 // A map name comes from data: a path built from a name that is not a plain
-// name (see DataName.h) is empty.
+// name (see DataName.h) is empty, and so is a path inside an empty folder.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+// <Documents>/Pelmora; empty when the documents folder is unknown.
+std::u16string UserDataFolder();
 
 std::u16string WorkspaceTransferFolder(const std::u16string& workspace);
 std::u16string UserTransferFolder(const std::u16string& userData);
@@ -21,6 +24,10 @@ std::u16string BeaconFilePath(const std::u16string& userData, std::u16string_vie
 // <userdata>/TrackMap/<mapName>
 std::u16string TrackMapFolder(const std::u16string& userData, std::u16string_view mapName);
 
-// Makes the folder when it is missing (its parent must exist); true when the
-// folder exists afterwards.
-bool EnsureFolder(const std::u16string& folder);
+enum class FolderParents {
+  kMustExist,  // a missing parent is a failure (a workspace that is gone is not made anew)
+  kCreate,     // missing parents are made too
+};
+
+// Makes the folder when it is missing; true when the folder exists afterwards.
+bool EnsureFolder(const std::u16string& folder, FolderParents parents);

@@ -24,7 +24,7 @@ bool UserInfoDb::Create(const std::u16string& userData) {
   std::lock_guard<std::mutex> lock(m_mutex);
   std::u16string folder = UserTransferFolder(userData);
   m_path = folder + PATH_SEP_STR + u"transferDbTool.db";
-  if (!EnsureFolder(folder)) return false;
+  if (!EnsureFolder(folder, FolderParents::kCreate)) return false;
   SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
   return db && ExecAppSql(db.get(), kCreateUserInfo);
 }

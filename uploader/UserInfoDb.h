@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/classlib/CString.h"
+#include "uploader/TransferFolders.h"
 
 struct UserInfoRecord {
   int32_t uid = 0;  // the service's user id; 0 = nobody
@@ -32,6 +33,8 @@ class UserInfoDb {
   // Makes <userdata>/TransferDb when missing and the file with its table (an
   // existing table is kept). Must run before any other operation.
   bool Create(const std::u16string& userData);
+  // The same for <Documents>/Pelmora.
+  bool Create() { return Create(UserDataFolder()); }
   const std::u16string& Path() const { return m_path; }
 
   // The last saved user: read from the file while the cache holds nobody,

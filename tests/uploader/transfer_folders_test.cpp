@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/win32/utf.h"
+#include "tests/common/env.h"
+#include "tests/common/temp_dir.h"
+#include "uploader/DataName.h"
+#include "uploader/RegistrySettings.h"
+#include "uploader/SessionFileWriter.h"
+#include "uploader/SessionListDb.h"
+#include "uploader/TrackMapDb.h"
+#include "uploader/TransferFolders.h"
+#include "uploader/UserInfoDb.h"
+
+namespace {
+
+TEST(TransferFolders, ANameFromDataStaysOneComponentOrIsRefused) {
+  const struct {
+    const char16_t* name;
+    bool plain;
+  } cases[] = {
+      {u"Fuji Speedway", true}, {u"鈴鹿 Suzuka", true}, {u"Mt..Fuji", true},
+      {u".hidden", true},       {u"", false},           {u".", false},
+      {u"..", false},           {u"a/b", false},        {u"a\\b", false},
+      {u"C:", false},           {u"tab\there", false},  {u"del\x7f", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsPlainDataName(c.name), c.plain) << Utf16ToUtf8(c.name);
+    EXPECT_EQ(BeaconFilePath(u"/data", c.name).empty(), !c.plain) << Utf16ToUtf8(c.name);
+    EXPECT_EQ(TrackMapFolder(u"/data", c.name).empty(), !c.plain) << Utf16ToUtf8(c.name);
+  }
+  EXPECT_EQ(BeaconFilePath(u"/data", u"Fuji"), u"/data/TransferDb/bcnx/Fuji.bcnx");
+  EXPECT_EQ(TrackMapFolder(u"", u"Fuji"), u"") << "no folder, no path";
+}
+
+TEST(TransferFolders, WithoutFoldersTheObjectsUseTheSettingsWorkspaceAndDocumentsPelmora) {
+  TempDir dir;
+  ScopedEnv home("HOME", dir.File("home").c_str());  // no Documents folder yet
+  ScopedEnv config("XDG_CONFIG_HOME", dir.File("config").c_str());
+  std::filesystem::create_directories(dir.File("ws"));
+  SetWorkspaceLocation(CString(dir.WFile("ws")));
+
+  SessionListDb list;
+  TrackMapDb maps;
+  UserInfoDb users;
+  SessionFileWriter writer;
+  ASSERT_TRUE(list.Create() && maps.Create() && users.Create() && writer.Create(3, u"", SessionTrackInfo()));
+  EXPECT_EQ(list.Path(), dir.WFile("ws/TransferDb/SessionList.db"));
+  EXPECT_EQ(writer.SessPath(), dir.WFile("ws/TransferDb/sess_3.db"));
+  EXPECT_EQ(maps.Path(), dir.WFile("home/Documents/Pelmora/TransferDb/transferDbTool.db"));
+  EXPECT_EQ(users.Path(), maps.Path());
+
+  SetWorkspaceLocation(CString(dir.WFile("gone")));
+  EXPECT_FALSE(list.Create()) << "a workspace that is gone is not made anew";
+  EXPECT_FALSE(std::filesystem::exists(dir.File("gone")));
+}
+
+}  // namespace
