@@ -304,11 +304,166 @@ int readDecimal(const C*& p) {
   return static_cast<int>(v);
 }
 
+// Flags: - + blank # 0, in any order.
+template <typename C>
+void parseFlags(const C*& p, Spec& sp) {
+  for (;; ++p) {
+    if (*p == C('-'))
+      sp.left = true;
+    else if (*p == C('+'))
+      sp.plus = true;
+    else if (*p == C(' '))
+      sp.space = true;
+    else if (*p == C('#'))
+      sp.alt = true;
+    else if (*p == C('0'))
+      sp.zero = true;
+    else
+      return;
+  }
+}
+
+// Width and precision, decimal or '*' (taken from the arguments).
+template <typename C>
+void parseWidthAndPrecision(const C*& p, Spec& sp, Args& a) {
+  if (*p == C('*')) {
+    int w = va_arg(a.ap, int);
+    if (w < 0) {
+      sp.left = true;
+      w = (w == INT_MIN) ? INT_MAX : -w;
+    }
+    sp.width = w;
+    ++p;
+  } else {
+    sp.width = readDecimal(p);
+  }
+  if (*p != C('.')) return;
+  ++p;
+  if (*p == C('*')) {
+    int pr = va_arg(a.ap, int);
+    sp.precision = pr < 0 ? -1 : pr;
+    ++p;
+  } else {
+    sp.precision = readDecimal(p);
+  }
+}
+
+// Size prefixes: h hh l ll w L I I32 I64 z t j.
+template <typename C>
+void parseSize(const C*& p, Spec& sp) {
+  if (*p == C('h')) {
+    ++p;
+    sp.forceNarrow = true;
+    sp.size = Size::h;
+    if (*p == C('h')) {
+      sp.size = Size::hh;
+      ++p;
+    }
+  } else if (*p == C('l')) {
+    ++p;
+    sp.forceWide = true;
+    sp.size = Size::l;
+    if (*p == C('l')) {
+      sp.size = Size::ll;
+      sp.forceWide = false;
+      ++p;
+    }
+  } else if (*p == C('w')) {
+    ++p;
+    sp.forceWide = true;
+    sp.size = Size::wide;
+  } else if (*p == C('L')) {
+    ++p;
+    sp.size = Size::longDouble;
+  } else if (*p == C('I')) {
+    ++p;
+    if (p[0] == C('6') && p[1] == C('4')) {
+      sp.size = Size::ll;
+      p += 2;
+    } else if (p[0] == C('3') && p[1] == C('2')) {
+      sp.size = Size::none;
+      p += 2;
+    } else {
+      sp.size = Size::ptr;
+    }
+  } else if (*p == C('z') || *p == C('t') || *p == C('j')) {
+    sp.size = (*p == C('j')) ? Size::ll : Size::ptr;
+    ++p;
+  }
+}
+
+// Everything between '%' and the conversion letter; p is left on the letter.
+template <typename C>
+Spec parseSpec(const C*& p, Args& a) {
+  Spec sp;
+  parseFlags(p, sp);
+  parseWidthAndPrecision(p, sp, a);
+  parseSize(p, sp);
+  return sp;
+}
+
+template <typename C>
+void formatPointer(std::basic_string<C>& out, const Spec& sp, Args& a) {
+  auto v = reinterpret_cast<uintptr_t>(va_arg(a.ap, void*));
+  char tmp[2 * sizeof(uintptr_t) + 1];
+  for (int i = static_cast<int>(2 * sizeof(uintptr_t)) - 1; i >= 0; --i, v >>= 4) tmp[i] = "0123456789ABCDEF"[v & 0xF];
+  appendNumber(out, "", std::string_view(tmp, 2 * sizeof(uintptr_t)), sp, false);
+}
+
+// Whether a %s/%S or %c/%C argument is wide: the letter's natural width for
+// the output, unless a size prefix says otherwise.
+template <typename C>
+bool argIsWide(C conv, C naturalLetter, const Spec& sp) {
+  constexpr bool outWide = sizeof(C) == 2;
+  bool natural = (conv == naturalLetter) == outWide;
+  return sp.forceNarrow ? false : sp.forceWide ? true : natural;
+}
+
+// Formats one conversion; false for an unknown letter (nothing consumed).
+template <typename C>
+bool formatConversion(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
+  switch (conv) {
+    case C('d'):
+    case C('i'):
+    case C('u'):
+    case C('o'):
+    case C('x'):
+    case C('X'):
+      formatInteger(out, conv, sp, a);
+      return true;
+    case C('e'):
+    case C('E'):
+    case C('f'):
+    case C('F'):
+    case C('g'):
+    case C('G'):
+    case C('a'):
+    case C('A'):
+      formatFloat(out, conv, sp, a);
+      return true;
+    case C('s'):
+    case C('S'):
+      formatString(out, argIsWide(conv, C('s'), sp), sp, a);
+      return true;
+    case C('c'):
+    case C('C'):
+      formatChar(out, argIsWide(conv, C('c'), sp), sp, a);
+      return true;
+    case C('p'):
+      formatPointer(out, sp, a);
+      return true;
+    case C('n'):
+      (void)va_arg(a.ap, void*);  // never written (as on Windows by default)
+      return true;
+    default:
+      return false;
+  }
+}
+
 template <typename C>
 std::basic_string<C> formatImpl(const C* fmt, Args& a) {
   std::basic_string<C> out;
   if (!fmt) return out;
-  constexpr bool outWide = sizeof(C) == 2;
   const C* p = fmt;
   while (*p) {
     if (*p != C('%')) {
@@ -324,131 +479,15 @@ std::basic_string<C> formatImpl(const C* fmt, Args& a) {
       ++p;
       continue;
     }
-    Spec sp;
-    for (;; ++p) {
-      if (*p == C('-')) sp.left = true;
-      else if (*p == C('+')) sp.plus = true;
-      else if (*p == C(' ')) sp.space = true;
-      else if (*p == C('#')) sp.alt = true;
-      else if (*p == C('0')) sp.zero = true;
-      else break;
-    }
-    if (*p == C('*')) {
-      int w = va_arg(a.ap, int);
-      if (w < 0) {
-        sp.left = true;
-        w = (w == INT_MIN) ? INT_MAX : -w;
-      }
-      sp.width = w;
-      ++p;
-    } else {
-      sp.width = readDecimal(p);
-    }
-    if (*p == C('.')) {
-      ++p;
-      if (*p == C('*')) {
-        int pr = va_arg(a.ap, int);
-        sp.precision = pr < 0 ? -1 : pr;
-        ++p;
-      } else {
-        sp.precision = readDecimal(p);
-      }
-    }
-    // Size prefix.
-    if (*p == C('h')) {
-      ++p;
-      sp.forceNarrow = true;
-      sp.size = Size::h;
-      if (*p == C('h')) {
-        sp.size = Size::hh;
-        ++p;
-      }
-    } else if (*p == C('l')) {
-      ++p;
-      sp.forceWide = true;
-      sp.size = Size::l;
-      if (*p == C('l')) {
-        sp.size = Size::ll;
-        sp.forceWide = false;
-        ++p;
-      }
-    } else if (*p == C('w')) {
-      ++p;
-      sp.forceWide = true;
-      sp.size = Size::wide;
-    } else if (*p == C('L')) {
-      ++p;
-      sp.size = Size::longDouble;
-    } else if (*p == C('I')) {
-      ++p;
-      if (p[0] == C('6') && p[1] == C('4')) {
-        sp.size = Size::ll;
-        p += 2;
-      } else if (p[0] == C('3') && p[1] == C('2')) {
-        sp.size = Size::none;
-        p += 2;
-      } else {
-        sp.size = Size::ptr;
-      }
-    } else if (*p == C('z') || *p == C('t') || *p == C('j')) {
-      sp.size = (*p == C('j')) ? Size::ll : Size::ptr;
-      ++p;
-    }
+    Spec sp = parseSpec(p, a);
     C conv = *p;
     if (conv == 0) {  // format ends inside a conversion: keep it as text
       out.append(start, static_cast<size_t>(p - start));
       break;
     }
     ++p;
-    switch (conv) {
-      case C('d'):
-      case C('i'):
-      case C('u'):
-      case C('o'):
-      case C('x'):
-      case C('X'):
-        formatInteger(out, conv, sp, a);
-        break;
-      case C('e'):
-      case C('E'):
-      case C('f'):
-      case C('F'):
-      case C('g'):
-      case C('G'):
-      case C('a'):
-      case C('A'):
-        formatFloat(out, conv, sp, a);
-        break;
-      case C('s'):
-      case C('S'): {
-        bool natural = (conv == C('s')) == outWide;  // argument is wide?
-        bool argWide = sp.forceNarrow ? false : sp.forceWide ? true : natural;
-        formatString(out, argWide, sp, a);
-        break;
-      }
-      case C('c'):
-      case C('C'): {
-        bool natural = (conv == C('c')) == outWide;
-        bool argWide = sp.forceNarrow ? false : sp.forceWide ? true : natural;
-        formatChar(out, argWide, sp, a);
-        break;
-      }
-      case C('p'): {
-        auto v = reinterpret_cast<uintptr_t>(va_arg(a.ap, void*));
-        char tmp[2 * sizeof(uintptr_t) + 1];
-        for (int i = static_cast<int>(2 * sizeof(uintptr_t)) - 1; i >= 0; --i, v >>= 4)
-          tmp[i] = "0123456789ABCDEF"[v & 0xF];
-        Spec ps = sp;
-        appendNumber(out, "", std::string_view(tmp, 2 * sizeof(uintptr_t)), ps, false);
-        break;
-      }
-      case C('n'):
-        (void)va_arg(a.ap, void*);  // never written (as on Windows by default)
-        break;
-      default:  // unknown conversion: print it as it stands
-        out.append(start, static_cast<size_t>(p - start));
-        break;
-    }
+    // An unknown conversion is printed as it stands.
+    if (!formatConversion(out, conv, sp, a)) out.append(start, static_cast<size_t>(p - start));
   }
   return out;
 }
