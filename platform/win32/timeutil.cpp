@@ -83,14 +83,31 @@ void copyName(WCHAR* dst, const char* name) {
 }  // namespace
 
 int64_t UnixToFileTime100ns(int64_t seconds, int64_t ms) {
-  return seconds * kFileTimeTicksPerSecond + ms * kFileTimeTicksPerMs + kFileTimeUnixEpoch;
+  // Modulo 2^64, as the two stored words hold it: no signed overflow.
+  uint64_t v = static_cast<uint64_t>(seconds) * static_cast<uint64_t>(kFileTimeTicksPerSecond) +
+               static_cast<uint64_t>(ms) * static_cast<uint64_t>(kFileTimeTicksPerMs) +
+               static_cast<uint64_t>(kFileTimeUnixEpoch);
+  return static_cast<int64_t>(v);
 }
 
-void FileTime100nsToUnix(int64_t fileTime, int64_t* seconds, int32_t* ms) {
-  int64_t rel = fileTime - kFileTimeUnixEpoch;
-  int64_t s = floorDiv(rel, kFileTimeTicksPerSecond);
+void FileTime100nsToUnix(uint64_t fileTime, int64_t* seconds, int32_t* ms) {
+  constexpr auto kEpoch = static_cast<uint64_t>(kFileTimeUnixEpoch);
+  constexpr auto kPerSecond = static_cast<uint64_t>(kFileTimeTicksPerSecond);
+  constexpr auto kPerMs = static_cast<uint64_t>(kFileTimeTicksPerMs);
+  int64_t s;
+  uint64_t within;  // ticks from the start of second s
+  if (fileTime >= kEpoch) {
+    uint64_t rel = fileTime - kEpoch;
+    s = static_cast<int64_t>(rel / kPerSecond);
+    within = rel % kPerSecond;
+  } else {
+    uint64_t before = kEpoch - fileTime;
+    uint64_t whole = (before + kPerSecond - 1) / kPerSecond;  // rounded up: s is the floor
+    s = -static_cast<int64_t>(whole);
+    within = whole * kPerSecond - before;
+  }
   if (seconds) *seconds = s;
-  if (ms) *ms = static_cast<int32_t>((rel - s * kFileTimeTicksPerSecond) / kFileTimeTicksPerMs);
+  if (ms) *ms = static_cast<int32_t>(within / kPerMs);
 }
 
 int64_t UnixNowSeconds() { return floorDiv(UnixNowMs(), 1000); }
@@ -149,7 +166,7 @@ BOOL FileTimeToSystemTime(const FILETIME* ft, SYSTEMTIME* st) {
   if (v > 0x7FFFFFFFFFFFFFFFULL) return FALSE;
   int64_t seconds;
   int32_t ms;
-  FileTime100nsToUnix(static_cast<int64_t>(v), &seconds, &ms);
+  FileTime100nsToUnix(v, &seconds, &ms);
   struct tm tm;
   if (!UtcBreakdown(seconds, &tm)) return FALSE;
   fillSystemTime(tm, ms, st);

@@ -24,12 +24,14 @@ inline FILETIME U64ToFileTime(uint64_t v) {
   return ft;
 }
 
-// seconds * 10^7 + ms * 10^4 + kFileTimeUnixEpoch.
+// seconds * 10^7 + ms * 10^4 + kFileTimeUnixEpoch, computed modulo 2^64 (the
+// bits of the two FILETIME words; read them back as uint64_t).
 int64_t UnixToFileTime100ns(int64_t seconds, int64_t ms = 0);
 // Whole seconds since 1970 (rounded down, also before 1970) and the
 // milliseconds within that second (0-999), so that seconds + ms/1000 gives the
-// time back. Either out pointer may be null.
-void FileTime100nsToUnix(int64_t fileTime, int64_t* seconds, int32_t* ms);
+// time back. A FILETIME is unsigned: every value, the top bit set included,
+// converts. Either out pointer may be null.
+void FileTime100nsToUnix(uint64_t fileTime, int64_t* seconds, int32_t* ms);
 
 int64_t UnixNowSeconds();
 int64_t UnixNowMs();

@@ -40,6 +40,36 @@ TEST(RecordTimes, UnixAndFileTimeHalves) {
   EXPECT_EQ(s, 0);
 }
 
+TEST(RecordTimes, StoredTimesWithTheTopBitSetConvertWithoutOverflow) {
+  // Records written by another program may hold any two words.
+  struct Case {
+    uint64_t fileTime;
+    int64_t seconds;
+    int32_t ms;
+  };
+  const Case cases[] = {
+      {0x8000000000000000ULL, 910692730085LL, 477},
+      {0xFFFFFFFFFFFFFFFFULL, 1833029933770LL, 955},
+  };
+  for (const Case& c : cases) {
+    int64_t s = 0;
+    int32_t ms = -1;
+    FileTimeToUnix(FT(c.fileTime), &s, &ms);
+    EXPECT_EQ(s, c.seconds) << std::hex << c.fileTime;
+    EXPECT_EQ(ms, c.ms) << std::hex << c.fileTime;
+    int year = 0;
+    EXPECT_FALSE(TimeToFields(FT(c.fileTime), &year, nullptr, nullptr, nullptr, nullptr, nullptr, 3600, nullptr));
+    EXPECT_FALSE(TimeToLocalFields(FT(c.fileTime), &year, nullptr, nullptr, nullptr, nullptr, nullptr));
+  }
+  // And back: a time far enough ahead sets the top bit.
+  IntPair_C far = UnixToFileTime(1000000000000LL, 0);
+  EXPECT_EQ(far.first, 0x8C64D4E3u);
+  EXPECT_EQ(far.second, 0x5F268000u);
+  int64_t s = 0;
+  FileTimeToUnix(far, &s, nullptr);
+  EXPECT_EQ(s, 1000000000000LL);
+}
+
 TEST(RecordTimes, MillisecondsBefore1970CountForwardFromTheWholeSecond) {
   int64_t s = 0;
   int32_t ms = 0;

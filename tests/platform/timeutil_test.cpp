@@ -48,6 +48,15 @@ TEST(TimeUtil, FileTimeAndUnixAround1970) {
   EXPECT_EQ(s, -5);
 }
 
+TEST(TimeUtil, FileTimesWithTheTopBitSetConvertWithoutOverflow) {
+  int64_t s = 0;
+  int32_t ms = -1;
+  FileTime100nsToUnix(0xFFFFFFFFFFFFFFFFULL, &s, &ms);
+  EXPECT_EQ(s, 1833029933770LL);
+  EXPECT_EQ(ms, 955);
+  EXPECT_EQ(static_cast<uint64_t>(UnixToFileTime100ns(1000000000000LL)), 0x8C64D4E35F268000ULL);
+}
+
 TEST(TimeUtil, SystemTimeConversions) {
   FILETIME ft;
   SYSTEMTIME st = St(2020, 4, 7, 12, 0, 0, 0);

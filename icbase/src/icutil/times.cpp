@@ -9,7 +9,7 @@ namespace {
 // The calendar breakdown covers 1970-01-01 00:00:00 to 3000-12-31 23:59:59 UTC.
 constexpr int64_t kLastBrokenDownSecond = 32535215999LL;
 
-int64_t toFileTime(IntPair_C t) { return static_cast<int64_t>((uint64_t(t.first) << 32) | t.second); }
+uint64_t toFileTime(IntPair_C t) { return (uint64_t(t.first) << 32) | t.second; }
 
 void put(int* out, int value) {
   if (out) *out = value;
