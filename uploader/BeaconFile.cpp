@@ -2,39 +2,31 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
-#include "platform/win32/utf.h"
+#include "platform/win32/filehandle.h"
 
 namespace {
 
 constexpr int32_t kCountOffset = 176;
 
-// Opens the file for binary reading; the path is handed to the system as UTF-8.
-FILE* OpenBeaconFile(const char16_t* path) {
-  if (path == nullptr || *path == 0) return nullptr;
-  std::string native = Utf16ToUtf8(path);
-  return std::fopen(native.c_str(), "rb");
+// Opens the beacon file and takes its size; an empty handle for a missing
+// file and for anything that is not a regular file (a folder has no size to
+// read up to).
+FileHandle OpenBeaconFile(const char16_t* path, uint64_t* size) {
+  FileHandle f(path, "rb");
+  if (!f.RegularFileSize(size)) f.reset();
+  return f;
 }
 
-int64_t FileSize(FILE* f) {
-  if (std::fseek(f, 0, SEEK_END) != 0) return -1;
-  long size = std::ftell(f);
-  if (size < 0) return -1;
-  if (std::fseek(f, 0, SEEK_SET) != 0) return -1;
-  return size;
-}
-
-// Reads n bytes; what a short read leaves out stays zero.
-void ReadZeroed(FILE* f, uint8_t* buf, size_t n) {
+// Reads n bytes; what a short read leaves out stays zero. False on a short read.
+bool ReadZeroed(FILE* f, uint8_t* buf, size_t n) {
   std::memset(buf, 0, n);
-  size_t got = std::fread(buf, 1, n, f);
-  (void)got;
+  return std::fread(buf, 1, n, f) == n;
 }
 
 int32_t I32At(const uint8_t* p) {
-  uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-               (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  uint32_t v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+               (static_cast<uint32_t>(p[3]) << 24);
   return static_cast<int32_t>(v);
 }
 
@@ -53,80 +45,74 @@ float F32At(const uint8_t* p) {
   return f;
 }
 
-int32_t ClampCount(int32_t stored, int64_t bytesAfterHeader) {
-  if (stored <= 0 || bytesAfterHeader <= 0) return 0;
-  int64_t present = bytesAfterHeader / kBeaconEntrySize;
-  return static_cast<int32_t>(stored < present ? stored : present);
+int32_t ClampCount(int32_t stored, uint64_t bytesAfterHeader) {
+  if (stored <= 0) return 0;
+  uint64_t present = bytesAfterHeader / kBeaconEntrySize;
+  return static_cast<uint64_t>(stored) < present ? stored : static_cast<int32_t>(present);
 }
 
-void SetName(BeaconRec& rec, const char* text) {
-  std::snprintf(rec.name, sizeof rec.name, "%s", text);
+// One entry into a record; `split` counts the split lines of the block so far.
+void FillRecord(BeaconRec& rec, const uint8_t* entry, int32_t& split) {
+  std::memset(&rec, 0, sizeof rec);
+  rec.type = I32At(entry + 0);
+  rec.lat = F64At(entry + 36);
+  rec.lon = F64At(entry + 44);
+  rec.heading = static_cast<double>(F32At(entry + 52));
+  rec.width = I32At(entry + 56);
+  rec.color = I32At(entry + 60);
+  switch (rec.type) {
+    case kBeaconStartFinish:
+      std::snprintf(rec.name, sizeof rec.name, "Start/Finish");
+      break;
+    case kBeaconStart:
+      std::snprintf(rec.name, sizeof rec.name, "Start");
+      break;
+    case kBeaconFinish:
+      std::snprintf(rec.name, sizeof rec.name, "Finish");
+      break;
+    case kBeaconSplit:
+      std::snprintf(rec.name, sizeof rec.name, "S%d", ++split);
+      break;
+    default:
+      break;  // unknown type: the name stays empty
+  }
 }
 
 }  // namespace
 
 int32_t ReadBeaconCount(const char16_t* path) {
-  FILE* f = OpenBeaconFile(path);
-  if (f == nullptr) return 0;
-  int64_t size = FileSize(f);
-  int32_t count = 0;
-  if (size >= kBeaconHeaderSize + kBeaconEntrySize) {
-    uint8_t header[kBeaconHeaderSize];
-    ReadZeroed(f, header, sizeof header);
-    count = ClampCount(I32At(header + kCountOffset), size - kBeaconHeaderSize);
-  }
-  std::fclose(f);
-  return count;
+  uint64_t size = 0;
+  FileHandle f = OpenBeaconFile(path, &size);
+  if (!f || size < kBeaconHeaderSize + kBeaconEntrySize) return 0;
+  uint8_t header[kBeaconHeaderSize];
+  if (!ReadZeroed(f.get(), header, sizeof header)) return 0;
+  return ClampCount(I32At(header + kCountOffset), size - kBeaconHeaderSize);
 }
 
-bool ReadBeaconFile(const char16_t* path, BeaconRec* beacons, int32_t capacity) {
-  FILE* f = OpenBeaconFile(path);
-  if (f == nullptr) return false;
-  int64_t size = FileSize(f);
-  if (size < kBeaconHeaderSize + kBeaconEntrySize) {
-    std::fclose(f);
-    return false;
-  }
-  if (capacity < 0) capacity = 0;
-  if (beacons != nullptr && capacity > 0) std::memset(beacons, 0, sizeof(BeaconRec) * capacity);
+int32_t ReadBeaconFile(const char16_t* path, BeaconRec* beacons, int32_t capacity) {
+  uint64_t size = 0;
+  FileHandle f = OpenBeaconFile(path, &size);
+  if (!f || size < kBeaconHeaderSize + kBeaconEntrySize) return 0;
+  if (beacons == nullptr || capacity < 0) capacity = 0;
+  if (capacity > 0) std::memset(beacons, 0, sizeof(BeaconRec) * capacity);
 
   // Blocks follow one another until the end of the file; each block fills
   // the array from its first element. A well-formed file holds one block.
-  int64_t pos = 0;
-  while (pos < size) {
-    uint8_t header[kBeaconHeaderSize];
-    ReadZeroed(f, header, sizeof header);
+  int32_t filled = 0;
+  uint64_t pos = 0;
+  uint8_t header[kBeaconHeaderSize];
+  while (pos < size && ReadZeroed(f.get(), header, sizeof header)) {
     pos += kBeaconHeaderSize;
     int32_t count = ClampCount(I32At(header + kCountOffset), size - pos);
     int32_t split = 0;
     for (int32_t k = 0; k < count; ++k) {
       uint8_t entry[kBeaconEntrySize];
-      ReadZeroed(f, entry, sizeof entry);
+      if (!ReadZeroed(f.get(), entry, sizeof entry)) return filled;
       pos += kBeaconEntrySize;
-      if (beacons == nullptr || k >= capacity) continue;
-      BeaconRec& rec = beacons[k];
-      std::memset(&rec, 0, sizeof rec);
-      rec.type = I32At(entry + 0);
-      rec.lat = F64At(entry + 36);
-      rec.lon = F64At(entry + 44);
-      rec.heading = static_cast<double>(F32At(entry + 52));
-      rec.width = I32At(entry + 56);
-      rec.color = I32At(entry + 60);
-      switch (rec.type) {
-        case 0: SetName(rec, "Start/Finish"); break;
-        case 1: SetName(rec, "Start"); break;
-        case 2: SetName(rec, "Finish"); break;
-        case 3: {
-          ++split;
-          char text[16];
-          std::snprintf(text, sizeof text, "S%d", split);
-          SetName(rec, text);
-          break;
-        }
-        default: break;  // unknown type: the name stays empty
-      }
+      if (k >= capacity) continue;
+      FillRecord(beacons[k], entry, split);
+      if (k >= filled) filled = k + 1;
     }
   }
-  std::fclose(f);
-  return true;
+  return filled;
 }

@@ -16,12 +16,16 @@ constexpr int32_t kBeaconEntrySize = 64;
 
 // The number of beacons the file holds: the header's count, clamped to
 // 0 .. the entries really present ((file size - 180) / 64). 0 when the file
-// cannot be opened or is shorter than one header and one entry.
+// cannot be opened, is not a regular file or is shorter than one header and
+// one entry.
 int32_t ReadBeaconCount(const char16_t* path);
 
-// Fills `beacons` (room for `capacity` records) from the file. The whole
-// array is zeroed first; entries beyond the room are dropped. Names are
-// "Start/Finish", "Start", "Finish" and "S1", "S2", ... by type; an entry of
-// another type keeps an empty name. Returns false (array untouched) when the
-// file cannot be opened or is shorter than one header and one entry.
-bool ReadBeaconFile(const char16_t* path, BeaconRec* beacons, int32_t capacity);
+// Fills `beacons` (room for `capacity` records) from the file and returns how
+// many records it filled: pass only those to the lap engine (a record left
+// unfilled is all zeros, which would read as a start/finish line at 0, 0).
+// The whole array is zeroed first; entries beyond the room are dropped. Names
+// are "Start/Finish", "Start", "Finish" and "S1", "S2", ... by type; an entry
+// of another type keeps an empty name. Returns 0 (array untouched) when the
+// file cannot be opened, is not a regular file or is shorter than one header
+// and one entry. Reading stops at a short read.
+int32_t ReadBeaconFile(const char16_t* path, BeaconRec* beacons, int32_t capacity);

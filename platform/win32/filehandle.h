@@ -3,6 +3,7 @@
 // early and reports whether the buffered writes reached the file.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -26,6 +27,12 @@ class FileHandle {
   FILE* release() { return m_file.release(); }
   // Closes the current stream (its result is lost) and takes f.
   void reset(FILE* f = nullptr) { m_file.reset(f); }
+
+  // The size in bytes of the open stream when it is a regular file; false
+  // for anything else (a folder, a pipe, a device) and for an empty handle,
+  // whose size is then 0. Files whose size a seek cannot tell (a folder
+  // reports a huge end) are refused here rather than read for ever.
+  bool RegularFileSize(uint64_t* size) const;
 
  private:
   struct Closer {

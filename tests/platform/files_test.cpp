@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/win32/filehandle.h"
 #include "platform/win32/threads.h"
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
@@ -28,10 +29,10 @@ TEST(Files, StatusOfFilesAndFolders) {
   EXPECT_EQ(GetFileAttributesW(dir.c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY));
 
   std::u16string file = dir + u"/a.txt";
-  FILE* f = WFopen(file.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fputs("hello", f);
-  std::fclose(f);
+  FileHandle f(file.c_str(), "wb");
+  ASSERT_TRUE(f);
+  std::fputs("hello", f.get());
+  ASSERT_TRUE(f.Close());
   EXPECT_TRUE(PathFileExistsW(file.c_str()));
   EXPECT_EQ(GetFileAttributesW(file.c_str()), DWORD(FILE_ATTRIBUTE_NORMAL));
   uint64_t size = 99;

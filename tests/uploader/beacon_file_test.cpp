@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -132,7 +133,7 @@ TEST_F(BeaconFileTest, NegativeAndOversizedCountsAreClampedToTheEntriesPresent) 
   EXPECT_EQ(ReadBeaconCount(negPath.c_str()), 0);
   BeaconRec rec{};
   rec.width = 5;
-  EXPECT_TRUE(ReadBeaconFile(negPath.c_str(), &rec, 1));
+  EXPECT_EQ(ReadBeaconFile(negPath.c_str(), &rec, 1), 0);
   EXPECT_EQ(rec.width, 0);  // zeroed, nothing stored
 
   std::vector<uint8_t> big;
@@ -179,6 +180,41 @@ TEST_F(BeaconFileTest, ALaterBlockRefillsFromTheFirstElementWithinTheRoom) {
   EXPECT_EQ(rec.type, 3);
   EXPECT_STREQ(rec.name, "S1");  // split numbers restart with each block
   EXPECT_EQ(rec.width, 2);
+}
+
+TEST_F(BeaconFileTest, ReturnsHowManyRecordsItFilledAndRefusesWhatIsNotAFile) {
+  // Only the filled records may reach the lap engine: an unfilled one reads
+  // as a start/finish line at 0, 0.
+  struct Case {
+    const char* what;
+    int32_t stored;
+    int entries;
+    int32_t room;
+    int32_t filled;
+  };
+  const Case cases[] = {
+      {"fewer than the room", 3, 3, 5, 3},
+      {"more than the room", 3, 3, 2, 2},
+      {"count beyond the entries", 9, 2, 5, 2},
+      {"negative count", -1, 1, 5, 0},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> b;
+    PutHeader(b, c.stored);
+    for (int i = 0; i < c.entries; ++i) PutEntry(b, {3, "", 1, 2, 3, 4, 5});
+    std::u16string path = Write("filled.bcnx", b);
+    std::vector<BeaconRec> recs(static_cast<size_t>(c.room));
+    EXPECT_EQ(ReadBeaconFile(path.c_str(), recs.data(), c.room), c.filled) << c.what;
+  }
+
+  // A folder named like a beacon file has no size to read up to.
+  ASSERT_TRUE(std::filesystem::create_directory(dir_.File("folder.bcnx")));
+  std::u16string folder = dir_.WFile("folder.bcnx");
+  BeaconRec rec{};
+  rec.width = 77;
+  EXPECT_EQ(ReadBeaconCount(folder.c_str()), 0);
+  EXPECT_EQ(ReadBeaconFile(folder.c_str(), &rec, 1), 0);
+  EXPECT_EQ(rec.width, 77);
 }
 
 TEST_F(BeaconFileTest, AMapNameOutsideAsciiIsFound) {
