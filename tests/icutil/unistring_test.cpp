@@ -66,6 +66,19 @@ TEST(UniString, AliasedSourcesAreCopiedBeforeTheBufferGoes) {
   EXPECT_EQ(S(s), u"c");
 }
 
+TEST(UniString, ReserveNeverLeavesTheLengthPastTheBuffer) {
+  UniString_C s(u"hello world");
+  ASSERT_TRUE(s.Reserve(2, false));
+  EXPECT_LE(s.GetLength(), 2);
+  s.AppendCString(u"x");  // reads the old length's worth of units
+  EXPECT_EQ(S(s).back(), u'x');
+  EXPECT_EQ(S(s).size(), size_t(s.GetLength()));
+
+  UniString_C kept(u"abc");
+  ASSERT_TRUE(kept.Reserve(10, true));
+  EXPECT_EQ(S(kept), u"abc");
+}
+
 TEST(UniString, MidGetAtFindBounds) {
   UniString_C abc(u"abc"), out(u"junk");
   abc.Mid(5, 3, out);

@@ -106,6 +106,11 @@ bool UniString_C::Reserve(int32_t n, bool keep) {
   if (keep && n > length && length > 0) {
     std::memcpy(fresh, buffer, size_t(length) * sizeof(char16_t));
     fresh[length] = 0;
+  } else {
+    // The text is gone: the units the length still covers read as zeros,
+    // and the length never reaches past the new buffer.
+    std::memset(fresh, 0, (size_t(n) + 1) * sizeof(char16_t));
+    if (length > n) length = n;
   }
   MemFree(buffer);
   buffer = fresh;

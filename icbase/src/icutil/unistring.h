@@ -30,8 +30,9 @@ class UniString_C {
   void AssignN(const char16_t* p, int32_t n);
   // A new buffer of n + 1 units whose first unit is 0; the old text is
   // kept when `keep` is set and n is greater than the length. The length is
-  // not changed (the caller sets it). False (string unchanged) when memory
-  // runs out.
+  // left for the caller to set, but never beyond n; a buffer that does not
+  // keep the text is zero-filled. False (string unchanged) when memory runs
+  // out.
   bool Reserve(int32_t n, bool keep);
 
   // Never null: the shared empty literal when the string is empty.
