@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <string>
@@ -107,6 +108,29 @@ TEST(UniFileSave, ReplacesTheTargetAndKeepsItsPermissions) {
   ASSERT_EQ(::stat(dir.File("t.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"t.txt"});  // no temporary file left
+}
+
+TEST(UniFileSave, ThroughALinkAndNearTheNameLimit) {
+  TempDir dir;
+  WStrBuilder_C b;
+  b.Append(u"new");
+
+  // The link stays a link; the file it names gets the text.
+  WriteBytes(dir.File("real.txt"), Bytes{'o', 'l', 'd'});
+  ASSERT_EQ(::symlink("real.txt", dir.File("link.txt").c_str()), 0);
+  ASSERT_TRUE(b.SaveToFile(dir.WFile("link.txt").c_str(), 1));
+  struct stat st;
+  ASSERT_EQ(::lstat(dir.File("link.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadByteVector(dir.File("real.txt")), (Bytes{'n', 'e', 'w'}));
+
+  // A name of 250 bytes leaves no room for a suffix: the temporary file has
+  // a short name of its own.
+  std::string longName(246, 'n');
+  longName += ".txt";
+  ASSERT_TRUE(b.SaveToFile(dir.WFile(longName).c_str(), 1));
+  EXPECT_EQ(ReadByteVector(dir.File(longName)), (Bytes{'n', 'e', 'w'}));
+  EXPECT_EQ(dir.Entries().size(), 3u);  // no temporary file left
 }
 
 TEST(UniFileSave, ReadOnlyTargetOrFolderFailsAndLeavesTheOldFile) {
@@ -301,6 +325,21 @@ TEST(WStrBuilder, GrowsInStepsOf8192) {
   EXPECT_EQ(std::u16string(b.GetText()), u"again");
 }
 
+TEST(WStrBuilder, OwnTextIsAppendedWhileTheBufferGrows) {
+  std::u16string half(5000, u'a');
+  half[0] = u'<';
+  WStrBuilder_C b;
+  ASSERT_TRUE(b.Append(half.c_str()));
+  ASSERT_TRUE(b.Append(b.GetText()));  // 10000 units: the buffer moves
+  EXPECT_EQ(std::u16string(b.GetText()), half + half);
+
+  WStrBuilder_C line;
+  line.SetIndent(1);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(line.Append(half.c_str()));
+  ASSERT_TRUE(line.AppendLine(line.GetText() + 5000, 5000));  // 20002 units: the buffer moves
+  EXPECT_EQ(std::u16string(line.GetText()), half + half + half + u"\t" + half + u"\n");
+}
+
 TEST(WStrBuilder, AppendLineIndentsAndEndsWithLf) {
   WStrBuilder_C b;
   b.SetIndent(2);
@@ -339,6 +378,29 @@ TEST(WStrBuilder, FailedGrowthKeepsTheText) {
 
 // ---------------------------------------------------------------------------
 // Line reader, byte buffers, file wrappers
+
+TEST(LineReader, ALineThatFillsTheWindowIsOneLine) {
+  struct Case {
+    const char16_t* text;
+    int32_t window;
+    std::vector<std::u16string> lines;
+  };
+  const Case cases[] = {
+      {u"abcd\nxy", 4, {u"abcd", u"xy"}},     {u"abcd\n\nxy", 4, {u"abcd", u"", u"xy"}},
+      {u"abcdefgh\n", 4, {u"abcd", u"efgh"}}, {u"abcde\nxy", 4, {u"abcd", u"e", u"xy"}},
+      {u"abc\r\nx", 4, {u"abc\r", u"x"}},
+  };
+  for (const Case& c : cases) {
+    LineReader_C r(c.window);
+    ASSERT_TRUE(r.Append(c.text));
+    r.Begin();
+    std::vector<std::u16string> lines;
+    while (const char16_t* l = r.NextLine()) lines.emplace_back(l);
+    r.End();
+    EXPECT_EQ(lines, c.lines) << std::string(Utf16ToUtf8(c.text));
+    EXPECT_EQ(std::u16string(r.GetText()), c.text);
+  }
+}
 
 TEST(LineReader, SplitsInPlaceAndRestoresTheText) {
   LineReader_C r(4);

@@ -9,10 +9,13 @@
 #include <cstdarg>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "icbase/src/icutil/fatal.h"
 #include "icbase/src/icutil/paths.h"
 #include "icbase/src/icutil/utils.h"
+#include "platform/win32/filehandle.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
 #include "platform/win32/utf.h"
@@ -26,12 +29,47 @@ constexpr char16_t kReplacement = 0xFFFD;
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+// The offset of `text` inside buffer[0, capacity), or -1 when it lies
+// elsewhere: a text taken from the builder itself is found again after the
+// buffer moved.
+int64_t OffsetIn(const char16_t* buffer, int32_t capacity, const char16_t* text) {
+  auto at = reinterpret_cast<uintptr_t>(text);
+  auto begin = reinterpret_cast<uintptr_t>(buffer);
+  if (!buffer || at < begin || at >= begin + static_cast<uintptr_t>(capacity) * sizeof(char16_t)) return -1;
+  return static_cast<int64_t>((at - begin) / sizeof(char16_t));
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // Atomic replacement of a file: the bytes go to a temporary file beside the
 // target, which is flushed to disk and renamed over the target only when
 // everything was written.
+
+namespace {
+
+// Follows symbolic links at the end of the path (at most 40, as the system
+// does), so that a save replaces the file a link names and the link stays.
+// False for a loop of links or a link that cannot be read.
+bool FollowLinks(std::string& path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::vector<char> buf(st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096);
+    ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+    if (n <= 0 || static_cast<size_t>(n) >= buf.size()) return false;
+    std::string dest(buf.data(), static_cast<size_t>(n));
+    size_t slash = path.rfind('/');
+    if (dest[0] != '/' && slash != std::string::npos) dest = path.substr(0, slash + 1) + dest;
+    path = dest;
+  }
+  return false;
+}
+
+// Buffered bytes, then the file's blocks, reach the disk.
+bool FlushToDisk(FILE* f) { return std::fflush(f) == 0 && std::ferror(f) == 0 && ::fsync(::fileno(f)) == 0; }
+
+}  // namespace
 
 class UniFileSaver_C {
  public:
@@ -42,7 +80,7 @@ class UniFileSaver_C {
   bool Begin(const char16_t* path) {
     if (!path || !*path) return false;
     target_ = PathToNative(path);
-    if (target_.empty()) return false;
+    if (target_.empty() || !FollowLinks(target_)) return false;
     struct stat st;
     bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists) {
@@ -50,16 +88,20 @@ class UniFileSaver_C {
       // A file nobody may write is read-only, also for a privileged user.
       if ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) return false;
     }
+    // A short name of its own, so that a target name near the length limit
+    // still has a temporary file beside it.
+    size_t slash = target_.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string name = target_ + ".~" + std::to_string(static_cast<long>(::getpid())) + "-" +
+      std::string name = folder + ".~" + std::to_string(static_cast<long>(::getpid())) + "-" +
                          std::to_string(counter.fetch_add(1)) + ".tmp";
       // "x": exclusive creation; the permissions follow the process's umask.
-      FILE* f = std::fopen(name.c_str(), "wbx");
+      FileHandle f(std::fopen(name.c_str(), "wbx"));
       if (f) {
         temp_ = name;
-        stream_ = f;
-        if (exists) ::fchmod(::fileno(f), st.st_mode & 07777);
+        if (exists) ::fchmod(::fileno(f.get()), st.st_mode & 07777);
+        stream_ = std::move(f);
         return true;
       }
       if (errno != EEXIST) return false;
@@ -67,38 +109,23 @@ class UniFileSaver_C {
     return false;
   }
 
-  FILE* Stream() const { return stream_; }
+  FILE* Stream() const { return stream_.get(); }
 
   // Hands the stream to `file`, which writes the mark of `enc` first.
-  bool HandTo(UniFile_C& file, int32_t enc) {
-    FILE* f = stream_;
-    stream_ = nullptr;
-    return file.AttachWrite(f, enc);
-  }
+  bool HandTo(UniFile_C& file, int32_t enc) { return file.AttachWrite(std::move(stream_), enc); }
 
-  // Flushes the stream to disk and closes it through `file` (which took it
-  // over), then renames the temporary file over the target.
+  // Flushes the stream to disk and closes it (through `file` when it took
+  // the stream over), then renames the temporary file over the target.
   bool Commit(UniFile_C* file) {
-    bool ok = true;
+    bool ok;
     if (file) {
-      if (file->stream) {
-        ok = file->FlushPending() && ok;
-        ok = std::fflush(file->stream) == 0 && ok;
-        ok = ::fsync(::fileno(file->stream)) == 0 && ok;
-      }
+      ok = file->stream && file->FlushPending() && FlushToDisk(file->stream.get());
       ok = file->Close() && ok;
-      stream_ = nullptr;
-    } else if (stream_) {
-      ok = std::fflush(stream_) == 0 && std::ferror(stream_) == 0;
-      ok = ::fsync(::fileno(stream_)) == 0 && ok;
-      ok = std::fclose(stream_) == 0 && ok;
-      stream_ = nullptr;
+    } else {
+      ok = stream_ && FlushToDisk(stream_.get());
+      ok = stream_.Close() && ok;
     }
-    if (!ok) {
-      Abort();
-      return false;
-    }
-    if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (!ok || std::rename(temp_.c_str(), target_.c_str()) != 0) {
       Abort();
       return false;
     }
@@ -108,10 +135,7 @@ class UniFileSaver_C {
 
   // Removes the temporary file; the target is left as it was.
   void Abort() {
-    if (stream_) {
-      std::fclose(stream_);
-      stream_ = nullptr;
-    }
+    stream_.reset();
     if (!temp_.empty()) {
       std::remove(temp_.c_str());
       temp_.clear();
@@ -121,7 +145,7 @@ class UniFileSaver_C {
  private:
   std::string target_;
   std::string temp_;
-  FILE* stream_ = nullptr;
+  FileHandle stream_;
 };
 
 // ---------------------------------------------------------------------------
@@ -145,36 +169,31 @@ bool UniFile_C::Open(const char16_t* path, int32_t openMode, int32_t enc) {
 bool UniFile_C::OpenRead(const char16_t* path) {
   if (isOpen || !path) return false;
   // The reader wants the file's bytes unchanged: binary mode.
-  FILE* f = WFopen(path, "rb");
-  if (!f) return false;
+  FileHandle f(path, "rb");
+  uint64_t bytes = 0;
+  if (!f.RegularFileSize(&bytes)) return false;
   int32_t requested = encoding;
-  size = 0;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    long end = std::ftell(f);
-    size = end < 0 ? 0 : (end > INT32_MAX ? INT32_MAX : static_cast<int32_t>(end));
-  }
-  std::rewind(f);
+  size = bytes > INT32_MAX ? INT32_MAX : static_cast<int32_t>(bytes);
   unsigned char mark[3] = {0, 0, 0};
-  if (std::fread(mark, 1, 2, f) != 2) mark[0] = mark[1] = 0;
+  if (std::fread(mark, 1, 2, f.get()) != 2) mark[0] = mark[1] = 0;
   bool accepted;
   if (mark[0] == 0xFF && mark[1] == 0xFE) {
     accepted = requested == kUniEncAny || requested == kUniEncUtf16;
     encoding = kUniEncUtf16;
   } else if (mark[0] == 0xEF && mark[1] == 0xBB) {
-    if (std::fread(mark + 2, 1, 1, f) != 1 || mark[2] != 0xBF) std::fseek(f, 0, SEEK_SET);
+    if (std::fread(mark + 2, 1, 1, f.get()) != 1 || mark[2] != 0xBF) std::fseek(f.get(), 0, SEEK_SET);
     accepted = requested == kUniEncAny || requested == kUniEncUtf8Bom;
     encoding = kUniEncUtf8Bom;
   } else {
-    std::fseek(f, 0, SEEK_SET);
+    std::fseek(f.get(), 0, SEEK_SET);
     accepted = requested == kUniEncAny || requested == kUniEncUtf8Bom;
     encoding = kUniEncUtf8Bom;
   }
   if (!accepted) {
-    std::fclose(f);
     encoding = requested;
     return false;
   }
-  stream = f;
+  stream = std::move(f);
   mode = kUniFileRead;
   isOpen = 1;
   return true;
@@ -183,13 +202,13 @@ bool UniFile_C::OpenRead(const char16_t* path) {
 bool UniFile_C::OpenWrite(const char16_t* path) {
   if (isOpen || !path) return false;
   if (encoding < kUniEncUtf8 || encoding > kUniEncUtf16) return false;
-  FILE* f = WFopen(path, "wb");
+  FileHandle f(path, "wb");
   if (!f) return false;
-  return AttachWrite(f, encoding);
+  return AttachWrite(std::move(f), encoding);
 }
 
-bool UniFile_C::AttachWrite(FILE* f, int32_t enc) {
-  stream = f;
+bool UniFile_C::AttachWrite(FileHandle f, int32_t enc) {
+  stream = std::move(f);
   mode = kUniFileWrite;
   encoding = enc;
   isOpen = 1;
@@ -205,17 +224,16 @@ bool UniFile_C::AttachWrite(FILE* f, int32_t enc) {
 bool UniFile_C::Close() {
   if (!isOpen || !stream) {
     isOpen = 0;
-    stream = nullptr;
+    stream.reset();
     return false;
   }
   bool ok = true;
   if (mode == kUniFileWrite) {
     ok = FlushPending();
-    ok = std::fflush(stream) == 0 && ok;
-    ok = std::ferror(stream) == 0 && !writeFailed && ok;
+    ok = std::fflush(stream.get()) == 0 && ok;
+    ok = std::ferror(stream.get()) == 0 && !writeFailed && ok;
   }
-  ok = std::fclose(stream) == 0 && ok;
-  stream = nullptr;
+  ok = stream.Close() && ok;
   isOpen = 0;
   pendingHigh = 0;
   return ok;
@@ -225,7 +243,7 @@ char16_t UniFile_C::ReadChar() {
   if (!isOpen || mode != kUniFileRead) return 0xFFFF;
   if (encoding != kUniEncUtf16) AssertFail("unifile", __LINE__);
   unsigned char b[2];
-  if (std::fread(b, 1, 2, stream) != 2) return 0;
+  if (std::fread(b, 1, 2, stream.get()) != 2) return 0;
   return static_cast<char16_t>(b[0] | (b[1] << 8));
 }
 
@@ -263,7 +281,7 @@ int32_t UniFile_C::ReadUnits(char16_t* buffer, int32_t n) {
   if (!buffer || n <= 0) return 0;
   size_t got = 0;
   unsigned char b[2];
-  while (got < static_cast<size_t>(n) && std::fread(b, 1, 2, stream) == 2) {
+  while (got < static_cast<size_t>(n) && std::fread(b, 1, 2, stream.get()) == 2) {
     buffer[got++] = static_cast<char16_t>(b[0] | (b[1] << 8));
   }
   return static_cast<int32_t>(got);
@@ -272,12 +290,12 @@ int32_t UniFile_C::ReadUnits(char16_t* buffer, int32_t n) {
 int32_t UniFile_C::ReadBytes(void* buffer, int32_t n) {
   if (!isOpen || mode != kUniFileRead) return -1;
   if (!buffer || n <= 0) return 0;
-  return static_cast<int32_t>(std::fread(buffer, 1, static_cast<size_t>(n), stream));
+  return static_cast<int32_t>(std::fread(buffer, 1, static_cast<size_t>(n), stream.get()));
 }
 
 bool UniFile_C::PutBytes(const void* p, size_t n) {
   if (n == 0) return true;
-  if (std::fwrite(p, 1, n, stream) != n) {
+  if (std::fwrite(p, 1, n, stream.get()) != n) {
     writeFailed = 1;
     return false;
   }
@@ -340,7 +358,7 @@ int32_t UniFile_C::WriteChars(const char16_t* text, int32_t n) {
   for (int32_t i = 0; i < n; ++i) {
     if (!WriteChar(text[i])) return -1;
   }
-  return std::ferror(stream) ? -1 : n;
+  return std::ferror(stream.get()) ? -1 : n;
 }
 
 bool UniFile_C::WriteText(const char16_t* text, int32_t n) {
@@ -446,8 +464,10 @@ bool WStrBuilder_C::Append(const char16_t* text, int32_t n) {
     if (len > static_cast<size_t>(INT32_MAX)) return false;
     n = static_cast<int32_t>(len);
   }
+  int64_t own = OffsetIn(buffer, capacity, text);
   if (!Reserve(n)) return false;
-  if (n > 0) std::memcpy(buffer + length, text, static_cast<size_t>(n) * sizeof(char16_t));
+  if (own >= 0) text = buffer + own;
+  if (n > 0) std::memmove(buffer + length, text, static_cast<size_t>(n) * sizeof(char16_t));
   length += n;
   buffer[length] = 0;
   return true;
@@ -464,9 +484,11 @@ bool WStrBuilder_C::AppendLine(const char16_t* text, int32_t n) {
     n = static_cast<int32_t>(len);
   }
   int32_t tabs = indent > 0 ? indent : 0;
+  int64_t own = OffsetIn(buffer, capacity, text);
   if (!Reserve(static_cast<int64_t>(n) + tabs + 1)) return false;
+  if (own >= 0) text = buffer + own;
   for (int32_t i = 0; i < tabs; ++i) buffer[length++] = u'\t';
-  if (n > 0) std::memcpy(buffer + length, text, static_cast<size_t>(n) * sizeof(char16_t));
+  if (n > 0) std::memmove(buffer + length, text, static_cast<size_t>(n) * sizeof(char16_t));
   length += n;
   buffer[length++] = u'\n';
   buffer[length] = 0;
@@ -530,12 +552,13 @@ const char16_t* LineReader_C::NextLine() {
     }
   }
   if (limit < length) {
-    // No LF inside the window: cut the line at the window's end.
+    // No LF inside the window: cut the line at the window's end. An LF right
+    // there ends this line: a line that fills the window exactly is one line.
     termPos = limit;
     savedUnit = buffer[limit];
     buffer[limit] = 0;
     pending = 1;
-    cursor = limit;
+    cursor = savedUnit == u'\n' ? limit + 1 : limit;
     return buffer + start;
   }
   cursor = length;
@@ -594,23 +617,17 @@ bool ByteBuffer_C::AppendByte(uint8_t b) { return AppendBytes(&b, 1); }
 bool ByteBuffer_C::LoadFile(const char16_t* path) {
   if (mode != kByteBufLoad || !path) return false;
   Clear();
-  uint64_t fileSize = FileName_C(path).FileSize();
-  if (fileSize == 0) return false;
+  FileHandle f(path, "rb");
+  uint64_t fileSize = 0;
+  if (!f.RegularFileSize(&fileSize) || fileSize == 0) return false;
   if (fileSize >= static_cast<uint64_t>(INT32_MAX - 20480)) return false;
-  FILE* f = WFopen(path, "rb");
-  if (!f) return false;
-  if (!Grow(RoundUp20480(static_cast<int32_t>(fileSize)))) {
-    std::fclose(f);
-    return false;
-  }
+  if (!Grow(RoundUp20480(static_cast<int32_t>(fileSize)))) return false;
   while (length < capacity - 1) {
-    size_t got = std::fread(buffer + length, 1, static_cast<size_t>(capacity - 1 - length), f);
+    size_t got = std::fread(buffer + length, 1, static_cast<size_t>(capacity - 1 - length), f.get());
     if (got == 0) break;
     length += static_cast<int32_t>(got);
   }
-  bool ok = std::ferror(f) == 0;
-  std::fclose(f);
-  return ok;
+  return std::ferror(f.get()) == 0;
 }
 
 bool ByteBuffer_C::SaveFile(const char16_t* path) const {
@@ -674,4 +691,4 @@ FILE* FileOpen(const char16_t* path, const char16_t* mode) {
   return WFopen(path, narrow);
 }
 
-bool FileClose(FILE* f) { return f && std::fclose(f) == 0; }
+bool FileClose(FILE* f) { return FileHandle(f).Close(); }

@@ -11,6 +11,8 @@
 // Saves replace their target atomically: the text goes to a temporary file in
 // the same folder, which is renamed over the target only when every write,
 // the flush and the close succeeded. A failed save leaves the old file whole.
+// A target that is a symbolic link is followed: the file it names is
+// replaced and the link stays.
 //
 // LineReader_C, ByteBuffer_C and ByteArray_C complete the set, together with
 // thin wrappers over the platform's file calls.
@@ -18,6 +20,8 @@
 
 #include <cstdint>
 #include <cstdio>
+
+#include "platform/win32/filehandle.h"
 
 // Encodings of UniFile_C.
 enum UniFileEncoding_E : int32_t {
@@ -88,7 +92,7 @@ class UniFile_C {
  private:
   friend class UniFileSaver_C;
   // Takes over an already opened write stream (used by the atomic saves).
-  bool AttachWrite(FILE* f, int32_t enc);
+  bool AttachWrite(FileHandle f, int32_t enc);
   bool PutBytes(const void* p, size_t n);
   bool PutUtf8(char32_t cp);
   bool FlushPending();
@@ -98,7 +102,7 @@ class UniFile_C {
   int32_t encoding = 0;
   int32_t indentTabs = 0;
   int32_t size = 0;
-  FILE* stream = nullptr;
+  FileHandle stream;
   // A high surrogate waiting for its low half (UTF-8 output only).
   char16_t pendingHigh = 0;
   // A write failed since the stream was opened.
@@ -121,7 +125,8 @@ class WStrBuilder_C {
   // Length 0 and the whole buffer zeroed.
   void Clear();
   // n = 0 means the whole zero-terminated text. False for a null text or
-  // when the buffer cannot grow (the text held so far is kept).
+  // when the buffer cannot grow (the text held so far is kept). The text may
+  // be part of the builder's own (b.Append(b.GetText())).
   bool Append(const char16_t* text, int32_t n = 0);
   // `indent` TABs, the text (null is empty), LF.
   bool AppendLine(const char16_t* text, int32_t n = 0);
@@ -162,7 +167,9 @@ class LineReader_C : public WStrBuilder_C {
   // Ends a previous pass and starts at the first unit.
   void Begin();
   // The next line (LF removed, CR kept), or null when inactive or at the end.
-  // The pointer stays valid until the next NextLine or End.
+  // A line longer than the window is cut there; one that fills the window
+  // exactly, LF after it, is one line. The pointer stays valid until the
+  // next NextLine or End.
   const char16_t* NextLine();
   // Puts back the unit the last line hid and ends the pass.
   void End();
