@@ -308,6 +308,70 @@ TEST_F(XmlFiles, LongFileParsesAcrossChunksLikeAShortOne) {
   EXPECT_GE(allocated, used);
 }
 
+TEST_F(XmlFiles, BlankPiecesInsideATextAreKept) {
+  // expat hands a text over in pieces, at line ends and at each reference.
+  struct Case {
+    const char16_t* xml;
+    const char16_t* text;  // of the root; null for none
+  };
+  const Case cases[] = {
+      {u"<r>&lt; &gt;</r>", u"< >"},
+      {u"<r>a&#10; &#10;b</r>", u"a\n \nb"},
+      {u"<r>\n  x &amp; \n  y\n</r>", u"  x & \n  y"},
+      {u"<r>\n \t\n</r>", nullptr},
+      {u"<r> <c/> </r>", nullptr},
+  };
+  for (const Case& c : cases) {
+    std::u16string path = Put("blank.xml", c.xml);
+    icXParser_C p(nullptr, nullptr);
+    ASSERT_TRUE(p.ParseFile(path.c_str())) << std::string(Utf16ToUtf8(Log(p)));
+    const icXElement_C* r = p.GetRoot();
+    if (!c.text) {
+      EXPECT_EQ(r->textCount, 0) << std::string(Utf16ToUtf8(c.xml));
+      continue;
+    }
+    ASSERT_EQ(r->textCount, 1) << std::string(Utf16ToUtf8(c.xml));
+    EXPECT_EQ(std::u16string(r->firstText->text), c.text);
+  }
+
+  // Saved and read back, the text keeps its blank.
+  std::u16string src = Put("keep.xml", u"<r><k>&lt; &gt;</k></r>");
+  icXParser_C p(nullptr, nullptr);
+  ASSERT_TRUE(p.ParseFile(src.c_str()));
+  std::u16string out = dir.WFile("saved.xml");
+  ASSERT_TRUE(p.SaveFile(out.c_str()));
+  icXParser_C q(nullptr, nullptr);
+  ASSERT_TRUE(q.ParseFile(out.c_str()));
+  EXPECT_EQ(std::u16string(q.GetRoot()->firstChild->firstText->text), u"< >");
+}
+
+TEST_F(XmlFiles, UnpairedSurrogatesAreRefusedBeforeTheParser) {
+  struct Case {
+    std::u16string xml;
+    const char16_t* log;  // the error line
+  };
+  const Case cases[] = {
+      {u"<r>a\xD800&amp;b</r>", u"Error: invalid characters U+D800 (ln:1, col:4).\n"},
+      {u"<r>\xD800</r>", u"Error: invalid characters U+D800 (ln:1, col:3).\n"},
+      {u"<r>\nx\xDC00</r>", u"Error: invalid characters U+DC00 (ln:2, col:1).\n"},
+      {u"<r>\xD83D\xD83D\xDE00</r>", u"Error: invalid characters U+D83D (ln:1, col:3).\n"},
+      {u"<r/>\xDBFF", u"Error: invalid characters U+DBFF (ln:1, col:4).\n"},
+  };
+  for (const Case& c : cases) {
+    std::u16string path = Put("pairs.xml", c.xml);
+    icXParser_C p(nullptr, nullptr);
+    EXPECT_FALSE(p.ParseFile(path.c_str()));
+    EXPECT_EQ(Log(p), c.log + (u"--- Parsing " + path + u" failed. \n"));
+  }
+
+  // A pair split across two reads of the file is one character.
+  std::u16string text = u"<r>" + std::u16string(4095 - 3 - 1, u'x') + u"\U0001F600</r>";
+  std::u16string path = Put("split.xml", text);
+  icXParser_C p(nullptr, nullptr);
+  ASSERT_TRUE(p.ParseFile(path.c_str())) << std::string(Utf16ToUtf8(Log(p)));
+  EXPECT_EQ(std::u16string(p.GetRoot()->firstText->text).substr(4091), u"\U0001F600");
+}
+
 // ---------------------------------------------------------------------------
 // The tag table
 

@@ -44,6 +44,71 @@ bool LibraryIsUtf16() {
   return utf16;
 }
 
+// Checks across the chunks of a UTF-16LE file that every high surrogate is
+// followed by a low one and every low one follows a high one. expat's UTF-16
+// input does not: a lone high surrogate swallows the unit after it.
+class SurrogatePairs_C {
+ public:
+  // False at the first unpaired unit of these bytes (an odd last byte is
+  // left to the parser).
+  bool Check(const char* bytes, int32_t n) {
+    for (int32_t i = 0; i + 1 < n; i += 2) {
+      auto u = static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
+      if (!Take(u)) return false;
+    }
+    return true;
+  }
+  // False when the text ended with an unpaired unit (found by Check or at
+  // the end of the file).
+  bool Finish() { return !failed && !awaitingLow; }
+
+  char16_t BadUnit() const { return bad; }
+  int32_t Line() const { return badLine; }
+  int32_t Column() const { return badColumn; }
+
+ private:
+  bool Take(char16_t u) {
+    bool low = u >= 0xDC00 && u <= 0xDFFF;
+    if (awaitingLow != low) {  // a high one without its low one, or a low one alone
+      if (!awaitingLow) Mark(u);
+      failed = true;
+      return false;
+    }
+    awaitingLow = u >= 0xD800 && u <= 0xDBFF;
+    if (awaitingLow) Mark(u);
+    Advance(u);
+    return true;
+  }
+  void Mark(char16_t u) {
+    bad = u;
+    badLine = line;
+    badColumn = column;
+  }
+  // Lines as the parser counts them: LF, CR and CR LF each end one.
+  void Advance(char16_t u) {
+    if (u == u'\n' && afterCr) {
+      afterCr = false;
+      return;
+    }
+    afterCr = u == u'\r';
+    if (u == u'\n' || u == u'\r') {
+      ++line;
+      column = 0;
+    } else {
+      ++column;
+    }
+  }
+
+  bool awaitingLow = false;
+  bool failed = false;
+  bool afterCr = false;
+  char16_t bad = 0;
+  int32_t line = 1;
+  int32_t column = 0;
+  int32_t badLine = 0;
+  int32_t badColumn = 0;
+};
+
 uint16_t Count16(uint16_t c) { return c < 0xFFFF ? static_cast<uint16_t>(c + 1) : c; }
 uint16_t Depth16(int32_t d) { return d < 0 ? 0 : (d > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(d)); }
 
@@ -385,6 +450,7 @@ icXParser_C::~icXParser_C() {
   }
   if (ownsPool) MemDelete(pool);
   pool = nullptr;
+  MemFree(runText);
 }
 
 const char16_t* icXParser_C::Intern(const char16_t* text) { return pool ? pool->Intern(text) : nullptr; }
@@ -438,39 +504,47 @@ void icXParser_C::ReportNoMemory() {
 
 void icXParser_C::OnStartElement(const char16_t* name, const char16_t** attrs) {
   if (stopped) return;
+  FlushText();
   const char16_t* tag = Intern(name);
   if (!tag) {
     ReportNoMemory();
     return;
   }
-  if (dtd) {
-    const char16_t* parentTag = current ? current->name : nullptr;
-    if (!dtd->IsValidTag(tag, parentTag, depth)) {
-      log.Format(u"Error: Invalid tag name %s (ln:%d, col:%d).\n", name, GetCurrentLineNumber(),
-                 GetCurrentColumnNumber());
-      Stop();
-      return;
+  if (dtd && !CheckElement(tag, name, attrs)) return;
+  icXElement_C* elem = LinkElement(tag);
+  if (elem) AddAttributes(elem, name, attrs);
+}
+
+bool icXParser_C::CheckElement(const char16_t* tag, const char16_t* name, const char16_t** attrs) {
+  const char16_t* parentTag = current ? current->name : nullptr;
+  if (!dtd->IsValidTag(tag, parentTag, depth)) {
+    log.Format(u"Error: Invalid tag name %s (ln:%d, col:%d).\n", name, GetCurrentLineNumber(),
+               GetCurrentColumnNumber());
+    Stop();
+    return false;
+  }
+  for (int32_t i = 0; attrs && attrs[i]; i += 2) {
+    const char16_t* attrName = Intern(attrs[i]);
+    const char16_t* attrValue = Intern(attrs[i + 1]);
+    if (!attrName || !attrValue) {
+      ReportNoMemory();
+      return false;
     }
-    for (int32_t i = 0; attrs && attrs[i]; i += 2) {
-      const char16_t* attrName = Intern(attrs[i]);
-      const char16_t* attrValue = Intern(attrs[i + 1]);
-      if (!attrName || !attrValue) {
-        ReportNoMemory();
-        return;
-      }
-      if (!dtd->IsValidAttribute(tag, attrName, attrValue)) {
-        log.Format(u"Error: Invalid tag (%s) attribute %s=%s (ln:%d, col:%d).\n", name, attrs[i], attrs[i + 1],
-                   GetCurrentLineNumber(), GetCurrentColumnNumber());
-        Stop();
-        return;
-      }
+    if (!dtd->IsValidAttribute(tag, attrName, attrValue)) {
+      log.Format(u"Error: Invalid tag (%s) attribute %s=%s (ln:%d, col:%d).\n", name, attrs[i], attrs[i + 1],
+                 GetCurrentLineNumber(), GetCurrentColumnNumber());
+      Stop();
+      return false;
     }
   }
+  return true;
+}
 
+icXElement_C* icXParser_C::LinkElement(const char16_t* tag) {
   icXElement_C* elem = static_cast<icXElement_C*>(AllocNode(sizeof(icXElement_C)));
   if (!elem) {
     ReportNoMemory();
-    return;
+    return nullptr;
   }
   new (elem) icXElement_C();
   elem->kind = kXNodeElement;
@@ -490,7 +564,10 @@ void icXParser_C::OnStartElement(const char16_t* name, const char16_t** attrs) {
   }
   current = elem;
   ++depth;
+  return elem;
+}
 
+void icXParser_C::AddAttributes(icXElement_C* elem, const char16_t* name, const char16_t** attrs) {
   for (int32_t i = 0; attrs && attrs[i]; i += 2) {
     icXAttribute_C* attr = static_cast<icXAttribute_C*>(AllocNode(sizeof(icXAttribute_C)));
     const char16_t* attrName = Intern(attrs[i]);
@@ -528,44 +605,80 @@ void icXParser_C::OnStartElement(const char16_t* name, const char16_t** attrs) {
 
 void icXParser_C::OnEndElement(const char16_t* /*name*/) {
   if (stopped) return;
+  FlushText();
   if (current) {
     current = current->parent;
     --depth;
   }
 }
 
+// expat delivers one text in pieces (at line ends and at each character
+// reference). Blank pieces before the first other piece of a text, and after
+// its last, are no text; blank pieces between two others are part of it.
+// The text becomes one node when the next tag ends it (FlushText).
 void icXParser_C::OnCharacterData(const char16_t* text, int32_t length) {
   if (stopped || !text || length <= 0) return;
-  bool blank = true;
-  for (int32_t i = 0; i < length; ++i) {
-    if (text[i] != u'\t' && text[i] != u'\n' && text[i] != u' ') {
-      blank = false;
-      break;
-    }
+  bool blank = IsBlankText(text, length);
+  if (!runOpen) {
+    if (blank) return;
+    if (!AcceptText(text, length)) return;
+    runOpen = 1;
+    runLength = 0;
+    runKept = 0;
   }
-  if (blank) return;
+  if (!AppendRun(text, length)) {
+    ReportNoMemory();
+    return;
+  }
+  if (!blank) runKept = runLength;
+}
+
+bool icXParser_C::IsBlankText(const char16_t* text, int32_t length) {
+  // TAB, LF and blank; a CR is text (a CR LF line end reaches here as LF).
+  for (int32_t i = 0; i < length; ++i) {
+    if (text[i] != u'\t' && text[i] != u'\n' && text[i] != u' ') return false;
+  }
+  return true;
+}
+
+bool icXParser_C::AcceptText(const char16_t* text, int32_t length) {
   // The text is not zero-terminated: only `length` units may be read.
   if (!current) {
     log.Format(u"Error: invalid characters %.*s (ln:%d, col:%d).\n", length, text, GetCurrentLineNumber(),
                GetCurrentColumnNumber());
     Stop();
-    return;
+    return false;
   }
   if (dtd && !dtd->IsTextAllowed(current->name)) {
     log.Format(u"Error: invalid characters %.*s in tag (%s) (ln:%d, col:%d).\n", length, text, current->name,
                GetCurrentLineNumber(), GetCurrentColumnNumber());
     Stop();
-    return;
+    return false;
   }
-  char16_t* copy = static_cast<char16_t*>(MemAlloc((static_cast<size_t>(length) + 1) * sizeof(char16_t), false));
-  if (!copy) {
-    ReportNoMemory();
-    return;
+  return true;
+}
+
+bool icXParser_C::AppendRun(const char16_t* text, int32_t length) {
+  int64_t need = static_cast<int64_t>(runLength) + length + 1;  // and a terminator
+  if (need > runCapacity) {
+    if (need > INT32_MAX / 2) return false;
+    int64_t cap = runCapacity > 0 ? runCapacity : 256;
+    while (cap < need) cap *= 2;
+    void* p = MemRealloc(runText, static_cast<size_t>(cap) * sizeof(char16_t), false);
+    if (!p) return false;
+    runText = static_cast<char16_t*>(p);
+    runCapacity = static_cast<int32_t>(cap);
   }
-  std::memcpy(copy, text, static_cast<size_t>(length) * sizeof(char16_t));
-  copy[length] = 0;
-  const char16_t* pooled = Intern(copy);
-  MemFree(copy);
+  std::memcpy(runText + runLength, text, static_cast<size_t>(length) * sizeof(char16_t));
+  runLength += length;
+  return true;
+}
+
+void icXParser_C::FlushText() {
+  if (!runOpen) return;
+  runOpen = 0;
+  runText[runKept] = 0;
+  const char16_t* pooled = Intern(runText);
   icXText_C* node = pooled ? static_cast<icXText_C*>(AllocNode(sizeof(icXText_C))) : nullptr;
   if (!node) {
     ReportNoMemory();
@@ -593,6 +706,7 @@ bool icXParser_C::ParseFile(const char16_t* path) {
   stopped = 0;
   depth = 0;
   current = nullptr;
+  runOpen = 0;
 
   UniFile_C file;
   if (!file.Open(path, kUniFileRead, kUniEncUtf16)) {
@@ -606,13 +720,20 @@ bool icXParser_C::ParseFile(const char16_t* path) {
   }
 
   // The bytes after the mark go to expat as they are: a zero unit or an odd
-  // last byte is expat's to refuse, not a silent end of the file.
+  // last byte is expat's to refuse, not a silent end of the file. Unpaired
+  // surrogates are refused here, before expat sees them.
   bool ok = true;
   char chunk[kChunkBytes];
+  SurrogatePairs_C pairs;
   while (ok && !stopped) {
     int32_t n = file.ReadBytes(chunk, kChunkBytes);
     if (n <= 0) break;
+    if (!pairs.Check(chunk, n)) break;
     ok = Parse(chunk, n, false, 1);
+  }
+  if (ok && !stopped && !pairs.Finish()) {
+    log.Format(u"Error: invalid characters U+%04X (ln:%d, col:%d).\n", pairs.BadUnit(), pairs.Line(), pairs.Column());
+    stopped = 1;
   }
   if (!stopped) {
     if (ok) ok = Parse(nullptr, 0, true, 1);

@@ -262,6 +262,16 @@ class icXParser_C : public icXml_A {
   // Records the first error: the parser stops and the tree is not touched again.
   void Stop();
   void ReportNoMemory();
+  // The three steps of a start tag: the tag table's verdict on the tag and
+  // its attributes, the element's place in the tree, its attribute nodes.
+  bool CheckElement(const char16_t* tag, const char16_t* name, const char16_t** attrs);
+  icXElement_C* LinkElement(const char16_t* tag);
+  void AddAttributes(icXElement_C* elem, const char16_t* name, const char16_t** attrs);
+  // Text arrives in pieces; one text node is made of the whole run.
+  static bool IsBlankText(const char16_t* text, int32_t length);
+  bool AcceptText(const char16_t* text, int32_t length);
+  bool AppendRun(const char16_t* text, int32_t length);
+  void FlushText();
 
   uint8_t ownsPool = 0;
   uint8_t stopped = 0;
@@ -274,4 +284,11 @@ class icXParser_C : public icXml_A {
   icXElement_C* current = nullptr;
   int32_t depth = 0;
   icXDtdTable_C* dtd = nullptr;
+  // The text being read in `current`: runLength units, of which the first
+  // runKept end with its last non-blank piece.
+  uint8_t runOpen = 0;
+  char16_t* runText = nullptr;
+  int32_t runLength = 0;
+  int32_t runKept = 0;
+  int32_t runCapacity = 0;
 };
