@@ -109,7 +109,7 @@ bool SessionFileWriter::Reopen() {
 void SessionFileWriter::Close() { m_sanaDb.reset(); }
 
 bool SessionFileWriter::WriteWayPoints(const WayPointRow* rows, int32_t count) {
-  if (count > 0 && rows == nullptr) return false;
+  if (count < 0 || (count > 0 && rows == nullptr)) return false;
   SqliteHandle db = OpenAppDb(m_sessPath, AppDbMode::kScratch);
   if (!db) return false;
   AppStmt insert(db.get(),

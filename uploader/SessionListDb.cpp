@@ -139,6 +139,8 @@ bool SessionListDb::Create(const std::u16string& workspace, const std::u16string
 bool SessionListDb::Create() { return Create(GetWorkspaceLocation().Str(), UserDataFolder()); }
 
 bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
+  // A bad count must not read as an empty scan, which would delete every row.
+  if (count < 0 || (count > 0 && summaries == nullptr)) return false;
   std::lock_guard<std::mutex> lock(m_mutex);
   SqliteHandle db = OpenAppDb(m_path);
   if (!db) return false;

@@ -100,6 +100,9 @@ TEST_F(SessionListDbTest, SyncFollowsTheScanAndKeepsWhatIsUploaded) {
   const int32_t a = IdOf("a"), b = IdOf("b"), c = IdOf("c");
   ASSERT_TRUE(a && b && c);
   EXPECT_EQ(m_db.CountByRaceType(kRaceSprint), 3);
+  EXPECT_FALSE(m_db.Sync(scan.data(), -1));
+  EXPECT_FALSE(m_db.Sync(nullptr, 2));
+  EXPECT_EQ(m_db.CountByRaceType(kRaceSprint), 3) << "a bad scan deletes nothing";
 
   SessionStatsUpdate stats;
   stats.laps = 9;
