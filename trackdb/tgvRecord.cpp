@@ -55,18 +55,16 @@ const char16_t* tgvRecord_C::GetName() const {
 bool tgvRecord_C::SetName(const char16_t* text, uint8_t mark) {
   const tgvColumn* c = tgvFindColumn(GetSchemaKind(), "fName");
   if (!c) return false;
-  tgvRecordHost_I* host = GetDatabase();
-  tgvHostLock lock(host);
-  const char16_t* pooled = nullptr;
-  if (text) {
-    if (!host) return false;
-    pooled = host->InternString(text);
-    if (!pooled) return false;
-  }
-  if (SameText(c->get(this).s, pooled)) return true;
+  // The name lives in a different member per kind: it is pooled and compared
+  // in a copy, which goes back through its column only when it changed.
+  tgvHostLock lock(GetDatabase());
+  const char16_t* name = c->get(this).s;
+  const char16_t* before = name;
+  if (!AssignText(name, text, 0)) return false;
+  if (name == before) return true;
   tgvColValue v{};
   v.cls = tgvCol_Text;
-  v.s = pooled;
+  v.s = name;
   c->set(this, v);
   return mark ? Save() : true;
 }
@@ -88,13 +86,7 @@ bool tgvPOI_C::SetRealPoint(double lon, double lat, double alt, uint8_t mark) {
   return mark ? Save() : true;
 }
 
-int tgvWayPoint_C::GetLevel() const {
-  const double v = m_level;
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int>(v);
-}
+int tgvWayPoint_C::GetLevel() const { return TruncateToInt32(m_level); }
 
 double tgvMap_C::GetCornerLong(int corner) const {
   switch (corner) {

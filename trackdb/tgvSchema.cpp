@@ -32,15 +32,6 @@ struct MemberOf<M> {
   using Type = T;
 };
 
-// A double read from an integer field kept in a DOUBLE column: truncated
-// toward zero, clamped to the 32-bit range (NaN reads 0).
-int32_t TruncateToInt32(double d) {
-  if (std::isnan(d)) return 0;
-  if (d >= 2147483647.0) return INT32_MAX;
-  if (d <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(d);
-}
-
 template <auto M, uint8_t Cls>
 tgvColValue ColGet(const tgvRecord_C* r) {
   using C = typename MemberOf<M>::Class;
@@ -73,6 +64,7 @@ void ColSet(tgvRecord_C* r, const tgvColValue& v) {
   } else if constexpr (std::is_floating_point_v<T>) {
     f = v.cls == tgvCol_Double ? v.d : v.cls == tgvCol_Int ? static_cast<double>(v.i) : 0.0;
   } else {
+    // An integer field kept in a DOUBLE column reads truncated and clamped.
     int32_t i = v.cls == tgvCol_Double ? TruncateToInt32(v.d) : v.cls == tgvCol_Int ? v.i : 0;
     f = static_cast<T>(i);
   }

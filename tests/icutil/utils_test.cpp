@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -43,6 +44,14 @@ TEST(IcNumbers, NullGivesZero) {
   EXPECT_EQ(SafeWcsLen(nullptr), 0u);
   EXPECT_EQ(StrLenSafe(nullptr), 0u);
   EXPECT_EQ(SafeWcsLen(u"abc"), 3u);
+}
+
+TEST(IcNumbers, TruncateToInt32ClampsAndTruncatesTowardZero) {
+  const struct {
+    double in;
+    int32_t out;
+  } cases[] = {{2.9, 2}, {-2.9, -2}, {1e10, INT32_MAX}, {-1e10, INT32_MIN}, {std::nan(""), 0}, {-0.5, 0}};
+  for (const auto& c : cases) EXPECT_EQ(TruncateToInt32(c.in), c.out) << c.in;
 }
 
 TEST(IcCopies, NeverWritePastTheDestinationAndAlwaysTerminate) {

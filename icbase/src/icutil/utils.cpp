@@ -1,6 +1,7 @@
 #include "icbase/src/icutil/utils.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,6 +55,13 @@ int WtoiSafe(const char16_t* text) { return WStrToInt(text); }
 double WtofSafe(const char16_t* text) { return WStrToDouble(text); }
 size_t StrLenSafe(const char* text) { return text ? std::strlen(text) : 0; }
 size_t SafeWcsLen(const char16_t* text) { return WStrLen(text); }
+
+int32_t TruncateToInt32(double d) {
+  if (std::isnan(d)) return 0;
+  if (d >= 2147483647.0) return INT32_MAX;
+  if (d <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(d);
+}
 
 // ---------------------------------------------------------------------------
 // Copies

@@ -42,6 +42,8 @@ int WtoiSafe(const char16_t* text);
 double WtofSafe(const char16_t* text);
 size_t StrLenSafe(const char* text);
 size_t SafeWcsLen(const char16_t* text);
+// Truncated toward zero and clamped to the 32-bit range; NaN gives 0.
+int32_t TruncateToInt32(double d);
 
 // ---------------------------------------------------------------------------
 // Copies. Destinations take their capacity in units (terminator included);
