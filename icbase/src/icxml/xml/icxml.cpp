@@ -76,7 +76,7 @@ class SurrogatePairs_C {
     }
     awaitingLow = u >= 0xD800 && u <= 0xDBFF;
     if (awaitingLow) Mark(u);
-    Advance(u);
+    if (!low) Advance(u);  // a pair is one column, as the parser counts it
     return true;
   }
   void Mark(char16_t u) {
