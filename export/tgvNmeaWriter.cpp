@@ -48,10 +48,12 @@ bool tgvNmeaWriter_C::AddPointSat(double latitude, double longitude, double alti
   std::u16string lat = FormatLat(latitude);
   std::u16string lon = FormatLon(longitude);
   double knots = speedKmh / kKmhPerKnot;
-  WriteSentence(FormatW(u"GPRMC,%s,A,%s,%s,%f,%f,%02d%02d%02d,,", hms.c_str(), lat.c_str(), lon.c_str(), knots, course,
-                        t.day, t.month, t.year % 100));
+  // GGA opens a fix for readers and RMC completes it with the date: in the
+  // other order readers pair each position with the next point's time.
   WriteSentence(
       FormatW(u"GPGGA,%s,%s,%s,1,%02d,0.0,%f,M,0.0,M,,", hms.c_str(), lat.c_str(), lon.c_str(), satellites, altitude));
+  WriteSentence(FormatW(u"GPRMC,%s,A,%s,%s,%f,%f,%02d%02d%02d,,", hms.c_str(), lat.c_str(), lon.c_str(), knots, course,
+                        t.day, t.month, t.year % 100));
   WriteSentence(FormatW(u"GPGLL,%s,%s,%s,A,", lat.c_str(), lon.c_str(), hms.c_str()));
   if (extra && *extra)
     WriteSentence(extra);

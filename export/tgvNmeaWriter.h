@@ -1,5 +1,5 @@
-// NMEA 0183 sentences of the NMEA export: for every track point a GPRMC, a
-// GPGGA and a GPGLL sentence, then the caller's own sentence or a fixed
+// NMEA 0183 sentences of the NMEA export: for every track point a GPGGA, a
+// GPRMC and a GPGLL sentence, then the caller's own sentence or a fixed
 // GPGSA sentence. Each sentence is "$", the body, "*", two upper-case hex
 // digits of the XOR of the body's bytes, CR LF. Saved as UTF-8 without mark.
 //

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdio.h>
 
 #include <nlohmann/json.hpp>
 #include <string>
@@ -7,6 +6,7 @@
 #include "export/tgvGMapHtmlWriter.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
+#include "tests/export/run_command.h"
 #include "tests/export/xml_tree.h"
 
 namespace {
@@ -66,15 +66,9 @@ ReadPage ReadBack(const TempDir& dir, const std::string& file) {
   }
   std::string js = dir.File("script.js");
   WriteBytes(js, inlineScript);
-  std::string cmd = "node " PM_SOURCE_DIR "/tests/export/page_script.js '" + js + "' 2>&1";
   std::string result;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) result.append(buf, n);
-    if (pclose(p) != 0) out.nodeError = result.empty() ? "node failed" : result;
-  } else {
-    out.nodeError = "node did not start";
-  }
+  if (!RunCommand("node " PM_SOURCE_DIR "/tests/export/page_script.js '" + js + "'", &result))
+    out.nodeError = result.empty() ? "node failed" : result;
   if (out.nodeError.empty()) out.vars = nlohmann::json::parse(result, nullptr, false);
   return out;
 }

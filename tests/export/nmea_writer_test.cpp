@@ -100,8 +100,8 @@ TEST(NmeaWriter, EveryPointReadsBackAsFourCheckedSentences) {
     const Point& p = points[i];
     SCOPED_TRACE(p.hms);
     std::vector<std::string> rmc, gga, gll, gsa;
-    ASSERT_TRUE(ReadSentence(lines[4 * i], &rmc));
-    ASSERT_TRUE(ReadSentence(lines[4 * i + 1], &gga));
+    ASSERT_TRUE(ReadSentence(lines[4 * i], &gga));
+    ASSERT_TRUE(ReadSentence(lines[4 * i + 1], &rmc));
     ASSERT_TRUE(ReadSentence(lines[4 * i + 2], &gll));
     ASSERT_TRUE(ReadSentence(lines[4 * i + 3], &gsa));
     ASSERT_EQ(rmc.size(), 12u);
