@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <iterator>
 #include <limits>
 #include <new>
 
@@ -56,6 +55,21 @@ bool RangesApart(double a, double b, double e, double f) {
   return (e > hi && f > hi) || (lo > e && lo > f);
 }
 
+bool SameLine(const CircuitLapGear::BeaconLine& l, const CircuitLapGear::BeaconLine& m) {
+  return l.first.lat == m.first.lat && l.first.lon == m.first.lon && l.second.lat == m.second.lat &&
+         l.second.lon == m.second.lon;
+}
+
+// Whether p lies within twice the range tolerance of the line through the
+// ends of line: as near as a crossing that the range checks accept at a
+// segment's end lies to that end.
+bool NearLine(const CircuitLapGear::BeaconLine& line, CircuitLapGear::GeoPoint p) {
+  const double dLat = line.second.lat - line.first.lat;
+  const double dLon = line.second.lon - line.first.lon;
+  const double cross = dLat * (p.lon - line.first.lon) - dLon * (p.lat - line.first.lat);
+  return std::fabs(cross) <= 2.0 * kRangeToleranceDegrees * std::hypot(dLat, dLon);
+}
+
 // Latitude of the segment a-b at longitude lon (a.lon != b.lon).
 double SegmentLatAt(CircuitLapGear::GeoPoint a, CircuitLapGear::GeoPoint b, double lon) {
   return (a.lat - b.lat) * (lon - b.lon) / (a.lon - b.lon) + b.lat;
@@ -101,6 +115,7 @@ CircuitLapGear::CircuitLapGear(const BeaconRec* beacons, int32_t count, void* co
     m_finishBeacon = Beacon{finish, getBeaconLine(finish)};
     m_sectors = std::move(sectors);
     m_sectorCapacity = count;
+    m_heldLines.reserve(m_splits.size() + 2);
   } catch (const std::bad_alloc&) {
     // No beacons and no sector table: no lap is ever started.
     printError(kSourceFile, kLineAllocFail, "Allocate memory fail...");
@@ -112,6 +127,7 @@ CircuitLapGear::CircuitLapGear(AutoLine, void* context) : LapGear(context) {
   try {
     m_sectors.assign(1, SectorRec{});
     m_sectorCapacity = 1;
+    m_heldLines.reserve(1);
     m_autoMode = true;
   } catch (const std::bad_alloc&) {
     printError(kSourceFile, kLineAllocFail, "Allocate memory fail...");
@@ -129,8 +145,8 @@ void CircuitLapGear::feedLog(const LogRec* point) {
   const LogRec current = *point;
   stateTransfer(current);
   m_lastLog = current;
-  m_countedBefore = m_countedNow;
-  m_countedNow.count = 0;
+  std::erase_if(m_heldLines, [&](const HeldLine& h) { return !NearLine(h.line, GeoPoint{current.lat, current.lon}); });
+  for (HeldLine& h : m_heldLines) h.thisSegment = false;
 }
 
 void CircuitLapGear::stop() {
@@ -219,23 +235,10 @@ bool CircuitLapGear::isCrossed(const Beacon& beacon, const LogRec& point, GeoPoi
                        beacon.line.second, crossing))
     return false;
   if (!isSameDirection(m_lastLog, point, beacon.rec.heading)) return false;
-  if (m_countedBefore.holds(beacon.line)) return false;
-  m_countedNow.add(beacon.line);
+  const auto heldBefore = [&](const HeldLine& h) { return !h.thisSegment && SameLine(h.line, beacon.line); };
+  if (std::any_of(m_heldLines.begin(), m_heldLines.end(), heldBefore)) return false;
+  if (m_heldLines.size() < m_heldLines.capacity()) m_heldLines.push_back(HeldLine{beacon.line, true});
   return true;
-}
-
-bool CircuitLapGear::CountedLines::holds(const BeaconLine& line) const {
-  for (int i = 0; i < count; ++i) {
-    const BeaconLine& l = lines[i];
-    if (l.first.lat == line.first.lat && l.first.lon == line.first.lon && l.second.lat == line.second.lat &&
-        l.second.lon == line.second.lon)
-      return true;
-  }
-  return false;
-}
-
-void CircuitLapGear::CountedLines::add(const BeaconLine& line) {
-  if (count < static_cast<int>(std::size(lines))) lines[count++] = line;
 }
 
 void CircuitLapGear::startLap(const LogRec& point, GeoPoint crossing) {

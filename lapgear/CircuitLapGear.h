@@ -78,10 +78,8 @@ class CircuitLapGear : public LapGear {
   void onLapRunning(const LogRec& point);
 
   // Whether the segment from the previous point to point crosses the beacon
-  // in its direction; the crossing point is handed back. A line counted on
-  // the previous segment is not counted again: a car cannot cross one line
-  // twice in the same direction on two consecutive segments, so a second find
-  // is the same crossing seen from both sides of the point that lies on it.
+  // in its direction; the crossing point is handed back. A held line (below)
+  // is not crossed again.
   bool isCrossed(const Beacon& beacon, const LogRec& point, GeoPoint* crossing);
 
   void startLap(const LogRec& point, GeoPoint crossing);
@@ -99,15 +97,14 @@ class CircuitLapGear : public LapGear {
   Beacon m_startBeacon{};
   Beacon m_finishBeacon{};
 
-  // The lines counted on the previous segment and on the current one: at most
-  // one split and the start or finish line per segment.
-  struct CountedLines {
-    BeaconLine lines[2];
-    int count = 0;
-
-    bool holds(const BeaconLine& line) const;
-    void add(const BeaconLine& line);
+  // Lines crossed while every point since has stayed within a few millimetres
+  // of them. The segments that meet at such a point all find the line within
+  // the range tolerance; it is one crossing, counted on the first segment only
+  // (where two beacons share a line, both count there). Room for every beacon
+  // is reserved at construction: nothing is allocated per point.
+  struct HeldLine {
+    BeaconLine line;
+    bool thisSegment;  // crossed on the segment being processed
   };
-  CountedLines m_countedBefore;
-  CountedLines m_countedNow;
+  std::vector<HeldLine> m_heldLines;
 };

@@ -184,6 +184,48 @@ TEST(LapGearBeacons, EmptyBeaconArrayMeansNoLapsNotAutoMode) {
   EXPECT_TRUE(rec.events.empty());
 }
 
+TEST(LapGearLaps, APointOnTheLineIsOneCrossing) {
+  // Points 0.1 s apart at these metres east of a start/finish line facing
+  // east. Where points lie on the line or within millimetres of it, the
+  // segments that meet there all find it: the lap starts once, and a second
+  // find would end it as a false first lap.
+  struct Case {
+    std::vector<double> metres;
+    double crossingTime;  // s after the first point
+  };
+  const Case cases[] = {
+      {{-20.0, -1.0, 0.0, 1.0}, 0.2},
+      {{-20.0, -1.0, -0.001, 0.0, 1.0}, 0.2 + 0.1 * 0.001 / 0.999},             // a millimetre short, then on it
+      {{-20.0, -1.0, 0.0, 0.0, 0.0, 1.0}, 0.2},                                 // stopped on the line
+      {{-20.0, -1.0, -0.002, -0.001, -0.002, 1.0}, 0.2 + 0.1 * 0.002 / 0.998},  // creeping just short of it
+      {{-20.0, -1.0, 0.0, -0.001, 0.001, 1.0}, 0.2},                            // jitter over it
+  };
+  for (const Case& k : cases) {
+    const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100)};
+    Recorder rec;
+    ProbeGear gear(beacons, 1, &rec);
+    gear.setCallbacks(Recorder::callbacks());
+    gear.start();
+    std::vector<LogRec> points;
+    for (const double m : k.metres) {
+      LogRec p{};
+      p.id = static_cast<int64_t>(points.size()) + 1;
+      p.lat = kLat;
+      p.lon = LonAt(100.0 + m);
+      p.speed = 50.0;
+      p.time = 1000.0 + 0.1 * static_cast<double>(points.size());
+      if (!points.empty()) p.distance = LapGear::calcDistance(kLat, points.back().lon, kLat, p.lon);
+      points.push_back(p);
+    }
+    feed(gear, points);
+    SCOPED_TRACE(k.crossingTime);
+    EXPECT_EQ(gear.getState(), LapGear::kStateInLap);
+    EXPECT_EQ(gear.startedLaps(), 1);
+    EXPECT_TRUE(rec.events.empty());
+    EXPECT_NEAR(points.back().time - gear.getDuration(), 1000.0 + k.crossingTime, 1e-6);
+  }
+}
+
 TEST(LapGearLaps, SeparateStartAndFinishLeaveTheEngineArmedBetweenLaps) {
   const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(3, "S1", 400), EastLine(2, "Finish", 700)};
   Recorder rec;
