@@ -135,36 +135,4 @@ TEST(GpxWriter, PointValuesOutsideTheirElementsRangeAreLeftOut) {
   }
 }
 
-TEST(GpxWriter, AnyNameDescriptionOrTypeReadsBack) {
-  struct Case {
-    const char16_t* text;
-    const char* readBack;
-  } cases[] = {
-      {u"", ""},
-      {u"A & B <c> \"d\"", "A & B <c> \"d\""},
-      {u"x]]>y]]>", "x]]>y]]>"},
-      {u"ctl\x01\x0b\x0c\x1f\xfffe\xffff.", "ctl."},
-      {u"\U0001F3CE car", "\xF0\x9F\x8F\x8E car"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.readBack);
-    TempDir dir;
-    tgvGpxWriter_C w;
-    w.Begin(0, 0, UnixToFileTime(0, 0));
-    w.AddWayPoint(c.text, 1.0, 2.0, 3.0, kNoTime, c.text, c.text);
-    w.BeginRoute(c.text);
-    w.AddRoutePoint(1.0, 2.0, 3.0, 0.0, kNoTime, c.text, c.text);
-    w.EndRoute();
-    ASSERT_TRUE(w.End(dir.WFile("x.gpx").c_str()));
-    std::string error;
-    auto root = ParseXmlFile(dir.File("x.gpx"), &error);
-    ASSERT_TRUE(root) << error;
-    EXPECT_EQ(root->TextAt("wpt/name"), c.readBack);
-    EXPECT_EQ(root->TextAt("wpt/desc"), c.readBack);
-    EXPECT_EQ(root->TextAt("wpt/extensions/extType"), c.readBack);
-    EXPECT_EQ(root->TextAt("rte/name"), c.readBack);
-    EXPECT_EQ(root->TextAt("rte/rtept/desc"), c.readBack);
-  }
-}
-
 }  // namespace

