@@ -274,7 +274,9 @@ void AppendDouble(std::u16string& out, double d) {
   // away (-1e-78 as -0.0000000000000000) gets the shortest text that does.
   char buf[400];
   auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 16);
-  if (r.ec != std::errc() || !ReadsBackAs(buf, r.ptr, d)) r = std::to_chars(buf, buf + sizeof buf, d);
+  // From 1 up the text has at least 17 significant digits, which always read back.
+  const bool exact = r.ec == std::errc() && (std::fabs(d) >= 1.0 || ReadsBackAs(buf, r.ptr, d));
+  if (!exact) r = std::to_chars(buf, buf + sizeof buf, d);
   if (r.ec != std::errc()) {
     out += u"null";
     return;
@@ -300,7 +302,8 @@ bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 // partner (such a unit is not well-formed text and is written as an escape).
 bool CopiesAsIs(const std::u16string& text, size_t i) {
   const char16_t c = text[i];
-  if (c < 0x20 || c == u'\\' || c == u'"') return false;
+  if (c >= 0x20 && c < 0xD800) return c != u'\\' && c != u'"';
+  if (c < 0x20) return false;
   if (IsHighSurrogate(c)) return i + 1 < text.size() && IsLowSurrogate(text[i + 1]);
   if (IsLowSurrogate(c)) return i > 0 && IsHighSurrogate(text[i - 1]);
   return true;
