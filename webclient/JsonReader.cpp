@@ -434,10 +434,12 @@ void JsonReader_C::ParseArray(CJsonValue* value, int depth) {
     }
     std::unique_ptr<CJsonValue> element = ParseValue(depth);
     if (m_tooDeep) return;
-    if (element->GetType() == JSON_EMPTY)
+    if (element->GetType() == JSON_EMPTY) {
       AddError(JSON_ERR_NO_VALUE);
-    else if (value->Append(element.get()))
-      element.release();  // the array owns it now
+    } else {
+      if (!value->Append(element.get())) throw std::bad_alloc();  // memory ran out: the parse fails
+      element.release();                                          // the array owns it now
+    }
     if (m_cur != u',') break;
   }
   if (m_cur == u']')
@@ -462,10 +464,12 @@ void JsonReader_C::ParseObject(CJsonValue* value, int depth) {
     }
     std::unique_ptr<CJsonValue> member = ParseValue(depth);
     if (m_tooDeep) return;
-    if (value->AddMember(std::move(name), member.get()))
-      member.release();  // the object owns it now
-    else
+    if (value->GetObject()->count(name)) {
       AddError(JSON_ERR_DUPLICATE);
+    } else {
+      if (!value->AddMember(name, member.get())) throw std::bad_alloc();  // memory ran out: the parse fails
+      member.release();                                                   // the object owns it now
+    }
     if (m_cur != u',') break;
   }
   if (m_cur != u'}') AddError(JSON_ERR_OBJECT_END);

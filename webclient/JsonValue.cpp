@@ -7,6 +7,22 @@
 
 #include "platform/win32/utf.h"
 
+namespace {
+
+// Runs a step that needs memory: false when memory runs out on the way. A
+// step builds what it adds before it changes the value, so a failed step
+// leaves the value as it was.
+template <class Step>
+bool Guarded(Step&& step) noexcept {
+  try {
+    return step();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
 CJsonValue::CJsonValue(JsonKind kind) {
   switch (kind) {
     case JSON_STRING:
@@ -59,22 +75,21 @@ bool CJsonValue::Clear() {
 }
 
 bool CJsonValue::SetString(const char16_t* s) {
-  std::u16string text = s ? std::u16string(s) : std::u16string();
-  m_payload = std::move(text);
-  m_kind = JSON_STRING;
-  return true;
+  return Guarded([&] { return SetString(s ? std::u16string(s) : std::u16string()); });
 }
 
-bool CJsonValue::SetString(std::u16string s) {
-  m_payload = std::move(s);  // taken by value: `s` may have been a copy of this value's own text
+bool CJsonValue::SetString(const std::u16string& s) {
+  return Guarded([&] { return SetString(std::u16string(s)); });  // copied first: `s` may be this value's own text
+}
+
+bool CJsonValue::SetString(std::u16string&& s) noexcept {
+  m_payload = std::move(s);
   m_kind = JSON_STRING;
   return true;
 }
 
 bool CJsonValue::SetString(const char* s) {
-  m_payload = s ? Utf8ToUtf16(s) : std::u16string();
-  m_kind = JSON_STRING;
-  return true;
+  return Guarded([&] { return SetString(s ? Utf8ToUtf16(s) : std::u16string()); });
 }
 
 bool CJsonValue::SetInt64(int64_t v) {
@@ -109,62 +124,79 @@ bool CJsonValue::SetObject() {
 
 bool CJsonValue::Append(const CJsonValue& value) {
   if (m_kind != JSON_ARRAY) return false;
-  auto copy = std::make_unique<CJsonValue>();
-  copy->CopyFrom(value);
-  std::get<CJsonArray>(m_payload).push_back(std::move(copy));
-  return true;
+  return Guarded([&] {
+    auto copy = std::make_unique<CJsonValue>();
+    copy->CopyTree(value);
+    std::get<CJsonArray>(m_payload).push_back(std::move(copy));
+    return true;
+  });
 }
 
 bool CJsonValue::Append(CJsonValue* value) {
   if (m_kind != JSON_ARRAY || !value || value == this) return false;
-  std::get<CJsonArray>(m_payload).emplace_back(value);
-  return true;
+  return Guarded([&] {
+    std::get<CJsonArray>(m_payload).emplace_back(value);  // owned only once it is in
+    return true;
+  });
 }
 
 bool CJsonValue::AddMember(const std::u16string& name, const CJsonValue& value) {
   if (m_kind != JSON_OBJECT) return false;
-  CJsonObject& obj = std::get<CJsonObject>(m_payload);
-  if (obj.count(name)) return false;
-  auto copy = std::make_unique<CJsonValue>();
-  copy->CopyFrom(value);
-  obj.emplace(name, std::move(copy));
-  return true;
+  return Guarded([&] {
+    CJsonObject& obj = std::get<CJsonObject>(m_payload);
+    if (obj.count(name)) return false;
+    auto copy = std::make_unique<CJsonValue>();
+    copy->CopyTree(value);
+    obj.emplace(name, std::move(copy));
+    return true;
+  });
 }
 
-bool CJsonValue::AddMember(std::u16string name, CJsonValue* value) {
+bool CJsonValue::AddMember(const std::u16string& name, CJsonValue* value) {
   if (m_kind != JSON_OBJECT || !value || value == this) return false;
-  auto [it, inserted] = std::get<CJsonObject>(m_payload).try_emplace(std::move(name));
-  if (!inserted) return false;
-  it->second.reset(value);
-  return true;
+  return Guarded([&] {
+    auto [it, inserted] = std::get<CJsonObject>(m_payload).try_emplace(name);
+    if (!inserted) return false;
+    it->second.reset(value);  // owned only once it is in
+    return true;
+  });
 }
 
 bool CJsonValue::AddMember(const char16_t* name, const CJsonValue& value) {
-  return AddMember(std::u16string(name ? name : u""), value);
+  return Guarded([&] { return AddMember(std::u16string(name ? name : u""), value); });
 }
 
 bool CJsonValue::AddMember(const char16_t* name, CJsonValue* value) {
-  return AddMember(std::u16string(name ? name : u""), value);
+  return Guarded([&] { return AddMember(std::u16string(name ? name : u""), value); });
 }
 
 bool CJsonValue::RemoveMember(const char16_t* name) {
   if (m_kind != JSON_OBJECT) return false;
-  return std::get<CJsonObject>(m_payload).erase(std::u16string(name ? name : u"")) > 0;
+  return Guarded([&] { return std::get<CJsonObject>(m_payload).erase(std::u16string(name ? name : u"")) > 0; });
 }
 
 CJsonValue* CJsonValue::GetMember(const char16_t* name) {
   if (m_kind != JSON_OBJECT) return nullptr;
-  CJsonObject& obj = std::get<CJsonObject>(m_payload);
-  std::u16string key(name ? name : u"");
-  auto it = obj.find(key);
-  if (it == obj.end()) it = obj.emplace(std::move(key), std::make_unique<CJsonValue>()).first;
-  return it->second.get();
+  CJsonValue* member = nullptr;
+  Guarded([&] {
+    CJsonObject& obj = std::get<CJsonObject>(m_payload);
+    std::u16string key(name ? name : u"");
+    auto it = obj.find(key);
+    if (it == obj.end()) it = obj.emplace(std::move(key), std::make_unique<CJsonValue>()).first;
+    member = it->second.get();
+    return true;
+  });
+  return member;
 }
 
 CJsonValue* CJsonValue::GetMember(const char* name) {
   if (m_kind != JSON_OBJECT) return nullptr;
-  std::u16string wide = name ? Utf8ToUtf16(name) : std::u16string();
-  return GetMember(wide.c_str());
+  CJsonValue* member = nullptr;
+  Guarded([&] {
+    member = GetMember((name ? Utf8ToUtf16(name) : std::u16string()).c_str());
+    return true;
+  });
+  return member;
 }
 
 const char16_t* CJsonValue::GetString() const {
@@ -210,10 +242,15 @@ const CJsonObject* CJsonValue::GetObject() const {
 }
 
 bool CJsonValue::CopyFrom(const CJsonValue& other) {
-  if (&other == this) return other.m_kind != JSON_EMPTY;
+  if (other.m_kind == JSON_EMPTY) return false;
+  if (&other == this) return true;
+  return Guarded([&] { return CopyTree(other); });
+}
+
+bool CJsonValue::CopyTree(const CJsonValue& other) {
   switch (other.m_kind) {
     case JSON_STRING:
-      return SetString(std::get<std::u16string>(other.m_payload));
+      return SetString(std::u16string(std::get<std::u16string>(other.m_payload)));
     case JSON_LITERAL:
       return SetLiteral(std::get<int32_t>(other.m_payload));
     case JSON_DOUBLE:
@@ -224,7 +261,7 @@ bool CJsonValue::CopyFrom(const CJsonValue& other) {
       CJsonArray copy;
       for (const auto& element : std::get<CJsonArray>(other.m_payload)) {
         auto e = std::make_unique<CJsonValue>();
-        e->CopyFrom(*element);
+        e->CopyTree(*element);
         copy.push_back(std::move(e));
       }
       m_payload = std::move(copy);
@@ -235,7 +272,7 @@ bool CJsonValue::CopyFrom(const CJsonValue& other) {
       CJsonObject copy;
       for (const auto& [name, member] : std::get<CJsonObject>(other.m_payload)) {
         auto m = std::make_unique<CJsonValue>();
-        m->CopyFrom(*member);
+        m->CopyTree(*member);
         copy.emplace(name, std::move(m));
       }
       m_payload = std::move(copy);
@@ -338,7 +375,11 @@ void JsonQuote(std::u16string& out, const std::u16string& text) {
 
 std::u16string CJsonValue::Stringify(const char16_t* defaultText, bool quoteStrings) const {
   std::u16string out;
-  StringifyTo(out, defaultText, quoteStrings);
+  if (!Guarded([&] {
+        StringifyTo(out, defaultText, quoteStrings);
+        return true;
+      }))
+    out.clear();
   return out;
 }
 
@@ -408,7 +449,12 @@ void CJsonValue::StringifyTo(std::u16string& out, const char16_t* defaultText, b
 
 int AsciiToWide(char16_t* dest, const char* src, int size) {
   if (!dest || size <= 0) return 0;
-  std::u16string wide = src ? Utf8ToUtf16(src) : std::u16string();
+  std::u16string wide;
+  if (!Guarded([&] {
+        wide = src ? Utf8ToUtf16(src) : std::u16string();
+        return true;
+      }))
+    wide.clear();
   size_t room = static_cast<size_t>(size) - 1;
   size_t n = wide.size() < room ? wide.size() : room;
   if (n > 0 && n < wide.size() && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF) --n;  // keep pairs whole

@@ -1,7 +1,10 @@
 // The in-memory form of a JSON document: a tree of CJsonValue. Containers own
 // their elements and members; member names are kept in ascending UTF-16
 // code-unit order. A value is never copied implicitly: CopyFrom makes a deep
-// copy, and moving hands over the whole tree.
+// copy, and moving hands over the whole tree. A call that runs out of memory
+// fails as its result says (false, null, an empty text) and leaves the value
+// as it was; no exception leaves a value (a constructor then gives an empty
+// value).
 #pragma once
 
 #include <cstdint>
@@ -50,9 +53,11 @@ class CJsonValue {
 
   static void Delete(CJsonValue* value) { delete value; }
 
-  // Setters: each drops the current payload first; all return true.
+  // Setters: each drops the current payload first; all return true unless
+  // memory runs out.
   bool SetString(const char16_t* s);  // null = empty text
-  bool SetString(std::u16string s);
+  bool SetString(const std::u16string& s);
+  bool SetString(std::u16string&& s) noexcept;
   bool SetString(const char* s);  // UTF-8 (ASCII is taken as it is)
   bool SetInt64(int64_t v);
   bool SetInt(int32_t v) { return SetInt64(v); }
@@ -77,12 +82,13 @@ class CJsonValue {
   // Objects: false when this is not an object or the name is already present
   // (the existing member stays; an adopted value is then not taken).
   bool AddMember(const std::u16string& name, const CJsonValue& value);
-  bool AddMember(std::u16string name, CJsonValue* value);
+  bool AddMember(const std::u16string& name, CJsonValue* value);
   bool AddMember(const char16_t* name, const CJsonValue& value);
   bool AddMember(const char16_t* name, CJsonValue* value);
   bool RemoveMember(const char16_t* name);
   // Null when this is not an object. A missing member is added as an empty
-  // value and returned, so reading a member of an object never fails.
+  // value and returned, so reading a member of an object fails only when
+  // memory runs out.
   CJsonValue* GetMember(const char16_t* name);
   CJsonValue* GetMember(const char* name);  // UTF-8 name
 
@@ -107,9 +113,12 @@ class CJsonValue {
 
   // The JSON text of the value. `defaultText` stands for an empty value or an
   // unknown literal; strings are escaped and quoted when `quoteStrings` is set.
+  // Empty when memory runs out.
   std::u16string Stringify(const char16_t* defaultText, bool quoteStrings) const;
 
  private:
+  // CopyFrom's deep copy; throws when memory runs out.
+  bool CopyTree(const CJsonValue& other);
   void StringifyTo(std::u16string& out, const char16_t* defaultText, bool quoteStrings) const;
 
   int32_t m_kind = JSON_EMPTY;

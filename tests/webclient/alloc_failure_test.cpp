@@ -80,6 +80,52 @@ TEST(JsonAllocFailure, AParseThatRunsOutOfMemoryIsAFailedParse) {
   EXPECT_GT(failedRuns, 10);
 }
 
+// Builds a value of a request's shape through calls that report failure;
+// true when every one of them succeeded.
+bool BuildRequestValue(CJsonValue& vals, std::u16string& text) {
+  bool ok = vals.SetObject();
+  CJsonValue name, laps(JSON_ARRAY);
+  ok = name.SetString(u"Suzuka East, a name long enough for the heap") && ok;
+  ok = vals.AddMember(u"track_name", name) && ok;
+  ok = laps.Append(CJsonValue(83.456)) && ok;
+  ok = laps.Append(CJsonValue(int32_t(4))) && ok;
+  ok = vals.AddMember(u"laps", laps) && ok;
+  CJsonValue* note = vals.GetMember("note_with_a_long_member_name");
+  ok = note && note->SetString("caf\xC3\xA9 and a text long enough for the heap") && ok;
+  CJsonValue copy;
+  ok = copy.CopyFrom(vals) && ok;
+  text = copy.Stringify(u"", true);
+  return ok && !text.empty();
+}
+
+TEST(JsonAllocFailure, BuildingAValueThatRunsOutOfMemoryReportsIt) {
+  int failedRuns = 0;
+  for (long n = 0;; ++n) {
+    CJsonValue vals;
+    std::u16string text;
+    bool ok = false, threw = false;
+    FailAllocationAfter(n);
+    try {
+      ok = BuildRequestValue(vals, text);
+    } catch (...) {
+      threw = true;
+    }
+    const bool failed = FailureInjected();
+    ASSERT_FALSE(threw) << "allocation " << n;
+    if (!failed) {
+      EXPECT_TRUE(ok);
+      EXPECT_EQ(Utf16ToUtf8(text),
+                " { \"laps\" :  [ 83.4560000000000031 , 4 ]  , \"note_with_a_long_member_name\" : "
+                "\"caf\xC3\xA9 and a text long enough for the heap\" , "
+                "\"track_name\" : \"Suzuka East, a name long enough for the heap\" } ");
+      break;
+    }
+    ++failedRuns;
+    EXPECT_FALSE(ok) << "allocation " << n;
+  }
+  EXPECT_GT(failedRuns, 10);
+}
+
 class HttpAllocFailure : public StandinServiceTest {};
 
 TEST_F(HttpAllocFailure, ARequestThatRunsOutOfMemoryIsAFailedRequest) {
