@@ -1,0 +1,31 @@
+// Small time helpers of the sport model. Times are FILETIME values (100-ns
+// units since 1601-01-01, UTC); durations are signed counts of 100 ns.
+#pragma once
+
+#include <cstdint>
+
+struct CalendarTime {
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0;
+};
+
+struct DurationParts {
+  int64_t hours = 0;  // not limited to 24
+  int minutes = 0, seconds = 0, milliseconds = 0;
+};
+
+// A start and an end time.
+struct TrackTimes {
+  uint64_t start = 0;
+  uint64_t end = 0;
+};
+
+// The UTC calendar fields of a time. False, and all fields 0, for a time at or
+// above 2^63, which no calendar date has.
+bool SplitFileTime(uint64_t fileTime, CalendarTime* out);
+// The duration rounded to whole milliseconds ((d + 5000) / 10000, toward
+// zero), then split; a negative duration gives negative parts.
+DurationParts SplitDuration(int64_t duration);
+// end - start, in 64-bit two's complement (an end before the start gives a
+// negative span).
+int64_t TimeSpan(const TrackTimes& times);

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "sport/TrackPoints.h"
+#include "sport/TrackStatistics.h"
+#include "tests/sport/sport_project.h"
+
+namespace {
+
+// The track library's sphere: km per degree of a great circle.
+constexpr double kKmPerDegree = 60.0 * 1.1515 * 1.609344;
+constexpr int64_t kSecond = 10000000;
+
+// One point of a track along a meridian.
+struct Step {
+  double km;  // along the track from the first point
+  double alt;
+  double speed;
+  double secs;  // since the first point
+  bool logged = true;
+};
+
+class TrackStatisticsTest : public SportProjectTest {
+ protected:
+  // Writes the track as a point line, reopens and collects its points.
+  void Load(const std::vector<Step>& steps) {
+    std::vector<projgen::Sample> samples;
+    for (const Step& s : steps)
+      samples.push_back(
+          {45.0 + s.km / kKmPerDegree, 10.0, s.alt, s.speed, m_t0 + static_cast<uint64_t>(s.secs * kSecond), s.logged});
+    const uint32_t id = m_gen.AddPointLine(u"track", samples, true)->GetId();
+    Reopen();
+    LinePoints(m_db.get(), Find<tgvLine_C>(tgvUT_Line, id), &m_points);
+  }
+  TrackStatistics Stats(double length, int64_t seconds) {
+    TrackStatistics s;
+    EXPECT_TRUE(ComputeStatisticsOfPoints(m_points, length, m_t0, m_t0 + seconds * kSecond, &s));
+    return s;
+  }
+
+  const uint64_t m_t0 = projgen::FileTimeOf(2024, 6, 1, 9, 0, 0);
+  PtrList_C m_points;
+};
+
+// 150 m steps, 10 s apart: grade stretches close every second point (300 m
+// from their start). Stretch means 100, 110, 120, 110 m.
+std::vector<Step> Hill(double speed) {
+  const double alts[] = {100, 100, 110, 110, 120, 120, 110, 110, 130};
+  std::vector<Step> steps;
+  for (int k = 0; k < 9; ++k) steps.push_back({0.15 * k, alts[k], speed, 10.0 * k});
+  return steps;
+}
+
+TEST_F(TrackStatisticsTest, EntriesOfAKnownTrack) {
+  Load(Hill(54.0));
+  int32_t n = 0;
+  std::unique_ptr<TrackPointEntry[]> e = BuildTrackPointEntries(m_points, &n);
+  ASSERT_EQ(n, 9);
+  const double smoothed[] = {100, 100, 110, 110, 120, 120, 110, 110, 110};
+  const double g = 10.0 * 100.0 / 300.0;
+  const double grade[] = {0, 0, g, g, g, g, -g, -g, -g};
+  const double ascent[] = {0, 0, 10, 10, 20, 20, 20, 20, 20};
+  const double descent[] = {0, 0, 0, 0, 0, 0, 10, 10, 10};
+  PtrListNode_C* pos = m_points.GetHeadPosition();
+  for (int k = 0; k < n; ++k) {
+    EXPECT_EQ(e[k].point, PtrList_C::GetNext(pos)) << k;
+    EXPECT_NEAR(e[k].distance, 0.15 * k, 1e-9) << k;
+    EXPECT_EQ(e[k].time, k * 10 * kSecond) << k;
+    EXPECT_EQ(e[k].speed, 54.0) << k;
+    EXPECT_EQ(e[k].stretchEnd, k > 0 && k % 2 == 0) << k;
+    EXPECT_DOUBLE_EQ(e[k].smoothedAltitude, smoothed[k]) << k;
+    EXPECT_NEAR(e[k].grade, grade[k], 1e-6) << k;
+    EXPECT_DOUBLE_EQ(e[k].ascent, ascent[k]) << k;
+    EXPECT_DOUBLE_EQ(e[k].descent, descent[k]) << k;
+  }
+}
+
+TEST_F(TrackStatisticsTest, StatisticsOfAKnownTrack) {
+  std::vector<Step> steps = Hill(54.0);
+  steps[3].speed = 70.0;
+  steps[5].speed = 3500.0;  // no real speed: not a maximum, but moving
+  Load(steps);
+  const TrackStatistics s = Stats(1.2, 80);
+  struct Want {
+    const char* name;
+    double got, want;
+  } doubles[] = {
+      {"totalDistance", s.totalDistance, 1.2},
+      {"averageSpeed", s.averageSpeed, 54.0},
+      {"averageMovingSpeed", s.averageMovingSpeed, 54.0},
+      {"maxSpeed", s.maxSpeed, 70.0},
+      {"totalAscent", s.totalAscent, 20.0},
+      {"totalDescent", s.totalDescent, 10.0},
+      // First stretch walked: from the second point, rising 10 m over 150 m.
+      {"ascentDist", s.ascentDist, 0.15},
+      {"descentDist", s.descentDist, 0.0},
+      {"flatDist", s.flatDist, 0.9},
+      {"ascentSpeed", s.ascentSpeed, 54.0},
+      {"descentSpeed", s.descentSpeed, 0.0},
+      {"flatSpeed", s.flatSpeed, 54.0},
+      {"avgAscentVerticalSpeed", s.avgAscentVerticalSpeed, 20.0 * 60.0 / 10.0},
+      {"avgDescentVerticalSpeed", s.avgDescentVerticalSpeed, 0.0},
+      {"maxAscentVerticalSpeed", s.maxAscentVerticalSpeed, 10.0 * 60.0 / 10.0},
+      {"maxDescentVerticalSpeed", s.maxDescentVerticalSpeed, 10.0 * 60.0 / 20.0},
+      {"overallGrade", s.overallGrade, 30.0 * 100.0 / 1200.0},
+      {"avgAscentGrade", s.avgAscentGrade, 20.0 * 100.0 / 450.0},
+      {"avgDescentGrade", s.avgDescentGrade, -10.0 * 100.0 / 300.0},
+      {"startElevation", s.startElevation, 100.0},
+      {"endElevation", s.endElevation, 130.0},
+      {"maxElevation", s.maxElevation, 130.0},
+      {"minElevation", s.minElevation, 100.0},
+      {"maxAscentGrade", s.maxAscentGrade, 10.0 * 100.0 / 150.0},
+      {"maxDescentGrade", s.maxDescentGrade, -10.0 * 100.0 / 300.0},
+  };
+  for (const Want& w : doubles) EXPECT_NEAR(w.got, w.want, 1e-6) << w.name;
+  EXPECT_EQ(s.startTime, m_t0);
+  EXPECT_EQ(s.endTime, m_t0 + 80 * kSecond);
+  EXPECT_EQ(s.totalTime, 80 * kSecond);
+  EXPECT_EQ(s.totalMovingTime, 80 * kSecond);
+  EXPECT_EQ(s.totalStoppedTime, 0);
+  EXPECT_EQ(s.ascentTime, 10 * kSecond);
+  EXPECT_EQ(s.descentTime, 0);
+  EXPECT_EQ(s.flatTime, 60 * kSecond);
+}
+
+bool AllFinite(const TrackStatistics& s) {
+  const double values[] = {s.totalDistance,
+                           s.averageSpeed,
+                           s.averageMovingSpeed,
+                           s.maxSpeed,
+                           s.totalAscent,
+                           s.totalDescent,
+                           s.ascentDist,
+                           s.descentDist,
+                           s.flatDist,
+                           s.ascentSpeed,
+                           s.descentSpeed,
+                           s.flatSpeed,
+                           s.avgAscentVerticalSpeed,
+                           s.avgDescentVerticalSpeed,
+                           s.maxAscentVerticalSpeed,
+                           s.maxDescentVerticalSpeed,
+                           s.overallGrade,
+                           s.avgAscentGrade,
+                           s.avgDescentGrade,
+                           s.startElevation,
+                           s.endElevation,
+                           s.maxElevation,
+                           s.minElevation,
+                           s.maxAscentGrade,
+                           s.maxDescentGrade};
+  for (double v : values)
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
+TEST_F(TrackStatisticsTest, StandingGapsAndUnloggedTracksGiveFiniteStatistics) {
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    double length;
+    int64_t seconds;  // end - start
+    int64_t moving, stopped, flat;
+    double maxAscentRate, ascent;
+  };
+  std::vector<Step> gap = Hill(54.0);
+  gap[7].secs += 200;
+  gap[8].secs += 200;
+  std::vector<Step> unlogged = Hill(54.0);
+  for (Step& s : unlogged) s.logged = false;
+  const Case cases[] = {
+      // Standing still with the altimeter drifting: the last stretch covers no
+      // distance, its grade is 0, not 0/0.
+      {"standing",
+       {{0, 100, 10, 0}, {0.3, 100, 0, 10}, {0.3, 104, 0, 20}, {0.3, 108, 0, 30}},
+       0.3,
+       30,
+       10 * kSecond,
+       20 * kSecond,
+       0,
+       0.0,
+       2.0},
+      // Creeping up the hill: no stretch moves a second, so none has a
+      // vertical rate; the first step counts as neither.
+      {"creeping", Hill(0.5), 1.2, 80, 10 * kSecond, 70 * kSecond, 0, 0.0, 20.0},
+      // A step over 120 s is stopped whatever the speed.
+      {"gap", gap, 1.2, 280, 70 * kSecond, 210 * kSecond, 50 * kSecond, 60.0, 20.0},
+      // No log records: no times, no speeds.
+      {"unlogged", unlogged, 1.2, 0, 0, 0, 0, 0.0, 20.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_points.RemoveAll();
+    m_gen.Close();
+    m_db.reset();
+    std::filesystem::remove(m_dir.File("bruser.poi"));
+    ASSERT_TRUE(m_gen.Create(DbPath()));
+    Load(c.steps);
+    const TrackStatistics s = Stats(c.length, c.seconds);
+    EXPECT_TRUE(AllFinite(s));
+    EXPECT_EQ(s.totalMovingTime, c.moving);
+    EXPECT_EQ(s.totalStoppedTime, c.stopped);
+    EXPECT_EQ(s.flatTime, c.flat);
+    EXPECT_DOUBLE_EQ(s.maxAscentVerticalSpeed, c.maxAscentRate);
+    EXPECT_DOUBLE_EQ(s.totalAscent, c.ascent);
+    int32_t n = 0;
+    std::unique_ptr<TrackPointEntry[]> e = BuildTrackPointEntries(m_points, &n);
+    for (int32_t k = 0; k < n; ++k) {
+      EXPECT_TRUE(std::isfinite(e[k].grade)) << k;
+      if (!c.steps[k].logged) {
+        EXPECT_EQ(e[k].time, 0) << k;
+      }
+    }
+  }
+}
+
+TEST_F(TrackStatisticsTest, EndBeforeStartIsOneHourAndNoPointsWriteNothing) {
+  Load(Hill(54.0));
+  TrackStatistics s;
+  ASSERT_TRUE(ComputeStatisticsOfPoints(m_points, 1.2, m_t0 + 1, m_t0, &s));
+  EXPECT_EQ(s.totalTime, 3600 * kSecond);
+  PtrList_C none;
+  s.maxSpeed = 7.0;
+  EXPECT_FALSE(ComputeStatisticsOfPoints(none, 1.0, 0, 1, &s));
+  EXPECT_EQ(s.maxSpeed, 7.0);
+  int32_t n = 5;
+  EXPECT_EQ(BuildTrackPointEntries(none, &n), nullptr);
+  EXPECT_EQ(n, 0);
+}
+
+}  // namespace

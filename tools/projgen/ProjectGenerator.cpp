@@ -1,0 +1,143 @@
+#include "tools/projgen/ProjectGenerator.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "platform/win32/timeutil.h"
+#include "platform/win32/utf.h"
+#include "trackdb/tgvDatabase.h"
+
+namespace projgen {
+
+namespace {
+
+constexpr double kKmPerDegree = 111.195;
+constexpr double kPi = 3.141592653589793;
+
+}  // namespace
+
+uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
+  return static_cast<uint64_t>(UnixToFileTime100ns(UtcToUnix(year, month, day, hour, minute, second)));
+}
+
+std::vector<Sample> CircuitSamples(const Circuit& c, int hz, double seconds, uint64_t start) {
+  std::vector<Sample> out;
+  const auto n = static_cast<size_t>(seconds * hz) + 1;
+  out.reserve(n);
+  const double cosLat = std::cos(c.centerLat * kPi / 180.0);
+  const double perimeterKm =
+      kPi * (3 * (c.radiusNorthKm + c.radiusEastKm) -
+             std::sqrt((3 * c.radiusNorthKm + c.radiusEastKm) * (c.radiusNorthKm + 3 * c.radiusEastKm)));
+  for (size_t k = 0; k < n; ++k) {
+    const double t = static_cast<double>(k) / hz;
+    const double angle = 2.0 * kPi * t / c.lapSeconds;
+    Sample s;
+    s.lat = c.centerLat + c.radiusNorthKm * std::sin(angle) / kKmPerDegree;
+    s.lon = c.centerLon + c.radiusEastKm * std::cos(angle) / (kKmPerDegree * cosLat);
+    s.alt = c.baseAltitude + c.altitudeSwing * std::sin(angle);
+    s.speed = perimeterKm / c.lapSeconds * 3600.0;
+    s.time = start + static_cast<uint64_t>(k) * (10000000ULL / static_cast<uint64_t>(hz));
+    out.push_back(s);
+  }
+  return out;
+}
+
+ProjectDb::ProjectDb() = default;
+
+ProjectDb::~ProjectDb() { Close(); }
+
+bool ProjectDb::Create(const std::u16string& path) {
+  if (m_db || std::filesystem::exists(Utf16ToUtf8(path))) return false;
+  m_db = std::make_unique<tgvDatabase_C>();
+  if (m_db->Open(RecordTypeTable, path.c_str(), nullptr)) return true;
+  m_db.reset();
+  return false;
+}
+
+bool ProjectDb::Close() {
+  if (!m_db) return true;
+  const bool ok = m_db->Flush();
+  m_db->Close();
+  m_db.reset();
+  m_types.clear();
+  m_fields.clear();
+  return ok;
+}
+
+tgvType_C* ProjectDb::Type(uint8_t kind, const std::u16string& name) {
+  tgvType_C*& type = m_types[{kind, name}];
+  if (!type) type = tgvType_C::Create(m_db.get(), name.c_str(), name.c_str(), nullptr, nullptr, kind, true);
+  return type;
+}
+
+tgvValueDef_C* ProjectDb::Field(tgvType_C* type, const std::u16string& key) {
+  tgvValueDef_C*& def = m_fields[{type, key}];
+  if (!def) def = tgvValueDef_C::Create(m_db.get(), key.c_str(), type, 1, nullptr, false);
+  return def;
+}
+
+bool ProjectDb::SetFields(tgvRecord_C* object, tgvType_C* type, const Fields& fields) {
+  if (!object || !type) return false;
+  for (const auto& [key, text] : fields) {
+    tgvValueDef_C* def = Field(type, key);
+    if (!def || !tgvVal_C::Create(m_db.get(), text.c_str(), object, def)) return false;
+  }
+  return true;
+}
+
+tgvPOI_C* ProjectDb::AddUser(const std::u16string& name, const Fields& fields) {
+  tgvType_C* type = Type(9, u"TypeUser");
+  tgvPOI_C* poi =
+      tgvPOI_C::Create(m_db.get(), name.c_str(), type, IntPoint_C(0, 0), GeoPoint_C(0.0, 0.0, 0.0), nullptr, false);
+  return SetFields(poi, type, fields) ? poi : nullptr;
+}
+
+tgvPOI_C* ProjectDb::AddLapPoint(const std::u16string& name, const Fields& fields) {
+  tgvType_C* type = Type(9, u"LapPointTypeName");
+  tgvPOI_C* poi =
+      tgvPOI_C::Create(m_db.get(), name.c_str(), type, IntPoint_C(0, 0), GeoPoint_C(0.0, 0.0, 0.0), nullptr, false);
+  return SetFields(poi, type, fields) ? poi : nullptr;
+}
+
+tgvLine_C* ProjectDb::AddTrack(const std::u16string& name, const Fields& fields) {
+  tgvType_C* type = Type(11, u"TypeTrack");
+  if (!type) return nullptr;
+  tgvLine_C* line = m_db->CreateLine(tgvUT_Line, name.c_str(), 0, 0, type->GetId(), 0, 0);
+  return SetFields(line, type, fields) ? line : nullptr;
+}
+
+tgvLine_C* ProjectDb::AddPointLine(const std::u16string& name, const std::vector<Sample>& samples, bool withTime) {
+  tgvType_C* type = Type(11, u"Route");
+  if (!type) return nullptr;
+  tgvLine_C* line = m_db->CreateLine(tgvUT_Line, name.c_str(), 0, 0, type->GetId(), 0, 0);
+  if (!line) return nullptr;
+  tgvWayPoint_C* prev = nullptr;
+  int32_t order = 0;
+  for (const Sample& s : samples) {
+    uint32_t logId = 0;
+    if (s.logged) {
+      tgvGPSLog_C* log = m_db->CreateGPSLog(tgvUT_GPSLog, static_cast<uint32_t>(s.time >> 32),
+                                            static_cast<uint32_t>(s.time), s.speed, 0.0, 0.0, 0.0);
+      if (!log) return nullptr;
+      logId = log->GetId();
+    }
+    tgvWayPoint_C* wp = m_db->CreateWayPoint(tgvUT_WP, line, IntPoint_C(0, 0), GeoPoint_C(s.lon, s.lat, s.alt), ++order,
+                                             tgvWayPointSensors(), 0, 0, logId);
+    if (!wp) return nullptr;
+    if (prev)
+      prev->SetNextID(wp->GetId(), 1);
+    else
+      line->Set1stWPID(wp->GetId(), 1);
+    prev = wp;
+  }
+  if (prev) line->SetLstWPID(prev->GetId(), 1);
+  if (withTime && !samples.empty()) {
+    const uint64_t t = samples.front().time;
+    if (!m_db->CreatePropInt(tgvUT_PropInt, u"t1", line, static_cast<int32_t>(t >> 32), 0) ||
+        !m_db->CreatePropInt(tgvUT_PropInt, u"t2", line, static_cast<int32_t>(static_cast<uint32_t>(t)), 0))
+      return nullptr;
+  }
+  return line;
+}
+
+}  // namespace projgen
