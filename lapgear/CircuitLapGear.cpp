@@ -145,8 +145,7 @@ void CircuitLapGear::feedLog(const LogRec* point) {
   const LogRec current = *point;
   stateTransfer(current);
   m_lastLog = current;
-  std::erase_if(m_heldLines, [&](const HeldLine& h) { return !NearLine(h.line, GeoPoint{current.lat, current.lon}); });
-  for (HeldLine& h : m_heldLines) h.thisSegment = false;
+  if (!m_heldLines.empty()) releaseLines(GeoPoint{current.lat, current.lon});
 }
 
 void CircuitLapGear::stop() {
@@ -234,11 +233,19 @@ bool CircuitLapGear::isCrossed(const Beacon& beacon, const LogRec& point, GeoPoi
   if (!getIntersection(GeoPoint{m_lastLog.lat, m_lastLog.lon}, GeoPoint{point.lat, point.lon}, beacon.line.first,
                        beacon.line.second, crossing))
     return false;
-  if (!isSameDirection(m_lastLog, point, beacon.rec.heading)) return false;
-  const auto heldBefore = [&](const HeldLine& h) { return !h.thisSegment && SameLine(h.line, beacon.line); };
+  return isSameDirection(m_lastLog, point, beacon.rec.heading) && holdLine(beacon.line);
+}
+
+bool CircuitLapGear::holdLine(const BeaconLine& line) {
+  const auto heldBefore = [&](const HeldLine& h) { return !h.thisSegment && SameLine(h.line, line); };
   if (std::any_of(m_heldLines.begin(), m_heldLines.end(), heldBefore)) return false;
-  if (m_heldLines.size() < m_heldLines.capacity()) m_heldLines.push_back(HeldLine{beacon.line, true});
+  if (m_heldLines.size() < m_heldLines.capacity()) m_heldLines.push_back(HeldLine{line, true});
   return true;
+}
+
+void CircuitLapGear::releaseLines(GeoPoint point) {
+  std::erase_if(m_heldLines, [&](const HeldLine& h) { return !NearLine(h.line, point); });
+  for (HeldLine& h : m_heldLines) h.thisSegment = false;
 }
 
 void CircuitLapGear::startLap(const LogRec& point, GeoPoint crossing) {

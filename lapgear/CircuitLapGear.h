@@ -81,6 +81,10 @@ class CircuitLapGear : public LapGear {
   // in its direction; the crossing point is handed back. A held line (below)
   // is not crossed again.
   bool isCrossed(const Beacon& beacon, const LogRec& point, GeoPoint* crossing);
+  // Holds a line crossed on this segment; false when it was held before.
+  bool holdLine(const BeaconLine& line);
+  // Releases the held lines that point lies away from.
+  void releaseLines(GeoPoint point);
 
   void startLap(const LogRec& point, GeoPoint crossing);
   void closeSector(const LogRec& point, GeoPoint crossing);
