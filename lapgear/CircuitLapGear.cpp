@@ -109,13 +109,15 @@ CircuitLapGear::CircuitLapGear(const BeaconRec* beacons, int32_t count, void* co
       }
     }
     std::vector<SectorRec> sectors(static_cast<size_t>(count));
+    std::vector<HeldLine> held;
+    held.reserve(splits.size() + 2);
 
     m_splits = std::move(splits);
     m_startBeacon = Beacon{start, getBeaconLine(start)};
     m_finishBeacon = Beacon{finish, getBeaconLine(finish)};
     m_sectors = std::move(sectors);
     m_sectorCapacity = count;
-    m_heldLines.reserve(m_splits.size() + 2);
+    m_heldLines = std::move(held);
   } catch (const std::bad_alloc&) {
     // No beacons and no sector table: no lap is ever started.
     printError(kSourceFile, kLineAllocFail, "Allocate memory fail...");
@@ -125,9 +127,9 @@ CircuitLapGear::CircuitLapGear(const BeaconRec* beacons, int32_t count, void* co
 
 CircuitLapGear::CircuitLapGear(AutoLine, void* context) : LapGear(context) {
   try {
+    m_heldLines.reserve(1);
     m_sectors.assign(1, SectorRec{});
     m_sectorCapacity = 1;
-    m_heldLines.reserve(1);
     m_autoMode = true;
   } catch (const std::bad_alloc&) {
     printError(kSourceFile, kLineAllocFail, "Allocate memory fail...");
