@@ -112,8 +112,11 @@ class CJsonValue {
   bool GetLineBreaks() const { return m_lineBreaks; }
 
   // The JSON text of the value. `defaultText` stands for an empty value or an
-  // unknown literal; strings are escaped and quoted when `quoteStrings` is set.
-  // Empty when memory runs out.
+  // unknown literal; strings are escaped and quoted when `quoteStrings` is set
+  // (a half of a surrogate pair without its partner as a \udXXX escape). A
+  // double is written with "%.16f" where that text reads back as the same
+  // double, else with the shortest text that does; one that is not finite as
+  // null. Empty when memory runs out.
   std::u16string Stringify(const char16_t* defaultText, bool quoteStrings) const;
 
  private:
