@@ -97,3 +97,21 @@ tgvValueDef_C* FindValueDef(tgvDatabase_C* db, uint32_t id) {
   tgvRecord_C* r = db && id ? db->FindRecord(tgvUT_ValD, id) : nullptr;
   return r && !r->IsDeleted() ? static_cast<tgvValueDef_C*>(r) : nullptr;
 }
+
+CString ReadFieldText(const tgvRecord_C* object, uint32_t defId) {
+  tgvDatabase_C* db = object ? object->GetManager() : nullptr;
+  if (!FindValueDef(db, defId)) return CString();
+  auto lock = db->Lock();
+  tgvVal_C* value = db->FindValue(object->GetUserType(), object->GetId(), tgvUT_ValD, defId);
+  return CString(value ? value->GetValue() : nullptr);
+}
+
+bool WriteFieldText(const tgvRecord_C* object, uint32_t defId, const CString& text) {
+  tgvDatabase_C* db = object ? object->GetManager() : nullptr;
+  tgvValueDef_C* def = FindValueDef(db, defId);
+  if (!def) return false;
+  auto lock = db->Lock();
+  if (tgvVal_C* value = db->FindValue(object->GetUserType(), object->GetId(), tgvUT_ValD, defId))
+    return value->SetValue(text);
+  return tgvVal_C::Create(db, text, object, def) != nullptr;
+}

@@ -13,8 +13,10 @@
 
 #include <cstdint>
 
-class CString;
+#include "platform/classlib/CString.h"
+
 class tgvDatabase_C;
+class tgvRecord_C;
 class tgvValueDef_C;
 
 // Id of the line type "TypeTrack" (created when missing); 0 without an open
@@ -31,3 +33,10 @@ uint32_t GetPoiFieldDefId(tgvDatabase_C* db, const CString& typeName, const CStr
 
 // The live definition record of a cached id; null for 0 or a gone record.
 tgvValueDef_C* FindValueDef(tgvDatabase_C* db, uint32_t id);
+
+// The text of the object's value for the definition of the id; empty when the
+// object, the definition or the value is missing.
+CString ReadFieldText(const tgvRecord_C* object, uint32_t defId);
+// Replaces the text of the object's value for the definition, or creates the
+// value; the record is written at once. False when nothing was stored.
+bool WriteFieldText(const tgvRecord_C* object, uint32_t defId, const CString& text);

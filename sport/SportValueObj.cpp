@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "platform/win32/wstr.h"
+#include "sport/FieldForms.h"
 #include "sport/SportFieldIds.h"
 #include "trackdb/tgvDatabase.h"
 
@@ -52,31 +53,13 @@ uint32_t CSportValueObj::GetFieldDefId(const CString& key) const {
 }
 
 void CSportValueObj::SetText(const CString& key, const CString& text) {
-  if (!m_pRecord) return;
-  tgvDatabase_C* db = m_pRecord->GetManager();
-  tgvValueDef_C* def = FindValueDef(db, GetFieldDefId(key));
-  if (!def) return;
-  auto lock = db->Lock();
-  if (tgvVal_C* value = def->FindPOIValue(m_pRecord))
-    value->SetValue(text);
-  else
-    tgvVal_C::Create(db, text, m_pRecord, def);
+  if (m_pRecord) WriteFieldText(m_pRecord, GetFieldDefId(key), text);
 }
 
-void CSportValueObj::SetDouble(const CString& key, double value) {
-  CString text;
-  text.Format(u"%f", value);
-  SetText(key, text);
-}
+void CSportValueObj::SetDouble(const CString& key, double value) { SetText(key, DoubleText(value)); }
 
 CString CSportValueObj::GetText(const CString& key) const {
-  if (!m_pRecord) return CString();
-  tgvDatabase_C* db = m_pRecord->GetManager();
-  tgvValueDef_C* def = FindValueDef(db, GetFieldDefId(key));
-  if (!def) return CString();
-  auto lock = db->Lock();
-  tgvVal_C* value = def->FindPOIValue(m_pRecord);
-  return CString(value ? value->GetValue() : nullptr);
+  return m_pRecord ? ReadFieldText(m_pRecord, GetFieldDefId(key)) : CString();
 }
 
 void CSportValueObj::GetPair(const CString& key, double* first, double* second) const {

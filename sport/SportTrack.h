@@ -1,0 +1,141 @@
+// A recorded session: a line of the project database whose type is
+// "TypeTrack". Everything the sport model knows about the session besides the
+// line itself is kept as named text fields of the line (FieldForms.h gives
+// their stored forms). The constructor reads the fields the program consults
+// often into members; the others are read on demand.
+//
+// Tracks are registered under a name unique in the process ("Run", "Run(1)",
+// "Run(2)", ...), which the line record takes. The time-zone members are a
+// cache filled once, under the track's lock, from any thread.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "platform/classlib/CString.h"
+#include "platform/classlib/containers.h"
+#include "sport/SportObj.h"
+#include "sport/SportTime.h"
+
+class CSportLapAnalysis;
+class CSportUser;
+class tgvDocument_C;
+class tgvLine_C;
+struct TrackPointEntry;
+
+class CSportTrack : public CSportDoc {
+ public:
+  // SportType values; "Others" (8) is also what any unknown text gives.
+  enum SportType : int32_t {
+    kCycling = 0,
+    kRunning,
+    kHiking,
+    kMotorCycling,
+    kRowing,
+    kSkiing,
+    kMultiSport,
+    kCarRacing,
+    kOthers
+  };
+  // RacingType values; 0..3 are the circuit kinds. Any unknown text gives
+  // Sprint (1).
+  enum RacingType : int32_t { kEndurance = 0, kSprint, kQualify, kCircuitOther, kDragRacing, kDataLog, kRallyRacing };
+
+  // Registers the line under a unique name (renaming the record when needed)
+  // and reads the fields. The line must not be null.
+  explicit CSportTrack(tgvLine_C* line);
+  // Leaves the name registry.
+  ~CSportTrack() override;
+  CSportTrack(const CSportTrack&) = delete;
+  CSportTrack& operator=(const CSportTrack&) = delete;
+
+  int GetType() const override { return 6; }
+
+  // Registers the track under name, or the first free "name(n)" for n = 1,
+  // 2, ...; returns the name taken.
+  CString MakeUniqueName(const CString& name);
+
+  // The field's text; empty without the track type, the definition or a value.
+  CString GetFieldText(const CString& key) const;
+  // Store the value in its form (definitions made when missing); nothing is
+  // stored without the track type.
+  void SetFieldDouble(const CString& key, double value);
+  void SetFieldInt(const CString& key, int32_t value);
+  void SetFieldDuration(const CString& key, int64_t duration);
+  void SetFieldTime(const CString& key, uint64_t time);
+  // The stored milliseconds in 100-ns units; 0 for an empty field.
+  int64_t& GetFieldDuration(const CString& key, int64_t& out) const;
+
+  // Start and end; with toLocal, shifted by the track's stored zone
+  // (GetTimeZone is asked first). A track without a stored zone is not shifted.
+  TrackTimes& GetLocalTime(TrackTimes& out, bool toLocal);
+  // The stored zone: minutes with UTC = local + minutes (8 hours east of UTC
+  // is -480), daylight saving, the zone's name. Without a stored
+  // FieldTimeZone the outputs are left as they are.
+  void GetTimeZone(int32_t& minutes, bool& dst, CString& name);
+  void SetTimeZone(int32_t minutes, bool dst, const CString& name);
+
+  CString GetTrackFile() const { return GetFieldText(u"FieldTrackFile"); }
+  CString GetTrackName() const { return GetFieldText(u"FieldTrackName"); }
+  // km; 0.0 when not stored.
+  double GetTotalDistance() const;
+  int64_t& GetTotalTime(int64_t& out) const;
+  // Drag settings of device model 2 (and 3): kind from FieldDragType (0 when
+  // empty), the start and end distances. True for a drag race.
+  bool GetDragSettingsByType(int32_t& kind, double& start, double& end) const;
+  // Drag settings of the other models: a distance race unless
+  // FieldDragIsDistance holds another integer than 1. True for a drag race.
+  bool GetDragSettings(bool& isDistance, double& start, double& end) const;
+
+  // The track registered under the name; null when none.
+  static CSportTrack* FindByName(const CString& name);
+
+  tgvLine_C* m_pLine;
+  tgvLine_C* m_pPointLine = nullptr;
+  tgvDocument_C* m_pPointDoc = nullptr;
+  int32_t m_nUserID = 0;
+  uint64_t m_ftStart = 0;
+  uint64_t m_ftEnd = 0;
+  CSportStyle* m_pStyle = nullptr;  // owned
+  CSportUser* m_pUser = nullptr;
+  int32_t m_nPointCount = 0;
+  int32_t m_nSportType = 0;
+  int32_t m_nRacingType = kSprint;
+  int32_t m_nVideoNum = 0;
+  TrackPointEntry* m_pPoints = nullptr;
+  CSportLapAnalysis* m_pLapAnalysis = nullptr;
+  CString m_strNote;
+  bool m_bMarkedTrack = false;
+  CString m_strMarkedTrackName;
+  float m_fCarWeight = 0.0f;
+  float m_fRacerWeight = 0.0f;
+  int32_t m_nDeviceModel = 0;  // 1, 2 and 3 are told apart
+  CString m_strCircuitType;
+  CString m_strDragStartWp;
+  CString m_strUsedBcn;
+  CString m_strUsedManualBcn;
+  double m_dTrackMapDiffLat = 0.0;
+  double m_dTrackMapDiffLon = 0.0;
+  bool m_bImported = false;
+  bool m_bZELUploaded = false;
+
+ private:
+  void SetFieldText(const CString& key, const CString& text);
+  uint32_t FieldId(const CString& key) const;
+  void ReadFields();
+  // Fills the time-zone cache from the fields once; false without a zone.
+  bool LoadZoneLocked();
+
+  CString m_strUniqueName;
+  // The time-zone cache.
+  std::mutex m_zoneLock;
+  bool m_bTimeZoneCached = false;
+  int32_t m_nTimeZone = 0;
+  bool m_bDST = false;
+  CString m_strTimeZone;
+};
+
+// The SportType of a stored text (exact match), kOthers otherwise.
+int32_t SportTypeOf(const CString& text);
+// The RacingType of a stored text (exact match), kSprint otherwise.
+int32_t RacingTypeOf(const CString& text);
