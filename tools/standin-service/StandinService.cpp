@@ -24,6 +24,9 @@ namespace {
 const char* const kApiPaths[] = {"/API/login.php", "/API/Info.php", "/API/logout.php", "/API/TrackList.php",
                                  "/API/UploadSession.php"};
 
+constexpr const char* kUpdateFolder = "public/PelmoraUploader";
+constexpr const char* kInstallerName = "Pelmora_Uploader_installer.exe";
+
 // Reply codes of the stand-in besides 0 (done), 216 (already logged in) and
 // 304 (session already uploaded).
 constexpr int kBadClient = 201;
@@ -186,7 +189,7 @@ bool StandinService::OpenStore() {
   if (m_db) return true;
   std::error_code ec;
   std::filesystem::create_directories(m_options.dataDir + "/www/bcnx", ec);
-  std::filesystem::create_directories(m_options.dataDir + "/www/public/PelmoraUploader", ec);
+  std::filesystem::create_directories(m_options.dataDir + "/www/" + kUpdateFolder, ec);
   sqlite3* db = nullptr;
   const int rc = sqlite3_open((m_options.dataDir + "/standin.db").c_str(), &db);
   m_db.reset(db);  // a failed open still gives a handle to close
@@ -452,6 +455,19 @@ bool StandinService::PutStaticFile(const std::string& relativePath, const std::s
   std::ofstream f(full, std::ios::binary | std::ios::trunc);
   f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(f);
+}
+
+std::string StandinService::UpdateStoreUrl() const { return BaseUrl() + "/" + kUpdateFolder; }
+
+bool StandinService::PublishUpdate(const std::string& description, const std::string& installer) {
+  const std::string installerPath = std::string(kUpdateFolder) + "/" + kInstallerName;
+  if (installer.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(std::filesystem::path(m_options.dataDir) / "www" / installerPath, ec);
+  } else if (!PutStaticFile(installerPath, installer)) {
+    return false;
+  }
+  return PutStaticFile(std::string(kUpdateFolder) + "/auto_update.txt", description);
 }
 
 std::vector<StandinUpload> StandinService::Uploads() const {

@@ -133,8 +133,14 @@ class StandinService {
   // Stores the track map and its beacon file (served as /bcnx/<mapId>.bcnx);
   // an existing map of that id is replaced.
   bool AddTrackMap(const StandinTrackMap& map, const std::string& beaconFile);
-  // Places a file under the static folder, e.g. "public/PelmoraUploader/auto_update.txt".
+  // Places a file under the static folder, e.g. "bcnx/7.bcnx".
   bool PutStaticFile(const std::string& relativePath, const std::string& bytes);
+  // The update store: the static folder "public/PelmoraUploader", which
+  // serves "auto_update.txt" and the installer (a query is ignored).
+  std::string UpdateStoreUrl() const;
+  // Publishes the description file and the installer; an empty installer
+  // text takes the installer off the store, so that it answers 404.
+  bool PublishUpdate(const std::string& description, const std::string& installer);
 
   void AddFault(const StandinFaultSpec& fault);
   void ClearFaults();

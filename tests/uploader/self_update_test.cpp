@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/common/files.h"
+#include "tests/common/standin.h"
+#include "uploader/SelfUpdate.h"
+#include "webclient/LoginCipher.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+class SelfUpdateTest : public StandinServiceTest {
+ protected:
+  void SetUp() override {
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
+    DeployValues values = BuiltInDeployValues();
+    values.updateBase = m_service->UpdateStoreUrl();
+    ASSERT_TRUE(SetDeployValuesForTest(values));
+    std::filesystem::create_directories(m_dir.File("userdata"));
+  }
+  void TearDown() override {
+    ResetDeployValues();
+    StandinServiceTest::TearDown();
+  }
+
+  int Check() { return CheckSelfUpdate(m_dir.WFile("userdata")); }
+  std::string Local(const std::string& name) const { return m_dir.File("userdata/TransferDb/" + name); }
+  // The request targets of the store, in order.
+  std::vector<std::string> StoreTargets() const {
+    std::vector<std::string> out;
+    for (const StandinRequest& r : m_service->Requests()) out.push_back(r.target);
+    return out;
+  }
+};
+
+std::string Utf16Description(std::u16string_view text) {
+  std::vector<uint8_t> b = Utf16LeBytes(text, true);
+  return std::string(b.begin(), b.end());
+}
+
+TEST_F(SelfUpdateTest, ANewerVersionIsDownloadedAndVerifiedByItsChecksum) {
+  const std::string installer = std::string(200000, 'i') + "end";  // several hashing blocks
+  const std::string md5 = Md5Hex(installer.data(), installer.size());
+  std::string lower = md5;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  struct Case {
+    const char* what;
+    std::string description;
+    bool installerPublished;
+    int result;
+    bool installerFetched;
+  } cases[] = {
+      {"newer, checksum upper case", "version\n101\nchksum\n" + md5 + "\n", true, 1, true},
+      {"newer, checksum lower case", "version\r\n101\r\nchksum\r\n" + lower + "\r\n", true, 1, true},
+      {"chksum before version", "EN\nnotes\nINFOEND\nchksum\n" + md5 + "\nversion\n250\n", true, 1, true},
+      {"UTF-16LE description", Utf16Description(u"version\r\n101\r\nchksum\r\n" + Utf8ToUtf16(md5)), true, 1, true},
+      {"same version", "version\n100\nchksum\n" + md5 + "\n", true, 0, false},
+      {"no version", "chksum\n" + md5 + "\n", true, 0, false},
+      {"checksum with a trailing space", "version\n101\nchksum\n" + md5 + " \n", true, 0, true},
+      {"checksum of another file", "version\n101\nchksum\nD41D8CD98F00B204E9800998ECF8427E\n", true, 0, true},
+      {"no chksum", "version\n101\n", true, 0, true},
+      {"installer missing on the store", "version\n101\nchksum\n" + md5 + "\n", false, 0, true},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(Local("Pelmora_Uploader_installer.exe"));
+    ASSERT_TRUE(m_service->PublishUpdate(c.description, c.installerPublished ? installer : std::string()));
+    m_service->ClearRequests();
+    EXPECT_EQ(Check(), c.result) << c.what;
+    const std::vector<std::string> targets = StoreTargets();
+    ASSERT_EQ(targets.size(), c.installerFetched ? 2u : 1u) << c.what;
+    const std::string query = targets[0].substr(targets[0].find('?'));
+    EXPECT_EQ(targets[0], "/public/PelmoraUploader/auto_update.txt" + query) << c.what;
+    EXPECT_EQ(query.rfind("?rand=", 0), 0u) << c.what;
+    EXPECT_GT(query.size(), 6u) << c.what;
+    EXPECT_EQ(query.find_first_not_of("0123456789-", 6), std::string::npos) << c.what;
+    if (targets.size() == 2) {
+      EXPECT_EQ(targets[1], "/public/PelmoraUploader/Pelmora_Uploader_installer.exe" + query) << c.what;
+    }
+    // A downloaded installer stays, matching or not; one the store lacks is not made up.
+    EXPECT_EQ(std::filesystem::exists(Local("Pelmora_Uploader_installer.exe")),
+              c.installerFetched && c.installerPublished)
+        << c.what;
+  }
+}
+
+TEST_F(SelfUpdateTest, NoStoreOrNoDescriptionChecksNothingFurther) {
+  EXPECT_EQ(Check(), 0);  // nothing published: the description answers 404
+  EXPECT_EQ(StoreTargets().size(), 1u);
+  m_service->Stop();
+  EXPECT_EQ(Check(), 0);
+  EXPECT_FALSE(std::filesystem::exists(Local("auto_update.txt")));
+  EXPECT_TRUE(std::filesystem::is_directory(m_dir.File("userdata/TransferDb")));
+}
+
+TEST(VerifyFileMd5, UpperCasesTheExpectedTextAndRefusesAnUnreadableFile) {
+  TempDir dir;
+  ASSERT_TRUE(WriteBytes(dir.File("empty"), std::string()));
+  CString expected(u"d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_TRUE(VerifyFileMd5(dir.WFile("empty").c_str(), expected));
+  EXPECT_EQ(expected.Str(), u"D41D8CD98F00B204E9800998ECF8427E");
+  EXPECT_FALSE(VerifyFileMd5(dir.WFile("missing").c_str(), expected));
+  EXPECT_FALSE(VerifyFileMd5(Utf8ToUtf16(dir.Path()).c_str(), expected));  // a folder
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+#include "uploader/SelfUpdate.h"
+
+#define CRYPTOPP_ENABLE_NAMESPACE_WEAK 1
+#include <cryptopp/filters.h>
+#include <cryptopp/hex.h>
+#include <cryptopp/md5.h>
+
+#include <cstdint>
+#include <ctime>
+
+#include "platform/classlib/CStdioFileEx.h"
+#include "platform/win32/download.h"
+#include "platform/win32/filehandle.h"
+#include "platform/win32/files.h"
+#include "platform/win32/format.h"
+#include "platform/win32/utf.h"
+#include "platform/win32/wstr.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+struct UpdateDescription {
+  CString version;
+  CString checksum;
+};
+
+// Reads the "version" and "chksum" values; stops as soon as both are there.
+// A file that cannot be opened leaves both empty.
+UpdateDescription ReadDescription(const std::u16string& path) {
+  UpdateDescription d;
+  CStdioFileEx file;
+  if (!file.Open(path.c_str(), CFile::typeText | CFile::modeNoTruncate)) return d;
+  CString line;
+  while (file.ReadString(line)) {
+    if (line.Str() == u"version")
+      file.ReadString(d.version);
+    else if (line.Str() == u"chksum")
+      file.ReadString(d.checksum);
+    if (!d.version.IsEmpty() && !d.checksum.IsEmpty()) break;
+  }
+  return d;
+}
+
+std::u16string StoreAddress(const char16_t* fileName, int32_t rand) {
+  return FormatW(u"%S/%s?rand=%d", DeployUpdateBase().c_str(), fileName, rand);
+}
+
+// The MD5 of a whole file as upper-case hex; empty when it cannot be read.
+std::string FileMd5Hex(const char16_t* path) {
+  FileHandle file(path, "rb");
+  if (!file) return std::string();
+  std::string hex;
+  try {
+    CryptoPP::Weak1::MD5 md5;
+    unsigned char buffer[64 * 1024];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) md5.Update(buffer, n);
+    if (std::ferror(file.get())) return std::string();
+    CryptoPP::byte digest[CryptoPP::Weak1::MD5::DIGESTSIZE];
+    md5.Final(digest);
+    CryptoPP::ArraySource(digest, sizeof digest, true, new CryptoPP::HexEncoder(new CryptoPP::StringSink(hex), true));
+  } catch (const CryptoPP::Exception&) {
+    return std::string();
+  }
+  return hex;
+}
+
+}  // namespace
+
+bool VerifyFileMd5(const char16_t* path, CString& expected) {
+  expected.MakeUpper();
+  const std::string actual = FileMd5Hex(path);
+  return !actual.empty() && expected.Str() == Utf8ToUtf16(actual);
+}
+
+int CheckSelfUpdate(const std::u16string& userData) {
+  if (userData.empty()) return 0;
+  const std::u16string folder = userData + PATH_SEP_STR + u"TransferDb";
+  if (!PathFileExistsW(folder.c_str())) CreateDirectoryW(folder.c_str());
+  const std::u16string descriptionPath = folder + PATH_SEP_STR + kUpdateDescriptionName;
+  const std::u16string installerPath = folder + PATH_SEP_STR + kUpdateInstallerName;
+  const int32_t rand = static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr)));
+
+  if (URLDownloadToFileW(nullptr, StoreAddress(kUpdateDescriptionName, rand).c_str(), descriptionPath.c_str(), 0,
+                         nullptr) != S_OK)
+    return 0;
+  UpdateDescription d = ReadDescription(descriptionPath);
+  if (WStrToInt(d.version) <= kProgramVersion) return 0;
+  if (URLDownloadToFileW(nullptr, StoreAddress(kUpdateInstallerName, rand).c_str(), installerPath.c_str(), 0,
+                         nullptr) != S_OK)
+    return 0;
+  if (d.checksum.IsEmpty()) return 0;
+  return VerifyFileMd5(installerPath.c_str(), d.checksum) ? 1 : 0;
+}

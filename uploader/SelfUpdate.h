@@ -1,0 +1,36 @@
+// The check for a newer version of the program, run once per start on its
+// own thread. The update store (a deployment value) serves two files:
+//   auto_update.txt                   the description: a line "version" with
+//                                     the offered version on the next line,
+//                                     a line "chksum" with the installer's
+//                                     MD5 (32 hex digits, either case) on the
+//                                     next, and the release notes;
+//   Pelmora_Uploader_installer.exe    the installer.
+// Both are fetched with "?rand=<seconds>" (one value for both) so that no
+// cache serves an old copy, into <userdata>/TransferDb. A failed or partial
+// download leaves the file that was there before.
+#pragma once
+
+#include <string>
+
+#include "platform/classlib/CString.h"
+
+// Versions above this one are newer than the program.
+constexpr int kProgramVersion = 100;
+
+constexpr const char16_t* kUpdateDescriptionName = u"auto_update.txt";
+constexpr const char16_t* kUpdateInstallerName = u"Pelmora_Uploader_installer.exe";
+
+// 1 when the store offers a newer version and its installer has been
+// downloaded and matches the description's checksum; 0 on every failure (no
+// store, no description, an old version, no checksum, a mismatch). The
+// description is read as UTF-16LE with a byte-order mark or as UTF-8; lines
+// compare exactly. `userData` is the per-user data folder; its TransferDb
+// folder is made when missing.
+int CheckSelfUpdate(const std::u16string& userData);
+
+// True when the MD5 of the file, as 32 upper-case hex digits, equals
+// `expected` after `expected` has been upper-cased in place. The file is
+// hashed as it is read, to its end; a file that cannot be read matches
+// nothing.
+bool VerifyFileMd5(const char16_t* path, CString& expected);
