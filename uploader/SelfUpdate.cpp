@@ -15,6 +15,7 @@
 #include "platform/win32/format.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/wstr.h"
+#include "uploader/TransferFolders.h"
 #include "webclient/deploy.h"
 
 namespace {
@@ -39,6 +40,18 @@ UpdateDescription ReadDescription(const std::u16string& path) {
     if (!d.version.IsEmpty() && !d.checksum.IsEmpty()) break;
   }
   return d;
+}
+
+// The installer is started by the user, and its checksum travels with it:
+// only a verified https store, or one on this machine, can be trusted to
+// serve it.
+bool IsTrustedStore(const std::string& base) {
+  static const char* const kTrusted[] = {"https://",          "http://127.0.0.1:", "http://127.0.0.1/",
+                                         "http://localhost:", "http://localhost/", "http://[::1]:",
+                                         "http://[::1]/"};
+  for (const char* prefix : kTrusted)
+    if (base.rfind(prefix, 0) == 0) return true;
+  return false;
 }
 
 std::u16string StoreAddress(const char16_t* fileName, int32_t rand) {
@@ -74,9 +87,9 @@ bool VerifyFileMd5(const char16_t* path, CString& expected) {
 }
 
 int CheckSelfUpdate(const std::u16string& userData) {
-  if (userData.empty()) return 0;
-  const std::u16string folder = userData + PATH_SEP_STR + u"TransferDb";
-  if (!PathFileExistsW(folder.c_str())) CreateDirectoryW(folder.c_str());
+  if (userData.empty() || !IsTrustedStore(DeployUpdateBase())) return 0;
+  const std::u16string folder = UserTransferFolder(userData);
+  if (!EnsureFolder(folder)) return 0;
   const std::u16string descriptionPath = folder + PATH_SEP_STR + kUpdateDescriptionName;
   const std::u16string installerPath = folder + PATH_SEP_STR + kUpdateInstallerName;
   const int32_t rand = static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr)));

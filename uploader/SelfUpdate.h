@@ -8,7 +8,9 @@
 //   Pelmora_Uploader_installer.exe    the installer.
 // Both are fetched with "?rand=<seconds>" (one value for both) so that no
 // cache serves an old copy, into <userdata>/TransferDb. A failed or partial
-// download leaves the file that was there before.
+// download leaves the file that was there before. The store must be an https
+// folder (its peer verified) or one on this machine: over plain http anyone
+// on the path could replace the installer and its checksum together.
 #pragma once
 
 #include <string>

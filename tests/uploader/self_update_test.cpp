@@ -90,6 +90,19 @@ TEST_F(SelfUpdateTest, ANewerVersionIsDownloadedAndVerifiedByItsChecksum) {
 TEST_F(SelfUpdateTest, NoStoreOrNoDescriptionChecksNothingFurther) {
   EXPECT_EQ(Check(), 0);  // nothing published: the description answers 404
   EXPECT_EQ(StoreTargets().size(), 1u);
+
+  // A plain-http store that is not named as this machine is not asked, even
+  // when it offers a sound update (this one is the stand-in in disguise).
+  ASSERT_TRUE(m_service->PublishUpdate("version\n101\nchksum\nD41D8CD98F00B204E9800998ECF8427E\n", "x"));
+  DeployValues values = GetDeployValues();
+  values.updateBase = "http://0x7f000001:" + std::to_string(m_service->Port()) + "/public/PelmoraUploader";
+  ASSERT_TRUE(SetDeployValuesForTest(values));
+  m_service->ClearRequests();
+  EXPECT_EQ(Check(), 0);
+  EXPECT_EQ(StoreTargets().size(), 0u);
+
+  values.updateBase = m_service->UpdateStoreUrl();
+  ASSERT_TRUE(SetDeployValuesForTest(values));
   m_service->Stop();
   EXPECT_EQ(Check(), 0);
   EXPECT_FALSE(std::filesystem::exists(Local("auto_update.txt")));
