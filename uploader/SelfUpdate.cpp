@@ -89,7 +89,7 @@ bool VerifyFileMd5(const char16_t* path, CString& expected) {
 int CheckSelfUpdate(const std::u16string& userData) {
   if (userData.empty() || !IsTrustedStore(DeployUpdateBase())) return 0;
   const std::u16string folder = UserTransferFolder(userData);
-  if (!EnsureFolder(folder)) return 0;
+  if (!EnsureFolder(folder, FolderParents::kMustExist)) return 0;
   const std::u16string descriptionPath = folder + PATH_SEP_STR + kUpdateDescriptionName;
   const std::u16string installerPath = folder + PATH_SEP_STR + kUpdateInstallerName;
   const int32_t rand = static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr)));
