@@ -32,10 +32,12 @@ tgvDatabase_C::~tgvDatabase_C() { Close(); }
 
 uint8_t tgvDatabase_C::GetState() const { return m_state.load(std::memory_order_acquire); }
 
-bool tgvDatabase_C::Open(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path, tgvDocument_C* owner) {
+bool tgvDatabase_C::Open(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path, tgvDocument_C* owner,
+                         tgvOpenMode mode) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   Close();
   m_owner = owner;
+  m_readOnly = mode == tgvOpen_ReadOnly;
   m_pool.reset(new (std::nothrow) StrPool_C(PoolBlockFor(path)));
   m_store.reset(new (std::nothrow) tgvRecordStore_C());
   bool ok = m_pool && m_store;
@@ -46,7 +48,7 @@ bool tgvDatabase_C::Open(const tgvRecordTypeEntry* recordTypeTable, const char16
   // A database that cannot be registered would have records that find no
   // manager, and every accessor would answer as if they were empty.
   if (ok) m_slot = tgvDBRegistry_C::Get().Register(this);
-  ok = ok && m_slot != 0 && m_store->Open(this, recordTypeTable, m_path);
+  ok = ok && m_slot != 0 && m_store->Open(this, recordTypeTable, m_path, mode);
   if (!ok) {
     Close();
     m_state.store(kOpenFailed, std::memory_order_release);
@@ -73,6 +75,7 @@ void tgvDatabase_C::Close() {
   m_lastError.Empty();
   m_path = nullptr;
   m_owner = nullptr;
+  m_readOnly = false;
   m_state.store(kClosed, std::memory_order_release);
 }
 

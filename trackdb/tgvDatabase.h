@@ -42,8 +42,11 @@ class tgvDatabase_C : public tgvRecordHost_I {
 
   // Registers, opens the store (creating, upgrading and loading the file).
   // On any failure everything is released and the state is kOpenFailed;
-  // also when the registry has no free slot.
-  bool Open(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path, tgvDocument_C* owner);
+  // also when the registry has no free slot. Read-only: see tgvOpenMode.
+  bool Open(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path, tgvDocument_C* owner,
+            tgvOpenMode mode = tgvOpen_ReadWrite);
+  // Opened with tgvOpen_ReadOnly: nothing it does reaches the file.
+  bool IsReadOnly() const { return m_readOnly; }
   // Commits and writes the counters with synchronous writes; false when the
   // COMMIT or a counter write failed (the transaction stays open).
   bool Flush();
@@ -168,6 +171,7 @@ class tgvDatabase_C : public tgvRecordHost_I {
   mutable std::recursive_mutex m_lock;
   std::atomic<uint8_t> m_state;
   uint32_t m_slot;
+  bool m_readOnly = false;
   const char16_t* m_path;
   UniString_C m_lastError;
   tgvDocument_C* m_owner;

@@ -258,9 +258,9 @@ tgvRecordStore_C::tgvRecordStore_C() : m_indexed(true), m_inTransaction(false), 
 
 tgvRecordStore_C::~tgvRecordStore_C() { Close(); }
 
-bool tgvRecordStore_C::OpenFile(const char16_t* path, bool* isNew) {
+bool tgvRecordStore_C::OpenFile(const char16_t* path, bool* isNew, tgvOpenMode mode) {
   m_sql.reset(new (std::nothrow) tgvSqlDB_C());
-  if (!m_sql || !m_sql->Open(path, isNew)) return false;
+  if (!m_sql || !m_sql->Open(path, isNew, mode)) return false;
   if (*isNew) return true;
   // A file that holds no table (an interrupted creation left it empty) is new.
   bool hasRow = false;
@@ -351,7 +351,8 @@ bool tgvRecordStore_C::LoadTables() {
   return true;
 }
 
-bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* recordTypeTable, const char16_t* path) {
+bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* recordTypeTable, const char16_t* path,
+                            tgvOpenMode mode) {
   m_indexed = true;
   m_inTransaction = false;
   m_typeCount = 0;
@@ -359,7 +360,7 @@ bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* reco
   if (!owner || !recordTypeTable) return false;
   m_owner = owner;
   bool isNew = true;
-  if (path && !OpenFile(path, &isNew)) return false;
+  if (path && !OpenFile(path, &isNew, mode)) return false;
   EnsureTransaction();
   const bool ok =
       BuildSlots(recordTypeTable) && (isNew ? CreateTables(recordTypeTable, path) : CheckAndLoad(recordTypeTable));

@@ -137,8 +137,9 @@ class tgvRecordStore_C {
   tgvRecordStore_C& operator=(const tgvRecordStore_C&) = delete;
 
   // Opens or creates the file and loads it; on failure everything done is
-  // rolled back and the caller closes the store.
-  bool Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* recordTypeTable, const char16_t* path);
+  // rolled back and the caller closes the store. Read-only: see tgvOpenMode.
+  bool Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* recordTypeTable, const char16_t* path,
+            tgvOpenMode mode = tgvOpen_ReadWrite);
   // Commits (false, transaction kept, when COMMIT fails), then writes every
   // type's counters with synchronous writes on.
   bool Flush();
@@ -194,7 +195,7 @@ class tgvRecordStore_C {
   tgvValueIndex_C& GetValueIndex() { return m_values; }
 
  private:
-  bool OpenFile(const char16_t* path, bool* isNew);
+  bool OpenFile(const char16_t* path, bool* isNew, tgvOpenMode mode);
   bool BuildSlots(const tgvRecordTypeEntry* recordTypeTable);
   bool CreateTables(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path);
   bool CheckAndLoad(const tgvRecordTypeEntry* recordTypeTable);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32/files.h"
+#include "platform/win32/utf.h"
 
 void tgvSqlDB_C::DbCloser::operator()(sqlite3* db) const {
   // Closes once the last statement is gone, whatever is still open.
@@ -20,14 +21,20 @@ tgvSqlDB_C::~tgvSqlDB_C() {
   m_db.reset();
 }
 
-bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew) {
+bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
   if (m_state == kOpen && !Close()) return false;
   m_path = path;
   const bool fresh = !path || !PathFileExistsW(path);
   if (isNew) *isNew = fresh;
+  m_readOnly = mode == tgvOpen_ReadOnly;
   sqlite3* raw = nullptr;
-  const int rc = path ? sqlite3_open16(path, &raw) : SQLITE_MISUSE;
-  m_db.reset(raw);  // a failed open's handle is closed too
+  int rc = SQLITE_MISUSE;
+  if (m_readOnly && path) {
+    rc = OpenCopy(path, !fresh) ? SQLITE_OK : SQLITE_CANTOPEN;
+  } else if (path) {
+    rc = sqlite3_open16(path, &raw);
+    m_db.reset(raw);  // a failed open's handle is closed too
+  }
   if (rc != SQLITE_OK) {
     m_db.reset();
     m_state = kOpenFailed;
@@ -38,6 +45,26 @@ bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew) {
   SetSynchronous(false);
   SetCountChangesOff();
   return true;
+}
+
+bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open16(u":memory:", &raw);
+  m_db.reset(raw);
+  if (rc != SQLITE_OK) return false;
+  if (!exists) return true;
+  sqlite3* file = nullptr;
+  const std::string path8 = Utf16ToUtf8(path);
+  std::unique_ptr<sqlite3, DbCloser> source(
+      sqlite3_open_v2(path8.c_str(), &file, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK ? file : nullptr);
+  if (!source) {
+    sqlite3_close_v2(file);
+    return false;
+  }
+  sqlite3_backup* backup = sqlite3_backup_init(m_db.get(), "main", source.get(), "main");
+  if (!backup) return false;
+  const int stepped = sqlite3_backup_step(backup, -1);
+  return sqlite3_backup_finish(backup) == SQLITE_OK && stepped == SQLITE_DONE;
 }
 
 bool tgvSqlDB_C::Close() {

@@ -18,6 +18,12 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+// How a database file is opened. A read-only open copies the file into a
+// connection held in memory: what the library writes on open or later
+// (rows, counters, an upgrade) reaches that copy only, and the file is
+// never created, locked for writing or changed.
+enum tgvOpenMode : uint8_t { tgvOpen_ReadWrite = 0, tgvOpen_ReadOnly = 1 };
+
 class tgvSqlDB_C {
  public:
   enum State : uint8_t { kClosed = 0, kOpen = 1, kOpenFailed = 2 };
@@ -33,7 +39,10 @@ class tgvSqlDB_C {
   // sqlite3_open16 (a handle of a failed open is closed: state kOpenFailed).
   // Then "PRAGMA synchronous = OFF;" and "PRAGMA count_changes = 0;". The
   // path is the caller's text and must outlive the connection.
-  bool Open(const char16_t* path, bool* isNew);
+  // tgvOpen_ReadOnly: a file that exists is copied into memory (false when
+  // it cannot be read as a database); a missing one gives an empty
+  // database in memory with isNew true.
+  bool Open(const char16_t* path, bool* isNew, tgvOpenMode mode = tgvOpen_ReadWrite);
   // Finalizes the current statement and closes; false (still open) when
   // SQLite reports the connection busy.
   bool Close();
@@ -73,6 +82,7 @@ class tgvSqlDB_C {
   int ColumnType(int column) const;
 
   uint8_t GetState() const { return m_state; }
+  bool IsReadOnly() const { return m_readOnly; }
   uint8_t GetStatementState() const { return m_stmtState; }
   const char16_t* GetPath() const { return m_path; }
   uint32_t GetQueryTag() const { return m_queryTag; }
@@ -91,8 +101,12 @@ class tgvSqlDB_C {
   bool CanBind() const { return m_state == kOpen && m_stmtState == kPrepared && m_stmt; }
   bool CanRead() const { return m_state == kOpen && m_stmtState == kStepped && m_stmt; }
 
+  // The connection on a file's copy and the file copied into it.
+  bool OpenCopy(const char16_t* path, bool exists);
+
   uint8_t m_state;
   uint8_t m_stmtState;
+  bool m_readOnly = false;
   const char16_t* m_path;
   std::unique_ptr<sqlite3, DbCloser> m_db;
   std::unique_ptr<sqlite3_stmt, StmtFinalizer> m_stmt;
