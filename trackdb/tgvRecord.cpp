@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "trackdb/tgvDatabase.h"
+#include "trackdb/tgvGroup.h"
 #include "trackdb/tgvSchema.h"
 
 namespace {
@@ -271,8 +272,18 @@ tgvWayPoint_C* tgvWayPoint_C::GetPrev(int level) const {
   DbLock lock = db->Lock();
   const tgvLine_C* line = GetLine();
   if (!line) return nullptr;
-  // The walk from the line's first point; the line's segment groups are not
-  // needed to find the point before.
+  // The point before, from the segment: a segment's first point is also the
+  // previous segment's last, so the walk back crosses the boundary there.
+  if (AnyLevel(level) && m_segment) {
+    if (m_segment->GetFirstPoint() != this) {
+      if (tgvWayPoint_C* before = m_segment->PointBefore(this)) return before;
+    } else if (const tgvGroup_C* previous = m_segment->GetPrevSibling()) {
+      if (tgvWayPoint_C* before = previous->PointBefore(this)) return before;
+    } else if (line->Get1stWPID() == m_id) {
+      return nullptr;
+    }
+  }
+  // Otherwise the walk from the line's first point.
   tgvWayPoint_C* p = As<tgvWayPoint_C>(db->FindRecord(tgvUT_WP, line->Get1stWPID()), tgvUT_WP);
   tgvWayPoint_C* before = nullptr;
   for (uint32_t steps = WalkBound(db, tgvUT_WP); p && steps; --steps, p = NextPoint(db, p)) {
@@ -738,11 +749,14 @@ bool tgvPOI_C::DeleteValues(const tgvType_C* type) {
   return DeleteValuesOf(db, this, type);
 }
 
-bool tgvPOI_C::SetType(tgvType_C* newType) {
-  tgvDatabase_C* db = GetManager();
-  if (!db || !newType) return false;
-  DbLock lock = db->Lock();
-  tgvType_C* current = As<tgvType_C>(db->FindRecord(tgvUT_TypeD, m_typeId), tgvUT_TypeD);
+namespace {
+
+// Keeps the values of an object that moves from type `current` to
+// `newType` where the new type (or an inherited definition) can hold them.
+bool MigrateValues(tgvDatabase_C* db, tgvRecord_C* object, tgvType_C* current, tgvType_C* newType) {
+  const uint8_t objType = object->GetUserType();
+  const uint32_t objId = object->GetId();
+  const tgvRecord_C* self = object;
   const uint32_t bound = WalkBound(db, tgvUT_TypeD);
   bool ok = true;
   // The types from `from` up to, not including, `stop`.
@@ -755,7 +769,7 @@ bool tgvPOI_C::SetType(tgvType_C* newType) {
   if (!current || current == newType || current->IsAncestorOf(newType)) {
     // The values stay valid through inheritance.
   } else if (newType->IsAncestorOf(current)) {
-    for (tgvType_C* t : typesUpTo(current, newType)) ok = DeleteValuesOf(db, this, t) && ok;
+    for (tgvType_C* t : typesUpTo(current, newType)) ok = DeleteValuesOf(db, self, t) && ok;
   } else {
     tgvType_C* common = nullptr;
     uint32_t steps = bound;
@@ -766,12 +780,12 @@ bool tgvPOI_C::SetType(tgvType_C* newType) {
       }
     }
     if (!common) {
-      ok = DeleteValuesOf(db, this, nullptr);
+      ok = DeleteValuesOf(db, self, nullptr);
     } else {
       std::vector<tgvVal_C*> values;
       for (tgvType_C* t : typesUpTo(current, common)) {
         PtrList_C all;
-        db->SelectLinks(&all, tgvUT_Val, tgvUT_POI, m_id, 0, 0);
+        db->SelectLinks(&all, tgvUT_Val, objType, objId, 0, 0);
         for (tgvRecord_C* r : Items(all)) {
           const tgvValueDef_C* def = static_cast<tgvVal_C*>(r)->GetDefinition();
           if (def && def->GetParentID() == t->GetId()) values.push_back(static_cast<tgvVal_C*>(r));
@@ -795,5 +809,48 @@ bool tgvPOI_C::SetType(tgvType_C* newType) {
       }
     }
   }
+  return ok;
+}
+
+}  // namespace
+
+bool tgvPOI_C::SetType(tgvType_C* newType) {
+  tgvDatabase_C* db = GetManager();
+  if (!db || !newType) return false;
+  DbLock lock = db->Lock();
+  tgvType_C* current = As<tgvType_C>(db->FindRecord(tgvUT_TypeD, m_typeId), tgvUT_TypeD);
+  const bool ok = MigrateValues(db, this, current, newType);
   return SetTypeID(newType->GetId(), 1) && ok;
+}
+
+// --- the parts of lines, attachments and styles that share the helpers above ---
+
+bool tgvLine_C::SetType(tgvType_C* type) {
+  tgvDatabase_C* db = GetManager();
+  if (!db || !type) return false;
+  DbLock lock = db->Lock();
+  tgvType_C* current = As<tgvType_C>(db->FindRecord(tgvUT_TypeD, m_typeId), tgvUT_TypeD);
+  const bool ok = MigrateValues(db, this, current, type);
+  return SetTypeID(type->GetId(), 1) && ok;
+}
+
+bool tgvLine_C::DeleteValues(const tgvType_C* type) {
+  tgvDatabase_C* db = GetManager();
+  if (!db) return false;
+  DbLock lock = db->Lock();
+  return DeleteValuesOf(db, this, type);
+}
+
+bool tgvVP_C::Delete() {
+  tgvDatabase_C* db = GetManager();
+  if (!db) return false;
+  DbLock lock = db->Lock();
+  return DeleteVP(db, this);
+}
+
+bool tgvRecord_C::RemoveStyle() {
+  tgvDatabase_C* db = GetManager();
+  if (!db) return false;
+  DbLock lock = db->Lock();
+  return DeleteStyleLinks(db, this);
 }

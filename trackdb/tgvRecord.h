@@ -31,7 +31,15 @@ class tgvVal_C;
 class tgvVP_C;
 class tgvLine_C;
 class tgvMap_C;
+class tgvPOI_C;
+class tgvStyle_C;
+class tgvWayPoint_C;
+class tgvDocument_C;
 class PtrList_C;
+class UniString_C;
+class WStrBuilder_C;
+struct tgvWayPointSensors;
+struct tgvGPSSample;
 struct tgvSchemaAccess;
 
 class tgvRecord_C {
@@ -65,6 +73,20 @@ class tgvRecord_C {
   // The record's PropText "tgvAnnotate": an empty or null text deletes it,
   // otherwise it is set (saved) or created. False when that failed.
   bool SetAnnotation(const char16_t* text);
+
+  // --- object operations ---
+  // The record's PropText of the name: set (saved) or created; a null text
+  // deletes it. The text of one, or null.
+  bool SetPropText(const char16_t* name, const char16_t* text);
+  const char16_t* GetPropText(const char16_t* name) const;
+  // The record's PropInt of the name: set (saved) or created / read.
+  bool SetPropInt(const char16_t* name, int32_t value);
+  bool GetPropInt(const char16_t* name, int32_t* value) const;
+  // Photo references: PropTexts "flickrID", "flickrSrc" / "fbID", "fbSrc", "fbThumb".
+  bool SetFlickrRef(const char16_t* id, const char16_t* source);
+  bool SetFacebookRef(const char16_t* id, const char16_t* source, const char16_t* thumbnail);
+  // Removes the record's style links, and each style no other record links to.
+  bool RemoveStyle();
 
   // --- used by the record store ---
   void StampHeader(uint32_t regSlot, uint8_t userType, uint32_t id) {
@@ -172,6 +194,23 @@ class tgvTagDef_C : public tgvRecord_C {
   bool SetDescription(const char16_t* text, uint8_t mark = 1) { return AssignText(m_description, text, mark); }
   const char16_t* GetUserText() const { return m_userText; }
   bool SetUserText(const char16_t* text, uint8_t mark = 1) { return AssignText(m_userText, text, mark); }
+
+  // --- object operations ---
+  // A tag (TagD) with its PropTexts "_CAShowName" and "_CAAppStr" when given.
+  static tgvTagDef_C* CreateTag(tgvDatabase_C* db, const char16_t* name, const char16_t* showName,
+                                const char16_t* appString);
+  // A file definition (FileD).
+  static tgvTagDef_C* CreateFileDef(tgvDatabase_C* db, const char16_t* name, const char16_t* description,
+                                    uint8_t objType, const char16_t* userText);
+  // Links an object to the definition (an NTag row for a tag, an FTag row
+  // for a file definition) unless it is linked already.
+  bool LinkObject(const tgvRecord_C* object);
+  // Deletes the links of one object, or of every object for null.
+  bool UnlinkObject(const tgvRecord_C* object);
+  // The POIs linked to the definition, by link id.
+  uint32_t GetLinkedPOIs(PtrList_C* list) const;
+  // Deletes its links, its properties and the record.
+  bool Delete();
 
  protected:
   friend struct tgvSchemaAccess;
@@ -335,6 +374,16 @@ class tgvPOI_C : public tgvRecord_C {
   // Deletes its values of one type's own definitions, or all for null.
   bool DeleteValues(const tgvType_C* type);
 
+  // --- object operations ---
+  tgvType_C* GetType() const;
+  tgvMap_C* GetMap() const;
+  tgvStyle_C* GetStyle() const;
+  // The time from the PropInts "t1"/"t2" (written, updating or creating
+  // each); without them the GPS sample of the waypoint of the POI's first
+  // attachment. False without either.
+  bool SetTime(uint32_t t1, uint32_t t2);
+  bool GetTime(uint32_t* t1, uint32_t* t2) const;
+
  protected:
   friend struct tgvSchemaAccess;
   const char16_t* m_name;
@@ -482,6 +531,89 @@ class tgvLine_C : public tgvRecord_C {
     m_hasHeartRate = heartRate;
   }
 
+  // --- line operations (see tgvLine.h) ---
+  // A line of a type (required) on a map (the root map for null), a child
+  // of a parent line when given; its group is made and its row written.
+  static tgvLine_C* Create(tgvDocument_C* doc, const char16_t* name, const tgvType_C* type, const tgvMap_C* map,
+                           tgvLine_C* parent, bool isGroup);
+  tgvType_C* GetType() const;
+  tgvMap_C* GetMap() const;
+  tgvWayPoint_C* GetFirstPoint() const;
+  tgvWayPoint_C* GetLastPoint() const;
+  tgvVP_C* GetFirstVP() const;
+  tgvVP_C* GetLastVP() const;
+  tgvVP_C* GetVP() const;
+  tgvLine_C* GetParentLine() const;
+  bool IsGroup() const { return m_isGroup == 1; }
+  uint32_t GetChildLines(PtrList_C* list) const;
+  // Attachments whose line is this one, by fOrder.
+  uint32_t GetVPs(PtrList_C* list) const;
+  // Values of the line; with a type only those of that type's own definitions.
+  uint32_t GetValues(PtrList_C* list, const tgvType_C* type) const;
+  bool DeleteValues(const tgvType_C* type);
+  tgvStyle_C* GetStyle() const;
+  // Moves the line to another type, keeping the values the new type can hold.
+  bool SetType(tgvType_C* type);
+
+  // A new point after the last one, on the line's map, with a GPS-log
+  // record when a sample is given; segments follow. Null when a record
+  // could not be written (nothing is left behind then).
+  tgvWayPoint_C* AppendPoint(const GeoPoint_C& position, const IntPoint_C& pixel, int32_t order,
+                             const tgvWayPointSensors& sensors, const tgvGPSSample* sample);
+
+  // Segments: runs of up to 512 points, neighbours sharing their boundary point.
+  tgvGroup_C* GetFirstSegment() const;
+  uint32_t GetPointCount() const;
+  void BuildSegments();
+  void ClearSegments();
+  // 0 when the point has no segment, 2 when it is its segment's first point
+  // and a segment comes before (it is also that segment's last), else 1.
+  int FindSegment(const tgvWayPoint_C* point) const;
+  // Keep the segments in step when a point was linked after `after` / is
+  // about to be unlinked.
+  bool InsertPoint(tgvWayPoint_C* point, tgvWayPoint_C* after);
+  bool RemovePoint(tgvWayPoint_C* point);
+  // Boxes of the segments that are not valid, then of the line; the
+  // validity of the lon/lat box.
+  bool ComputeBoxes();
+  bool GetGeoRect(GeoBox_C* box);
+  bool GetPixelRect(IntRect_C* rect);
+  uint32_t GetSegmentsInBox(PtrList_C* list, const GeoBox_C& box);
+  uint32_t GetSegmentsInRect(PtrList_C* list, const IntRect_C& rect);
+  // Simplification: gives every point its display level (see tgvLine.h).
+  void ComputeLevels(int mode);
+
+  // The first point, the points shown at the level (-1 or a level outside
+  // 0..17: all) and the last point; with onMapOnly only those on the
+  // line's map.
+  uint32_t CollectPoints(PtrList_C* list, bool onMapOnly, int level);
+  // km along the line.
+  double GetLength();
+  double GetLengthTo(const tgvWayPoint_C* point);
+
+  // Start time from the PropInts "t1"/"t2", brought in step with the first
+  // point's GPS time (written back); false without both properties.
+  bool GetTime(uint32_t* t1, uint32_t* t2);
+  bool SetTime(uint32_t t1, uint32_t t2);
+  // The last point's GPS time; false without one.
+  bool GetEndTime(uint32_t* t1, uint32_t* t2) const;
+
+  // Cuts the line after the point; the rest becomes a new line "<name>-2".
+  bool SplitAt(tgvWayPoint_C* point, tgvLine_C** newLine);
+  // Joins the lines in time order into the first; the others are deleted
+  // and leave the list, which ends holding only the joined line.
+  static tgvLine_C* Join(PtrList_C* lines);
+  // Deletes the style, attachments (and their POIs when asked), points,
+  // child lines, the group and the record. DeleteShell keeps the points'
+  // records and the POIs.
+  bool Delete(bool deletePOIs);
+  bool DeleteShell();
+
+  // Encodings for map pages (see tgvLine.h).
+  bool EncodePolyline(UniString_C* points, UniString_C* levels, int shift);
+  bool CoordinatesJson(int* count, UniString_C* text, int shift);
+  bool PathSampleJson(WStrBuilder_C* builder, int shift);
+
  protected:
   friend struct tgvSchemaAccess;
   const char16_t* m_name;
@@ -530,6 +662,17 @@ class tgvMap_C : public tgvRecord_C {
   double GetCornerLong(int corner) const;
   double GetCornerLati(int corner) const;
   bool SetCorner(int corner, double lon, double lat, uint8_t mark);
+
+  // --- object operations ---
+  bool IsGlobal() const { return m_global == 1; }
+  bool IsGlobalOrCalibrated() const { return m_global == 1 || m_beCal == 1; }
+  // The box of the four corners.
+  GeoBox_C GetBox() const;
+  uint32_t GetChildMaps(PtrList_C* list) const;
+  // Deletes the map, its control points and child maps; its POIs and lines
+  // move to the parent map when the map is calibrated and objects are
+  // kept, else they are deleted. Nothing for a global map.
+  bool DeleteTree(bool deleteObjects);
 
  protected:
   friend struct tgvSchemaAccess;
@@ -614,6 +757,19 @@ class tgvVP_C : public tgvRecord_C {
   int32_t GetOrder() const { return m_order; }
   bool SetOrder(int32_t v, uint8_t mark) { return Assign(m_order, v, mark); }
 
+  // --- object operations ---
+  // An attachment of a line at a POI or a waypoint, placed in the line's
+  // chain after the attachments of the nearest earlier waypoint that has
+  // any (first when there is none).
+  static tgvVP_C* Create(tgvDatabase_C* db, const char16_t* name, const tgvType_C* type, tgvLine_C* line,
+                         const tgvPOI_C* poi, const tgvWayPoint_C* point);
+  // Unlinks it from its line's chain, deletes its values and it.
+  bool Delete();
+  tgvLine_C* GetLine() const;
+  tgvPOI_C* GetPOI() const;
+  tgvWayPoint_C* GetWayPoint() const;
+  tgvVP_C* GetNext() const;
+
  protected:
   // Sets one of the two ids, optionally clearing the other; one write at most.
   bool SetLinkId(uint32_t& id, uint32_t& other, uint32_t v, uint8_t clearOther, uint8_t mark);
@@ -689,6 +845,14 @@ class tgvStyle_C : public tgvRecord_C {
   bool SetVSPatternName(const char16_t* text, uint8_t mark = 1) { return AssignText(m_patternName, text, mark); }
   const char16_t* GetVSIconName() const { return m_iconName; }
   bool SetVSIconName(const char16_t* text, uint8_t mark = 1) { return AssignText(m_iconName, text, mark); }
+
+  // --- object operations ---
+  // Gives a record its own style "<table>_<id>" (define type = its user
+  // type), replacing the one it had; without a record a style "system".
+  static tgvStyle_C* CreateOwn(tgvDatabase_C* db, tgvRecord_C* record);
+  // Colour words split into bytes; alpha 255.
+  void GetFillColor(uint8_t* red, uint8_t* green, uint8_t* blue, uint8_t* alpha) const;
+  void GetOutlineColor(uint8_t* red, uint8_t* green, uint8_t* blue, uint8_t* alpha) const;
 
  protected:
   friend struct tgvSchemaAccess;

@@ -1,0 +1,151 @@
+// The document: its root map, its constant tables, and files whose links
+// another program wrote badly (chains and trees with cycles), which must
+// open and be walked without hanging.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <string>
+
+#include "platform/win32/utf.h"
+#include "tests/common/temp_dir.h"
+#include "tests/trackdb/test_project.h"
+#include "trackdb/tgvDatabase.h"
+#include "trackdb/tgvDocument.h"
+#include "trackdb/tgvGroup.h"
+#include "trackdb/tgvLine.h"
+
+namespace {
+
+// Runs SQL on a closed project's database.
+bool Patch(const TempDir& dir, const char* sql) {
+  sqlite3* db = nullptr;
+  const bool ok = sqlite3_open(dir.File("bruser.poi").c_str(), &db) == SQLITE_OK &&
+                  sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close(db);
+  return ok;
+}
+
+// A project with one 10-point track and two maps (ids 2 and 3, after the
+// root map), closed.
+void MakeProject(const TempDir& dir) {
+  ASSERT_TRUE(BuildProject(Utf8ToUtf16(dir.Path()), [](projgen::ProjectDb& gen) {
+    return gen.AddPointLine(u"track", Drive(10, 10, projgen::FileTimeOf(2024, 5, 1, 9, 0, 0)), true) != nullptr;
+  }));
+  tgvProject_C project;
+  tgvDocument_C* doc = project.Open(Utf8ToUtf16(dir.Path()).c_str());
+  ASSERT_NE(doc, nullptr);
+  tgvDatabase_C* db = doc->GetDatabase();
+  tgvMap_C* a = db->CreateMap(tgvUT_Map, u"a", u"", 0, 0);
+  ASSERT_NE(db->CreateMap(tgvUT_Map, u"b", u"", a->GetId(), 0), nullptr);
+  ASSERT_TRUE(project.Save());
+}
+
+}  // namespace
+
+TEST(Document, TablesAreConstantPerMode) {
+  struct Case {
+    int mode;
+    double level0, level16, level17;
+  };
+  const Case cases[] = {
+      {0, 5.24288, 8e-5, 4e-5}, {1, 10.48576, 16e-5, 8e-5}, {2, 15.72864, 24e-5, 12e-5}, {7, 5.24288, 8e-5, 4e-5}};
+  for (const Case& c : cases) {
+    const double* t = tgvDocument_C::GetLevelThresholds(c.mode);
+    EXPECT_DOUBLE_EQ(t[0], c.level0) << c.mode;
+    EXPECT_DOUBLE_EQ(t[16], c.level16) << c.mode;
+    EXPECT_DOUBLE_EQ(t[17], c.level17) << c.mode;
+  }
+  struct Colour {
+    int n;
+    uint8_t red, green, blue;
+  };
+  for (const Colour& c : {Colour{12, 0x55, 0x55, 0x00}, Colour{0, 0x55, 0x00, 0xFF}, Colour{-1, 0x00, 0x55, 0x7F}}) {
+    uint8_t r = 0, g = 0, b = 0, a = 0;
+    EXPECT_TRUE(tgvDocument_C::GetPaletteColor(c.n, &r, &g, &b, &a));
+    EXPECT_EQ(r, c.red) << c.n;
+    EXPECT_EQ(g, c.green) << c.n;
+    EXPECT_EQ(b, c.blue) << c.n;
+    EXPECT_EQ(a, 255);
+  }
+}
+
+TEST(Document, RootMapIsMadeOnceAndASecondOpenIsRefused) {
+  TempDir dir;
+  MakeProject(dir);
+  const std::u16string path = Utf8ToUtf16(dir.File("bruser.poi"));
+  for (int round = 0; round < 2; ++round) {
+    tgvDocument_C doc(nullptr);
+    ASSERT_TRUE(doc.Open(path.c_str()));
+    ASSERT_NE(doc.GetRootMap(), nullptr);
+    EXPECT_EQ(std::u16string(doc.GetRootMap()->GetName()), u"GLOBAL");
+    EXPECT_FALSE(doc.Open(path.c_str()));
+    EXPECT_EQ(doc.GetState(), tgvDocument_C::kOpen);
+    PtrList_C globals;
+    EXPECT_EQ(doc.GetMaps(&globals, nullptr, false, true), 1u);
+    GeoBox_C box;
+    EXPECT_TRUE(doc.GetGlobalBox(&box));
+    EXPECT_TRUE(doc.Save());
+  }
+}
+
+TEST(Document, ChainsAndTreesWithCyclesEndTheirWalks) {
+  TempDir dir;
+  MakeProject(dir);
+  // The last point leads back to the third; the line names no last point;
+  // the two maps are each other's parent.
+  ASSERT_TRUE(Patch(dir,
+                    "UPDATE WP SET fNextID = 3 WHERE fID = 10;"
+                    "UPDATE Line SET fLstWPID = 0;"
+                    "UPDATE Map SET fParentID = 3 WHERE fName = 'a';"));
+  tgvDocument_C doc(nullptr);
+  ASSERT_TRUE(doc.Open(Utf8ToUtf16(dir.File("bruser.poi")).c_str()));
+  PtrList_C lines;
+  ASSERT_EQ(doc.GetLines(&lines, nullptr, true), 1u);
+  auto* line = static_cast<tgvLine_C*>(lines.RemoveHead());
+  EXPECT_EQ(line->GetPointCount(), 10u);
+  PtrList_C points;
+  EXPECT_EQ(line->CollectPoints(&points, false, -1), 10u);
+  EXPECT_GT(line->GetLength(), 0.0);
+  uint32_t t1 = 0, t2 = 0;
+  EXPECT_FALSE(line->GetEndTime(&t1, &t2));
+
+  PtrList_C maps;
+  doc.GetMaps(&maps, nullptr, false, false);
+  ASSERT_EQ(maps.GetCount(), 2u);
+  EXPECT_TRUE(static_cast<tgvMap_C*>(maps.RemoveHead())->DeleteTree(true));
+  PtrList_C left;
+  EXPECT_EQ(doc.GetMaps(&left, nullptr, false, false), 0u);
+}
+
+TEST(Document, DeletedTagsAndLinesLeaveNothingToTheirIdsNextOwner) {
+  TempDir dir;
+  MakeProject(dir);
+  tgvDocument_C doc(nullptr);
+  ASSERT_TRUE(doc.Open(Utf8ToUtf16(dir.File("bruser.poi")).c_str()));
+  tgvDatabase_C* db = doc.GetDatabase();
+  tgvType_C* type = tgvType_C::Create(db, u"poi", u"", nullptr, nullptr, tgvUT_POI, false);
+  tgvPOI_C* poi = tgvPOI_C::Create(db, u"p", type, IntPoint_C(0, 0), GeoPoint_C(1, 1, 0), nullptr, false);
+  tgvTagDef_C* tag = tgvTagDef_C::CreateTag(db, u"tag", u"Tag", nullptr);
+  ASSERT_TRUE(tag->LinkObject(poi));
+  PtrList_C tagged;
+  EXPECT_EQ(tag->GetLinkedPOIs(&tagged), 1u);
+  ASSERT_TRUE(tag->Delete());
+  tgvTagDef_C* reused = tgvTagDef_C::CreateTag(db, u"fresh", nullptr, nullptr);
+  ASSERT_EQ(reused, tag);  // the freed id is taken again
+  PtrList_C none;
+  EXPECT_EQ(reused->GetLinkedPOIs(&none), 0u);
+  EXPECT_EQ(reused->GetPropText(u"_CAShowName"), nullptr);
+
+  PtrList_C lines;
+  doc.GetLines(&lines, nullptr, true);
+  auto* line = static_cast<tgvLine_C*>(lines.RemoveHead());
+  line->SetIsGroup(1, 1);
+  const uint32_t before = doc.GetLineList()->GetCount();
+  ASSERT_TRUE(line->Delete(false));
+  EXPECT_EQ(doc.GetLineList()->GetCount(), before - 1);
+  tgvLine_C* next = tgvLine_C::Create(&doc, u"next", type, nullptr, nullptr, false);
+  ASSERT_EQ(next, line);
+  uint32_t t1 = 0, t2 = 0;
+  EXPECT_FALSE(next->GetTime(&t1, &t2));  // the old start time went with the old line
+  EXPECT_EQ(next->GetFirstPoint(), nullptr);
+}
