@@ -3,10 +3,12 @@
 // join leaving a file that opens consistent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "icbase/src/icutil/utdm/unifile.h"
 #include "platform/win32/utf.h"
 #include "tests/common/temp_dir.h"
 #include "tests/trackdb/test_project.h"
@@ -81,6 +83,19 @@ class Lines : public ::testing::Test {
     if (line->GetPointCount() != points)
       return ::testing::AssertionFailure() << "segments hold " << line->GetPointCount();
     return ::testing::AssertionSuccess();
+  }
+
+  // The waypoint ids of the line's attachment chain, which must belong to
+  // the line and end at its last attachment; empty on any fault.
+  std::vector<uint32_t> Marks(const tgvLine_C* line) {
+    std::vector<uint32_t> ids;
+    const tgvVP_C* last = nullptr;
+    for (const tgvVP_C* vp = line->GetFirstVP(); vp && ids.size() < 100; vp = vp->GetNext()) {
+      if (vp->GetParentID() != line->GetId()) return {};
+      ids.push_back(vp->GetWPID());
+      last = vp;
+    }
+    return last == line->GetLastVP() ? ids : std::vector<uint32_t>{};
   }
 
   TempDir m_dir;
@@ -192,6 +207,11 @@ TEST_F(Lines, SortPutsUntimedLinesLastInTheirOrder) {
 
 TEST_F(Lines, SplitAndJoinLeaveAConsistentFile) {
   tgvLine_C* line = Line(u"long");
+  for (size_t i : {2500, 10, 1500, 500}) {
+    tgvWayPoint_C* p = WalkForward(line)[i];
+    ASSERT_NE(tgvVP_C::Create(m_doc->GetDatabase(), u"mark", nullptr, line, nullptr, p), nullptr);
+  }
+  ASSERT_EQ(Marks(line), (std::vector<uint32_t>{11, 501, 1501, 2501}));
   tgvWayPoint_C* at = WalkForward(line)[999];
   tgvLine_C* second = nullptr;
   ASSERT_TRUE(line->SplitAt(at, &second));
@@ -200,6 +220,8 @@ TEST_F(Lines, SplitAndJoinLeaveAConsistentFile) {
   Reopen();
   ASSERT_TRUE(Consistent(Line(u"long"), 1000));
   ASSERT_TRUE(Consistent(Line(u"long-2"), kLongPoints - 1000));
+  EXPECT_EQ(Marks(Line(u"long")), (std::vector<uint32_t>{11, 501}));
+  EXPECT_EQ(Marks(Line(u"long-2")), (std::vector<uint32_t>{1501, 2501}));
   IntPair_C start;
   ASSERT_TRUE(Line(u"long-2")->GetTime(&start.first, &start.second));
   const IntPair_C want = UnixToFileTime(1700000000 + 100, 0);
@@ -215,6 +237,7 @@ TEST_F(Lines, SplitAndJoinLeaveAConsistentFile) {
   Reopen();
   EXPECT_EQ(Line(u"long-2"), nullptr);
   ASSERT_TRUE(Consistent(Line(u"long"), kLongPoints));
+  EXPECT_EQ(Marks(Line(u"long")), (std::vector<uint32_t>{11, 501, 1501, 2501}));
   PtrList_C all;
   EXPECT_EQ(m_doc->GetLines(&all, nullptr, true), 4u);
 }
@@ -250,6 +273,50 @@ TEST(LineLevels, SimplificationPicksOnlyPointsFarFromTheChord) {
     line->ComputeLevels(c.mode);
     for (size_t i = 0; i < points.size(); ++i) EXPECT_EQ(points[i]->GetLevel(), c.levels[i]) << c.what << " #" << i;
   }
+}
+
+TEST(LineEncodings, PolylineAndCoordinatesOfAThreePointLine) {
+  struct Case {
+    int mode;
+    const char16_t* levels;  // 17 - level per kept point
+  };
+  // The middle point lies 6e-5 off the chord: level 17 with k = 1, below
+  // every threshold (level 18) with k = 2, which encodes as one character.
+  for (const Case& c : {Case{0, u"P?P"}, Case{1, u"P>P"}}) {
+    TempDir dir;
+    tgvProject_C project;
+    tgvDocument_C* doc = project.Create(Utf8ToUtf16(dir.Path()).c_str(), 0);
+    ASSERT_NE(doc, nullptr);
+    tgvType_C* type = tgvType_C::Create(doc->GetDatabase(), u"t", u"", nullptr, nullptr, tgvUT_Line, false);
+    tgvLine_C* line = tgvLine_C::Create(doc, u"l", type, nullptr, nullptr, false);
+    for (const GeoPoint_C& g : {GeoPoint_C(0.0, 0.0), GeoPoint_C(0.5, 6e-5), GeoPoint_C(1.0, 0.0)})
+      line->AppendPoint(g, IntPoint_C(0, 0), 0, tgvWayPointSensors{}, nullptr);
+    line->ComputeLevels(c.mode);
+    UniString_C points, levels;
+    ASSERT_TRUE(line->EncodePolyline(&points, &levels, 0));
+    EXPECT_EQ(std::u16string(points.GetText()).substr(0, 2), u"??") << c.mode;  // (0, 0) against (0, 0)
+    EXPECT_EQ(std::u16string(levels.GetText()), c.levels) << c.mode;
+    int count = 0;
+    UniString_C json;
+    ASSERT_TRUE(line->CoordinatesJson(&count, &json, 0));
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(std::u16string(json.GetText()), u"[[0.000000,0.000000],[0.000060,0.500000],[0.000000,1.000000]]");
+    WStrBuilder_C samples;
+    ASSERT_TRUE(line->PathSampleJson(&samples, 0));
+    const std::u16string text = samples.GetText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), u'['), 100);
+    EXPECT_EQ(text.substr(0, 20), u"[0.000000,0.000000],");
+  }
+}
+
+TEST_F(Lines, SplitThatCannotMakeTheNewLineChangesNothing) {
+  tgvLine_C* line = Line(u"plain1");
+  line->SetTypeID(0, 0);  // the new line needs a type
+  tgvLine_C* second = nullptr;
+  EXPECT_FALSE(line->SplitAt(WalkForward(line)[5], &second));
+  EXPECT_EQ(second, nullptr);
+  EXPECT_TRUE(Consistent(line, 20));
+  EXPECT_GT(line->GetLength(), 0.0);
 }
 
 }  // namespace
