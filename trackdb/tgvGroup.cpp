@@ -179,8 +179,7 @@ bool tgvGroup_C::InsertChild(tgvGroup_C* child, tgvGroup_C* after) {
   return true;
 }
 
-bool tgvGroup_C::RemoveChild(tgvGroup_C* child) {
-  if (!child || child->m_parent != this) return false;
+void tgvGroup_C::Unlink(tgvGroup_C* child) {
   if (child->m_prev)
     child->m_prev->m_next = child->m_next;
   else
@@ -191,12 +190,51 @@ bool tgvGroup_C::RemoveChild(tgvGroup_C* child) {
     m_lastChild = child->m_prev;
   child->m_parent = child->m_prev = child->m_next = nullptr;
   if (m_count) --m_count;
+}
+
+bool tgvGroup_C::RemoveChild(tgvGroup_C* child) {
+  if (!child || child->m_parent != this) return false;
+  Unlink(child);
   if (!m_firstChild) {
     Clear();
     return true;
   }
   if (ExtendByGroup(child, false)) InvalidateBoxUp();
   return true;
+}
+
+void tgvGroup_C::Absorb(tgvGroup_C* other, bool before) {
+  tgvWayPoint_C* p = other->m_firstPoint;
+  for (uint32_t steps = other->m_count; p && steps; --steps, p = other->After(p)) p->SetSegment(this);
+  if (before)
+    m_firstPoint = other->m_firstPoint;
+  else
+    m_lastPoint = other->m_lastPoint;
+  m_count += other->m_count - 1;
+  if (m_lengthValid && other->m_lengthValid)
+    m_length += other->m_length;
+  else
+    m_lengthValid = 0;
+  ExtendByGroup(other, true);
+  if (!other->m_boxValid) m_boxValid = 0;
+}
+
+tgvGroup_C* tgvGroup_C::MergeWithNext(tgvGroup_C* child) {
+  if (!child || child->m_parent != this) return nullptr;
+  tgvGroup_C* next = child->m_next;
+  if (!next || next->m_count <= 1 || next->m_firstPoint != child->m_lastPoint) return nullptr;
+  child->Absorb(next, false);
+  Unlink(next);
+  return next;
+}
+
+tgvGroup_C* tgvGroup_C::MergeWithPrevious(tgvGroup_C* child) {
+  if (!child || child->m_parent != this) return nullptr;
+  tgvGroup_C* previous = child->m_prev;
+  if (!previous || previous->m_count <= 1 || previous->m_lastPoint != child->m_firstPoint) return nullptr;
+  child->Absorb(previous, true);
+  Unlink(previous);
+  return previous;
 }
 
 bool tgvGroup_C::AddPoint(tgvWayPoint_C* point, tgvWayPoint_C* after) {

@@ -52,6 +52,12 @@ class tgvGroup_C {
   bool InsertChild(tgvGroup_C* child, tgvGroup_C* after);
   // Unlinks the child; ancestors whose box the child touched become invalid.
   bool RemoveChild(tgvGroup_C* child);
+  // When the run after (before) the child has more than one point, the
+  // child takes its points over (they share one boundary point), its boxes
+  // and its place; the emptied neighbour is unlinked and returned for the
+  // caller to give back. Null when nothing was merged.
+  tgvGroup_C* MergeWithNext(tgvGroup_C* child);
+  tgvGroup_C* MergeWithPrevious(tgvGroup_C* child);
 
   // --- a run of points ---
   // The point joins the run after `after` (first when null); boxes and the
@@ -94,6 +100,10 @@ class tgvGroup_C {
  private:
   // The point after p inside the run (null after the last).
   tgvWayPoint_C* After(const tgvWayPoint_C* p) const;
+  // Takes a neighbouring run's points, boxes and length into this one;
+  // `before`: the other run ends where this one starts.
+  void Absorb(tgvGroup_C* other, bool before);
+  void Unlink(tgvGroup_C* child);
   bool OnGeoEdge(double lon, double lat) const;
   bool OnPixelEdge(int32_t x, int32_t y) const;
 

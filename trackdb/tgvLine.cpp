@@ -269,10 +269,11 @@ bool tgvLine_C::InsertPoint(tgvWayPoint_C* point, tgvWayPoint_C* after) {
   tgvGroup_C* segment = after ? after->GetSegment() : nullptr;
   if (segment && segment->GetParent() == m_group) {
     if (segment->GetCount() >= kSegmentPoints) {
+      const bool atEnd = after == segment->GetLastPoint() && !segment->GetNextSibling();
       tgvGroup_C* added = doc->AllocGroup(false, true);
       if (!added) return false;
       m_group->InsertChild(added, segment);
-      if (after == segment->GetLastPoint() && !segment->GetNextSibling())
+      if (atEnd)
         added->AddPoint(after, nullptr);  // a new last segment starts at `after`
       else
         segment->SplitHalf(added);

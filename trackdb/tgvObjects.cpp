@@ -301,3 +301,170 @@ bool tgvTagDef_C::Delete() {
   for (const char16_t* name : {u"_CAShowName", u"_CAAppStr"}) ok = SetPropText(name, nullptr) && ok;
   return db->DeleteRecord(this, false) && ok;
 }
+
+// --- link rows ---
+
+bool tgvLink_C::SetStart(const tgvRecord_C* object) {
+  tgvDatabase_C* db = GetManager();
+  if (!db) return false;
+  DbLock lock = db->Lock();
+  if (!object) return db->DeleteRecord(this, false);
+  m_startType = object->GetUserType();
+  m_startId = object->GetId();
+  return Save();
+}
+
+bool tgvLink_C::SetEnd(const tgvRecord_C* object) {
+  tgvDatabase_C* db = GetManager();
+  if (!db) return false;
+  DbLock lock = db->Lock();
+  if (!object) return db->DeleteRecord(this, false);
+  m_endType = object->GetUserType();
+  m_endId = object->GetId();
+  return Save();
+}
+
+tgvPOI_C* tgvLink_C::GetPOI() const {
+  return m_startType == tgvUT_POI ? tgvLive<tgvPOI_C>(GetManager(), tgvUT_POI, m_startId) : nullptr;
+}
+
+tgvTagDef_C* tgvLink_C::GetTag() const {
+  return m_endType == tgvUT_TagD ? tgvLive<tgvTagDef_C>(GetManager(), tgvUT_TagD, m_endId) : nullptr;
+}
+
+bool tgvLink_C::Delete() {
+  tgvDatabase_C* db = GetManager();
+  return db && db->DeleteRecord(this, false);
+}
+
+// --- control points ---
+
+tgvControlPoint_C* tgvControlPoint_C::Create(tgvDatabase_C* db, const char16_t* name, const tgvMap_C* map,
+                                             const IntPoint_C& pixel, const GeoPoint_C& position) {
+  return db && map ? db->CreateControlPoint(tgvUT_CP, name, map, pixel, position) : nullptr;
+}
+
+bool tgvControlPoint_C::Delete() {
+  tgvDatabase_C* db = GetManager();
+  return db && db->DeleteRecord(this, false);
+}
+
+bool tgvControlPoint_C::SetPoints(const IntPoint_C& pixel, const GeoPoint_C& position) {
+  tgvHostLock lock(GetDatabase());
+  if (m_posX == pixel.x && m_posY == pixel.y && m_longitude == position.x && m_latitude == position.y) return true;
+  m_posX = pixel.x;
+  m_posY = pixel.y;
+  m_longitude = position.x;
+  m_latitude = position.y;
+  return Save();
+}
+
+tgvMap_C* tgvControlPoint_C::GetMap() const { return tgvLive<tgvMap_C>(GetManager(), tgvUT_Map, m_parentId); }
+
+// --- maps ---
+
+tgvMap_C* tgvMap_C::Create(tgvDatabase_C* db, const char16_t* name, const char16_t* file, const tgvMap_C* parent,
+                           tgvMap_C* insertAfter) {
+  if (!db || !name) return nullptr;
+  DbLock lock = db->Lock();
+  PtrList_C siblings;
+  db->SearchMaps(&siblings, tgvUT_Map, 0, 0, nullptr, parent ? parent->GetId() : 0);
+  std::vector<tgvRecord_C*> items;
+  // A top-level map's siblings are the maps without a parent.
+  for (tgvRecord_C* r : tgvItems(siblings)) {
+    if (static_cast<tgvMap_C*>(r)->GetParentID() == (parent ? parent->GetId() : 0)) items.push_back(r);
+  }
+  tgvMap_C* map = db->CreateMap(tgvUT_Map, name, file ? file : u"", parent ? parent->GetId() : 0, 0);
+  if (map) tgvPlaceNewSibling(items, insertAfter, map);
+  return map;
+}
+
+uint32_t tgvMap_C::GetControlPoints(PtrList_C* list) const {
+  tgvDatabase_C* db = GetManager();
+  return db && list ? db->SelectByOwner(list, tgvUT_CP, tgvUT_Map, m_id) : 0;
+}
+
+uint32_t tgvMap_C::GetPOIs(PtrList_C* list) const {
+  tgvDatabase_C* db = GetManager();
+  return db && list ? db->SearchPOIs(list, tgvUT_POI, nullptr, nullptr, m_id, nullptr) : 0;
+}
+
+uint32_t tgvMap_C::GetLines(PtrList_C* list) const {
+  tgvDatabase_C* db = GetManager();
+  return db && list ? db->SearchLines(list, tgvUT_Line, 0, 0, false, m_id, nullptr) : 0;
+}
+
+// --- attachments, beyond creation ---
+
+tgvType_C* tgvVP_C::GetType() const { return tgvLive<tgvType_C>(GetManager(), tgvUT_TypeD, m_typeId); }
+
+IntPoint_C tgvVP_C::GetIntPoint() const {
+  if (const tgvWayPoint_C* p = GetWayPoint()) return p->GetIntPoint();
+  if (const tgvPOI_C* poi = GetPOI()) return IntPoint_C(poi->GetMapLongitude(), poi->GetMapLatitude());
+  return IntPoint_C();
+}
+
+GeoPoint_C tgvVP_C::GetPosition() const {
+  if (const tgvWayPoint_C* p = GetWayPoint()) return p->GetGeoPoint();
+  if (const tgvPOI_C* poi = GetPOI()) return GeoPoint_C(poi->GetRealLong(), poi->GetRealLati(), poi->GetAltitude());
+  return GeoPoint_C();
+}
+
+bool tgvVP_C::MoveAfter(tgvVP_C* after) {
+  tgvDatabase_C* db = GetManager();
+  if (!db || after == this || (after && after->m_parentId != m_parentId)) return false;
+  DbLock lock = db->Lock();
+  tgvLine_C* line = GetLine();
+  if (!line) return false;
+  // Out of the chain: the predecessor (or the line) takes its next.
+  tgvVP_C* before = nullptr;
+  tgvVP_C* vp = line->GetFirstVP();
+  for (uint32_t steps = db->GetObjectCount(tgvUT_VP); vp && vp != this && steps; --steps) {
+    before = vp;
+    vp = vp->GetNext();
+  }
+  if (vp != this) return false;
+  bool ok = before ? before->SetVPID(m_vpId, 1) : line->SetStartID(m_vpId, 1);
+  if (line->GetEndID() == m_id) ok = line->SetEndID(before ? before->GetId() : 0, 1) && ok;
+  // Back in after `after`, or first.
+  if (after) {
+    ok = SetVPID(after->m_vpId, 1) && after->SetVPID(m_id, 1) && ok;
+    if (line->GetEndID() == after->m_id) ok = line->SetEndID(m_id, 1) && ok;
+  } else {
+    ok = SetVPID(line->GetStartID(), 1) && line->SetStartID(m_id, 1) && ok;
+    if (!m_vpId) ok = line->SetEndID(m_id, 1) && ok;
+  }
+  return ok;
+}
+
+// --- POI lists ---
+
+uint32_t tgvPOI_C::GetValues(PtrList_C* list, const tgvType_C* type) const {
+  tgvDatabase_C* db = GetManager();
+  if (!db || !list) return 0;
+  DbLock lock = db->Lock();
+  PtrList_C values;
+  db->SelectLinks(&values, tgvUT_Val, tgvUT_POI, m_id, 0, 0);
+  uint32_t added = 0;
+  for (tgvRecord_C* r : tgvItems(values)) {
+    const tgvValueDef_C* def = static_cast<tgvVal_C*>(r)->GetDefinition();
+    if (type && (!def || def->GetParentID() != type->GetId())) continue;
+    if (list->AddTail(r)) ++added;
+  }
+  return added;
+}
+
+uint32_t tgvPOI_C::GetTagLinks(PtrList_C* list) const {
+  tgvDatabase_C* db = GetManager();
+  return db && list ? db->SelectLinks(list, tgvUT_NTag, tgvUT_POI, m_id, 0, 0) : 0;
+}
+
+uint32_t tgvPOI_C::GetFileLinks(PtrList_C* list) const {
+  tgvDatabase_C* db = GetManager();
+  return db && list ? db->SelectLinks(list, tgvUT_FTag, tgvUT_POI, m_id, 0, 0) : 0;
+}
+
+uint32_t tgvPOI_C::GetVPs(PtrList_C* list) const {
+  tgvDatabase_C* db = GetManager();
+  return db && list ? db->SelectByOwner(list, tgvUT_VP, tgvUT_POI, m_id) : 0;
+}

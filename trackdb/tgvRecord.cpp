@@ -8,6 +8,7 @@
 
 #include "trackdb/tgvDatabase.h"
 #include "trackdb/tgvGroup.h"
+#include "trackdb/tgvRecordList.h"
 #include "trackdb/tgvSchema.h"
 
 namespace {
@@ -369,28 +370,10 @@ tgvType_C* tgvType_C::Create(tgvDatabase_C* db, const char16_t* name, const char
   if (system) flag |= 0x80;
   const uint32_t parentId = parent ? parent->GetId() : 0;
   PtrList_C siblings;
-  const uint32_t n = db->SelectByOwner(&siblings, tgvUT_TypeD, tgvUT_TypeD, parentId);
+  db->SelectByOwner(&siblings, tgvUT_TypeD, tgvUT_TypeD, parentId);
   tgvType_C* type = db->CreateType(tgvUT_TypeD, name, icon, flag, parent);
   if (!type) return nullptr;
-  if (insertAfter && insertAfter->GetParentID() == parentId && n > 0) {
-    const std::vector<tgvRecord_C*> items = Items(siblings);
-    const bool renumberAll = static_cast<tgvType_C*>(items.front())->GetOrder() == 0;
-    bool placed = false;
-    int32_t k = 1;
-    for (tgvRecord_C* r : items) {
-      auto* sibling = static_cast<tgvType_C*>(r);
-      if (renumberAll || placed) sibling->SetOrder(k, 1);
-      if (sibling == insertAfter) {
-        ++k;
-        type->SetOrder(k, 1);
-        placed = true;
-      }
-      ++k;
-    }
-    if (!placed) type->SetOrder(static_cast<int32_t>(n + 1), 1);
-  } else {
-    type->SetOrder(static_cast<int32_t>(n + 1), 1);
-  }
+  tgvPlaceNewSibling(Items(siblings), insertAfter, type);
   return type;
 }
 
@@ -742,13 +725,6 @@ bool tgvPOI_C::Delete() {
   return db->DeleteRecord(this, false) && ok;
 }
 
-bool tgvPOI_C::DeleteValues(const tgvType_C* type) {
-  tgvDatabase_C* db = GetManager();
-  if (!db) return false;
-  DbLock lock = db->Lock();
-  return DeleteValuesOf(db, this, type);
-}
-
 namespace {
 
 // Keeps the values of an object that moves from type `current` to
@@ -814,32 +790,41 @@ bool MigrateValues(tgvDatabase_C* db, tgvRecord_C* object, tgvType_C* current, t
 
 }  // namespace
 
-bool tgvPOI_C::SetType(tgvType_C* newType) {
-  tgvDatabase_C* db = GetManager();
+namespace {
+
+// Moves an object with a type id (POI, line, attachment) to another type.
+template <class T>
+bool ChangeType(T* object, tgvType_C* newType) {
+  tgvDatabase_C* db = object->GetManager();
   if (!db || !newType) return false;
   DbLock lock = db->Lock();
-  tgvType_C* current = As<tgvType_C>(db->FindRecord(tgvUT_TypeD, m_typeId), tgvUT_TypeD);
-  const bool ok = MigrateValues(db, this, current, newType);
-  return SetTypeID(newType->GetId(), 1) && ok;
+  tgvType_C* current = As<tgvType_C>(db->FindRecord(tgvUT_TypeD, object->GetTypeID()), tgvUT_TypeD);
+  const bool ok = MigrateValues(db, object, current, newType);
+  return object->SetTypeID(newType->GetId(), 1) && ok;
 }
+
+bool DeleteValuesLocked(const tgvRecord_C* object, const tgvType_C* type) {
+  tgvDatabase_C* db = object->GetManager();
+  if (!db) return false;
+  DbLock lock = db->Lock();
+  return DeleteValuesOf(db, object, type);
+}
+
+}  // namespace
+
+bool tgvPOI_C::SetType(tgvType_C* newType) { return ChangeType(this, newType); }
 
 // --- the parts of lines, attachments and styles that share the helpers above ---
 
-bool tgvLine_C::SetType(tgvType_C* type) {
-  tgvDatabase_C* db = GetManager();
-  if (!db || !type) return false;
-  DbLock lock = db->Lock();
-  tgvType_C* current = As<tgvType_C>(db->FindRecord(tgvUT_TypeD, m_typeId), tgvUT_TypeD);
-  const bool ok = MigrateValues(db, this, current, type);
-  return SetTypeID(type->GetId(), 1) && ok;
-}
+bool tgvLine_C::SetType(tgvType_C* type) { return ChangeType(this, type); }
 
-bool tgvLine_C::DeleteValues(const tgvType_C* type) {
-  tgvDatabase_C* db = GetManager();
-  if (!db) return false;
-  DbLock lock = db->Lock();
-  return DeleteValuesOf(db, this, type);
-}
+bool tgvLine_C::DeleteValues(const tgvType_C* type) { return DeleteValuesLocked(this, type); }
+
+bool tgvVP_C::SetType(tgvType_C* type) { return ChangeType(this, type); }
+
+bool tgvVP_C::DeleteValues(const tgvType_C* type) { return DeleteValuesLocked(this, type); }
+
+bool tgvPOI_C::DeleteValues(const tgvType_C* type) { return DeleteValuesLocked(this, type); }
 
 bool tgvVP_C::Delete() {
   tgvDatabase_C* db = GetManager();

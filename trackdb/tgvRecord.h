@@ -209,6 +209,12 @@ class tgvTagDef_C : public tgvRecord_C {
   bool UnlinkObject(const tgvRecord_C* object);
   // The POIs linked to the definition, by link id.
   uint32_t GetLinkedPOIs(PtrList_C* list) const;
+  // A tag's display name and application string (PropTexts); null when not set.
+  const char16_t* GetShowName() const { return GetPropText(u"_CAShowName"); }
+  bool SetShowName(const char16_t* text) { return SetPropText(u"_CAShowName", text); }
+  bool HasShowName() const { return GetShowName() != nullptr; }
+  const char16_t* GetAppString() const { return GetPropText(u"_CAAppStr"); }
+  bool SetAppString(const char16_t* text) { return SetPropText(u"_CAAppStr", text); }
   // Deletes its links, its properties and the record.
   bool Delete();
 
@@ -273,6 +279,16 @@ class tgvLink_C : public tgvRecord_C {
   uint32_t GetEndID() const { return m_endId; }
   bool SetEndID(uint32_t v, uint8_t mark) { return Assign(m_endId, v, mark); }
 
+  // --- object operations ---
+  // Moves an end of the link to another record (written); a null record
+  // deletes the link.
+  bool SetStart(const tgvRecord_C* object);
+  bool SetEnd(const tgvRecord_C* object);
+  // The POI at the start and the tag at the end of a tag link, or null.
+  tgvPOI_C* GetPOI() const;
+  tgvTagDef_C* GetTag() const;
+  bool Delete();
+
  protected:
   friend struct tgvSchemaAccess;
   uint8_t m_startType;
@@ -327,6 +343,16 @@ class tgvControlPoint_C : public tgvRecord_C {
   double GetLatitude() const { return m_latitude; }
   bool SetLatitude(double v, uint8_t mark) { return Assign(m_latitude, v, mark); }
 
+  // --- object operations ---
+  static tgvControlPoint_C* Create(tgvDatabase_C* db, const char16_t* name, const tgvMap_C* map,
+                                   const IntPoint_C& pixel, const GeoPoint_C& position);
+  bool Delete();
+  // Pixel point and position together; one write when any changed.
+  bool SetPoints(const IntPoint_C& pixel, const GeoPoint_C& position);
+  tgvMap_C* GetMap() const;
+  IntPoint_C GetPixel() const { return IntPoint_C(m_posX, m_posY); }
+  GeoPoint_C GetPosition() const { return GeoPoint_C(m_longitude, m_latitude); }
+
  protected:
   friend struct tgvSchemaAccess;
   const char16_t* m_name;
@@ -378,6 +404,12 @@ class tgvPOI_C : public tgvRecord_C {
   tgvType_C* GetType() const;
   tgvMap_C* GetMap() const;
   tgvStyle_C* GetStyle() const;
+  // Values (all, or of one type's own definitions), tag links, file links
+  // and attachments of the POI, by id.
+  uint32_t GetValues(PtrList_C* list, const tgvType_C* type) const;
+  uint32_t GetTagLinks(PtrList_C* list) const;
+  uint32_t GetFileLinks(PtrList_C* list) const;
+  uint32_t GetVPs(PtrList_C* list) const;
   // The time from the PropInts "t1"/"t2" (written, updating or creating
   // each); without them the GPS sample of the waypoint of the POI's first
   // attachment. False without either.
@@ -664,6 +696,13 @@ class tgvMap_C : public tgvRecord_C {
   bool SetCorner(int corner, double lon, double lat, uint8_t mark);
 
   // --- object operations ---
+  // A map under a parent (top level for null), ordered right after a
+  // sibling (siblings renumbered 1, 2, ...) or last.
+  static tgvMap_C* Create(tgvDatabase_C* db, const char16_t* name, const char16_t* file, const tgvMap_C* parent,
+                          tgvMap_C* insertAfter);
+  uint32_t GetControlPoints(PtrList_C* list) const;
+  uint32_t GetPOIs(PtrList_C* list) const;
+  uint32_t GetLines(PtrList_C* list) const;
   bool IsGlobal() const { return m_global == 1; }
   bool IsGlobalOrCalibrated() const { return m_global == 1 || m_beCal == 1; }
   // The box of the four corners.
@@ -769,6 +808,16 @@ class tgvVP_C : public tgvRecord_C {
   tgvPOI_C* GetPOI() const;
   tgvWayPoint_C* GetWayPoint() const;
   tgvVP_C* GetNext() const;
+  tgvType_C* GetType() const;
+  // The point of its POI or waypoint.
+  IntPoint_C GetIntPoint() const;
+  GeoPoint_C GetPosition() const;
+  // Moves it within its line's chain right after another attachment of the
+  // line, or first without one.
+  bool MoveAfter(tgvVP_C* after);
+  // Moves it to another type, keeping the values the new type can hold.
+  bool SetType(tgvType_C* type);
+  bool DeleteValues(const tgvType_C* type);
 
  protected:
   // Sets one of the two ids, optionally clearing the other; one write at most.

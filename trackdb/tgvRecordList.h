@@ -24,3 +24,30 @@ inline std::vector<tgvRecord_C*> tgvItems(const PtrList_C& list) {
     out.push_back(static_cast<tgvRecord_C*>(PtrList_C::GetNext(pos)));
   return out;
 }
+
+// Orders a new record among its siblings (as fetched by fOrder before it
+// was made): right after insertAfter when that is one of them, the
+// siblings renumbered 1, 2, ... (all of them when the first had order 0,
+// else those from the insert point on); otherwise last, n + 1. Every
+// changed order is written.
+template <class T>
+void tgvPlaceNewSibling(const std::vector<tgvRecord_C*>& siblings, T* insertAfter, T* created) {
+  const auto n = static_cast<int32_t>(siblings.size());
+  if (insertAfter && n > 0) {
+    const bool renumberAll = static_cast<T*>(siblings.front())->GetOrder() == 0;
+    bool placed = false;
+    int32_t k = 1;
+    for (tgvRecord_C* r : siblings) {
+      auto* sibling = static_cast<T*>(r);
+      if (renumberAll || placed) sibling->SetOrder(k, 1);
+      if (sibling == insertAfter) {
+        ++k;
+        created->SetOrder(k, 1);
+        placed = true;
+      }
+      ++k;
+    }
+    if (placed) return;
+  }
+  created->SetOrder(n + 1, 1);
+}

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/win32/utf.h"
 #include "tests/common/temp_dir.h"
@@ -148,4 +150,47 @@ TEST(Document, DeletedTagsAndLinesLeaveNothingToTheirIdsNextOwner) {
   uint32_t t1 = 0, t2 = 0;
   EXPECT_FALSE(next->GetTime(&t1, &t2));  // the old start time went with the old line
   EXPECT_EQ(next->GetFirstPoint(), nullptr);
+}
+
+TEST(Document, SegmentsMergeAndSiblingsKeepTheirOrder) {
+  TempDir dir;
+  tgvProject_C project;
+  tgvDocument_C* doc = project.Create(Utf8ToUtf16(dir.Path()).c_str(), 0);
+  ASSERT_NE(doc, nullptr);
+  tgvDatabase_C* db = doc->GetDatabase();
+  tgvType_C* type = tgvType_C::Create(db, u"t", u"", nullptr, nullptr, tgvUT_Line, false);
+  tgvLine_C* line = tgvLine_C::Create(doc, u"l", type, nullptr, nullptr, false);
+  std::vector<tgvWayPoint_C*> points;
+  for (int i = 0; i < 1100; ++i)
+    points.push_back(line->AppendPoint(GeoPoint_C(i * 1e-4, std::sin(i * 0.1) * 1e-3), IntPoint_C(i, 0), 0,
+                                       tgvWayPointSensors{}, nullptr));
+  const double length = line->GetLength();
+  tgvGroup_C* first = line->GetFirstSegment();
+  tgvGroup_C* gone = line->GetGroup()->MergeWithNext(first);
+  ASSERT_NE(gone, nullptr);
+  doc->FreeGroup(gone);
+  EXPECT_EQ(first->GetCount(), 2 * kSegmentPoints - 1);
+  EXPECT_EQ(points[600]->GetSegment(), first);
+  EXPECT_EQ(line->GetPointCount(), 1100u);
+  EXPECT_NEAR(line->GetLength(), length, 1e-9);
+  size_t back = 0;
+  for (tgvWayPoint_C* p = points.back(); p; p = p->GetPrev()) ++back;
+  EXPECT_EQ(back, points.size());
+
+  // Attachments follow their points; one moved to the front stays first.
+  tgvVP_C* late = tgvVP_C::Create(db, u"late", nullptr, line, nullptr, points[900]);
+  tgvVP_C* early = tgvVP_C::Create(db, u"early", nullptr, line, nullptr, points[100]);
+  ASSERT_TRUE(late && early);
+  EXPECT_EQ(line->GetFirstVP(), early);
+  EXPECT_EQ(line->GetLastVP(), late);
+  ASSERT_TRUE(late->MoveAfter(nullptr));
+  EXPECT_EQ(line->GetFirstVP(), late);
+  EXPECT_EQ(line->GetLastVP(), early);
+
+  tgvMap_C* a = tgvMap_C::Create(db, u"a", nullptr, nullptr, nullptr);
+  tgvMap_C* b = tgvMap_C::Create(db, u"b", nullptr, nullptr, nullptr);
+  tgvMap_C* c = tgvMap_C::Create(db, u"c", nullptr, nullptr, a);
+  ASSERT_TRUE(a && b && c);
+  EXPECT_LT(a->GetOrder(), c->GetOrder());
+  EXPECT_LT(c->GetOrder(), b->GetOrder());
 }
