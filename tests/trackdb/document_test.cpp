@@ -142,9 +142,13 @@ TEST(Document, DeletedTagsAndLinesLeaveNothingToTheirIdsNextOwner) {
   doc.GetLines(&lines, nullptr, true);
   auto* line = static_cast<tgvLine_C*>(lines.RemoveHead());
   line->SetIsGroup(1, 1);
+  tgvPOI_C* attached = tgvPOI_C::Create(db, u"a", type, IntPoint_C(0, 0), GeoPoint_C(2, 2, 0), nullptr, false);
+  ASSERT_NE(tgvVP_C::Create(db, u"at", nullptr, line, attached, nullptr), nullptr);
   const uint32_t before = doc.GetLineList()->GetCount();
-  ASSERT_TRUE(line->Delete(false));
+  ASSERT_TRUE(line->Delete(true));
   EXPECT_EQ(doc.GetLineList()->GetCount(), before - 1);
+  EXPECT_TRUE(attached->IsDeleted());
+  EXPECT_FALSE(poi->IsDeleted());
   tgvLine_C* next = tgvLine_C::Create(&doc, u"next", type, nullptr, nullptr, false);
   ASSERT_EQ(next, line);
   uint32_t t1 = 0, t2 = 0;

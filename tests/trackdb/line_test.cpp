@@ -309,6 +309,25 @@ TEST(LineEncodings, PolylineAndCoordinatesOfAThreePointLine) {
   }
 }
 
+TEST_F(Lines, FindObjectsFiltersWaypointsByLevel) {
+  uint8_t kinds[19] = {};
+  kinds[tgvUT_WP - 1] = 1;
+  uint32_t upTo3 = 0;
+  for (const char16_t* name : {u"long", u"short", u"plain1", u"plain2"}) {
+    for (const tgvWayPoint_C* p : WalkForward(Line(name))) upTo3 += p->GetLevel() >= 0 && p->GetLevel() <= 3;
+  }
+  const uint32_t all = kLongPoints + kShortPoints + 40;
+  struct Case {
+    int level;
+    uint32_t count;
+  };
+  for (const Case& c : {Case{18, all}, Case{255, all}, Case{-1, all}, Case{3, upTo3}}) {
+    PtrList_C found;
+    EXPECT_EQ(m_doc->FindObjects(&found, nullptr, GeoBox_C(), kinds, nullptr, c.level), c.count) << c.level;
+  }
+  EXPECT_LT(upTo3, all);
+}
+
 TEST_F(Lines, SplitThatCannotMakeTheNewLineChangesNothing) {
   tgvLine_C* line = Line(u"plain1");
   line->SetTypeID(0, 0);  // the new line needs a type
