@@ -46,6 +46,15 @@ int32_t RacingTypeOf(const CString& text) {
 CSportTrack::CSportTrack(tgvLine_C* line) : m_pLine(line) {
   const CString unique = MakeUniqueName(CString(line->GetName()));
   line->SetName(unique);
+  if (GetTrackTypeId(line->GetManager()) != 0) {
+    m_nUserID = WStrToInt(GetFieldText(u"FieldUserID"));
+    ParseTimeText(GetFieldText(u"FieldStartTime"), &m_ftStart);
+    ParseTimeText(GetFieldText(u"FieldEndTime"), &m_ftEnd);
+  }
+  // A line without a style gets its own in the project database.
+  tgvStyle_C* style = line->GetStyle();
+  if (!style) style = tgvStyle_C::CreateOwn(line->GetManager(), line);
+  m_pStyle = new CSportStyle(style);
   ReadFields();
 }
 
@@ -60,11 +69,6 @@ CSportTrack::~CSportTrack() {
 }
 
 void CSportTrack::ReadFields() {
-  if (GetTrackTypeId(m_pLine->GetManager()) != 0) {
-    m_nUserID = WStrToInt(GetFieldText(u"FieldUserID"));
-    ParseTimeText(GetFieldText(u"FieldStartTime"), &m_ftStart);
-    ParseTimeText(GetFieldText(u"FieldEndTime"), &m_ftEnd);
-  }
   m_nSportType = SportTypeOf(GetFieldText(u"SportType"));
   m_nRacingType = RacingTypeOf(GetFieldText(u"RacingType"));
   m_nVideoNum = WStrToInt(GetFieldText(u"VideoNum"));

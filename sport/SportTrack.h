@@ -2,7 +2,8 @@
 // "TypeTrack". Everything the sport model knows about the session besides the
 // line itself is kept as named text fields of the line (FieldForms.h gives
 // their stored forms). The constructor reads the fields the program consults
-// often into members; the others are read on demand.
+// often into members; the others are read on demand. A line without a
+// display style is given its own.
 //
 // Tracks are registered under a name unique in the process ("Run", "Run(1)",
 // "Run(2)", ...), which the line record takes. The time-zone members are a
@@ -122,6 +123,7 @@ class CSportTrack : public CSportDoc {
  private:
   void SetFieldText(const CString& key, const CString& text);
   uint32_t FieldId(const CString& key) const;
+  // The fields from SportType on.
   void ReadFields();
   // Fills the time-zone cache from the fields once; false without a zone.
   bool LoadZoneLocked();

@@ -80,3 +80,11 @@ std::unique_ptr<TrackPointEntry[]> BuildTrackPointEntries(const PtrList_C& point
   if (count) *count = n;
   return entries;
 }
+
+std::unique_ptr<TrackPointEntry[]> BuildTrackPoints(tgvLine_C* line, int32_t* count) {
+  if (count) *count = 0;
+  if (!line) return nullptr;
+  PtrList_C points;
+  line->CollectPoints(&points, false, -1);
+  return BuildTrackPointEntries(points, count);
+}

@@ -41,3 +41,6 @@ constexpr double kGradeLimit = 20.0;
 // one) is the origin of the times. A stretch that covers no distance has grade
 // 0.0. Null with count 0 for an empty list.
 std::unique_ptr<TrackPointEntry[]> BuildTrackPointEntries(const PtrList_C& points, int32_t* count);
+// The entries of every point of the line (no level filter, any map). Null
+// with count 0 for a null line or one without points.
+std::unique_ptr<TrackPointEntry[]> BuildTrackPoints(tgvLine_C* line, int32_t* count);

@@ -1,5 +1,6 @@
 #include "sport/TrackStatistics.h"
 
+#include "icbase/src/icutil/mempool.h"
 #include "sport/TrackPoints.h"
 #include "trackdb/tgvRecord.h"
 
@@ -124,4 +125,21 @@ bool ComputeStatisticsOfPoints(const PtrList_C& points, double length, uint64_t 
   TakeAverages(walk, &s);
   *out = s;
   return true;
+}
+
+bool ComputeTrackStatistics(tgvLine_C* line, TrackStatistics* out) {
+  if (!line) return false;
+  PtrList_C points;
+  if (line->CollectPoints(&points, false, -1) == 0) return false;
+  uint32_t t1 = 0, t2 = 0;
+  if (!line->GetTime(&t1, &t2)) {
+    t1 = t2 = 0;
+    auto* first = static_cast<tgvWayPoint_C*>(points.GetHeadPosition()->value);
+    first->GetLogTimeSpeed(&t1, &t2, nullptr);
+  }
+  const uint64_t start = (static_cast<uint64_t>(t1) << 32) | t2;
+  t1 = t2 = 0;
+  line->GetEndTime(&t1, &t2);
+  const uint64_t end = (static_cast<uint64_t>(t1) << 32) | t2;
+  return ComputeStatisticsOfPoints(points, line->GetLength(), start, end, out);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class PtrList_C;
+class tgvLine_C;
 
 struct TrackStatistics {
   double totalDistance = 0.0;            // FieldTotalDistance, km
@@ -56,3 +57,9 @@ constexpr double kClimbGrade = 3.5;
 // (unsigned) is one hour. False, and nothing written, for an empty list.
 bool ComputeStatisticsOfPoints(const PtrList_C& points, double length, uint64_t start, uint64_t end,
                                TrackStatistics* out);
+
+// The statistics of a line: its length, its start time ("t1"/"t2"; without
+// them the first point's log time) and its end time (the last point's log
+// time; 0 without one). False, and nothing written, for a null line or one
+// without points.
+bool ComputeTrackStatistics(tgvLine_C* line, TrackStatistics* out);

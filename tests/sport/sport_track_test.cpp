@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "sport/SportTrack.h"
+#include "sport/TrackPoints.h"
 #include "tests/common/locale.h"
 #include "tests/sport/sport_project.h"
 
@@ -112,10 +113,7 @@ TEST_F(SportTrackTest, SettersWriteTheStoredFormsThatReadBackAfterReopening) {
     CSportTrack track(Find<tgvLine_C>(tgvUT_Line, id));
     for (const Case& c : cases) c.set(track);
   }
-  ASSERT_TRUE(m_db->Flush());
-  m_db->Close();
-  m_db = std::make_unique<tgvDatabase_C>();
-  ASSERT_TRUE(m_db->Open(RecordTypeTable, DbPath().c_str(), nullptr));
+  SaveAndReopen();
   CSportTrack track(Find<tgvLine_C>(tgvUT_Line, id));
   for (const Case& c : cases) EXPECT_EQ(track.GetFieldText(c.key).ToUtf8(), c.text) << c.text;
   int64_t d = -1;
@@ -139,10 +137,7 @@ TEST_F(SportTrackTest, TracksOfOneNameGetNumberedNamesInTheFile) {
   const uint32_t third = tracks[2]->m_pLine->GetId();
   tracks.clear();
   EXPECT_EQ(CSportTrack::FindByName(u"Run"), nullptr);
-  ASSERT_TRUE(m_db->Flush());
-  m_db->Close();
-  m_db = std::make_unique<tgvDatabase_C>();
-  ASSERT_TRUE(m_db->Open(RecordTypeTable, DbPath().c_str(), nullptr));
+  SaveAndReopen();
   EXPECT_EQ(std::u16string(Find<tgvLine_C>(tgvUT_Line, third)->GetName()), u"Run(2)");
 }
 
@@ -206,6 +201,58 @@ TEST_F(SportTrackTest, DragSettingsComeFromTheirFields) {
   EXPECT_EQ(end, 0.0);
   EXPECT_FALSE(tracks[1]->GetDragSettings(isDistance, start, end));
   EXPECT_TRUE(isDistance);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SportTrackTest, ALineWithoutAStyleGetsItsOwnOnce) {
+  const uint32_t id = m_gen.AddTrack(u"Run", {})->GetId();
+  Reopen();
+  tgvStyle_C* style;
+  {
+    CSportTrack track(Find<tgvLine_C>(tgvUT_Line, id));
+    ASSERT_TRUE(track.m_pStyle && track.m_pStyle->GetStyle());
+    EXPECT_EQ(track.m_pStyle->GetType(), 0);
+    style = track.m_pStyle->GetStyle();
+    EXPECT_EQ(std::u16string(style->GetName()), u"Line_" + Utf8ToUtf16(std::to_string(id)));
+  }
+  const uint32_t styleId = style->GetId();
+  SaveAndReopen();
+  CSportTrack again(Find<tgvLine_C>(tgvUT_Line, id));
+  EXPECT_EQ(again.m_pStyle->GetStyle()->GetId(), styleId);
+}
+
+TEST_F(SportTrackTest, TracksOfAGeneratedWorkspaceKnowTheirUserAndPoints) {
+  projgen::WorkspaceUser user{u"Driver", {}, {}};
+  user.tracks.push_back({u"Run", {{u"RacingType", u"Qualify"}}, projgen::CircuitSamples({}, 20, 5.0, 0)});
+  user.tracks.push_back({u"Run", {{u"FieldTrackFile", u"own"}}, projgen::CircuitSamples({}, 10, 5.0, 0)});
+  ASSERT_TRUE(projgen::WriteWorkspace(Folder(), {user}, {}));
+  tgvProject_C project;
+  tgvDocument_C* doc = project.Open((Folder() + u"/db.v5/SportProjIndex").c_str());
+  ASSERT_TRUE(doc);
+  PtrList_C lines, users;
+  ASSERT_EQ(doc->GetLines(&lines, nullptr, true), 2u);
+  ASSERT_EQ(doc->GetPOIs(&users, nullptr, GeoBox_C()), 1u);
+  const uint32_t userId = static_cast<tgvPOI_C*>(users.GetHeadPosition()->value)->GetId();
+  const char* files[] = {"Track1", "own"};
+  const int sizes[] = {101, 51};
+  PtrListNode_C* pos = lines.GetHeadPosition();
+  for (int i = 0; i < 2; ++i) {
+    CSportTrack track(static_cast<tgvLine_C*>(PtrList_C::GetNext(pos)));
+    EXPECT_EQ(track.m_nUserID, static_cast<int32_t>(userId));
+    EXPECT_EQ(track.GetTrackFile().ToUtf8(), files[i]);
+    tgvProject_C points;
+    tgvDocument_C* pointDoc =
+        points.Open((Folder() + u"/db.v5/" + track.GetTrackFile().Str()).c_str(), tgvOpen_ReadOnly);
+    ASSERT_TRUE(pointDoc);
+    PtrList_C pointLines;
+    ASSERT_EQ(pointDoc->GetLines(&pointLines, nullptr, true), 1u);
+    int32_t n = 0;
+    BuildTrackPoints(static_cast<tgvLine_C*>(pointLines.GetHeadPosition()->value), &n);
+    EXPECT_EQ(n, sizes[i]);
+  }
 }
 
 }  // namespace

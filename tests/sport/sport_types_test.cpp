@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/classlib/CString.h"
+#include "sport/ProjectDbMgr.h"
 #include "sport/SportFieldIds.h"
 #include "sport/SportTypes.h"
 #include "tests/sport/sport_project.h"
@@ -74,6 +75,24 @@ TEST_F(SportTypes, CachedIdsAreKeptOnlyOnceFoundAndFollowTheOpenProject) {
   ASSERT_TRUE(def);
   EXPECT_EQ(std::u16string(def->GetName()), u"FieldUserID");
   EXPECT_EQ(std::u16string(def->GetType()->GetName()), u"TypeTrack");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SportTypes, TheProjectManagerAnswersForItsOpenDocument) {
+  ProjectDbMgr* mgr = ProjectDbMgr::GetInstance();
+  EXPECT_EQ(mgr->FindOrCreateType(kSportPoiKind, u"TypeUser"), nullptr);
+  const uint32_t user = m_gen.Type(kSportPoiKind, u"TypeUser")->GetId();
+  Reopen();
+  mgr->m_pDocument = m_project->GetDocument();
+  tgvType_C* type = mgr->FindOrCreateType(kSportPoiKind, u"TypeUser");
+  ASSERT_TRUE(type);
+  EXPECT_EQ(type->GetId(), user);
+  EXPECT_TRUE(mgr->FindOrCreateValueDef(type, u"FieldNickName"));
+  mgr->m_pDocument = nullptr;
+  EXPECT_EQ(mgr->FindOrCreateValueDef(type, u"FieldNickName"), nullptr);
 }
 
 }  // namespace

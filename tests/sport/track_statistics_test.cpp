@@ -32,7 +32,7 @@ class TrackStatisticsTest : public SportProjectTest {
           {45.0 + s.km / kKmPerDegree, 10.0, s.alt, s.speed, m_t0 + static_cast<uint64_t>(s.secs * kSecond), s.logged});
     const uint32_t id = m_gen.AddPointLine(u"track", samples, true)->GetId();
     Reopen();
-    LinePoints(m_db.get(), Find<tgvLine_C>(tgvUT_Line, id), &m_points);
+    Find<tgvLine_C>(tgvUT_Line, id)->CollectPoints(&m_points, false, -1);
   }
   TrackStatistics Stats(double length, int64_t seconds) {
     TrackStatistics s;
@@ -193,10 +193,7 @@ TEST_F(TrackStatisticsTest, StandingGapsAndUnloggedTracksGiveFiniteStatistics) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     m_points.RemoveAll();
-    m_gen.Close();
-    m_db.reset();
-    std::filesystem::remove(m_dir.File("bruser.poi"));
-    ASSERT_TRUE(m_gen.Create(DbPath()));
+    Restart();
     Load(c.steps);
     const TrackStatistics s = Stats(c.length, c.seconds);
     EXPECT_TRUE(AllFinite(s));
@@ -228,6 +225,79 @@ TEST_F(TrackStatisticsTest, EndBeforeStartIsOneHourAndNoPointsWriteNothing) {
   int32_t n = 5;
   EXPECT_EQ(BuildTrackPointEntries(none, &n), nullptr);
   EXPECT_EQ(n, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TrackStatisticsTest, LinesGiveTheirLengthAndTimesOrTheirPointsTimes) {
+  std::vector<projgen::Sample> samples;
+  for (const Step& s : Hill(54.0))
+    samples.push_back(
+        {45.0 + s.km / kKmPerDegree, 10.0, s.alt, s.speed, m_t0 + static_cast<uint64_t>(s.secs * kSecond)});
+  std::vector<projgen::Sample> unlogged = samples;
+  for (projgen::Sample& s : unlogged) s.logged = false;
+  struct Case {
+    const char* name;
+    uint32_t id;
+    uint64_t start, end;
+  } cases[] = {
+      {"t1/t2 stored", m_gen.AddPointLine(u"a", samples, true)->GetId(), m_t0, m_t0 + 80 * kSecond},
+      {"no t1/t2: the first point's log time", m_gen.AddPointLine(u"b", samples, false)->GetId(), m_t0,
+       m_t0 + 80 * kSecond},
+      {"no log records", m_gen.AddPointLine(u"c", unlogged, false)->GetId(), 0, 0},
+  };
+  Reopen();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    tgvLine_C* line = Find<tgvLine_C>(tgvUT_Line, c.id);
+    TrackStatistics s;
+    ASSERT_TRUE(ComputeTrackStatistics(line, &s));
+    EXPECT_NEAR(s.totalDistance, 1.2, 1e-9);
+    EXPECT_EQ(s.startTime, c.start);
+    EXPECT_EQ(s.endTime, c.end);
+    EXPECT_EQ(s.totalTime, static_cast<int64_t>(c.end - c.start));
+    EXPECT_TRUE(AllFinite(s));
+    int32_t n = 0;
+    EXPECT_TRUE(BuildTrackPoints(line, &n));
+    EXPECT_EQ(n, 9);
+  }
+  TrackStatistics untouched;
+  untouched.maxSpeed = 3.0;
+  EXPECT_FALSE(ComputeTrackStatistics(nullptr, &untouched));
+  EXPECT_EQ(untouched.maxSpeed, 3.0);
+}
+
+TEST(GeneratedWorkspace, ALoggedCircuitGivesItsLapPaceAndDuration) {
+  TempDir dir;
+  const projgen::Circuit circuit;
+  const uint64_t t0 = projgen::FileTimeOf(2024, 6, 1, 9, 0, 0);
+  projgen::WorkspaceUser user{u"Driver", {}, {}};
+  for (int hz : {10, 20})
+    user.tracks.push_back({u"Run", {}, projgen::CircuitSamples(circuit, hz, 2 * circuit.lapSeconds, t0)});
+  ASSERT_TRUE(projgen::WriteWorkspace(Utf8ToUtf16(dir.Path()), {user}, {}));
+  // The ellipse's perimeter (Ramanujan), driven in lapSeconds.
+  const double a = circuit.radiusNorthKm, b = circuit.radiusEastKm;
+  const double lapKm = M_PI * (3 * (a + b) - std::sqrt((3 * a + b) * (a + 3 * b)));
+  for (const char* file : {"Track1", "Track2"}) {
+    SCOPED_TRACE(file);
+    tgvProject_C points;
+    tgvDocument_C* doc = points.Open(Utf8ToUtf16(dir.File(std::string("db.v5/") + file)).c_str(), tgvOpen_ReadOnly);
+    ASSERT_TRUE(doc);
+    PtrList_C lines;
+    ASSERT_EQ(doc->GetLines(&lines, nullptr, true), 1u);
+    TrackStatistics s;
+    ASSERT_TRUE(ComputeTrackStatistics(static_cast<tgvLine_C*>(lines.GetHeadPosition()->value), &s));
+    EXPECT_EQ(s.totalTime, static_cast<int64_t>(2 * circuit.lapSeconds * kSecond));
+    EXPECT_NEAR(s.totalDistance, 2 * lapKm, 2 * lapKm * 1e-3);
+    EXPECT_NEAR(s.averageMovingSpeed, lapKm / circuit.lapSeconds * 3600.0, 0.2);
+    EXPECT_NEAR(s.maxElevation, circuit.baseAltitude + circuit.altitudeSwing, 0.01);
+    // Means over 200 m stretches climb a little less than the points do.
+    EXPECT_LE(s.totalAscent, 2 * circuit.altitudeSwing * 2);
+    EXPECT_GT(s.totalAscent, 0.9 * 2 * circuit.altitudeSwing * 2);
+    EXPECT_EQ(s.totalStoppedTime, 0);
+  }
 }
 
 }  // namespace

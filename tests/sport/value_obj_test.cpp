@@ -66,10 +66,7 @@ TEST_F(LapPoints, HeadingWritesReplaceTheStoredTextAndSurviveReopening) {
   // One value record: the second write found the first one's.
   PtrList_C values;
   EXPECT_EQ(m_db->SelectLinksInMemory(&values, tgvUT_Val, tgvUT_POI, id, 0, 0), 2u);
-  ASSERT_TRUE(m_db->Flush());
-  m_db->Close();
-  m_db = std::make_unique<tgvDatabase_C>();
-  ASSERT_TRUE(m_db->Open(RecordTypeTable, DbPath().c_str(), nullptr));
+  SaveAndReopen();
   CSportLapPoint again(Find<tgvPOI_C>(tgvUT_POI, id));
   EXPECT_DOUBLE_EQ(again.m_dHeading, 271.5);
 }
@@ -135,7 +132,7 @@ TEST_F(LapPoints, DragRunsAndPointSplitsKeepTheirMeasures) {
   const uint32_t id = m_gen.AddPointLine(u"run", {{45.0, 10.0, 0, 0, t0}, {45.01, 10.0, 0, 0, t0 + 1}}, true)->GetId();
   Reopen();
   PtrList_C points;
-  LinePoints(m_db.get(), Find<tgvLine_C>(tgvUT_Line, id), &points);
+  Find<tgvLine_C>(tgvUT_Line, id)->CollectPoints(&points, false, -1);
   auto* a = static_cast<tgvWayPoint_C*>(points.GetHeadPosition()->value);
   auto* b = static_cast<tgvWayPoint_C*>(points.GetTailPosition()->value);
 

@@ -6,6 +6,7 @@
 #include "platform/win32/timeutil.h"
 #include "platform/win32/utf.h"
 #include "trackdb/tgvDatabase.h"
+#include "trackdb/tgvProject.h"
 
 namespace projgen {
 
@@ -138,6 +139,58 @@ tgvLine_C* ProjectDb::AddPointLine(const std::u16string& name, const std::vector
       return nullptr;
   }
   return line;
+}
+
+bool FinishProject(const std::u16string& folder) {
+  tgvProject_C project;
+  return project.Create(folder.c_str(), 0) && project.Save();
+}
+
+namespace {
+
+bool MakeFolder(const std::u16string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(Utf16ToUtf8(path), ec);
+  return !ec;
+}
+
+const std::u16string* FieldOf(const Fields& fields, const std::u16string& key) {
+  for (const auto& field : fields)
+    if (field.first == key) return &field.second;
+  return nullptr;
+}
+
+bool WritePoints(const std::u16string& folder, const WorkspaceTrack& track) {
+  ProjectDb db;
+  return MakeFolder(folder) && db.Create(folder + u"/bruser.poi") && db.AddPointLine(track.name, track.samples, true) &&
+         db.Close() && FinishProject(folder);
+}
+
+}  // namespace
+
+bool WriteWorkspace(const std::u16string& root, const std::vector<WorkspaceUser>& users,
+                    const std::vector<Fields>& lapPoints) {
+  const std::u16string db5 = root + u"/db.v5";
+  const std::u16string main = db5 + u"/SportProjIndex";
+  ProjectDb db;
+  if (!MakeFolder(main) || !db.Create(main + u"/bruser.poi")) return false;
+  int n = 0;
+  for (const WorkspaceUser& user : users) {
+    tgvPOI_C* poi = db.AddUser(user.name, user.fields);
+    if (!poi) return false;
+    for (const WorkspaceTrack& track : user.tracks) {
+      Fields fields = track.fields;
+      fields.push_back({u"FieldUserID", Utf8ToUtf16(std::to_string(poi->GetId()))});
+      ++n;
+      if (!FieldOf(fields, u"FieldTrackFile"))
+        fields.push_back({u"FieldTrackFile", u"Track" + Utf8ToUtf16(std::to_string(n))});
+      const std::u16string file = *FieldOf(fields, u"FieldTrackFile");
+      if (!db.AddTrack(track.name, fields) || !WritePoints(db5 + u"/" + file, track)) return false;
+    }
+  }
+  for (const Fields& lapPoint : lapPoints)
+    if (!db.AddLapPoint(u"LapPoint", lapPoint)) return false;
+  return db.Close() && FinishProject(main);
 }
 
 }  // namespace projgen

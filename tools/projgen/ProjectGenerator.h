@@ -83,4 +83,28 @@ class ProjectDb {
   std::map<std::pair<tgvType_C*, std::u16string>, tgvValueDef_C*> m_fields;
 };
 
+// Writes the descriptor "bruser.brx" of a project folder whose database
+// (a closed ProjectDb) is already in it, as the logger program leaves it.
+bool FinishProject(const std::u16string& folder);
+
+struct WorkspaceTrack {
+  std::u16string name;
+  Fields fields;  // "FieldTrackFile" names the point database
+  std::vector<Sample> samples;
+};
+
+struct WorkspaceUser {
+  std::u16string name;
+  Fields fields;
+  std::vector<WorkspaceTrack> tracks;
+};
+
+// Writes a workspace: root/db.v5/SportProjIndex holding the users, their
+// tracks (each with "FieldUserID" set to its user's record id) and the lap
+// points, and for every track a project root/db.v5/<FieldTrackFile>/ whose
+// one line carries the track's samples. A track without "FieldTrackFile" gets
+// "Track<n>", n counting the workspace's tracks from 1.
+bool WriteWorkspace(const std::u16string& root, const std::vector<WorkspaceUser>& users,
+                    const std::vector<Fields>& lapPoints);
+
 }  // namespace projgen
