@@ -213,6 +213,32 @@ TEST_F(TrackStatisticsTest, StandingGapsAndUnloggedTracksGiveFiniteStatistics) {
   }
 }
 
+TEST_F(TrackStatisticsTest, SteepStretchesAndSunkenAltitudesAreNotMeasurements) {
+  // Ten times the hill: stretches of 33 % and steeper.
+  std::vector<Step> steep = Hill(54.0);
+  for (Step& st : steep) st.alt = 10 * (st.alt - 100);
+  Load(steep);
+  int32_t n = 0;
+  std::unique_ptr<TrackPointEntry[]> e = BuildTrackPointEntries(m_points, &n);
+  for (int32_t k = 0; k < n; ++k) EXPECT_EQ(e[k].grade, 0.0) << k;
+  TrackStatistics s = Stats(1.2, 80);
+  EXPECT_EQ(s.maxAscentGrade, 0.0);
+  EXPECT_NEAR(s.ascentDist, 0.45, 1e-9);
+
+  std::vector<Step> sunken = Hill(54.0);
+  for (Step& st : sunken) st.alt = -300;
+  m_points.RemoveAll();
+  Restart();
+  Load(sunken);
+  e = BuildTrackPointEntries(m_points, &n);
+  EXPECT_EQ(e[0].altitude, 0.0);
+  s = Stats(1.2, 80);
+  EXPECT_EQ(s.minElevation, 100000.0);
+  EXPECT_EQ(s.maxElevation, -300.0);
+  EXPECT_EQ(s.startElevation, 0.0);
+  EXPECT_EQ(s.endElevation, 0.0);
+}
+
 TEST_F(TrackStatisticsTest, EndBeforeStartIsOneHourAndNoPointsWriteNothing) {
   Load(Hill(54.0));
   TrackStatistics s;
