@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "platform/classlib/CString.h"
 #include "sport/ProjectDbMgr.h"
 #include "sport/SportFieldIds.h"
@@ -93,6 +96,22 @@ TEST_F(SportTypes, TheProjectManagerAnswersForItsOpenDocument) {
   EXPECT_TRUE(mgr->FindOrCreateValueDef(type, u"FieldNickName"));
   mgr->m_pDocument = nullptr;
   EXPECT_EQ(mgr->FindOrCreateValueDef(type, u"FieldNickName"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SportTypes, ThreadsAskingForANewFieldAtOnceMakeItOnce) {
+  tgvDatabase_C* db = m_gen.Db();
+  std::vector<uint32_t> ids(8);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < ids.size(); ++i)
+    threads.emplace_back([&, i] { ids[i] = GetUserFieldDefId(db, i % 2 ? u"FieldWeight" : u"FieldHeight"); });
+  for (std::thread& t : threads) t.join();
+  for (size_t i = 2; i < ids.size(); ++i) EXPECT_EQ(ids[i], ids[i % 2]);
+  PtrList_C defs;
+  EXPECT_EQ(FindValueDef(db, ids[0])->GetType()->GetValueDefs(&defs, true), 2u);
 }
 
 }  // namespace
