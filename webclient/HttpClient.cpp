@@ -49,6 +49,8 @@ CHttpMethod::~CHttpMethod() = default;
 
 void CHttpMethod::SetReplyLimit(size_t bytes) { m_replyLimit = bytes ? bytes : kDefaultReplyLimit; }
 
+void CHttpMethod::SetTimeLimit(long seconds) { m_timeLimit = seconds > 0 ? seconds : 0; }
+
 size_t CHttpMethod::WriteCallback(char* data, size_t size, size_t count, void* user) {
   if (!user) return 0;
   CHttpMethod* self = static_cast<CHttpMethod*>(user);
@@ -70,7 +72,8 @@ CURL* CHttpMethod::InitHandle() {
   const std::string url = Utf16ToUtf8(m_url.c_str());
   const bool ok = ApplyTransferRules(h) && curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
                   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpMethod::WriteCallback) == CURLE_OK &&
-                  curl_easy_setopt(h, CURLOPT_WRITEDATA, this) == CURLE_OK;
+                  curl_easy_setopt(h, CURLOPT_WRITEDATA, this) == CURLE_OK &&
+                  curl_easy_setopt(h, CURLOPT_TIMEOUT, m_timeLimit) == CURLE_OK;
   if (!ok) return nullptr;
   m_handle = std::move(handle);
   return h;

@@ -36,6 +36,9 @@ class CHttpMethod {
   // The largest reply body accepted, in bytes; 0 restores the built-in 64 MiB.
   // A longer reply fails the transfer.
   void SetReplyLimit(size_t bytes);
+  // The longest the whole request may take, in seconds, besides the connect
+  // and stall limits; 0 (the default) sets none.
+  void SetTimeLimit(long seconds);
 
  protected:
   explicit CHttpMethod(const char16_t* url);
@@ -57,6 +60,7 @@ class CHttpMethod {
   std::unique_ptr<CURL, EasyCleanup> m_handle;
   std::string m_response;
   size_t m_replyLimit;
+  long m_timeLimit = 0;
 };
 
 // A multipart/form-data POST: the text fields in the order added, then the
