@@ -199,7 +199,12 @@ TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   vals.AddMember(u"track_id", CJsonValue(int32_t(12)));
   vals.AddMember(u"start", CJsonValue(int32_t(1700000500)));
   vals.AddMember(u"Note", CJsonValue(u"tab\there \"quoted\""));
-  vals.AddMember(u"AvgSpd", CJsonValue(std::numeric_limits<double>::infinity()));
+  for (const char16_t* name : {u"unit", u"timezone", u"Laps", u"BestLap"}) vals.AddMember(name, CJsonValue(int32_t(1)));
+  for (const char16_t* name : {u"AvgAlti", u"AvgG", u"AvgSpd", u"BestLapTime", u"MaxAlti", u"MaxG", u"MaxSpd",
+                               u"MinAlti", u"MinG", u"MinSpd", u"distance", u"duration"})
+    vals.AddMember(name, CJsonValue(2.5));
+  vals.AddMember(u"track_name", CJsonValue(u"Fuji"));
+  vals.AddMember(u"type", CJsonValue(u"Circuit"));
   FieldList fields = Auth(token);
   fields.push_back({"Vals", Utf16ToUtf8(vals.Stringify(u"", true))});
   const FieldList files = {{"qSess", m_dir.File("sess_1.db")}, {"qSana", m_dir.File("sana_1.db")}};
@@ -220,6 +225,15 @@ TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   EXPECT_EQ(m_service->Uploads().size(), 1u);
 
   EXPECT_EQ(Post(Url("UploadSession.php"), fields, {files[0]})->GetMember("code")->GetInt64(-1), 212);
+  EXPECT_EQ(Post(Url("UploadSession.php"), fields, {files[1], files[0]})->GetMember("code")->GetInt64(-1), 213);
+  FieldList reordered = fields;
+  std::swap(reordered[2], reordered[3]);
+  EXPECT_EQ(Post(Url("UploadSession.php"), reordered, files)->GetMember("code")->GetInt64(-1), 213);
+  vals.RemoveMember(u"track_id");
+  vals.AddMember(u"track_id", CJsonValue(u"12"));  // a text where the service takes a number
+  FieldList retyped = Auth(token);
+  retyped.push_back({"Vals", Utf16ToUtf8(vals.Stringify(u"", true))});
+  EXPECT_EQ(Post(Url("UploadSession.php"), retyped, files)->GetMember("code")->GetInt64(-1), 211);
   FieldList bad = Auth(token);
   bad.push_back({"Vals", "{not json"});
   EXPECT_EQ(Post(Url("UploadSession.php"), bad, files)->GetMember("code")->GetInt64(-1), 211);

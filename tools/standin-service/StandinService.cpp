@@ -35,6 +35,7 @@ constexpr int kBadUser = 203;
 constexpr int kNotAuthorised = 210;
 constexpr int kBadField = 211;
 constexpr int kMissingFile = 212;
+constexpr int kBadParts = 213;
 constexpr int kStoreFailure = 500;
 
 // A prepared statement that finalizes itself.
@@ -110,6 +111,70 @@ bool ParseInt(const std::string& s, int64_t& out) {
   for (size_t k = i; k < s.size(); ++k)
     if (s[k] < '0' || s[k] > '9') return false;
   out = std::stoll(s);
+  return true;
+}
+
+// The parts of each request, in the order the service takes them: the text
+// fields, then (upload only) the two files, each named by its part name and
+// sent as application/octet-stream.
+struct PartRule {
+  const char* name;
+  bool file;
+};
+constexpr const char* kFilePartType = "application/octet-stream";
+
+std::vector<PartRule> PartRules(const std::string& path) {
+  if (path == "/API/login.php")
+    return {{"Client_id", false}, {"Client_token", false}, {"State", false}, {"User", false}};
+  std::vector<PartRule> rules = {{"Client_id", false}, {"Access_Token", false}, {"State", false}, {"UserID", false}};
+  if (path == "/API/TrackList.php") rules.push_back({"Filter", false});
+  if (path == "/API/UploadSession.php") rules.insert(rules.end(), {{"Vals", false}, {"qSess", true}, {"qSana", true}});
+  return rules;
+}
+
+// 0 when the parts are the ones of the path in their order; kMissingFile
+// when only file parts are missing at the end; kBadParts otherwise.
+int CheckParts(const std::string& path, const std::vector<StandinPart>& parts) {
+  const std::vector<PartRule> rules = PartRules(path);
+  if (parts.size() > rules.size()) return kBadParts;
+  for (size_t i = 0; i < rules.size(); ++i) {
+    const PartRule& rule = rules[i];
+    if (i >= parts.size()) return rule.file ? kMissingFile : kBadParts;
+    const StandinPart& part = parts[i];
+    if (part.name != rule.name) return kBadParts;
+    if (rule.file ? part.filename != rule.name || part.contentType != kFilePartType : !part.filename.empty())
+      return kBadParts;
+  }
+  return 0;
+}
+
+// The session summary of an upload: every member by name and JSON kind,
+// nothing else.
+enum class ValsKind { Integer, Double, Text };
+struct ValsMember {
+  const char* name;
+  ValsKind kind;
+};
+const ValsMember kValsMembers[] = {
+    {"AvgAlti", ValsKind::Double},  {"AvgG", ValsKind::Double},        {"AvgSpd", ValsKind::Double},
+    {"BestLap", ValsKind::Integer}, {"BestLapTime", ValsKind::Double}, {"Laps", ValsKind::Integer},
+    {"MaxAlti", ValsKind::Double},  {"MaxG", ValsKind::Double},        {"MaxSpd", ValsKind::Double},
+    {"MinAlti", ValsKind::Double},  {"MinG", ValsKind::Double},        {"MinSpd", ValsKind::Double},
+    {"Note", ValsKind::Text},       {"distance", ValsKind::Double},    {"duration", ValsKind::Double},
+    {"start", ValsKind::Integer},   {"timezone", ValsKind::Integer},   {"track_id", ValsKind::Integer},
+    {"track_name", ValsKind::Text}, {"type", ValsKind::Text},          {"unit", ValsKind::Integer},
+};
+
+bool IsSessionSummary(const json& v) {
+  if (!v.is_object() || v.size() != std::size(kValsMembers)) return false;
+  for (const ValsMember& m : kValsMembers) {
+    auto it = v.find(m.name);
+    if (it == v.end()) return false;
+    const bool ok = m.kind == ValsKind::Integer  ? it->is_number_integer()
+                    : m.kind == ValsKind::Double ? it->is_number_float()
+                                                 : it->is_string();
+    if (!ok) return false;
+  }
   return true;
 }
 
@@ -492,6 +557,7 @@ std::string StandinService::TokenOf(int64_t uid) const {
 // API
 
 std::string StandinService::Dispatch(const std::string& path, const std::vector<StandinPart>& parts) {
+  if (int bad = CheckParts(path, parts)) return Reply(bad);
   Fields f(parts);
   if (f.Get("Client_id") != std::to_string(m_options.appNumber)) return Reply(kBadClient);
   if (path == "/API/login.php") return Login(f);
@@ -610,9 +676,7 @@ std::string StandinService::Upload(const Fields& f) {
   if (!uid) return Reply(kNotAuthorised);
   const std::string vals = f.Get("Vals");
   json v = json::parse(vals, nullptr, false);
-  if (v.is_discarded() || !v.is_object() || !v.contains("track_id") || !v["track_id"].is_number_integer() ||
-      !v.contains("start") || !v["start"].is_number_integer())
-    return Reply(kBadField);
+  if (v.is_discarded() || !IsSessionSummary(v)) return Reply(kBadField);
   auto sess = f.files.find("qSess");
   auto sana = f.files.find("qSana");
   if (sess == f.files.end() || sana == f.files.end()) return Reply(kMissingFile);

@@ -5,6 +5,10 @@
 // carries "code" and "data". Accounts, access tokens, track maps and uploaded
 // sessions live in a small SQLite store in the data folder; everything below
 // <data folder>/www (beacon files, update files) is served as static files.
+// It checks what the real service would: the parts of each request in their
+// order (text fields, then the upload's files, each named by its part name
+// and sent as application/octet-stream), the login fields deciphered, and
+// every member of an upload's "Vals" by name and JSON kind.
 // Faults can be switched on so that a client's every branch can be driven.
 #pragma once
 
