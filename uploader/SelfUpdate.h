@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/classlib/CString.h"
+#include "uploader/TransferFolders.h"
 
 // Versions above this one are newer than the program.
 constexpr int kProgramVersion = 100;
@@ -30,6 +31,8 @@ constexpr const char16_t* kUpdateInstallerName = u"Pelmora_Uploader_installer.ex
 // compare exactly. `userData` is the per-user data folder; its TransferDb
 // folder is made when missing.
 int CheckSelfUpdate(const std::u16string& userData);
+// The same for <Documents>/Pelmora.
+inline int CheckSelfUpdate() { return CheckSelfUpdate(UserDataFolder()); }
 
 // True when the MD5 of the file, as 32 upper-case hex digits, equals
 // `expected` after `expected` has been upper-cased in place. The file is

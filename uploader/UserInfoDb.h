@@ -13,18 +13,10 @@
 
 #include "platform/classlib/CString.h"
 #include "uploader/TransferFolders.h"
+#include "webclient/ApiUserStore.h"
 
-struct UserInfoRecord {
-  int32_t uid = 0;  // the service's user id; 0 = nobody
-  int32_t gender = 0;
-  CString token;  // access token
-  CString email;
-  CString name;
-  CString country;
-  CString language;
-};
-
-class UserInfoDb {
+// The user store of the web-service client (webclient/ApiClient.h).
+class UserInfoDb : public ApiUserStore {
  public:
   UserInfoDb() = default;
   UserInfoDb(const UserInfoDb&) = delete;
@@ -39,10 +31,10 @@ class UserInfoDb {
 
   // The last saved user: read from the file while the cache holds nobody,
   // else the cache. Nobody stored gives uid 0 and empty texts.
-  void GetLastUser(UserInfoRecord& out);
+  void GetLastUser(UserInfoRecord& out) override;
   // Caches the record and stores it (a row per uid) with the local time of
   // the save, "%Y/%m/%d %H:%M:%S", which orders the users.
-  bool Save(const UserInfoRecord& record);
+  bool Save(const UserInfoRecord& record) override;
 
  private:
   std::mutex m_mutex;
