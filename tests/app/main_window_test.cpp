@@ -1,0 +1,239 @@
+// The program's start and its main window in a real window: the workspace
+// settled on a first run, the controls and texts of dialog 102 in the stored
+// UI language, the key filter, the about box, and the layout through resizing.
+#include <filesystem>
+#include <map>
+#include <vector>
+
+#include "res/resources.h"
+#include "tests/common/env.h"
+#include "tests/common/temp_dir.h"
+#include "tests/ui/ui_test_env.h"
+#include "uploader/CtessilarApp.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/Registry.h"
+#include "uploader/RegistrySettings.h"
+#include "uploader/UserInfoDb.h"
+#include "uploader/WorkspaceLocation.h"
+
+namespace {
+
+class ResourcesEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { RegisterResources(); }
+};
+
+[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new UiEnvironment);
+[[maybe_unused]] auto* const g_res = ::testing::AddGlobalTestEnvironment(new ResourcesEnvironment);
+
+const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
+const int kStacked[] = {1019, 1022, 1033, 1023};  // Upload, Setting, web, terms
+
+// The main window with a script run once its modal loop runs.
+class ScriptedMainDlg : public CtessilarDlg {
+ public:
+  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {}
+  BOOL OnInitDialog() override {
+    BOOL r = CtessilarDlg::OnInitDialog();
+    AfxPostToUiThread([this]() { m_script(*this); });
+    return r;
+  }
+
+ private:
+  std::function<void(ScriptedMainDlg&)> m_script;
+};
+
+// A user's folders in a temporary home: settings, documents, workspace.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest()
+      : m_home("HOME", m_dir.Path().c_str()),
+        m_config("XDG_CONFIG_HOME", m_dir.File("config").c_str()),
+        m_docs("XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()) {
+    std::filesystem::create_directories(m_dir.File("Documents/Pelmora_Workspace"));
+  }
+
+  static void StoreLanguage(DWORD lang) {
+    CRegistry reg(kRegCreateKey);
+    ASSERT_TRUE(reg.Open(kSettingsKey));
+    reg[u"DisplayLanguage"].SetDword(lang);
+  }
+  static CString Text(CWnd& dlg, int id) {
+    CString text;
+    dlg.GetDlgItemText(id, text);
+    return text;
+  }
+  static CRect Place(CWnd& dlg, int id) {
+    CRect r;
+    dlg.GetDlgItem(id)->GetWindowRect(&r);
+    dlg.ScreenToClient(&r);
+    return r;
+  }
+
+  TempDir m_dir;
+  ScopedEnv m_home, m_config, m_docs;
+};
+
+TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
+  REQUIRE_UI();
+  const std::string workspace = m_dir.File("Documents/Pelmora_Workspace");
+  ASSERT_TRUE(GetWorkspaceLocation().IsEmpty());
+  CtessilarApp app;
+  CString shown;
+  UiTestPoll([&]() {
+    CWnd* main = app.m_pMainWnd;
+    if (main == nullptr || main->GetSafeHwnd() == nullptr) return false;
+    shown = Text(*main, 1034);
+    main->SendMessage(WM_CLOSE);  // the close box
+    return true;
+  });
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(GetWorkspaceLocation().ToUtf8(), workspace);  // the default, written back
+  EXPECT_EQ(shown.ToUtf8(), workspace);
+  EXPECT_TRUE(std::filesystem::is_regular_file(workspace + "/TransferDb/SessionList.db"));
+  EXPECT_FALSE(std::filesystem::exists("/TransferDb/SessionList.db"));
+  ASSERT_NE(app.m_pUserInfoDb, nullptr);
+  EXPECT_TRUE(std::filesystem::is_regular_file(m_dir.File("Documents/Pelmora/TransferDb/transferDbTool.db")));
+
+  // A stored location is used as it is, also when the folder does not exist.
+  SetWorkspaceLocation(CString(u"/nowhere/Workspace"));
+  EXPECT_EQ(LocateWorkspace(), CString(u"/nowhere/Workspace"));
+}
+
+TEST_F(MainWindowTest, TheWindowShowsDialog102AndOnlyItsCloseBoxEndsIt) {
+  REQUIRE_UI();
+  bool saved = false, aboutSeen = false;
+  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    CString title;
+    d.GetWindowText(title);
+    EXPECT_EQ(title, CString(u"Morvek Pelmora Uploader"));
+    const std::map<int, const char16_t*> texts = {
+        {1019, u"Upload"},
+        {1022, u"Setting"},
+        {1033, u"Go Pelmora Web"},
+        {1023, u"Terms of Use"},
+        {1009, u"Login"},
+        {1010, u"    Circuit Racing (0/0)"},
+        {1014, u"        Qualify (0/0)"},
+        {1011, u"    Drag Racing (0/0)"},
+        {1013, u"    Rally Racing (0/0)"},
+        {1020, u"Open database\nPlease wait\u2026"},
+    };
+    for (const auto& [id, text] : texts) EXPECT_EQ(Text(d, id), CString(text)) << id;
+    EXPECT_FALSE(d.GetDlgItem(1021)->IsWindowVisible());  // progress
+    EXPECT_EQ(static_cast<CListCtrl*>(d.GetDlgItem(1018))->GetHeaderCtrl()->GetItemCount(), 8);
+    COLORREF text = 0, bk = 0;
+    ASSERT_TRUE(UiTestCtlColors(d.GetDlgItem(1023), &text, &bk));
+    EXPECT_EQ(text, 0xFFFFFFu);
+    EXPECT_EQ(bk, 0x000000u);
+
+    UiTestKey(&d, VK_ESCAPE);
+    UiTestKey(&d, VK_RETURN);
+    UiTestPoll([&]() {
+      HWND top = UiTestInnermostModal();
+      if (top == nullptr || top == d.GetSafeHwnd()) return false;
+      CString version;
+      CWnd::FromHandle(top)->GetDlgItemText(1030, version);
+      aboutSeen = version == CString(u"V1.0");
+      UiTestEndModal(top, IDOK);
+      return true;
+    });
+    d.SendMessage(WM_SYSCOMMAND, CtessilarDlg::kIdmAboutBox);
+    ShootThenEnd(d, "main_window", IDCANCEL, &saved);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_TRUE(aboutSeen);
+  EXPECT_TRUE(saved);
+}
+
+TEST_F(MainWindowTest, TheStoredUiLanguageGivesJapaneseTextsAndAnUnknownOneEnglish) {
+  REQUIRE_UI();
+  const struct {
+    DWORD stored;
+    LANGID expected;
+    const char16_t* upload;
+    const char16_t* circuit;
+    const char16_t* terms;
+    const char* picture;
+  } cases[] = {
+      {1041, 1041, u"アップロード", u"    サーキット走行 (0/0)", u"利用規約", "main_window_ja"},
+      {2052, 1033, u"Upload", u"    Circuit Racing (0/0)", u"Terms of Use", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    SetThreadUILanguage(1033);
+    StoreLanguage(c.stored);
+    ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+      EXPECT_EQ(d.GetLanguage(), c.expected);
+      EXPECT_EQ(Text(d, 1019), CString(c.upload));
+      EXPECT_EQ(Text(d, 1010), CString(c.circuit));
+      EXPECT_EQ(Text(d, 1023), CString(c.terms));
+      if (c.picture)
+        ShootThenEnd(d, c.picture, IDCANCEL);
+      else
+        d.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  }
+}
+
+// Resizing back and forth, as a maximise and a restore do, puts every control
+// back where the same size put it before, inside the window; a window too
+// short for the buttons hides them until it grows again.
+TEST_F(MainWindowTest, TheLayoutStaysInsideTheWindowAndNeverDrifts) {
+  REQUIRE_UI();
+  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    CRect start;
+    d.GetWindowRect(&start);
+    auto resize = [&d](int width, int height) {
+      d.MoveWindow(0, 0, width, height);
+      CRect client;
+      ASSERT_TRUE(UiTestPumpUntil([&]() {
+        d.GetClientRect(&client);
+        return client.Width() > 0 && Place(d, 1018).right == client.right && Place(d, 1018).bottom == client.bottom;
+      })) << width
+          << "x" << height;
+    };
+    auto places = [&d]() {
+      std::map<int, CRect> out;
+      for (CWnd* c = d.GetWindow(GW_CHILD); c != nullptr; c = c->GetNextWindow())
+        out[c->GetDlgCtrlID()] = Place(d, c->GetDlgCtrlID());
+      return out;
+    };
+    auto expectInside = [&d]() {
+      CRect client;
+      d.GetClientRect(&client);
+      for (CWnd* c = d.GetWindow(GW_CHILD); c != nullptr; c = c->GetNextWindow()) {
+        if (!c->IsWindowVisible()) continue;
+        const CRect r = Place(d, c->GetDlgCtrlID());
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+            << "control " << c->GetDlgCtrlID() << " at " << r.left << "," << r.top << "-" << r.right << "," << r.bottom
+            << " in " << client.right << "x" << client.bottom;
+      }
+    };
+    const int w = start.Width() + 40, h = start.Height() + 30;
+    resize(w, h);
+    const std::map<int, CRect> reference = places();
+    expectInside();
+    for (int id : kStacked) EXPECT_TRUE(d.GetDlgItem(id)->IsWindowVisible()) << id;
+
+    const struct {
+      int width, height;
+      bool buttonsShown;
+    } steps[] = {{1260, 980, true}, {w, h, true}, {w + 300, h, true}, {w, h / 2, false}, {w, h, true}};
+    for (const auto& s : steps) {
+      resize(s.width, s.height);
+      if (s.buttonsShown) expectInside();  // a window this short cuts the selectors off
+      for (int id : kStacked) EXPECT_EQ(d.GetDlgItem(id)->IsWindowVisible() != FALSE, s.buttonsShown) << id;
+    }
+    const std::map<int, CRect> after = places();
+    for (const auto& [id, r] : reference) {
+      const CRect& a = after.at(id);
+      EXPECT_TRUE(a.left == r.left && a.top == r.top && a.right == r.right && a.bottom == r.bottom) << "control " << id;
+    }
+    ShootThenEnd(d, "main_window_resized", IDCANCEL);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+}  // namespace

@@ -1,0 +1,393 @@
+#include "uploader/CtessilarDlg.h"
+
+#include "uploader/AboutDlg.h"
+#include "uploader/RegistrySettings.h"
+#include "uploader/SessionListDb.h"
+#include "uploader/TrackMapDb.h"
+#include "uploader/TransferFolders.h"
+#include "uploader/WorkspaceLocation.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+constexpr int kIdLogin = 1009;
+constexpr int kIdCircuit = 1010;
+constexpr int kIdDrag = 1011;
+constexpr int kIdDataLog = 1012;
+constexpr int kIdRally = 1013;
+constexpr int kIdQualify = 1014;
+constexpr int kIdSprint = 1015;
+constexpr int kIdEndurance = 1016;
+constexpr int kIdOther = 1017;
+constexpr int kIdList = 1018;
+constexpr int kIdUpload = 1019;
+constexpr int kIdStatus = 1020;
+constexpr int kIdProgress = 1021;
+constexpr int kIdSetting = 1022;
+constexpr int kIdTerms = 1023;
+constexpr int kIdGoWeb = 1033;
+constexpr int kIdWorkspace = 1034;
+
+constexpr UINT kTimerPrepareDb = 1;
+constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr COLORREF kGrey = 0x808080;
+constexpr const char16_t* kWindowTitle = u"Morvek Pelmora Uploader";
+
+// One category selector's caption: which static, its name string, its indent
+// and the race types it counts (first..last; Circuit Racing sums 0 to 3).
+struct CategoryCaption {
+  CStaticExtension CtessilarDlg::*link;
+  UINT nameId;
+  const char16_t* indent;
+  int firstRaceType;
+  int lastRaceType;
+};
+
+const char16_t kTopIndent[] = u"    ";
+const char16_t kSubIndent[] = u"        ";
+
+CString LoadText(UINT id) {
+  CString text;
+  text.LoadString(id);
+  return text;
+}
+
+}  // namespace
+
+bool IsUiLanguage(LANGID lang) {
+  return lang == kLangEnglish || lang == kLangJapanese || lang == kLangGerman || lang == kLangChineseTraditional;
+}
+
+CString ServiceWebAddress() { return CString(DeployServiceBase().c_str()) + u"/Web/"; }
+
+CString TermsOfUseAddress(LANGID lang) {
+  const char16_t* tag = u"EN";
+  switch (lang) {
+    case kLangChineseTraditional:
+      tag = u"ZH_TW";
+      break;
+    case kLangGerman:
+      tag = u"DE";
+      break;
+    case kLangJapanese:
+      tag = u"JA";
+      break;
+    default:
+      break;
+  }
+  return CString(DeployServiceBase().c_str()) + u"/Web/UsageTerms.php?l=" + tag;
+}
+
+BEGIN_MESSAGE_MAP(CtessilarDlg, CDialog)
+ON_WM_SYSCOMMAND()
+ON_WM_SIZE()
+ON_WM_CTLCOLOR()
+ON_BN_CLICKED(kIdGoWeb, &CtessilarDlg::OnClickedGoWeb)
+ON_BN_CLICKED(kIdTerms, &CtessilarDlg::OnClickedTerms)
+END_MESSAGE_MAP()
+
+CtessilarDlg::CtessilarDlg(CWnd* parent) : CDialog(IDD, parent) {
+  if (CWinApp* app = AfxGetApp()) m_hIcon = app->LoadIcon(128);
+}
+
+// Workers use the dialog's fields: they end before the fields go.
+CtessilarDlg::~CtessilarDlg() { m_workers.StopAndJoin(); }
+
+void CtessilarDlg::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, kIdLogin, m_stLogin);
+  DDX_Control(dx, kIdCircuit, m_stCircuit);
+  DDX_Control(dx, kIdQualify, m_stQualify);
+  DDX_Control(dx, kIdSprint, m_stSprint);
+  DDX_Control(dx, kIdEndurance, m_stEndurance);
+  DDX_Control(dx, kIdOther, m_stOther);
+  DDX_Control(dx, kIdDrag, m_stDrag);
+  DDX_Control(dx, kIdDataLog, m_stDataLog);
+  DDX_Control(dx, kIdRally, m_stRally);
+  DDX_Control(dx, kIdList, m_listSession);
+  DDX_Control(dx, kIdWorkspace, m_stWorkspace);
+  DDX_Control(dx, kIdStatus, m_stStatus);
+  DDX_Control(dx, kIdProgress, m_progress);
+  DDX_Control(dx, kIdUpload, m_btnUpload);
+  DDX_Control(dx, kIdSetting, m_btnSetting);
+  DDX_Control(dx, kIdGoWeb, m_btnGoWeb);
+  DDX_Control(dx, kIdTerms, m_stTerms);
+}
+
+BOOL CtessilarDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  const CString about = LoadText(101);
+  if (!about.IsEmpty()) {
+    CMenu* menu = GetSystemMenu(FALSE);
+    menu->AppendMenu(MF_SEPARATOR);
+    menu->AppendMenu(MF_STRING, kIdmAboutBox, about);
+  }
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hIcon, FALSE);
+
+  m_progress.SetRange(0, 100);
+  m_progress.ShowWindow(SW_HIDE);
+
+  LOGFONTW lf{};
+  if (CFont* font = GetFont()) font->GetLogFont(&lf);
+  lf.lfUnderline = TRUE;
+  m_fontUnderline.CreateFontIndirect(&lf);
+  lf.lfUnderline = FALSE;
+  m_fontPlain.CreateFontIndirect(&lf);
+
+  // The workspace location is settled (and a default written back) before
+  // the session list is opened, so that its file is under the real workspace
+  // from the first run on.
+  const CString workspace = LocateWorkspace();
+  static SessionListDb sessionList;
+  static const bool sessionListMade = sessionList.Create(workspace.Str(), UserDataFolder());
+  static TrackMapDb trackMaps;
+  static const bool trackMapsMade = trackMaps.Create();
+  (void)sessionListMade;
+  (void)trackMapsMade;
+  m_pSessionListDb = &sessionList;
+  m_pTrackMapDb = &trackMaps;
+
+  // The update check, the workspace open and the drag-type load start here on
+  // m_workers once the self-update dialog and the sport project manager are
+  // part of the program; until then the database state stays 0.
+
+  for (CStaticExtension* link : m_categoryStatics) link->SetLinkStyle(4);
+  m_stLogin.SetLinkStyle(5);
+
+  AdoptStoredLanguage();
+
+  m_listSession.SetExtendedStyle(LVS_EX_CHECKBOXES);
+  m_listSession.SetBkColor(0x404040);
+  m_listSession.SetTextColor(kWhite);
+  InitListColumns(false);
+  m_listSession.AutoSizeColumns();
+
+  m_stStatus.SetWindowText(LoadText(124));
+  m_loginRect = TemplateRect(kIdLogin);
+  UpdateTitle();
+  m_stWorkspace.SetWindowText(GetWorkspaceLocation());
+
+  CRect client;
+  GetClientRect(&client);
+  m_nInitialWidth = client.Width();
+  m_nInitialHeight = client.Height();
+  for (CWnd* child = GetWindow(GW_CHILD); child != nullptr; child = child->GetNextWindow()) {
+    const int id = child->GetDlgCtrlID();
+    m_initialRects[id] = id == kIdLogin ? m_loginRect : TemplateRect(id);
+  }
+  SetTimer(kTimerPrepareDb, 100);
+  m_bInitialized = true;
+  return FALSE;
+}
+
+bool CtessilarDlg::AdoptStoredLanguage() {
+  const LANGID stored = GetDisplayLanguage();
+  const bool changed = IsUiLanguage(stored) && stored != m_nLanguage;
+  if (changed) m_nLanguage = stored;
+  SetThreadUILanguage(m_nLanguage);
+  return changed;
+}
+
+void CtessilarDlg::InitListColumns(bool isDrag) {
+  for (int n = m_listSession.GetHeaderCtrl()->GetItemCount(); n > 0; --n) m_listSession.DeleteColumn(0);
+  const UINT headings[] = {0, 150, 134, 135, 136, 137, isDrag ? 140u : 138u, 139};
+  for (int column = 0; column < 8; ++column) {
+    const CString heading = column == 0 ? CString(u"No.") : LoadText(headings[column]);
+    m_listSession.InsertColumn(column, heading, column == 7 ? LVCFMT_LEFT : LVCFMT_CENTER);
+  }
+}
+
+void CtessilarDlg::UpdateTitle() {
+  SetWindowText(kWindowTitle);
+  m_btnUpload.SetWindowText(LoadText(112));
+  m_btnSetting.SetWindowText(LoadText(109));
+  m_stTerms.SetWindowText(LoadText(155));
+  m_stTerms.SetFont(&m_fontUnderline);
+  if (!IsLoggedIn()) LayoutLoginLink(m_stLogin, LoadText(106));
+  UpdateCategoryCaptions();
+  ApplyColours();
+}
+
+void CtessilarDlg::UpdateCategoryCaptions() {
+  static const CategoryCaption kCaptions[] = {
+      {&CtessilarDlg::m_stCircuit, 113, kTopIndent, 0, 3}, {&CtessilarDlg::m_stQualify, 114, kSubIndent, 2, 2},
+      {&CtessilarDlg::m_stSprint, 115, kSubIndent, 1, 1},  {&CtessilarDlg::m_stEndurance, 116, kSubIndent, 0, 0},
+      {&CtessilarDlg::m_stOther, 117, kSubIndent, 3, 3},   {&CtessilarDlg::m_stDrag, 118, kTopIndent, 4, 4},
+      {&CtessilarDlg::m_stDataLog, 119, kTopIndent, 5, 5}, {&CtessilarDlg::m_stRally, 120, kTopIndent, 6, 6},
+  };
+  for (const CategoryCaption& c : kCaptions) {
+    int32_t listable = 0, total = 0;
+    for (int type = c.firstRaceType; type <= c.lastRaceType; ++type) {
+      listable += m_nRaceListable[type];
+      total += m_nRaceTotal[type];
+    }
+    CString caption;
+    // Only the circuit group can be listed: the others show 0 listable.
+    if (c.firstRaceType > 3) listable = 0;
+    caption.Format(u"%s%s (%d/%d)", c.indent, LoadText(c.nameId).GetString(), listable, total);
+    (this->*c.link).SetWindowText(caption);
+  }
+}
+
+void CtessilarDlg::LayoutLoginLink(CStaticExtension& link, const CString& text) {
+  link.SetWindowText(text);
+  const CRect place = m_loginRect;
+  CDC* dc = link.GetDC();
+  SIZE extent{0, 0};
+  GetTextExtentPoint32W(dc->m_hDC, text, text.GetLength(), &extent);
+  CRect measured(0, 0, extent.cx, extent.cy);
+  dc->DrawText(text, measured, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK);
+  link.ReleaseDC(dc);
+  m_loginRect = CRect(place.right - measured.Width(), place.top, place.right, place.top + measured.Height());
+  link.MoveWindow(m_loginRect);
+  link.SetFont(IsLoggedIn() ? &m_fontPlain : &m_fontUnderline);
+}
+
+void CtessilarDlg::OnSize(UINT type, int cx, int cy) {
+  CDialog::OnSize(type, cx, cy);
+  if (!m_bInitialized || (type != SIZE_RESTORED && type != SIZE_MAXIMIZED)) return;
+  LayoutControls(cx, cy);
+}
+
+void CtessilarDlg::LayoutControls(int cx, int cy) {
+  if (m_nInitialHeight <= 0) return;
+  const float ratio = static_cast<float>(cy) / static_cast<float>(m_nInitialHeight);
+  CWnd* const stacked[] = {&m_btnUpload, &m_btnSetting, &m_btnGoWeb, &m_stTerms};
+  for (CWnd* w : stacked) w->ShowWindow(SW_HIDE);
+
+  const CRect rally = m_initialRects[kIdRally];
+  CRect terms = m_initialRects[kIdTerms];
+  bool overlap = false;
+  for (CWnd* child = GetWindow(GW_CHILD); child != nullptr; child = child->GetNextWindow()) {
+    const int id = child->GetDlgCtrlID();
+    const CRect initial = m_initialRects[id];
+    switch (id) {
+      case kIdLogin: {
+        const int width = m_loginRect.Width(), height = m_loginRect.Height();
+        m_loginRect = CRect(cx - 4 - width, 1, cx - 4, 1 + height);
+        child->MoveWindow(m_loginRect);
+        break;
+      }
+      case kIdList:
+        child->MoveWindow(initial.left, initial.top, cx - initial.left, cy - initial.top);
+        m_listSession.AutoSizeColumns();
+        break;
+      case kIdStatus:
+        child->MoveWindow(initial.left + (cx - m_nInitialWidth) / 2, initial.top, initial.Width(), initial.Height());
+        break;
+      case kIdProgress:
+        child->MoveWindow(initial.left, initial.top, cx - 2 * initial.left, initial.Height());
+        break;
+      case kIdTerms: {
+        const int y = static_cast<int>(static_cast<float>(initial.top) * ratio);
+        terms = CRect(initial.left, y, initial.right, y + initial.Height());
+        child->MoveWindow(terms, TRUE);
+        // The three buttons would reach into the category selectors.
+        overlap = y - (2 * initial.Height() + 2) <= rally.bottom;
+        break;
+      }
+      case kIdWorkspace:
+        child->MoveWindow(initial.left, initial.top, cx - initial.left, initial.Height());
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Web, Setting and Upload stacked upward from the terms link, 1 pixel apart.
+  int bottom = terms.top - 1;
+  for (CButton* button : {&m_btnGoWeb, &m_btnSetting, &m_btnUpload}) {
+    const CRect initial = m_initialRects[button->GetDlgCtrlID()];
+    button->MoveWindow(initial.left, bottom - initial.Height(), initial.Width(), initial.Height());
+    bottom -= initial.Height() + 1;
+  }
+  if (!overlap) {
+    for (CWnd* w : stacked) w->ShowWindow(SW_SHOW);
+  }
+}
+
+HBRUSH CtessilarDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
+  dc->SetBkMode(TRANSPARENT);
+  HBRUSH brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  if (wnd == nullptr) return brush;
+  switch (wnd->GetDlgCtrlID()) {
+    case kIdLogin:
+      if (IsLoggedIn()) {
+        dc->SetTextColor(kGrey);
+        return brush;
+      }
+      return LinkColours(dc, m_stLogin);
+    case kIdCircuit:
+    case kIdDrag:
+    case kIdDataLog:
+    case kIdRally:
+    case kIdQualify:
+    case kIdSprint:
+    case kIdEndurance:
+    case kIdOther:
+      if (auto* link = dynamic_cast<CStaticExtension*>(wnd)) return LinkColours(dc, *link);
+      return brush;
+    case kIdStatus:
+    case kIdTerms:
+    case kIdWorkspace:
+      dc->SetTextColor(kWhite);
+      return brush;
+    default:
+      return brush;
+  }
+}
+
+HBRUSH CtessilarDlg::LinkColours(CDC* dc, const CStaticExtension& link) {
+  const int32_t style = link.GetLinkStyle();
+  const bool hovered = link.IsTracking() != FALSE;
+  const bool darkWhileHovered = style == 2 || style == 4;
+  if (style >= 3 && style <= 5) dc->SetTextColor(hovered ? kWhite : kGrey);
+  return static_cast<HBRUSH>(GetStockObject(darkWhileHovered && hovered ? DKGRAY_BRUSH : BLACK_BRUSH));
+}
+
+void CtessilarDlg::ApplyColours() { Invalidate(); }
+
+BOOL CtessilarDlg::PreTranslateMessage(MSG* msg) {
+  // Neither key closes the main window; only its close box does.
+  if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN)) return TRUE;
+  return CDialog::PreTranslateMessage(msg);
+}
+
+void CtessilarDlg::OnSysCommand(UINT id, LPARAM param) {
+  if ((id & 0xFFF0) == kIdmAboutBox) {
+    CAboutDlg about;
+    about.DoModal();
+    return;
+  }
+  CDialog::OnSysCommand(id, param);
+}
+
+void CtessilarDlg::OnClickedGoWeb() {
+  ShellExecuteW(m_hWnd, u"open", ServiceWebAddress(), nullptr, nullptr, SW_SHOWDEFAULT);
+}
+
+void CtessilarDlg::OnClickedTerms() {
+  ShellExecuteW(m_hWnd, u"open", TermsOfUseAddress(m_nLanguage), nullptr, nullptr, SW_SHOWDEFAULT);
+}
+
+bool CtessilarDlg::StopWorkers(std::chrono::milliseconds bound) { return m_workers.StopAndJoin(bound); }
+
+CRect CtessilarDlg::TemplateRect(int id) const {
+  const ResDialog* t = AfxFindDialog(IDD);
+  for (size_t i = 0; t != nullptr && i < t->controlCount; ++i) {
+    const ResControl& c = t->controls[i];
+    if (c.id != id) continue;
+    // Place and size are converted apart, as the controls were made.
+    CRect origin(c.x, c.y, c.x, c.y), size(0, 0, c.cx, c.cy);
+    MapDialogRect(&origin);
+    MapDialogRect(&size);
+    return CRect(origin.left, origin.top, origin.left + size.Width(), origin.top + size.Height());
+  }
+  return CRect();
+}
+
+// Nobody can be logged in before the login road is part of the program; the
+// web-service client's logged-in flag answers here once it is.
+bool CtessilarDlg::IsLoggedIn() const { return false; }

@@ -1,0 +1,136 @@
+// The main window (dialog 102): the category selectors, the session list, the
+// Upload, Setting and web buttons, the status text and progress bar, the
+// workspace path, the login link and the terms link; its layout on resizing,
+// its colours, its key filter and the web pages it opens; and the fields it
+// shares with its worker threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+
+#include "platform/classlib/ui/afxwin.h"
+#include "uploader/ListCtrlExtension.h"
+#include "uploader/SessionSummary.h"
+#include "uploader/StaticExtension.h"
+#include "uploader/WorkerThreads.h"
+
+class SessionListDb;
+class TrackMapDb;
+
+// The four UI languages of the string table; any other value is refused.
+bool IsUiLanguage(LANGID lang);
+// The service's web pages: <service>/Web/, and the terms of use in the tag
+// of the language (ZH_TW, DE, JA, else EN).
+CString ServiceWebAddress();
+CString TermsOfUseAddress(LANGID lang);
+
+class CtessilarDlg : public CDialog {
+ public:
+  enum { IDD = 102 };
+  static constexpr UINT kIdmAboutBox = 0x0010;
+  static constexpr int kRaceTypes = 7;
+  static constexpr int kCategories = 8;
+
+  explicit CtessilarDlg(CWnd* parent = nullptr);
+  ~CtessilarDlg() override;
+
+  LANGID GetLanguage() const { return m_nLanguage; }
+  // Takes "DisplayLanguage" of the settings as the window's language when it
+  // is one of the four, and makes it the UI language. True when the window's
+  // language changed.
+  bool AdoptStoredLanguage();
+  // Window title, button and link texts in the current UI language, the login
+  // link (while logged out) and the category captions.
+  void UpdateTitle();
+  // The list's eight columns; column 6 is the drag condition in a drag list,
+  // else the track name.
+  void InitListColumns(bool isDrag);
+  // The eight captions "<indent><name> (<listable>/<total>)" from the counts.
+  void UpdateCategoryCaptions();
+  // Places every control for a client area of cx x cy, from the places the
+  // controls had when the window was set up.
+  void LayoutControls(int cx, int cy);
+  // Gives the link `text`, sizes it to the text keeping its right edge, and
+  // underlines it unless someone is logged in.
+  void LayoutLoginLink(CStaticExtension& link, const CString& text);
+  // Repaints every control in the colours OnCtlColor chooses; called when
+  // hover, selection or login state changes.
+  void ApplyColours();
+  // Asks the worker threads to stop and waits for them within the bound;
+  // false when some still run.
+  bool StopWorkers(std::chrono::milliseconds bound = WorkerThreads::kDefaultBound);
+
+  // Fields shared with the worker threads, in the order their jobs use them.
+  // Every one is atomic: a worker writes, the UI thread polls.
+  std::atomic<SessionListDb*> m_pSessionListDb{nullptr};
+  std::atomic<TrackMapDb*> m_pTrackMapDb{nullptr};
+  std::atomic<int32_t> m_nDbState{0};                    // 0 start, 1 workspace open, 2 scanning, 3 list ready
+  std::atomic<int32_t> m_nTrackMapState{0};              // 0 none, 1 retrieving, 2 done
+  std::atomic<int32_t> m_nUploadState{0};                // 0 none, 1 transferring, 2 uploading, 3 done
+  std::atomic<double> m_dItemFraction{0.0};              // share of the current session converted, 0.0 to 1.0
+  std::atomic<int32_t> m_nItemTotal{0};                  // sessions chosen for upload
+  std::atomic<SessionSummary*> m_pUploadItems{nullptr};  // m_nItemTotal records
+  std::atomic<int32_t> m_nItemDone{0};                   // sessions done in the current job
+  std::atomic<int32_t> m_nSessionTotal{0};               // sessions found in the workspace
+  std::atomic<int32_t> m_nTrackMapCount{0};              // track maps announced by the service
+  std::atomic<int32_t> m_nUploadOk{0};
+  std::atomic<int32_t> m_nUploadFail{0};
+  std::atomic<int32_t> m_nUploadDuplicate{0};
+  std::atomic<int32_t> m_nCannotAnalyze{0};
+  std::atomic<int32_t> m_nStartupCountdown{1};
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  BOOL OnInitDialog() override;
+
+  afx_msg void OnSysCommand(UINT id, LPARAM param);
+  afx_msg void OnSize(UINT type, int cx, int cy);
+  afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor);
+  afx_msg void OnClickedGoWeb();
+  afx_msg void OnClickedTerms();
+
+  // The colours of a link static: white while the mouse is over it, grey
+  // otherwise; styles 2 and 4 on dark grey while hovered.
+  HBRUSH LinkColours(CDC* dc, const CStaticExtension& link);
+  bool IsLoggedIn() const;
+  // The control's place in client coordinates as the template gives it.
+  CRect TemplateRect(int id) const;
+
+  HICON m_hIcon = nullptr;
+  CFont m_fontUnderline;
+  CFont m_fontPlain;
+  LANGID m_nLanguage = 1033;
+  int m_nInitialWidth = 0;
+  int m_nInitialHeight = 0;
+  // Each control's rectangle at the end of set-up, by id: every layout is
+  // computed from these, so repeated resizing never drifts.
+  std::map<int, CRect> m_initialRects;
+  // Where the login link is now: it is sized to its text and kept at the top
+  // right, so its place is tracked here rather than read back from the
+  // window system (which knows it only once the window is shown).
+  CRect m_loginRect;
+  bool m_bInitialized = false;
+
+  int32_t m_nCategory = 0;
+  int32_t m_nRaceTotal[kRaceTypes] = {};
+  int32_t m_nRaceListable[kRaceTypes] = {};
+
+  CStaticExtension m_stLogin;
+  CStaticExtension m_stCircuit, m_stQualify, m_stSprint, m_stEndurance, m_stOther;
+  CStaticExtension m_stDrag, m_stDataLog, m_stRally;
+  CStaticExtension m_stTerms;
+  CListCtrlExtension m_listSession;
+  CStatic m_stWorkspace;
+  CStatic m_stStatus;
+  CProgressCtrl m_progress;
+  CButton m_btnUpload, m_btnSetting, m_btnGoWeb;
+  // Circuit, Qualify, Sprint, Endurance, Other, Drag, Data Log, Rally.
+  CStaticExtension* const m_categoryStatics[kCategories] = {&m_stCircuit, &m_stQualify, &m_stSprint,  &m_stEndurance,
+                                                            &m_stOther,   &m_stDrag,    &m_stDataLog, &m_stRally};
+
+  WorkerThreads m_workers;
+
+  DECLARE_MESSAGE_MAP()
+};
