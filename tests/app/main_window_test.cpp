@@ -5,10 +5,9 @@
 #include <map>
 #include <vector>
 
-#include "res/resources.h"
 #include "tests/common/env.h"
+#include "tests/common/program_ui_env.h"
 #include "tests/common/temp_dir.h"
-#include "tests/ui/ui_test_env.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/Registry.h"
@@ -17,14 +16,6 @@
 #include "uploader/WorkspaceLocation.h"
 
 namespace {
-
-class ResourcesEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { RegisterResources(); }
-};
-
-[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new UiEnvironment);
-[[maybe_unused]] auto* const g_res = ::testing::AddGlobalTestEnvironment(new ResourcesEnvironment);
 
 const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
 const int kStacked[] = {1019, 1022, 1033, 1023};  // Upload, Setting, web, terms

@@ -3,20 +3,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "res/resources.h"
-#include "tests/ui/ui_test_env.h"
+#include "tests/common/program_ui_env.h"
 #include "uploader/ListCtrlExtension.h"
 #include "uploader/StaticExtension.h"
 
 namespace {
-
-class ResourcesEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { RegisterResources(); }
-};
-
-[[maybe_unused]] auto* const g_env = ::testing::AddGlobalTestEnvironment(new UiEnvironment);
-[[maybe_unused]] auto* const g_res = ::testing::AddGlobalTestEnvironment(new ResourcesEnvironment);
 
 // The main window's controls with the colour rules of the main window.
 class MainLikeDialog : public CDialog {
