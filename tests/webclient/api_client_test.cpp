@@ -14,6 +14,7 @@
 #include "uploader/SessionSummary.h"
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
+#include "webclient/HttpClient.h"
 #include "webclient/JsonReader.h"
 #include "webclient/deploy.h"
 
@@ -141,15 +142,19 @@ TEST_F(ApiClientTest, EveryCallIsAcceptedByTheServiceWithItsFieldsInOrder) {
             std::string::npos);
   EXPECT_EQ(requests[1].parts[3].content, std::to_string(m_uid));
   EXPECT_EQ(requests[1].parts[2].content, DeployStateText());
+
+  ASSERT_TRUE(Login());  // each login draws a State of its own
+  EXPECT_NE(m_service->Requests().back().parts[2].content, state);
 }
 
-TEST_F(ApiClientTest, EachLoginDrawsAFreshState) {
-  ASSERT_TRUE(Login());
-  ASSERT_TRUE(Login());  // already logged in: code 216, accepted
-  const std::vector<StandinRequest> requests = m_service->Requests();
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_NE(requests[0].parts[2].content, requests[1].parts[2].content);
-  EXPECT_NE(requests[0].parts[3].content, requests[1].parts[3].content);  // the credentials differ too
+TEST_F(ApiClientTest, ARequestGivesUpWhenItsTimeLimitRunsOut) {
+  StandinFaultSpec slow;
+  slow.kind = StandinFault::Delay;
+  slow.delayMs = 2500;
+  m_service->AddFault(slow);
+  CPostMethod post(Utf8ToUtf16(m_service->BaseUrl() + "/API/Info.php").c_str());
+  post.SetTimeLimit(1);
+  EXPECT_EQ(post.Execute(), 1);
 }
 
 TEST_F(ApiClientTest, LoginRepliesDecideTheLoginState) {
