@@ -1,0 +1,41 @@
+// The readers under test take a path: each fuzz input is written to one file
+// of this process (in a memory-backed folder when there is one) and the
+// reader opens it like any other file.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/win32/filehandle.h"
+#include "platform/win32/utf.h"
+
+class FuzzFile {
+ public:
+  explicit FuzzFile(const char* suffix) {
+    const char* dir = std::getenv("PM_FUZZ_TMP");
+    if (!dir || !*dir) dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    m_path = std::string(dir) + "/pm_fuzz_" + std::to_string(getpid()) + suffix;
+    m_path16 = Utf8ToUtf16(m_path);
+  }
+  ~FuzzFile() { std::remove(m_path.c_str()); }
+  FuzzFile(const FuzzFile&) = delete;
+  FuzzFile& operator=(const FuzzFile&) = delete;
+
+  // Replaces the file's bytes; aborts when they cannot be written, since a
+  // short file would test something else than the input.
+  void Put(const uint8_t* data, size_t size) {
+    FileHandle f(m_path16.c_str(), "wb");
+    if (!f || (size && std::fwrite(data, 1, size, f.get()) != size) || !f.Close()) std::abort();
+  }
+  void Remove() { std::remove(m_path.c_str()); }
+
+  const char16_t* Path() const { return m_path16.c_str(); }
+
+ private:
+  std::string m_path;
+  std::u16string m_path16;
+};
