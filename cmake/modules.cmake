@@ -17,8 +17,12 @@ endfunction()
 # the shared fixtures through PM_TEST_DATA and the project root through PM_SOURCE_DIR.
 # GUI marks a dialog test: label "gui", and the "display" lock, because such
 # tests share the one virtual display and take pictures of it, so they run one
-# at a time also under ctest -j.
+# at a time also under ctest -j. When PM_TEST_ONLY names programs, the others
+# are not made.
 function(pm_test name)
+  if(PM_TEST_ONLY AND NOT name IN_LIST PM_TEST_ONLY)
+    return()
+  endif()
   cmake_parse_arguments(A "GUI" "" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
