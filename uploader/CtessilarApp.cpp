@@ -3,7 +3,9 @@
 #include <cstdlib>
 
 #include "uploader/CtessilarDlg.h"
+#include "uploader/RegistrySettings.h"
 #include "uploader/UserInfoDb.h"
+#include "webclient/ApiClient.h"
 
 BEGIN_MESSAGE_MAP(CtessilarApp, CWinApp)
 ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
@@ -21,18 +23,20 @@ BOOL CtessilarApp::InitInstance() {
   static const bool userInfoMade = userInfo.Create();
   (void)userInfoMade;
   m_pUserInfoDb = &userInfo;
+  SetApiUserStore(&userInfo);
+  SetApiWorkspaceSource(&GetWorkspaceLocation);
 
   CtessilarDlg dlg;
   m_pMainWnd = &dlg;
-  dlg.DoModal();
+  const INT_PTR result = dlg.DoModal();
 
   // The end of the process, in order: the workers stop first, so that nothing
-  // below is used by a thread while it goes.
+  // below is used by a thread while it goes. A closed window (IDCANCEL, unlike
+  // a quit) then sends the logout request. The project's working copy is to
+  // be deleted next and the workspace lock released last, once the sport
+  // project manager that holds them is part of the program.
   const bool workersEnded = dlg.StopWorkers();
-  // A closed window (IDCANCEL, unlike a quit) sends the logout request here,
-  // and the project's working copy is deleted before the workspace lock is
-  // released, once the web-service client and the sport project manager are
-  // part of the program.
+  if (result == IDCANCEL) ApiLogout();
   m_pMainWnd = nullptr;
   if (!workersEnded) {
     // A worker still runs past the bound and may use the dialog and the

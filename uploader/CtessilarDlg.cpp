@@ -6,6 +6,7 @@
 #include "uploader/TrackMapDb.h"
 #include "uploader/TransferFolders.h"
 #include "uploader/WorkspaceLocation.h"
+#include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 
 namespace {
@@ -388,6 +389,5 @@ CRect CtessilarDlg::TemplateRect(int id) const {
   return CRect();
 }
 
-// Nobody can be logged in before the login road is part of the program; the
-// web-service client's logged-in flag answers here once it is.
-bool CtessilarDlg::IsLoggedIn() const { return false; }
+// Only a verified login counts for the window.
+bool CtessilarDlg::IsLoggedIn() const { return GetLoginState().load() == kLoginVerified; }

@@ -7,6 +7,7 @@
 
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
+#include "tests/common/standin.h"
 #include "tests/common/temp_dir.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
@@ -14,6 +15,8 @@
 #include "uploader/RegistrySettings.h"
 #include "uploader/UserInfoDb.h"
 #include "uploader/WorkspaceLocation.h"
+#include "webclient/ApiClient.h"
+#include "webclient/deploy.h"
 
 namespace {
 
@@ -225,6 +228,75 @@ TEST_F(MainWindowTest, TheLayoutStaysInsideTheWindowAndNeverDrifts) {
     ShootThenEnd(d, "main_window_resized", IDCANCEL);
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+// The program against the stand-in service, with a user who logged in on an
+// earlier run (a token is stored).
+class MainWindowServiceTest : public StandinServiceTest {
+ protected:
+  MainWindowServiceTest()
+      : m_home("HOME", m_dir.Path().c_str()),
+        m_config("XDG_CONFIG_HOME", m_dir.File("config").c_str()),
+        m_docs("XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()) {}
+  void SetUp() override {
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
+    DeployValues values = BuiltInDeployValues();
+    values.serviceBase = m_service->BaseUrl();
+    ASSERT_TRUE(SetDeployValuesForTest(values));
+    StandinAccount rider;
+    rider.email = "rider@example.com";
+    rider.password = "secret";
+    m_uid = m_service->AddAccount(rider);
+    UserInfoDb earlierRun;
+    ASSERT_TRUE(earlierRun.Create());
+    SetApiUserStore(&earlierRun);
+    ASSERT_TRUE(ApiLogin(GetLoginState(), CString(rider.email.c_str()), CString(rider.password.c_str())));
+    SetApiUserStore(nullptr);
+    GetLoginState() = kLoginNone;  // a new run starts logged out
+  }
+  void TearDown() override {
+    SetApiUserStore(nullptr);
+    SetApiWorkspaceSource(nullptr);
+    ResetDeployValues();
+    StandinServiceTest::TearDown();
+  }
+  bool LogoutSent() const {
+    for (const StandinRequest& r : m_service->Requests())
+      if (r.path == "/API/logout.php") return true;
+    return false;
+  }
+
+  ScopedEnv m_home, m_config, m_docs;
+  int64_t m_uid = 0;
+};
+
+TEST_F(MainWindowServiceTest, ClosingTheWindowLogsOutAndAQuitDoesNot) {
+  REQUIRE_UI();
+  const struct {
+    const char* how;
+    bool quit;
+    bool logout;
+  } cases[] = {{"quit", true, false}, {"close box", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    UiTestResetQuit();
+    m_service->ClearRequests();
+    CtessilarApp app;
+    UiTestPoll([&]() {
+      CWnd* main = app.m_pMainWnd;
+      if (main == nullptr || main->GetSafeHwnd() == nullptr) return false;
+      if (c.quit)
+        PostQuitMessage(0);
+      else
+        main->SendMessage(WM_CLOSE);
+      return true;
+    });
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(LogoutSent(), c.logout);
+    EXPECT_EQ(m_service->TokenOf(m_uid).empty(), c.logout);
+  }
+  UiTestResetQuit();
 }
 
 }  // namespace
