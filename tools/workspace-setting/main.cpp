@@ -1,17 +1,24 @@
 // The program's workspace folder in the user's settings store:
 //   workspace-setting          prints the stored folder (empty when none)
 //   workspace-setting DIR      stores DIR, which must be an existing folder
+//   workspace-setting --user-data   prints the per-user data folder
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "platform/classlib/CString.h"
+#include "platform/win32/utf.h"
 #include "uploader/RegistrySettings.h"
+#include "uploader/TransferFolders.h"
 
 int main(int argc, char** argv) {
   if (argc > 2) {
-    std::fprintf(stderr, "usage: workspace-setting [DIR]\n");
+    std::fprintf(stderr, "usage: workspace-setting [DIR | --user-data]\n");
     return 2;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--user-data") {
+    std::printf("%s\n", Utf16ToUtf8(UserDataFolder()).c_str());
+    return 0;
   }
   if (argc == 2) {
     std::error_code ec;
