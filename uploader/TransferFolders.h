@@ -5,7 +5,8 @@
 //   <userdata>/TransferDb   transferDbTool.db, the update files and bcnx/,
 //                           the beacon file of every track map.
 // <userdata> is the per-user data folder (Documents/Pelmora), whose
-// TrackMap/<map name>/ folders tell which sessions can be listed.
+// TrackMap/<map name>/ folders tell which sessions can be listed. That folder
+// and <workspace>/TransferDb are owned by sport/DataFolders.h.
 // A map name comes from data: a path built from a name that is not a plain
 // name (see DataName.h) is empty, and so is a path inside an empty folder.
 #pragma once
@@ -13,10 +14,8 @@
 #include <string>
 #include <string_view>
 
-// <Documents>/Pelmora; empty when the documents folder is unknown.
-std::u16string UserDataFolder();
+#include "sport/DataFolders.h"
 
-std::u16string WorkspaceTransferFolder(const std::u16string& workspace);
 std::u16string UserTransferFolder(const std::u16string& userData);
 std::u16string BeaconFolder(const std::u16string& userData);
 // <userdata>/TransferDb/bcnx/<mapName>.bcnx
