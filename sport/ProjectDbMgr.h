@@ -11,7 +11,8 @@
 // would put the working copy anywhere but directly inside the transfer
 // folder is refused.
 //
-// Every operation holds the manager's lock. The message box of a failed open
+// Every operation holds the manager's lock; the open document is an atomic
+// member read directly. The message box of a failed open
 // is shown by the UI thread, through the UI layer, after the lock is given
 // back; the caller waits for it to be answered.
 #pragma once

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "icbase/src/icutil/mempool.h"
+#include "sport/IconMgr.h"
 #include "sport/ProjectDbMgr.h"
 #include "tests/common/files.h"
 #include "tests/sport/project_workspace.h"
@@ -49,6 +50,7 @@ TEST_F(ProjectWorkspaceTest, ACreatedProjectIsOpenedThroughItsWorkingCopyWhichCl
   WriteBytes(project + "/2025.BIN", "new map");
   WriteBytes(project + "/notes.txt", "not copied");
   WriteBytes(project + "/attachfile/photo.jpg", "jpg");
+  WriteBytes(project + "/icon/Route.png", "png");
   fs::create_directories(project + "/imagegrid/tiles");
   fs::create_directories(WorkingCopy());
   WriteBytes(WorkingCopy() + "/stale.bin", "left over");
@@ -59,6 +61,7 @@ TEST_F(ProjectWorkspaceTest, ACreatedProjectIsOpenedThroughItsWorkingCopyWhichCl
   EXPECT_EQ(m_mgr->GetProjectName(), CString(u"SportProjIndex"));
   ASSERT_EQ(m_mgr->GetAttachments().GetCount(), 1);
   EXPECT_EQ(m_mgr->GetAttachments().GetName(0), CString(u"photo.jpg"));
+  EXPECT_EQ(ProjectIconMgr::GetInstance()->GetIconPath(u"Route.png").ToUtf8(), project + "/icon/Route.png");
   ASSERT_EQ(m_mgr->GetImageFolders().size(), 1u);
   EXPECT_EQ(m_mgr->GetImageFolders()[0].name, CString(u"tiles"));
 
