@@ -6,16 +6,12 @@
 #include "icbase/src/icutil/utdm/unifile.h"
 #include "icbase/src/icxml/xml/icxml.h"
 #include "trackdb/tgvDocument.h"
+#include "trackdb/tgvLanguages.h"
 
 namespace {
 
 constexpr uint32_t kPoolFirstBlock = 1024;
 constexpr int kImportPasses = 6;
-
-constexpr const char16_t* kLanguageNames[tgvProject_C::kLanguageCount] = {
-    u"EN",      u"SimplifiedChinese", u"TraditionalChinese", u"Dutch",   u"French",  u"German",
-    u"Italian", u"Japanese",          u"Portuguese",         u"Russian", u"Spanish", u"Korean",
-};
 
 const icXDtdRecord_C kDescriptorTags[] = {
     {u"brPROJECT", 0, nullptr, 3, u"name:S;language:S;poi:S", 0},
@@ -37,16 +33,9 @@ tgvProject_C::tgvProject_C() : m_state(kClosed), m_language(0), m_errorCode(0), 
 
 tgvProject_C::~tgvProject_C() { m_document.reset(); }
 
-const char16_t* tgvProject_C::LanguageName(int32_t index) {
-  return index >= 0 && index < kLanguageCount ? kLanguageNames[index] : kLanguageNames[0];
-}
+const char16_t* tgvProject_C::LanguageName(int32_t index) { return tgvLanguageName(index); }
 
-int32_t tgvProject_C::LanguageIndex(const char16_t* name) {
-  for (int32_t i = 0; i < kLanguageCount; ++i) {
-    if (Equal(name, kLanguageNames[i])) return i;
-  }
-  return -1;
-}
+int32_t tgvProject_C::LanguageIndex(const char16_t* name) { return tgvLanguageIndex(name); }
 
 const char16_t* tgvProject_C::GetLanguageName() const { return LanguageName(m_language); }
 

@@ -17,6 +17,7 @@
 #include "icbase/src/icutil/hashtable.h"
 #include "icbase/src/icutil/paths.h"
 #include "icbase/src/icutil/unistring.h"
+#include "trackdb/tgvLanguages.h"
 #include "trackdb/tgvSqlDB.h"
 
 class tgvDocument_C;
@@ -31,7 +32,7 @@ class tgvProject_C {
   static constexpr int32_t kErrCreate = 8436;     // create: no pool or folder, a bad language, descriptor not written
   static constexpr int32_t kErrParse = 8950;      // open: descriptor not read or not accepted
   static constexpr int32_t kErrGenerate = 12531;  // the database did not open
-  static constexpr int32_t kLanguageCount = 12;
+  static constexpr int32_t kLanguageCount = kTgvLanguageCount;
 
   tgvProject_C();
   ~tgvProject_C();
