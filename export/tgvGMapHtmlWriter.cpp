@@ -2,6 +2,7 @@
 
 #include "export/xmlescape.h"
 #include "platform/win32/format.h"
+#include "trackdb/tgvLanguages.h"
 
 namespace {
 
@@ -9,15 +10,9 @@ constexpr uint8_t kRegionChina = 2;
 constexpr uint8_t kRegionKorea = 3;
 constexpr uint8_t kRegionRussia = 4;
 
-const char16_t* const kLanguages[12] = {
-    u"EN",      u"SimplifiedChinese", u"TraditionalChinese", u"Dutch",   u"French",  u"German",
-    u"Italian", u"Japanese",          u"Portuguese",         u"Russian", u"Spanish", u"Korean"};
-
 // The page joins the folder and its "web" paths with backslashes, as the page
 // scripts expect; browsers read them as '/' in file addresses.
 constexpr const char16_t* kImagePath = u"web\\js\\imgctrl\\images\\";
-
-const char16_t* LanguageName(int32_t index) { return index >= 0 && index < 12 ? kLanguages[index] : kLanguages[0]; }
 
 const char16_t* Bool(bool on) { return on ? u"true" : u"false"; }
 
@@ -113,7 +108,7 @@ void tgvGMapHtmlWriter_C::WriteHead() {
         u"<script type=\"text/javascript\" src=\"%sweb\\js\\imgctrl\\lytebox.js\"></script>\n"
         u"<script type=\"text/javascript\" src=\"%sweb\\js\\gmap\\stbl\\%s.js\"></script>\n"
         u"<script type=\"text/javascript\" src=\"%sweb\\js\\gmap\\brgmapview.js\"></script>\n",
-        folder.c_str(), folder.c_str(), folder.c_str(), LanguageName(m_options->language), folder.c_str());
+        folder.c_str(), folder.c_str(), folder.c_str(), tgvLanguageName(m_options->language), folder.c_str());
   }
   m_text.Put(u"<script type=\"text/javascript\">\n//<![CDATA[\n");
   if (withFolder) m_text.Putf(u"    gvsProductPath = \"%s\";\n", ScriptString(m_programFolder.c_str()).c_str());
