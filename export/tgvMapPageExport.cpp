@@ -2,7 +2,6 @@
 
 #include "export/driverrules.h"
 #include "export/tgvGMapHtmlWriter.h"
-#include "platform/win32/format.h"
 #include "trackdb/tgvDatabase.h"
 #include "trackdb/tgvDocument.h"
 #include "trackdb/tgvLine.h"
@@ -12,28 +11,19 @@ namespace {
 
 constexpr uint8_t kRegionChina = 2;
 
-GeoPoint_C Shifted(double lon, double lat, int shift) {
-  GeoPoint_C p(lon, lat);
-  return shift == 1 ? ChinaMapShift(p) : p;
-}
-
 tgvMapLine_C MapLine(const TimedLine_C& item, int shift) {
   tgvLine_C* line = item.line;
   tgvMapLine_C out;
   out.id = static_cast<int32_t>(line->GetId());
   out.name = line->GetName();
   line->EncodePolyline(&out.points, &out.levels, shift);
-  out.color = u"null";
-  if (const tgvStyle_C* style = line->GetStyle()) {
-    uint8_t r = 0, g = 0, b = 0;
-    style->GetFillColor(&r, &g, &b, nullptr);
-    out.color = FormatW(u"#%02x%02x%02x", r, g, b).c_str();
-    out.width = style->GetVSWidth();
-  }
+  const tgvStyle_C* style = line->GetStyle();
+  out.color = MapLineColor(style).c_str();
+  out.width = style ? style->GetVSWidth() : 0;
   out.distance = line->GetLength();
   line->GetGeoRect(&out.box);
   const tgvWayPoint_C* first = line->GetFirstPoint();
-  out.start = Shifted(first->GetLongitude(), first->GetLatitude(), shift);
+  out.start = MapPagePosition(first->GetLongitude(), first->GetLatitude(), shift);
   if (item.start) out.startTime = *item.start;
   return out;
 }
@@ -55,7 +45,7 @@ bool ExportGMapHtml(tgvDocument_C* doc, const char16_t* path, const PtrList_C* p
     if (!ValidPosition(poi->GetRealLong(), poi->GetRealLati())) continue;
     std::u16string marker;
     AppendMarkerJson(poi, &marker, photoFolder, shift, 0, nullptr);
-    const GeoPoint_C p = Shifted(poi->GetRealLong(), poi->GetRealLati(), shift);
+    const GeoPoint_C p = MapPagePosition(poi->GetRealLong(), poi->GetRealLati(), shift);
     page.AddMarker(p.x, p.y, marker.c_str());
   }
   page.EndMarkers();

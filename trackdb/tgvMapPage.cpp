@@ -70,11 +70,6 @@ const char16_t* TagDescription(tgvDatabase_C* db, const char16_t* name) {
   return nullptr;
 }
 
-GeoPoint_C Shifted(double lon, double lat, int shift) {
-  GeoPoint_C p(lon, lat);
-  return shift == 1 ? ChinaMapShift(p) : p;
-}
-
 std::optional<IntPair_C> POITime(const tgvPOI_C* poi) {
   IntPair_C t;
   if (!poi->GetTime(&t.first, &t.second) || (t.first == 0 && t.second == 0)) return std::nullopt;
@@ -113,6 +108,18 @@ std::u16string MapPageHtml(const char16_t* text) {
     }
   }
   return out;
+}
+
+std::u16string MapLineColor(const tgvStyle_C* style) {
+  if (!style) return u"null";
+  uint8_t r = 0, g = 0, b = 0;
+  style->GetFillColor(&r, &g, &b, nullptr);
+  return FormatW(u"#%02x%02x%02x", r, g, b);
+}
+
+GeoPoint_C MapPagePosition(double longitude, double latitude, int shift) {
+  GeoPoint_C p(longitude, latitude);
+  return shift == 1 ? ChinaMapShift(p) : p;
 }
 
 std::u16string MapPageNumber(int64_t value) { return FormatW(u"%lld", static_cast<long long>(value)); }
@@ -186,7 +193,7 @@ void AppendMarkerJson(const tgvPOI_C* poi, std::u16string* out, const char16_t* 
   tgvDatabase_C* db = poi ? poi->GetManager() : nullptr;
   if (!db || !out) return;
   DbLock lock = db->Lock();
-  const GeoPoint_C p = Shifted(poi->GetRealLong(), poi->GetRealLati(), shift);
+  const GeoPoint_C p = MapPagePosition(poi->GetRealLong(), poi->GetRealLati(), shift);
   *out += FormatW(u"{'id':%u,'lat':%f,'lon':%f,", poi->GetId(), p.y, p.x);
   *out += u"'name':'" + MapPageJs(poi->GetName()) + u"', 'UTC':[";
   if (std::optional<IntPair_C> t = POITime(poi)) {
@@ -227,18 +234,12 @@ void AppendMapLineJson(tgvLine_C* line, std::u16string* out, int shift, bool pol
   if (!db || !out) return;
   DbLock lock = db->Lock();
   const tgvStyle_C* style = line->GetStyle();
-  std::u16string color = u"null";
-  if (style) {
-    uint8_t r = 0, g = 0, b = 0;
-    style->GetFillColor(&r, &g, &b, nullptr);
-    color = FormatW(u"#%02x%02x%02x", r, g, b);
-  }
   GeoBox_C box;
   line->GetGeoRect(&box);
   const tgvWayPoint_C* first = line->GetFirstPoint();
   const tgvWayPoint_C* last = line->GetLastPoint();
-  const GeoPoint_C start = first ? Shifted(first->GetLongitude(), first->GetLatitude(), shift) : GeoPoint_C();
-  const GeoPoint_C end = last ? Shifted(last->GetLongitude(), last->GetLatitude(), shift) : GeoPoint_C();
+  const GeoPoint_C start = first ? MapPagePosition(first->GetLongitude(), first->GetLatitude(), shift) : GeoPoint_C();
+  const GeoPoint_C end = last ? MapPagePosition(last->GetLongitude(), last->GetLatitude(), shift) : GeoPoint_C();
   *out += FormatW(u"{'id':%u,'name':\"", line->GetId()) + MapPageJs(line->GetName()) + u"\",";
   if (polyline) {
     UniString_C points, levels;
@@ -250,7 +251,7 @@ void AppendMapLineJson(tgvLine_C* line, std::u16string* out, int shift, bool pol
     line->CoordinatesJson(&count, &coordinates, shift);
     *out += std::u16string(u"'pathAry':") + (coordinates.IsEmpty() ? u"[]" : coordinates.GetText()) + u",";
   }
-  *out += u"'color':\"" + color + u"\",";
+  *out += u"'color':\"" + MapLineColor(style) + u"\",";
   *out += FormatW(
       u"'width':%d,'distance':%f,'minLat':%f,'minLon':%f,'maxLat':%f,'maxLon':%f,'startLat':%f,'startLon':%f,"
       u"'endLat':%f,'endLon':%f,'marker':null,'startMarker':null}",

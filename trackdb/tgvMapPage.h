@@ -15,16 +15,23 @@
 #include <cstdint>
 #include <string>
 
+#include "icbase/src/icutil/geometry.h"
+
 class PtrList_C;
 class tgvDocument_C;
 class tgvLine_C;
 class tgvPOI_C;
+class tgvStyle_C;
 
 // A text escaped for a JavaScript string literal (null: empty).
 std::u16string MapPageJs(const char16_t* text);
 // A text for HTML content or a quoted attribute: & < > " ' as entities.
 std::u16string MapPageHtml(const char16_t* text);
 std::u16string MapPageNumber(int64_t value);
+// A line's colour: its style's fill colour as "#rrggbb", "null" without a style.
+std::u16string MapLineColor(const tgvStyle_C* style);
+// A position as the page shows it (moved with shift 1).
+GeoPoint_C MapPagePosition(double longitude, double latitude, int shift);
 
 // The POI's values as HTML lines ("... <br />"), in value order, skipping
 // values of system definitions: a rating (value type 9) above 0 as its

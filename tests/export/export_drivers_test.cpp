@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "export/tgvGMapHtmlWriter.h"
+#include "export/tgvGpxExport.h"
 #include "export/tgvKmlExport.h"
 #include "export/tgvProjectExport.h"
 #include "tests/common/env.h"
@@ -151,7 +152,9 @@ std::string L(const std::string& name) { return "*[local-name()='" + name + "']"
 
 // The string value of an XPath expression over the file, as xmllint reads it.
 std::string XPath(const std::string& file, const std::string& expr) {
-  const std::string e = expr.rfind("count(", 0) == 0 || expr.rfind("concat(", 0) == 0 ? expr : "string(" + expr + ")";
+  const bool function =
+      expr.rfind("count(", 0) == 0 || expr.rfind("concat(", 0) == 0 || expr.rfind("normalize-space(", 0) == 0;
+  const std::string e = function ? expr : "string(" + expr + ")";
   std::string out;
   if (!RunCommand("xmllint --xpath \"" + e + "\" '" + file + "'", &out)) return "xmllint failed: " + out;
   if (!out.empty() && out.back() == '\n') out.pop_back();  // xmllint ends its answer with a line end
@@ -328,6 +331,33 @@ TEST_F(ExportDrivers, XmlExportsAreWellFormedAndCarryStylesPopupsAndFilters) {
             "Earlier/Later/Untimed");
   EXPECT_EQ(XPath(gpx, "count(//" + L("trkpt") + ")"), "7") << "the level -1 point is left out";
   EXPECT_EQ(XPath(gpx, "//" + L("trkpt") + "[" + L("name") + "]/" + L("name")), cafe);
+}
+
+TEST_F(ExportDrivers, KmlRangesAndGpxOffsetsKeepTheirPoints) {
+  auto points = [&](const char16_t* name) {
+    std::vector<tgvWayPoint_C*> out;
+    for (PtrListNode_C* pos = m_lines.GetHeadPosition(); pos;) {
+      auto* line = static_cast<tgvLine_C*>(PtrList_C::GetNext(pos));
+      if (std::u16string(line->GetName()) != name) continue;
+      for (tgvWayPoint_C* p = line->GetFirstPoint(); p; p = p->GetNext()) out.push_back(p);
+    }
+    return out;
+  };
+  // "Earlier" whole, then "Later" from its middle point with no last point given.
+  PtrList_C ranges;
+  for (tgvWayPoint_C* p : {points(u"Earlier")[0], points(u"Earlier")[2], points(u"Later")[1]}) ranges.AddTail(p);
+  ASSERT_TRUE(ExportKmlFullAlt(m_doc, W("alt.kml").c_str(), &m_lines, 1, 0, 1, nullptr, &ranges));
+  const std::string kml = m_dir.File("alt.kml");
+  EXPECT_EQ(XPath(kml, "count(//" + L("Folder") + "[" + L("name") + "='WayPoints']/" + L("Placemark") + ")"), "4");
+  EXPECT_EQ(XPath(kml, "count(//" + L("Folder") + "[" + L("name") + "='Points']/" + L("Placemark") + ")"), "4");
+  EXPECT_EQ(XPath(kml, "normalize-space(//" + L("Folder") + "[" + L("name") + "='Later']/" + L("Placemark") + "/" +
+                           L("LineString") + "/" + L("coordinates") + ")"),
+            "151.051000,-33.501000,0.000000 151.052000,-33.502000,14.000000");
+
+  // Times moved by an offset keep their milliseconds.
+  ASSERT_TRUE(ExportGpx(m_doc, W("t.gpx").c_str(), nullptr, &m_lines, nullptr, nullptr, 0, 0, 0, 60));
+  EXPECT_EQ(XPath(m_dir.File("t.gpx"), "(//" + L("trk") + ")[2]//" + L("trkpt") + "[1]/" + L("time")),
+            "2009-08-15T11:20:30.250Z");
 }
 
 TEST_F(ExportDrivers, MapPageParsesAndItsScriptDefinesTheMarkersAndLines) {
