@@ -89,6 +89,26 @@ TEST_F(MapFragments, PhotoObjectsTakeTheirPicturesFromThePhotoMode) {
   }
 }
 
+TEST_F(MapFragments, DescriptionShowsRatingsTagsAndTextsEscapedAndSkipsSystemValues) {
+  struct Value {
+    uint8_t type;
+    bool system;
+    const char16_t* text;
+  } values[] = {{9, false, u"3"},    {9, false, u"0"},       {17, false, u"fav"},
+                {17, false, u"x<y"}, {1, true, u"internal"}, {1, false, u"a & b\r\nc"}};
+  tgvTagDef_C* tag = tgvTagDef_C::CreateTag(m_db, u"fav", nullptr, nullptr);
+  ASSERT_TRUE(tag && tag->SetDescription(u"Fav & <i>"));
+  for (const Value& v : values) {
+    tgvValueDef_C* def = tgvValueDef_C::Create(m_db, u"v", m_place, v.type, nullptr, v.system);
+    ASSERT_TRUE(def && tgvVal_C::Create(m_db, v.text, m_poi, def));
+  }
+  std::u16string html;
+  AppendDescriptionHtml(m_poi, &html);
+  EXPECT_EQ(Utf16ToUtf8(html),
+            "<img src=\"../../res/Rating_3.png\" /> <br /><b>Fav &amp; &lt;i&gt;</b> <br /><b>x&lt;y</b> <br />"
+            "a &amp; b<br />c <br />");
+}
+
 TEST_F(MapFragments, PhotoListStandsTwoToARowWithoutAFolderAndLinksThePictureWithOne) {
   std::u16string bare, withFolder;
   AppendPhotoListHtml(m_poi, nullptr, &bare);
