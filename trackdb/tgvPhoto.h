@@ -34,8 +34,9 @@ class tgvPhoto_C : public tgvTagDef_C {
   // The link records that end at this file, in id order.
   uint32_t GetLinks(PtrList_C* list) const;
   bool DeleteLinks(tgvDatabase_C* db);
-  // Delete (inherited) removes the links and properties with the record, so
-  // that no link is left pointing at a deleted file.
+  // Deletes the file record with its links and its social-service
+  // references, so that nothing is left pointing at a deleted file.
+  bool Delete();
 
   // The social-service references: false (outputs null) unless all of
   // "fbID", "fbSrc" and "fbThumb" / both "flickrID" and "flickrSrc" exist.

@@ -124,6 +124,15 @@ TEST_F(MapFragments, PhotoListStandsTwoToARowWithoutAFolderAndLinksThePictureWit
       << linked;
 }
 
+TEST_F(MapFragments, ADeletedFileLeavesNoLinkOrReferenceBehind) {
+  ASSERT_EQ(m_titled->GetFirstPOI(), m_poi);
+  ASSERT_TRUE(m_titled->Delete());
+  PtrList_C links, refs, files;
+  EXPECT_EQ(m_db->SelectAll(&links, tgvUT_FTag), 2u);
+  EXPECT_EQ(m_db->SelectAll(&refs, tgvUT_PropText), 0u);
+  EXPECT_EQ(GetPOIFiles(m_poi, &files, tgvPhoto_C::kPhoto), 1u);
+}
+
 TEST_F(MapFragments, DocumentArraysHoldOneObjectPerValidPOIAndLine) {
   std::u16string pois, lines;
   EXPECT_EQ(AppendLinesJson(m_doc, &lines, 0), 0u);
