@@ -109,6 +109,12 @@ TEST(ListExtension, RowsKeepAlternatingColoursAndTheHeaderSortToggles) {
     CListCtrlExtension& list = d.m_list;
     FillList(list);
     ASSERT_EQ(list.GetItemCount(), 6);
+    // Rows and columns that do not exist are refused, not deleted.
+    EXPECT_FALSE(list.DeleteColumn(8));
+    EXPECT_FALSE(list.DeleteColumn(-1));
+    EXPECT_FALSE(list.DeleteItem(6));
+    EXPECT_FALSE(list.DeleteItem(-1));
+    ASSERT_EQ(list.GetItemCount(), 6);
     EXPECT_EQ(list.GetItemData(0), 101u);  // record order, record 0 on top
     EXPECT_EQ(list.GetItemText(0, 0), CString(u"   1 "));
     ExpectAlternatingRows(list);

@@ -149,9 +149,12 @@ int CListCtrl::InsertColumn(int col, LPCWSTR heading, int format, int width, int
   return static_cast<int>(r);
 }
 
+// A column or row that does not exist is refused with FALSE, as the native
+// control does; the toolkit would stop on an assertion instead.
 BOOL CListCtrl::DeleteColumn(int col) {
   PmList* l = ListOf(m_hWnd);
-  return l && l->DeleteColumn(col) ? TRUE : FALSE;
+  if (l == nullptr || col < 0 || col >= l->GetColumnCount()) return FALSE;
+  return l->DeleteColumn(col) ? TRUE : FALSE;
 }
 
 BOOL CListCtrl::SetColumnWidth(int col, int width) {
@@ -185,7 +188,7 @@ int CListCtrl::InsertItem(int item, LPCWSTR text) {
 
 BOOL CListCtrl::DeleteItem(int item) {
   PmList* l = ListOf(m_hWnd);
-  if (l == nullptr || !l->DeleteItem(item)) return FALSE;
+  if (l == nullptr || item < 0 || item >= l->GetItemCount() || !l->DeleteItem(item)) return FALSE;
   RefreshRowColors();
   return TRUE;
 }
