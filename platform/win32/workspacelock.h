@@ -1,0 +1,36 @@
+// The lock that lets one program at a time work on a workspace: a lock file
+// held open for writing until the holder releases it or exits, with an
+// exclusive advisory lock (flock) on it. The lock belongs to the open file,
+// so a second open of the same file meets it whether it comes from another
+// process or from this one; the system drops it when the holder exits, even
+// after a crash.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class WorkspaceLock {
+ public:
+  WorkspaceLock() = default;
+  // Releases the lock.
+  ~WorkspaceLock();
+  WorkspaceLock(const WorkspaceLock&) = delete;
+  WorkspaceLock& operator=(const WorkspaceLock&) = delete;
+
+  // Creates (or truncates) the file and takes the lock without waiting.
+  // False, holding nothing, when another holder has it or the file cannot be
+  // opened. Taking a lock already held by this object is true at once.
+  bool TryLock(const std::u16string& path);
+  // Closes the file, which gives the lock back. Nothing happens when not held.
+  void Release();
+  bool IsHeld() const { return m_fd >= 0; }
+
+ private:
+  int m_fd = -1;
+};
+
+// Waits for the lock: tries, tries once more at once, then calls pause
+// between further tries for as long as pause returns true. pause is where the
+// caller waits (a second, in the program); it returns false to give up. True
+// once the lock is held.
+bool WaitForLock(WorkspaceLock& lock, const std::u16string& path, const std::function<bool()>& pause);
