@@ -31,3 +31,47 @@ DurationParts SplitDuration(int64_t duration) {
 }
 
 int64_t TimeSpan(const TrackTimes& times) { return static_cast<int64_t>(times.end - times.start); }
+
+namespace {
+
+constexpr uint64_t kTicksPerDay = 864000000000ULL;
+
+// The day of the month of the rule's occurrence (1..4, 5 the last) of its
+// weekday in the month of the year.
+int RuleDay(int year, const SYSTEMTIME& rule) {
+  SYSTEMTIME first{};
+  first.wYear = static_cast<WORD>(year);
+  first.wMonth = rule.wMonth;
+  first.wDay = 1;
+  FILETIME ft;
+  if (!SystemTimeToFileTime(&first, &ft)) return 1;
+  const uint64_t days = ((static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) / kTicksPerDay;
+  const int firstDow = static_cast<int>((days + 1) % 7);  // 1601-01-01 was a Monday
+  int day = 1 + (rule.wDayOfWeek - firstDow + 7) % 7 + (rule.wDay - 1) * 7;
+  SYSTEMTIME probe = first;
+  probe.wDay = static_cast<WORD>(day);
+  while (day > 28 && !SystemTimeToFileTime(&probe, &ft)) probe.wDay = static_cast<WORD>(day -= 7);
+  return day;
+}
+
+// Month, day, hour, minute, second as one comparable number.
+int64_t CalendarKey(int month, int day, int hour, int minute, int second) {
+  return ((((static_cast<int64_t>(month) * 32 + day) * 24 + hour) * 60 + minute) * 60) + second;
+}
+
+int64_t RuleKey(int year, const SYSTEMTIME& rule) {
+  return CalendarKey(rule.wMonth, RuleDay(year, rule), rule.wHour, rule.wMinute, rule.wSecond);
+}
+
+}  // namespace
+
+bool IsDaylightSavingAt(const CalendarTime& local, const TIME_ZONE_INFORMATION& tzi) {
+  if (tzi.DaylightDate.wMonth == 0 || tzi.StandardDate.wMonth == 0) return false;
+  const int64_t t = CalendarKey(local.month, local.day, local.hour, local.minute, local.second);
+  const int64_t start = RuleKey(local.year, tzi.DaylightDate);
+  const int64_t end = RuleKey(local.year, tzi.StandardDate);
+  // A zone whose summer spans the new year (the southern hemisphere) saves
+  // daylight outside [end, start).
+  return start < end ? t >= start && t < end : t >= start || t < end;
+}
+

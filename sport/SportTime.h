@@ -14,6 +14,8 @@ struct DurationParts {
   int minutes = 0, seconds = 0, milliseconds = 0;
 };
 
+struct TIME_ZONE_INFORMATION;
+
 // A start and an end time.
 struct TrackTimes {
   uint64_t start = 0;
@@ -29,3 +31,12 @@ DurationParts SplitDuration(int64_t duration);
 // end - start, in 64-bit two's complement (an end before the start gives a
 // negative span).
 int64_t TimeSpan(const TrackTimes& times);
+
+// Whether a local time lies in the daylight-saving window of the zone rules
+// (transition dates in the Windows form: month, occurrence 1..5 of the
+// weekday, 5 the last, and the local time of the change), both dates taken
+// in the time's year. A rule whose daylight date comes after its standard
+// date (a southern summer) saves daylight from the one to the end of the
+// year and from the start of the year to the other. False for a zone without
+// daylight saving.
+bool IsDaylightSavingAt(const CalendarTime& local, const TIME_ZONE_INFORMATION& tzi);

@@ -6,6 +6,8 @@
 #include "platform/win32/wstr.h"
 #include "sport/FieldForms.h"
 #include "sport/SportFieldIds.h"
+#include "sport/SportLapAnalysis.h"
+#include "sport/TrackPoints.h"
 #include "trackdb/tgvDatabase.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "platform/classlib/CString.h"
@@ -91,6 +92,31 @@ class CSportTrack : public CSportDoc {
   // The track registered under the name; null when none.
   static CSportTrack* FindByName(const CString& name);
 
+  // The track's points (SportTrackPoints.cpp). The point database
+  // <database folder>/<FieldTrackFile>/ is opened read-only on first use;
+  // a FieldTrackFile that is not one plain folder name is refused. Null when
+  // the track has no line or the database cannot be opened (tried again at
+  // the next call).
+  tgvLine_C* LoadTrackPoints();
+  // The point entries and their count (null and 0 without points); drag
+  // sessions of device models 1 and 2 get their drag starts marked.
+  TrackPointEntry* GetTrackPoints(int32_t& count);
+  // Lets the points, the lap analysis built on them and the point database
+  // go; the next use loads them again.
+  void ReleaseTrackPoints();
+  // The track's lap analysis, made empty on first use.
+  CSportLapAnalysis* GetLapAnalysis();
+  // Writes TotalLapNumField, FastestLapNoField, FastestLapTime,
+  // FieldTotalTime and TotalMovingTime from the analysis.
+  void UpdateLapSummary();
+  // Reads the IgnoreLap<n> fields into the laps, chooses the fastest lap
+  // again, and writes the lap summary. Only for an analysed track.
+  void ApplyIgnoredLaps();
+  // Recomputes and stores every statistics field, the lap summary and the
+  // daylight-saving flag. A track whose points cannot be loaded is left as it
+  // is; a line without points writes zeros and keeps its start and end.
+  void ComputeStatistics();
+
   tgvLine_C* m_pLine;
   tgvLine_C* m_pPointLine = nullptr;
   tgvDocument_C* m_pPointDoc = nullptr;
@@ -103,8 +129,8 @@ class CSportTrack : public CSportDoc {
   int32_t m_nSportType = 0;
   int32_t m_nRacingType = kSprint;
   int32_t m_nVideoNum = 0;
-  TrackPointEntry* m_pPoints = nullptr;
-  CSportLapAnalysis* m_pLapAnalysis = nullptr;
+  TrackPointEntry* m_pPoints = nullptr;           // m_points
+  CSportLapAnalysis* m_pLapAnalysis = nullptr;    // m_lapAnalysis
   CString m_strNote;
   bool m_bMarkedTrack = false;
   CString m_strMarkedTrackName;
@@ -127,6 +153,12 @@ class CSportTrack : public CSportDoc {
   void ReadFields();
   // Fills the time-zone cache from the fields once; false without a zone.
   bool LoadZoneLocked();
+
+  std::unique_ptr<TrackPointEntry[]> m_points;
+  std::unique_ptr<CSportLapAnalysis> m_lapAnalysis;
+  // Guards the point line, the point array and the analysis object, which
+  // the session-row and upload threads ask for.
+  std::recursive_mutex m_pointsLock;
 
   CString m_strUniqueName;
   // The time-zone cache.
