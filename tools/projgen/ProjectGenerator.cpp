@@ -30,13 +30,31 @@ std::vector<Sample> CircuitSamples(const Circuit& c, int hz, double seconds, uin
       kPi * (3 * (c.radiusNorthKm + c.radiusEastKm) -
              std::sqrt((3 * c.radiusNorthKm + c.radiusEastKm) * (c.radiusNorthKm + 3 * c.radiusEastKm)));
   for (size_t k = 0; k < n; ++k) {
-    const double t = static_cast<double>(k) / hz;
+    const double t = static_cast<double>(k) / hz + c.phaseSeconds;
     const double angle = 2.0 * kPi * t / c.lapSeconds;
     Sample s;
     s.lat = c.centerLat + c.radiusNorthKm * std::sin(angle) / kKmPerDegree;
     s.lon = c.centerLon + c.radiusEastKm * std::cos(angle) / (kKmPerDegree * cosLat);
     s.alt = c.baseAltitude + c.altitudeSwing * std::sin(angle);
     s.speed = perimeterKm / c.lapSeconds * 3600.0;
+    s.time = start + static_cast<uint64_t>(k) * (10000000ULL / static_cast<uint64_t>(hz));
+    out.push_back(s);
+  }
+  return out;
+}
+
+std::vector<Sample> LaunchSamples(double lat, double lon, int hz, double standSeconds, double accel,
+                                  double driveSeconds, uint64_t start) {
+  std::vector<Sample> out;
+  const auto n = static_cast<size_t>((standSeconds + driveSeconds) * hz) + 1;
+  for (size_t k = 0; k < n; ++k) {
+    const double t = static_cast<double>(k) / hz;
+    const double moving = t > standSeconds ? t - standSeconds : 0.0;
+    Sample s;
+    s.lat = lat + 0.5 * accel * moving * moving / 1000.0 / kKmPerDegree;
+    s.lon = lon;
+    s.alt = 10.0;
+    s.speed = accel * moving * 3.6;
     s.time = start + static_cast<uint64_t>(k) * (10000000ULL / static_cast<uint64_t>(hz));
     out.push_back(s);
   }

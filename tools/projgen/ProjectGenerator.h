@@ -41,10 +41,18 @@ struct Circuit {
   double radiusNorthKm = 0.6, radiusEastKm = 0.9;
   double lapSeconds = 100.0;
   double baseAltitude = 550.0, altitudeSwing = 15.0;  // m
+  // Seconds into the lap at the first sample: the first sample lies at the
+  // east end of the ellipse when 0, and the lap starts there.
+  double phaseSeconds = 0.0;
 };
 
 // Samples at hz per second for the given seconds from start (FILETIME).
 std::vector<Sample> CircuitSamples(const Circuit& circuit, int hz, double seconds, uint64_t start);
+
+// A standing start northwards from (lat, lon): standSeconds at rest, then a
+// constant acceleration (m/s^2) for driveSeconds, at hz per second.
+std::vector<Sample> LaunchSamples(double lat, double lon, int hz, double standSeconds, double accel,
+                                  double driveSeconds, uint64_t start);
 
 // FILETIME of a UTC date and time.
 uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second);

@@ -1,0 +1,129 @@
+// Laps, sectors and drag runs measured on the generated workspace's tracks,
+// against values worked out from how the tracks were generated.
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+#include "lapgear/LapGear.h"
+#include "sport/SportLapAnalysis.h"
+#include "sport/SportLapMeasure.h"
+#include "sport/SportLapPoint.h"
+#include "sport/SportLapValue.h"
+#include "sport/SportUser.h"
+#include "sport/TrackPoints.h"
+#include "tests/sport/sport_workspace.h"
+
+namespace {
+
+using sportws::SportWorkspaceTest;
+
+double Seconds(const TrackTimes& t) { return static_cast<double>(TimeSpan(t)) / 1e7; }
+double SecondsAfter(uint64_t t, uint64_t origin) { return static_cast<double>(static_cast<int64_t>(t - origin)) / 1e7; }
+
+TEST(ChordDistance, AgreesWithTheLapEngineToTheBit) {
+  const double cases[][4] = {{35.37, 138.93, 35.371, 138.931},
+                             {-33.9, 151.2, -33.95, 151.1},
+                             {0.0, 0.0, 0.0, 0.0},
+                             {89.9, -179.9, 89.8, 179.9}};
+  for (const auto& c : cases) {
+    const double ours = CalcChordDistance(c[1], c[0], c[3], c[2]);
+    const double engine = LapGear::calcDistance(c[0], c[1], c[2], c[3]);
+    EXPECT_EQ(std::memcmp(&ours, &engine, sizeof ours), 0) << c[0];
+  }
+}
+
+TEST_F(SportWorkspaceTest, CircuitLapsAreCutAtTheLineWithTheirSectors) {
+  Open();
+  struct Case {
+    const char16_t* track;
+    size_t laps;
+  } cases[] = {{u"Sprint", 2}, {u"Endurance", 3}, {u"Qualify", 0}};
+  const double perimeter =
+      std::numbers::pi * (3 * (0.6 + 0.9) - std::sqrt((3 * 0.6 + 0.9) * (0.6 + 3 * 0.9)));  // the ellipse's, km
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.track));
+    CSportTrack* track = FindTrack(c.track);
+    ASSERT_NE(track, nullptr);
+    CSportLapAnalysis* a = track->GetLapAnalysis();
+    ASSERT_EQ(a->Analyze(), static_cast<int32_t>(c.laps));
+    for (const auto& lap : a->Laps()) {
+      EXPECT_NEAR(Seconds(a->GetLapTimes(*lap)), sportws::kCircuit.lapSeconds, 0.002);
+      EXPECT_NEAR(a->GetLapDistance(*lap), perimeter, perimeter * 0.002);
+      // The sector line half way round, then the finish.
+      ASSERT_EQ(lap->m_lstSplits.GetCount(), 2u);
+      EXPECT_EQ(lap->m_lstSplits.GetHead()->m_pLapPoint->m_strNumber, u"1");
+    }
+    // The first lap starts at the first crossing, 99.975 s into the session.
+    if (c.laps > 0) {
+      const TrackTimes first = a->GetLapTimes(*a->Laps()[0]);
+      EXPECT_NEAR(SecondsAfter(first.start, track->m_ftStart), 99.975, 0.002);
+    }
+    // Running again with nothing changed keeps the laps.
+    const CSportLapValue* kept = c.laps ? a->Laps()[0].get() : nullptr;
+    a->Analyze();
+    EXPECT_EQ(c.laps ? a->Laps()[0].get() : nullptr, kept);
+  }
+  // The line had no heading: it gets the side the car crosses from (north).
+  CSportLapPoint* line = CSportProjMgr::GetInstance()->GetLapPoints()[0];
+  EXPECT_NEAR(line->m_dHeading, 0.0 + 360.0 * (line->m_dHeading > 180.0), 1.0);
+  EXPECT_EQ(line->GetText(u"BCN_HEADING").IsEmpty(), false);
+}
+
+TEST_F(SportWorkspaceTest, LapSummaryHonoursIgnoredLapsAndTheEarlierOfEqualLaps) {
+  Open();
+  CSportTrack* track = FindTrack(u"Endurance");
+  track->ComputeStatistics();
+  EXPECT_EQ(track->GetFieldText(u"TotalLapNumField"), u"3");
+  EXPECT_EQ(track->GetFieldText(u"FastestLapNoField").IsEmpty(), false);
+  track->SetFieldInt(u"IgnoreLap2", 1);
+  track->ApplyIgnoredLaps();
+  EXPECT_EQ(track->GetFieldText(u"TotalLapNumField"), u"2");
+  int64_t total = 0;
+  track->GetFieldDuration(u"FieldTotalTime", total);
+  EXPECT_NEAR(static_cast<double>(total) / 1e7, 2 * sportws::kCircuit.lapSeconds, 0.01);
+  const auto& laps = track->GetLapAnalysis()->Laps();
+  EXPECT_TRUE(laps[1]->m_bIgnored);
+  EXPECT_EQ(laps[2]->m_nIgnoredBefore, 1);
+}
+
+TEST_F(SportWorkspaceTest, DragRunsAreMeasuredFromTheLaunchOncePerStart) {
+  Open();
+  const double launch = 2.0;  // s at rest before the start
+  const struct {
+    const char16_t* track;
+    double seconds;  // from the launch to the run's end
+  } cases[] = {
+      {u"DragSpeed", 100.0 / 3.6 / sportws::kAccel},                // 0-100 km/h
+      {u"DragDistance", std::sqrt(2.0 * 100.0 / sportws::kAccel)},  // 100 m
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.track));
+    CSportTrack* track = FindTrack(c.track);
+    CSportLapAnalysis* a = track->GetLapAnalysis();
+    // The car keeps accelerating past the end: still one run.
+    ASSERT_EQ(a->Analyze(), 1);
+    const TrackTimes t = a->GetLapTimes(*a->Laps()[0]);
+    EXPECT_NEAR(SecondsAfter(t.start, track->m_ftStart), launch, 0.002);
+    EXPECT_NEAR(Seconds(t), c.seconds, 0.02);
+  }
+  const CSportLapValue& quarter = *FindTrack(u"DragDistance")->GetLapAnalysis()->Laps()[0];
+  ASSERT_EQ(quarter.m_lstSplits.GetCount(), 4u);
+  EXPECT_EQ(quarter.m_lstSplits.GetTail()->m_strName, u"4/4");
+}
+
+TEST_F(SportWorkspaceTest, InterpolationsKeepThePointsOwnTimeWhereTheyWouldDivideByZero) {
+  Open();
+  CSportTrack* track = FindTrack(u"Sprint");  // steady speed throughout
+  int32_t count = 0;
+  TrackPointEntry* entries = track->GetTrackPoints(count);
+  TrackPath path(entries, count);
+  const double speed = path.At(10).speed;
+  EXPECT_EQ(path.AcceleratingTime(10, 0, speed), path.At(10).time);
+  EXPECT_EQ(path.SlowingTime(10, speed), path.At(10).time);
+  EXPECT_EQ(path.AcceleratingTime(10, 0, 0.0), path.At(10).time);  // not at rest: no launch
+  EXPECT_EQ(path.PathDistance(5, 5), 0.0);
+  EXPECT_NEAR(path.PathDistance(count - 1, 0), 0.0, 1e-12);  // the rest of the line after the last point
+  EXPECT_DOUBLE_EQ(PathDistance(path.At(0).wp, path.At(3).wp), path.PathDistance(0, 3));
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+// The sport project manager on generated workspaces: the database folder,
+// the workspace lock against another process, and what a load brings in.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "sport/ProjectDbMgr.h"
+#include "sport/SportLapPoint.h"
+#include "sport/SportUser.h"
+#include "tests/sport/sport_workspace.h"
+
+namespace {
+
+using sportws::SportWorkspaceTest;
+namespace fs = std::filesystem;
+
+// Every file below the folder with its bytes, the lock file aside.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> out;
+  for (auto& e : fs::recursive_directory_iterator(folder)) {
+    if (!e.is_regular_file() || e.path().filename() == "single") continue;
+    std::ifstream in(e.path(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    out[fs::relative(e.path(), folder).string()] = bytes.str();
+  }
+  return out;
+}
+
+void Touch(const std::string& path, const std::string& text) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path) << text;
+}
+
+TEST_F(SportWorkspaceTest, DatabaseFolderComesFromDbV4OrFromTheTopLevelAndNeverCopiesIntoItself) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> files;   // made below the workspace before
+    std::string suffix;               // appended to the workspace path
+    std::vector<std::string> expect;  // below db.v5 afterwards
+    std::vector<std::string> absent;
+  };
+  const std::vector<Case> cases = {
+      {"from db.v4",
+       {"db.v4/SportProjIndex/bruser.poi", "db.v4/Track1/bruser.poi"},
+       "",
+       {"SportProjIndex/bruser.poi", "Track1/bruser.poi"},
+       {"db.v4"}},
+      {"from the top level",
+       {"SportProjIndex/bruser.poi", "notes.txt"},
+       "",
+       {"SportProjIndex/bruser.poi", "notes.txt"},
+       {"db.v5"}},
+      {"with trailing separators", {"a.txt"}, "//", {"a.txt"}, {"db.v5", "db.v5/db.v5"}},
+      {"already there", {"db.v5/keep.txt", "other.txt"}, "", {"keep.txt"}, {"other.txt"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string ws = m_dir.File(std::string("prep_") + std::to_string(&c - cases.data()));
+    for (const std::string& f : c.files) Touch(ws + "/" + f, f);
+    const CString db = m_mgr->PrepareDatabaseFolder(CString::FromUtf8(ws + c.suffix));
+    EXPECT_EQ(db.ToUtf8(), ws + "/db.v5");
+    for (const std::string& f : c.expect) EXPECT_TRUE(fs::is_regular_file(ws + "/db.v5/" + f)) << f;
+    for (const std::string& f : c.absent) EXPECT_FALSE(fs::exists(ws + "/db.v5/" + f)) << f;
+  }
+  // The old folder stays as it was; a workspace that does not exist is made.
+  EXPECT_TRUE(fs::is_regular_file(m_dir.File("prep_0/db.v4/Track1/bruser.poi")));
+  EXPECT_EQ(m_mgr->PrepareDatabaseFolder(CString::FromUtf8(m_dir.File("new"))).ToUtf8(), m_dir.File("new/db.v5"));
+  EXPECT_TRUE(fs::is_directory(m_dir.File("new")));
+}
+
+TEST_F(SportWorkspaceTest, OpenRefusesNoWorkspaceAndADatabaseFolderThatIsAFile) {
+  EXPECT_EQ(m_mgr->OpenWorkspace(nullptr), kWorkspaceBadFolder);
+  Touch(m_dir.File("filews/db.v5"), "x");
+  EXPECT_EQ(m_mgr->OpenWorkspace(CString::FromUtf8(m_dir.File("filews"))), kWorkspaceBadFolder);
+}
+
+TEST_F(SportWorkspaceTest, ASecondProgramWaitsAtTheLockAndGoesOnWhenTheFirstExits) {
+  ASSERT_TRUE(sportws::WriteSample(Root()));
+  int release[2];
+  int held[2];
+  ASSERT_EQ(pipe(release), 0);
+  ASSERT_EQ(pipe(held), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    WorkspaceLock lock;
+    const char ok = lock.TryLock(Root() + u"/db.v5/single") ? '1' : '0';
+    (void)!write(held[1], &ok, 1);
+    char c;
+    (void)!read(release[0], &c, 1);
+    _exit(0);
+  }
+  char ok = 0;
+  ASSERT_EQ(read(held[0], &ok, 1), 1);
+  ASSERT_EQ(ok, '1');
+  int pauses = 0;
+  m_mgr->SetLockPause([&] {
+    if (++pauses == 3) {
+      (void)!write(release[1], "x", 1);
+      waitpid(child, nullptr, 0);
+    }
+    return pauses < 100;
+  });
+  EXPECT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
+  EXPECT_EQ(pauses, 3);
+  EXPECT_EQ(m_mgr->GetTracks().size(), 8u);
+  // Held now: another open of the lock file, even in this process, is refused.
+  WorkspaceLock again;
+  EXPECT_FALSE(again.TryLock(Root() + u"/db.v5/single"));
+}
+
+TEST_F(SportWorkspaceTest, LoadBringsUsersTracksOfEveryKindAndLapPoints) {
+  Open();
+  PtrList_C users;
+  ASSERT_EQ(m_mgr->GetUsers(CString(), users), 2);
+  CSportUser* driver = static_cast<CSportUser*>(users.GetHeadPosition()->value);
+  EXPECT_EQ(m_mgr->GetActiveUser(), driver);
+  EXPECT_EQ(driver->m_strNickName, u"driver");
+  EXPECT_EQ(driver->m_nGender, 1);
+  EXPECT_EQ(driver->m_dWeight, 72.0);
+  EXPECT_EQ(driver->m_nBirth[0], 1990);
+  EXPECT_EQ(driver->m_nBirth[2], 17);
+
+  TrackFilter all;
+  PtrList_C tracks;
+  ASSERT_EQ(driver->FindTracks(all, tracks), 7);
+  std::vector<int32_t> racing;
+  uint64_t previous = 0;
+  for (PtrListNode_C* pos = tracks.GetHeadPosition(); pos;) {
+    auto* t = static_cast<CSportTrack*>(PtrList_C::GetNext(pos));
+    EXPECT_LE(previous, t->m_ftStart);
+    previous = t->m_ftStart;
+    EXPECT_EQ(t->m_pUser, driver);
+    racing.push_back(t->m_nRacingType);
+  }
+  std::sort(racing.begin(), racing.end());
+  EXPECT_EQ(racing, (std::vector<int32_t>{0, 1, 2, 3, 4, 4, 5}));
+  PtrList_C byName;
+  EXPECT_EQ(m_mgr->GetUsers(u"Sec", byName), 1);
+
+  ASSERT_EQ(m_mgr->GetLapPoints().size(), 2u);
+  EXPECT_EQ(m_mgr->GetLapPoints()[0]->m_nLapType, CSportLapPoint::kStartFinish);
+  EXPECT_EQ(m_mgr->GetLapPoints()[1]->m_nLapType, CSportLapPoint::kSector);
+}
+
+TEST_F(SportWorkspaceTest, TheLoggerProgramsFilesAreUnchangedAfterAFullLoadAndAnalysis) {
+  ASSERT_TRUE(sportws::WriteSample(Root()));
+  const auto before = Snapshot(m_dir.File("ws/db.v5"));
+  ASSERT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
+  for (CSportTrack* t : m_mgr->GetTracks()) t->ComputeStatistics();
+  EXPECT_GT(FindTrack(u"Sprint")->GetTotalDistance(), 0.0);
+  for (CSportTrack* t : m_mgr->GetTracks()) t->ReleaseTrackPoints();
+  EXPECT_EQ(Snapshot(m_dir.File("ws/db.v5")), before);
+}
+
+TEST(DragTypes, FindMatchesToFourDecimalsWhateverTheUnitOrPrecision) {
+  CSportProjMgr* mgr = CSportProjMgr::GetInstance();
+  mgr->AddDragType(0, 0.0f, 700.0f, 0);    // 0: 700 m
+  mgr->AddDragType(0, 0.0f, 60.0f, 0);     // 1: 60 m
+  mgr->AddDragType(0, 0.0f, 900.0f, 0);    // 2: 900 m
+  mgr->AddDragType(1, 0.0f, 100.0f, 0);    // 3: 0-100 km/h
+  mgr->AddDragType(0, 0.0f, 0.25f, 1);     // 4: quarter mile
+  mgr->AddDragType(2, 0.0f, 0.40001f, 0);  // 5: seconds, as configured
+  mgr->AddDragType(2, 0.0f, 0.40009f, 0);  // 6: the same to four decimals
+  mgr->DragTypesLoaded();
+  mgr->WaitForDragTypes();
+  const struct {
+    int kind;
+    double start, end;
+    int index;  // -1: none
+  } cases[] = {
+      {0, 0.0, 0.700000, 0},        {0, 0.0, 0.7f, 0},    {0, 0.0, 0.06, 1},    {0, 0.0, 0.9, 2},  {1, 0.0, 100.0, 3},
+      {0, 0.0, 0.25 / 0.621371, 4}, {2, 0.0, 0.40001, 5}, {2, 0.0, 0.40009, 5}, {1, 0.0, 0.7, -1}, {0, 0.0, 0.71, -1},
+  };
+  for (const auto& c : cases) {
+    int index = -7;
+    const CSportProjMgr::DragType* t = mgr->FindDragType(c.kind, index, c.start, c.end);
+    EXPECT_EQ(t != nullptr, c.index >= 0) << c.kind << " " << c.end;
+    EXPECT_EQ(index, c.index >= 0 ? c.index : -7) << c.kind << " " << c.end;
+  }
+}
+
+}  // namespace
