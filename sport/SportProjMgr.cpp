@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/win32/files.h"
+#include "platform/win32/openfiles.h"
 #include "platform/win32/shellfileop.h"
 #include "platform/win32/threads.h"
 #include "sport/FileInfo.h"
@@ -105,6 +106,8 @@ CSportProjMgr::CSportProjMgr()
       }) {
   // The registries that the loaded objects leave at their end, and the
   // project they belong to, are made first so that they outlive the manager.
+  // A workspace keeps a database open per track in use.
+  RaiseOpenFileLimit();
   CSportTrack::FindByName(CString());
   CSportValueObj::FindByRecordId(0);
   ProjectDbMgr::GetInstance();

@@ -12,6 +12,7 @@
 #include "sport/SportUser.h"
 #include "sport/TrackPoints.h"
 #include "tests/sport/sport_workspace.h"
+#include "tools/projgen/SampleWorkspace.h"
 
 namespace {
 
@@ -124,6 +125,34 @@ TEST_F(SportWorkspaceTest, InterpolationsKeepThePointsOwnTimeWhereTheyWouldDivid
   EXPECT_EQ(path.PathDistance(5, 5), 0.0);
   EXPECT_NEAR(path.PathDistance(count - 1, 0), 0.0, 1e-12);  // the rest of the line after the last point
   EXPECT_DOUBLE_EQ(PathDistance(path.At(0).wp, path.At(3).wp), path.PathDistance(0, 3));
+}
+
+}  // namespace
+
+namespace {
+
+// The real logger session at Fuji: its own beacons cut the laps at 145.982,
+// 266.988 and 393.867 s of its clock (2:01.006 and 2:06.879); the analysis
+// of the stored GPS track with a line across the timing point finds them.
+TEST_F(SportWorkspaceTest, TheRealFujiSessionGivesTheLoggersOwnLapTimes) {
+  using namespace projgen;
+  const uint64_t start = FileTimeOf(2025, 12, 16, 2, 51, 10);  // 130 s on the logger's clock
+  std::vector<Sample> real = ReadLoggerCsv(PM_SOURCE_DIR "/../shared/data/aim-fuji-sfj/session.csv", start);
+  if (real.empty()) real = ReadLoggerCsv("/work/shared/data/aim-fuji-sfj/session.csv", start);
+  ASSERT_EQ(real.size(), 5601u);
+  const Fields line = TimingLine(real, 35.37215, 138.92705, 0.02);
+  ASSERT_TRUE(WriteWorkspace(Root(), {{u"CMD", {}, {sportws::Track(u"Fuji", u"Sprint", real)}}}, {line}));
+  ASSERT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
+  CSportTrack* track = FindTrack(u"Fuji");
+  ASSERT_NE(track, nullptr);
+  CSportLapAnalysis* a = track->GetLapAnalysis();
+  ASSERT_EQ(a->Analyze(), 2);
+  const double beacons[] = {145.982, 266.988, 393.867};
+  for (size_t k = 0; k < 2; ++k) {
+    const TrackTimes t = a->GetLapTimes(*a->Laps()[k]);
+    EXPECT_NEAR(SecondsAfter(t.start, start) + 130.0, beacons[k], 0.06);
+    EXPECT_NEAR(Seconds(t), beacons[k + 1] - beacons[k], 0.06);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// Opening and loading a workspace and computing every session's statistics:
+// the sport model's share of a start of the program. Workspaces of 250,
+// 1,000 and 2,000 one-minute sessions (10 and 20 Hz, every race type) are
+// generated once; each is opened by the sport project manager, and every
+// track's statistics (lap analysis included) are computed, its points let go
+// after use. The reference, in the same run, is the floor: the same rows read
+// with plain SQLite (the project database's values, each point database's
+// waypoints with their GPS logs) and the same kind of sums made in one pass.
+// Prints the time per session at each size, the ratio largest/smallest
+// (goal: at most 1.3), ours/floor (goal: at most 3) and the peak resident
+// memory.
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/win32/utf.h"
+#include "sport/SportProjMgr.h"
+#include "sport/SportTrack.h"
+#include "tools/projgen/SampleWorkspace.h"
+
+namespace {
+
+const int kSizes[] = {250, 1000, 2000};
+constexpr int kRepeats = 3;
+
+std::string Workspace(const std::string& base, int sessions) { return base + "/ws" + std::to_string(sessions); }
+
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+
+double Ours(const std::string& ws) {
+  const double t0 = Now();
+  CSportProjMgr* mgr = CSportProjMgr::GetInstance();
+  if (mgr->OpenWorkspace(Utf8ToUtf16(ws).c_str()) != kWorkspaceOk) std::abort();
+  for (CSportTrack* t : mgr->GetTracks()) {
+    t->ComputeStatistics();
+    t->ReleaseTrackPoints();
+  }
+  return Now() - t0;
+}
+
+struct Sums {
+  double distance = 0.0, maxSpeed = 0.0, ascent = 0.0, minLat = 180.0, maxLat = -180.0;
+  long long points = 0, values = 0;
+};
+
+void Run(sqlite3* db, const char* sql, const auto& row) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) std::abort();
+  while (sqlite3_step(st) == SQLITE_ROW) row(st);
+  sqlite3_finalize(st);
+}
+
+double Floor(const std::string& ws) {
+  const double t0 = Now();
+  Sums sums;
+  std::vector<std::string> tracks;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2((ws + "/db.v5/SportProjIndex/bruser.poi").c_str(), &db, SQLITE_OPEN_READONLY, nullptr))
+    std::abort();
+  // Every field value, and the point database of each track by its key.
+  Run(db, "SELECT v.fValue, d.fName FROM Val v JOIN ValD d ON d.fID = v.fEndID;", [&](sqlite3_stmt* st) {
+    ++sums.values;
+    const char* name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+    if (name && std::string(name) == "FieldTrackFile")
+      tracks.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  });
+  sqlite3_close(db);
+  for (const std::string& track : tracks) {
+    if (sqlite3_open_v2((ws + "/db.v5/" + track + "/bruser.poi").c_str(), &db, SQLITE_OPEN_READONLY, nullptr))
+      std::abort();
+    double lat0 = 0.0, lon0 = 0.0, alt0 = 0.0;
+    bool first = true;
+    Run(db,
+        "SELECT w.fLatitude, w.fLongitude, w.fAltitude, g.fGPSTime1, g.fGPSTime2, g.fGPSSpeed FROM WP w "
+        "LEFT JOIN GPSLog g ON g.fID = w.fGPSLogID ORDER BY w.fID;",
+        [&](sqlite3_stmt* st) {
+          const double lat = sqlite3_column_double(st, 0), lon = sqlite3_column_double(st, 1);
+          const double alt = sqlite3_column_double(st, 2), speed = sqlite3_column_double(st, 5);
+          if (!first) {
+            const double dLat = (lat - lat0) * M_PI / 180.0, dLon = (lon - lon0) * M_PI / 180.0;
+            const double a = std::sin(dLat / 2) * std::sin(dLat / 2) + std::cos(lat0 * M_PI / 180.0) *
+                                                                           std::cos(lat * M_PI / 180.0) *
+                                                                           std::sin(dLon / 2) * std::sin(dLon / 2);
+            sums.distance += 2 * 6371.0 * std::atan2(std::sqrt(a), std::sqrt(1 - a));
+            if (alt > alt0) sums.ascent += alt - alt0;
+          }
+          sums.maxSpeed = std::max(sums.maxSpeed, speed);
+          sums.minLat = std::min(sums.minLat, lat);
+          sums.maxLat = std::max(sums.maxLat, lat);
+          lat0 = lat, lon0 = lon, alt0 = alt, first = false;
+          ++sums.points;
+        });
+    sqlite3_close(db);
+  }
+  const double elapsed = Now() - t0;
+  if (sums.points == 0 || sums.distance <= 0.0) std::abort();
+  return elapsed;
+}
+
+double Best(const auto& run) {
+  double best = 1e300;
+  for (int i = 0; i < kRepeats; ++i) best = std::min(best, run());
+  return best;
+}
+
+}  // namespace
+
+int main() {
+  std::string base = (std::filesystem::temp_directory_path() / "bench_workspace_XXXXXX").string();
+  if (!::mkdtemp(base.data())) return 1;
+  setenv("HOME", base.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (base + "/.config").c_str(), 1);
+  for (int size : kSizes) {
+    projgen::SampleOptions options;
+    options.sessions = size;
+    options.seconds = 60.0;
+    std::printf("generating %d sessions...\n", size);
+    std::fflush(stdout);
+    if (!projgen::WriteSampleWorkspace(Utf8ToUtf16(Workspace(base, size)), options)) return 1;
+  }
+  std::printf("\nsessions  ours ms/session  floor ms/session  ours/floor\n");
+  double first = 0.0, last = 0.0;
+  for (int size : kSizes) {
+    const std::string ws = Workspace(base, size);
+    const double ours = Best([&] { return Ours(ws); }) * 1000.0 / size;
+    const double floor = Best([&] { return Floor(ws); }) * 1000.0 / size;
+    std::printf("%8d  %15.3f  %16.3f  %10.2f\n", size, ours, floor, ours / floor);
+    if (size == kSizes[0]) first = ours;
+    last = ours;
+  }
+  std::printf("time per session, %d / %d sessions: %.2f (goal: at most 1.3)\n", kSizes[2], kSizes[0], last / first);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+  std::error_code ec;
+  std::filesystem::remove_all(base, ec);
+  return 0;
+}
