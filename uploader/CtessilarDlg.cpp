@@ -1,8 +1,12 @@
 #include "uploader/CtessilarDlg.h"
 
+#include <new>
+#include <vector>
+
 #include "uploader/AboutDlg.h"
 #include "uploader/RegistrySettings.h"
 #include "uploader/SessionListDb.h"
+#include "uploader/SessionRows.h"
 #include "uploader/TrackMapDb.h"
 #include "uploader/TransferFolders.h"
 #include "uploader/WorkspaceLocation.h"
@@ -47,6 +51,23 @@ struct CategoryCaption {
 const char16_t kTopIndent[] = u"    ";
 const char16_t kSubIndent[] = u"        ";
 
+// The category selectors by category index: Circuit Racing (the circuit
+// group), then race types 0 to 6.
+constexpr int kCategoryIds[CtessilarDlg::kCategories] = {kIdCircuit, kIdEndurance, kIdSprint,  kIdQualify,
+                                                         kIdOther,   kIdDrag,      kIdDataLog, kIdRally};
+
+// Room for `count` records, or none when it cannot be had.
+bool MakeRecords(std::vector<SessionSummary>& records, int32_t count) {
+  try {
+    records.resize(static_cast<size_t>(count > 0 ? count : 0));
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  } catch (const std::length_error&) {
+    return false;
+  }
+}
+
 CString LoadText(UINT id) {
   CString text;
   text.LoadString(id);
@@ -85,6 +106,17 @@ ON_WM_SIZE()
 ON_WM_CTLCOLOR()
 ON_BN_CLICKED(kIdGoWeb, &CtessilarDlg::OnClickedGoWeb)
 ON_BN_CLICKED(kIdTerms, &CtessilarDlg::OnClickedTerms)
+ON_BN_CLICKED(kIdCircuit, &CtessilarDlg::OnClickedCircuit)
+ON_BN_CLICKED(kIdEndurance, &CtessilarDlg::OnClickedEndurance)
+ON_BN_CLICKED(kIdSprint, &CtessilarDlg::OnClickedSprint)
+ON_BN_CLICKED(kIdQualify, &CtessilarDlg::OnClickedQualify)
+ON_BN_CLICKED(kIdOther, &CtessilarDlg::OnClickedOther)
+ON_BN_CLICKED(kIdDrag, &CtessilarDlg::OnClickedDrag)
+ON_BN_CLICKED(kIdDataLog, &CtessilarDlg::OnClickedDataLog)
+ON_BN_CLICKED(kIdRally, &CtessilarDlg::OnClickedRally)
+ON_NOTIFY(NM_CLICK, kIdList, &CtessilarDlg::OnClickListSession)
+ON_NOTIFY(NM_DBLCLK, kIdList, &CtessilarDlg::OnClickListSession)
+ON_NOTIFY(LVN_ITEMCHANGED, kIdList, &CtessilarDlg::OnItemChangedSession)
 END_MESSAGE_MAP()
 
 CtessilarDlg::CtessilarDlg(CWnd* parent) : CDialog(IDD, parent) {
@@ -141,8 +173,9 @@ BOOL CtessilarDlg::OnInitDialog() {
   // the session list is opened, so that its file is under the real workspace
   // from the first run on.
   const CString workspace = LocateWorkspace();
+  m_userData = UserDataFolder();
   static SessionListDb sessionList;
-  static const bool sessionListMade = sessionList.Create(workspace.Str(), UserDataFolder());
+  static const bool sessionListMade = sessionList.Create(workspace.Str(), m_userData);
   static TrackMapDb trackMaps;
   static const bool trackMapsMade = trackMaps.Create();
   (void)sessionListMade;
@@ -150,9 +183,10 @@ BOOL CtessilarDlg::OnInitDialog() {
   m_pSessionListDb = &sessionList;
   m_pTrackMapDb = &trackMaps;
 
-  // The update check, the workspace open and the drag-type load start here on
-  // m_workers once the self-update dialog and the sport project manager are
-  // part of the program; until then the database state stays 0.
+  m_workers.Start([this](std::stop_token stop) { CheckUpdateThread(stop); });
+  // The workspace open and the drag-type load start here on m_workers once
+  // the sport project manager is part of the program; until then the
+  // database state stays 0.
 
   for (CStaticExtension* link : m_categoryStatics) link->SetLinkStyle(4);
   m_stLogin.SetLinkStyle(5);
@@ -371,6 +405,130 @@ void CtessilarDlg::OnClickedGoWeb() {
 
 void CtessilarDlg::OnClickedTerms() {
   ShellExecuteW(m_hWnd, u"open", TermsOfUseAddress(m_nLanguage), nullptr, nullptr, SW_SHOWDEFAULT);
+}
+
+void CtessilarDlg::RefreshSessionList() {
+  SessionListDb* db = m_pSessionListDb;
+  if (db == nullptr) return;
+  for (int32_t type = 0; type < kRaceTypes; ++type) {
+    m_nRaceTotal[type] = db->CountByRaceType(type);
+    m_nRaceListable[type] = type <= kRaceOther ? db->CountTracksWithFolder(type) : 0;
+  }
+  UpdateCategoryCaptions();
+  if (m_nCategory == 0)
+    ShowCircuitCategory();
+  else
+    ShowCategory(m_nCategory - 1);
+}
+
+void CtessilarDlg::ShowCategory(int32_t raceType) {
+  SessionListDb* db = m_pSessionListDb;
+  int32_t count = 0;
+  if (raceType >= kRaceDrag)
+    MessageBox(LoadText(132), kWindowTitle, MB_OK | MB_ICONEXCLAMATION);
+  else if (db != nullptr)
+    count = db->CountTracksWithFolder(raceType);
+  std::vector<SessionSummary> records;
+  if (!MakeRecords(records, count)) return;
+  m_listSession.DeleteAllItems();
+  // A row may vanish between the count and the read: only rows read are shown.
+  const int32_t read = count > 0 ? db->GetSessionsByRaceType(raceType, records.data(), count) : 0;
+  FillSessionList(records.data(), read, raceType == kRaceDrag);
+}
+
+void CtessilarDlg::ShowCircuitCategory() {
+  CWaitCursor wait;
+  SessionListDb* db = m_pSessionListDb;
+  const int32_t count = m_nRaceListable[kRaceOther] + m_nRaceListable[kRaceQualify] + m_nRaceListable[kRaceSprint] +
+                        m_nRaceListable[kRaceEndurance];
+  std::vector<SessionSummary> records;
+  if (!MakeRecords(records, count)) return;
+  m_listSession.DeleteAllItems();
+  const int32_t read = count > 0 && db != nullptr ? db->GetCircuitSessions(records.data(), count) : 0;
+  FillSessionList(records.data(), read, false);
+}
+
+void CtessilarDlg::FillSessionList(const SessionSummary* records, int32_t count, bool isDrag) {
+  m_listSession.SetRedraw(FALSE);
+  InitListColumns(isDrag);
+  // Each track map's name file is read once per fill.
+  std::map<std::u16string, CString> displayNames;
+  // Rows go in at the end in record order (record 0 on top): inserting at the
+  // top costs the whole list per row.
+  for (int32_t k = 0; k < count; ++k) {
+    const SessionSummary& r = records[k];
+    CString track;
+    if (isDrag) {
+      track.Format(u"  %s  ", r.mName.GetString());
+    } else {
+      auto found = displayNames.find(r.mName.Str());
+      if (found == displayNames.end())
+        found = displayNames.emplace(r.mName.Str(), TrackMapDisplayName(m_userData, r.mName)).first;
+      track = found->second;
+    }
+    const std::array<CString, 8> texts = SessionRowTexts(r, k + 1, track);
+    const int row = m_listSession.InsertItem(m_listSession.GetItemCount(), texts[0]);
+    if (row < 0) break;
+    for (int column = 1; column < 8; ++column) m_listSession.SetItemText(row, column, texts[column]);
+    m_listSession.SetItemData(row, static_cast<DWORD_PTR>(static_cast<uint32_t>(r.id)));
+  }
+  m_listSession.AutoSizeColumns();
+  m_listSession.SetRedraw(TRUE);
+}
+
+void CtessilarDlg::ClearCategoryHighlight() {
+  for (CStaticExtension* link : m_categoryStatics) {
+    if (!link->IsSelected()) continue;
+    link->SetSelected(FALSE);
+    link->Invalidate();
+  }
+}
+
+void CtessilarDlg::SelectCategory(int32_t index) {
+  auto* link = static_cast<CStaticExtension*>(GetDlgItem(kCategoryIds[index]));
+  if (link == nullptr || link->IsSelected()) return;
+  ClearCategoryHighlight();
+  link->SetSelected(TRUE);
+  if (index == 0)
+    ShowCircuitCategory();
+  else
+    ShowCategory(index - 1);
+  m_nCategory = index;
+}
+
+void CtessilarDlg::OnClickedCircuit() { SelectCategory(0); }
+void CtessilarDlg::OnClickedEndurance() { SelectCategory(1 + kRaceEndurance); }
+void CtessilarDlg::OnClickedSprint() { SelectCategory(1 + kRaceSprint); }
+void CtessilarDlg::OnClickedQualify() { SelectCategory(1 + kRaceQualify); }
+void CtessilarDlg::OnClickedOther() { SelectCategory(1 + kRaceOther); }
+void CtessilarDlg::OnClickedDrag() { SelectCategory(1 + kRaceDrag); }
+void CtessilarDlg::OnClickedDataLog() { SelectCategory(1 + kRaceDataLog); }
+void CtessilarDlg::OnClickedRally() { SelectCategory(1 + kRaceRally); }
+
+void CtessilarDlg::KeepUploadedChecked(int row) {
+  SessionListDb* db = m_pSessionListDb;
+  if (row < 0 || row >= m_listSession.GetItemCount() || db == nullptr) return;
+  const auto id = static_cast<int32_t>(static_cast<uint32_t>(m_listSession.GetItemData(row)));
+  if (db->IsUploaded(id)) m_listSession.SetCheck(row, TRUE);
+}
+
+void CtessilarDlg::OnClickListSession(NMHDR* /*hdr*/, LRESULT* result) {
+  const DWORD pos = GetMessagePos();
+  CPoint point(static_cast<int16_t>(LOWORD(pos)), static_cast<int16_t>(LOWORD(pos >> 16)));
+  m_listSession.ScreenToClient(&point);
+  UINT flags = 0;
+  const int row = m_listSession.HitTest(point, &flags);
+  if (flags & LVHT_ONITEMSTATEICON) KeepUploadedChecked(row);
+  if (result) *result = 0;
+}
+
+void CtessilarDlg::OnItemChangedSession(NMHDR* hdr, LRESULT* result) {
+  const auto* nm = reinterpret_cast<const NMLISTVIEW*>(hdr);
+  const UINT unchecked = INDEXTOSTATEIMAGEMASK(1);
+  if ((nm->uChanged & LVIF_STATE) && (nm->uNewState & LVIS_STATEIMAGEMASK) == unchecked &&
+      (nm->uOldState & LVIS_STATEIMAGEMASK) != unchecked)
+    KeepUploadedChecked(nm->iItem);
+  if (result) *result = 0;
 }
 
 bool CtessilarDlg::StopWorkers(std::chrono::milliseconds bound) { return m_workers.StopAndJoin(bound); }

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <stop_token>
+#include <string>
 
 #include "platform/classlib/ui/afxwin.h"
 #include "uploader/ListCtrlExtension.h"
@@ -57,6 +59,25 @@ class CtessilarDlg : public CDialog {
   // Repaints every control in the colours OnCtlColor chooses; called when
   // hover, selection or login state changes.
   void ApplyColours();
+  // Recounts every race type from the session list, renews the captions and
+  // refills the list with the current category.
+  void RefreshSessionList();
+  // Fills the list with the listable sessions of one race type (types 4 to 6
+  // cannot be uploaded: the list is emptied and a message says so), or of
+  // the circuit group.
+  void ShowCategory(int32_t raceType);
+  void ShowCircuitCategory();
+  // Rebuilds the columns and puts one row per record, record 0 on top.
+  void FillSessionList(const SessionSummary* records, int32_t count, bool isDrag);
+  // Clears the selected mark of every category selector.
+  void ClearCategoryHighlight();
+  // 0 Circuit Racing; i >= 1 shows race type i - 1.
+  int32_t GetCategory() const { return m_nCategory; }
+  // Starts the track-map thread after a successful login: the service's
+  // track list is merged into the track-map table and the beacon files are
+  // fetched; m_nTrackMapCount first, m_nTrackMapState 2 at the end.
+  bool StartTrackMapRetrieval();
+
   // Asks the worker threads to stop and waits for them within the bound;
   // false when some still run.
   bool StopWorkers(std::chrono::milliseconds bound = WorkerThreads::kDefaultBound);
@@ -79,6 +100,9 @@ class CtessilarDlg : public CDialog {
   std::atomic<int32_t> m_nUploadDuplicate{0};
   std::atomic<int32_t> m_nCannotAnalyze{0};
   std::atomic<int32_t> m_nStartupCountdown{1};
+  // Set by the update check once a newer installer is downloaded and
+  // verified: the self-upgrade timer's cue.
+  std::atomic<bool> m_bSelfUpgradeReady{false};
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -90,6 +114,27 @@ class CtessilarDlg : public CDialog {
   afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor);
   afx_msg void OnClickedGoWeb();
   afx_msg void OnClickedTerms();
+  afx_msg void OnClickedCircuit();
+  afx_msg void OnClickedEndurance();
+  afx_msg void OnClickedSprint();
+  afx_msg void OnClickedQualify();
+  afx_msg void OnClickedOther();
+  afx_msg void OnClickedDrag();
+  afx_msg void OnClickedDataLog();
+  afx_msg void OnClickedRally();
+  // A click on an uploaded row's check box leaves it checked.
+  afx_msg void OnClickListSession(NMHDR* hdr, LRESULT* result);
+  // An uploaded row that is unchecked all the same is checked again.
+  afx_msg void OnItemChangedSession(NMHDR* hdr, LRESULT* result);
+
+  // The worker jobs.
+  void CheckUpdateThread(std::stop_token stop);
+  void RetrieveTrackListThread(std::stop_token stop);
+
+  // Selects category `index` unless it is the selected one already.
+  void SelectCategory(int32_t index);
+  // Takes the row's id and re-checks it when that session is uploaded.
+  void KeepUploadedChecked(int row);
 
   // The colours of a link static: white while the mouse is over it, grey
   // otherwise; styles 2 and 4 on dark grey while hovered.
@@ -113,6 +158,9 @@ class CtessilarDlg : public CDialog {
   CRect m_loginRect;
   bool m_bInitialized = false;
 
+  // The per-user data folder whose TrackMap/<name>/<name>.txt gives a track
+  // map's display name.
+  std::u16string m_userData;
   int32_t m_nCategory = 0;
   int32_t m_nRaceTotal[kRaceTypes] = {};
   int32_t m_nRaceListable[kRaceTypes] = {};

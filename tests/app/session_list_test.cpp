@@ -1,0 +1,265 @@
+// The session list of the main window in a real window, from a SessionList.db
+// written here: the category captions and their counts, the rows and columns
+// of each category, the switching links, and uploaded rows that stay checked.
+// Its own program: the window's session list is made once per process.
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "tests/common/env.h"
+#include "tests/common/program_ui_env.h"
+#include "tests/common/temp_dir.h"
+#include "tools/standin-service/StandinService.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/RegistrySettings.h"
+#include "uploader/SessionListDb.h"
+#include "uploader/TrackMapDb.h"
+#include "uploader/UserInfoDb.h"
+#include "webclient/ApiClient.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+class ScriptedMainDlg : public CtessilarDlg {
+ public:
+  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {}
+  BOOL OnInitDialog() override {
+    BOOL r = CtessilarDlg::OnInitDialog();
+    AfxPostToUiThread([this]() {
+      m_script(*this);
+      EndDialog(IDOK);
+    });
+    return r;
+  }
+  CListCtrl& List() { return m_listSession; }
+
+ private:
+  std::function<void(ScriptedMainDlg&)> m_script;
+};
+
+struct Row {
+  int32_t raceType;
+  const char16_t* mName;
+  int32_t startTime;
+  int32_t respCode;
+  const char16_t* nick;
+};
+
+// Newest first within each category; "Gone" has no track-map folder.
+const Row kRows[] = {
+    {kRaceEndurance, u"Fuji", 300, kRespNeverTried, u"Aki"}, {kRaceEndurance, u"Fuji", 100, kRespCannotAnalyse, u"Aki"},
+    {kRaceEndurance, u"Gone", 200, kRespNeverTried, u"Aki"}, {kRaceSprint, u"Suzuka", 250, kRespUploaded, u"Ben"},
+    {kRaceQualify, u"Fuji", 150, kRespFailed, u"Ben"},       {kRaceDrag, u"402 m", 120, kRespNeverTried, u"Aki"},
+    {kRaceDrag, u"1/4 mile", 110, kRespNeverTried, u"Aki"},  {kRaceDataLog, u"Fuji", 90, kRespNeverTried, u"Ben"},
+};
+
+class SessionListTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_dir = new TempDir;
+    s_env.emplace_back(new ScopedEnv("HOME", s_dir->Path().c_str()));
+    s_env.emplace_back(new ScopedEnv("XDG_CONFIG_HOME", s_dir->File("config").c_str()));
+    s_env.emplace_back(new ScopedEnv("XDG_DOCUMENTS_DIR", s_dir->File("Documents").c_str()));
+    const std::string workspace = s_dir->File("ws");
+    std::filesystem::create_directories(workspace);
+    SetWorkspaceLocation(CString::FromUtf8(workspace));
+
+    // The two name-file encodings: 8-bit, and UTF-16LE with its mark.
+    const std::string maps = s_dir->File("Documents/Pelmora/TrackMap/");
+    std::filesystem::create_directories(maps + "Fuji");
+    std::ofstream(maps + "Fuji/Fuji.txt") << "id\r\n7\r\nname\r\nFuji Speedway\r\nname\r\nnot this\r\n";
+    std::filesystem::create_directories(maps + "Suzuka");
+    std::ofstream utf16(maps + "Suzuka/Suzuka.txt", std::ios::binary);
+    for (char16_t c : std::u16string(u"\uFEFFname\r\n\u9234\u9e7f\r\n")) utf16.put(char(c & 0xFF)).put(char(c >> 8));
+    utf16.close();
+
+    SessionListDb db;
+    ASSERT_TRUE(
+        db.Create(CString::FromUtf8(workspace).Str(), CString::FromUtf8(s_dir->File("Documents/Pelmora")).Str()));
+    std::vector<SessionSummary> rows(std::size(kRows));
+    for (size_t i = 0; i < rows.size(); ++i) {
+      SessionSummary& s = rows[i];
+      s.raceType = kRows[i].raceType;
+      s.mName = kRows[i].mName;
+      s.startTime = kRows[i].startTime;
+      s.nickName = kRows[i].nick;
+      s.folder.Format(u"track%d", static_cast<int>(i));
+      s.startDateTime = u"2026/05/01  10:00";
+      s.strBestLapTime = u"01:02.500";
+      s.bestLap = 3;
+      s.laps = 12;
+      s.duration = 3723.9;
+      s.desc = u"note";
+    }
+    ASSERT_TRUE(db.Sync(rows.data(), static_cast<int32_t>(rows.size())));
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (kRows[i].respCode == kRespNeverTried) continue;
+      ASSERT_TRUE(db.SetRespCode(static_cast<int32_t>(i) + 1, kRows[i].respCode));
+    }
+  }
+  static void TearDownTestSuite() {
+    s_env.clear();
+    delete s_dir;
+  }
+
+  static CString Text(CWnd& dlg, int id) {
+    CString text;
+    dlg.GetDlgItemText(id, text);
+    return text;
+  }
+  static std::vector<CString> Column(CListCtrl& list, int column) {
+    std::vector<CString> texts;
+    for (int row = 0; row < list.GetItemCount(); ++row) texts.push_back(list.GetItemText(row, column));
+    return texts;
+  }
+  static void Shoot(CDialog& d, const std::string& name) {
+    UiTestPumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(UiTestSaveScreenshot(&d, ScreenshotPath(name))) << name;
+  }
+
+  static inline TempDir* s_dir = nullptr;
+  static inline std::vector<std::unique_ptr<ScopedEnv>> s_env;
+};
+
+TEST_F(SessionListTest, EachCategoryListsItsSessionsWithCaptionsAndCounts) {
+  REQUIRE_UI();
+  int messages = 0;
+  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    d.RefreshSessionList();
+    const std::pair<int, const char16_t*> captions[] = {
+        {1010, u"    Circuit Racing (4/5)"}, {1016, u"        Endurance (2/3)"}, {1015, u"        Sprint (1/1)"},
+        {1014, u"        Qualify (1/1)"},    {1017, u"        Other (0/0)"},     {1011, u"    Drag Racing (0/2)"},
+        {1012, u"    Data Log (0/1)"},       {1013, u"    Rally Racing (0/0)"},
+    };
+    for (const auto& [id, caption] : captions) EXPECT_EQ(Text(d, id), CString(caption)) << id;
+
+    CListCtrl& list = d.List();
+    ASSERT_EQ(list.GetItemCount(), 4);
+    EXPECT_EQ(Column(list, 0), (std::vector<CString>{u"   1 ", u"   2 ", u"   3 ", u"   4 "}));
+    EXPECT_EQ(Column(list, 1), (std::vector<CString>{u"", u"Upload success", u"Upload fail", u"Can't analyze"}));
+    EXPECT_EQ(Column(list, 6),
+              (std::vector<CString>{u"Fuji Speedway", u"\u9234\u9e7f", u"Fuji Speedway", u"Fuji Speedway"}));
+    EXPECT_EQ(list.GetItemText(0, 2), CString(u"  Aki  "));
+    EXPECT_EQ(list.GetItemText(0, 3), CString(u"  2026/05/01  10:00  "));
+    EXPECT_EQ(list.GetItemText(0, 4), CString(u"  01:02.500 (03/12)  "));
+    EXPECT_EQ(list.GetItemText(0, 5), CString(u"  01 : 02 : 03  "));
+    EXPECT_EQ(list.GetItemText(0, 7), CString(u"note"));
+    EXPECT_EQ(list.GetItemData(0), 1u);
+    Shoot(d, "sessions_circuit");
+
+    // Each link: the ids of its rows (the item data), in order, and whether
+    // the upload message comes.
+    const struct {
+      int id;
+      const char* shot;
+      std::vector<DWORD_PTR> ids;
+      bool message;
+    } links[] = {
+        {1016, "sessions_endurance", {1, 2}, false}, {1015, "sessions_sprint", {4}, false},
+        {1014, "sessions_qualify", {5}, false},      {1017, "sessions_other", {}, false},
+        {1011, "sessions_drag", {}, true},           {1012, "sessions_datalog", {}, true},
+        {1013, "sessions_rally", {}, true},          {1010, "sessions_circuit_again", {1, 4, 5, 2}, false},
+    };
+    // One watcher answers every message box while the links are clicked.
+    auto watching = std::make_shared<bool>(true);
+    auto seen = std::make_shared<int>(0);
+    UiTestPoll([watching, seen]() {
+      if (!*watching) return true;
+      HWND top = UiTestInnermostModal();
+      if (top == nullptr || !UiTestIsMessageBox(top)) return false;
+      EXPECT_EQ(UiTestMessageBoxText(top),
+                CString(u"This race type of session does not support to upload to Pelmora Web yet."));
+      ++*seen;
+      UiTestEndModal(top, IDOK);
+      return false;
+    });
+    for (const auto& link : links) {
+      const int before = *seen;
+      UiTestClick(d.GetDlgItem(link.id));
+      UiTestPumpUntil([&] { return !link.message || *seen > before; }, 3000);
+      EXPECT_EQ(*seen - before, link.message ? 1 : 0) << link.shot;
+      std::vector<DWORD_PTR> ids;
+      for (int row = 0; row < list.GetItemCount(); ++row) ids.push_back(list.GetItemData(row));
+      EXPECT_EQ(ids, link.ids) << link.shot;
+      Shoot(d, link.shot);
+      // A second click on the selected link changes nothing and asks nothing.
+      const int again = *seen;
+      UiTestClick(d.GetDlgItem(link.id));
+      UiTestPumpUntil([] { return false; }, 100);
+      EXPECT_EQ(*seen, again) << link.shot;
+    }
+    EXPECT_EQ(d.GetCategory(), 0);
+    messages = *seen;
+    *watching = false;
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(messages, 3);
+}
+
+TEST_F(SessionListTest, AnUploadedRowStaysCheckedAndOthersFollowTheUser) {
+  REQUIRE_UI();
+  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    d.RefreshSessionList();
+    CListCtrl& list = d.List();
+    ASSERT_EQ(list.GetItemCount(), 4);
+    for (int row = 0; row < 4; ++row) {
+      UiTestToggleCheck(&list, row);  // checked
+      EXPECT_TRUE(list.GetCheck(row)) << row;
+      UiTestToggleCheck(&list, row);  // unchecked, unless uploaded
+      UiTestPumpUntil([] { return false; }, 50);
+      const bool uploaded = list.GetItemData(row) == 4;
+      EXPECT_EQ(list.GetCheck(row) != FALSE, uploaded) << row;
+    }
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+}
+
+// The thread a login starts: the service's maps into the track-map table,
+// their beacon files fetched.
+TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheirBeacons) {
+  REQUIRE_UI();
+  StandinOptions options;
+  options.dataDir = s_dir->File("service");
+  StandinService service(options);
+  ASSERT_TRUE(service.Start());
+  DeployValues values = BuiltInDeployValues();
+  values.serviceBase = service.BaseUrl();
+  ASSERT_TRUE(SetDeployValuesForTest(values));
+  StandinAccount rider;
+  rider.email = "rider@example.com";
+  rider.password = "secret";
+  rider.name = "Rider";
+  ASSERT_GT(service.AddAccount(rider), 0);
+  for (int32_t mapId : {12, 13}) {
+    StandinBeacon beacon;
+    beacon.width = mapId;
+    ASSERT_TRUE(service.AddTrackMap({mapId, "O", mapId == 12 ? "Fuji" : "Suzuka", 100}, MakeBeaconFile({beacon})));
+  }
+  const std::u16string userData = CString::FromUtf8(s_dir->File("Documents/Pelmora")).Str();
+  UserInfoDb users;
+  ASSERT_TRUE(users.Create(userData));
+  SetApiUserStore(&users);
+  std::atomic<int32_t> login{kLoginNone};
+  ASSERT_TRUE(ApiLogin(login, CString::FromUtf8(rider.email), CString::FromUtf8(rider.password)));
+
+  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    EXPECT_EQ(d.m_nTrackMapState.load(), 0);
+    ASSERT_TRUE(d.StartTrackMapRetrieval());
+    EXPECT_TRUE(UiTestPumpUntil([&] { return d.m_nTrackMapState.load() == 2; }));
+    EXPECT_EQ(d.m_nTrackMapCount.load(), 2);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  SetApiUserStore(nullptr);
+  ResetDeployValues();
+
+  TrackMapDb maps;
+  ASSERT_TRUE(maps.Create(userData));
+  EXPECT_EQ(maps.Count(), 2);
+  EXPECT_EQ(maps.FindByName(u"Suzuka").mapId, 13);
+  for (const char* name : {"Fuji", "Suzuka"})
+    EXPECT_TRUE(std::filesystem::is_regular_file(s_dir->File("Documents/Pelmora/TransferDb/bcnx/") + name + ".bcnx"))
+        << name;
+}
+
+}  // namespace
