@@ -6,9 +6,8 @@
 // after use. The reference, in the same run, is the floor: the same rows read
 // with plain SQLite (the project database's values, each point database's
 // waypoints with their GPS logs) and the same kind of sums made in one pass.
-// Prints the time per session at each size, the ratio largest/smallest
-// (goal: at most 1.3), ours/floor (goal: at most 3) and the peak resident
-// memory.
+// Sizes may be given as arguments (bench_workspace 250 1000). Prints the time per session at each size, the ratio
+// largest/smallest (goal: at most 1.3), ours/floor (goal: at most 3) and the peak resident memory.
 #include <sqlite3.h>
 #include <sys/resource.h>
 
@@ -27,7 +26,8 @@
 
 namespace {
 
-const int kSizes[] = {250, 1000, 2000};
+// The sizes, unless given on the command line.
+std::vector<int> g_sizes = {250, 1000, 2000};
 constexpr int kRepeats = 3;
 
 std::string Workspace(const std::string& base, int sessions) { return base + "/ws" + std::to_string(sessions); }
@@ -112,12 +112,14 @@ double Best(const auto& run) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1) g_sizes.clear();
+  for (int i = 1; i < argc; ++i) g_sizes.push_back(std::atoi(argv[i]));
   std::string base = (std::filesystem::temp_directory_path() / "bench_workspace_XXXXXX").string();
   if (!::mkdtemp(base.data())) return 1;
   setenv("HOME", base.c_str(), 1);
   setenv("XDG_CONFIG_HOME", (base + "/.config").c_str(), 1);
-  for (int size : kSizes) {
+  for (int size : g_sizes) {
     projgen::SampleOptions options;
     options.sessions = size;
     options.seconds = 60.0;
@@ -127,15 +129,16 @@ int main() {
   }
   std::printf("\nsessions  ours ms/session  floor ms/session  ours/floor\n");
   double first = 0.0, last = 0.0;
-  for (int size : kSizes) {
+  for (int size : g_sizes) {
     const std::string ws = Workspace(base, size);
     const double ours = Best([&] { return Ours(ws); }) * 1000.0 / size;
     const double floor = Best([&] { return Floor(ws); }) * 1000.0 / size;
     std::printf("%8d  %15.3f  %16.3f  %10.2f\n", size, ours, floor, ours / floor);
-    if (size == kSizes[0]) first = ours;
+    if (size == g_sizes.front()) first = ours;
     last = ours;
   }
-  std::printf("time per session, %d / %d sessions: %.2f (goal: at most 1.3)\n", kSizes[2], kSizes[0], last / first);
+  std::printf("time per session, %d / %d sessions: %.2f (goal: at most 1.3)\n", g_sizes.back(), g_sizes.front(),
+              last / first);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
