@@ -82,6 +82,9 @@ int32_t CSportLapAnalysis::Analyze() {
   if (!entries || count <= 0) return 0;
   m_path = std::make_unique<TrackPath>(entries, count);
   const TrackPath& path = *m_path;
+  m_index.clear();
+  m_index.reserve(count);
+  for (int32_t i = 0; i < count; ++i) m_index.emplace(path.At(i).wp, i);
   m_pFirstPoint = path.At(0).wp;
   m_pLastPoint = path.At(count - 1).wp;
   m_nState = 3;
@@ -120,10 +123,8 @@ void CSportLapAnalysis::CollectLapPoints(const TrackPath& path) {
 }
 
 int32_t CSportLapAnalysis::IndexOf(const tgvWayPoint_C* point) const {
-  if (!m_path || !point) return -1;
-  for (int32_t i = 0; i < m_path->Count(); ++i)
-    if (m_path->At(i).wp == point) return i;
-  return -1;
+  const auto it = point ? m_index.find(point) : m_index.end();
+  return it == m_index.end() ? -1 : it->second;
 }
 
 void CSportLapAnalysis::AnalyzeCircuit(const TrackPath& path) {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "sport/SportObj.h"
@@ -84,8 +85,9 @@ class CSportLapAnalysis : public CSportObj {
   int32_t IndexOf(const tgvWayPoint_C* point) const;
 
   std::vector<std::unique_ptr<CSportLapValue>> m_laps;
-  std::vector<CSportLapPoint*> m_lapPoints;  // the manager's
-  std::unique_ptr<TrackPath> m_path;         // of the last run
+  std::vector<CSportLapPoint*> m_lapPoints;                   // the manager's
+  std::unique_ptr<TrackPath> m_path;                          // of the last run
+  std::unordered_map<const tgvWayPoint_C*, int32_t> m_index;  // of m_path's points
 };
 
 // The standard split distances of a drag run (km) and their labels.
