@@ -149,6 +149,21 @@ TEST(StrPool, BigTextsAreSharedToo) {
   EXPECT_EQ(pool.Intern(std::u16string(100000, u'z').c_str()), h);
 }
 
+TEST(StrPool, TextThatFitsTheFirstBlockButNotItsRestIsPooledInABlockOfItsSize) {
+  StrPool_C pool(16384);
+  std::vector<std::u16string> texts;
+  for (char16_t c : {u'a', u'b', u'c'}) texts.emplace_back(3000, c);  // 6016-byte nodes: the third does not fit
+  texts.emplace_back(2100, u'd');  // over 4096 bytes once a second block exists: a heap copy
+  std::vector<const char16_t*> ptrs;
+  for (const auto& t : texts) ptrs.push_back(pool.Intern(t.c_str()));
+  for (size_t i = 0; i < texts.size(); ++i) {
+    ASSERT_NE(ptrs[i], nullptr) << i;
+    EXPECT_EQ(std::u16string(ptrs[i]), texts[i]);
+    EXPECT_EQ(pool.Intern(std::u16string(texts[i]).c_str()), ptrs[i]) << i;
+    EXPECT_EQ(pool.Contains(ptrs[i]), i < 3) << i;
+  }
+}
+
 TEST(StrPool, AllocationFailureGivesNullNeverAnotherText) {
   StrPool_C pool(64);
   ASSERT_NE(pool.Intern(std::u16string(20, u'a').c_str()), nullptr);  // fills the first block

@@ -111,7 +111,11 @@ struct StrPoolBigNode_C {
 namespace {
 
 const char16_t kEmptyText[1] = {0};
+// The first block after the first, and the largest pooled node once it exists.
 constexpr uint32_t kLaterBlockBytes = 4096;
+// Doubling stops here: a pool of 1 GiB of texts still holds fewer than 32
+// blocks, and a new block reserves at most this much it may not fill.
+constexpr uint32_t kLargestBlockBytes = 64u << 20;
 constexpr uint32_t kTableBuckets = 512;
 
 uint32_t nodeHash(const void* item) { return static_cast<const StrPoolNode_C*>(item)->hash; }
@@ -133,7 +137,8 @@ StrPool_C::StrPool_C(uint32_t firstBlockSize)
       usedBytes(0),
       table(nodeHash, keyHash, nodeEquals, nodeNext, nodeSetNext, kTableBuckets, 1),
       blocks(nullptr),
-      bigNodes(nullptr) {
+      bigNodes(nullptr),
+      nextBlockBytes(kLaterBlockBytes) {
   blocks = MemNew<MemArena_C>(firstBlockSize);
   if (blocks && !blocks->HasBlock()) {
     MemDelete(blocks);
@@ -169,6 +174,8 @@ uint32_t StrPool_C::NodeBytes(uint32_t n) {
   return bytes > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(bytes);
 }
 
+// The chain is short (blocks double), and newest first: the largest blocks,
+// where most texts live, are tried first.
 bool StrPool_C::Contains(const char16_t* p) const {
   if (p == kEmptyText) return true;
   for (const MemArena_C* a = blocks; a; a = a->GetNext())
@@ -176,27 +183,35 @@ bool StrPool_C::Contains(const char16_t* p) const {
   return false;
 }
 
-StrPoolNode_C* StrPool_C::AllocNode(uint32_t n) {
-  uint32_t bytes = NodeBytes(n);
-  for (MemArena_C* a = blocks; a; a = a->GetNext()) {
-    uint32_t before = a->GetRemaining();
-    if (void* p = a->Alloc(bytes)) {
-      usedBytes += before - a->GetRemaining();
-      return static_cast<StrPoolNode_C*>(p);
-    }
-  }
-  MemArena_C* arena = MemNew<MemArena_C>(kLaterBlockBytes);
-  if (!arena) return nullptr;
+uint32_t StrPool_C::LargestPooledNode() const {
+  const bool onlyTheFirst = blocks && nextBlockBytes == kLaterBlockBytes;
+  return onlyTheFirst ? blocks->GetSize() : kLaterBlockBytes;
+}
+
+bool StrPool_C::AddBlock(uint32_t nodeBytes) {
+  uint32_t size = nodeBytes > nextBlockBytes ? nodeBytes : nextBlockBytes;
+  MemArena_C* arena = MemNew<MemArena_C>(size);
+  if (!arena) return false;
   if (!arena->HasBlock()) {
     MemDelete(arena);
-    return nullptr;
+    return false;
   }
   blockBytes += arena->GetSize();
   arena->SetNext(blocks);
   blocks = arena;
-  uint32_t before = arena->GetRemaining();
-  void* p = arena->Alloc(bytes);
-  if (p) usedBytes += before - arena->GetRemaining();
+  if (nextBlockBytes < kLargestBlockBytes) nextBlockBytes *= 2;
+  return true;
+}
+
+// Only the newest block is tried: the room left in an older one (less than
+// the node that did not fit) is given up, so that an allocation never walks
+// the chain.
+StrPoolNode_C* StrPool_C::AllocNode(uint32_t n) {
+  uint32_t bytes;
+  if (!MemRoundUp(NodeBytes(n), &bytes)) return nullptr;
+  if ((!blocks || blocks->GetRemaining() < bytes) && !AddBlock(bytes)) return nullptr;
+  void* p = blocks->Alloc(bytes);
+  if (p) usedBytes += bytes;
   return static_cast<StrPoolNode_C*>(p);
 }
 
@@ -209,9 +224,8 @@ const char16_t* StrPool_C::Intern(const char16_t* text) {
 
   if (auto* found = static_cast<StrPoolNode_C*>(table.Find(text, false))) return found->Text();
 
-  uint32_t newest = blocks ? blocks->GetSize() : kLaterBlockBytes;
   StrPoolNode_C* node = nullptr;
-  if (NodeBytes(n) > newest) {
+  if (NodeBytes(n) > LargestPooledNode()) {
     // Too big for a block: a heap node of its own, hashed like the others.
     auto* big = static_cast<StrPoolBigNode_C*>(MemAlloc(sizeof(StrPoolBigNode_C) + size_t(n) * 2 + 2, true));
     if (!big) return nullptr;

@@ -20,8 +20,8 @@ class HashTable_C {
 
   // bucketCount of 0 is taken as 1. When the bucket array cannot be made,
   // IsUsable is false and Insert fails.
-  HashTable_C(HashOfItemFn hashOfItem, HashOfKeyFn hashOfKey, EqualsFn equals, GetNextFn getNext,
-              SetNextFn setNext, uint32_t bucketCount, uint8_t flag);
+  HashTable_C(HashOfItemFn hashOfItem, HashOfKeyFn hashOfKey, EqualsFn equals, GetNextFn getNext, SetNextFn setNext,
+              uint32_t bucketCount, uint8_t flag);
   ~HashTable_C();
   HashTable_C(const HashTable_C&) = delete;
   HashTable_C& operator=(const HashTable_C&) = delete;
@@ -62,7 +62,11 @@ struct StrPoolBigNode_C;
 
 class StrPool_C {
  public:
-  // firstBlockSize: bytes of the first arena block (later blocks are 4096).
+  // firstBlockSize: bytes of the first arena block. Later blocks start at
+  // 4096 bytes and double up to 64 MiB (a block is never smaller than the
+  // text it is made for), so a pool of N texts holds O(log N) blocks and an
+  // intern costs the same whatever the pool holds. Nodes are taken from the
+  // newest block only.
   explicit StrPool_C(uint32_t firstBlockSize);
   ~StrPool_C();
   StrPool_C(const StrPool_C&) = delete;
@@ -71,7 +75,9 @@ class StrPool_C {
   // The pooled copy of the text. Null and empty texts give the shared empty
   // literal; a text already in the pool is returned as it is. Texts too big
   // for a block get a heap copy of their own, which is pooled (shared) all the
-  // same. Null when memory runs out.
+  // same. A text is too big for the blocks when its node is larger than the
+  // first block while that is the only one, or than 4096 bytes after. Null
+  // when memory runs out.
   const char16_t* Intern(const char16_t* text);
   // True for the shared empty literal and for texts inside the pool's blocks.
   bool Contains(const char16_t* p) const;
@@ -88,10 +94,15 @@ class StrPool_C {
 
  private:
   StrPoolNode_C* AllocNode(uint32_t n);
+  bool AddBlock(uint32_t nodeBytes);
+  // The largest node that goes into a block rather than a heap copy.
+  uint32_t LargestPooledNode() const;
 
   uint32_t blockBytes;
   uint32_t usedBytes;
   HashTable_C table;
   MemArena_C* blocks;
   StrPoolBigNode_C* bigNodes;
+  // Size of the next block added after the first.
+  uint32_t nextBlockBytes;
 };
