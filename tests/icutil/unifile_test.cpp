@@ -354,6 +354,28 @@ namespace {
 bool FailEveryAllocation(size_t) { return true; }
 }  // namespace
 
+namespace {
+bool FailAbove60000Bytes(size_t bytes) { return bytes > 60000; }
+}  // namespace
+
+TEST(WStrBuilder, DoublesOrTakesOnlyTheStepWhenTheDoubleCannotBeHad) {
+  const std::u16string piece(10000, u'p');
+  WStrBuilder_C b;
+  ASSERT_TRUE(b.Append(piece.c_str()));
+  EXPECT_EQ(b.GetCapacity(), 16384);
+  ASSERT_TRUE(b.Append(piece.c_str()));
+  EXPECT_EQ(b.GetCapacity(), 32768);  // 24576 would hold the text
+
+  WStrBuilder_C tight;
+  ASSERT_TRUE(tight.Append(piece.c_str()));
+  MemSetFailHook(&FailAbove60000Bytes);  // 32768 units are 65536 bytes
+  const bool grew = tight.Append(piece.c_str(), 7000);
+  MemSetFailHook(nullptr);
+  EXPECT_TRUE(grew);
+  EXPECT_EQ(tight.GetCapacity(), 24576);
+  EXPECT_EQ(std::u16string(tight.GetText()), piece + piece.substr(0, 7000));
+}
+
 TEST(WStrBuilder, FailedGrowthKeepsTheText) {
   WStrBuilder_C b;
   ASSERT_TRUE(b.Append(u"keep me"));

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -444,17 +445,20 @@ bool WStrBuilder_C::Grow(int32_t newCapacity) {
   return true;
 }
 
+// The buffer at least doubles, so that building a text of n units copies
+// O(n) units in all; the 8192-unit step is the least it grows by. When the
+// doubled buffer cannot be had, the step alone is tried.
 bool WStrBuilder_C::Reserve(int64_t needed) {
   // `needed` counts the units to add; the terminator needs one more.
   int64_t total = static_cast<int64_t>(length) + needed;
-  if (total >= static_cast<int64_t>(capacity) - 1) {
-    if (total + 1 >= INT32_MAX - 8192) return false;
-    if (capacity == 0 && !Grow(0)) return false;
-    if (total >= static_cast<int64_t>(capacity) - 1 && !Grow(RoundUp8192(static_cast<int32_t>(total + 1)))) {
-      return false;
-    }
-  }
-  return true;
+  if (total < static_cast<int64_t>(capacity) - 1) return true;
+  if (total + 1 >= INT32_MAX - 8192) return false;
+  if (capacity == 0 && !Grow(0)) return false;
+  if (total < static_cast<int64_t>(capacity) - 1) return true;
+  const int32_t step = RoundUp8192(static_cast<int32_t>(total + 1));
+  const int64_t doubled = std::min<int64_t>(static_cast<int64_t>(capacity) * 2, INT32_MAX);
+  if (doubled > step && Grow(static_cast<int32_t>(doubled))) return true;
+  return Grow(step);
 }
 
 bool WStrBuilder_C::Append(const char16_t* text, int32_t n) {

@@ -126,7 +126,9 @@ class WStrBuilder_C {
   void Clear();
   // n = 0 means the whole zero-terminated text. False for a null text or
   // when the buffer cannot grow (the text held so far is kept). The text may
-  // be part of the builder's own (b.Append(b.GetText())).
+  // be part of the builder's own (b.Append(b.GetText())). A full buffer
+  // grows to twice its capacity, or to RoundUp8192 of the units needed when
+  // that is more, so that building a text costs time linear in its length.
   bool Append(const char16_t* text, int32_t n = 0);
   // `indent` TABs, the text (null is empty), LF.
   bool AppendLine(const char16_t* text, int32_t n = 0);
