@@ -429,16 +429,9 @@ bool WStrBuilder_C::Grow(int32_t newCapacity) {
   if (cap <= 0 || cap > INT32_MAX) return false;
   if (cap <= capacity) return true;
   size_t bytes = static_cast<size_t>(cap) * sizeof(char16_t);
-  void* p;
-  if (capacity == 0) {
-    p = MemAlloc(bytes, true);
-  } else {
-    p = MemRealloc(buffer, bytes, false);
-    if (p) {
-      std::memset(static_cast<char16_t*>(p) + capacity, 0,
-                  static_cast<size_t>(cap - capacity) * sizeof(char16_t));
-    }
-  }
+  // Units past the text are never read, so a re-allocated buffer's new part
+  // is left as it comes: a large one is then not touched until written.
+  void* p = capacity == 0 ? MemAlloc(bytes, true) : MemRealloc(buffer, bytes, false);
   if (!p) return false;  // the old buffer and its text stay as they were
   buffer = static_cast<char16_t*>(p);
   capacity = static_cast<int32_t>(cap);

@@ -137,8 +137,9 @@ class WStrBuilder_C {
   // and at least one unit was written (an empty builder saves a file holding
   // only the mark and returns false).
   bool SaveToFile(const char16_t* path, int32_t encoding) const;
-  // A newCapacity of 0 doubles; the first buffer is 8192 units. False when
-  // the allocation fails; the old buffer and text are kept.
+  // A newCapacity of 0 doubles; the first buffer is 8192 units, zero-filled;
+  // a re-allocated one keeps its text, the units past it are undefined.
+  // False when the allocation fails; the old buffer and text are kept.
   bool Grow(int32_t newCapacity);
   // (n / 8192 + 1) * 8192: always strictly above n.
   static int32_t RoundUp8192(int32_t n);
