@@ -137,8 +137,7 @@ namespace {
 TEST_F(SportWorkspaceTest, TheRealFujiSessionGivesTheLoggersOwnLapTimes) {
   using namespace projgen;
   const uint64_t start = FileTimeOf(2025, 12, 16, 2, 51, 10);  // 130 s on the logger's clock
-  std::vector<Sample> real = ReadLoggerCsv(PM_SOURCE_DIR "/../shared/data/aim-fuji-sfj/session.csv", start);
-  if (real.empty()) real = ReadLoggerCsv("/work/shared/data/aim-fuji-sfj/session.csv", start);
+  std::vector<Sample> real = ReadLoggerCsv(PM_TEST_DATA "/aim-fuji-sfj/session.csv", start);
   ASSERT_EQ(real.size(), 5601u);
   const Fields line = TimingLine(real, 35.37215, 138.92705, 0.02);
   ASSERT_TRUE(WriteWorkspace(Root(), {{u"CMD", {}, {sportws::Track(u"Fuji", u"Sprint", real)}}}, {line}));
