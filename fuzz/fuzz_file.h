@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/win32/filehandle.h"
@@ -32,6 +33,13 @@ class FuzzFile {
     if (!f || (size && std::fwrite(data, 1, size, f.get()) != size) || !f.Close()) std::abort();
   }
   void Remove() { std::remove(m_path.c_str()); }
+  // Whether the file still holds exactly these bytes.
+  bool Holds(const uint8_t* data, size_t size) const {
+    FileHandle f(m_path16.c_str(), "rb");
+    std::string bytes(size + 1, '\0');
+    return f && std::fread(bytes.data(), 1, size + 1, f.get()) == size &&
+           (size == 0 || std::memcmp(bytes.data(), data, size) == 0);
+  }
 
   const char16_t* Path() const { return m_path16.c_str(); }
 

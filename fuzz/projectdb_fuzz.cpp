@@ -1,7 +1,8 @@
 // The open of a project database: any bytes as the file (mutated SQLite
-// files from the seeds), opened by the database manager, which checks the
-// summary, upgrades and loads every table whole; then every record is
-// walked and a search runs before the close.
+// files from the seeds), opened read-only by the database manager, which
+// checks the summary, upgrades in memory and loads every table whole; then
+// every record is walked and a search runs before the close. The file keeps
+// its bytes.
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   file.Put(data, size);
 
   tgvDatabase_C db;
-  if (db.Open(RecordTypeTable, file.Path(), nullptr)) {
+  if (db.Open(RecordTypeTable, file.Path(), nullptr, tgvOpen_ReadOnly)) {
     uint32_t n = 0;
     for (const tgvRecordTypeEntry* t = RecordTypeTable; t->userType; ++t) {
       for (tgvRecord_C* r = db.FirstOfType(t->userType); r; r = db.NextOfType(r)) {
@@ -44,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   (void)db.GetLastError();
   db.Close();
+  if (!file.Holds(data, size)) std::abort();
   RemoveCompanions(file.Path());
   return 0;
 }
