@@ -146,9 +146,11 @@ LPITEMIDLIST SHBrowseForFolderW(BROWSEINFOW* info) {
   return new ITEMIDLIST__{chosen};
 }
 
-BOOL SHGetPathFromIDListW(LPCITEMIDLIST list, LPWSTR path) {
-  if (list == nullptr || path == nullptr) return FALSE;
-  if (list->path.size() >= MAX_PATH) {
+BOOL SHGetPathFromIDListW(LPCITEMIDLIST list, LPWSTR path) { return SHGetPathFromIDListEx(list, path, MAX_PATH); }
+
+BOOL SHGetPathFromIDListEx(LPCITEMIDLIST list, LPWSTR path, DWORD capacity, DWORD) {
+  if (list == nullptr || path == nullptr || capacity == 0) return FALSE;
+  if (list->path.size() >= capacity) {
     path[0] = 0;
     return FALSE;
   }

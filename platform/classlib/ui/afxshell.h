@@ -13,6 +13,9 @@ int AfxMessageBox(UINT stringId, UINT type = MB_OK, UINT helpId = 0);
 // The folder picker. The returned list is freed with CoTaskMemFree.
 LPITEMIDLIST SHBrowseForFolderW(BROWSEINFOW* info);
 BOOL SHGetPathFromIDListW(LPCITEMIDLIST list, LPWSTR path);  // path holds MAX_PATH units
+// The same for a path of `capacity` units (terminator included); FALSE when
+// the path does not fit. A folder path of this system fits in 4096 units.
+BOOL SHGetPathFromIDListEx(LPCITEMIDLIST list, LPWSTR path, DWORD capacity, DWORD flags = 0);
 void CoTaskMemFree(void* p);
 
 // http and https addresses open in the desktop's browser; anything else is

@@ -1,5 +1,6 @@
 #include "platform/classlib/ui/testing/uitest.h"
 
+#include <wx/choice.h>
 #include <wx/dcscreen.h>
 #include <wx/image.h>
 
@@ -83,6 +84,17 @@ void UiTestClick(CWnd* control) {
   UiTestMouse(control, UiTestMouseAction::Enter);
   UiTestMouse(control, UiTestMouseAction::LeftDown);
   UiTestMouse(control, UiTestMouseAction::LeftUp);
+}
+
+void UiTestSelect(CWnd* combo, int row) {
+  if (combo == nullptr || combo->m_hWnd == nullptr) return;
+  auto* choice = dynamic_cast<wxChoice*>(Wx(combo->m_hWnd));
+  if (choice == nullptr) return;
+  choice->SetSelection(row);
+  wxCommandEvent e(wxEVT_CHOICE, choice->GetId());
+  e.SetEventObject(choice);
+  e.SetInt(row);
+  choice->ProcessWindowEvent(e);
 }
 
 void UiTestMouse(CWnd* control, UiTestMouseAction action, int x, int y) {

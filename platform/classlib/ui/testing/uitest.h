@@ -24,6 +24,8 @@ bool UiTestEndModal(HWND wnd, int result);
 void UiTestClick(CWnd* control);
 enum class UiTestMouseAction { Enter, Move, Leave, LeftDown, LeftUp };
 void UiTestMouse(CWnd* control, UiTestMouseAction action, int x = 2, int y = 2);
+// The user's choice of a combo box row (the box then notifies CBN_SELCHANGE).
+void UiTestSelect(CWnd* combo, int row);
 // A key pressed while `dialog` is active (VK_RETURN, VK_ESCAPE, ...).
 void UiTestKey(CWnd* dialog, UINT vk);
 // A click on a column header, and the user's click on a row's check box.
