@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "uploader/AboutDlg.h"
+#include "uploader/DlgSetting.h"
 #include "uploader/RegistrySettings.h"
 #include "uploader/SessionListDb.h"
 #include "uploader/SessionRows.h"
@@ -104,6 +105,7 @@ BEGIN_MESSAGE_MAP(CtessilarDlg, CDialog)
 ON_WM_SYSCOMMAND()
 ON_WM_SIZE()
 ON_WM_CTLCOLOR()
+ON_BN_CLICKED(kIdSetting, &CtessilarDlg::OnClickedSetting)
 ON_BN_CLICKED(kIdGoWeb, &CtessilarDlg::OnClickedGoWeb)
 ON_BN_CLICKED(kIdTerms, &CtessilarDlg::OnClickedTerms)
 ON_BN_CLICKED(kIdCircuit, &CtessilarDlg::OnClickedCircuit)
@@ -397,6 +399,12 @@ void CtessilarDlg::OnSysCommand(UINT id, LPARAM param) {
     return;
   }
   CDialog::OnSysCommand(id, param);
+}
+
+void CtessilarDlg::OnClickedSetting() {
+  CDlgSetting dlg(this);
+  // The settings dialog has switched the UI language already.
+  if (dlg.DoModal() == IDOK && AdoptStoredLanguage()) UpdateTitle();
 }
 
 void CtessilarDlg::OnClickedGoWeb() {

@@ -112,6 +112,8 @@ class CtessilarDlg : public CDialog {
   afx_msg void OnSysCommand(UINT id, LPARAM param);
   afx_msg void OnSize(UINT type, int cx, int cy);
   afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor);
+  // The settings dialog; a language stored there becomes the window's.
+  afx_msg void OnClickedSetting();
   afx_msg void OnClickedGoWeb();
   afx_msg void OnClickedTerms();
   afx_msg void OnClickedCircuit();

@@ -88,6 +88,13 @@ LANGID GetDisplayLanguage() {
   return entry.IsPresent() ? static_cast<LANGID>(entry.GetInt()) : 0;
 }
 
+void SetDisplayLanguage(LANGID lang) {
+  CString text;
+  text.Format(u"%d", static_cast<int>(lang));
+  CRegistry reg(kRegCreateKey);
+  if (reg.Open(kSettingsKey)) reg[u"DisplayLanguage"].SetString(text);
+}
+
 bool LoadTimeZoneList(std::vector<TimeZoneRecord>& list) {
   list.clear();
   HKEY raw = nullptr;

@@ -31,6 +31,8 @@ CString GetPresetDispTimeZone();
 int32_t GetDaylightSaving();
 // "DisplayLanguage" as a LANGID when present, else 0.
 LANGID GetDisplayLanguage();
+// Writes "DisplayLanguage" as decimal text, creating the key when missing.
+void SetDisplayLanguage(LANGID lang);
 // Fills the list from the system's time-zone list; false (and an empty list)
 // when the list cannot be opened.
 bool LoadTimeZoneList(std::vector<TimeZoneRecord>& list);

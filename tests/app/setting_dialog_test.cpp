@@ -1,0 +1,197 @@
+// The settings dialog in a real window: a language chosen there shows at once
+// and is stored, with the main window following, only by OK; a changed
+// workspace is stored and starts the program again, once, under the restart
+// lock.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/win32/namedmutex.h"
+#include "tests/common/env.h"
+#include "tests/common/program_ui_env.h"
+#include "tests/common/temp_dir.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/DlgSetting.h"
+#include "uploader/Registry.h"
+#include "uploader/RegistrySettings.h"
+#include "uploader/Restart.h"
+
+namespace {
+
+const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
+constexpr int kIdLanguageLabel = 1023, kIdLanguage = 1025, kIdWorkspace = 1028, kIdSetting = 1022;
+
+template <class Base>
+class Scripted : public Base {
+ public:
+  explicit Scripted(std::function<void(Scripted&)> script) : m_script(std::move(script)) {}
+  BOOL OnInitDialog() override {
+    BOOL r = Base::OnInitDialog();
+    AfxPostToUiThread([this]() { m_script(*this); });
+    return r;
+  }
+
+ private:
+  std::function<void(Scripted&)> m_script;
+};
+
+CString Text(CWnd& wnd, int id) {
+  CString text;
+  wnd.GetDlgItemText(id, text);
+  return text;
+}
+
+// The stored "DisplayLanguage" as text; empty when absent.
+CString StoredLanguageText() {
+  CRegistry reg(0);
+  if (!reg.Open(kSettingsKey)) return CString();
+  return reg[u"DisplayLanguage"].GetString();
+}
+
+// Answers the next message box with OK, keeping its text and caption.
+void AnswerNextMessageBox(CString* text, CString* caption) {
+  UiTestPoll([=]() {
+    HWND top = UiTestInnermostModal();
+    if (!UiTestIsMessageBox(top)) return false;
+    *text = UiTestMessageBoxText(top);
+    *caption = UiTestMessageBoxCaption(top);
+    UiTestEndModal(top, IDOK);
+    return true;
+  });
+}
+
+class SettingDialogTest : public ::testing::Test {
+ protected:
+  SettingDialogTest() { std::filesystem::create_directories(m_dir.File("Documents/Pelmora_Workspace")); }
+
+  TempDir m_dir;
+  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
+  ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File("config").c_str()};
+  ScopedEnv m_docs{"XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()};
+  ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_dir.File("config").c_str()};
+};
+
+TEST_F(SettingDialogTest, AChosenLanguageShowsAtOnceAndOnlyOkStoresItForTheMainWindow) {
+  REQUIRE_UI();
+  const struct {
+    int row;
+    int button;
+    const char16_t* label;    // the language label once the row is chosen
+    const char16_t* stored;   // "DisplayLanguage" afterwards
+    const char16_t* setting;  // the main window's Setting button afterwards
+    LANGID uiLanguage;
+    const char* picture;
+  } cases[] = {
+      // A cancelled choice first: nothing is stored yet.
+      {1, IDCANCEL, u"言語 :", u"", u"Setting", 1033, "setting_dialog_ja"},
+      {2, IDOK, u"Sprache :", u"1031", u"Einstellungen", 1031, "setting_dialog_de"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.row);
+    SetThreadUILanguage(1033);
+    CString openLabel, chosenLabel, setting;
+    Scripted<CtessilarDlg> main([&](Scripted<CtessilarDlg>& m) {
+      auto ticks = std::make_shared<int>(0);
+      UiTestPoll([&, ticks]() {
+        HWND top = UiTestInnermostModal();
+        if (top == nullptr || top == m.GetSafeHwnd() || UiTestIsMessageBox(top)) return false;
+        CWnd* dlg = CWnd::FromHandlePermanent(top);
+        ++*ticks;
+        if (*ticks == 1) {
+          openLabel = Text(*dlg, kIdLanguageLabel);
+          UiTestSelect(dlg->GetDlgItem(kIdLanguage), c.row);
+          chosenLabel = Text(*dlg, kIdLanguageLabel);
+          return false;
+        }
+        if (*ticks < 15) return false;
+        if (c.picture) UiTestSaveScreenshot(dlg, ScreenshotPath(c.picture));
+        UiTestClick(dlg->GetDlgItem(c.button));
+        return true;
+      });
+      UiTestClick(m.GetDlgItem(kIdSetting));
+      setting = Text(m, kIdSetting);
+      m.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(main.DoModal(), IDCANCEL);
+    EXPECT_EQ(openLabel, CString(u"Language :"));
+    EXPECT_EQ(chosenLabel, CString(c.label));
+    EXPECT_EQ(StoredLanguageText(), CString(c.stored));
+    EXPECT_EQ(setting, CString(c.setting));
+    EXPECT_EQ(GetThreadUILanguage(), c.uiLanguage);
+  }
+}
+
+// A stand-in for the program: it appends its arguments, one line per start,
+// to args.txt beside itself. Its folder name has spaces and the whole path is
+// far beyond 260 characters.
+std::string WriteRecorder(const std::string& root) {
+  std::string folder = root + "/Program Files";
+  while (folder.size() < 300) folder += "/a long folder name";
+  std::filesystem::create_directories(folder);
+  const std::string program = folder + "/pelmora uploader";
+  std::ofstream(program) << "#!/bin/sh\nprintf '%s|' \"$@\" >> \"$(dirname \"$0\")/args.txt\"\necho >> \"$(dirname "
+                            "\"$0\")/args.txt\"\n";
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  return program;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST_F(SettingDialogTest, AChangedWorkspaceIsStoredAndRestartsTheProgramOnceUnderTheLock) {
+  REQUIRE_UI();
+  const std::string program = WriteRecorder(m_dir.Path());
+  const std::string args = std::filesystem::path(program).parent_path().string() + "/args.txt";
+  SetWorkspaceLocation(CString(u"/ws/Pelmora"));
+  const struct {
+    const char16_t* workspace;
+    std::string program;
+    INT_PTR result;      // -1: ended by the quit that follows a restart
+    const char* starts;  // what the recorder holds afterwards
+  } cases[] = {
+      // A program that cannot be started: the dialog stays, nothing is held.
+      // The names differ only in case, which is a change.
+      {u"/ws/pelmora", m_dir.File("missing program"), IDCANCEL, ""},
+      {u"/ws/Other", program, -1, "--Restart|\n"},
+      // This copy holds the lock from its restart: it takes it again at once
+      // and starts nothing further.
+      {u"/ws/Third", program, IDCANCEL, "--Restart|\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(CString(c.workspace).ToUtf8());
+    UiTestResetQuit();
+    const CString before = GetWorkspaceLocation();
+    CString boxText, boxCaption, shown;
+    Scripted<CDlgSetting> dlg([&](Scripted<CDlgSetting>& d) {
+      shown = Text(d, kIdWorkspace);
+      d.SetDlgItemText(kIdWorkspace, c.workspace);
+      AnswerNextMessageBox(&boxText, &boxCaption);
+      UiTestClick(d.GetDlgItem(IDOK));
+      if (d.GetSafeHwnd() != nullptr && !AfxIsQuitPending()) UiTestClick(d.GetDlgItem(IDCANCEL));
+    });
+    dlg.SetRestartProgram(std::u16string(CString(c.program.c_str()).GetString()));
+    EXPECT_EQ(dlg.DoModal(), c.result);
+    EXPECT_EQ(shown, before);
+    EXPECT_EQ(boxText, CString(u"You changed workspace path. Program need to be restarted now."));
+    EXPECT_EQ(boxCaption, CString(u"Morvek Pelmora Uploader"));
+    EXPECT_EQ(GetWorkspaceLocation(), CString(c.workspace));
+    UiTestPumpUntil([&]() { return ReadAll(args) == c.starts; }, 3000);
+    EXPECT_EQ(ReadAll(args), c.starts);
+  }
+  UiTestResetQuit();
+
+  // The lock stays with this copy until it ends; its owner takes it again at
+  // once.
+  HANDLE again = CreateMutexW(nullptr, TRUE, kRestartMutexName);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  EXPECT_EQ(WaitForMutex(again, 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(ReleaseMutex(again));
+  EXPECT_TRUE(CloseMutexHandle(again));
+}
+
+}  // namespace

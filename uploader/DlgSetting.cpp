@@ -1,0 +1,134 @@
+#include "uploader/DlgSetting.h"
+
+#include <iterator>
+
+#include "platform/win32/files.h"
+#include "uploader/RegistrySettings.h"
+#include "uploader/Restart.h"
+
+namespace {
+
+constexpr int kIdLanguageLabel = 1023;
+constexpr int kIdWorkspaceLabel = 1024;
+constexpr int kIdLanguage = 1025;
+constexpr int kIdBrowse = 1026;
+constexpr int kIdWorkspace = 1028;
+
+struct LanguageRow {
+  const char16_t* name;
+  LANGID lang;
+};
+// The combo's rows, in order; each row's data is its language.
+constexpr LanguageRow kLanguages[] = {
+    {u"English", kLangEnglish},
+    {u"日本語", kLangJapanese},
+    {u"Deutsch", kLangGerman},
+    {u"繁體中文", kLangChineseTraditional},
+};
+
+// Any folder path of this system fits, unlike the picker's usual MAX_PATH.
+constexpr DWORD kFolderPathCapacity = 4096;
+
+CString LoadText(UINT id) {
+  CString text;
+  text.LoadString(id);
+  return text;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CDlgSetting, CDialog)
+ON_CBN_SELCHANGE(kIdLanguage, &CDlgSetting::OnCbnSelchangeLanguage)
+ON_BN_CLICKED(IDOK, &CDlgSetting::OnBnClickedOk)
+ON_BN_CLICKED(IDCANCEL, &CDlgSetting::OnBnClickedCancel)
+ON_BN_CLICKED(kIdBrowse, &CDlgSetting::OnBnClickedBrowse)
+END_MESSAGE_MAP()
+
+CDlgSetting::CDlgSetting(CWnd* parent) : CDialog(IDD, parent), m_restartProgram(GetProgramPath()) {}
+
+void CDlgSetting::DoDataExchange(CDataExchange* dx) {
+  CDialog::DoDataExchange(dx);
+  DDX_Control(dx, kIdLanguageLabel, m_stLanguage);
+  DDX_Control(dx, kIdWorkspaceLabel, m_stWorkspace);
+  DDX_Control(dx, kIdLanguage, m_cbLanguage);
+  DDX_Control(dx, kIdWorkspace, m_edWorkspace);
+  DDX_Control(dx, kIdBrowse, m_btnBrowse);
+  DDX_Control(dx, IDOK, m_btnOk);
+  DDX_Control(dx, IDCANCEL, m_btnCancel);
+}
+
+BOOL CDlgSetting::OnInitDialog() {
+  CDialog::OnInitDialog();
+  ApplyTexts();
+  for (const LanguageRow& row : kLanguages) {
+    const int index = m_cbLanguage.AddString(row.name);
+    m_cbLanguage.SetItemData(index, row.lang);
+  }
+  m_nOpenLanguage = GetThreadUILanguage();
+  for (int i = 0; i < static_cast<int>(std::size(kLanguages)); ++i)
+    if (kLanguages[i].lang == m_nOpenLanguage) m_nOpenIndex = i;
+  m_cbLanguage.SetCurSel(m_nOpenIndex);
+  m_edWorkspace.SetWindowText(GetWorkspaceLocation());
+  return TRUE;
+}
+
+void CDlgSetting::ApplyTexts() {
+  SetWindowText(LoadText(109));
+  m_stLanguage.SetWindowText(LoadText(110) + u" :");
+  m_stWorkspace.SetWindowText(LoadText(111) + u" :");
+  m_btnOk.SetWindowText(LoadText(107));
+  m_btnCancel.SetWindowText(LoadText(108));
+}
+
+void CDlgSetting::OnCbnSelchangeLanguage() {
+  const int index = m_cbLanguage.GetCurSel();
+  if (index < 0) return;
+  SetThreadUILanguage(static_cast<LANGID>(m_cbLanguage.GetItemData(index)));
+  ApplyTexts();
+}
+
+void CDlgSetting::OnBnClickedBrowse() {
+  const CString title = LoadText(141);
+  BROWSEINFOW info{};
+  info.hwndOwner = m_hWnd;
+  info.lpszTitle = title;
+  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
+  if (chosen == nullptr) return;
+  std::u16string path(kFolderPathCapacity, u'\0');
+  if (SHGetPathFromIDListEx(chosen, path.data(), kFolderPathCapacity)) {
+    path.resize(std::char_traits<char16_t>::length(path.c_str()));
+    m_edWorkspace.SetWindowText(path.c_str());
+  }
+  CoTaskMemFree(chosen);
+}
+
+void CDlgSetting::OnBnClickedOk() {
+  const int index = m_cbLanguage.GetCurSel();
+  if (index >= 0 && index != m_nOpenIndex) {
+    const LANGID lang = static_cast<LANGID>(m_cbLanguage.GetItemData(index));
+    SetThreadUILanguage(lang);
+    SetDisplayLanguage(lang);
+  }
+
+  CString workspace;
+  m_edWorkspace.GetWindowText(workspace);
+  // Exact comparison: folder names differ by case on this system too.
+  if (workspace.Compare(GetWorkspaceLocation()) == 0) {
+    EndDialog(IDOK);
+    return;
+  }
+  {
+    CWaitCursor wait;
+    MessageBoxW(m_hWnd, LoadText(131), u"Morvek Pelmora Uploader", MB_OK | MB_ICONEXCLAMATION);
+    SetWorkspaceLocation(workspace);
+  }
+  // A restart that waited or failed leaves this copy running on the old
+  // workspace; the new location takes effect at the next start.
+  if (RestartProgram(m_restartProgram) == RestartResult::kStarted) PostQuitMessage(0);
+}
+
+void CDlgSetting::OnBnClickedCancel() {
+  SetThreadUILanguage(m_nOpenLanguage);
+  CDialog::OnCancel();
+}

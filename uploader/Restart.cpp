@@ -1,0 +1,33 @@
+#include "uploader/Restart.h"
+
+#include "platform/win32/namedmutex.h"
+#include "platform/win32/process.h"
+
+namespace {
+
+// Owned from a successful start until the process ends.
+HANDLE g_restartMutex = nullptr;
+
+}  // namespace
+
+RestartResult RestartProgram(const std::u16string& program) {
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, kRestartMutexName);
+  const DWORD error = GetLastError();
+  if (mutex != nullptr && error == ERROR_ALREADY_EXISTS) {
+    // The holder is a copy that is about to end, or this copy after its own
+    // restart (the lock is re-entrant, so that never waits on itself).
+    WaitForMutex(mutex, INFINITE);
+    ReleaseMutex(mutex);
+    CloseMutexHandle(mutex);
+    return RestartResult::kWaited;
+  }
+  if (mutex == nullptr) return RestartResult::kNotStarted;
+  if (!StartProgram(program, {u"--Restart"})) {
+    // Nothing runs on the new workspace: a later restart must be free to try.
+    ReleaseMutex(mutex);
+    CloseMutexHandle(mutex);
+    return RestartResult::kNotStarted;
+  }
+  g_restartMutex = mutex;
+  return RestartResult::kStarted;
+}

@@ -1,0 +1,22 @@
+// The restart onto a new workspace: a new copy of the program is started with
+// "--Restart" while this copy holds the named restart lock, which it keeps
+// until it ends, so that restarts asked for meanwhile wait instead of
+// starting further copies.
+#pragma once
+
+#include <string>
+
+#include "platform/win32/wintypes.h"
+
+enum class RestartResult {
+  kStarted,    // the new copy runs; this copy is to quit and keeps the lock
+  kWaited,     // a restart was under way (held by another copy or by this one):
+               // waited for it, nothing started
+  kNotStarted  // the lock or the program could not be had; nothing is held
+};
+
+constexpr const char16_t* kRestartMutexName = u"YOUR_RESTART-MUTEX_NAME";
+
+// Starts `program` (the full path, any length) with the one argument
+// "--Restart" under the restart lock.
+RestartResult RestartProgram(const std::u16string& program);
