@@ -404,7 +404,9 @@ void CtessilarDlg::OnSysCommand(UINT id, LPARAM param) {
 void CtessilarDlg::OnClickedSetting() {
   CDlgSetting dlg(this);
   // The settings dialog has switched the UI language already.
-  if (dlg.DoModal() == IDOK && AdoptStoredLanguage()) UpdateTitle();
+  if (dlg.DoModal() != IDOK || !AdoptStoredLanguage()) return;
+  UpdateTitle();
+  RefreshSessionList();
 }
 
 void CtessilarDlg::OnClickedGoWeb() {
