@@ -154,6 +154,12 @@ void CSportProjMgr::ReleaseLoaded() {
   m_pointDbs.clear();
 }
 
+void CSportProjMgr::CloseWorkspace() {
+  ReleaseLoaded();
+  ProjectDbMgr::GetInstance()->CloseActiveProject();
+  m_lock.Release();
+}
+
 void CSportProjMgr::SetLockPause(std::function<bool()> pause) { m_lockPause = std::move(pause); }
 
 CString CSportProjMgr::GetDatabaseFolder() const {

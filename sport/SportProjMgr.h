@@ -57,6 +57,10 @@ class CSportProjMgr {
   CSportProjMgr(const CSportProjMgr&) = delete;
   CSportProjMgr& operator=(const CSportProjMgr&) = delete;
 
+  // The end of a workspace: the loaded objects go, then the project (whose
+  // working copy is deleted), and the workspace lock last, so that a program
+  // waiting on the lock never finds a working copy.
+  void CloseWorkspace();
   // Prepares, locks, creates or opens the sport project and loads it.
   // Blocks while another holder has the workspace lock, trying again after
   // each lock pause. Meant once per run; a later call first lets the

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/RegistrySettings.h"
 #include "uploader/UserInfoDb.h"
@@ -32,9 +33,9 @@ BOOL CtessilarApp::InitInstance() {
 
   // The end of the process, in order: the workers stop first, so that nothing
   // below is used by a thread while it goes. A closed window (IDCANCEL, unlike
-  // a quit) then sends the logout request. The project's working copy is to
-  // be deleted next and the workspace lock released last, once the sport
-  // project manager that holds them is part of the program.
+  // a quit) then sends the logout request. The project's working copy is
+  // deleted next and the workspace lock released last, so that a copy
+  // started again, which waits on that lock, never finds a working copy.
   const bool workersEnded = dlg.StopWorkers();
   if (result == IDCANCEL) ApiLogout();
   m_pMainWnd = nullptr;
@@ -43,5 +44,6 @@ BOOL CtessilarApp::InitInstance() {
     // process-wide databases: end now rather than destroy them under it.
     std::_Exit(0);
   }
+  CSportProjMgr::GetInstance()->CloseWorkspace();
   return FALSE;
 }

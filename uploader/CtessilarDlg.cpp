@@ -185,10 +185,10 @@ BOOL CtessilarDlg::OnInitDialog() {
   m_pSessionListDb = &sessionList;
   m_pTrackMapDb = &trackMaps;
 
+  m_strWorkspace = workspace;
   m_workers.Start([this](std::stop_token stop) { CheckUpdateThread(stop); });
-  // The workspace open and the drag-type load start here on m_workers once
-  // the sport project manager is part of the program; until then the
-  // database state stays 0.
+  m_workers.Start([this](std::stop_token stop) { LocateWorkspaceThread(stop); });
+  m_workers.Start([this](std::stop_token stop) { LoadDragRacingTypesThread(stop); });
 
   for (CStaticExtension* link : m_categoryStatics) link->SetLinkStyle(4);
   m_stLogin.SetLinkStyle(5);

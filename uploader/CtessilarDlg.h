@@ -132,6 +132,8 @@ class CtessilarDlg : public CDialog {
   // The worker jobs.
   void CheckUpdateThread(std::stop_token stop);
   void RetrieveTrackListThread(std::stop_token stop);
+  void LocateWorkspaceThread(std::stop_token stop);
+  void LoadDragRacingTypesThread(std::stop_token stop);
 
   // Selects category `index` unless it is the selected one already.
   void SelectCategory(int32_t index);
@@ -163,6 +165,8 @@ class CtessilarDlg : public CDialog {
   // The per-user data folder whose TrackMap/<name>/<name>.txt gives a track
   // map's display name.
   std::u16string m_userData;
+  // The workspace settled at set-up, which the workspace thread opens.
+  CString m_strWorkspace;
   int32_t m_nCategory = 0;
   int32_t m_nRaceTotal[kRaceTypes] = {};
   int32_t m_nRaceListable[kRaceTypes] = {};

@@ -3,7 +3,10 @@
 #include <new>
 #include <vector>
 
+#include "platform/win32/threads.h"
+#include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
+#include "uploader/DragTypes.h"
 #include "uploader/SelfUpdate.h"
 #include "uploader/TrackMapDb.h"
 #include "webclient/ApiClient.h"
@@ -44,4 +47,20 @@ void CtessilarDlg::RetrieveTrackListThread(std::stop_token stop) {
   if (stop.stop_requested()) return;
   trackMaps->Update(items.data(), filled);
   m_nTrackMapState = 2;
+}
+
+void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
+  CSportProjMgr* manager = CSportProjMgr::GetInstance();
+  // While another copy of the program holds the workspace, the open waits at
+  // its lock; a stop at exit ends that wait.
+  manager->SetLockPause([stop]() {
+    for (int i = 0; i < 10 && !stop.stop_requested(); ++i) Sleep(100);
+    return !stop.stop_requested();
+  });
+  manager->OpenWorkspace(m_strWorkspace.GetString());
+  if (!stop.stop_requested()) m_nDbState = 1;
+}
+
+void CtessilarDlg::LoadDragRacingTypesThread(std::stop_token /*stop*/) {
+  LoadDragRacingTypes(*CSportProjMgr::GetInstance());
 }

@@ -7,11 +7,15 @@
 #include <memory>
 #include <vector>
 
+#include "sport/SportProjMgr.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/temp_dir.h"
+#include "tools/projgen/SampleWorkspace.h"
 #include "tools/standin-service/StandinService.h"
+#include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
+#include "uploader/Registry.h"
 #include "uploader/RegistrySettings.h"
 #include "uploader/SessionListDb.h"
 #include "uploader/TrackMapDb.h"
@@ -260,6 +264,45 @@ TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheir
   for (const char* name : {"Fuji", "Suzuka"})
     EXPECT_TRUE(std::filesystem::is_regular_file(s_dir->File("Documents/Pelmora/TransferDb/bcnx/") + name + ".bcnx"))
         << name;
+}
+
+// The program's start on a generated workspace: the workspace thread opens
+// it (through the project's working copy), the drag types of the settings
+// are loaded (a missing one as zeros), and at exit the working copy goes.
+TEST_F(SessionListTest, TheWorkspaceOpensWithTheStoredDragTypesAndItsWorkingCopyGoesAtExit) {
+  REQUIRE_UI();
+  const std::string workspace = s_dir->File("generated");
+  projgen::SampleOptions options;
+  options.sessions = 3;
+  ASSERT_TRUE(projgen::WriteSampleWorkspace(CString::FromUtf8(workspace).Str(), options));
+  SetWorkspaceLocation(CString::FromUtf8(workspace));
+  {
+    CRegistry reg(kRegCreateKey);
+    ASSERT_TRUE(reg.Open(u"Software\\Morvek Applications\\Pelmora\\OptionsSetting"));
+    reg[u"DragRacingTypeNum"].SetDword(2);
+    reg[u"DragRacingType_1"].SetString(CString(u"0 201.17 402.34 0"));
+  }
+  const std::string workingCopy = workspace + "/TransferDb/SportProjIndex";
+  bool copySeen = false;
+  CtessilarApp app;
+  UiTestPoll([&]() {
+    auto* main = static_cast<CtessilarDlg*>(app.m_pMainWnd);
+    if (main == nullptr || main->GetSafeHwnd() == nullptr || main->m_nDbState.load() != 1) return false;
+    CSportProjMgr* manager = CSportProjMgr::GetInstance();
+    EXPECT_FALSE(manager->GetTracks().empty());
+    copySeen = std::filesystem::is_directory(workingCopy);
+    manager->WaitForDragTypes();
+    int index = -1;
+    EXPECT_NE(manager->FindDragType(0, index, 0.20117, 0.40234), nullptr);
+    EXPECT_EQ(index, 0);
+    EXPECT_NE(manager->FindDragType(0, index, 0.0, 0.0), nullptr);
+    EXPECT_EQ(index, 1);
+    main->SendMessage(WM_CLOSE);
+    return true;
+  });
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_TRUE(copySeen);
+  EXPECT_FALSE(std::filesystem::exists(workingCopy));
 }
 
 }  // namespace
