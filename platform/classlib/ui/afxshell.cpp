@@ -5,8 +5,15 @@
 #include <wx/generic/msgdlgg.h>
 #include <wx/utils.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <thread>
 
 #include "platform/classlib/ui/internal/wxbridge.h"
 
@@ -190,6 +197,38 @@ bool IsWebAddress(const wxString& s) {
   return lower.StartsWith("http://") || lower.StartsWith("https://");
 }
 
+// Starts a program without waiting for it. Unlike a fork followed by exec,
+// posix_spawn reports a program that cannot be run (missing, not executable,
+// not a program for this machine), so that the caller learns it. A program
+// given by name alone is looked up in PATH. The child is reaped when it ends.
+bool SpawnProgram(const wxString& program, const std::vector<wxString>& params, const wxString& dir) {
+  std::vector<std::string> args;
+  args.push_back(program.utf8_string());
+  for (const wxString& p : params) args.push_back(p.utf8_string());
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  if (posix_spawn_file_actions_init(&actions) != 0) return false;
+  const std::string cwd = dir.utf8_string();
+  bool ok = cwd.empty() || posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str()) == 0;
+  pid_t pid = -1;
+  if (ok) {
+    const bool byName = args[0].find('/') == std::string::npos;
+    int rc = byName ? posix_spawnp(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ)
+                    : posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
+    ok = rc == 0 && pid > 0;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  if (!ok) return false;
+  std::thread([pid]() {
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return true;
+}
+
 }  // namespace
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int) {
@@ -205,16 +244,7 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR, LPCWSTR file, LPCWSTR parameters, LPCWSTR
       return;
     }
     if (target.Contains("://")) return;  // only web pages and programs
-    std::vector<wxString> args;
-    args.push_back(target);
-    for (const wxString& p : SplitParameters(params)) args.push_back(p);
-    std::vector<const wchar_t*> argv;
-    for (const wxString& a : args) argv.push_back(a.wc_str());
-    argv.push_back(nullptr);
-    wxExecuteEnv env;
-    if (!dir.empty()) env.cwd = dir;
-    long pid = wxExecute(argv.data(), wxEXEC_ASYNC | wxEXEC_NOEVENTS, nullptr, dir.empty() ? nullptr : &env);
-    ok = pid > 0;
+    ok = SpawnProgram(target, SplitParameters(params), dir);
   };
   if (AfxIsUiThread() || !AfxSendToUiThread(run)) {
     if (AfxIsUiThread()) run();

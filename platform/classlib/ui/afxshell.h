@@ -19,7 +19,9 @@ BOOL SHGetPathFromIDListEx(LPCITEMIDLIST list, LPWSTR path, DWORD capacity, DWOR
 void CoTaskMemFree(void* p);
 
 // http and https addresses open in the desktop's browser; anything else is
-// a program, run with the parameters (split at spaces, quotes kept together).
-// Returns a value above 32 on success.
+// a program, run with the parameters (split at spaces, quotes kept together)
+// and not waited for. Returns a value above 32 when the page was handed to the
+// browser or the program started; a program that cannot be run (missing, not
+// executable, not a program for this machine) is a failure.
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int showCmd);
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info);
