@@ -103,5 +103,7 @@ int CheckSelfUpdate(const std::u16string& userData) {
                          nullptr) != S_OK)
     return 0;
   if (d.checksum.IsEmpty()) return 0;
-  return VerifyFileMd5(installerPath.c_str(), d.checksum) ? 1 : 0;
+  if (!VerifyFileMd5(installerPath.c_str(), d.checksum)) return 0;
+  // Only an installer that matches its checksum may ever be started.
+  return SetFileExecutable(installerPath.c_str()) ? 1 : 0;
 }

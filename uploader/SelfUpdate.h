@@ -25,7 +25,8 @@ constexpr const char16_t* kUpdateDescriptionName = u"auto_update.txt";
 constexpr const char16_t* kUpdateInstallerName = u"Pelmora_Uploader_installer.exe";
 
 // 1 when the store offers a newer version and its installer has been
-// downloaded and matches the description's checksum; 0 on every failure (no
+// downloaded, matches the description's checksum and has been made
+// executable by its owner (it is a program for this machine); 0 on every failure (no
 // store, no description, an old version, no checksum, a mismatch). The
 // description is read as UTF-16LE with a byte-order mark or as UTF-8; lines
 // compare exactly. `userData` is the per-user data folder; its TransferDb

@@ -99,6 +99,14 @@ BOOL RemoveDirectoryW(const char16_t* path) {
   return ::rmdir(PathToNative(path).c_str()) == 0 ? TRUE : FALSE;
 }
 
+BOOL SetFileExecutable(const char16_t* path) {
+  if (!path || !*path) return FALSE;
+  std::string p = PathToNative(path);
+  struct stat st;
+  if (::lstat(p.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return FALSE;
+  return ::chmod(p.c_str(), (st.st_mode & 07777) | S_IXUSR) == 0 ? TRUE : FALSE;
+}
+
 FILE* WFopen(const char16_t* path, const char* mode) {
   if (!path || !*path || !mode) return nullptr;
   return std::fopen(PathToNative(path).c_str(), mode);

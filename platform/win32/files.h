@@ -53,6 +53,10 @@ BOOL CreateDirectoryW(const char16_t* path, void* security = nullptr);
 BOOL DeleteFileW(const char16_t* path);
 // Removes an empty folder; FALSE on failure.
 BOOL RemoveDirectoryW(const char16_t* path);
+// Lets the file's owner run it (adds the owner's execute permission, keeps
+// the rest of its mode). FALSE when the path is not a regular file (a link is
+// not followed) or its mode cannot be changed.
+BOOL SetFileExecutable(const char16_t* path);
 
 // fopen of a wide path; mode as for fopen ("b" is accepted and has no effect).
 FILE* WFopen(const char16_t* path, const char* mode);

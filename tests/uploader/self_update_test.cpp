@@ -84,6 +84,12 @@ TEST_F(SelfUpdateTest, ANewerVersionIsDownloadedAndVerifiedByItsChecksum) {
     EXPECT_EQ(std::filesystem::exists(Local("Pelmora_Uploader_installer.exe")),
               c.installerFetched && c.installerPublished)
         << c.what;
+    // Only an installer that matches its checksum can be run.
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(Local("Pelmora_Uploader_installer.exe"), ec);
+    const bool runnable = std::filesystem::exists(st) &&
+                          (st.permissions() & std::filesystem::perms::owner_exec) != std::filesystem::perms::none;
+    EXPECT_EQ(runnable, c.result == 1) << c.what;
   }
 }
 
