@@ -354,6 +354,23 @@ void CDialog::MapDialogRect(LPRECT rect) const {
   *rect = RECT{a.x, a.y, b.x, b.y};
 }
 
+BOOL CDialog::GetTemplateItemRect(int id, LPRECT rect) const {
+  if (rect == nullptr) return FALSE;
+  *rect = RECT{0, 0, 0, 0};
+  const ResDialog* t = AfxFindDialog(static_cast<int>(m_nIDTemplate));
+  for (size_t i = 0; t != nullptr && i < t->controlCount; ++i) {
+    const ResControl& c = t->controls[i];
+    if (c.id != id) continue;
+    // Place and size are converted apart, as the controls are made.
+    RECT origin{c.x, c.y, c.x, c.y}, size{0, 0, c.cx, c.cy};
+    MapDialogRect(&origin);
+    MapDialogRect(&size);
+    *rect = RECT{origin.left, origin.top, origin.left + size.right, origin.top + size.bottom};
+    return TRUE;
+  }
+  return FALSE;
+}
+
 BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
   if (CWnd::OnCommand(wParam, lParam)) return TRUE;
   if (HIWORD(wParam) != BN_CLICKED) return FALSE;

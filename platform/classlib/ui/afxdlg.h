@@ -17,6 +17,10 @@ class CDialog : public CWnd {
   virtual void OnCancel();
   // Dialog units to pixels, with the dialog's font.
   void MapDialogRect(LPRECT rect) const;
+  // Where the template places control `id`, in pixels of the dialog's client
+  // area: known before the dialog is shown, unlike the window's own place.
+  // FALSE (and an empty rectangle) when the template has no such control.
+  BOOL GetTemplateItemRect(int id, LPRECT rect) const;
   UINT GetTemplateId() const { return m_nIDTemplate; }
   BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 

@@ -78,6 +78,12 @@ BOOL AfxLoadString(UINT id, CString& text) {
   return TRUE;
 }
 
+CString AfxLoadText(UINT id) {
+  CString text;
+  AfxLoadString(id, text);
+  return text;
+}
+
 int LoadStringW(HINSTANCE, UINT id, LPWSTR buffer, int bufferMax) {
   const char16_t* s = AfxFindString(id, g_language.load());
   if (s == nullptr || buffer == nullptr || bufferMax <= 0) return 0;

@@ -113,5 +113,7 @@ LANGID GetThreadUILanguage();
 // String `id` in the current UI language; FALSE (and an empty text) when the
 // table lacks it.
 BOOL AfxLoadString(UINT id, CString& text);
+// String `id` in the current UI language; empty when the table lacks it.
+CString AfxLoadText(UINT id);
 // Copies at most bufferMax - 1 units and a terminator; returns the units copied.
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);

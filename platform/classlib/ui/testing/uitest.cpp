@@ -1,8 +1,10 @@
 #include "platform/classlib/ui/testing/uitest.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <wx/choice.h>
-#include <wx/dcscreen.h>
 #include <wx/image.h>
+#include <wx/utils.h>
 
 #include <chrono>
 #include <thread>
@@ -20,6 +22,40 @@ void Flush() {
   }
 }
 
+// What the X server shows in `area` now. The toolkit's screen device context
+// keeps an image of the screen from its first read, so that every later
+// picture would show the first window again; the server's own pixels are
+// read instead.
+wxImage ReadScreen(wxRect area) {
+  Display* display = wxGetX11Display();
+  if (display == nullptr) return wxImage();
+  const int screen = DefaultScreen(display);
+  // Only pixels on the screen can be read.
+  area.Intersect(wxRect(0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)));
+  if (area.IsEmpty()) return wxImage();
+  XSync(display, False);
+  XImage* shot = XGetImage(display, RootWindow(display, screen), area.x, area.y, static_cast<unsigned>(area.width),
+                           static_cast<unsigned>(area.height), AllPlanes, ZPixmap);
+  if (shot == nullptr) return wxImage();
+  // One colour channel of a pixel, scaled to 8 bits.
+  auto channel = [](unsigned long pixel, unsigned long mask) -> unsigned char {
+    if (mask == 0) return 0;
+    const int shift = __builtin_ctzl(mask);
+    const unsigned long max = mask >> shift;
+    return static_cast<unsigned char>(((pixel & mask) >> shift) * 255 / max);
+  };
+  wxImage image(area.width, area.height);
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const unsigned long pixel = XGetPixel(shot, x, y);
+      image.SetRGB(x, y, channel(pixel, shot->red_mask), channel(pixel, shot->green_mask),
+                   channel(pixel, shot->blue_mask));
+    }
+  }
+  XDestroyImage(shot);
+  return image;
+}
+
 }  // namespace
 
 bool UiTestSaveScreenshot(CWnd* wnd, const std::string& pngPath) {
@@ -35,14 +71,10 @@ bool UiTestSaveScreenshot(CWnd* wnd, const std::string& pngPath) {
   wxRect area(w->GetScreenPosition(), w->GetSize());
   if (w == top) area = wxRect(top->ClientToScreen(wxPoint(0, 0)), top->GetClientSize());
   if (area.width <= 0 || area.height <= 0) return false;
-  wxBitmap bmp(area.width, area.height, 24);
-  {
-    wxScreenDC screen;
-    wxMemoryDC mem(bmp);
-    if (!mem.Blit(0, 0, area.width, area.height, &screen, area.x, area.y)) return false;
-  }
+  wxImage image = ReadScreen(area);
+  if (!image.IsOk()) return false;
   if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  bool ok = bmp.ConvertToImage().SaveFile(wxString::FromUTF8(pngPath), wxBITMAP_TYPE_PNG);
+  bool ok = image.SaveFile(wxString::FromUTF8(pngPath), wxBITMAP_TYPE_PNG);
   return ok;
 }
 
