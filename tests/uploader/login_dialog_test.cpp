@@ -1,0 +1,203 @@
+// The login dialog in a real window against the stand-in service.
+#include <filesystem>
+#include <string>
+
+#include "tests/common/program_ui_env.h"
+#include "tests/common/standin.h"
+#include "uploader/DlgLogin.h"
+#include "uploader/UserInfoDb.h"
+#include "webclient/ApiClient.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
+
+CString Text(UINT id) { return CString(AfxFindString(id, GetThreadUILanguage())); }
+
+// Answers the next message box with `answer`, keeping its text and caption.
+struct MessageBoxSeen {
+  CString text;
+  CString caption;
+};
+void AnswerNextMessageBox(int answer, std::shared_ptr<MessageBoxSeen> seen) {
+  UiTestPoll([answer, seen]() {
+    HWND box = UiTestInnermostModal();
+    if (!UiTestIsMessageBox(box)) return false;
+    seen->text = UiTestMessageBoxText(box);
+    seen->caption = UiTestMessageBoxCaption(box);
+    UiTestEndModal(box, answer);
+    return true;
+  });
+}
+
+StandinFaultSpec Fault(const char* path, StandinFault kind, int delayMs = 0) {
+  StandinFaultSpec f;
+  f.path = path;
+  f.kind = kind;
+  f.delayMs = delayMs;
+  return f;
+}
+
+class LoginDialogTest : public StandinServiceTest {
+ protected:
+  void SetUp() override {
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
+    DeployValues values = BuiltInDeployValues();
+    values.serviceBase = m_service->BaseUrl();
+    ASSERT_TRUE(SetDeployValuesForTest(values));
+    std::filesystem::create_directories(m_dir.File("userdata"));
+    ASSERT_TRUE(m_users.Create(m_dir.WFile("userdata")));
+    SetApiUserStore(&m_users);
+    GetLoginState() = kLoginNone;
+    ASSERT_GT(m_service->AddAccount(kRider), 0);
+  }
+  void TearDown() override {
+    SetApiUserStore(nullptr);
+    ResetDeployValues();
+    StandinServiceTest::TearDown();
+  }
+
+  // Runs `script` inside the login dialog's modal loop.
+  INT_PTR Run(std::function<void(CDlgLogin&)> script) {
+    CDlgLogin dlg(&m_users);
+    AfxPostToUiThread([&dlg, script]() { script(dlg); });
+    return dlg.DoModal();
+  }
+
+  UserInfoDb m_users;
+};
+
+void Type(CDlgLogin& dlg, const char* email, const char* password) {
+  dlg.SetDlgItemText(1001, CString(email));
+  dlg.SetDlgItemText(1003, CString(password));
+}
+
+TEST_F(LoginDialogTest, ARefusedLoginShowsItsMessageAndKeepsTheDialogOpen) {
+  REQUIRE_UI();
+  struct Case {
+    const char* what;
+    const char* email;
+    const char* password;
+    bool infoFails;
+    UINT message;
+    size_t requests;
+  } cases[] = {
+      {"wrong password", kRider.email.c_str(), "wrong", false, 121, 1},
+      {"no password", kRider.email.c_str(), "", false, 121, 0},
+      {"no e-mail", "", "s3cret pass", false, 121, 0},
+      {"account information unavailable", kRider.email.c_str(), kRider.password.c_str(), true, 122, 2},
+  };
+  for (const Case& c : cases) {
+    m_service->ClearRequests();
+    m_service->ClearFaults();
+    if (c.infoFails) m_service->AddFault(Fault("/API/Info.php", StandinFault::Html));
+    INT_PTR result = Run([&](CDlgLogin& dlg) {
+      Type(dlg, c.email, c.password);
+      auto seen = std::make_shared<MessageBoxSeen>();
+      AnswerNextMessageBox(IDOK, seen);
+      UiTestClick(dlg.GetDlgItem(1008));
+      ASSERT_TRUE(UiTestPumpUntil([&]() { return !seen->text.IsEmpty(); })) << c.what;
+      EXPECT_EQ(seen->text, Text(c.message)) << c.what;
+      EXPECT_EQ(seen->caption.Str(), u"Morvek Pelmora Uploader") << c.what;
+      // The texts stay for another try, and the dialog takes it.
+      CString email;
+      dlg.GetDlgItemText(1001, email);
+      EXPECT_EQ(email, CString(c.email)) << c.what;
+      EXPECT_TRUE(dlg.GetDlgItem(1008)->IsWindowEnabled()) << c.what;
+      dlg.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL) << c.what;
+    EXPECT_EQ(m_service->Requests().size(), c.requests) << c.what;
+    // The service accepted the login itself only when the account information failed.
+    EXPECT_EQ(GetLoginState().load() == kLoginVerified, c.infoFails) << c.what;
+    GetLoginState() = kLoginNone;
+  }
+}
+
+TEST_F(LoginDialogTest, EnterInThePasswordLogsInWhileTheWindowKeepsRunningAndTheUserIsStored) {
+  REQUIRE_UI();
+  // A slow service: the window goes on handling events meanwhile.
+  m_service->AddFault(Fault("/API/login.php", StandinFault::Delay, 800));
+  auto ticksWhileWaiting = std::make_shared<int>(0);
+  auto waiting = std::make_shared<bool>(true);
+  INT_PTR result = Run([&](CDlgLogin& dlg) {
+    Type(dlg, kRider.email.c_str(), kRider.password.c_str());
+    dlg.GetDlgItem(1003)->SetFocus();
+    UiTestKey(&dlg, VK_RETURN);
+    EXPECT_FALSE(dlg.GetDlgItem(1008)->IsWindowEnabled());  // one login at a time
+    UiTestPoll([ticksWhileWaiting, waiting]() {
+      if (*waiting) ++*ticksWhileWaiting;
+      return !*waiting;
+    });
+  });
+  *waiting = false;
+  EXPECT_EQ(result, IDOK);
+  EXPECT_GT(*ticksWhileWaiting, 10);
+  EXPECT_EQ(GetLoginState().load(), kLoginVerified);
+  UserInfoRecord user;
+  m_users.GetLastUser(user);
+  EXPECT_GT(user.uid, 0);
+  EXPECT_FALSE(user.token.IsEmpty());
+  EXPECT_EQ(user.name.Str(), u"Rin Rider");
+  EXPECT_EQ(user.email.Str(), u"rider@example.org");
+
+  // The next opening offers the stored address and waits for the password.
+  result = Run([&](CDlgLogin& dlg) {
+    CString email;
+    dlg.GetDlgItemText(1001, email);
+    EXPECT_EQ(email.Str(), u"rider@example.org");
+    CWnd* focus = CWnd::GetFocus();
+    EXPECT_EQ(focus ? focus->m_hWnd : nullptr, dlg.GetDlgItem(1003)->m_hWnd);
+    ShootThenEnd(dlg, "login_dialog", IDCANCEL);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_F(LoginDialogTest, EscapeAndTheCloseBoxAskBeforeLeavingTheProgram) {
+  REQUIRE_UI();
+  INT_PTR result = Run([&](CDlgLogin& dlg) {
+    COLORREF text = 0, background = 0;
+    ASSERT_TRUE(UiTestCtlColors(dlg.GetDlgItem(1005), &text, &background));
+    EXPECT_EQ(text, 0x00FFFFu);
+    EXPECT_EQ(background, 0x404040u);
+    ASSERT_TRUE(UiTestCtlColors(dlg.GetDlgItem(1000), &text, &background));
+    EXPECT_EQ(text, 0xFFFFFFu);
+    // Each link is as wide as its text: the first keeps its left edge, the
+    // second its right edge.
+    for (int id : {1005, 1007}) {
+      CWnd* link = dlg.GetDlgItem(id);
+      CRect place, templ;
+      link->GetWindowRect(&place);
+      dlg.ScreenToClient(&place);
+      ASSERT_TRUE(dlg.GetTemplateItemRect(id, &templ));
+      CString caption;
+      link->GetWindowText(caption);
+      CClientDC dc(link);
+      EXPECT_EQ(place.Width(), dc.GetTextExtent(caption).cx) << id;
+      EXPECT_EQ(id == 1005 ? place.left : place.right, id == 1005 ? templ.left : templ.right) << id;
+    }
+
+    // Enter on the Cancel button does nothing.
+    dlg.GetDlgItem(IDCANCEL)->SetFocus();
+    UiTestKey(&dlg, VK_RETURN);
+    EXPECT_EQ(UiTestInnermostModal(), dlg.m_hWnd);
+
+    auto seen = std::make_shared<MessageBoxSeen>();
+    AnswerNextMessageBox(IDCANCEL, seen);
+    UiTestKey(&dlg, VK_ESCAPE);
+    EXPECT_EQ(seen->text, Text(123));
+    EXPECT_FALSE(AfxIsQuitPending());  // Cancel: stay
+
+    seen = std::make_shared<MessageBoxSeen>();
+    AnswerNextMessageBox(IDOK, seen);
+    dlg.SendMessage(WM_CLOSE);
+    EXPECT_EQ(seen->text, Text(123));
+  });
+  EXPECT_EQ(result, -1);  // OK: the quit ends the loop
+  EXPECT_TRUE(AfxIsQuitPending());
+  EXPECT_TRUE(m_service->Requests().empty());
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+// The login (dialog 129): the e-mail address and password of the web
+// service's account, the links to create an account and to reset a
+// password. Login runs the login and the account requests; leaving without
+// logging in offers to quit the program.
+//
+// The requests run on a thread of their own while the dialog stays
+// responsive: it keeps painting, shows the wait cursor and takes no second
+// login until the first has ended, which the web-service client bounds by its
+// time limit. A service that trickles or never answers gives the login
+// failure message.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "platform/classlib/ui/afxwin.h"
+#include "uploader/StaticExtension.h"
+
+class UserInfoDb;
+
+class CDlgLogin : public CDialog {
+ public:
+  enum { IDD = 129 };
+  // `userInfo` is the program's user table, which the client's login writes;
+  // its last user's e-mail address is offered.
+  explicit CDlgLogin(UserInfoDb* userInfo, CWnd* parent = nullptr);
+  // Waits for a login request that still runs.
+  ~CDlgLogin() override;
+
+  // DoModal: IDOK once logged in (the user is stored and the client's login
+  // state set); -1 when the user chose to leave the program (a quit request
+  // ends every open modal loop).
+
+ protected:
+  enum class LoginOutcome { kLoggedIn, kRefused, kNoAccountInfo };
+
+  void DoDataExchange(CDataExchange* dx) override;
+  BOOL OnInitDialog() override;
+  // Enter: logs in from the e-mail and password edits, nothing elsewhere.
+  void OnOK() override;
+
+  afx_msg void OnBnClickedLogin();
+  afx_msg void OnBnClickedCancel();
+  afx_msg void OnClickedRegister();
+  afx_msg void OnClickedForgotPassword();
+  afx_msg HBRUSH OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor);
+
+  // The texts of the labels, links and buttons; each link as wide as its
+  // text, the first keeping its left edge, the second its right edge.
+  void LayoutLinks();
+  void EnableInput(BOOL enable);
+  // Runs on the UI thread when the requests have ended.
+  void OnLoginDone(LoginOutcome outcome);
+  void ShowMessage(UINT stringId, UINT type);
+
+  UserInfoDb* m_pUserInfo;
+  CFont m_fontUnderline;
+  CStaticExtension m_stRegister;
+  CStaticExtension m_stForgotPassword;
+  CStatic m_stEmailLabel;
+  CStatic m_stPasswordLabel;
+  CEdit m_editEmail;
+  CEdit m_editPassword;
+  CButton m_btnLogin;
+  CButton m_btnCancel;
+
+  // The request thread and the flag that tells its completion whether this
+  // dialog still exists (both read and written on the UI thread only).
+  std::thread m_request;
+  bool m_bRequesting = false;
+  std::shared_ptr<std::atomic<bool>> m_alive = std::make_shared<std::atomic<bool>>(true);
+
+  DECLARE_MESSAGE_MAP()
+};
