@@ -112,6 +112,13 @@ class CSportTrack : public CSportDoc {
   // Reads the IgnoreLap<n> fields into the laps, chooses the fastest lap
   // again, and writes the lap summary. Only for an analysed track.
   void ApplyIgnoredLaps();
+  // The lap count of TotalLapNumField; the statistics are computed first
+  // when the field is empty.
+  int32_t GetTotalLapNum();
+  // The fastest lap's duration (100-ns units, 0 when none) into time and its
+  // number into lapNo; the statistics are computed first when
+  // FastestLapNoField is empty. Returns time.
+  int64_t& GetFastestLap(int64_t& time, int32_t& lapNo);
   // Recomputes and stores every statistics field, the lap summary and the
   // daylight-saving flag. A track whose points cannot be loaded is left as it
   // is; a line without points writes zeros and keeps its start and end.

@@ -234,3 +234,15 @@ void CSportTrack::ComputeStatistics() {
   GetTimeZone(minutes, storedDst, storedName);
   SetTimeZone(minutes, dst, name);
 }
+
+int32_t CSportTrack::GetTotalLapNum() {
+  if (GetFieldText(u"TotalLapNumField").IsEmpty()) ComputeStatistics();
+  return WStrToInt(GetFieldText(u"TotalLapNumField"));
+}
+
+int64_t& CSportTrack::GetFastestLap(int64_t& time, int32_t& lapNo) {
+  if (GetFieldText(u"FastestLapNoField").IsEmpty()) ComputeStatistics();
+  lapNo = WStrToInt(GetFieldText(u"FastestLapNoField"));
+  time = 0;
+  return GetFieldDuration(u"FastestLapTime", time);
+}
