@@ -126,14 +126,6 @@ class ExportDrivers : public ::testing::Test {
   PtrList_C m_pois;
 };
 
-std::vector<std::string> SplitCsv(std::string line) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  std::vector<std::string> out;
-  std::stringstream in(line);
-  for (std::string f; std::getline(in, f, ',');) out.push_back(f);
-  return out;
-}
-
 // Seconds since 1970 of gpsbabel's "2009/08/15" and "10:20:30.250"; 0 when empty.
 double UnixOf(const std::string& date, const std::string& time) {
   if (date.empty() || time.empty()) return 0.0;
@@ -233,10 +225,7 @@ TEST_F(ExportDrivers, TrackFormatsReadBackThroughGpsbabelInTimeOrder) {
     SCOPED_TRACE(fmt.input);
     ASSERT_TRUE(fmt.write(&m_project, W(fmt.file), &m_lines));
     std::string out;
-    ASSERT_TRUE(RunCommand(std::string("gpsbabel ") + fmt.input + " -f '" + m_dir.File(fmt.file) +
-                               "' -o unicsv,utc=0 -F '" + m_dir.File("back.csv") + "'",
-                           &out))
-        << out;
+    ASSERT_TRUE(GpsbabelToCsv(fmt.input, m_dir.File(fmt.file), m_dir.File("back.csv"), &out)) << out;
     std::stringstream rows(ReadBytes(m_dir.File("back.csv")));
     std::string line;
     std::getline(rows, line);

@@ -33,14 +33,6 @@ const Fix kFixes[] = {
     {51.0 + 5.0 / 60.0, 8.5, -3.0, 1250331632, 0},
 };
 
-std::vector<std::string> SplitCsv(std::string line) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  std::vector<std::string> out;
-  std::stringstream in(line);
-  for (std::string f; std::getline(in, f, ',');) out.push_back(f);
-  return out;
-}
-
 // NaN for an empty or malformed number, so that a comparison fails with the row shown.
 double Num(const std::string& s) {
   char* end = nullptr;
@@ -91,10 +83,7 @@ TEST(GpsbabelReadback, TrackFormatsGiveBackTheirFixes) {
     TempDir dir;
     ASSERT_TRUE(fmt.write(dir.WFile(fmt.file)));
     std::string out;
-    ASSERT_TRUE(RunCommand(std::string("gpsbabel ") + fmt.input + " -f '" + dir.File(fmt.file) +
-                               "' -o unicsv,utc=0 -F '" + dir.File("back.csv") + "'",
-                           &out))
-        << out;
+    ASSERT_TRUE(GpsbabelToCsv(fmt.input, dir.File(fmt.file), dir.File("back.csv"), &out)) << out;
     std::stringstream rows(ReadBytes(dir.File("back.csv")));
     std::string line;
     std::getline(rows, line);
