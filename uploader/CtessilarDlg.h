@@ -129,7 +129,15 @@ class CtessilarDlg : public CDialog {
   // An uploaded row that is unchecked all the same is checked again.
   afx_msg void OnItemChangedSession(NMHDR* hdr, LRESULT* result);
 
+  // Counts the workspace's sessions by race type (m_nSessionTotal and the
+  // race totals) and starts the row thread.
+  void ScanSessions();
+
   // The worker jobs.
+  // One session-list record per session counted by ScanSessions (never
+  // more), m_nItemDone counting them; then SessionList.db is brought in line
+  // and m_nDbState becomes 3. A stop ends it early with the list unchanged.
+  void BuildSessionRowsThread(std::stop_token stop);
   void CheckUpdateThread(std::stop_token stop);
   void RetrieveTrackListThread(std::stop_token stop);
   void LocateWorkspaceThread(std::stop_token stop);

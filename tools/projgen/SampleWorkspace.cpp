@@ -26,6 +26,7 @@ Fields SessionFields(const char16_t* racing, const std::vector<Sample>& samples)
   return {{u"SportType", u"Car Racing"},
           {u"RacingType", racing},
           {u"FieldTrackName", kSampleMap},
+          {u"UsedBcn", kSampleMap},
           {u"FieldStartTime", TimeHalves(samples.front().time)},
           {u"FieldEndTime", TimeHalves(samples.back().time)},
           {u"FieldTimeZone", u"-540"}};

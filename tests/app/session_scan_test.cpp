@@ -1,0 +1,221 @@
+// The scan of a generated workspace into SessionList.db: the counts per race
+// type, the record of each session, drag sessions matched to the drag types
+// of the settings, and a row thread that never writes a partial scan.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sport/SportProjMgr.h"
+#include "tests/common/temp_dir.h"
+#include "tools/projgen/ProjectGenerator.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/SessionListDb.h"
+#include "uploader/SessionScan.h"
+
+namespace {
+
+class ScanDlg : public CtessilarDlg {
+ public:
+  using CtessilarDlg::BuildSessionRowsThread;
+  using CtessilarDlg::ScanSessions;
+  const int32_t* RaceTotals() const { return m_nRaceTotal; }
+};
+
+const uint64_t kDay = projgen::FileTimeOf(2024, 6, 1, 0, 0, 0);
+const uint64_t kHalfSecond = 5000000;
+const uint64_t kQuarterHour = 9000000000ULL;
+
+std::u16string TimeHalves(uint64_t ft) {
+  return Utf8ToUtf16(std::to_string(static_cast<int32_t>(ft >> 32)) + " " +
+                     std::to_string(static_cast<int32_t>(static_cast<uint32_t>(ft))));
+}
+
+// One session of the workspace and the record it must give. Sessions start
+// a quarter hour apart from 00:00:00.5 UTC; "Track9" has no start and no zone.
+struct Session {
+  const char16_t* file;
+  const char16_t* racing;
+  projgen::Fields extra;
+  bool listed;
+  int32_t raceType;
+  const char16_t* mName;
+  int32_t unit;
+  const char16_t* startDateTime;
+  int32_t startTime;
+  int32_t timezone;
+};
+
+const Session kSessions[] = {
+    {u"Track1", u"Endurance", {{u"UsedBcn", u"Fuji"}}, true, 0, u"Fuji", 0, u"2024/06/01  09:00", 1717200000, 540},
+    {u"Track2", u"Sprint", {{u"UsedBcn", u"../Fuji"}}, true, 1, u"", 0, u"2024/06/01  09:15", 1717200900, 540},
+    {u"Track3", u"Qualify", {{u"UsedBcn", u"Suzuka"}}, true, 2, u"Suzuka", 0, u"2024/06/01  09:30", 1717201800, 540},
+    {u"Track4", u"CircuitOhter", {}, true, 3, u"", 0, u"2024/06/01  09:45", 1717202700, 540},
+    {u"Track5",
+     u"DragRacing",
+     {{u"UsedBcn", u"Fuji"}, {u"FieldDragIsDistance", u"1"}, {u"FieldDragDistance", u"0.100000"}},
+     true,
+     4,
+     u"100 m",
+     0,
+     u"2024/06/01  10:00",
+     1717203600,
+     540},
+    // Device model 2 stores its kind: 0 is a speed band.
+    {u"Track6",
+     u"DragRacing",
+     {{u"DeviceModel", u"2"}, {u"FieldDragType", u"0"}, {u"FieldDragDistance", u"96.560640"}},
+     true,
+     4,
+     u"0-60 mph",
+     1,
+     u"2024/06/01  10:15",
+     1717204500,
+     540},
+    // No drag type of the settings matches.
+    {u"Track7",
+     u"DragRacing",
+     {{u"FieldDragIsDistance", u"1"}, {u"FieldDragDistance", u"0.333"}},
+     false,
+     4,
+     u"",
+     0,
+     u"",
+     0,
+     0},
+    {u"Track8", u"RallyRacing", {{u"UsedBcn", u"Fuji"}}, true, 6, u"Fuji", 0, u"2024/06/01  10:45", 1717206300, 540},
+    {u"Track9", u"DataLog", {}, true, 5, u"", 0, u"1601/01/01  00:00", 0, 0},
+};
+
+class SessionScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::vector<projgen::WorkspaceTrack> tracks;
+    for (size_t i = 0; i < std::size(kSessions); ++i) {
+      const Session& s = kSessions[i];
+      const uint64_t start = kDay + kHalfSecond + i * kQuarterHour;
+      projgen::WorkspaceTrack t{s.file, {{u"SportType", u"Car Racing"}, {u"RacingType", s.racing}}, {}};
+      t.fields.insert(t.fields.end(), s.extra.begin(), s.extra.end());
+      t.fields.push_back({u"FieldTrackFile", s.file});
+      if (s.file != std::u16string(u"Track9"))
+        t.fields.insert(t.fields.end(), {{u"FieldStartTime", TimeHalves(start)}, {u"FieldTimeZone", u"-540"}});
+      t.samples = projgen::CircuitSamples(projgen::Circuit{}, 10, 30, start);
+      tracks.push_back(std::move(t));
+    }
+    ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("ws"), {{u"Aki", {}, std::move(tracks)}, {u"Ben", {}, {}}}, {}));
+    CSportProjMgr* manager = CSportProjMgr::GetInstance();
+    ASSERT_EQ(manager->OpenWorkspace(m_dir.WFile("ws").c_str()), kWorkspaceOk);
+    manager->AddDragType(0, 0.0f, 100.0f, 0);
+    manager->AddDragType(1, 0.0f, 60.0f, 1);
+    manager->DragTypesLoaded();
+    ASSERT_TRUE(m_list.Create(m_dir.WFile("ws"), m_dir.WFile("userdata")));
+    m_dlg.m_pSessionListDb = &m_list;
+  }
+  void TearDown() override {
+    m_dlg.StopWorkers();
+    CSportProjMgr::GetInstance()->CloseWorkspace();
+  }
+
+  // Runs the scan as the first timer does and waits for the row thread.
+  void Scan() {
+    m_dlg.m_nDbState = 2;
+    m_dlg.ScanSessions();
+    for (int i = 0; i < 3000 && m_dlg.m_nDbState.load() != 3; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(m_dlg.m_nDbState.load(), 3);
+  }
+
+  // The stored rows by folder.
+  std::map<std::u16string, SessionSummary> Rows() {
+    std::map<std::u16string, SessionSummary> rows;
+    SessionSummary row;
+    for (int32_t id = 1; id < 100; ++id)
+      if (m_list.GetById(id, row)) rows[row.folder.Str()] = row;
+    return rows;
+  }
+
+  TempDir m_dir;
+  SessionListDb m_list;
+  ScanDlg m_dlg;
+};
+
+TEST_F(SessionScanTest, EverySessionIsCountedAndEachMatchedOneBecomesARow) {
+  Scan();
+  EXPECT_EQ(m_dlg.m_nSessionTotal.load(), 9);
+  EXPECT_EQ(std::vector<int32_t>(m_dlg.RaceTotals(), m_dlg.RaceTotals() + 7),
+            (std::vector<int32_t>{1, 1, 1, 1, 3, 1, 1}));
+  EXPECT_EQ(m_dlg.m_nItemDone.load(), 8);
+
+  const auto rows = Rows();
+  EXPECT_EQ(rows.size(), 8u);
+  for (const Session& s : kSessions) {
+    auto found = rows.find(s.file);
+    ASSERT_EQ(found != rows.end(), s.listed) << Utf16ToUtf8(s.file);
+    if (!s.listed) continue;
+    const SessionSummary& r = found->second;
+    EXPECT_EQ(r.raceType, s.raceType) << Utf16ToUtf8(s.file);
+    EXPECT_EQ(r.mName, CString(s.mName)) << Utf16ToUtf8(s.file);
+    EXPECT_EQ(r.unit, s.unit) << Utf16ToUtf8(s.file);
+    EXPECT_EQ(r.startDateTime, CString(s.startDateTime)) << Utf16ToUtf8(s.file);
+    EXPECT_EQ(r.startTime, s.startTime) << Utf16ToUtf8(s.file);
+    EXPECT_EQ(r.timezone, s.timezone) << Utf16ToUtf8(s.file);
+    EXPECT_EQ(r.nickName, CString(u"Aki")) << Utf16ToUtf8(s.file);
+    EXPECT_EQ(r.respCode, kRespNeverTried) << Utf16ToUtf8(s.file);
+    // No stored total time: the span of the points, from .5 s past the start
+    // to 30 s later (not from the whole second).
+    EXPECT_NEAR(r.duration, 30.0, 1e-9) << Utf16ToUtf8(s.file);
+  }
+}
+
+TEST_F(SessionScanTest, AStoppedOrOverfullWalkLeavesTheStoredRowsAsTheyAre) {
+  Scan();
+  const size_t stored = Rows().size();
+
+  // Fewer counted than found: two records, no deletion of the others.
+  m_dlg.m_nDbState = 2;
+  m_dlg.m_nSessionTotal = 2;
+  m_dlg.BuildSessionRowsThread(std::stop_token());
+  EXPECT_EQ(m_dlg.m_nItemDone.load(), 2);
+  EXPECT_EQ(m_dlg.m_nDbState.load(), 3);
+  EXPECT_EQ(Rows().size(), stored);
+
+  m_dlg.m_nDbState = 2;
+  m_dlg.m_nSessionTotal = 9;
+  std::stop_source stop;
+  stop.request_stop();
+  m_dlg.BuildSessionRowsThread(stop.get_token());
+  EXPECT_EQ(m_dlg.m_nDbState.load(), 2);
+  EXPECT_EQ(Rows().size(), stored);
+}
+
+TEST(DragConditionText, FollowsTheKindAndUnitOfTheDragType) {
+  const struct {
+    int32_t kind;
+    float first, second;
+    int32_t imperial;
+    const char16_t* text;
+  } cases[] = {
+      {0, 0.0f, 402.34f, 0, u"402 m"},
+      {1, 0.0f, 100.9f, 0, u"0-100 km/h"},
+      {2, 0.0f, 10.4f, 0, u"10 secs"},
+      {0, 0.0f, 0.25f, 1, u"1/4 mile"},
+      {0, 0.0f, 0.03125f, 1, u"1/32 mile"},
+      {0, 0.0f, 1.0f, 1, u"1 mile"},
+      {0, 0.0f, 0.3f, 1, u"0.30 mile"},
+      {1, 30.0f, 60.0f, 1, u"30-60 mph"},
+      {2, 0.0f, 4.0f, 1, u"4 secs"},
+      {0, 0.0f, 400.0f, 2, u""},
+      {3, 0.0f, 400.0f, 0, u""},
+      {0, 0.0f, 3e38f, 0, u"2147483647 m"},
+  };
+  for (const auto& c : cases) {
+    CSportProjMgr::DragType type;
+    type.kind = c.kind, type.first = c.first, type.second = c.second, type.imperial = c.imperial;
+    EXPECT_EQ(DragConditionText(type), CString(c.text)) << Utf16ToUtf8(c.text);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,241 @@
+// The scan of the workspace into session rows: ScanSessions counts the
+// sessions on the UI thread, the row thread builds one record per session and
+// brings SessionList.db in line with them.
+#include "uploader/SessionScan.h"
+
+#include <cmath>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "icbase/src/icutil/mempool.h"
+#include "platform/win32/timeutil.h"
+#include "sport/SportTime.h"
+#include "sport/SportTrack.h"
+#include "sport/SportUser.h"
+#include "sport/TrackPoints.h"
+#include "trackdb/tgvRecord.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/DataName.h"
+#include "uploader/SessionListDb.h"
+
+namespace {
+
+// Seconds from 1601-01-01 to 1970-01-01.
+constexpr int64_t kSecondsTo1970 = kFileTimeUnixEpoch / kFileTimeTicksPerSecond;
+
+// A drag value from the settings as a whole number; one beyond int (or not a
+// number) shows as its nearest bound or 0 rather than as garbage.
+int Truncated(float value) {
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<float>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (value <= static_cast<float>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  return static_cast<int>(value);
+}
+
+double Seconds(const DurationParts& d) {
+  return static_cast<double>((d.hours * 60 + d.minutes) * 60 + d.seconds) + d.milliseconds / 1000.0;
+}
+
+CString LapTimeText(const DurationParts& d) {
+  CString text;
+  if (d.hours <= 0)
+    text.Format(u"%02d:%02d.%03d", d.minutes, d.seconds, d.milliseconds);
+  else
+    text.Format(u"%d:%02d:%02d.%03d", static_cast<int>(d.hours), d.minutes, d.seconds, d.milliseconds);
+  return text;
+}
+
+// Milliseconds since 1970 of the point's GPS time; false for a point without
+// a GPS-log record.
+bool GpsMilliseconds(const TrackPointEntry& entry, int64_t& ms) {
+  uint32_t high = 0, low = 0;
+  if (entry.point == nullptr || !entry.point->GetLogTimeSpeed(&high, &low, nullptr)) return false;
+  const uint64_t count = (static_cast<uint64_t>(high) << 32) | low;
+  ms = static_cast<int64_t>(count - static_cast<uint64_t>(kFileTimeUnixEpoch)) / kFileTimeTicksPerMs;
+  return true;
+}
+
+// The span from the first to the last logged point, in seconds with the
+// milliseconds of both ends; 0.0 without points or for a negative span.
+double DurationFromPoints(CSportTrack& track) {
+  int32_t count = 0;
+  const TrackPointEntry* points = track.GetTrackPoints(count);
+  int64_t first = 0, last = 0;
+  if (points == nullptr || count < 1 || !GpsMilliseconds(points[0], first) || !GpsMilliseconds(points[count - 1], last))
+    return 0.0;
+  const double span = last / 1000.0 - first / 1000.0;
+  return span > 0.0 ? span : 0.0;
+}
+
+// The drag band of a drag session: device model 2 stores its kind (0 speed,
+// 1 distance, others as they are), the other models a distance flag.
+const CSportProjMgr::DragType* FindDragTypeOf(const CSportProjMgr& manager, const CSportTrack& track) {
+  int32_t kind = 0;
+  double start = 0.0, end = 0.0;
+  if (track.m_nDeviceModel == 2) {
+    int32_t stored = 0;
+    track.GetDragSettingsByType(stored, start, end);
+    kind = stored == 0 ? 1 : stored == 1 ? 0 : stored;
+  } else {
+    bool isDistance = true;
+    track.GetDragSettings(isDistance, start, end);
+    kind = isDistance ? 0 : 1;
+  }
+  int index = 0;
+  return manager.FindDragType(kind, index, start, end);
+}
+
+// The start as seconds since 1970 when it fits the record's 32 bits; a track
+// without a start time gives 0, not a wrapped date.
+int32_t StartSeconds(uint64_t localStart, int32_t zoneMinutes) {
+  const int64_t seconds = static_cast<int64_t>(localStart / static_cast<uint64_t>(kFileTimeTicksPerSecond)) -
+                          kSecondsTo1970 + 60 * static_cast<int64_t>(zoneMinutes);
+  if (seconds < std::numeric_limits<int32_t>::min() || seconds > std::numeric_limits<int32_t>::max()) return 0;
+  return static_cast<int32_t>(seconds);
+}
+
+// Calls visit(user, track) for every track of every user, in the order of
+// the users and their tracks' start times, until it returns false.
+template <class Visit>
+void ForEachSession(const CSportProjMgr& manager, Visit visit) {
+  PtrList_C users;
+  manager.GetUsers(CString(), users);
+  for (PtrListNode_C* u = users.GetHeadPosition(); u != nullptr;) {
+    auto* user = static_cast<CSportUser*>(PtrList_C::GetNext(u));
+    PtrList_C tracks;
+    user->FindTracks(TrackFilter{}, tracks);
+    for (PtrListNode_C* t = tracks.GetHeadPosition(); t != nullptr;) {
+      if (!visit(*user, *static_cast<CSportTrack*>(PtrList_C::GetNext(t)))) return;
+    }
+  }
+}
+
+}  // namespace
+
+CString DragConditionText(const CSportProjMgr::DragType& type) {
+  const int a = Truncated(type.first), b = Truncated(type.second);
+  CString text;
+  if (type.kind == 2 && (type.imperial == 0 || type.imperial == 1)) {
+    text.Format(u"%.f secs", static_cast<double>(type.second));
+  } else if (type.imperial == 0) {
+    if (type.kind == 0) text.Format(u"%d m", b);
+    if (type.kind == 1) text.Format(u"%d-%d km/h", a, b);
+  } else if (type.imperial == 1) {
+    static const struct {
+      float miles;
+      const char16_t* text;
+    } kFractions[] = {{0.03125f, u"1/32 mile"}, {0.0625f, u"1/16 mile"}, {0.125f, u"1/8 mile"},
+                      {0.25f, u"1/4 mile"},     {0.5f, u"1/2 mile"},     {1.0f, u"1 mile"}};
+    if (type.kind == 0) {
+      text.Format(u"%.2f mile", static_cast<double>(type.second));
+      for (const auto& f : kFractions)
+        if (type.second == f.miles) text = f.text;
+    }
+    if (type.kind == 1) text.Format(u"%d-%d mph", a, b);
+  }
+  return text;
+}
+
+bool SummariseTrack(const CSportProjMgr& manager, const CSportUser& user, CSportTrack& track, SessionSummary& out) {
+  TrackTimes local;
+  track.GetLocalTime(local, true);
+  CalendarTime start;
+  SplitFileTime(local.start, &start);
+  out.startDateTime.Format(u"%d/%02d/%02d  %02d:%02d", start.year, start.month, start.day, start.hour, start.minute);
+
+  int64_t total = 0;
+  out.duration = Seconds(SplitDuration(track.GetTotalTime(total)));
+
+  int64_t fastest = 0;
+  int32_t fastestNo = 0;
+  const DurationParts lap = SplitDuration(track.GetFastestLap(fastest, fastestNo));
+  out.bestLap = fastestNo;
+  out.bestLapTime = Seconds(lap);
+  out.strBestLapTime = LapTimeText(lap);
+
+  // The name becomes a folder and a file name under TrackMap.
+  out.mName = IsPlainDataName(track.m_strUsedBcn.Str()) ? track.m_strUsedBcn : CString();
+  out.unit = 0;
+  if (track.m_nRacingType == CSportTrack::kDragRacing) {
+    const CSportProjMgr::DragType* type = FindDragTypeOf(manager, track);
+    if (type == nullptr) return false;
+    out.unit = type->imperial;
+    const CString condition = DragConditionText(*type);
+    if (!condition.IsEmpty()) out.mName = condition;
+  }
+
+  // A track without a stored zone is taken as UTC.
+  int32_t zone = 0;
+  bool dst = false;
+  CString zoneName;
+  track.GetTimeZone(zone, dst, zoneName);
+  out.timezone = -zone;
+  out.raceType = track.m_nRacingType;
+  out.gid = 0;
+  out.uid = 0;
+  out.startTime = StartSeconds(local.start, zone);
+
+  out.laps = track.GetTotalLapNum();
+  out.distance = track.GetTotalDistance();
+  if (out.duration <= 0.0) out.duration = DurationFromPoints(track);
+
+  out.nickName = user.m_strName;
+  out.folder = track.GetTrackFile();
+  out.desc = track.m_strNote;
+  return true;
+}
+
+void CtessilarDlg::ScanSessions() {
+  int32_t total = 0;
+  int32_t byType[kRaceTypes] = {};
+  ForEachSession(*CSportProjMgr::GetInstance(), [&](CSportUser&, CSportTrack& track) {
+    ++total;
+    if (track.m_nRacingType >= 0 && track.m_nRacingType < kRaceTypes) ++byType[track.m_nRacingType];
+    return true;
+  });
+  for (int32_t type = 0; type < kRaceTypes; ++type) m_nRaceTotal[type] = byType[type];
+  m_nSessionTotal = total;
+  m_workers.Start([this](std::stop_token stop) { BuildSessionRowsThread(stop); });
+}
+
+void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
+  const int32_t capacity = m_nSessionTotal;
+  SessionListDb* sessionList = m_pSessionListDb;
+  std::vector<SessionSummary> records;
+  try {
+    records.resize(static_cast<size_t>(capacity > 0 ? capacity : 0));
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  if (sessionList == nullptr) return;
+  m_nItemDone = 0;
+
+  CSportProjMgr& manager = *CSportProjMgr::GetInstance();
+  // A drag session is matched against the whole list of drag types: one not
+  // yet loaded would drop the session, and Sync would delete its row.
+  manager.WaitForDragTypes();
+  int32_t visited = 0, built = 0;
+  bool stopped = false, beyondCount = false;
+  ForEachSession(manager, [&](CSportUser& user, CSportTrack& track) {
+    if (stop.stop_requested()) {
+      stopped = true;
+      return false;
+    }
+    if (++visited > capacity) {
+      beyondCount = true;
+      return false;
+    }
+    SessionSummary record;
+    if (!SummariseTrack(manager, user, track, record)) return true;
+    records[static_cast<size_t>(built++)] = std::move(record);
+    m_nItemDone = built;
+    return true;
+  });
+  if (stopped) return;
+  // Sync reads a session missing from the records as gone and deletes its
+  // row: a walk that found more sessions than counted (the workspace changed
+  // meanwhile) is incomplete and leaves the stored rows as they are.
+  if (!beyondCount) sessionList->Sync(records.data(), built);
+  m_nDbState = 3;
+}
