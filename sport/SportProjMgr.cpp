@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "icbase/src/icutil/paths.h"
 #include "platform/win32/files.h"
 #include "platform/win32/openfiles.h"
 #include "platform/win32/shellfileop.h"
@@ -45,15 +46,6 @@ CString Join(const CString& folder, const char16_t* name) {
   if (out.IsEmpty() || out.Str().back() != PATH_SEP) out += PATH_SEP_STR;
   out += name;
   return out;
-}
-
-// One folder name: not empty, not "." or "..", no separator or control character.
-bool IsPlainFolderName(const CString& name) {
-  const std::u16string& s = name.Str();
-  if (s.empty() || s == u"." || s == u"..") return false;
-  for (char16_t c : s)
-    if (c == u'/' || c == u'\\' || c < 0x20 || c == 0x7F) return false;
-  return true;
 }
 
 int32_t ScaleDragValue(double x) { return static_cast<int32_t>(std::trunc(x * 10000.0 + std::copysign(1e-3, x))); }
@@ -117,7 +109,7 @@ CSportProjMgr::CSportProjMgr()
 CSportProjMgr::~CSportProjMgr() { ReleaseLoaded(); }
 
 tgvDocument_C* CSportProjMgr::OpenPointDatabase(const CString& trackFile) {
-  if (!IsPlainFolderName(trackFile)) return nullptr;
+  if (!IsPlainDataName(trackFile.Str())) return nullptr;
   const CString folder = GetDatabaseFolder();
   if (folder.IsEmpty()) return nullptr;
   const std::u16string path = Join(Join(folder, trackFile), u"").Str();

@@ -42,7 +42,7 @@ class TrackMapDb {
   bool Update(const TrackListItem* rows, int32_t n);
   // Fetches the beacon file of each row to <userdata>/TransferDb/bcnx/<Label>.bcnx
   // (a failed transfer keeps the previous file). A Label that is not a plain
-  // name (see DataName.h) or an address other than http:// or https:// is
+  // name (see IsPlainDataName) or an address other than http:// or https:// is
   // skipped. Returns how many files were fetched.
   int32_t DownloadBeacons(const TrackListItem* rows, int32_t n);
   // The stored map of that name with the largest mapId; mapId 0 and empty

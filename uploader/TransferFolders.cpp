@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
+#include "icbase/src/icutil/paths.h"
 #include "platform/win32/files.h"
-#include "uploader/DataName.h"
 
 std::u16string UserTransferFolder(const std::u16string& userData) { return JoinFolder(userData, u"TransferDb"); }
 

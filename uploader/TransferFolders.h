@@ -8,7 +8,7 @@
 // TrackMap/<map name>/ folders tell which sessions can be listed. That folder
 // and <workspace>/TransferDb are owned by sport/DataFolders.h.
 // A map name comes from data: a path built from a name that is not a plain
-// name (see DataName.h) is empty, and so is a path inside an empty folder.
+// name (see IsPlainDataName) is empty, and so is a path inside an empty folder.
 #pragma once
 
 #include <string>

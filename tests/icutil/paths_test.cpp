@@ -50,6 +50,19 @@ TEST(UniPath, TrailingSeparatorAndAppending) {
   EXPECT_EQ(S(b), u"/a/b");
 }
 
+TEST(PlainDataName, ANameFromDataStaysOneComponentOrIsRefused) {
+  const struct {
+    const char16_t* name;
+    bool plain;
+  } cases[] = {
+      {u"Fuji Speedway", true}, {u"鈴鹿 Suzuka", true}, {u"Mt..Fuji", true},
+      {u".hidden", true},       {u"", false},           {u".", false},
+      {u"..", false},           {u"a/b", false},        {u"a\\b", false},
+      {u"C:", false},           {u"tab\there", false},  {u"del\x7f", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsPlainDataName(c.name), c.plain) << Utf16ToUtf8(c.name);
+}
+
 TEST(FileName, TitleAndFolderCutThePath) {
   FileName_C f(u"/x/a.b.c");
   EXPECT_EQ(S(f.Title(true)), u"a");

@@ -5,7 +5,6 @@
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
-#include "uploader/DataName.h"
 #include "uploader/RegistrySettings.h"
 #include "uploader/SessionFileWriter.h"
 #include "uploader/SessionListDb.h"
@@ -26,7 +25,6 @@ TEST(TransferFolders, ANameFromDataStaysOneComponentOrIsRefused) {
       {u"C:", false},           {u"tab\there", false},  {u"del\x7f", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(IsPlainDataName(c.name), c.plain) << Utf16ToUtf8(c.name);
     EXPECT_EQ(BeaconFilePath(u"/data", c.name).empty(), !c.plain) << Utf16ToUtf8(c.name);
     EXPECT_EQ(TrackMapFolder(u"/data", c.name).empty(), !c.plain) << Utf16ToUtf8(c.name);
   }

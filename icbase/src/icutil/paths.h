@@ -1,13 +1,22 @@
 // Paths on the track library's string type: UniPath_C adds path building to
 // UniString_C; FileName_C asks the file system about a path and cuts it into
 // folder, name and extension; ProjectPathSet_C derives a project's folder,
-// database and picture paths from a root.
+// database and picture paths from a root. IsPlainDataName checks a name taken
+// from data before it becomes one part of a path.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "icbase/src/icutil/unistring.h"
 #include "platform/win32/files.h"  // PATH_SEP
+
+// True for a name that stays one path component: not empty, not "." or "..",
+// and free of '/', '\', ':' and control characters (below U+0020 and U+007F).
+// A name taken from data (a service label, a track-map name, a track's folder)
+// passes this before it is joined into a path; a bad name is refused, never
+// cleaned into another name.
+bool IsPlainDataName(std::u16string_view name);
 
 // A path with the platform's separator ('/').
 class UniPath_C : public UniString_C {
