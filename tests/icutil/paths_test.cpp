@@ -5,6 +5,7 @@
 
 #include "icbase/src/icutil/paths.h"
 #include "platform/win32/utf.h"
+#include "tests/common/data_names.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
 
@@ -51,16 +52,7 @@ TEST(UniPath, TrailingSeparatorAndAppending) {
 }
 
 TEST(PlainDataName, ANameFromDataStaysOneComponentOrIsRefused) {
-  const struct {
-    const char16_t* name;
-    bool plain;
-  } cases[] = {
-      {u"Fuji Speedway", true}, {u"鈴鹿 Suzuka", true}, {u"Mt..Fuji", true},
-      {u".hidden", true},       {u"", false},           {u".", false},
-      {u"..", false},           {u"a/b", false},        {u"a\\b", false},
-      {u"C:", false},           {u"tab\there", false},  {u"del\x7f", false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(IsPlainDataName(c.name), c.plain) << Utf16ToUtf8(c.name);
+  for (const DataNameCase& c : kDataNameCases) EXPECT_EQ(IsPlainDataName(c.name), c.plain) << Utf16ToUtf8(c.name);
 }
 
 TEST(FileName, TitleAndFolderCutThePath) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/win32/utf.h"
+#include "tests/common/data_names.h"
 #include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
 #include "uploader/RegistrySettings.h"
@@ -15,16 +16,7 @@
 namespace {
 
 TEST(TransferFolders, ANameFromDataStaysOneComponentOrIsRefused) {
-  const struct {
-    const char16_t* name;
-    bool plain;
-  } cases[] = {
-      {u"Fuji Speedway", true}, {u"鈴鹿 Suzuka", true}, {u"Mt..Fuji", true},
-      {u".hidden", true},       {u"", false},           {u".", false},
-      {u"..", false},           {u"a/b", false},        {u"a\\b", false},
-      {u"C:", false},           {u"tab\there", false},  {u"del\x7f", false},
-  };
-  for (const auto& c : cases) {
+  for (const DataNameCase& c : kDataNameCases) {
     EXPECT_EQ(BeaconFilePath(u"/data", c.name).empty(), !c.plain) << Utf16ToUtf8(c.name);
     EXPECT_EQ(TrackMapFolder(u"/data", c.name).empty(), !c.plain) << Utf16ToUtf8(c.name);
   }
