@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "icbase/src/icutil/mempool.h"
+#include "icbase/src/icutil/paths.h"
 #include "platform/win32/timeutil.h"
 #include "sport/SportTime.h"
 #include "sport/SportTrack.h"
@@ -16,7 +17,6 @@
 #include "sport/TrackPoints.h"
 #include "trackdb/tgvRecord.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/DataName.h"
 #include "uploader/SessionListDb.h"
 
 namespace {
