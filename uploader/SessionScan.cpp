@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "icbase/src/icutil/mempool.h"
@@ -206,6 +207,8 @@ void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
   try {
     records.resize(static_cast<size_t>(capacity > 0 ? capacity : 0));
   } catch (const std::bad_alloc&) {
+    return;
+  } catch (const std::length_error&) {
     return;
   }
   if (sessionList == nullptr) return;
