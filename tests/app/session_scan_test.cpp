@@ -108,9 +108,6 @@ class SessionScanTest : public ::testing::Test {
     ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("ws"), {{u"Aki", {}, std::move(tracks)}, {u"Ben", {}, {}}}, {}));
     CSportProjMgr* manager = CSportProjMgr::GetInstance();
     ASSERT_EQ(manager->OpenWorkspace(m_dir.WFile("ws").c_str()), kWorkspaceOk);
-    manager->AddDragType(0, 0.0f, 100.0f, 0);
-    manager->AddDragType(1, 0.0f, 60.0f, 1);
-    manager->DragTypesLoaded();
     ASSERT_TRUE(m_list.Create(m_dir.WFile("ws"), m_dir.WFile("userdata")));
     m_dlg.m_pSessionListDb = &m_list;
   }
@@ -119,10 +116,22 @@ class SessionScanTest : public ::testing::Test {
     CSportProjMgr::GetInstance()->CloseWorkspace();
   }
 
+  // The drag types of the settings, as the drag-type thread loads them.
+  static void LoadDragTypes() {
+    CSportProjMgr* manager = CSportProjMgr::GetInstance();
+    manager->AddDragType(0, 0.0f, 100.0f, 0);
+    manager->AddDragType(1, 0.0f, 60.0f, 1);
+    manager->DragTypesLoaded();
+  }
+
   // Runs the scan as the first timer does and waits for the row thread.
   void Scan() {
+    LoadDragTypes();
     m_dlg.m_nDbState = 2;
     m_dlg.ScanSessions();
+    WaitForRows();
+  }
+  void WaitForRows() {
     for (int i = 0; i < 3000 && m_dlg.m_nDbState.load() != 3; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_EQ(m_dlg.m_nDbState.load(), 3);
@@ -168,6 +177,18 @@ TEST_F(SessionScanTest, EverySessionIsCountedAndEachMatchedOneBecomesARow) {
     // to 30 s later (not from the whole second).
     EXPECT_NEAR(r.duration, 30.0, 1e-9) << Utf16ToUtf8(s.file);
   }
+}
+
+// Drag types that load after the scan has begun still match their sessions,
+// which therefore keep their rows.
+TEST_F(SessionScanTest, TheRowsWaitForTheDragTypes) {
+  m_dlg.m_nDbState = 2;
+  m_dlg.ScanSessions();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(m_dlg.m_nDbState.load(), 2);
+  LoadDragTypes();
+  WaitForRows();
+  EXPECT_EQ(m_list.CountByRaceType(kRaceDrag), 2);
 }
 
 TEST_F(SessionScanTest, AStoppedOrOverfullWalkLeavesTheStoredRowsAsTheyAre) {
