@@ -8,7 +8,16 @@
 
 #include "platform/win32/wintypes.h"
 
-// Starts `program` with `arguments` (after the program's own name), the
-// environment and the current folder of this process; the new program runs on
-// by itself. FALSE when it cannot be started (missing, not executable).
-BOOL StartProgram(const std::u16string& program, const std::vector<std::u16string>& arguments);
+// Where a program given by name alone (no '/') is looked for.
+enum class ProgramLookup {
+  kAsGiven,     // the path as it stands, relative to the current folder
+  kSearchPath,  // the folders of PATH, as a shell does
+};
+
+// Starts `program` with `arguments` (after the program's own name) and the
+// environment of this process, in `folder` when one is given and in the
+// current folder otherwise; the new program runs on by itself and is reaped
+// when it ends. FALSE when it cannot be started (missing, not executable, not
+// a program for this machine, a folder that cannot be entered).
+BOOL StartProgram(const std::u16string& program, const std::vector<std::u16string>& arguments,
+                  const std::u16string& folder = std::u16string(), ProgramLookup lookup = ProgramLookup::kAsGiven);

@@ -5,17 +5,12 @@
 #include <wx/generic/msgdlgg.h>
 #include <wx/utils.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include "platform/classlib/ui/internal/wxbridge.h"
+#include "platform/win32/process.h"
 
 namespace afxui {
 
@@ -171,15 +166,16 @@ void CoTaskMemFree(void* p) { delete static_cast<ITEMIDLIST__*>(p); }
 namespace {
 
 // Splits a parameter text at spaces; double quotes keep spaces together.
-std::vector<wxString> SplitParameters(const wxString& params) {
-  std::vector<wxString> out;
-  wxString cur;
+std::vector<std::u16string> SplitParameters(const char16_t* params) {
+  std::vector<std::u16string> out;
+  std::u16string cur;
   bool quoted = false, any = false;
-  for (wxUniChar c : params) {
-    if (c == '"') {
+  for (const char16_t* p = params ? params : u""; *p; ++p) {
+    const char16_t c = *p;
+    if (c == u'"') {
       quoted = !quoted;
       any = true;
-    } else if (c == ' ' && !quoted) {
+    } else if (c == u' ' && !quoted) {
       if (any) out.push_back(cur);
       cur.clear();
       any = false;
@@ -197,46 +193,12 @@ bool IsWebAddress(const wxString& s) {
   return lower.StartsWith("http://") || lower.StartsWith("https://");
 }
 
-// Starts a program without waiting for it. Unlike a fork followed by exec,
-// posix_spawn reports a program that cannot be run (missing, not executable,
-// not a program for this machine), so that the caller learns it. A program
-// given by name alone is looked up in PATH. The child is reaped when it ends.
-bool SpawnProgram(const wxString& program, const std::vector<wxString>& params, const wxString& dir) {
-  std::vector<std::string> args;
-  args.push_back(program.utf8_string());
-  for (const wxString& p : params) args.push_back(p.utf8_string());
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  if (posix_spawn_file_actions_init(&actions) != 0) return false;
-  const std::string cwd = dir.utf8_string();
-  bool ok = cwd.empty() || posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str()) == 0;
-  pid_t pid = -1;
-  if (ok) {
-    const bool byName = args[0].find('/') == std::string::npos;
-    int rc = byName ? posix_spawnp(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ)
-                    : posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
-    ok = rc == 0 && pid > 0;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  if (!ok) return false;
-  std::thread([pid]() {
-    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
-  return true;
-}
-
 }  // namespace
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int) {
   auto fail = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(2));  // file not found
   if (file == nullptr || *file == 0) return fail;
   wxString target = ToWx(file);
-  wxString params = ToWx(parameters);
-  wxString dir = ToWx(directory);
   bool ok = false;
   auto run = [&]() {
     if (IsWebAddress(target)) {
@@ -244,7 +206,7 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR, LPCWSTR file, LPCWSTR parameters, LPCWSTR
       return;
     }
     if (target.Contains("://")) return;  // only web pages and programs
-    ok = SpawnProgram(target, SplitParameters(params), dir);
+    ok = StartProgram(file, SplitParameters(parameters), directory ? directory : u"", ProgramLookup::kSearchPath);
   };
   if (AfxIsUiThread() || !AfxSendToUiThread(run)) {
     if (AfxIsUiThread()) run();
