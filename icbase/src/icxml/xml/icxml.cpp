@@ -457,8 +457,11 @@ const char16_t* icXParser_C::Intern(const char16_t* text) { return pool ? pool->
 
 void* icXParser_C::AllocNode(uint32_t n) {
   if (n >= kNodeBlockBytes) return nullptr;
-  for (MemArena_C* a = nodeBlocks; a; a = a->GetNext()) {
-    if (void* p = a->Alloc(n)) return p;
+  // Only the newest block is tried: a node that does not fit there starts a
+  // new one, so an older block leaves less than a node unused, and each
+  // allocation costs the same however big the document grows.
+  if (nodeBlocks) {
+    if (void* p = nodeBlocks->Alloc(n)) return p;
   }
   MemArena_C* block = MemNew<MemArena_C>(kNodeBlockBytes);
   if (!block) return nullptr;
