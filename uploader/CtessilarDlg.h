@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <map>
 #include <stop_token>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/classlib/ui/afxwin.h"
 #include "uploader/ListCtrlExtension.h"
@@ -133,6 +135,11 @@ class CtessilarDlg : public CDialog {
   // race totals) and starts the row thread.
   void ScanSessions();
 
+  // Upload (button 1019): after the terms are accepted, the checked rows'
+  // records become m_pUploadItems and the upload thread starts; state 1 and
+  // timer 3 follow it. Upload and Setting stay disabled until timer 3 ends.
+  afx_msg void OnClickedUpload();
+
   // The worker jobs.
   // One session-list record per session counted by ScanSessions (never
   // more), m_nItemDone counting them; then SessionList.db is brought in line
@@ -142,6 +149,8 @@ class CtessilarDlg : public CDialog {
   void RetrieveTrackListThread(std::stop_token stop);
   void LocateWorkspaceThread(std::stop_token stop);
   void LoadDragRacingTypesThread(std::stop_token stop);
+  // Both phases of the upload over m_pUploadItems (uploader/UploadPipeline.h).
+  void UploadThread(std::stop_token stop);
 
   // Selects category `index` unless it is the selected one already.
   void SelectCategory(int32_t index);
@@ -191,6 +200,10 @@ class CtessilarDlg : public CDialog {
   // Circuit, Qualify, Sprint, Endurance, Other, Drag, Data Log, Rally.
   CStaticExtension* const m_categoryStatics[kCategories] = {&m_stCircuit, &m_stQualify, &m_stSprint,  &m_stEndurance,
                                                             &m_stOther,   &m_stDrag,    &m_stDataLog, &m_stRally};
+
+  // The records m_pUploadItems points at, kept until the next upload; the
+  // upload thread holds them too, so they outlive its last step.
+  std::shared_ptr<std::vector<SessionSummary>> m_uploadRecords;
 
   WorkerThreads m_workers;
 

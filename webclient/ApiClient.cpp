@@ -25,6 +25,7 @@ constexpr const char16_t* kFileType = u"application/octet-stream";
 
 std::atomic<ApiUserStore*> g_store{nullptr};
 std::atomic<ApiWorkspaceSource> g_workspace{nullptr};
+std::atomic<long> g_uploadTimeLimit{0};
 
 std::u16string PageUrl(const char* page) { return Utf8ToUtf16(DeployServiceBase() + "/API/" + page); }
 
@@ -181,6 +182,8 @@ std::u16string SummaryJson(const SessionSummary& s) {
 }  // namespace
 
 void SetApiUserStore(ApiUserStore* store) { g_store.store(store); }
+ApiUserStore* GetApiUserStore() { return g_store.load(); }
+void SetApiUploadTimeLimit(long seconds) { g_uploadTimeLimit.store(seconds > 0 ? seconds : 0); }
 void SetApiWorkspaceSource(ApiWorkspaceSource source) { g_workspace.store(source); }
 
 std::atomic<int32_t>& GetLoginState() {
@@ -305,6 +308,7 @@ int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
   post.AddField(u"Vals", SummaryJson(session).c_str());
   post.AddFile(u"qSess", sess.c_str(), kFileType);
   post.AddFile(u"qSana", sana.c_str(), kFileType);
+  post.SetTimeLimit(g_uploadTimeLimit.load());
 
   code = kRespFailed;
   if (post.Execute() != 0) return 0;

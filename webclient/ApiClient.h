@@ -27,6 +27,8 @@ struct SessionSummary;
 // a store every call fails as if no token were stored; without a workspace
 // source no upload is made.
 void SetApiUserStore(ApiUserStore* store);
+// The registered store; null before one is registered.
+ApiUserStore* GetApiUserStore();
 using ApiWorkspaceSource = CString (*)();  // the workspace folder; empty when unknown
 void SetApiWorkspaceSource(ApiWorkspaceSource source);
 
@@ -76,3 +78,6 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count);
 //  - Otherwise `code` is the reply's code: 0 gives "data"."id" (0 when
 //    absent), 304 (already uploaded) the top-level "id", any other 0.
 int32_t ApiUploadSession(const SessionSummary& session, int32_t& code);
+// The longest an upload may take in all, in seconds; 0 (the default) sets
+// no such limit, and only a stalled upload is abandoned.
+void SetApiUploadTimeLimit(long seconds);

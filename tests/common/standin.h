@@ -9,6 +9,7 @@
 
 #include "tests/common/temp_dir.h"
 #include "tools/standin-service/StandinService.h"
+#include "webclient/deploy.h"
 
 class StandinServiceTest : public ::testing::Test {
  protected:
@@ -23,4 +24,21 @@ class StandinServiceTest : public ::testing::Test {
 
   TempDir m_dir;
   std::unique_ptr<StandinService> m_service;
+};
+
+// The same with the web-service client's calls going to the stand-in.
+// Tests that use it also link webclient.
+class StandinClientTest : public StandinServiceTest {
+ protected:
+  void SetUp() override {
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
+    DeployValues values = BuiltInDeployValues();
+    values.serviceBase = m_service->BaseUrl();
+    ASSERT_TRUE(SetDeployValuesForTest(values));
+  }
+  void TearDown() override {
+    ResetDeployValues();
+    StandinServiceTest::TearDown();
+  }
 };

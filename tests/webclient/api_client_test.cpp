@@ -23,14 +23,11 @@ namespace {
 CString g_workspace;
 CString Workspace() { return g_workspace; }
 
-class ApiClientTest : public StandinServiceTest {
+class ApiClientTest : public StandinClientTest {
  protected:
   void SetUp() override {
-    StandinServiceTest::SetUp();
+    StandinClientTest::SetUp();
     if (HasFatalFailure()) return;
-    DeployValues values = BuiltInDeployValues();
-    values.serviceBase = m_service->BaseUrl();
-    ASSERT_TRUE(SetDeployValuesForTest(values));
     std::filesystem::create_directories(m_dir.File("userdata"));
     std::filesystem::create_directories(m_dir.File("workspace/TransferDb"));
     ASSERT_TRUE(m_users.Create(m_dir.WFile("userdata")));
@@ -43,8 +40,7 @@ class ApiClientTest : public StandinServiceTest {
   void TearDown() override {
     SetApiUserStore(nullptr);
     SetApiWorkspaceSource(nullptr);
-    ResetDeployValues();
-    StandinServiceTest::TearDown();
+    StandinClientTest::TearDown();
   }
 
   bool Login(const StandinAccount& a = kRider) {
