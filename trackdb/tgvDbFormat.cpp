@@ -3,44 +3,11 @@
 #include <string_view>
 
 #include "platform/win32/format.h"
+#include "platform/win32/sqlitestatement.h"
 #include "trackdb/tgvRecord.h"
 #include "trackdb/tgvRegistry.h"
 
 namespace {
-
-// A prepared statement that is finalized when it goes out of scope.
-class Statement {
- public:
-  Statement(sqlite3* db, const std::string& sql) {
-    if (db && !sql.empty() &&
-        sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &m_stmt, nullptr) !=
-            SQLITE_OK) {
-      m_stmt = nullptr;
-    }
-  }
-  ~Statement() {
-    if (m_stmt) sqlite3_finalize(m_stmt);
-  }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  sqlite3_stmt* get() const { return m_stmt; }
-  explicit operator bool() const { return m_stmt != nullptr; }
-  // Steps once; true for a row or the end. hasRow says which.
-  bool Step(bool* hasRow) {
-    const int rc = sqlite3_step(m_stmt);
-    *hasRow = rc == SQLITE_ROW;
-    return rc == SQLITE_ROW || rc == SQLITE_DONE;
-  }
-  // Steps a statement that returns no rows.
-  bool Run() {
-    bool hasRow = false;
-    return m_stmt && Step(&hasRow);
-  }
-
- private:
-  sqlite3_stmt* m_stmt = nullptr;
-};
 
 bool BindInt(sqlite3_stmt* stmt, int index, int32_t v) {
   return sqlite3_bind_int(stmt, index, v) == SQLITE_OK;
@@ -169,19 +136,19 @@ bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* 
 
 bool tgvInsertRecordRow(sqlite3* db, const tgvRecord_C* record) {
   if (!db || !record) return false;
-  Statement st(db, tgvSqlInsert(record->GetSchemaKind(), TableOf(record).c_str()));
-  return st && tgvBindInsertRow(st.get(), record) && st.Run();
+  SqliteStatement st(db, tgvSqlInsert(record->GetSchemaKind(), TableOf(record).c_str()));
+  return st.ok() && tgvBindInsertRow(st.get(), record) && st.Run();
 }
 
 bool tgvUpdateRecordRow(sqlite3* db, const tgvRecord_C* record) {
   if (!db || !record) return false;
-  Statement st(db, tgvSqlUpdate(record->GetSchemaKind(), TableOf(record).c_str()));
-  return st && tgvBindUpdateRow(st.get(), record) && st.Run();
+  SqliteStatement st(db, tgvSqlUpdate(record->GetSchemaKind(), TableOf(record).c_str()));
+  return st.ok() && tgvBindUpdateRow(st.get(), record) && st.Run();
 }
 
 bool tgvExecSql(sqlite3* db, const std::string& sql) {
-  Statement st(db, sql);
-  return st && st.Run();
+  SqliteStatement st(db, sql);
+  return st.ok() && st.Run();
 }
 
 bool tgvCreateSummaryTable(sqlite3* db, const tgvRecordTypeEntry* types, const char16_t* path,
@@ -196,10 +163,9 @@ bool tgvCreateSummaryTable(sqlite3* db, const tgvRecordTypeEntry* types, const c
   }
   const std::string insert = tgvSqlInsertSummary();
   auto insertRow = [&](int32_t userType, int32_t kind, const char16_t* name) {
-    Statement st(db, insert);
-    return st && BindInt(st.get(), 1, userType) && BindInt(st.get(), 2, kind) &&
-           BindInt(st.get(), 3, 0) && BindInt(st.get(), 4, 0) &&
-           BindText16(st.get(), 5, name, SQLITE_STATIC) && st.Run();
+    SqliteStatement st(db, insert);
+    return st.ok() && BindInt(st.get(), 1, userType) && BindInt(st.get(), 2, kind) && BindInt(st.get(), 3, 0) &&
+           BindInt(st.get(), 4, 0) && BindText16(st.get(), 5, name, SQLITE_STATIC) && st.Run();
   };
   bool ok = insertRow(0, tgvFormatVersion, nullptr);
   for (const tgvRecordTypeEntry* e = types; ok && e->userType != 0; ++e)
@@ -222,9 +188,8 @@ tgvSummaryCheck tgvReadSummary(sqlite3* db, const tgvRecordTypeEntry* types, tgv
   if (!db || !types || !out) return tgvSummary_Refused;
   out->version = 0;
   out->rows.clear();
-  Statement st(db, tgvSqlSelectAll(tgvSummaryTable));
-  bool hasRow = false;
-  if (!st || !st.Step(&hasRow) || !hasRow) return tgvSummary_Refused;
+  SqliteStatement st(db, tgvSqlSelectAll(tgvSummaryTable));
+  if (!st.NextRow()) return tgvSummary_Refused;
   int version = sqlite3_column_int(st.get(), 1);
   if (version == 0) version = tgvOldestUpgradableVersion;
   out->version = version;
@@ -232,7 +197,7 @@ tgvSummaryCheck tgvReadSummary(sqlite3* db, const tgvRecordTypeEntry* types, tgv
   if (version < tgvFormatVersion) return tgvSummary_Upgrade;
 
   for (const tgvRecordTypeEntry* e = types; e->userType != 0; ++e) {
-    if (!st.Step(&hasRow) || !hasRow) return tgvSummary_Refused;
+    if (!st.NextRow()) return tgvSummary_Refused;
     sqlite3_stmt* s = st.get();
     const int userType = sqlite3_column_int(s, 0);
     const int kind = sqlite3_column_int(s, 1);
@@ -251,10 +216,9 @@ tgvSummaryCheck tgvReadSummary(sqlite3* db, const tgvRecordTypeEntry* types, tgv
 
 bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo,
                            uint32_t freeNo, std::u16string* lastError) {
-  Statement st(db, tgvSqlUpdateCounters());
-  const bool ok = st && BindInt(st.get(), 1, static_cast<int32_t>(objNo)) &&
-                  BindInt(st.get(), 2, static_cast<int32_t>(freeNo)) &&
-                  BindInt(st.get(), 3, type.userType) && st.Run();
+  SqliteStatement st(db, tgvSqlUpdateCounters());
+  const bool ok = st.ok() && BindInt(st.get(), 1, static_cast<int32_t>(objNo)) &&
+                  BindInt(st.get(), 2, static_cast<int32_t>(freeNo)) && BindInt(st.get(), 3, type.userType) && st.Run();
   if (!ok && lastError)
     *lastError = FormatW(tgvMsgUpdateRowFailed, type.tableName ? type.tableName : u"");
   return ok;
@@ -265,11 +229,10 @@ bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t ob
   if (!db || !make) return false;
   const std::string table = tgvTableIdent(type.tableName);
   if (table.empty() || !tgvGetSchema(type.schemaKind)) return false;
-  Statement st(db, tgvSqlSelectAll(table.c_str()));
-  if (!st) return false;
+  SqliteStatement st(db, tgvSqlSelectAll(table.c_str()));
+  if (!st.ok()) return false;
   for (uint32_t k = 1; k <= objNo; ++k) {
-    bool hasRow = false;
-    if (!st.Step(&hasRow) || !hasRow) return false;
+    if (!st.NextRow()) return false;
     if (static_cast<uint32_t>(sqlite3_column_int(st.get(), 0)) != k) return false;
     const bool deleted = sqlite3_column_int(st.get(), 1) != 0;
     tgvRecord_C* record = make(k, deleted);

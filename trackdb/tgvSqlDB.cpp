@@ -7,13 +7,6 @@
 #include "platform/win32/files.h"
 #include "platform/win32/utf.h"
 
-void tgvSqlDB_C::DbCloser::operator()(sqlite3* db) const {
-  // Closes once the last statement is gone, whatever is still open.
-  sqlite3_close_v2(db);
-}
-
-void tgvSqlDB_C::StmtFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
-
 tgvSqlDB_C::tgvSqlDB_C() : m_state(kClosed), m_stmtState(kNone), m_path(nullptr), m_queryTag(0) {}
 
 tgvSqlDB_C::~tgvSqlDB_C() {
@@ -55,7 +48,7 @@ bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
   if (!exists) return true;
   sqlite3* file = nullptr;
   const std::string path8 = Utf16ToUtf8(path);
-  std::unique_ptr<sqlite3, DbCloser> source(
+  SqliteHandle source(
       sqlite3_open_v2(path8.c_str(), &file, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK ? file : nullptr);
   if (!source) {
     sqlite3_close_v2(file);

@@ -13,10 +13,8 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include "platform/win32/sqlitestatement.h"
 
 // How a database file is opened. A read-only open copies the file into a
 // connection held in memory: what the library writes on open or later
@@ -91,13 +89,6 @@ class tgvSqlDB_C {
   sqlite3_stmt* GetStatement() const { return m_stmt.get(); }
 
  private:
-  struct DbCloser {
-    void operator()(sqlite3* db) const;
-  };
-  struct StmtFinalizer {
-    void operator()(sqlite3_stmt* stmt) const;
-  };
-
   bool CanBind() const { return m_state == kOpen && m_stmtState == kPrepared && m_stmt; }
   bool CanRead() const { return m_state == kOpen && m_stmtState == kStepped && m_stmt; }
 
@@ -108,7 +99,7 @@ class tgvSqlDB_C {
   uint8_t m_stmtState;
   bool m_readOnly = false;
   const char16_t* m_path;
-  std::unique_ptr<sqlite3, DbCloser> m_db;
-  std::unique_ptr<sqlite3_stmt, StmtFinalizer> m_stmt;
+  SqliteHandle m_db;
+  SqliteStmtHandle m_stmt;
   uint32_t m_queryTag;
 };

@@ -43,69 +43,46 @@ SqliteHandle OpenAppDb(const std::u16string& path, AppDbMode mode) {
 
 bool ExecAppSql(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
 
-AppStmt::AppStmt(sqlite3* db, const char* sql) {
-  sqlite3_stmt* raw = nullptr;
-  if (db != nullptr && sqlite3_prepare_v2(db, sql, -1, &raw, nullptr) == SQLITE_OK)
-    m_stmt.reset(raw);
-  else
-    sqlite3_finalize(raw);
-}
+AppStmt::AppStmt(sqlite3* db, const char* sql) : m_stmt(db, sql ? std::string_view(sql) : std::string_view()) {}
 
 AppStmt& AppStmt::Bind(int index, int32_t value) {
-  if (m_stmt) sqlite3_bind_int(m_stmt.get(), index, value);
+  m_stmt.Bind(index, value);
   return *this;
 }
 
 AppStmt& AppStmt::Bind(int index, int64_t value) {
-  if (m_stmt) sqlite3_bind_int64(m_stmt.get(), index, value);
+  m_stmt.Bind(index, value);
   return *this;
 }
 
 AppStmt& AppStmt::Bind(int index, double value) {
-  if (m_stmt) sqlite3_bind_double(m_stmt.get(), index, value);
+  m_stmt.Bind(index, value);
   return *this;
 }
 
 AppStmt& AppStmt::Bind(int index, const std::u16string& text) {
-  if (m_stmt)
-    sqlite3_bind_text16(m_stmt.get(), index, text.data(), static_cast<int>(text.size() * sizeof(char16_t)),
-                        SQLITE_TRANSIENT);
+  m_stmt.Bind(index, std::u16string_view(text));
   return *this;
 }
 
 AppStmt& AppStmt::Bind(int index, const CString& text) { return Bind(index, text.Str()); }
 
 AppStmt& AppStmt::BindNarrow(int index, const char* text, size_t maxBytes) {
-  if (m_stmt) {
-    size_t n = text ? strnlen(text, maxBytes) : 0;
-    sqlite3_bind_text(m_stmt.get(), index, text ? text : "", static_cast<int>(n), SQLITE_TRANSIENT);
-  }
+  m_stmt.Bind(index, text ? std::string_view(text, strnlen(text, maxBytes)) : std::string_view());
   return *this;
 }
 
-bool AppStmt::Run() {
-  if (!m_stmt) return false;
-  int rc = sqlite3_step(m_stmt.get());
-  sqlite3_reset(m_stmt.get());
-  return rc == SQLITE_DONE;
-}
+bool AppStmt::Run() { return m_stmt.Run(); }
 
-bool AppStmt::NextRow() { return m_stmt && sqlite3_step(m_stmt.get()) == SQLITE_ROW; }
+bool AppStmt::NextRow() { return m_stmt.NextRow(); }
 
-void AppStmt::Reset() {
-  if (m_stmt) sqlite3_reset(m_stmt.get());
-}
+void AppStmt::Reset() { m_stmt.Reset(); }
 
-int32_t AppStmt::Int(int column) const { return sqlite3_column_int(m_stmt.get(), column); }
+int32_t AppStmt::Int(int column) const { return m_stmt.Int(column); }
 
-double AppStmt::Double(int column) const { return sqlite3_column_double(m_stmt.get(), column); }
+double AppStmt::Double(int column) const { return m_stmt.Double(column); }
 
-CString AppStmt::Text(int column) const {
-  const void* text = sqlite3_column_text16(m_stmt.get(), column);
-  if (text == nullptr) return CString();
-  int bytes = sqlite3_column_bytes16(m_stmt.get(), column);
-  return CString(std::u16string(static_cast<const char16_t*>(text), static_cast<size_t>(bytes) / sizeof(char16_t)));
-}
+CString AppStmt::Text(int column) const { return CString(m_stmt.Text16(column)); }
 
 AppTransaction::AppTransaction(sqlite3* db) : m_db(db) { m_open = ExecAppSql(db, "BEGIN IMMEDIATE;"); }
 

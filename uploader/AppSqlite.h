@@ -16,11 +16,7 @@
 #include <string>
 
 #include "platform/classlib/CString.h"
-
-struct SqliteCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+#include "platform/win32/sqlitestatement.h"  // SqliteHandle
 
 enum class AppDbMode {
   kShared,   // the application's list files: durable commits
@@ -34,15 +30,15 @@ SqliteHandle OpenAppDb(const std::u16string& path, AppDbMode mode = AppDbMode::k
 // Runs statements without parameters; true when all of them succeeded.
 bool ExecAppSql(sqlite3* db, const char* sql);
 
-// One prepared statement, finalized by the destructor. A statement that could
-// not be prepared fails every step.
+// One prepared statement, finalized by the destructor, with the program's
+// string type. A statement that could not be prepared fails every step.
 class AppStmt {
  public:
   AppStmt(sqlite3* db, const char* sql);
   AppStmt(const AppStmt&) = delete;
   AppStmt& operator=(const AppStmt&) = delete;
 
-  bool ok() const { return m_stmt != nullptr; }
+  bool ok() const { return m_stmt.ok(); }
 
   // Binding by 1-based position. Texts are copied by SQLite.
   AppStmt& Bind(int index, int32_t value);
@@ -65,10 +61,7 @@ class AppStmt {
   CString Text(int column) const;  // NULL reads as empty
 
  private:
-  struct Finalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-  };
-  std::unique_ptr<sqlite3_stmt, Finalizer> m_stmt;
+  SqliteStatement m_stmt;
 };
 
 // "BEGIN IMMEDIATE;" ... "COMMIT;" around a bulk write. The write lock is

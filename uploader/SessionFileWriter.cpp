@@ -64,8 +64,6 @@ bool CreateDbFile(const std::u16string& path, const char* schema, std::initializ
 
 }  // namespace
 
-void SessionFileWriter::Closer::operator()(sqlite3* db) const { sqlite3_close(db); }
-
 SessionFileWriter::SessionFileWriter() = default;
 SessionFileWriter::~SessionFileWriter() = default;
 
@@ -102,7 +100,7 @@ bool SessionFileWriter::Create(int32_t sessionId, const CString& modelName, cons
 }
 
 bool SessionFileWriter::Reopen() {
-  if (!m_sanaDb) m_sanaDb.reset(OpenAppDb(m_sanaPath, AppDbMode::kScratch).release());
+  if (!m_sanaDb) m_sanaDb = OpenAppDb(m_sanaPath, AppDbMode::kScratch);
   return m_sanaDb != nullptr;
 }
 

@@ -25,8 +25,7 @@
 
 #include "lapgear/LapGear.h"
 #include "platform/classlib/CString.h"
-
-struct sqlite3;
+#include "platform/win32/sqlitestatement.h"
 
 // The track-map row of the session, for the analysis file's info rows.
 struct SessionTrackInfo {
@@ -94,10 +93,7 @@ class SessionFileWriter {
   void Close();
 
  private:
-  struct Closer {
-    void operator()(sqlite3* db) const;
-  };
-  std::unique_ptr<sqlite3, Closer> m_sanaDb;
+  SqliteHandle m_sanaDb;
   std::u16string m_sessPath;
   std::u16string m_sanaPath;
 };

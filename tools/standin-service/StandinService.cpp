@@ -38,38 +38,6 @@ constexpr int kMissingFile = 212;
 constexpr int kBadParts = 213;
 constexpr int kStoreFailure = 500;
 
-// A prepared statement that finalizes itself.
-class Stmt {
- public:
-  Stmt(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
-  ~Stmt() { sqlite3_finalize(m_stmt); }
-  Stmt(const Stmt&) = delete;
-  Stmt& operator=(const Stmt&) = delete;
-  bool ok() const { return m_stmt != nullptr; }
-  Stmt& Bind(int i, const std::string& s) {
-    sqlite3_bind_text(m_stmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-    return *this;
-  }
-  Stmt& BindBlob(int i, const std::string& s) {
-    sqlite3_bind_blob(m_stmt, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-    return *this;
-  }
-  Stmt& Bind(int i, int64_t v) {
-    sqlite3_bind_int64(m_stmt, i, v);
-    return *this;
-  }
-  int Step() { return m_stmt ? sqlite3_step(m_stmt) : SQLITE_ERROR; }
-  int64_t Int(int col) { return sqlite3_column_int64(m_stmt, col); }
-  std::string Text(int col) {
-    const void* p = sqlite3_column_blob(m_stmt, col);
-    int n = sqlite3_column_bytes(m_stmt, col);
-    return p ? std::string(static_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
-  }
-
- private:
-  sqlite3_stmt* m_stmt = nullptr;
-};
-
 std::string Dump(const json& j) { return j.dump(-1, ' ', false, json::error_handler_t::replace); }
 
 std::string Reply(int code, json data = json::object()) {
@@ -233,8 +201,6 @@ struct StandinService::Fields {
     return it == text.end() ? std::string() : it->second;
   }
 };
-
-void StandinService::DbClose::operator()(sqlite3* db) const { sqlite3_close(db); }
 
 StandinService::StandinService(StandinOptions options) : m_options(std::move(options)) {
   DeployValues built = BuiltInDeployValues();
@@ -492,11 +458,11 @@ void StandinService::ClearRequests() {
 int64_t StandinService::AddAccount(const StandinAccount& a) {
   if (!OpenStore()) return 0;
   std::lock_guard<std::mutex> lock(m_storeMutex);
-  Stmt s(m_db.get(),
-         "INSERT INTO Account(email,password,name,gender,country,language,verified) VALUES(?,?,?,?,?,?,?);");
+  SqliteStatement s(m_db.get(),
+                    "INSERT INTO Account(email,password,name,gender,country,language,verified) VALUES(?,?,?,?,?,?,?);");
   s.Bind(1, a.email).Bind(2, a.password).Bind(3, a.name).Bind(4, int64_t(a.gender)).Bind(5, a.country);
   s.Bind(6, a.language).Bind(7, int64_t(a.verified ? 1 : 0));
-  if (s.Step() != SQLITE_DONE) return 0;
+  if (!s.Run()) return 0;
   return sqlite3_last_insert_rowid(m_db.get());
 }
 
@@ -504,9 +470,9 @@ bool StandinService::AddTrackMap(const StandinTrackMap& map, const std::string& 
   if (!OpenStore()) return false;
   if (!PutStaticFile("bcnx/" + std::to_string(map.mapId) + ".bcnx", beaconFile)) return false;
   std::lock_guard<std::mutex> lock(m_storeMutex);
-  Stmt s(m_db.get(), "INSERT OR REPLACE INTO TrackMap(mapId,type,label,uDate) VALUES(?,?,?,?);");
+  SqliteStatement s(m_db.get(), "INSERT OR REPLACE INTO TrackMap(mapId,type,label,uDate) VALUES(?,?,?,?);");
   s.Bind(1, int64_t(map.mapId)).Bind(2, map.type).Bind(3, map.label).Bind(4, int64_t(map.uDate));
-  return s.Step() == SQLITE_DONE;
+  return s.Run();
 }
 
 bool StandinService::PutStaticFile(const std::string& relativePath, const std::string& bytes) {
@@ -539,18 +505,18 @@ std::vector<StandinUpload> StandinService::Uploads() const {
   std::vector<StandinUpload> out;
   std::lock_guard<std::mutex> lock(m_storeMutex);
   if (!m_db) return out;
-  Stmt s(m_db.get(), "SELECT id,uid,trackId,start,vals,qSess,qSana FROM Upload ORDER BY id;");
-  while (s.Step() == SQLITE_ROW)
-    out.push_back({s.Int(0), s.Int(1), s.Int(2), s.Int(3), s.Text(4), s.Text(5), s.Text(6)});
+  SqliteStatement s(m_db.get(), "SELECT id,uid,trackId,start,vals,qSess,qSana FROM Upload ORDER BY id;");
+  while (s.NextRow())
+    out.push_back({s.Int64(0), s.Int64(1), s.Int64(2), s.Int64(3), s.Bytes(4), s.Bytes(5), s.Bytes(6)});
   return out;
 }
 
 std::string StandinService::TokenOf(int64_t uid) const {
   std::lock_guard<std::mutex> lock(m_storeMutex);
   if (!m_db) return std::string();
-  Stmt s(m_db.get(), "SELECT token FROM Token WHERE uid=?;");
+  SqliteStatement s(m_db.get(), "SELECT token FROM Token WHERE uid=?;");
   s.Bind(1, uid);
-  return s.Step() == SQLITE_ROW ? s.Text(0) : std::string();
+  return s.NextRow() ? s.Bytes(0) : std::string();
 }
 
 // ---------------------------------------------------------------------------
@@ -582,27 +548,27 @@ std::string StandinService::Login(const Fields& f) {
   int64_t uid = 0;
   bool verified = false;
   {
-    Stmt s(m_db.get(), "SELECT uid, verified FROM Account WHERE email=? AND password=?;");
+    SqliteStatement s(m_db.get(), "SELECT uid, verified FROM Account WHERE email=? AND password=?;");
     s.Bind(1, email).Bind(2, password);
-    if (s.Step() != SQLITE_ROW) return Reply(kBadUser);
-    uid = s.Int(0);
-    verified = s.Int(1) != 0;
+    if (!s.NextRow()) return Reply(kBadUser);
+    uid = s.Int64(0);
+    verified = s.Int64(1) != 0;
   }
   int code = 0;
   std::string token;
   {
-    Stmt s(m_db.get(), "SELECT token FROM Token WHERE uid=?;");
+    SqliteStatement s(m_db.get(), "SELECT token FROM Token WHERE uid=?;");
     s.Bind(1, uid);
-    if (s.Step() == SQLITE_ROW) {
-      token = s.Text(0);
+    if (s.NextRow()) {
+      token = s.Bytes(0);
       code = 216;  // already logged in: the same token again
     }
   }
   if (token.empty()) {
     token = NewToken();
-    Stmt s(m_db.get(), "INSERT INTO Token(token,uid) VALUES(?,?);");
+    SqliteStatement s(m_db.get(), "INSERT INTO Token(token,uid) VALUES(?,?);");
     s.Bind(1, token).Bind(2, uid);
-    if (s.Step() != SQLITE_DONE) return Reply(kStoreFailure);
+    if (!s.Run()) return Reply(kStoreFailure);
   }
   json r;
   r["code"] = code;
@@ -617,9 +583,9 @@ int64_t StandinService::Authorise(const Fields& f) {
   if (f.Get("State") != m_options.stateText) return 0;
   int64_t uid = 0;
   if (!ParseInt(f.Get("UserID"), uid)) return 0;
-  Stmt s(m_db.get(), "SELECT uid FROM Token WHERE token=?;");
+  SqliteStatement s(m_db.get(), "SELECT uid FROM Token WHERE token=?;");
   s.Bind(1, f.Get("Access_Token"));
-  if (s.Step() != SQLITE_ROW || s.Int(0) != uid) return 0;
+  if (!s.NextRow() || s.Int64(0) != uid) return 0;
   return uid;
 }
 
@@ -627,15 +593,15 @@ std::string StandinService::Info(const Fields& f) {
   std::lock_guard<std::mutex> lock(m_storeMutex);
   int64_t uid = Authorise(f);
   if (!uid) return Reply(kNotAuthorised);
-  Stmt s(m_db.get(), "SELECT email,name,gender,country,language FROM Account WHERE uid=?;");
+  SqliteStatement s(m_db.get(), "SELECT email,name,gender,country,language FROM Account WHERE uid=?;");
   s.Bind(1, uid);
-  if (s.Step() != SQLITE_ROW) return Reply(kNotAuthorised);
+  if (!s.NextRow()) return Reply(kNotAuthorised);
   json one;
-  one["Account"] = s.Text(0);
-  one["Name"] = s.Text(1);
-  one["gender"] = std::to_string(s.Int(2));
-  one["locate"] = s.Text(3);
-  one["language"] = s.Text(4);
+  one["Account"] = s.Bytes(0);
+  one["Name"] = s.Bytes(1);
+  one["gender"] = std::to_string(s.Int64(2));
+  one["locate"] = s.Bytes(3);
+  one["language"] = s.Bytes(4);
   json data;
   data["1"] = one;
   return Reply(0, data);
@@ -645,9 +611,9 @@ std::string StandinService::Logout(const Fields& f) {
   std::lock_guard<std::mutex> lock(m_storeMutex);
   int64_t uid = Authorise(f);
   if (!uid) return Reply(kNotAuthorised);
-  Stmt s(m_db.get(), "DELETE FROM Token WHERE uid=?;");
+  SqliteStatement s(m_db.get(), "DELETE FROM Token WHERE uid=?;");
   s.Bind(1, uid);
-  s.Step();
+  s.Run();
   return Reply(0);
 }
 
@@ -656,15 +622,15 @@ std::string StandinService::TrackList(const Fields& f) {
   if (!Authorise(f)) return Reply(kNotAuthorised);
   if (f.Get("Filter") != "All") return Reply(kBadField);
   json data = json::object();
-  Stmt s(m_db.get(), "SELECT mapId,type,label,uDate FROM TrackMap ORDER BY mapId;");
+  SqliteStatement s(m_db.get(), "SELECT mapId,type,label,uDate FROM TrackMap ORDER BY mapId;");
   int i = 0;
-  while (s.Step() == SQLITE_ROW) {
+  while (s.NextRow()) {
     json item;
-    item["id"] = std::to_string(s.Int(0));
-    item["type"] = s.Text(1);
-    item["Label"] = s.Text(2);
-    item["uDate"] = std::to_string(s.Int(3));
-    item["BCNXFile"] = BaseUrl() + "/bcnx/" + std::to_string(s.Int(0)) + ".bcnx";
+    item["id"] = std::to_string(s.Int64(0));
+    item["type"] = s.Bytes(1);
+    item["Label"] = s.Bytes(2);
+    item["uDate"] = std::to_string(s.Int64(3));
+    item["BCNXFile"] = BaseUrl() + "/bcnx/" + std::to_string(s.Int64(0)) + ".bcnx";
     data[std::to_string(++i)] = item;
   }
   return Reply(0, data);
@@ -682,20 +648,20 @@ std::string StandinService::Upload(const Fields& f) {
   if (sess == f.files.end() || sana == f.files.end()) return Reply(kMissingFile);
   const int64_t trackId = v["track_id"].get<int64_t>(), start = v["start"].get<int64_t>();
   {
-    Stmt s(m_db.get(), "SELECT id FROM Upload WHERE uid=? AND trackId=? AND start=?;");
+    SqliteStatement s(m_db.get(), "SELECT id FROM Upload WHERE uid=? AND trackId=? AND start=?;");
     s.Bind(1, uid).Bind(2, trackId).Bind(3, start);
-    if (s.Step() == SQLITE_ROW) {
+    if (s.NextRow()) {
       json r;
       r["code"] = 304;
-      r["id"] = s.Int(0);
+      r["id"] = s.Int64(0);
       r["data"] = json::object();
       return Dump(r);
     }
   }
-  Stmt s(m_db.get(), "INSERT INTO Upload(uid,trackId,start,vals,qSess,qSana) VALUES(?,?,?,?,?,?);");
+  SqliteStatement s(m_db.get(), "INSERT INTO Upload(uid,trackId,start,vals,qSess,qSana) VALUES(?,?,?,?,?,?);");
   s.Bind(1, uid).Bind(2, trackId).Bind(3, start).Bind(4, vals);
   s.BindBlob(5, sess->second->content).BindBlob(6, sana->second->content);
-  if (s.Step() != SQLITE_DONE) return Reply(kStoreFailure);
+  if (!s.Run()) return Reply(kStoreFailure);
   json data;
   data["id"] = sqlite3_last_insert_rowid(m_db.get());
   return Reply(0, data);

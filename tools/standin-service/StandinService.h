@@ -21,7 +21,8 @@
 #include <thread>
 #include <vector>
 
-struct sqlite3;
+#include "platform/win32/sqlitestatement.h"
+
 namespace httplib {
 class ContentReader;
 class Server;
@@ -183,10 +184,7 @@ class StandinService {
   std::atomic<int> m_port{0};
 
   mutable std::mutex m_storeMutex;  // the store
-  struct DbClose {
-    void operator()(sqlite3* db) const;
-  };
-  std::unique_ptr<sqlite3, DbClose> m_db;
+  SqliteHandle m_db;
 
   mutable std::mutex m_stateMutex;  // faults and the request log
   std::vector<StandinFaultSpec> m_faults;
