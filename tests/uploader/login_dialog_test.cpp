@@ -39,14 +39,11 @@ StandinFaultSpec Fault(const char* path, StandinFault kind, int delayMs = 0) {
   return f;
 }
 
-class LoginDialogTest : public StandinServiceTest {
+class LoginDialogTest : public StandinClientTest {
  protected:
   void SetUp() override {
-    StandinServiceTest::SetUp();
+    StandinClientTest::SetUp();
     if (HasFatalFailure()) return;
-    DeployValues values = BuiltInDeployValues();
-    values.serviceBase = m_service->BaseUrl();
-    ASSERT_TRUE(SetDeployValuesForTest(values));
     std::filesystem::create_directories(m_dir.File("userdata"));
     ASSERT_TRUE(m_users.Create(m_dir.WFile("userdata")));
     SetApiUserStore(&m_users);
@@ -55,8 +52,7 @@ class LoginDialogTest : public StandinServiceTest {
   }
   void TearDown() override {
     SetApiUserStore(nullptr);
-    ResetDeployValues();
-    StandinServiceTest::TearDown();
+    StandinClientTest::TearDown();
   }
 
   // Runs `script` inside the login dialog's modal loop.
