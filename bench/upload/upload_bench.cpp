@@ -1,5 +1,5 @@
 // Phase 1 of the upload for one session of 72,000 points (an hour at 20 Hz
-// on a closed circuit, a start/finish line and three splits: 36 laps of 4
+// on a closed circuit, a start/finish line and three splits: 35 laps of 4
 // sectors), pauses set to zero: the points loaded from the workspace, turned
 // into rows, fed to the lap engine and both files written, statistics stored.
 // The reference, in the same run, is the floor: the very rows that phase 1
