@@ -196,6 +196,21 @@ TEST_F(HttpClientTest, TransferFailuresAreReported) {
   m_service->AddFault(big);
   EXPECT_EQ(PostOne("/API/Info.php"), 1);
 
+  // A connection reset while the request's file arrives: only its field got through.
+  WriteBytes(m_dir.File("file.db"), std::string(1 << 20, 'x'));
+  const std::u16string file = Utf8ToUtf16(m_dir.File("file.db"));
+  StandinFaultSpec reset;
+  reset.kind = StandinFault::Reset;
+  reset.times = 1;
+  m_service->AddFault(reset);
+  CPostMethod upload(Url("/API/UploadSession.php").c_str());
+  upload.AddField(u"Client_id", u"1");
+  upload.AddFile(u"qSess", file.c_str(), u"application/octet-stream");
+  EXPECT_EQ(upload.Execute(), 1);
+  EXPECT_TRUE(upload.GetResponse().IsEmpty());
+  ASSERT_FALSE(m_service->Requests().empty());
+  EXPECT_EQ(m_service->Requests().back().parts.size(), 1u);
+
   // A refused connection.
   const std::u16string url = Url("/API/Info.php");
   m_service->Stop();

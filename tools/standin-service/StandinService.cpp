@@ -294,15 +294,19 @@ StandinRequest RequestRecord(const httplib::Request& req) {
   return r;
 }
 
-// The parts of a multipart body, in body order; any other body is read and dropped.
-void ReadBody(const httplib::Request& req, const httplib::ContentReader& reader, StandinRequest& r) {
+// The parts of a multipart body, in body order; any other body is read and
+// dropped. With `toFirstFile` the reading stops where the first file part
+// begins (nothing of any other body is read).
+void ReadBody(const httplib::Request& req, const httplib::ContentReader& reader, StandinRequest& r,
+              bool toFirstFile = false) {
   r.multipart = req.is_multipart_form_data();
   if (!r.multipart) {
-    reader([](const char*, size_t) { return true; });
+    if (!toFirstFile) reader([](const char*, size_t) { return true; });
     return;
   }
   reader(
-      [&r](const httplib::MultipartFormData& part) {
+      [&r, toFirstFile](const httplib::MultipartFormData& part) {
+        if (toFirstFile && !part.filename.empty()) return false;
         r.parts.push_back({part.name, part.filename, part.content_type, std::string()});
         return true;
       },
@@ -320,6 +324,12 @@ void ReplyCutShort(httplib::Response& res, std::string bytes, const char* conten
     if (offset == 0) sink.write(body->data(), body->size() / 2);
     return false;  // close the connection half-way
   });
+}
+
+// Closes the connection without a reply body; request bytes still unread
+// make the close a reset.
+void DropConnection(httplib::Response& res) {
+  res.set_content_provider(1, "application/octet-stream", [](size_t, size_t, httplib::DataSink&) { return false; });
 }
 
 bool IsApiPath(const std::string& path) {
@@ -369,6 +379,9 @@ bool StandinService::ServeStaticFault(const httplib::Request& req, httplib::Resp
       ReplyCutShort(res, std::move(bytes), "application/octet-stream");
       return true;
     }
+    case StandinFault::Reset:
+      DropConnection(res);
+      return true;
     default:
       res.status = fault.status;
       res.set_content(fault.body, "application/octet-stream");
@@ -378,18 +391,18 @@ bool StandinService::ServeStaticFault(const httplib::Request& req, httplib::Resp
 
 void StandinService::ServeApi(const std::string& path, const httplib::Request& req, httplib::Response& res,
                               const httplib::ContentReader& reader) {
+  StandinFaultSpec fault;
+  const bool faulty = TakeFault(path, fault);
   StandinRequest r = RequestRecord(req);
-  ReadBody(req, reader, r);
+  ReadBody(req, reader, r, faulty && fault.kind == StandinFault::Reset);
   const std::vector<StandinPart> parts = r.parts;
   Record(std::move(r));
-  if (ServeApiFault(path, parts, res)) return;
+  if (faulty && ServeApiFault(fault, path, parts, res)) return;
   res.set_content(Dispatch(path, parts), "application/json");
 }
 
-bool StandinService::ServeApiFault(const std::string& path, const std::vector<StandinPart>& parts,
-                                   httplib::Response& res) {
-  StandinFaultSpec fault;
-  if (!TakeFault(path, fault)) return false;
+bool StandinService::ServeApiFault(const StandinFaultSpec& fault, const std::string& path,
+                                   const std::vector<StandinPart>& parts, httplib::Response& res) {
   switch (fault.kind) {
     case StandinFault::Code:
       res.set_content(Reply(fault.code), "application/json");
@@ -411,6 +424,9 @@ bool StandinService::ServeApiFault(const std::string& path, const std::vector<St
     case StandinFault::Delay:
       std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
       return false;
+    case StandinFault::Reset:
+      DropConnection(res);
+      return true;
   }
   return false;
 }

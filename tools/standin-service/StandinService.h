@@ -76,6 +76,7 @@ enum class StandinFault {
   CutShort,   // announces a body (the reply, or the static file asked for) and closes the connection half-way through it
   Delay,      // waits delayMs, then answers as usual
   Raw,        // replies `body` as it is, with HTTP status `status`
+  Reset,      // reads a request up to its first file part, then drops the connection: a reset, nothing stored
 };
 
 struct StandinFaultSpec {
@@ -165,7 +166,8 @@ class StandinService {
   void ServeApi(const std::string& path, const httplib::Request& req, httplib::Response& res,
                 const httplib::ContentReader& reader);
   // Applies a fault of the API path, if any: true when the reply is made.
-  bool ServeApiFault(const std::string& path, const std::vector<StandinPart>& parts, httplib::Response& res);
+  bool ServeApiFault(const StandinFaultSpec& fault, const std::string& path, const std::vector<StandinPart>& parts,
+                     httplib::Response& res);
   bool TakeFault(const std::string& path, StandinFaultSpec& out);
   void Record(StandinRequest request);
   std::string Dispatch(const std::string& path, const std::vector<StandinPart>& parts);
