@@ -34,7 +34,8 @@ void UserInfoDb::GetLastUser(UserInfoRecord& out) {
   if (m_cache.uid < 1) {
     SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
     AppStmt select(db.get(),
-                   "SELECT uid,gender,token,email,name,country,language FROM UserInfo ORDER BY lastTime DESC LIMIT 1;");
+                   "SELECT uid,gender,token,email,name,country,language FROM UserInfo ORDER BY lastTime DESC, id DESC "
+                   "LIMIT 1;");
     if (select.NextRow()) {
       m_cache.uid = select.Int(0);
       m_cache.gender = select.Int(1);
@@ -62,9 +63,11 @@ bool UserInfoDb::Save(const UserInfoRecord& r) {
   count.Reset();
   bool ok;
   if (stored) {
+    // The saved row takes the highest id, which orders the saves made within
+    // one second of the time text.
     AppStmt update(db.get(),
-                   "UPDATE UserInfo SET gender=?, token=?, email=?, name=?, country=?, language=?, lastTime=? "
-                   "WHERE uid=?;");
+                   "UPDATE UserInfo SET id=(SELECT MAX(id) FROM UserInfo)+1, gender=?, token=?, email=?, name=?, "
+                   "country=?, language=?, lastTime=? WHERE uid=?;");
     update.Bind(1, r.gender).Bind(2, r.token).Bind(3, r.email).Bind(4, r.name).Bind(5, r.country);
     ok = update.Bind(6, r.language).Bind(7, lastTime).Bind(8, r.uid).Run();
   } else {

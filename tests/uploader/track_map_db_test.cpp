@@ -164,6 +164,20 @@ TEST_F(TrackMapDbTest, TheLastSavedUserComesBackFromTheCacheOrTheFile) {
   EXPECT_EQ(cached.token.Str(), u"second token") << "after a save the cache answers";
 }
 
+TEST_F(TrackMapDbTest, OfUsersSavedWithinOneSecondTheLastSavedComesBackFromTheFile) {
+  // The time text has whole seconds: these saves share it (or are ordered by it).
+  for (const int32_t uid : {1, 2, 1, 3, 2}) {
+    UserInfoRecord user;
+    user.uid = uid;
+    ASSERT_TRUE(m_users.Save(user));
+    UserInfoDb later;
+    ASSERT_TRUE(later.Create(m_dir.WFile("Documents/Pelmora")));
+    UserInfoRecord read;
+    later.GetLastUser(read);
+    EXPECT_EQ(read.uid, uid);
+  }
+}
+
 TEST_F(TrackMapDbTest, TheTwoTablesOfTheFileAreWrittenAtOnceWithoutLosingAWrite) {
   constexpr int kRounds = 15;
   std::thread maps([&] {
