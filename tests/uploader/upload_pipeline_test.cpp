@@ -16,6 +16,7 @@
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/standin.h"
+#include "tests/uploader/circuit_beacons.h"
 #include "tests/uploader/sqlite_probe.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
@@ -32,23 +33,8 @@ namespace {
 CString g_workspace;
 CString Workspace() { return g_workspace; }
 
-const projgen::Circuit kCircuit;
 const uint64_t kDay = projgen::FileTimeOf(2024, 6, 1, 9, 0, 0);
 constexpr int32_t kMapId = 7;
-
-// A beacon line across the sample circuit at `angle` of its ellipse, facing
-// the way the cars drive there (counter-clockwise).
-StandinBeacon CircuitBeacon(int32_t type, double angle) {
-  const double cosLat = std::cos(kCircuit.centerLat * std::numbers::pi / 180.0);
-  StandinBeacon b;
-  b.type = type;
-  b.latitude = kCircuit.centerLat + kCircuit.radiusNorthKm * std::sin(angle) / 111.195;
-  b.longitude = kCircuit.centerLon + kCircuit.radiusEastKm * std::cos(angle) / (111.195 * cosLat);
-  const double north = kCircuit.radiusNorthKm * std::cos(angle), east = -kCircuit.radiusEastKm * std::sin(angle);
-  b.heading = static_cast<float>(std::fmod(std::atan2(east, north) * 180.0 / std::numbers::pi + 360.0, 360.0));
-  b.width = 40;
-  return b;
-}
 
 struct Session {
   const char16_t* name;
