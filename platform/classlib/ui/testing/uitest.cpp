@@ -216,6 +216,8 @@ bool UiTestCtlColors(CWnd* control, COLORREF* text, COLORREF* background) {
 
 HCURSOR UiTestCursor(CWnd* control) { return control && control->m_hWnd ? CursorOf(Wx(control->m_hWnd)) : nullptr; }
 
+bool UiTestWaitCursorShown() { return wxIsBusy(); }
+
 bool UiTestPumpUntil(const std::function<bool()>& done, int maxMs) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
   while (!done()) {

@@ -38,6 +38,8 @@ void UiTestToggleCheck(CListCtrl* list, int row);
 COLORREF UiTestRowBkColor(CListCtrl* list, int row);
 bool UiTestCtlColors(CWnd* control, COLORREF* text, COLORREF* background);
 HCURSOR UiTestCursor(CWnd* control);
+// Whether the wait cursor is shown over the program's windows.
+bool UiTestWaitCursorShown();
 
 // Runs the UI thread's events until `done` holds or `maxMs` passes; returns
 // whether it holds.
