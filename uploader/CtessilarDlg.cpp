@@ -34,7 +34,6 @@ constexpr int kIdTerms = 1023;
 constexpr int kIdGoWeb = 1033;
 constexpr int kIdWorkspace = 1034;
 
-constexpr UINT kTimerPrepareDb = 1;
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kGrey = 0x808080;
 constexpr const char16_t* kWindowTitle = u"Morvek Pelmora Uploader";
@@ -106,6 +105,8 @@ ON_WM_SYSCOMMAND()
 ON_WM_SIZE()
 ON_WM_CTLCOLOR()
 ON_BN_CLICKED(kIdUpload, &CtessilarDlg::OnClickedUpload)
+ON_WM_TIMER()
+ON_BN_CLICKED(kIdLogin, &CtessilarDlg::OnClickedLogin)
 ON_BN_CLICKED(kIdSetting, &CtessilarDlg::OnClickedSetting)
 ON_BN_CLICKED(kIdGoWeb, &CtessilarDlg::OnClickedGoWeb)
 ON_BN_CLICKED(kIdTerms, &CtessilarDlg::OnClickedTerms)
@@ -216,6 +217,7 @@ BOOL CtessilarDlg::OnInitDialog() {
     m_initialRects[id] = id == kIdLogin ? m_loginRect : TemplateRect(id);
   }
   SetTimer(kTimerPrepareDb, 100);
+  SetTimer(kTimerSelfUpgrade, 100);
   m_bInitialized = true;
   return FALSE;
 }

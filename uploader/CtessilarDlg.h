@@ -35,6 +35,12 @@ class CtessilarDlg : public CDialog {
   static constexpr UINT kIdmAboutBox = 0x0010;
   static constexpr int kRaceTypes = 7;
   static constexpr int kCategories = 8;
+  // The window's timers. Each polls the fields its job's workers write.
+  static constexpr UINT_PTR kTimerHideStatus = 0;   // hides the status and progress 500 ms after a job
+  static constexpr UINT_PTR kTimerPrepareDb = 1;    // workspace, session scan, session list
+  static constexpr UINT_PTR kTimerTrackMaps = 2;    // the track maps after a login
+  static constexpr UINT_PTR kTimerUpload = 3;       // upload progress and result
+  static constexpr UINT_PTR kTimerSelfUpgrade = 4;  // watches the update check
 
   explicit CtessilarDlg(CWnd* parent = nullptr);
   ~CtessilarDlg() override;
@@ -79,6 +85,8 @@ class CtessilarDlg : public CDialog {
   // track list is merged into the track-map table and the beacon files are
   // fetched; m_nTrackMapCount first, m_nTrackMapState 2 at the end.
   bool StartTrackMapRetrieval();
+  // The progress bar at 0, shown.
+  void ResetProgress();
 
   // Asks the worker threads to stop and waits for them within the bound;
   // false when some still run.
@@ -105,6 +113,8 @@ class CtessilarDlg : public CDialog {
   // Set by the update check once a newer installer is downloaded and
   // verified: the self-upgrade timer's cue.
   std::atomic<bool> m_bSelfUpgradeReady{false};
+  // Set when the update check has ended, after m_bSelfUpgradeReady.
+  std::atomic<bool> m_bUpdateCheckEnded{false};
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -139,6 +149,32 @@ class CtessilarDlg : public CDialog {
   // records become m_pUploadItems and the upload thread starts; state 1 and
   // timer 3 follow it. Upload and Setting stay disabled until timer 3 ends.
   afx_msg void OnClickedUpload();
+
+  // Every tick: the start-up login on the first, then the timer's own step.
+  // A step that opens a dialog posts it (PostStep), so that every timer
+  // keeps ticking under it.
+  afx_msg void OnTimer(UINT_PTR id);
+  // The login dialog, unless someone is logged in; after a login the link
+  // shows the user's name and the track maps are fetched.
+  afx_msg void OnClickedLogin();
+  // The first tick after start maximises the window and posts the login;
+  // true for that tick, which goes no further.
+  bool StartupTick();
+  void HideStatusTick();
+  void PrepareDbTick();
+  void TrackMapsTick();
+  void UploadTick();
+  void SelfUpgradeTick();
+  void ShowUploadResult();
+  void RunSelfUpgrade();
+  // Runs `step` on this window from the UI thread's queue once the current
+  // handler has returned; nothing when the window is gone by then.
+  void PostStep(void (CtessilarDlg::*step)());
+  // The status text, set only when it changes (the timers set it every tick).
+  void SetStatus(const CString& text);
+  // The progress bar at `percent`, clamped to 0..100.
+  void SetProgress(int percent);
+  void EnableJobButtons(BOOL enable);
 
   // The worker jobs.
   // One session-list record per session counted by ScanSessions (never
@@ -204,6 +240,29 @@ class CtessilarDlg : public CDialog {
   // The records m_pUploadItems points at, kept until the next upload; the
   // upload thread holds them too, so they outlive its last step.
   std::shared_ptr<std::vector<SessionSummary>> m_uploadRecords;
+
+  // The wait cursor of one job of the timers, held from the first tick of
+  // its busy state to its end, and let go with the window at the latest.
+  class JobCursor {
+   public:
+    JobCursor() = default;
+    JobCursor(const JobCursor&) = delete;
+    JobCursor& operator=(const JobCursor&) = delete;
+    ~JobCursor() { Release(); }
+    void Hold() {
+      if (!m_held) AfxBeginWaitCursor();
+      m_held = true;
+    }
+    void Release() {
+      if (m_held) AfxEndWaitCursor();
+      m_held = false;
+    }
+
+   private:
+    bool m_held = false;
+  };
+  JobCursor m_trackMapCursor;
+  JobCursor m_uploadCursor;
 
   WorkerThreads m_workers;
 

@@ -21,6 +21,8 @@ constexpr int32_t kMostTrackMaps = 100000;
 
 void CtessilarDlg::CheckUpdateThread(std::stop_token stop) {
   if (CheckSelfUpdate() == 1 && !stop.stop_requested()) m_bSelfUpgradeReady = true;
+  // After the outcome, so that timer 4 reading this first sees the outcome too.
+  m_bUpdateCheckEnded = true;
 }
 
 bool CtessilarDlg::StartTrackMapRetrieval() {

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr UINT kTimerUpload = 3;
 constexpr UINT kStrTerms = 154;
 constexpr UINT kStrTransferring = 128;
 constexpr const char16_t* kWindowTitle = u"Morvek Pelmora Uploader";

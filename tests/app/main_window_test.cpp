@@ -26,7 +26,10 @@ const int kStacked[] = {1019, 1022, 1033, 1023};  // Upload, Setting, web, terms
 // The main window with a script run once its modal loop runs.
 class ScriptedMainDlg : public CtessilarDlg {
  public:
-  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {}
+  // The window's own stories: without the login of the first tick.
+  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {
+    m_nStartupCountdown = -1;
+  }
   BOOL OnInitDialog() override {
     BOOL r = CtessilarDlg::OnInitDialog();
     AfxPostToUiThread([this]() { m_script(*this); });

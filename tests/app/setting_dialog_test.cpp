@@ -112,6 +112,7 @@ TEST_F(SettingDialogTest, AChosenLanguageShowsAtOnceAndOnlyOkStoresItForTheMainW
       setting = Text(m, kIdSetting);
       m.EndDialog(IDCANCEL);
     });
+    main.m_nStartupCountdown = -1;  // no login on the first tick
     EXPECT_EQ(main.DoModal(), IDCANCEL);
     EXPECT_EQ(openLabel, CString(u"Language :"));
     EXPECT_EQ(chosenLabel, CString(c.label));

@@ -29,9 +29,14 @@ constexpr int kIdUpload = 1019, kIdSetting = 1022;
 
 class ScriptedMainDlg : public CtessilarDlg {
  public:
-  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {}
+  // Without the login of the first tick.
+  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {
+    m_nStartupCountdown = -1;
+  }
   BOOL OnInitDialog() override {
     BOOL r = CtessilarDlg::OnInitDialog();
+    // The list is the one written here: the workspace is not scanned into it.
+    KillTimer(kTimerPrepareDb);
     AfxPostToUiThread([this]() {
       m_script(*this);
       EndDialog(IDOK);
@@ -164,6 +169,8 @@ TEST_F(UploadWindowTest, TheCheckedSessionsOfSeveralRaceTypesAreUploadedOnceTheT
       for (int row = 0; row < rows; ++row) UiTestToggleCheck(&d.List(), row);
       AnswerNextMessageBox(c.answer, &terms);
       UiTestClick(d.GetDlgItem(kIdUpload));
+      // The upload thread's own states: timer 3 would end the upload and show its result.
+      d.KillTimer(CtessilarDlg::kTimerUpload);
       if (c.answer == IDOK) {
         EXPECT_EQ(d.m_nItemTotal.load(), 3);
         ASSERT_TRUE(UiTestPumpUntil(

@@ -1,0 +1,248 @@
+// The main window's timers and the login from it. The workers report only
+// through the window's atomic fields; the timers poll them every 100 ms and
+// move the status text, the progress bar and the buttons, and open the
+// login, result and software-update dialogs.
+#include <algorithm>
+
+#include "uploader/CtessilarApp.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/DlgLogin.h"
+#include "uploader/DlgResult.h"
+#include "uploader/DlgSelfUpgrade.h"
+#include "uploader/UserInfoDb.h"
+
+namespace {
+
+constexpr UINT kStrPreparing = 125;       // "Preparing data…\n%d/%d"
+constexpr UINT kStrDatabaseReady = 126;   // "Database is ready"
+constexpr UINT kStrRetrieving = 127;      // "Retrieve %d track map\nPlease wait…"
+constexpr UINT kStrTransferring = 128;    // "Transferring…\n%d/%d"
+constexpr UINT kStrUploading = 129;       // "Uploading…\n%d/%d"
+constexpr UINT kStrUploadComplete = 130;  // "Upload to Pelmora Web completed"
+
+constexpr UINT kTickMs = 100;
+constexpr UINT kHideStatusMs = 500;
+
+CString Formatted(UINT id, int32_t a) {
+  CString text;
+  text.Format(AfxLoadText(id), a);
+  return text;
+}
+
+CString Formatted(UINT id, int32_t a, int32_t b) {
+  CString text;
+  text.Format(AfxLoadText(id), a, b);
+  return text;
+}
+
+// done of total as a whole percentage, truncated; 0 without a total.
+int Percent(int32_t done, int32_t total) {
+  if (total <= 0) return 0;
+  return static_cast<int>(std::clamp<int64_t>(int64_t{done} * 100 / total, 0, 100));
+}
+
+// A share in percent, truncated toward zero, within 0..100 (NaN gives 0).
+int Percent(double percent) {
+  if (!(percent > 0.0)) return 0;
+  if (percent >= 100.0) return 100;
+  return static_cast<int>(percent);
+}
+
+}  // namespace
+
+void CtessilarDlg::OnTimer(UINT_PTR id) {
+  if (!StartupTick()) {
+    switch (id) {
+      case kTimerHideStatus:
+        HideStatusTick();
+        break;
+      case kTimerPrepareDb:
+        PrepareDbTick();
+        break;
+      case kTimerTrackMaps:
+        TrackMapsTick();
+        break;
+      case kTimerUpload:
+        UploadTick();
+        break;
+      case kTimerSelfUpgrade:
+        SelfUpgradeTick();
+        break;
+      default:
+        break;
+    }
+  }
+  CDialog::OnTimer(id);
+}
+
+bool CtessilarDlg::StartupTick() {
+  const int32_t left = m_nStartupCountdown.load();
+  if (left < 0) return false;
+  m_nStartupCountdown = left - 1;
+  if (left - 1 != 0) return false;
+  ShowWindow(SW_MAXIMIZE);
+  // Opened from the queue rather than inside this tick, so that database
+  // preparation goes on behind the login dialog.
+  PostStep(&CtessilarDlg::OnClickedLogin);
+  return true;
+}
+
+void CtessilarDlg::PostStep(void (CtessilarDlg::*step)()) {
+  const HWND window = m_hWnd;
+  AfxPostToUiThread([window, step]() {
+    if (auto* dlg = dynamic_cast<CtessilarDlg*>(CWnd::FromHandlePermanent(window))) (dlg->*step)();
+  });
+}
+
+void CtessilarDlg::HideStatusTick() {
+  KillTimer(kTimerHideStatus);
+  m_stStatus.ShowWindow(SW_HIDE);
+  m_progress.ShowWindow(SW_HIDE);
+}
+
+void CtessilarDlg::PrepareDbTick() {
+  switch (m_nDbState.load()) {
+    case 1:
+      m_nDbState = 2;
+      ScanSessions();
+      ResetProgress();
+      break;
+    case 2: {
+      const int32_t done = m_nItemDone, total = m_nSessionTotal;
+      SetStatus(Formatted(kStrPreparing, done, total));
+      SetProgress(Percent(done, total));
+      break;
+    }
+    case 3:
+      KillTimer(kTimerPrepareDb);
+      SetProgress(100);
+      SetTimer(kTimerHideStatus, kHideStatusMs);
+      SetStatus(AfxLoadText(kStrDatabaseReady));
+      RefreshSessionList();
+      // A category the user chose meanwhile is marked already.
+      if (m_nCategory == 0) {
+        m_stCircuit.SetSelected(TRUE);
+        m_stCircuit.Invalidate();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void CtessilarDlg::TrackMapsTick() {
+  // The track maps wait for the session list.
+  if (m_nDbState.load() != 3) return;
+  m_stStatus.ShowWindow(SW_SHOW);
+  switch (m_nTrackMapState.load()) {
+    case 1:
+      m_trackMapCursor.Hold();
+      SetStatus(Formatted(kStrRetrieving, m_nTrackMapCount));
+      m_progress.ShowWindow(SW_HIDE);
+      EnableJobButtons(FALSE);
+      break;
+    case 2:
+      KillTimer(kTimerTrackMaps);
+      m_trackMapCursor.Release();
+      SetStatus(AfxLoadText(kStrDatabaseReady));
+      SetTimer(kTimerHideStatus, kHideStatusMs);
+      EnableJobButtons(TRUE);
+      break;
+    default:
+      break;
+  }
+}
+
+void CtessilarDlg::UploadTick() {
+  // The state first: a phase's counts are reset before its state is stored.
+  const int32_t state = m_nUploadState;
+  const int32_t total = m_nItemTotal;
+  const int32_t done = m_nItemDone;
+  switch (state) {
+    case 1: {
+      m_uploadCursor.Hold();
+      SetStatus(Formatted(kStrTransferring, done, total));
+      const double fraction = m_dItemFraction;
+      SetProgress(total > 0 ? Percent(((1.0 / total) * fraction + static_cast<double>(done) / total) * 100.0) : 0);
+      break;
+    }
+    case 2:
+      m_uploadCursor.Hold();
+      m_dItemFraction = 0.0;
+      SetStatus(Formatted(kStrUploading, done, total));
+      SetProgress(Percent(done, total));
+      if (done == total) {
+        m_nUploadState = 3;
+        RefreshSessionList();
+        SetTimer(kTimerHideStatus, kHideStatusMs);
+      }
+      break;
+    case 3:
+      KillTimer(kTimerUpload);
+      m_uploadCursor.Release();
+      SetStatus(AfxLoadText(kStrUploadComplete));
+      EnableJobButtons(TRUE);
+      PostStep(&CtessilarDlg::ShowUploadResult);
+      break;
+    default:
+      break;
+  }
+}
+
+void CtessilarDlg::ShowUploadResult() {
+  CDlgResult result(m_nUploadOk, m_nUploadFail, m_nCannotAnalyze);
+  result.DoModal();
+}
+
+// The update check runs once, at start; this timer, armed with timer 1,
+// watches it and ends with it. The check's outcome is read after its end, so
+// an installer made ready just before the end is never missed.
+void CtessilarDlg::SelfUpgradeTick() {
+  const bool ended = m_bUpdateCheckEnded;
+  if (m_bSelfUpgradeReady) {
+    KillTimer(kTimerSelfUpgrade);
+    PostStep(&CtessilarDlg::RunSelfUpgrade);
+  } else if (ended) {
+    KillTimer(kTimerSelfUpgrade);
+  }
+}
+
+// The dialog starts the installer and quits the program, or closes when the
+// installer cannot start and the program goes on.
+void CtessilarDlg::RunSelfUpgrade() {
+  CDlgSelfUpgrade upgrade(m_userData);
+  upgrade.DoModal();
+}
+
+void CtessilarDlg::OnClickedLogin() {
+  if (IsLoggedIn()) return;
+  auto* app = dynamic_cast<CtessilarApp*>(AfxGetApp());
+  UserInfoDb* users = app != nullptr ? app->m_pUserInfoDb : nullptr;
+  CDlgLogin login(users, this);
+  if (login.DoModal() == IDCANCEL || !IsLoggedIn()) return;
+  UserInfoRecord user;
+  if (users != nullptr) users->GetLastUser(user);
+  m_stLogin.SetLinkStyle(0);
+  LayoutLoginLink(m_stLogin, user.name);
+  ApplyColours();
+  SetTimer(kTimerTrackMaps, kTickMs);
+  StartTrackMapRetrieval();
+}
+
+void CtessilarDlg::ResetProgress() {
+  m_progress.SetPos(0);
+  m_progress.ShowWindow(SW_SHOW);
+}
+
+void CtessilarDlg::SetStatus(const CString& text) {
+  CString shown;
+  m_stStatus.GetWindowText(shown);
+  if (shown != text) m_stStatus.SetWindowText(text);
+}
+
+void CtessilarDlg::SetProgress(int percent) { m_progress.SetPos(std::clamp(percent, 0, 100)); }
+
+void CtessilarDlg::EnableJobButtons(BOOL enable) {
+  m_btnUpload.EnableWindow(enable);
+  m_btnSetting.EnableWindow(enable);
+}
