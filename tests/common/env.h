@@ -33,6 +33,19 @@ class ScopedEnv {
   bool restored_ = false;
 };
 
+// A user's folders under `home` for the scope: the home itself, the settings
+// store in home/config and the documents in home/Documents.
+class ScopedUserFolders {
+ public:
+  explicit ScopedUserFolders(const std::string& home)
+      : home_("HOME", home.c_str()),
+        config_("XDG_CONFIG_HOME", (home + "/config").c_str()),
+        documents_("XDG_DOCUMENTS_DIR", (home + "/Documents").c_str()) {}
+
+ private:
+  ScopedEnv home_, config_, documents_;
+};
+
 // Sets the time zone (a POSIX TZ value such as "CET-1CEST,M3.5.0,M10.5.0/3")
 // and makes the C library read it; the earlier zone comes back at the end.
 class ScopedTz {

@@ -1,0 +1,306 @@
+// The main window's timers in a real window against the stand-in service:
+// the login on the first tick while the session list is prepared, the track
+// maps after a login, the upload's progress and result, and the software
+// update the update store offers. Its own program: the window's databases
+// are made once per process, so the user's folders are the suite's.
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "tests/common/env.h"
+#include "tests/common/files.h"
+#include "tests/common/program_ui_env.h"
+#include "tests/common/standin.h"
+#include "tools/projgen/SampleWorkspace.h"
+#include "uploader/CtessilarApp.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/DlgLogin.h"
+#include "uploader/DlgResult.h"
+#include "uploader/DlgSelfUpgrade.h"
+#include "uploader/RegistrySettings.h"
+#include "uploader/TrackMapDb.h"
+#include "uploader/UserInfoDb.h"
+#include "webclient/ApiClient.h"
+#include "webclient/LoginCipher.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
+
+// The main window with a script run once its modal loop runs; `startupLogin`
+// false leaves out the login of the first tick.
+class TimedMainDlg : public CtessilarDlg {
+ public:
+  TimedMainDlg(bool startupLogin, std::function<void(TimedMainDlg&)> script) : m_script(std::move(script)) {
+    if (!startupLogin) m_nStartupCountdown = -1;
+  }
+  BOOL OnInitDialog() override {
+    BOOL r = CtessilarDlg::OnInitDialog();
+    AfxPostToUiThread([this]() { m_script(*this); });
+    return r;
+  }
+  CString Text(int id) const {
+    CString text;
+    GetDlgItemText(id, text);
+    return text;
+  }
+  int Progress() { return static_cast<CProgressCtrl*>(GetDlgItem(1021))->GetPos(); }
+  void Tick(UINT_PTR timer) { SendMessage(WM_TIMER, timer); }
+
+ private:
+  std::function<void(TimedMainDlg&)> m_script;
+};
+
+// The innermost open dialog when it is a T, else null.
+template <class T>
+T* Innermost() {
+  return dynamic_cast<T*>(CWnd::FromHandlePermanent(UiTestInnermostModal()));
+}
+
+// Answers the next message box with OK, keeping its text.
+std::shared_ptr<CString> AnswerNextMessageBox() {
+  auto text = std::make_shared<CString>();
+  UiTestPoll([text]() {
+    HWND box = UiTestInnermostModal();
+    if (!UiTestIsMessageBox(box)) return false;
+    *text = UiTestMessageBoxText(box);
+    UiTestEndModal(box, IDOK);
+    return true;
+  });
+  return text;
+}
+
+class MainWindowTimersTest : public StandinServiceTest {
+ protected:
+  static void SetUpTestSuite() {
+    s_dir = new TempDir;
+    s_folders = new ScopedUserFolders(s_dir->Path());
+    projgen::SampleOptions options;
+    options.sessions = 3;  // Endurance, Sprint, Qualify
+    options.seconds = 60;
+    options.documents = s_dir->WFile("Documents");
+    ASSERT_TRUE(projgen::WriteSampleWorkspace(s_dir->WFile("ws"), options));
+    SetWorkspaceLocation(CString::FromUtf8(s_dir->File("ws")));
+    s_users = new UserInfoDb;
+    ASSERT_TRUE(s_users->Create());
+  }
+  static void TearDownTestSuite() {
+    delete s_users;
+    delete s_folders;
+    delete s_dir;
+  }
+  void SetUp() override {
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
+    DeployValues values = BuiltInDeployValues();
+    values.serviceBase = m_service->BaseUrl();
+    values.updateBase = m_service->UpdateStoreUrl();
+    ASSERT_TRUE(SetDeployValuesForTest(values));
+    m_app.m_pUserInfoDb = s_users;
+    SetApiUserStore(s_users);
+    GetLoginState() = kLoginNone;
+  }
+  void TearDown() override {
+    SetApiUserStore(nullptr);
+    ResetDeployValues();
+    StandinServiceTest::TearDown();
+  }
+  static std::string UserData(const std::string& name) { return s_dir->File("Documents/Pelmora/" + name); }
+
+  static inline TempDir* s_dir = nullptr;
+  static inline ScopedUserFolders* s_folders = nullptr;
+  static inline UserInfoDb* s_users = nullptr;
+  CtessilarApp m_app;
+};
+
+TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndALoginFetchesTheTrackMaps) {
+  REQUIRE_UI();
+  ASSERT_GT(m_service->AddAccount(kRider), 0);
+  auto beaconFile = [](int32_t width) {
+    StandinBeacon line;
+    line.width = width;
+    return MakeBeaconFile({line});
+  };
+  ASSERT_TRUE(m_service->AddTrackMap({1, "O", "Fuji", 100}, beaconFile(10)));
+  ASSERT_TRUE(m_service->AddTrackMap({2, "O", "Suzuka", 100}, beaconFile(20)));
+  // A slow track list, so that its retrieval can be seen.
+  StandinFaultSpec slow;
+  slow.path = "/API/TrackList.php";
+  slow.kind = StandinFault::Delay;
+  slow.delayMs = 700;
+  m_service->AddFault(slow);
+
+  bool retrievalSeen = false;
+  CString loggedInLink;
+  TimedMainDlg dlg(true, [&](TimedMainDlg& d) {
+    UiTestPoll([&]() {
+      CDlgLogin* login = Innermost<CDlgLogin>();
+      if (login == nullptr) return false;
+      // Behind the open login the session list is made.
+      EXPECT_TRUE(UiTestPumpUntil([&]() { return d.Text(1020) == CString(u"Database is ready"); }));
+      EXPECT_EQ(d.Text(1010).Str(), u"    Circuit Racing (3/3)");
+      EXPECT_TRUE(UiTestSaveScreenshot(login, ScreenshotPath("startup_login")));
+
+      login->SetDlgItemText(1001, CString(kRider.email.c_str()));
+      login->SetDlgItemText(1003, CString(u"wrong"));
+      std::shared_ptr<CString> message = AnswerNextMessageBox();
+      UiTestClick(login->GetDlgItem(1008));
+      EXPECT_TRUE(UiTestPumpUntil([&]() { return !message->IsEmpty(); }));
+      EXPECT_EQ(message->Str(), u"Login Failed!");
+      login->SetDlgItemText(1003, CString(kRider.password.c_str()));
+      UiTestClick(login->GetDlgItem(1008));
+      return true;
+    });
+    UiTestPoll([&]() {
+      if (d.Text(1020).Find(u"Retrieve 2 track map") == 0) {
+        retrievalSeen = true;
+        EXPECT_FALSE(d.GetDlgItem(1019)->IsWindowEnabled());
+        EXPECT_FALSE(d.GetDlgItem(1022)->IsWindowEnabled());
+        EXPECT_TRUE(UiTestWaitCursorShown());
+      }
+      if (d.m_nTrackMapState.load() != 2 || !d.GetDlgItem(1019)->IsWindowEnabled()) return false;
+      loggedInLink = d.Text(1009);
+      EXPECT_FALSE(UiTestWaitCursorShown());
+      ShootThenEnd(d, "main_window_logged_in", IDCANCEL);
+      return true;
+    });
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(loggedInLink.Str(), u"Rin Rider");
+  EXPECT_TRUE(retrievalSeen);
+  TrackMapDb maps;
+  ASSERT_TRUE(maps.Create());
+  EXPECT_EQ(maps.Count(), 2);
+  EXPECT_EQ(ReadBytes(UserData("TransferDb/bcnx/Fuji.bcnx")), beaconFile(10));
+  EXPECT_EQ(ReadBytes(UserData("TransferDb/bcnx/Suzuka.bcnx")), beaconFile(20));
+}
+
+// The upload thread's fields drive timer 3; the ticks are sent.
+TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShowsTheCounts) {
+  REQUIRE_UI();
+  const struct {
+    int32_t state, total, done;
+    double fraction;
+    int progress;
+    const char16_t* status;
+  } ticks[] = {
+      {1, 2, 6, 0.0, 100, u"Transferring\u2026\n6/2"},  // the count of a larger earlier upload
+      {1, 4, 1, 0.5, 37, u"Transferring\u2026\n1/4"},
+      {1, 0, 0, 0.5, 0, u"Transferring\u2026\n0/0"},
+      {2, 4, 3, 0.9, 75, u"Uploading\u2026\n3/4"},
+      {2, 4, 4, 0.0, 100, u"Uploading\u2026\n4/4"},  // all counted: the upload ends
+  };
+  CString counts[3];
+  TimedMainDlg dlg(false, [&](TimedMainDlg& d) {
+    d.GetDlgItem(1019)->EnableWindow(FALSE);
+    for (const auto& t : ticks) {
+      d.m_nItemTotal = t.total;
+      d.m_nItemDone = t.done;
+      d.m_dItemFraction = t.fraction;
+      d.m_nUploadState = t.state;
+      d.Tick(CtessilarDlg::kTimerUpload);
+      EXPECT_EQ(d.Progress(), t.progress) << t.state << " " << t.done << "/" << t.total;
+      EXPECT_EQ(d.Text(1020).Str(), t.status);
+      EXPECT_TRUE(UiTestWaitCursorShown());
+    }
+    EXPECT_EQ(d.m_nUploadState.load(), 3);
+    EXPECT_EQ(d.m_dItemFraction.load(), 0.0);
+
+    d.m_nUploadOk = 2;  // one of them a duplicate
+    d.m_nUploadDuplicate = 1;
+    d.m_nUploadFail = 1;
+    d.m_nCannotAnalyze = 3;
+    UiTestPoll([&]() {
+      CDlgResult* result = Innermost<CDlgResult>();
+      if (result == nullptr) return false;
+      const int ids[] = {1039, 1040, 1042};  // successes, failures, cannot be analysed
+      for (int i = 0; i < 3; ++i) result->GetDlgItemText(ids[i], counts[i]);
+      result->EndDialog(IDOK);
+      return true;
+    });
+    d.Tick(CtessilarDlg::kTimerUpload);
+    EXPECT_EQ(d.Text(1020).Str(), u"Upload to Pelmora Web completed");
+    EXPECT_TRUE(d.GetDlgItem(1019)->IsWindowEnabled());
+    EXPECT_FALSE(UiTestWaitCursorShown());
+    ASSERT_TRUE(UiTestPumpUntil([&]() { return !counts[0].IsEmpty(); }));
+    d.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(counts[0].Str(), u"2");
+  EXPECT_EQ(counts[1].Str(), u"1");
+  EXPECT_EQ(counts[2].Str(), u"3");
+}
+
+// The update store offers a newer version; the update check fetches it and
+// timer 4 opens the software update over the main window.
+TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn) {
+  REQUIRE_UI();
+  const std::string marker = m_dir.File("installer-ran");
+  const std::string script = "#!/bin/sh\necho run >> '" + marker + "'\n";
+  const std::string windowsProgram("MZ\x90\x00\x03\x00 a Windows program", 24);
+  const std::string notes = "EN\nFaster uploads.\nINFOEND\nJA\n\xE9\xAB\x98\xE9\x80\x9F\xE5\x8C\x96\nINFOEND\n";
+  const struct {
+    const char* what;
+    LANGID language;
+    const std::string& installer;
+    bool countdown;  // else Execute
+    const char16_t* notes;
+    INT_PTR mainResult;
+  } cases[] = {
+      {"Execute", 1033, script, false, u"Faster uploads.\n", -1},
+      {"countdown", 1041, script, true, u"\u9AD8\u901F\u5316\n", -1},
+      {"an installer that cannot start", 1033, windowsProgram, false, u"Faster uploads.\n", IDCANCEL},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    UiTestResetQuit();
+    fs::remove(marker);
+    SetDisplayLanguage(c.language);
+    const std::string md5 = Md5Hex(c.installer.data(), c.installer.size());
+    ASSERT_TRUE(m_service->PublishUpdate("version\n101\nchksum\n" + md5 + "\n" + notes, c.installer));
+    CString shownNotes;
+    bool opened = false, goesOn = false;
+    TimedMainDlg dlg(false, [&](TimedMainDlg& d) {
+      UiTestPoll([&]() {
+        CDlgSelfUpgrade* upgrade = Innermost<CDlgSelfUpgrade>();
+        if (upgrade == nullptr) return false;
+        opened = true;
+        upgrade->GetDlgItemText(1041, shownNotes);
+        if (c.language == 1041) UiTestSaveScreenshot(upgrade, ScreenshotPath("main_window_upgrade_ja"));
+        if (!c.countdown) {
+          UiTestClick(upgrade->GetDlgItem(IDOK));
+          return true;
+        }
+        for (int tick = 0; tick <= CDlgSelfUpgrade::kCountdownSeconds; ++tick) {
+          EXPECT_FALSE(fs::exists(marker));
+          upgrade->SendMessage(WM_TIMER, CDlgSelfUpgrade::kCountdownTimer);
+        }
+        return true;
+      });
+      // A failed start closes the dialog and leaves the window running.
+      UiTestPoll([&]() {
+        if (!opened || UiTestInnermostModal() != d.GetSafeHwnd() || AfxIsQuitPending()) return false;
+        goesOn = true;
+        d.EndDialog(IDCANCEL);
+        return true;
+      });
+    });
+    EXPECT_EQ(dlg.DoModal(), c.mainResult);
+    EXPECT_EQ(shownNotes.Str(), std::u16string(c.notes));
+    EXPECT_EQ(goesOn, c.mainResult == IDCANCEL);
+    if (c.mainResult == -1) {
+      ASSERT_TRUE(UiTestPumpUntil([&]() { return fs::exists(marker); }));
+      EXPECT_EQ(ReadBytes(marker), "run\n");
+    } else {
+      EXPECT_FALSE(fs::exists(marker));
+    }
+  }
+  SetDisplayLanguage(1033);
+  UiTestResetQuit();
+}
+
+}  // namespace
