@@ -279,7 +279,7 @@ TEST_F(UploadFaultTest, KilledAtRandomPointsAndStartedAgainEachSessionIsUploaded
   std::cout << "seed " << seed << ", whole run " << runTime.count() / 1000 << " ms\n";
   std::mt19937 random(seed);
   std::uniform_int_distribution<int64_t> pick(0, runTime.count());
-  constexpr int kKills = 50, kKillsPerRound = 5;
+  constexpr int kKills = 50, kKillsPerRound = 2;
   // Runs killed before their end; kills after which the service holds a
   // session that the list does not mark.
   int cut = 0, unmarked = 0;
