@@ -339,6 +339,10 @@ void UploadPipeline::Upload(SessionSummary& record, Prepared prepared, const std
     ++m_progress.cannotAnalyze;
   } else {
     const int32_t gid = ApiUploadSession(record, code);
+    // A success without the service's id is not taken as an upload: the next
+    // try asks again, and a service that holds the session answers 304 with
+    // its id.
+    if (gid <= 0 && code == kRespUploaded) code = kRespFailed;
     if (gid > 0) {
       if (m_sources.sessionList) m_sources.sessionList->SetUploadIds(record.id, gid, m_uid);
       record.gid = gid;

@@ -6,12 +6,13 @@
 // session list.
 //
 // Reply codes stored per session: 0 uploaded (also a duplicate the service
-// answers with its id), 301 failed, 304 duplicate without an id, 305 cannot
-// be analysed (no track map or no lap: no request is made and the two files
-// stay). Sessions already uploaded are passed over by both phases. A session
-// whose files could not be written completely is never posted: it counts as
-// failed, its statistics are not stored, its files are removed, and the next
-// upload prepares it again.
+// answers with its id), 301 failed (also a success the service answers
+// without an id), 304 duplicate without an id, 305 cannot be analysed (no
+// track map or no lap: no request is made and the two files stay). Sessions
+// already uploaded are passed over by both phases. A session whose files
+// could not be written completely is never posted: it counts as failed, its
+// statistics are not stored, its files are removed, and the next upload
+// prepares it again.
 //
 // The pipeline reports through the atomics of UploadProgress, which the
 // window's timer (or a test) polls; it runs on one thread, which also runs

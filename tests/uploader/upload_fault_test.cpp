@@ -199,18 +199,20 @@ TEST_F(UploadFaultTest, AMisbehavingServiceLosesNoSessionAndCountsEachOnce) {
     bool down;
     StandinFault kind;
     int code;  // reply code or HTTP status
+    const char* body;
     std::vector<int32_t> counters;
     bool lost;
     int32_t respCode;  // of the first row
   } kCases[] = {
-      {"down", true, StandinFault::Code, 0, {0, 3, 0, 0}, false, kRespFailed},
-      {"slower than the time limit", false, StandinFault::Delay, 200, {2, 1, 0, 0}, true, kRespFailed},
-      {"html page", false, StandinFault::Html, 500, {2, 1, 0, 0}, false, kRespFailed},
-      {"empty body", false, StandinFault::EmptyBody, 200, {2, 1, 0, 0}, false, kRespFailed},
-      {"body cut short", false, StandinFault::CutShort, 200, {2, 1, 0, 0}, true, kRespFailed},
-      {"wrong reply code", false, StandinFault::Code, 500, {2, 0, 0, 0}, false, 500},
-      {"wrong HTTP status", false, StandinFault::Raw, 503, {2, 1, 0, 0}, false, kRespFailed},
-      {"reset while the files arrive", false, StandinFault::Reset, 200, {2, 1, 0, 0}, false, kRespFailed},
+      {"down", true, StandinFault::Code, 0, "", {0, 3, 0, 0}, false, kRespFailed},
+      {"slower than the time limit", false, StandinFault::Delay, 200, "", {2, 1, 0, 0}, true, kRespFailed},
+      {"html page", false, StandinFault::Html, 500, "", {2, 1, 0, 0}, false, kRespFailed},
+      {"empty body", false, StandinFault::EmptyBody, 200, "", {2, 1, 0, 0}, false, kRespFailed},
+      {"body cut short", false, StandinFault::CutShort, 200, "", {2, 1, 0, 0}, true, kRespFailed},
+      {"wrong reply code", false, StandinFault::Code, 500, "", {2, 0, 0, 0}, false, 500},
+      {"wrong HTTP status", false, StandinFault::Raw, 503, "Service Unavailable", {2, 1, 0, 0}, false, kRespFailed},
+      {"done without an id", false, StandinFault::Raw, 200, R"({"code":0})", {2, 1, 0, 0}, false, kRespFailed},
+      {"reset while the files arrive", false, StandinFault::Reset, 200, "", {2, 1, 0, 0}, false, kRespFailed},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
@@ -219,7 +221,7 @@ TEST_F(UploadFaultTest, AMisbehavingServiceLosesNoSessionAndCountsEachOnce) {
     fault.path = "/API/UploadSession.php";
     fault.kind = c.kind;
     fault.code = fault.status = c.code;
-    fault.body = "Service Unavailable";
+    fault.body = c.body;
     fault.delayMs = 4000;
     fault.times = 1;
     if (c.down)
