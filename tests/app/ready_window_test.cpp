@@ -1,0 +1,240 @@
+// The whole program on a generated workspace, as a user starts it: the login
+// asked on the first tick, the workspace opened and scanned behind it, the
+// ready state with every category's sessions, the category links, a second
+// copy that waits at the workspace lock, and the stored UI language.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "tests/common/env.h"
+#include "tests/common/program_ui_env.h"
+#include "tests/common/standin.h"
+#include "tools/projgen/SampleWorkspace.h"
+#include "uploader/CtessilarApp.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/Registry.h"
+#include "uploader/RegistrySettings.h"
+#include "webclient/ApiClient.h"
+#include "webclient/deploy.h"
+
+namespace {
+
+const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
+const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
+constexpr int kIdList = 1018;
+constexpr int kIdStatus = 1020;
+
+CString Text(CWnd& wnd, int id) {
+  CString text;
+  wnd.GetDlgItemText(id, text);
+  return text;
+}
+
+CString StringOf(UINT id, LANGID lang) { return CString(AfxFindString(id, lang)); }
+
+// A user's folders in a temporary home, a workspace of 14 sessions (two of
+// each race type, on the sample map whose track-map folder exists), the drag
+// type those drag sessions were timed with, and the stand-in service with
+// the user's account and the map.
+class ReadyWindowTest : public StandinServiceTest {
+ protected:
+  ReadyWindowTest()
+      : m_home("HOME", m_dir.Path().c_str()),
+        m_config("XDG_CONFIG_HOME", m_dir.File("config").c_str()),
+        m_docs("XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()) {}
+  void SetUp() override {
+    StandinServiceTest::SetUp();
+    if (HasFatalFailure()) return;
+    DeployValues values = BuiltInDeployValues();
+    values.serviceBase = m_service->BaseUrl();
+    ASSERT_TRUE(SetDeployValuesForTest(values));
+    ASSERT_GT(m_service->AddAccount(kRider), 0);
+    ASSERT_TRUE(m_service->AddTrackMap({12, "O", "Fuji", 100}, MakeBeaconFile({StandinBeacon{}})));
+
+    projgen::SampleOptions options;
+    options.sessions = 14;
+    options.seconds = 120;
+    options.documents = m_dir.WFile("Documents");
+    ASSERT_TRUE(projgen::WriteSampleWorkspace(m_dir.WFile("ws"), options));
+    SetWorkspaceLocation(CString::FromUtf8(m_dir.File("ws")));
+    CRegistry reg(kRegCreateKey);
+    ASSERT_TRUE(reg.Open(kSettingsKey));
+    reg[u"DragRacingTypeNum"].SetDword(1);
+    reg[u"DragRacingType_1"].SetString(CString(u"0 0 100 0"));
+    GetLoginState() = kLoginNone;
+  }
+  void TearDown() override {
+    SetApiUserStore(nullptr);
+    SetApiWorkspaceSource(nullptr);
+    ResetDeployValues();
+    StandinServiceTest::TearDown();
+  }
+
+  // Runs the program; `script` runs in the main window once the user has
+  // logged in through the dialog of the first tick, then the window closes.
+  void RunProgram(std::function<void(CtessilarDlg&)> script) {
+    CtessilarApp app;
+    UiTestPoll([]() {
+      HWND top = UiTestInnermostModal();
+      CWnd* login = top != nullptr ? CWnd::FromHandle(top) : nullptr;
+      if (login == nullptr || login->GetDlgItem(1003) == nullptr) return false;
+      login->SetDlgItemText(1001, CString::FromUtf8(kRider.email));
+      login->SetDlgItemText(1003, CString::FromUtf8(kRider.password));
+      UiTestClick(login->GetDlgItem(1008));
+      return true;
+    });
+    bool ran = false;
+    UiTestPoll([&]() {
+      auto* main = static_cast<CtessilarDlg*>(app.m_pMainWnd);
+      if (main == nullptr || main->GetSafeHwnd() == nullptr || GetLoginState().load() != kLoginVerified ||
+          UiTestInnermostModal() != main->m_hWnd)
+        return false;
+      script(*main);
+      ran = true;
+      main->SendMessage(WM_CLOSE);
+      return true;
+    });
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(ran);
+  }
+
+  // Until the session list is ready and shown (the preparation marks the
+  // Circuit category when it ends) and the service's maps are in.
+  static bool WaitUntilReady(CtessilarDlg& main, LANGID lang) {
+    auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(1010));
+    return UiTestPumpUntil(
+        [&] {
+          return main.m_nDbState.load() == 3 && circuit->IsSelected() && main.m_nTrackMapState.load() == 2 &&
+                 Text(main, kIdStatus) == StringOf(126, lang);
+        },
+        60000);
+  }
+
+  static void Shoot(CWnd& main, const std::string& name) {
+    UiTestPumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(UiTestSaveScreenshot(&main, ScreenshotPath(name))) << name;
+  }
+
+  ScopedEnv m_home, m_config, m_docs;
+};
+
+TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSessions) {
+  REQUIRE_UI();
+  RunProgram([&](CtessilarDlg& main) {
+    ASSERT_TRUE(WaitUntilReady(main, 1033));
+    EXPECT_EQ(main.m_nSessionTotal.load(), 14);
+    auto& list = *static_cast<CListCtrl*>(main.GetDlgItem(kIdList));
+    // The newest circuit session on top: the eleventh, 02:30 UTC, 11:30 at the
+    // track; one 100 s lap of the sample circuit; its points span 120 s.
+    ASSERT_EQ(list.GetItemCount(), 8);
+    const char16_t* const top[] = {
+        u"   1 ",         u"", u"  Driver  ", u"  2024/06/01  11:30  ", u"  01:40.000 (01/01)  ", u"  00 : 02 : 00  ",
+        u"Fuji Speedway", u""};
+    for (int column = 0; column < 8; ++column) EXPECT_EQ(list.GetItemText(0, column), CString(top[column])) << column;
+    Shoot(main, "ready_circuit");
+
+    const struct {
+      int id;
+      const char16_t* caption;
+      int rows;
+      const char* shot;
+    } links[] = {
+        {1016, u"        Endurance (2/2)", 2, "ready_endurance"},
+        {1015, u"        Sprint (2/2)", 2, "ready_sprint"},
+        {1014, u"        Qualify (2/2)", 2, "ready_qualify"},
+        {1017, u"        Other (2/2)", 2, "ready_other"},
+        {1011, u"    Drag Racing (0/2)", 0, "ready_drag"},
+        {1012, u"    Data Log (0/2)", 0, "ready_datalog"},
+        {1013, u"    Rally Racing (0/2)", 0, "ready_rally"},
+        {1010, u"    Circuit Racing (8/8)", 8, "ready_circuit_again"},
+    };
+    // Drag, Data Log and Rally say that they cannot be uploaded.
+    auto boxes = std::make_shared<int>(0);
+    auto watching = std::make_shared<bool>(true);
+    UiTestPoll([boxes, watching]() {
+      HWND top = UiTestInnermostModal();
+      if (*watching && top != nullptr && UiTestIsMessageBox(top)) {
+        ++*boxes;
+        UiTestEndModal(top, IDOK);
+      }
+      return !*watching;
+    });
+    for (const auto& link : links) {
+      EXPECT_EQ(Text(main, link.id), CString(link.caption)) << link.shot;
+      const int before = *boxes;
+      UiTestClick(main.GetDlgItem(link.id));
+      UiTestPumpUntil([&] { return link.rows > 0 || *boxes > before; }, 3000);
+      EXPECT_EQ(list.GetItemCount(), link.rows) << link.shot;
+      Shoot(main, link.shot);
+    }
+    EXPECT_EQ(*boxes, 3);
+    *watching = false;
+  });
+}
+
+// The first copy holds the workspace; this one shows "Open database" until
+// that copy exits, then goes on.
+TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExits) {
+  REQUIRE_UI();
+  const std::string lockPath = m_dir.File("ws/db.v5/single");
+  int held[2], release[2];
+  ASSERT_EQ(pipe(held), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t first = fork();
+  ASSERT_GE(first, 0);
+  if (first == 0) {
+    // Only system calls here: the parent has other threads.
+    const int fd = open(lockPath.c_str(), O_WRONLY | O_CREAT, 0666);
+    const char ok = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? '1' : '0';
+    (void)!write(held[1], &ok, 1);
+    char c;
+    (void)!read(release[0], &c, 1);
+    _exit(0);
+  }
+  char ok = 0;
+  ASSERT_EQ(read(held[0], &ok, 1), 1);
+  ASSERT_EQ(ok, '1');
+  bool released = false;
+  RunProgram([&](CtessilarDlg& main) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    UiTestPumpUntil([&] {
+      EXPECT_EQ(main.m_nDbState.load(), 0);
+      return std::chrono::steady_clock::now() > until;
+    });
+    EXPECT_EQ(Text(main, kIdStatus), StringOf(124, 1033));
+    (void)!write(release[1], "x", 1);
+    released = waitpid(first, nullptr, 0) == first;
+    EXPECT_TRUE(WaitUntilReady(main, 1033));
+    EXPECT_EQ(static_cast<CListCtrl*>(main.GetDlgItem(kIdList))->GetItemCount(), 8);
+  });
+  if (!released) {
+    (void)!write(release[1], "x", 1);
+    waitpid(first, nullptr, 0);
+  }
+  for (int fd : {held[0], held[1], release[0], release[1]}) close(fd);
+}
+
+TEST_F(ReadyWindowTest, TheStoredUiLanguageShowsTheWindowInJapanese) {
+  REQUIRE_UI();
+  {
+    CRegistry reg(kRegCreateKey);
+    ASSERT_TRUE(reg.Open(kSettingsKey));
+    reg[u"DisplayLanguage"].SetDword(1041);
+  }
+  RunProgram([&](CtessilarDlg& main) {
+    ASSERT_TRUE(WaitUntilReady(main, 1041));
+    EXPECT_EQ(Text(main, kIdStatus), CString(u"データベースの準備ができました"));
+    EXPECT_EQ(Text(main, 1010), CString(u"    サーキット走行 (8/8)"));
+    EXPECT_EQ(Text(main, 1019), StringOf(112, 1041));
+    EXPECT_NE(StringOf(112, 1041), StringOf(112, 1033));
+    Shoot(main, "ready_japanese");
+  });
+}
+
+}  // namespace
