@@ -140,6 +140,14 @@ class UploadFaultTest : public StandinClientTest {
     return n;
   }
 
+  // The names in the workspace's transfer folder.
+  std::set<std::string> TransferFiles() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.File("ws/TransferDb")))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+
   // What must hold after any run, however it ended.
   void ExpectSound(int64_t uid) {
     const std::map<int64_t, StandinUpload> held = Held(uid);
@@ -179,6 +187,8 @@ class UploadFaultTest : public StandinClientTest {
     EXPECT_LE(run.counters[2], left);
     EXPECT_EQ(RowsUploaded(), kSessions);
     EXPECT_EQ(Held(uid).size(), static_cast<size_t>(kSessions));
+    // What runs that were cut short left behind is gone.
+    EXPECT_EQ(TransferFiles(), std::set<std::string>{"SessionList.db"});
     ExpectSound(uid);
   }
 
@@ -261,8 +271,7 @@ TEST_F(UploadFaultTest, ADiskFullWhileTheSessionFilesAreWrittenLosesNothing) {
     ASSERT_TRUE(run.Completed()) << run.status;
     EXPECT_EQ(run.counters, (std::vector<int32_t>{0, kSessions, 0, 0}));
     // The files that could not be written whole are gone, journals too.
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.File("ws/TransferDb")))
-      EXPECT_EQ(entry.path().filename(), "SessionList.db");
+    EXPECT_EQ(TransferFiles(), std::set<std::string>{"SessionList.db"});
     ExpectSound(uid);
     ExpectHealthyRunCompletes(uid);
   }
