@@ -6,6 +6,7 @@ void ThroughputReporter::ReportRuns(const std::vector<Run>& runs) {
   for (const Run& run : runs) {
     auto it = run.counters.find("bytes_per_second");
     if (it != run.counters.end() && !run.error_occurred) m_bytesPerSecond[run.benchmark_name()] = it->second.value;
+    if (!run.error_occurred) m_realTime[run.run_name.function_name] = run.GetAdjustedRealTime();
   }
   ConsoleReporter::ReportRuns(runs);
 }
@@ -16,4 +17,9 @@ void ThroughputReporter::PrintComparison(const std::string& what, const std::str
   if (a == m_bytesPerSecond.end() || b == m_bytesPerSecond.end()) return;
   std::printf("%s: ours %.1f MB/s, %s %.1f MB/s, ratio ours/%s %.2f\n", what.c_str(), a->second / 1048576.0,
               reference.c_str(), b->second / 1048576.0, reference.c_str(), a->second / b->second);
+}
+
+double ThroughputReporter::RealTime(const std::string& function) const {
+  auto it = m_realTime.find(function);
+  return it == m_realTime.end() ? -1.0 : it->second;
 }

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/common/ThroughputReporter.h"
 #include "platform/win32/utf.h"
 #include "uploader/SessionFileWriter.h"
 
@@ -263,16 +263,6 @@ void BM_PlainSqlite(benchmark::State& state) {
 BENCHMARK(BM_SessionFileWriter)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PlainSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (!run.error_occurred) ms[run.run_name.function_name] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> ms;
-};
-
 // Both ways must leave the same rows, or the comparison means nothing.
 std::string Dump(const std::string& path) {
   std::string out;
@@ -313,13 +303,13 @@ int main(int argc, char** argv) {
   }
   std::printf("one session: %d points, %d laps of %d sectors, %d beacons; folder %s\n", kPoints, kLaps, kSectors,
               kBeacons, Folder().c_str());
-  CollectingReporter reporter;
+  ThroughputReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   std::filesystem::remove_all(Folder());
-  auto& t = reporter.ms;
-  if (t.count("BM_SessionFileWriter") && t.count("BM_PlainSqlite"))
-    std::printf("SessionFileWriter %.1f ms, plain SQLite %.1f ms, ratio writer/plain %.2f (goal <= 1.5)\n",
-                t["BM_SessionFileWriter"], t["BM_PlainSqlite"], t["BM_SessionFileWriter"] / t["BM_PlainSqlite"]);
+  const double ours = reporter.RealTime("BM_SessionFileWriter"), plain = reporter.RealTime("BM_PlainSqlite");
+  if (ours > 0.0 && plain > 0.0)
+    std::printf("SessionFileWriter %.1f ms, plain SQLite %.1f ms, ratio writer/plain %.2f (goal <= 1.5)\n", ours, plain,
+                ours / plain);
   return 0;
 }

@@ -14,13 +14,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <numbers>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "bench/common/ThroughputReporter.h"
 #include "platform/win32/sqlitestatement.h"
 #include "platform/win32/utf.h"
 #include "sport/SportProjMgr.h"
@@ -43,13 +43,9 @@ std::u16string Workspace() { return Utf8ToUtf16(Folder() + "/ws"); }
 std::u16string UserData() { return Utf8ToUtf16(Folder() + "/Documents/Pelmora"); }
 
 StandinBeacon Line(int32_t type, double angle) {
-  const double cosLat = std::cos(kCircuit.centerLat * std::numbers::pi / 180.0);
+  const projgen::CircuitPlace place = projgen::CircuitPlaceAt(kCircuit, angle);
   StandinBeacon b;
-  b.type = type;
-  b.latitude = kCircuit.centerLat + kCircuit.radiusNorthKm * std::sin(angle) / 111.195;
-  b.longitude = kCircuit.centerLon + kCircuit.radiusEastKm * std::cos(angle) / (111.195 * cosLat);
-  const double north = kCircuit.radiusNorthKm * std::cos(angle), east = -kCircuit.radiusEastKm * std::sin(angle);
-  b.heading = static_cast<float>(std::fmod(std::atan2(east, north) * 180.0 / std::numbers::pi + 360.0, 360.0));
+  b.type = type, b.latitude = place.lat, b.longitude = place.lon, b.heading = static_cast<float>(place.course);
   b.width = 40;
   return b;
 }
@@ -217,16 +213,6 @@ void BM_PlainSqliteFloor(benchmark::State& state) {
 BENCHMARK(BM_UploadPhase1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_PlainSqliteFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-class CollectingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (!run.error_occurred) ms[run.run_name.function_name] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> ms;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -239,14 +225,14 @@ int main(int argc, char** argv) {
       if (t.create.find("TABLE sector") != std::string::npos) sectors = t.rows.size();
     }
   std::printf("one session: %zu points, %zu laps, %zu sectors; folder %s\n", kPoints, laps, sectors, Folder().c_str());
-  CollectingReporter reporter;
+  ThroughputReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   CSportProjMgr::GetInstance()->CloseWorkspace();
   std::filesystem::remove_all(Folder());
-  auto& t = reporter.ms;
-  if (t.count("BM_UploadPhase1") && t.count("BM_PlainSqliteFloor"))
-    std::printf("phase 1 %.1f ms, plain SQLite floor %.1f ms, ratio phase 1/floor %.2f (goal <= 2)\n",
-                t["BM_UploadPhase1"], t["BM_PlainSqliteFloor"], t["BM_UploadPhase1"] / t["BM_PlainSqliteFloor"]);
+  const double ours = reporter.RealTime("BM_UploadPhase1"), floor = reporter.RealTime("BM_PlainSqliteFloor");
+  if (ours > 0.0 && floor > 0.0)
+    std::printf("phase 1 %.1f ms, plain SQLite floor %.1f ms, ratio phase 1/floor %.2f (goal <= 2)\n", ours, floor,
+                ours / floor);
   return 0;
 }

@@ -3,13 +3,14 @@
 // sessions of several race types are prepared and posted by the upload
 // thread, and the session list keeps their reply codes.
 // Its own program: the window's session list is made once per process.
-#include <cmath>
 #include <filesystem>
 #include <functional>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "platform/win32/utf.h"
+#include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/program_ui_env.h"
@@ -60,21 +61,6 @@ void AnswerNextMessageBox(int answer, CString* text) {
   });
 }
 
-// A beacon line across the sample circuit at `angle` of its ellipse, facing
-// the cars' counter-clockwise travel.
-StandinBeacon CircuitBeacon(int32_t type, double angle) {
-  const projgen::Circuit c;
-  const double cosLat = std::cos(c.centerLat * M_PI / 180.0);
-  StandinBeacon b;
-  b.type = type;
-  b.latitude = c.centerLat + c.radiusNorthKm * std::sin(angle) / 111.195;
-  b.longitude = c.centerLon + c.radiusEastKm * std::cos(angle) / (111.195 * cosLat);
-  b.heading = static_cast<float>(std::fmod(
-      std::atan2(-c.radiusEastKm * std::sin(angle), c.radiusNorthKm * std::cos(angle)) * 180.0 / M_PI + 360.0, 360.0));
-  b.width = 40;
-  return b;
-}
-
 class UploadWindowTest : public StandinClientTest {
  protected:
   void SetUp() override {
@@ -88,7 +74,6 @@ class UploadWindowTest : public StandinClientTest {
 
     // A sprint and an endurance of 240 s (two laps each) and a qualifying
     // of 60 s (no whole lap), all on the map "Fuji".
-    const projgen::Circuit circuit;
     const uint64_t day = projgen::FileTimeOf(2024, 6, 1, 9, 0, 0);
     const struct {
       const char16_t* name;
@@ -105,7 +90,7 @@ class UploadWindowTest : public StandinClientTest {
       driver.tracks.push_back(
           {kTracks[i].name,
            {{u"SportType", u"Car Racing"}, {u"RacingType", kTracks[i].racing}, {u"UsedBcn", u"Fuji"}},
-           projgen::CircuitSamples(circuit, 10, kTracks[i].seconds, start)});
+           projgen::CircuitSamples(kCircuit, 10, kTracks[i].seconds, start)});
       SessionSummary row;
       row.raceType = kTracks[i].raceType;
       row.mName = u"Fuji";
@@ -125,7 +110,7 @@ class UploadWindowTest : public StandinClientTest {
     ASSERT_TRUE(trackMaps.Update(&map, 1));
     std::filesystem::create_directories(m_dir.File("Documents/Pelmora/TransferDb/bcnx"));
     WriteBytes(m_dir.File("Documents/Pelmora/TransferDb/bcnx/Fuji.bcnx"),
-               MakeBeaconFile({CircuitBeacon(0, 0.3), CircuitBeacon(3, M_PI)}));
+               MakeBeaconFile({CircuitBeacon(0, 0.3), CircuitBeacon(3, std::numbers::pi)}));
 
     // Logged in on an earlier run: the token is stored.
     StandinAccount rider;

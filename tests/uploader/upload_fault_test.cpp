@@ -27,7 +27,7 @@
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/standin.h"
-#include "tests/uploader/circuit_beacons.h"
+#include "tests/common/circuit_beacons.h"
 #include "tests/uploader/sqlite_probe.h"
 #include "uploader/SessionListDb.h"
 #include "uploader/TrackMapDb.h"

@@ -13,10 +13,10 @@
 
 #include "platform/win32/utf.h"
 #include "sport/SportProjMgr.h"
+#include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/standin.h"
-#include "tests/uploader/circuit_beacons.h"
 #include "tests/uploader/sqlite_probe.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"

@@ -21,6 +21,16 @@ uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int seco
   return static_cast<uint64_t>(UnixToFileTime100ns(UtcToUnix(year, month, day, hour, minute, second)));
 }
 
+CircuitPlace CircuitPlaceAt(const Circuit& c, double angle) {
+  const double cosLat = std::cos(c.centerLat * kPi / 180.0);
+  CircuitPlace p;
+  p.lat = c.centerLat + c.radiusNorthKm * std::sin(angle) / kKmPerDegree;
+  p.lon = c.centerLon + c.radiusEastKm * std::cos(angle) / (kKmPerDegree * cosLat);
+  const double north = c.radiusNorthKm * std::cos(angle), east = -c.radiusEastKm * std::sin(angle);
+  p.course = std::fmod(std::atan2(east, north) * 180.0 / kPi + 360.0, 360.0);
+  return p;
+}
+
 std::vector<Sample> CircuitSamples(const Circuit& c, int hz, double seconds, uint64_t start) {
   std::vector<Sample> out;
   const auto n = static_cast<size_t>(seconds * hz) + 1;

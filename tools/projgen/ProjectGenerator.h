@@ -46,6 +46,15 @@ struct Circuit {
   double phaseSeconds = 0.0;
 };
 
+// The place of the circuit at `angle` (radians) of its ellipse, 0 at the east
+// end, and the course of the cars there in degrees (0 north, 90 east): they
+// drive counter-clockwise, as the samples do. For beacon lines.
+struct CircuitPlace {
+  double lat = 0.0, lon = 0.0;
+  double course = 0.0;
+};
+CircuitPlace CircuitPlaceAt(const Circuit& circuit, double angle);
+
 // Samples at hz per second for the given seconds from start (FILETIME).
 std::vector<Sample> CircuitSamples(const Circuit& circuit, int hz, double seconds, uint64_t start);
 
