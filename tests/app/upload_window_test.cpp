@@ -1,10 +1,12 @@
-// The Upload button of the main window in a real window, on a generated
-// workspace, against the stand-in service: the terms box decides, the checked
-// sessions of several race types are prepared and posted by the upload
-// thread, and the session list keeps their reply codes.
-// Its own program: the window's session list is made once per process.
+// The whole upload in a real window, on a generated workspace, against the
+// stand-in service: the login of the first tick fetches the track map and its
+// beacon file, the session list is made, the terms box decides, the checked
+// sessions of several race types are prepared and posted, and the result
+// dialog's counts match what the service and the session list hold.
+// Its own program: the window's databases are made once per process.
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -12,43 +14,44 @@
 #include "platform/win32/utf.h"
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
-#include "tests/common/files.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
+#include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
+#include "uploader/DlgLogin.h"
+#include "uploader/DlgResult.h"
 #include "uploader/RegistrySettings.h"
 #include "uploader/SessionListDb.h"
-#include "uploader/TrackMapDb.h"
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 
 namespace {
 
 constexpr int kIdUpload = 1019, kIdSetting = 1022;
+const StandinAccount kRider{"rider@example.org", "secret", "Rider", 0, "JP", "ja", true};
 
 class ScriptedMainDlg : public CtessilarDlg {
  public:
-  // Without the login of the first tick.
-  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {
-    m_nStartupCountdown = -1;
-  }
+  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {}
   BOOL OnInitDialog() override {
     BOOL r = CtessilarDlg::OnInitDialog();
-    // The list is the one written here: the workspace is not scanned into it.
-    KillTimer(kTimerPrepareDb);
-    AfxPostToUiThread([this]() {
-      m_script(*this);
-      EndDialog(IDOK);
-    });
+    AfxPostToUiThread([this]() { m_script(*this); });
     return r;
   }
   CListCtrl& List() { return m_listSession; }
+  bool Enabled(int id) { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
 
  private:
   std::function<void(ScriptedMainDlg&)> m_script;
 };
+
+// The innermost open dialog when it is a T, else null.
+template <class T>
+T* Innermost() {
+  return dynamic_cast<T*>(CWnd::FromHandlePermanent(UiTestInnermostModal()));
+}
 
 // Answers the next message box, keeping its text.
 void AnswerNextMessageBox(int answer, CString* text) {
@@ -66,60 +69,43 @@ class UploadWindowTest : public StandinClientTest {
   void SetUp() override {
     StandinClientTest::SetUp();
     if (HasFatalFailure()) return;
-    const std::u16string workspace = m_dir.WFile("ws");
-    const std::u16string userData = m_dir.WFile("Documents/Pelmora");
-    std::filesystem::create_directories(m_dir.File("ws"));
-    SetWorkspaceLocation(CString(workspace));
-    SetApiWorkspaceSource(&GetWorkspaceLocation);
-
     // A sprint and an endurance of 240 s (two laps each) and a qualifying
     // of 60 s (no whole lap), all on the map "Fuji".
     const uint64_t day = projgen::FileTimeOf(2024, 6, 1, 9, 0, 0);
     const struct {
       const char16_t* name;
       const char16_t* racing;
-      int32_t raceType;
       double seconds;
-    } kTracks[] = {{u"Sprint", u"Sprint", kRaceSprint, 240},
-                   {u"Endurance", u"Endurance", kRaceEndurance, 240},
-                   {u"Qualify", u"Qualify", kRaceQualify, 60}};
+    } kTracks[] = {{u"Sprint", u"Sprint", 240}, {u"Endurance", u"Endurance", 240}, {u"Qualify", u"Qualify", 60}};
     projgen::WorkspaceUser driver{u"Driver", {{u"FieldNickName", u"driver"}, {u"ActiveUser", u"1"}}, {}};
-    std::vector<SessionSummary> rows;
+    // A stored time is its two 32-bit halves, high first.
+    auto halves = [](uint64_t ft) {
+      return Utf8ToUtf16(std::to_string(static_cast<int32_t>(ft >> 32)) + " " +
+                         std::to_string(static_cast<int32_t>(static_cast<uint32_t>(ft))));
+    };
     for (size_t i = 0; i < std::size(kTracks); ++i) {
-      const uint64_t start = day + i * 36000000000ULL;
-      driver.tracks.push_back(
-          {kTracks[i].name,
-           {{u"SportType", u"Car Racing"}, {u"RacingType", kTracks[i].racing}, {u"UsedBcn", u"Fuji"}},
-           projgen::CircuitSamples(kCircuit, 10, kTracks[i].seconds, start)});
-      SessionSummary row;
-      row.raceType = kTracks[i].raceType;
-      row.mName = u"Fuji";
-      row.folder = Utf8ToUtf16("Track" + std::to_string(i + 1));
-      row.startTime = 1717232400 + static_cast<int32_t>(i) * 3600;
-      rows.push_back(row);
+      std::vector<projgen::Sample> samples =
+          projgen::CircuitSamples(kCircuit, 10, kTracks[i].seconds, day + i * 36000000000ULL);
+      driver.tracks.push_back({kTracks[i].name,
+                               {{u"SportType", u"Car Racing"},
+                                {u"RacingType", kTracks[i].racing},
+                                {u"UsedBcn", u"Fuji"},
+                                {u"FieldStartTime", halves(samples.front().time)},
+                                {u"FieldEndTime", halves(samples.back().time)}},
+                               samples});
     }
-    ASSERT_TRUE(projgen::WriteWorkspace(workspace, {driver}, {}));
+    ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("ws"), {driver}, {}));
     ASSERT_TRUE(projgen::WriteTrackMap(m_dir.WFile("Documents"), u"Fuji", u"Fuji Speedway"));
-    ASSERT_TRUE(m_sessions.Create(workspace, userData));
-    ASSERT_TRUE(m_sessions.Sync(rows.data(), static_cast<int32_t>(rows.size())));
+    SetWorkspaceLocation(CString::FromUtf8(m_dir.File("ws")));
+    SetApiWorkspaceSource(&GetWorkspaceLocation);
 
-    TrackMapDb trackMaps;
-    ASSERT_TRUE(trackMaps.Create(userData));
-    TrackListItem map;
-    map.mapId = 7, map.uDate = 1700000000, map.type = u"Circuit", map.Label = u"Fuji";
-    ASSERT_TRUE(trackMaps.Update(&map, 1));
-    std::filesystem::create_directories(m_dir.File("Documents/Pelmora/TransferDb/bcnx"));
-    WriteBytes(m_dir.File("Documents/Pelmora/TransferDb/bcnx/Fuji.bcnx"),
-               MakeBeaconFile({CircuitBeacon(0, 0.3), CircuitBeacon(3, std::numbers::pi)}));
-
-    // Logged in on an earlier run: the token is stored.
-    StandinAccount rider;
-    rider.email = "rider@example.com";
-    rider.password = "secret";
-    ASSERT_GT(m_service->AddAccount(rider), 0);
-    ASSERT_TRUE(m_users.Create(userData));
+    ASSERT_GT(m_service->AddAccount(kRider), 0);
+    ASSERT_TRUE(m_service->AddTrackMap({7, "Circuit", "Fuji", 1700000000},
+                                       MakeBeaconFile({CircuitBeacon(0, 0.3), CircuitBeacon(3, std::numbers::pi)})));
+    ASSERT_TRUE(m_users.Create());
+    m_app.m_pUserInfoDb = &m_users;
     SetApiUserStore(&m_users);
-    ASSERT_TRUE(ApiLogin(GetLoginState(), CString(rider.email.c_str()), CString(rider.password.c_str())));
+    GetLoginState() = kLoginNone;
   }
   void TearDown() override {
     SetApiUserStore(nullptr);
@@ -127,60 +113,79 @@ class UploadWindowTest : public StandinClientTest {
     StandinClientTest::TearDown();
   }
 
-  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
-  ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File("config").c_str()};
-  ScopedEnv m_docs{"XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()};
-  ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_dir.File("config").c_str()};
-  SessionListDb m_sessions;
+  ScopedUserFolders m_folders{m_dir.Path()};
   UserInfoDb m_users;
+  CtessilarApp m_app;
 };
 
-TEST_F(UploadWindowTest, TheCheckedSessionsOfSeveralRaceTypesAreUploadedOnceTheTermsAreAccepted) {
+TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCountsThem) {
   REQUIRE_UI();
-  const struct {
-    int answer;
-    int32_t state;  // after the terms box
-    bool enabled;   // Upload and Setting afterwards
-  } kCases[] = {{IDCANCEL, 0, true}, {IDOK, 2, false}};
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.answer);
-    UiTestResetQuit();
-    CString terms;
-    int rows = 0;
-    ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
-      ASSERT_TRUE(UiTestPumpUntil([&]() { return d.m_nDbState.load() >= 1; }, 20000));
-      d.RefreshSessionList();
-      rows = d.List().GetItemCount();
-      for (int row = 0; row < rows; ++row) UiTestToggleCheck(&d.List(), row);
-      AnswerNextMessageBox(c.answer, &terms);
-      UiTestClick(d.GetDlgItem(kIdUpload));
-      // The upload thread's own states: timer 3 would end the upload and show its result.
-      d.KillTimer(CtessilarDlg::kTimerUpload);
-      if (c.answer == IDOK) {
-        EXPECT_EQ(d.m_nItemTotal.load(), 3);
-        ASSERT_TRUE(UiTestPumpUntil(
-            [&]() { return d.m_nUploadState.load() == 2 && d.m_nItemDone.load() == d.m_nItemTotal.load(); }, 30000));
-        EXPECT_EQ(d.m_nUploadOk.load(), 2);
-        EXPECT_EQ(d.m_nUploadFail.load(), 0);
-        EXPECT_EQ(d.m_nCannotAnalyze.load(), 1);
-      }
-      EXPECT_EQ(d.m_nUploadState.load(), c.state);
-      EXPECT_EQ(d.GetDlgItem(kIdUpload)->IsWindowEnabled() != FALSE, c.enabled);
-      EXPECT_EQ(d.GetDlgItem(kIdSetting)->IsWindowEnabled() != FALSE, c.enabled);
+  int rows = 0;
+  CString terms, refused;
+  bool enabledAfterRefusal = false;
+  int32_t stateAfterRefusal = -1;
+  CString counts[3];
+  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    UiTestPoll([&]() {
+      CDlgLogin* login = Innermost<CDlgLogin>();
+      if (login == nullptr) return false;
+      login->SetDlgItemText(1001, CString(kRider.email.c_str()));
+      login->SetDlgItemText(1003, CString(kRider.password.c_str()));
+      UiTestClick(login->GetDlgItem(1008));
+      return true;
     });
-    dlg.DoModal();
-    EXPECT_EQ(rows, 3);
-    EXPECT_EQ(terms, CString(u"When you use our service and upload data, you agree to our terms of use and privacy "
-                             u"policy."));
-  }
+    // Logged in, the track map fetched, the list made.
+    ASSERT_TRUE(UiTestPumpUntil(
+        [&]() {
+          return d.m_nTrackMapState.load() == 2 && d.m_nDbState.load() == 3 && d.Enabled(kIdUpload) &&
+                 d.List().GetItemCount() == 3;
+        },
+        30000));
+    rows = d.List().GetItemCount();
+    for (int row = 0; row < rows; ++row) UiTestToggleCheck(&d.List(), row);
+
+    AnswerNextMessageBox(IDCANCEL, &refused);
+    UiTestClick(d.GetDlgItem(kIdUpload));
+    enabledAfterRefusal = d.Enabled(kIdUpload) && d.Enabled(kIdSetting);
+    stateAfterRefusal = d.m_nUploadState.load();
+
+    UiTestPoll([&]() {
+      CDlgResult* result = Innermost<CDlgResult>();
+      if (result == nullptr) return false;
+      const int ids[] = {1039, 1040, 1042};  // successes, failures, cannot be analysed
+      for (int i = 0; i < 3; ++i) result->GetDlgItemText(ids[i], counts[i]);
+      result->EndDialog(IDOK);
+      return true;
+    });
+    AnswerNextMessageBox(IDOK, &terms);
+    UiTestClick(d.GetDlgItem(kIdUpload));
+    EXPECT_FALSE(d.Enabled(kIdUpload));
+    EXPECT_FALSE(d.Enabled(kIdSetting));
+    EXPECT_TRUE(UiTestPumpUntil([&]() { return !counts[0].IsEmpty() && d.Enabled(kIdUpload); }, 30000));
+    EXPECT_EQ(d.m_nUploadState.load(), 3);
+    d.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+
+  EXPECT_EQ(rows, 3);
+  EXPECT_EQ(refused.Str(),
+            u"When you use our service and upload data, you agree to our terms of use and privacy policy.");
+  EXPECT_EQ(terms, refused);
+  EXPECT_TRUE(enabledAfterRefusal);
+  EXPECT_EQ(stateAfterRefusal, 0);
   // The sprint and the endurance with their laps; the qualifying has none.
+  EXPECT_EQ(counts[0].Str(), u"2");
+  EXPECT_EQ(counts[1].Str(), u"0");
+  EXPECT_EQ(counts[2].Str(), u"1");
   EXPECT_EQ(m_service->Uploads().size(), 2u);
-  const int32_t codes[] = {kRespUploaded, kRespUploaded, kRespCannotAnalyse};
-  for (int32_t id = 1; id <= 3; ++id) {
-    SessionSummary row;
-    ASSERT_TRUE(m_sessions.GetById(id, row));
-    EXPECT_EQ(row.respCode, codes[id - 1]) << id;
-  }
+  SessionListDb sessions;
+  ASSERT_TRUE(sessions.Create());
+  std::map<std::u16string, int32_t> codes;
+  SessionSummary row;
+  for (int32_t id = 1; sessions.GetById(id, row); ++id) codes[row.folder.Str()] = row.respCode;
+  const std::map<std::u16string, int32_t> expected = {
+      {u"Track1", kRespUploaded}, {u"Track2", kRespUploaded}, {u"Track3", kRespCannotAnalyse}};
+  EXPECT_EQ(codes, expected);
 }
 
 }  // namespace
