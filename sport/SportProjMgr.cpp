@@ -152,6 +152,8 @@ void CSportProjMgr::CloseWorkspace() {
   m_lock.Release();
 }
 
+bool CSportProjMgr::IsProjectLoaded() const { return ProjectDbMgr::GetInstance()->GetDocument() != nullptr; }
+
 void CSportProjMgr::SetLockPause(std::function<bool()> pause) { m_lockPause = std::move(pause); }
 
 CString CSportProjMgr::GetDatabaseFolder() const {

@@ -66,6 +66,9 @@ class CSportProjMgr {
   // each lock pause. Meant once per run; a later call first lets the
   // objects and the lock of the earlier one go.
   int OpenWorkspace(const char16_t* workspace);
+  // True while a project is open and loaded: without one, no user and no
+  // track is known, which says nothing about the sessions of the workspace.
+  bool IsProjectLoaded() const;
   // The database folder of the workspace, prepared as described above; the
   // workspace is taken without trailing separators. A workspace that names
   // a file is returned unchanged.

@@ -191,7 +191,7 @@ TEST_F(SessionScanTest, TheRowsWaitForTheDragTypes) {
   EXPECT_EQ(m_list.CountByRaceType(kRaceDrag), 2);
 }
 
-TEST_F(SessionScanTest, AStoppedOrOverfullWalkLeavesTheStoredRowsAsTheyAre) {
+TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedProjectLeavesTheStoredRowsAsTheyAre) {
   Scan();
   const size_t stored = Rows().size();
 
@@ -209,6 +209,13 @@ TEST_F(SessionScanTest, AStoppedOrOverfullWalkLeavesTheStoredRowsAsTheyAre) {
   stop.request_stop();
   m_dlg.BuildSessionRowsThread(stop.get_token());
   EXPECT_EQ(m_dlg.m_nDbState.load(), 2);
+  EXPECT_EQ(Rows().size(), stored);
+
+  // No project open: no session is found, and none of the rows is deleted.
+  CSportProjMgr::GetInstance()->CloseWorkspace();
+  m_dlg.m_nSessionTotal = 0;
+  m_dlg.BuildSessionRowsThread(std::stop_token());
+  EXPECT_EQ(m_dlg.m_nDbState.load(), 3);
   EXPECT_EQ(Rows().size(), stored);
 }
 
