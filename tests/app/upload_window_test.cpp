@@ -181,8 +181,14 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
   SessionListDb sessions;
   ASSERT_TRUE(sessions.Create());
   std::map<std::u16string, int32_t> codes;
+  const double pace = projgen::CircuitSamples(kCircuit, 1, 0, 0).front().speed;
   SessionSummary row;
-  for (int32_t id = 1; sessions.GetById(id, row); ++id) codes[row.folder.Str()] = row.respCode;
+  for (int32_t id = 1; sessions.GetById(id, row); ++id) {
+    codes[row.folder.Str()] = row.respCode;
+    // The scan has stored each track's distance: the average speed is near
+    // the circuit's pace (the ellipse is not driven at an even speed).
+    EXPECT_NEAR(row.avgSpd, pace, 0.05 * pace) << row.folder.ToUtf8();
+  }
   const std::map<std::u16string, int32_t> expected = {
       {u"Track1", kRespUploaded}, {u"Track2", kRespUploaded}, {u"Track3", kRespCannotAnalyse}};
   EXPECT_EQ(codes, expected);
