@@ -247,13 +247,14 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
     const char* what;
     LANGID language;
     const std::string& installer;
+    bool overLogin;  // the update comes while the first tick's login is open
     bool countdown;  // else Execute
     const char16_t* notes;
     INT_PTR mainResult;
   } cases[] = {
-      {"Execute", 1033, script, false, u"Faster uploads.\n", -1},
-      {"countdown", 1041, script, true, u"\u9AD8\u901F\u5316\n", -1},
-      {"an installer that cannot start", 1033, windowsProgram, false, u"Faster uploads.\n", IDCANCEL},
+      {"Execute over the login", 1033, script, true, false, u"Faster uploads.\n", -1},
+      {"countdown", 1041, script, false, true, u"\u9AD8\u901F\u5316\n", -1},
+      {"an installer that cannot start", 1033, windowsProgram, false, false, u"Faster uploads.\n", IDCANCEL},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -262,13 +263,25 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
     SetDisplayLanguage(c.language);
     const std::string md5 = Md5Hex(c.installer.data(), c.installer.size());
     ASSERT_TRUE(m_service->PublishUpdate("version\n101\nchksum\n" + md5 + "\n" + notes, c.installer));
+    if (c.overLogin) {
+      StandinFaultSpec late;  // the login opens first
+      late.path = "/public/PelmoraUploader/auto_update.txt";
+      late.kind = StandinFault::Delay;
+      late.delayMs = 800;
+      late.times = 1;
+      m_service->AddFault(late);
+    }
     CString shownNotes;
-    bool opened = false, goesOn = false;
-    TimedMainDlg dlg(false, [&](TimedMainDlg& d) {
-      UiTestPoll([&]() {
+    bool opened = false, overLogin = false, goesOn = false;
+    HWND loginWindow = nullptr;
+    auto over = std::make_shared<bool>(false);  // ends the watchers with the case
+    TimedMainDlg dlg(c.overLogin, [&, over](TimedMainDlg& d) {
+      UiTestPoll([&, over]() {
+        if (*over) return true;
         CDlgSelfUpgrade* upgrade = Innermost<CDlgSelfUpgrade>();
         if (upgrade == nullptr) return false;
         opened = true;
+        overLogin = loginWindow != nullptr && CWnd::FromHandlePermanent(loginWindow) != nullptr;
         upgrade->GetDlgItemText(1041, shownNotes);
         if (c.language == 1041) UiTestSaveScreenshot(upgrade, ScreenshotPath("main_window_upgrade_ja"));
         if (!c.countdown) {
@@ -281,15 +294,23 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
         }
         return true;
       });
+      UiTestPoll([&, over]() {
+        if (CDlgLogin* login = Innermost<CDlgLogin>()) loginWindow = login->GetSafeHwnd();
+        return *over || loginWindow != nullptr;
+      });
       // A failed start closes the dialog and leaves the window running.
-      UiTestPoll([&]() {
+      UiTestPoll([&, over]() {
+        if (*over) return true;
         if (!opened || UiTestInnermostModal() != d.GetSafeHwnd() || AfxIsQuitPending()) return false;
         goesOn = true;
         d.EndDialog(IDCANCEL);
         return true;
       });
     });
+    // A quit from the nested dialog ends every open loop.
     EXPECT_EQ(dlg.DoModal(), c.mainResult);
+    *over = true;
+    EXPECT_EQ(overLogin, c.overLogin);
     EXPECT_EQ(shownNotes.Str(), std::u16string(c.notes));
     EXPECT_EQ(goesOn, c.mainResult == IDCANCEL);
     if (c.mainResult == -1) {
