@@ -8,8 +8,8 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
-#include <stop_token>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -263,6 +263,7 @@ class CtessilarDlg : public CDialog {
   };
   JobCursor m_trackMapCursor;
   JobCursor m_uploadCursor;
+  bool m_bLoginOpen = false;
 
   WorkerThreads m_workers;
 

@@ -215,11 +215,16 @@ void CtessilarDlg::RunSelfUpgrade() {
 }
 
 void CtessilarDlg::OnClickedLogin() {
-  if (IsLoggedIn()) return;
+  // One login dialog at a time: a click on the link just before the first
+  // tick would otherwise meet the tick's own login.
+  if (IsLoggedIn() || m_bLoginOpen) return;
   auto* app = dynamic_cast<CtessilarApp*>(AfxGetApp());
   UserInfoDb* users = app != nullptr ? app->m_pUserInfoDb : nullptr;
   CDlgLogin login(users, this);
-  if (login.DoModal() == IDCANCEL || !IsLoggedIn()) return;
+  m_bLoginOpen = true;
+  const INT_PTR result = login.DoModal();
+  m_bLoginOpen = false;
+  if (result == IDCANCEL || !IsLoggedIn()) return;
   UserInfoRecord user;
   if (users != nullptr) users->GetLastUser(user);
   m_stLogin.SetLinkStyle(0);

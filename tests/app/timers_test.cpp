@@ -179,6 +179,26 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
   EXPECT_EQ(ReadBytes(UserData("TransferDb/bcnx/Suzuka.bcnx")), beaconFile(20));
 }
 
+// A click on the login link just before the first tick opens the one login
+// dialog; the tick's own login does not open a second over it.
+TEST_F(MainWindowTimersTest, ALoginLinkClickedBeforeTheFirstTickOpensOneLoginDialog) {
+  REQUIRE_UI();
+  std::set<HWND> logins;
+  TimedMainDlg dlg(true, [&](TimedMainDlg& d) {
+    auto polls = std::make_shared<int>(0);
+    UiTestPoll([&, polls]() {
+      if (CDlgLogin* login = Innermost<CDlgLogin>()) logins.insert(login->GetSafeHwnd());
+      // The first tick and the next have passed: the tick's login had its chance.
+      if (d.m_nStartupCountdown.load() >= 0 || ++*polls < 20) return false;
+      PostQuitMessage(0);
+      return true;
+    });
+    UiTestClick(d.GetDlgItem(1009));
+  });
+  EXPECT_EQ(dlg.DoModal(), -1);
+  EXPECT_EQ(logins.size(), 1u);
+}
+
 // The upload thread's fields drive timer 3; the ticks are sent.
 TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShowsTheCounts) {
   REQUIRE_UI();
