@@ -23,7 +23,6 @@
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/LoginCipher.h"
-#include "webclient/deploy.h"
 
 namespace {
 
@@ -74,7 +73,7 @@ std::shared_ptr<CString> AnswerNextMessageBox() {
   return text;
 }
 
-class MainWindowTimersTest : public StandinServiceTest {
+class MainWindowTimersTest : public StandinClientTest {
  protected:
   static void SetUpTestSuite() {
     s_dir = new TempDir;
@@ -94,20 +93,15 @@ class MainWindowTimersTest : public StandinServiceTest {
     delete s_dir;
   }
   void SetUp() override {
-    StandinServiceTest::SetUp();
+    StandinClientTest::SetUp();
     if (HasFatalFailure()) return;
-    DeployValues values = BuiltInDeployValues();
-    values.serviceBase = m_service->BaseUrl();
-    values.updateBase = m_service->UpdateStoreUrl();
-    ASSERT_TRUE(SetDeployValuesForTest(values));
     m_app.m_pUserInfoDb = s_users;
     SetApiUserStore(s_users);
     GetLoginState() = kLoginNone;
   }
   void TearDown() override {
     SetApiUserStore(nullptr);
-    ResetDeployValues();
-    StandinServiceTest::TearDown();
+    StandinClientTest::TearDown();
   }
   static std::string UserData(const std::string& name) { return s_dir->File("Documents/Pelmora/" + name); }
 

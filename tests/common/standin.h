@@ -26,8 +26,8 @@ class StandinServiceTest : public ::testing::Test {
   std::unique_ptr<StandinService> m_service;
 };
 
-// The same with the web-service client's calls going to the stand-in.
-// Tests that use it also link webclient.
+// The same with the web-service client's calls and the update check going to
+// the stand-in. Tests that use it also link webclient.
 class StandinClientTest : public StandinServiceTest {
  protected:
   void SetUp() override {
@@ -35,6 +35,7 @@ class StandinClientTest : public StandinServiceTest {
     if (HasFatalFailure()) return;
     DeployValues values = BuiltInDeployValues();
     values.serviceBase = m_service->BaseUrl();
+    values.updateBase = m_service->UpdateStoreUrl();
     ASSERT_TRUE(SetDeployValuesForTest(values));
   }
   void TearDown() override {
