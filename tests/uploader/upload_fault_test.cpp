@@ -116,9 +116,19 @@ class UploadFaultTest : public StandinClientTest {
     EXPECT_GT(pid, 0);
     return pid;
   }
-  HarnessRun Wait(pid_t pid) {
+  // Waits for the harness to end; kills it at `killAt` if it is still running.
+  HarnessRun Wait(pid_t pid,
+                  std::chrono::steady_clock::time_point killAt = std::chrono::steady_clock::time_point::max()) {
     HarnessRun run;
-    while (waitpid(pid, &run.status, 0) < 0 && errno == EINTR) {
+    for (pid_t ended = 0; ended != pid;) {
+      ended = waitpid(pid, &run.status, WNOHANG);
+      if (ended < 0 && errno != EINTR) break;
+      if (ended == 0 && std::chrono::steady_clock::now() >= killAt) {
+        ::kill(pid, SIGKILL);
+        killAt = std::chrono::steady_clock::time_point::max();
+      } else if (ended == 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+      }
     }
     std::istringstream out(ReadBytes(m_dir.File("harness.out")));
     for (int32_t n = 0; out >> n;) run.counters.push_back(n);
@@ -173,23 +183,35 @@ class UploadFaultTest : public StandinClientTest {
     EXPECT_EQ(QueryFile(Utf16ToUtf8(m_sessions.Path()), "PRAGMA integrity_check;"), SqlRows{{"ok"}});
   }
 
-  // A run with the service healthy uploads what is left, each session once;
-  // sessions the service already holds come back as duplicates with its id
-  // (a killed run's last request may still be arriving).
-  void ExpectHealthyRunCompletes(int64_t uid) {
-    const int32_t left = kSessions - RowsUploaded();
-    const int32_t heldUnmarked = static_cast<int32_t>(Held(uid).size()) - (kSessions - left);
-    const HarnessRun run = Run();
+  // What is left to upload before a run: sessions not marked, and of them
+  // those the service already holds.
+  struct Left {
+    int32_t unmarked = 0;
+    int32_t held = 0;
+  };
+  Left LeftToUpload(int64_t uid) {
+    const int32_t unmarked = kSessions - RowsUploaded();
+    return {unmarked, static_cast<int32_t>(Held(uid).size()) - (kSessions - unmarked)};
+  }
+
+  // A run that ended with the service healthy uploaded what was left, each
+  // session once; sessions the service already held came back as duplicates
+  // with its id (a killed run's last request may still have been arriving).
+  void ExpectCompleted(int64_t uid, const Left& left, const HarnessRun& run) {
     ASSERT_TRUE(run.Completed()) << run.status;
-    EXPECT_EQ(run.counters[0], left);
+    EXPECT_EQ(run.counters[0], left.unmarked);
     EXPECT_EQ(run.counters[1] + run.counters[3], 0);
-    EXPECT_GE(run.counters[2], heldUnmarked);
-    EXPECT_LE(run.counters[2], left);
+    EXPECT_GE(run.counters[2], left.held);
+    EXPECT_LE(run.counters[2], left.unmarked);
     EXPECT_EQ(RowsUploaded(), kSessions);
     EXPECT_EQ(Held(uid).size(), static_cast<size_t>(kSessions));
     // What runs that were cut short left behind is gone.
     EXPECT_EQ(TransferFiles(), std::set<std::string>{"SessionList.db"});
     ExpectSound(uid);
+  }
+  void ExpectHealthyRunCompletes(int64_t uid) {
+    const Left left = LeftToUpload(uid);
+    ExpectCompleted(uid, left, Run());
   }
 
   std::u16string m_userData = m_dir.WFile("Documents/Pelmora");
@@ -278,36 +300,48 @@ TEST_F(UploadFaultTest, ADiskFullWhileTheSessionFilesAreWrittenLosesNothing) {
 }
 
 TEST_F(UploadFaultTest, KilledAtRandomPointsAndStartedAgainEachSessionIsUploadedOnce) {
-  // A whole run sets the spread of the kill points.
-  int64_t uid = NewRound();
-  const auto begin = std::chrono::steady_clock::now();
-  const HarnessRun whole = Run();
-  const auto runTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
-  ASSERT_TRUE(whole.Completed()) << whole.status;
-  ASSERT_EQ(whole.counters, (std::vector<int32_t>{kSessions, 0, 0, 0}));
+  // The slower of two whole runs sets the spread of the kill points.
+  int64_t uid = 0;
+  auto runTime = std::chrono::microseconds::zero();
+  for (int i = 0; i < 2; ++i) {
+    uid = NewRound();
+    const auto begin = std::chrono::steady_clock::now();
+    const HarnessRun whole = Run();
+    runTime = std::max(runTime,
+                       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin));
+    ASSERT_TRUE(whole.Completed()) << whole.status;
+    ASSERT_EQ(whole.counters, (std::vector<int32_t>{kSessions, 0, 0, 0}));
+  }
 
   const unsigned seed = std::random_device()();
   std::cout << "seed " << seed << ", whole run " << runTime.count() / 1000 << " ms\n";
   std::mt19937 random(seed);
   std::uniform_int_distribution<int64_t> pick(0, runTime.count());
-  constexpr int kKills = 50, kKillsPerRound = 2;
-  // Runs killed before their end; kills after which the service holds a
-  // session that the list does not mark.
-  int cut = 0, unmarked = 0;
-  for (int kill = 0; kill < kKills; ++kill) {
-    if (kill % kKillsPerRound == 0) uid = NewRound();
+  // Each round starts afresh and ends with a run that completes before its
+  // kill; only kills that cut a run short count.
+  constexpr int kKills = 50;
+  // `unmarked`: kills after which the service holds a session that the list does not mark.
+  int kills = 0, rounds = 0, unmarked = 0;
+  uid = NewRound();
+  for (int runs = 0; kills < kKills && runs < 4 * kKills; ++runs) {
     const std::chrono::microseconds delay(pick(random));
-    SCOPED_TRACE("kill " + std::to_string(kill) + " after " + std::to_string(delay.count()) + " us");
-    const pid_t pid = StartHarness();
-    std::this_thread::sleep_for(delay);
-    ::kill(pid, SIGKILL);
-    cut += WIFSIGNALED(Wait(pid).status);
+    SCOPED_TRACE("kill " + std::to_string(kills) + " after " + std::to_string(delay.count()) + " us");
+    const Left left = LeftToUpload(uid);
+    const HarnessRun run = Wait(StartHarness(), std::chrono::steady_clock::now() + delay);
+    if (!WIFSIGNALED(run.status)) {
+      ExpectCompleted(uid, left, run);
+      uid = NewRound();
+      ++rounds;
+      continue;
+    }
+    ++kills;
     unmarked += Held(uid).size() > static_cast<size_t>(RowsUploaded());
     ExpectSound(uid);
-    if (kill % kKillsPerRound == kKillsPerRound - 1) ExpectHealthyRunCompletes(uid);
   }
-  std::cout << cut << " of " << kKills << " runs killed before their end, " << unmarked
-            << " with a session the service holds but the list does not mark\n";
+  EXPECT_EQ(kills, kKills) << "the runs ended before their kill too often";
+  ExpectHealthyRunCompletes(uid);
+  std::cout << kills << " kills in " << rounds + 1 << " rounds, " << unmarked
+            << " of them leaving a session that the service holds and the list does not mark\n";
 }
 
 }  // namespace
