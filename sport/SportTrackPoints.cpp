@@ -159,13 +159,14 @@ void CSportTrack::ComputeStatistics() {
     analysis->Analyze();
     UpdateLapSummary();
   }
+  int32_t count = 0;
+  const TrackPointEntry* entries = GetTrackPoints(count);
   TrackStatistics st;
-  const bool hasPoints = ComputeTrackStatistics(line, &st);
+  const bool hasPoints = ComputeTrackStatistics(line, entries, count, &st);
   analysis->Analyze();
 
   double maxLat = -180.0, minLat = 180.0, maxLon = -180.0, minLon = 180.0;
-  int32_t count = 0;
-  const TrackPointEntry* entries = GetTrackPoints(count);
+  entries = GetTrackPoints(count);
   int32_t first = 0;
   while (first < count && entries[first].point != analysis->m_pFirstPoint) ++first;
   if (first == count) first = 0;

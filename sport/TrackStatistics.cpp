@@ -98,17 +98,16 @@ void TakeAverages(const Walk& w, TrackStatistics* s) {
 
 }  // namespace
 
-bool ComputeStatisticsOfPoints(const PtrList_C& points, double length, uint64_t start, uint64_t end,
-                               TrackStatistics* out) {
-  int32_t n = 0;
-  std::unique_ptr<TrackPointEntry[]> entries = BuildTrackPointEntries(points, &n);
-  if (!out || !entries) return false;
+namespace {
+
+bool ComputeStatisticsOfEntries(const TrackPointEntry* e, int32_t n, double length, uint64_t start, uint64_t end,
+                                TrackStatistics* out) {
+  if (!out || !e || n <= 0) return false;
   TrackStatistics s;
   s.totalDistance = length;
   s.startTime = start;
   s.endTime = end;
   s.totalTime = start > end ? kOneHour : Wrap(end - start);
-  const TrackPointEntry* e = entries.get();
   TakeExtremes(e, n, &s);
   s.totalAscent = e[n - 1].ascent;
   s.totalDescent = e[n - 1].descent;
@@ -127,19 +126,31 @@ bool ComputeStatisticsOfPoints(const PtrList_C& points, double length, uint64_t 
   return true;
 }
 
+}  // namespace
+
+bool ComputeStatisticsOfPoints(const PtrList_C& points, double length, uint64_t start, uint64_t end,
+                               TrackStatistics* out) {
+  int32_t n = 0;
+  std::unique_ptr<TrackPointEntry[]> entries = BuildTrackPointEntries(points, &n);
+  return ComputeStatisticsOfEntries(entries.get(), n, length, start, end, out);
+}
+
 bool ComputeTrackStatistics(tgvLine_C* line, TrackStatistics* out) {
-  if (!line) return false;
-  PtrList_C points;
-  if (line->CollectPoints(&points, false, -1) == 0) return false;
+  int32_t n = 0;
+  std::unique_ptr<TrackPointEntry[]> entries = BuildTrackPoints(line, &n);
+  return ComputeTrackStatistics(line, entries.get(), n, out);
+}
+
+bool ComputeTrackStatistics(tgvLine_C* line, const TrackPointEntry* entries, int32_t count, TrackStatistics* out) {
+  if (!line || !entries || count <= 0) return false;
   uint32_t t1 = 0, t2 = 0;
   if (!line->GetTime(&t1, &t2)) {
     t1 = t2 = 0;
-    auto* first = static_cast<tgvWayPoint_C*>(points.GetHeadPosition()->value);
-    first->GetLogTimeSpeed(&t1, &t2, nullptr);
+    entries[0].point->GetLogTimeSpeed(&t1, &t2, nullptr);
   }
   const uint64_t start = (static_cast<uint64_t>(t1) << 32) | t2;
   t1 = t2 = 0;
   line->GetEndTime(&t1, &t2);
   const uint64_t end = (static_cast<uint64_t>(t1) << 32) | t2;
-  return ComputeStatisticsOfPoints(points, line->GetLength(), start, end, out);
+  return ComputeStatisticsOfEntries(entries, count, line->GetLength(), start, end, out);
 }

@@ -8,6 +8,7 @@
 
 class PtrList_C;
 class tgvLine_C;
+struct TrackPointEntry;
 
 struct TrackStatistics {
   double totalDistance = 0.0;            // FieldTotalDistance, km
@@ -63,3 +64,6 @@ bool ComputeStatisticsOfPoints(const PtrList_C& points, double length, uint64_t 
 // time; 0 without one). False, and nothing written, for a null line or one
 // without points.
 bool ComputeTrackStatistics(tgvLine_C* line, TrackStatistics* out);
+// The same from the line's point entries built already (BuildTrackPoints),
+// so that a caller that holds them does not build them again.
+bool ComputeTrackStatistics(tgvLine_C* line, const TrackPointEntry* entries, int32_t count, TrackStatistics* out);

@@ -1,28 +1,16 @@
 #include "trackdb/tgvDatabase.h"
 
-#include <algorithm>
 #include <new>
 
-#include "platform/win32/files.h"
 #include "trackdb/tgvSchema.h"
 
 namespace {
 
-// The first block of a database's string pool: 1 MiB, or room for every
-// text of the file when it is larger (the pool stores each distinct text
-// once, and the file holds them all in UTF-16). One block sized for the
-// whole file keeps an intern O(1): the pool searches its blocks in turn.
-// Untouched pages of the zero-filled block cost no memory.
-constexpr uint32_t kPoolFirstBlock = 1048576;
-constexpr uint64_t kPoolMaxFirstBlock = 1u << 30;
-
-uint32_t PoolBlockFor(const char16_t* path) {
-  uint64_t size = 0;
-  if (!path || !GetFileSize64(path, &size)) return kPoolFirstBlock;
-  // Node headers can outweigh the row overhead of short texts.
-  const uint64_t want = size + size / 2;
-  return static_cast<uint32_t>(std::clamp<uint64_t>(want, kPoolFirstBlock, kPoolMaxFirstBlock));
-}
+// The first block of a database's string pool. The pool grows by doubling
+// blocks and interns in O(1) whatever it holds, so the first block is kept
+// small: a database opened for its points alone holds hardly any text, and
+// a large zero-filled block would be cleared on every open.
+constexpr uint32_t kPoolFirstBlock = 65536;
 
 }  // namespace
 
@@ -38,7 +26,7 @@ bool tgvDatabase_C::Open(const tgvRecordTypeEntry* recordTypeTable, const char16
   Close();
   m_owner = owner;
   m_readOnly = mode == tgvOpen_ReadOnly;
-  m_pool.reset(new (std::nothrow) StrPool_C(PoolBlockFor(path)));
+  m_pool.reset(new (std::nothrow) StrPool_C(kPoolFirstBlock));
   m_store.reset(new (std::nothrow) tgvRecordStore_C());
   bool ok = m_pool && m_store;
   if (ok && path) {
@@ -154,8 +142,9 @@ bool tgvDatabase_C::DeleteRecord(tgvRecord_C* record, bool memoryOnly) {
 
 tgvRecord_C* tgvDatabase_C::FindRecord(uint8_t userType, uint32_t id) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  if (id == 0 || !Usable(userType)) return nullptr;
-  return m_store->GetIndex(userType)->Find(id);
+  if (id == 0 || GetState() != kOpen || !m_store) return nullptr;
+  tgvObjIndex_C* index = m_store->GetIndex(userType);
+  return index ? index->Find(id) : nullptr;
 }
 
 uint32_t tgvDatabase_C::GetObjectCount(uint8_t userType) {

@@ -9,9 +9,7 @@
 
 namespace {
 
-bool BindInt(sqlite3_stmt* stmt, int index, int32_t v) {
-  return sqlite3_bind_int(stmt, index, v) == SQLITE_OK;
-}
+bool BindInt(sqlite3_stmt* stmt, int index, int32_t v) { return sqlite3_bind_int(stmt, index, v) == SQLITE_OK; }
 
 bool BindText16(sqlite3_stmt* stmt, int index, const char16_t* text, sqlite3_destructor_type d) {
   if (!text) return true;  // NULL
@@ -24,8 +22,7 @@ bool BindColumns(sqlite3_stmt* stmt, const tgvRecord_C* record, int firstIndex) 
   const tgvSchema* s = tgvGetSchema(record->GetSchemaKind());
   if (!s) return false;
   for (uint32_t i = 0; i < s->columnCount; ++i) {
-    if (!tgvBindColumnValue(stmt, firstIndex + static_cast<int>(i), s->columns[i].get(record)))
-      return false;
+    if (!tgvBindColumnValue(stmt, firstIndex + static_cast<int>(i), s->columns[i].get(record))) return false;
   }
   return true;
 }
@@ -47,8 +44,8 @@ std::string tgvTableIdent(const char16_t* tableName) {
   if (!tableName || !*tableName) return out;
   for (const char16_t* p = tableName; *p; ++p) {
     const char16_t c = *p;
-    const bool ok = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' ||
-                    (c >= u'0' && c <= u'9' && p != tableName);
+    const bool ok =
+        (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' || (c >= u'0' && c <= u'9' && p != tableName);
     if (!ok) return std::string();
     out += static_cast<char>(c);
   }
@@ -74,10 +71,17 @@ bool tgvBindConditionParams(sqlite3_stmt* stmt, const tgvCondition_C& cond, int 
   for (const tgvCondition_C::Param& p : cond.GetParams()) {
     bool ok = false;
     switch (p.cls) {
-      case tgvCol_Int: ok = BindInt(stmt, index, p.i); break;
-      case tgvCol_Double: ok = sqlite3_bind_double(stmt, index, p.d) == SQLITE_OK; break;
-      case tgvCol_Text: ok = BindText16(stmt, index, p.text.c_str(), SQLITE_TRANSIENT); break;
-      default: break;
+      case tgvCol_Int:
+        ok = BindInt(stmt, index, p.i);
+        break;
+      case tgvCol_Double:
+        ok = sqlite3_bind_double(stmt, index, p.d) == SQLITE_OK;
+        break;
+      case tgvCol_Text:
+        ok = BindText16(stmt, index, p.text.c_str(), SQLITE_TRANSIENT);
+        break;
+      default:
+        break;
     }
     if (!ok) return false;
     ++index;
@@ -87,8 +91,8 @@ bool tgvBindConditionParams(sqlite3_stmt* stmt, const tgvCondition_C& cond, int 
 
 bool tgvBindInsertRow(sqlite3_stmt* stmt, const tgvRecord_C* record) {
   if (!stmt || !record) return false;
-  return BindInt(stmt, 1, static_cast<int32_t>(record->GetId())) &&
-         BindInt(stmt, 2, record->IsDeleted() ? 1 : 0) && BindColumns(stmt, record, 3);
+  return BindInt(stmt, 1, static_cast<int32_t>(record->GetId())) && BindInt(stmt, 2, record->IsDeleted() ? 1 : 0) &&
+         BindColumns(stmt, record, 3);
 }
 
 bool tgvBindUpdateRow(sqlite3_stmt* stmt, const tgvRecord_C* record) {
@@ -96,8 +100,7 @@ bool tgvBindUpdateRow(sqlite3_stmt* stmt, const tgvRecord_C* record) {
   const tgvSchema* s = tgvGetSchema(record->GetSchemaKind());
   if (!s) return false;
   return BindInt(stmt, 1, record->IsDeleted() ? 1 : 0) && BindColumns(stmt, record, 2) &&
-         BindInt(stmt, 2 + static_cast<int>(s->columnCount),
-                 static_cast<int32_t>(record->GetId()));
+         BindInt(stmt, 2 + static_cast<int>(s->columnCount), static_cast<int32_t>(record->GetId()));
 }
 
 bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* pool) {
@@ -204,28 +207,63 @@ tgvSummaryCheck tgvReadSummary(sqlite3* db, const tgvRecordTypeEntry* types, tgv
     const int objNo = sqlite3_column_int(s, 2);
     const int freeNo = sqlite3_column_int(s, 3);
     const auto* name = static_cast<const char16_t*>(sqlite3_column_text16(s, 4));
-    if (userType != e->userType || kind != e->schemaKind || !SameName(name, e->tableName))
-      return tgvSummary_Refused;
+    if (userType != e->userType || kind != e->schemaKind || !SameName(name, e->tableName)) return tgvSummary_Refused;
     // Counters that cannot be right (negative, or more free ids than ids).
     if (objNo < 0 || freeNo < 0 || freeNo > objNo) return tgvSummary_Refused;
-    out->rows.push_back(tgvSummaryRow{e->userType, e->schemaKind, static_cast<uint32_t>(objNo),
-                                      static_cast<uint32_t>(freeNo)});
+    out->rows.push_back(
+        tgvSummaryRow{e->userType, e->schemaKind, static_cast<uint32_t>(objNo), static_cast<uint32_t>(freeNo)});
   }
   return tgvSummary_Current;
 }
 
-bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo,
-                           uint32_t freeNo, std::u16string* lastError) {
-  SqliteStatement st(db, tgvSqlUpdateCounters());
-  const bool ok = st.ok() && BindInt(st.get(), 1, static_cast<int32_t>(objNo)) &&
-                  BindInt(st.get(), 2, static_cast<int32_t>(freeNo)) && BindInt(st.get(), 3, type.userType) && st.Run();
-  if (!ok && lastError)
-    *lastError = FormatW(tgvMsgUpdateRowFailed, type.tableName ? type.tableName : u"");
+sqlite3_stmt* tgvCachedStatement::Get(sqlite3* db, const std::string& sql) {
+  if (!m_stmt && db && !sql.empty()) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &raw, nullptr) ==
+        SQLITE_OK)
+      m_stmt.reset(raw);
+    else
+      sqlite3_finalize(raw);
+  }
+  return m_stmt.get();
+}
+
+bool tgvRunAndReset(sqlite3_stmt* stmt, bool bound) {
+  if (!stmt) return false;
+  const bool done = bound && sqlite3_step(stmt) == SQLITE_DONE;
+  // The reset repeats a failed step's code; the step's own result decides.
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  return done;
+}
+
+bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, uint32_t freeNo,
+                           std::u16string* lastError, tgvCachedStatement* cache) {
+  static const std::string sql = tgvSqlUpdateCounters();
+  SqliteStatement own(cache ? nullptr : db, sql);
+  sqlite3_stmt* st = cache ? cache->Get(db, sql) : own.get();
+  const bool ok =
+      st && tgvRunAndReset(st, BindInt(st, 1, static_cast<int32_t>(objNo)) &&
+                                   BindInt(st, 2, static_cast<int32_t>(freeNo)) && BindInt(st, 3, type.userType));
+  if (!ok && lastError) *lastError = FormatW(tgvMsgUpdateRowFailed, type.tableName ? type.tableName : u"");
   return ok;
 }
 
-bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo,
-                        const tgvMakeRecordFn& make, tgvRecordHost_I* pool) {
+bool tgvListTables(sqlite3* db, std::vector<std::string>* names) {
+  SqliteStatement st(db, "SELECT name FROM sqlite_master WHERE type = 'table';");
+  if (!st.ok() || !names) return false;
+  names->clear();
+  for (;;) {
+    const int rc = sqlite3_step(st.get());
+    if (rc == SQLITE_DONE) return true;
+    if (rc != SQLITE_ROW) return false;                                                  // the list would not be whole
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));  // UTF-8 in any encoding
+    if (name) names->emplace_back(name);
+  }
+}
+
+bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, const tgvMakeRecordFn& make,
+                        tgvRecordHost_I* pool) {
   if (!db || !make) return false;
   const std::string table = tgvTableIdent(type.tableName);
   if (table.empty() || !tgvGetSchema(type.schemaKind)) return false;

@@ -3,7 +3,7 @@
 // by the column table of its schema kind. The record store does all its row
 // work through these functions.
 //
-// The connection is opened with sqlite3_open16, so text is stored as UTF-16.
+// A new file stores its text as UTF-16 (see tgvSqlDB_C::Open).
 // Texts are bound as UTF-16 with their length in bytes; a null text is not
 // bound and stays NULL.
 #pragma once
@@ -12,9 +12,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/win32/sqlitestatement.h"
 #include "trackdb/tgvRecordTypes.h"
 #include "trackdb/tgvSchema.h"
 
@@ -58,19 +60,19 @@ bool tgvCreateRecordTables(sqlite3* db, const tgvRecordTypeEntry* types);
 struct tgvSummaryRow {
   uint8_t userType;
   uint8_t schemaKind;
-  uint32_t objNo;     // highest id ever given
-  uint32_t freeNo;    // ids of deleted rows waiting for reuse
+  uint32_t objNo;   // highest id ever given
+  uint32_t freeNo;  // ids of deleted rows waiting for reuse
 };
 
 struct tgvSummary {
-  int version = 0;                   // 0 in the file counts as 9
-  std::vector<tgvSummaryRow> rows;   // one per record type, in table order
+  int version = 0;                  // 0 in the file counts as 9
+  std::vector<tgvSummaryRow> rows;  // one per record type, in table order
 };
 
 enum tgvSummaryCheck {
-  tgvSummary_Current,   // version 16, rows match the record types
-  tgvSummary_Upgrade,   // version 9..15: upgrade, then read again
-  tgvSummary_Refused,   // anything else: the open fails
+  tgvSummary_Current,  // version 16, rows match the record types
+  tgvSummary_Upgrade,  // version 9..15: upgrade, then read again
+  tgvSummary_Refused,  // anything else: the open fails
 };
 
 // Reads the summary. The first row is the version row; the following rows
@@ -78,10 +80,33 @@ enum tgvSummaryCheck {
 // and carry sane counters. With version 9..15 only the version is filled in.
 tgvSummaryCheck tgvReadSummary(sqlite3* db, const tgvRecordTypeEntry* types, tgvSummary* out);
 
+// A statement kept prepared on its connection, so that a write made again
+// and again is compiled once. Each run binds it, steps it and resets it.
+class tgvCachedStatement {
+ public:
+  // The statement of the text on the connection, prepared on first use;
+  // null when it cannot be prepared.
+  sqlite3_stmt* Get(sqlite3* db, const std::string& sql);
+  // Finalizes it (a connection closes only once its statements are gone).
+  void Release() { m_stmt.reset(); }
+
+ private:
+  SqliteStmtHandle m_stmt;
+};
+
+// Steps a statement that returns no row when its binding succeeded (bound),
+// then resets it and clears its bindings whatever happened; true when the
+// step ran to its end.
+bool tgvRunAndReset(sqlite3_stmt* stmt, bool bound);
+
 // Writes one record type's counters; on failure the last-error text says
-// "update row data(<table>) to summary table failed.".
-bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo,
-                           uint32_t freeNo, std::u16string* lastError);
+// "update row data(<table>) to summary table failed.". With a cache the
+// statement is kept prepared there.
+bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, uint32_t freeNo,
+                           std::u16string* lastError, tgvCachedStatement* cache = nullptr);
+
+// The names of the file's tables; false when they cannot be read.
+bool tgvListTables(sqlite3* db, std::vector<std::string>* names);
 
 // Makes the record for row id (deleted when fZero is not 0); null fails the load.
 using tgvMakeRecordFn = std::function<tgvRecord_C*(uint32_t id, bool deleted)>;
@@ -89,8 +114,8 @@ using tgvMakeRecordFn = std::function<tgvRecord_C*(uint32_t id, bool deleted)>;
 // Loads a record table: "SELECT * FROM t ;" stepped objNo times; row k must
 // carry fID k. Each row's record comes from make and is filled by
 // tgvReadRowFields. Fails on a missing row or a wrong id.
-bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo,
-                        const tgvMakeRecordFn& make, tgvRecordHost_I* pool);
+bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, const tgvMakeRecordFn& make,
+                        tgvRecordHost_I* pool);
 
 // The narrow form of a table name; empty unless it is a plain identifier.
 std::string tgvTableIdent(const char16_t* tableName);

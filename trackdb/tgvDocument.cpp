@@ -112,8 +112,7 @@ bool tgvDocument_C::AddLineGroup(tgvLine_C* line) {
   if (!group) return false;
   m_lineList->InsertChild(group, m_lineList->GetLastChild());
   line->SetGroup(group);
-  line->BuildSegments();
-  line->ComputeLevels(0);
+  line->BuildSegmentsAndLevels(0);
   return true;
 }
 

@@ -35,9 +35,13 @@ std::vector<tgvWayPoint_C*> ChainOf(tgvDatabase_C* db, const tgvLine_C* line) {
   std::vector<tgvWayPoint_C*> out;
   tgvWayPoint_C* last = tgvLive<tgvWayPoint_C>(db, tgvUT_WP, line->GetLstWPID());
   tgvWayPoint_C* p = tgvLive<tgvWayPoint_C>(db, tgvUT_WP, line->Get1stWPID());
-  std::unordered_set<const tgvWayPoint_C*> seen;
-  for (uint32_t steps = PointBound(db); p && steps; --steps) {
-    if (!seen.insert(p).second) break;
+  const uint32_t bound = PointBound(db);
+  // Ids are dense, so a point met before is told by its id.
+  std::vector<bool> seen(bound + 1, false);
+  for (uint32_t steps = bound; p && steps; --steps) {
+    const uint32_t id = p->GetId();
+    if (id >= seen.size() || seen[id]) break;
+    seen[id] = true;
     out.push_back(p);
     if (p == last) break;
     p = tgvLive<tgvWayPoint_C>(db, tgvUT_WP, p->GetNextID());
@@ -241,10 +245,26 @@ void tgvLine_C::BuildSegments() {
   tgvDocument_C* doc = DocumentOf(db);
   if (!db || !doc || !m_group) return;
   DbLock lock = db->Lock();
+  const std::vector<tgvWayPoint_C*> chain = ChainOf(db, this);
+  SegmentChain(doc, chain.data(), chain.size());
+}
+
+void tgvLine_C::BuildSegmentsAndLevels(int mode) {
+  tgvDatabase_C* db = GetManager();
+  tgvDocument_C* doc = DocumentOf(db);
+  if (!db || !doc) return;
+  DbLock lock = db->Lock();
+  const std::vector<tgvWayPoint_C*> chain = ChainOf(db, this);
+  if (m_group) SegmentChain(doc, chain.data(), chain.size());
+  LevelChain(chain.data(), chain.size(), mode);
+}
+
+void tgvLine_C::SegmentChain(tgvDocument_C* doc, tgvWayPoint_C* const* chain, size_t count) {
   ClearSegments();
   tgvGroup_C* segment = nullptr;
   tgvWayPoint_C* previous = nullptr;
-  for (tgvWayPoint_C* p : ChainOf(db, this)) {
+  for (size_t i = 0; i < count; ++i) {
+    tgvWayPoint_C* p = chain[i];
     if (!segment || segment->GetCount() >= kSegmentPoints) {
       tgvGroup_C* next = doc->AllocGroup(false, true);
       if (!next) return;
@@ -387,10 +407,14 @@ void tgvLine_C::ComputeLevels(int mode) {
   if (!db || !DocumentOf(db)) return;
   DbLock lock = db->Lock();
   const std::vector<tgvWayPoint_C*> chain = ChainOf(db, this);
+  LevelChain(chain.data(), chain.size(), mode);
+}
+
+void tgvLine_C::LevelChain(tgvWayPoint_C* const* chain, size_t count, int mode) {
   // Two points (or a chain that ends after the first) keep their levels.
-  if (chain.size() < 3) return;
+  if (count < 3) return;
   // The chain is walked once; the simplification works on its indexes.
-  std::vector<std::pair<size_t, size_t>> stack{{0, chain.size() - 1}};
+  std::vector<std::pair<size_t, size_t>> stack{{0, count - 1}};
   while (!stack.empty()) {
     const auto [a, b] = stack.back();
     stack.pop_back();
@@ -412,16 +436,16 @@ void tgvLine_C::ComputeLevels(int mode) {
     }
   }
   bool baro = false, rpm = false, rpmSpeed = false, heart = false;
-  chain.front()->SetLevel(0);
-  chain.back()->SetLevel(0);
+  chain[0]->SetLevel(0);
+  chain[count - 1]->SetLevel(0);
   const double* thresholds = tgvDocument_C::GetLevelThresholds(mode);
-  for (size_t i = 0; i < chain.size(); ++i) {
+  for (size_t i = 0; i < count; ++i) {
     tgvWayPoint_C* p = chain[i];
     baro = baro || p->GetMBarAlti() != 0.0;
     rpm = rpm || p->GetRPM() != 0.0;
     rpmSpeed = rpmSpeed || p->GetRPMSpeed() != 0.0;
     heart = heart || p->GetBPM() != 0.0;
-    if (i == 0 || i + 1 == chain.size()) continue;
+    if (i == 0 || i + 1 == count) continue;
     const tgvGroup_C* s = p->GetSegment();
     if (s && s->GetFirstPoint() == p) {
       p->SetLevel(0);  // a segment's first point, the previous one's last
@@ -648,10 +672,8 @@ bool tgvLine_C::SplitAt(tgvWayPoint_C* point, tgvLine_C** newLine) {
   }
   point->SetNextID(0, 1);
   SetLstWPID(point->GetId(), 1);
-  BuildSegments();
-  ComputeLevels(0);
-  second->BuildSegments();
-  second->ComputeLevels(0);
+  BuildSegmentsAndLevels(0);
+  second->BuildSegmentsAndLevels(0);
   if (newLine) *newLine = second;
   return true;
 }
@@ -698,8 +720,7 @@ tgvLine_C* tgvLine_C::Join(PtrList_C* lines) {
     other->SetEndID(0, 1);
     other->DeleteShell();
   }
-  joined->BuildSegments();
-  joined->ComputeLevels(0);
+  joined->BuildSegmentsAndLevels(0);
   lines->RemoveAll();
   lines->AddTail(joined);
   return joined;

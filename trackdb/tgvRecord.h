@@ -614,6 +614,8 @@ class tgvLine_C : public tgvRecord_C {
   uint32_t GetSegmentsInRect(PtrList_C* list, const IntRect_C& rect);
   // Simplification: gives every point its display level (see tgvLine.h).
   void ComputeLevels(int mode);
+  // BuildSegments, then ComputeLevels, from one walk along the points.
+  void BuildSegmentsAndLevels(int mode);
 
   // The first point, the points shown at the level (-1 or a level outside
   // 0..17: all) and the last point; with onMapOnly only those on the
@@ -648,6 +650,11 @@ class tgvLine_C : public tgvRecord_C {
 
  protected:
   friend struct tgvSchemaAccess;
+  // The bodies of BuildSegments and ComputeLevels over the line's points in
+  // chain order; the database lock is held.
+  void SegmentChain(tgvDocument_C* doc, tgvWayPoint_C* const* chain, size_t count);
+  void LevelChain(tgvWayPoint_C* const* chain, size_t count, int mode);
+
   const char16_t* m_name;
   tgvGroup_C* m_group;
   uint8_t m_isGroup;

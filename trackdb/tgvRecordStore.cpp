@@ -113,18 +113,16 @@ tgvObjIndex_C::~tgvObjIndex_C() { Release(); }
 
 bool tgvObjIndex_C::Init(uint32_t objNo) {
   Release();
-  m_pool.reset(new (std::nothrow) BlockPool_C(m_recordSize, kRecordsPerBlock));
-  if (!m_pool) return false;
-  try {
-    m_freeStack.reserve(16);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  // The pool's first block comes with the first record: most types of a
+  // file hold none, and a block is zero-filled.
+  m_ready = true;
   (void)objNo;  // the array grows with the ids
   return true;
 }
 
 tgvRecord_C* tgvObjIndex_C::Allocate(uint32_t id) {
+  if (!m_ready) return nullptr;
+  if (!m_pool) m_pool.reset(new (std::nothrow) BlockPool_C(m_recordSize, kRecordsPerBlock));
   if (!m_pool) return nullptr;
   auto* record = static_cast<tgvRecord_C*>(m_pool->Alloc());
   if (!record) return nullptr;
@@ -198,6 +196,7 @@ void tgvObjIndex_C::Release() {
   m_index.Release();
   m_freeStack.clear();
   m_pool.reset();
+  m_ready = false;
   m_objNo = m_freeCount = m_freeHead = 0;
 }
 
@@ -295,8 +294,8 @@ bool tgvRecordStore_C::BuildSlots(const tgvRecordTypeEntry* recordTypeTable) {
     s.recordSize = e.recordSize;
     s.tableName = m_owner->InternString(e.tableName);
     s.tableA = tgvTableIdent(e.tableName);
-    s.insertSql = Utf8ToUtf16(tgvSqlInsert(e.schemaKind, s.tableA.c_str()));
-    s.updateSql = Utf8ToUtf16(tgvSqlUpdate(e.schemaKind, s.tableA.c_str()));
+    s.insertSql = tgvSqlInsert(e.schemaKind, s.tableA.c_str());
+    s.updateSql = tgvSqlUpdate(e.schemaKind, s.tableA.c_str());
     s.index.reset(new (std::nothrow) tgvObjIndex_C(m_owner->GetRegSlot(), e.userType, e.recordSize));
     if (!s.tableName || s.tableA.empty() || !s.index) return false;
   }
@@ -335,10 +334,20 @@ bool tgvRecordStore_C::CheckAndLoad(const tgvRecordTypeEntry* recordTypeTable) {
 }
 
 bool tgvRecordStore_C::LoadTables() {
+  // A table without rows is not read, only looked for among the file's tables.
+  std::vector<std::string> tables;
+  for (uint32_t i = 1; i <= m_typeCount && tables.empty(); ++i) {
+    if (m_slots[i].objNo == 0 && !tgvListTables(m_sql->GetHandle(), &tables)) return false;
+  }
   for (uint32_t i = 1; i <= m_typeCount; ++i) {
     Slot& s = m_slots[i];
     tgvObjIndex_C* index = s.index.get();
     if (!index->Init(s.objNo)) return false;
+    if (s.objNo == 0) {
+      const auto same = [&s](const std::string& name) { return sqlite3_stricmp(name.c_str(), s.tableA.c_str()) == 0; };
+      if (std::none_of(tables.begin(), tables.end(), same)) return false;
+      continue;
+    }
     const tgvRecordTypeEntry entry{s.userType, s.schemaKind, 0, s.recordSize, s.tableName};
     const bool ok = tgvLoadRecordTable(
         m_sql->GetHandle(), entry, s.objNo,
@@ -396,7 +405,8 @@ bool tgvRecordStore_C::Flush() {
   for (uint32_t i = 1; i <= m_typeCount && ok; ++i) {
     const Slot& s = m_slots[i];
     const tgvRecordTypeEntry entry{s.userType, s.schemaKind, 0, s.recordSize, s.tableName};
-    ok = tgvWriteTableCounters(m_sql->GetHandle(), entry, s.index->GetObjNo(), s.index->GetFreeCount(), nullptr);
+    ok = tgvWriteTableCounters(m_sql->GetHandle(), entry, s.index->GetObjNo(), s.index->GetFreeCount(), nullptr,
+                               &m_countersStmt);
   }
   if (!ok) m_owner->SetLastError(tgvMsgUpdateSummaryFailed);
   m_sql->SetSynchronous(false);
@@ -404,6 +414,7 @@ bool tgvRecordStore_C::Flush() {
 }
 
 void tgvRecordStore_C::ReleaseIndexes() {
+  m_countersStmt.Release();
   for (Slot& s : m_slots) {
     if (s.index) s.index->Release();
   }
@@ -438,29 +449,26 @@ tgvObjIndex_C* tgvRecordStore_C::GetIndex(uint8_t userType) {
   return s ? s->index.get() : nullptr;
 }
 
-bool tgvRecordStore_C::WriteRow(tgvRecord_C* record, const std::u16string& sql, bool insert) {
+bool tgvRecordStore_C::WriteRow(tgvRecord_C* record, Slot& slot, bool insert) {
   if (!m_sql || !record) return false;
   EnsureTransaction();
-  bool hasRow = false;
-  const bool ok =
-      m_sql->Prepare(sql.c_str()) &&
-      (insert ? tgvBindInsertRow(m_sql->GetStatement(), record) : tgvBindUpdateRow(m_sql->GetStatement(), record)) &&
-      m_sql->Step(&hasRow);
-  const bool finalized = m_sql->Finalize();
+  sqlite3* db = m_sql->GetHandle();
+  sqlite3_stmt* st = insert ? slot.insertStmt.Get(db, slot.insertSql) : slot.updateStmt.Get(db, slot.updateSql);
+  const bool ok = st && tgvRunAndReset(st, insert ? tgvBindInsertRow(st, record) : tgvBindUpdateRow(st, record));
   // An UPDATE that changed no row found no row for the id: that is a
   // failure, not a write.
-  return ok && finalized && (insert || sqlite3_changes(m_sql->GetHandle()) > 0);
+  return ok && (insert || sqlite3_changes(db) > 0);
 }
 
 bool tgvRecordStore_C::UpdateObject(tgvRecord_C* record) {
   Slot* s = record ? FindSlot(record->GetUserType()) : nullptr;
-  return s && WriteRow(record, s->updateSql, false);
+  return s && WriteRow(record, *s, false);
 }
 
 bool tgvRecordStore_C::InsertObject(tgvRecord_C* record) {
   Slot* s = record ? FindSlot(record->GetUserType()) : nullptr;
   if (!s || record->GetId() <= s->objNo) return false;
-  return WriteRow(record, s->insertSql, true);
+  return WriteRow(record, *s, true);
 }
 
 bool tgvRecordStore_C::UpdateTableCounters(uint8_t userType) {
@@ -469,7 +477,8 @@ bool tgvRecordStore_C::UpdateTableCounters(uint8_t userType) {
   EnsureTransaction();
   std::u16string err;
   const tgvRecordTypeEntry entry{s->userType, s->schemaKind, 0, s->recordSize, s->tableName};
-  if (tgvWriteTableCounters(m_sql->GetHandle(), entry, s->index->GetObjNo(), s->index->GetFreeCount(), &err))
+  if (tgvWriteTableCounters(m_sql->GetHandle(), entry, s->index->GetObjNo(), s->index->GetFreeCount(), &err,
+                            &m_countersStmt))
     return true;
   m_owner->SetLastError(err.c_str());
   return false;

@@ -4,6 +4,9 @@
 // mirrored into the file at once, inside one long transaction that Flush
 // commits. Searches run as SQL that returns ids; the records come from memory.
 //
+// Tables that hold no row are not read. The statements of the row and
+// counter writes are kept prepared while the store is open.
+//
 // A failed open rolls back everything it did: the file keeps its bytes. A
 // file that holds no table yet (left empty by a failed creation) is
 // treated as new.
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "icbase/src/icutil/icutil.h"
+#include "trackdb/tgvDbFormat.h"
 #include "trackdb/tgvRecordTypes.h"
 #include "trackdb/tgvSchema.h"
 #include "trackdb/tgvSqlDB.h"
@@ -57,7 +61,7 @@ class tgvObjIndex_C {
   tgvObjIndex_C(const tgvObjIndex_C&) = delete;
   tgvObjIndex_C& operator=(const tgvObjIndex_C&) = delete;
 
-  // Counters 0, a new pool and index; false when memory runs out.
+  // Counters 0, an empty pool and index; false when memory runs out.
   bool Init(uint32_t objNo);
   // A freed id first (reused = true, fields as the deletion left them);
   // otherwise the next id with a zero-filled record. Null when out of memory.
@@ -89,6 +93,7 @@ class tgvObjIndex_C {
   uint32_t m_objNo;      // highest id issued (fObjNo)
   uint32_t m_freeCount;  // fObjFreeNo
   uint32_t m_freeHead;   // last freed id, 0 = none
+  bool m_ready = false;  // Init has run since the last Release
   std::unique_ptr<BlockPool_C> m_pool;
   tgvIdIndex_C m_index;
   std::vector<tgvRecord_C*> m_freeStack;  // top = the record of m_freeHead
@@ -126,8 +131,10 @@ class tgvRecordStore_C {
     uint32_t freeNo = 0;
     const char16_t* tableName = nullptr;  // interned
     std::string tableA;                   // the same in narrow text
-    std::u16string insertSql;
-    std::u16string updateSql;
+    std::string insertSql;
+    std::string updateSql;
+    tgvCachedStatement insertStmt;
+    tgvCachedStatement updateStmt;
     std::unique_ptr<tgvObjIndex_C> index;
   };
 
@@ -200,7 +207,7 @@ class tgvRecordStore_C {
   bool CreateTables(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path);
   bool CheckAndLoad(const tgvRecordTypeEntry* recordTypeTable);
   bool LoadTables();
-  bool WriteRow(tgvRecord_C* record, const std::u16string& sql, bool insert);
+  bool WriteRow(tgvRecord_C* record, Slot& slot, bool insert);
   uint32_t RunSelect(PtrList_C* list, uint8_t userType, const std::string& sql, const tgvCondition_C* params,
                      const int32_t* ints, int intCount);
   void ReleaseIndexes();
@@ -211,5 +218,6 @@ class tgvRecordStore_C {
   tgvDatabase_C* m_owner;
   std::vector<Slot> m_slots;  // slot 0: the version row
   std::unique_ptr<tgvSqlDB_C> m_sql;
+  tgvCachedStatement m_countersStmt;
   tgvValueIndex_C m_values;
 };

@@ -14,6 +14,53 @@ tgvSqlDB_C::~tgvSqlDB_C() {
   m_db.reset();
 }
 
+namespace {
+
+// The connection is used by one thread at a time (the database manager holds
+// its lock around every call), so SQLite's own per-call locking is not needed.
+constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+
+// A new file stores its texts as UTF-16, as an open through the UTF-16
+// interface makes it; an existing file keeps its own encoding.
+bool OpenConnection(const char* path, sqlite3** db) {
+  const int rc = sqlite3_open_v2(path, db, kOpenFlags, nullptr);
+  return rc == SQLITE_OK && sqlite3_exec(*db, "PRAGMA encoding = 'UTF-16';", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// The bytes of a database file kept in the classic journal mode, read with
+// SQLite's own handle while a statement holds the file's read lock, so that
+// no writer can be half-way through. Reading the header value takes that
+// lock without reading the schema, which the copy reads anyway. Null when
+// the file must be copied through SQLite's page cache instead: a write-ahead
+// log may hold newer pages, and an empty or short file has no header.
+unsigned char* ReadWholeFile(sqlite3* source, sqlite3_int64* size) {
+  sqlite3_stmt* raw = nullptr;
+  sqlite3_prepare_v2(source, "PRAGMA schema_version;", -1, &raw, nullptr);
+  SqliteStmtHandle lock(raw);
+  sqlite3_file* file = nullptr;
+  if (!lock || sqlite3_step(lock.get()) != SQLITE_ROW ||
+      sqlite3_file_control(source, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods)
+    return nullptr;
+  constexpr int kHeaderBytes = 100;
+  unsigned char header[kHeaderBytes];
+  sqlite3_int64 bytes = 0;
+  if (file->pMethods->xFileSize(file, &bytes) != SQLITE_OK || bytes < kHeaderBytes ||
+      file->pMethods->xRead(file, header, kHeaderBytes, 0) != SQLITE_OK)
+    return nullptr;
+  // Bytes 18 and 19: the write and read format versions, 1 for the classic journal.
+  if (header[18] != 1 || header[19] != 1) return nullptr;
+  auto* image = static_cast<unsigned char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(bytes)));
+  if (!image) return nullptr;
+  if (bytes > INT32_MAX || file->pMethods->xRead(file, image, static_cast<int>(bytes), 0) != SQLITE_OK) {
+    sqlite3_free(image);
+    return nullptr;
+  }
+  *size = bytes;
+  return image;
+}
+
+}  // namespace
+
 bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
   if (m_state == kOpen && !Close()) return false;
   m_path = path;
@@ -25,7 +72,7 @@ bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
   if (m_readOnly && path) {
     rc = OpenCopy(path, !fresh) ? SQLITE_OK : SQLITE_CANTOPEN;
   } else if (path) {
-    rc = sqlite3_open16(path, &raw);
+    rc = OpenConnection(Utf16ToUtf8(path).c_str(), &raw) ? SQLITE_OK : SQLITE_CANTOPEN;
     m_db.reset(raw);  // a failed open's handle is closed too
   }
   if (rc != SQLITE_OK) {
@@ -42,22 +89,35 @@ bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
 
 bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open16(u":memory:", &raw);
+  const bool opened = OpenConnection(":memory:", &raw);
   m_db.reset(raw);
-  if (rc != SQLITE_OK) return false;
+  if (!opened) return false;
   if (!exists) return true;
   sqlite3* file = nullptr;
   const std::string path8 = Utf16ToUtf8(path);
-  SqliteHandle source(
-      sqlite3_open_v2(path8.c_str(), &file, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK ? file : nullptr);
+  SqliteHandle source(sqlite3_open_v2(path8.c_str(), &file, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) ==
+                              SQLITE_OK
+                          ? file
+                          : nullptr);
   if (!source) {
     sqlite3_close_v2(file);
     return false;
   }
-  sqlite3_backup* backup = sqlite3_backup_init(m_db.get(), "main", source.get(), "main");
-  if (!backup) return false;
-  const int stepped = sqlite3_backup_step(backup, -1);
-  return sqlite3_backup_finish(backup) == SQLITE_OK && stepped == SQLITE_DONE;
+  // The file's pages are read once, under the file's read lock, and the
+  // copy is handed to the connection whole.
+  sqlite3_int64 size = 0;
+  unsigned char* image = ReadWholeFile(source.get(), &size);
+  if (!image) image = sqlite3_serialize(source.get(), "main", &size, 0);
+  // An empty file is an empty database; what is not a database has no size.
+  if (!image) return size == 0;
+  // A copy in memory keeps no write-ahead log (its pages are in the copy
+  // already): it is marked as a file of the classic journal.
+  constexpr sqlite3_int64 kFormatBytes = 20;
+  if (size >= kFormatBytes && image[18] == 2 && image[19] == 2) image[18] = image[19] = 1;
+  constexpr unsigned kOwned = SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE;
+  if (sqlite3_deserialize(m_db.get(), "main", image, size, size, kOwned) != SQLITE_OK) return false;
+  // What is not a database is found now, as the copy's schema is read.
+  return sqlite3_exec(m_db.get(), "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool tgvSqlDB_C::Close() {

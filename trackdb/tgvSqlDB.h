@@ -33,8 +33,9 @@ class tgvSqlDB_C {
   tgvSqlDB_C& operator=(const tgvSqlDB_C&) = delete;
 
   // Closes a connection that is still open first (false when that close
-  // fails); isNew = the path names no existing file; opens with
-  // sqlite3_open16 (a handle of a failed open is closed: state kOpenFailed).
+  // fails); isNew = the path names no existing file; opens the file, a new
+  // one with UTF-16 texts (a handle of a failed open is closed: state
+  // kOpenFailed).
   // Then "PRAGMA synchronous = OFF;" and "PRAGMA count_changes = 0;". The
   // path is the caller's text and must outlive the connection.
   // tgvOpen_ReadOnly: a file that exists is copied into memory (false when

@@ -113,8 +113,11 @@ double Best(const auto& run) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1) g_sizes.clear();
-  for (int i = 1; i < argc; ++i) g_sizes.push_back(std::atoi(argv[i]));
+  // Options (scripts/bench passes the benchmark library's) are not sizes.
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i)
+    if (argv[i][0] != '-') sizes.push_back(std::atoi(argv[i]));
+  if (!sizes.empty()) g_sizes = sizes;
   std::string base = (std::filesystem::temp_directory_path() / "bench_workspace_XXXXXX").string();
   if (!::mkdtemp(base.data())) return 1;
   setenv("HOME", base.c_str(), 1);

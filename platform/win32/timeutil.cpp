@@ -1,7 +1,11 @@
 #include "platform/win32/timeutil.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -51,8 +55,10 @@ int64_t findChange(int64_t lo, int64_t hi) {
   int at = isDstAt(lo);
   while (hi - lo > 1) {
     int64_t mid = lo + (hi - lo) / 2;
-    if (isDstAt(mid) == at) lo = mid;
-    else hi = mid;
+    if (isDstAt(mid) == at)
+      lo = mid;
+    else
+      hi = mid;
   }
   return hi;
 }
@@ -142,8 +148,8 @@ bool LocalBreakdown(int64_t unixSeconds, struct tm* out) {
 }
 
 int64_t UtcToUnix(int year, int month, int day, int hour, int minute, int second) {
-  return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 +
-         int64_t(hour) * 3600 + int64_t(minute) * 60 + second;
+  return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 + int64_t(hour) * 3600 +
+         int64_t(minute) * 60 + second;
 }
 
 void GetSystemTime(SYSTEMTIME* st) {
@@ -191,10 +197,10 @@ ULONGLONG GetTickCount64() {
 
 DWORD GetTickCount() { return static_cast<DWORD>(GetTickCount64()); }
 
-DWORD GetTimeZoneRulesForYear(int year, TIME_ZONE_INFORMATION* tzi) {
-  if (!tzi) return TIME_ZONE_ID_INVALID;
+namespace {
+
+bool ReadTimeZoneRules(int year, TIME_ZONE_INFORMATION* tzi) {
   std::memset(tzi, 0, sizeof *tzi);
-  tzset();
   // Sample the year day by day (from 14 hours before its first UTC midnight so
   // that every zone's whole local year is covered), then pin each change of
   // the daylight flag to the second.
@@ -202,7 +208,8 @@ DWORD GetTimeZoneRulesForYear(int year, TIME_ZONE_INFORMATION* tzi) {
   const int64_t end = UtcToUnix(year + 1, 1, 1, 0, 0, 0) + 14 * 3600;
   int64_t toDst = 0, toStd = 0;
   bool haveToDst = false, haveToStd = false;
-  struct tm stdTm {}, dstTm {};
+  struct tm stdTm {};
+  struct tm dstTm {};
   bool haveStd = false, haveDst = false;
   int prev = isDstAt(start);
   for (int64_t t = start; t < end;) {
@@ -229,12 +236,52 @@ DWORD GetTimeZoneRulesForYear(int year, TIME_ZONE_INFORMATION* tzi) {
   copyName(tzi->StandardName, stdTm.tm_zone);
   if (!haveDst || !haveToDst || !haveToStd) {
     copyName(tzi->DaylightName, stdTm.tm_zone);
-    return TIME_ZONE_ID_UNKNOWN;
+    return false;
   }
   tzi->DaylightBias = static_cast<LONG>(-(dstTm.tm_gmtoff - stdTm.tm_gmtoff) / 60);
   copyName(tzi->DaylightName, dstTm.tm_zone);
   tzi->DaylightDate = transitionRule(toDst, stdTm.tm_gmtoff);
   tzi->StandardDate = transitionRule(toStd, dstTm.tm_gmtoff);
+  return true;
+}
+
+// The rules of the last year asked for, by the zone setting they were read
+// under: sampling a year is costly, and every track's statistics ask.
+struct ZoneRulesCache {
+  std::mutex lock;
+  bool valid = false;
+  int year = 0;
+  std::optional<std::string> zone;
+  TIME_ZONE_INFORMATION rules{};
+  bool knownRules = false;
+};
+
+ZoneRulesCache& RulesCache() {
+  static ZoneRulesCache cache;
+  return cache;
+}
+
+std::optional<std::string> ZoneSetting() {
+  const char* tz = std::getenv("TZ");
+  return tz ? std::optional<std::string>(tz) : std::nullopt;
+}
+
+}  // namespace
+
+DWORD GetTimeZoneRulesForYear(int year, TIME_ZONE_INFORMATION* tzi) {
+  if (!tzi) return TIME_ZONE_ID_INVALID;
+  tzset();
+  ZoneRulesCache& cache = RulesCache();
+  std::optional<std::string> zone = ZoneSetting();
+  std::lock_guard<std::mutex> guard(cache.lock);
+  if (!cache.valid || cache.year != year || cache.zone != zone) {
+    cache.knownRules = ReadTimeZoneRules(year, &cache.rules);
+    cache.year = year;
+    cache.zone = std::move(zone);
+    cache.valid = true;
+  }
+  *tzi = cache.rules;
+  if (!cache.knownRules) return TIME_ZONE_ID_UNKNOWN;
   return isDstAt(UnixNowSeconds()) == 1 ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
 

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "platform/win32/utf.h"
@@ -142,4 +143,29 @@ TEST(Project, ReadOnlyOpenLeavesEveryFileAsItWas) {
   ASSERT_NE(doc, nullptr);
   EXPECT_NE(doc->GetRootMap(), nullptr);
   EXPECT_FALSE(std::filesystem::exists(dir.File("bruser.poi")));
+}
+
+TEST(Project, ReadOnlyOpenSeesRowsStillInTheWriteAheadLog) {
+  TempDir dir;
+  const std::u16string folder = Utf8ToUtf16(dir.Path());
+  ASSERT_TRUE(BuildProject(folder, [](projgen::ProjectDb& gen) {
+    return gen.AddPointLine(u"run", Drive(600, 10, projgen::FileTimeOf(2024, 5, 1, 9, 0, 0)), false) != nullptr;
+  }));
+  // The other program keeps the file open in log mode: its last change is
+  // not in the database file yet.
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(dir.File("bruser.poi").c_str(), &raw), SQLITE_OK);
+  const std::unique_ptr<sqlite3, int (*)(sqlite3*)> writer(raw, sqlite3_close);
+  EXPECT_EQ(sqlite3_exec(writer.get(),
+                         "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; UPDATE Line SET fName = 'late';",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  {
+    tgvProject_C project;
+    tgvDocument_C* doc = project.Open(folder.c_str(), tgvOpen_ReadOnly);
+    ASSERT_NE(doc, nullptr);
+    PtrList_C lines;
+    ASSERT_EQ(doc->GetLines(&lines, nullptr, true), 1u);
+    EXPECT_EQ(std::u16string(static_cast<tgvLine_C*>(lines.RemoveHead())->GetName()), u"late");
+  }
 }

@@ -116,6 +116,7 @@ TEST_F(Store, RefusedFilesKeepTheirBytes) {
       {"second row fID 3", "UPDATE POI SET fID=9 WHERE fID=2;", {}},
       {"fewer rows than fObjNo", "DELETE FROM POI WHERE fID=3;", {}},
       {"summary missing", "DROP TABLE BR_TGVLib;", {}},
+      {"empty table missing", "DROP TABLE VStyle;", {}},
       // Version 11 with lines: the step to 12 empties Line, the load fails,
       // and nothing of the upgrade stays.
       {"upgrade that cannot load",
