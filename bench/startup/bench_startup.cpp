@@ -1,0 +1,159 @@
+// A start of the program up to a filled session list, without a window: the
+// workspace is opened and loaded, the drag types arrive as the drag-type
+// thread gives them, the main window's scan counts the sessions and its row
+// thread builds every session's record (statistics and laps included) and
+// writes SessionList.db, and the list is read back as the window reads it
+// (counts per category, listable sessions, the circuit sessions it shows
+// first). Each run starts from a workspace that was never scanned (no
+// SessionList.db); the workspace is closed after the clock stops.
+//
+// Generated workspaces of 250 and 2,000 sessions (sizes may be given as
+// arguments). The reference, in the same run: the same rows read with plain
+// SQLite (the project database's values, each point database's waypoints
+// with their GPS logs, the sums of the statistics in one pass, and the
+// session list's rows). Prints the time per session at each size, the ratio
+// largest/smallest (goal: at most 1.3), ours/reference (goal: at most 3) and
+// the peak resident memory.
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/common/WorkspaceFloor.h"
+#include "platform/win32/utf.h"
+#include "sport/SportProjMgr.h"
+#include "tools/projgen/SampleWorkspace.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/SessionListDb.h"
+
+namespace {
+
+std::vector<int> g_sizes = {250, 2000};
+constexpr int kRepeats = 3;
+
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+
+struct Workspace {
+  std::string root;      // the workspace folder
+  std::string userData;  // <documents>/Pelmora, which holds the track maps
+  std::string List() const { return root + "/TransferDb/SessionList.db"; }
+};
+
+// The main window's scan and row thread, reached without creating the window.
+class StartupDlg : public CtessilarDlg {
+ public:
+  using CtessilarDlg::ScanSessions;
+};
+
+// The reads of the window's list refresh: every category's count, the
+// listable ones of the circuit kinds, and the circuit sessions shown first.
+int32_t ReadList(SessionListDb& list) {
+  int32_t listable = 0;
+  for (int32_t type = 0; type < CtessilarDlg::kRaceTypes; ++type) {
+    list.CountByRaceType(type);
+    if (type <= kRaceOther) listable += list.CountTracksWithFolder(type);
+  }
+  std::vector<SessionSummary> rows(static_cast<size_t>(listable));
+  return listable > 0 ? list.GetCircuitSessions(rows.data(), listable) : 0;
+}
+
+double Ours(const Workspace& ws, int sessions) {
+  std::filesystem::remove(ws.List());
+  const double t0 = Now();
+  CSportProjMgr* mgr = CSportProjMgr::GetInstance();
+  if (mgr->OpenWorkspace(Utf8ToUtf16(ws.root).c_str()) != kWorkspaceOk) std::abort();
+  // The drag types of the settings: the sample drag sessions run 100 m.
+  mgr->AddDragType(0, 0.0f, 100.0f, 0);
+  mgr->DragTypesLoaded();
+  SessionListDb list;
+  if (!list.Create(Utf8ToUtf16(ws.root), Utf8ToUtf16(ws.userData))) std::abort();
+  StartupDlg dlg;
+  dlg.m_pSessionListDb = &list;
+  dlg.m_nDbState = 2;
+  dlg.ScanSessions();
+  while (dlg.m_nDbState.load() != 3) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  const int32_t shown = ReadList(list);
+  const double elapsed = Now() - t0;
+  // Circuit kinds are four of the seven race types the sample cycles through.
+  if (dlg.m_nItemDone.load() != sessions || shown < sessions / 2) std::abort();
+  dlg.StopWorkers();
+  mgr->CloseWorkspace();
+  return elapsed;
+}
+
+double Floor(const Workspace& ws) {
+  const double t0 = Now();
+  ReadWorkspaceFloor(ws.root);
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(ws.List().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT * FROM SessList ORDER BY startTime DESC;", -1, &st, nullptr) != SQLITE_OK)
+    std::abort();
+  long long rows = 0, bytes = 0;
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    ++rows;
+    for (int c = 0; c < sqlite3_column_count(st); ++c) bytes += sqlite3_column_bytes(st, c);
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  const double elapsed = Now() - t0;
+  if (rows == 0 || bytes == 0) std::abort();
+  return elapsed;
+}
+
+double Best(const auto& run) {
+  double best = 1e300;
+  for (int i = 0; i < kRepeats; ++i) best = std::min(best, run());
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Options (scripts/bench passes the benchmark library's) are not sizes.
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i)
+    if (argv[i][0] != '-') sizes.push_back(std::atoi(argv[i]));
+  if (!sizes.empty()) g_sizes = sizes;
+  std::string base = (std::filesystem::temp_directory_path() / "bench_startup_XXXXXX").string();
+  if (!::mkdtemp(base.data())) return 1;
+  setenv("HOME", base.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (base + "/.config").c_str(), 1);
+  std::vector<Workspace> workspaces;
+  for (int size : g_sizes) {
+    const std::string documents = base + "/docs" + std::to_string(size);
+    Workspace ws{base + "/ws" + std::to_string(size), documents + "/Pelmora"};
+    projgen::SampleOptions options;
+    options.sessions = size;
+    options.seconds = 60.0;
+    options.documents = Utf8ToUtf16(documents);
+    std::printf("generating %d sessions...\n", size);
+    std::fflush(stdout);
+    if (!projgen::WriteSampleWorkspace(Utf8ToUtf16(ws.root), options)) return 1;
+    workspaces.push_back(ws);
+  }
+  std::printf("\nsessions  ours ms/session  reference ms/session  ours/reference\n");
+  double first = 0.0, last = 0.0;
+  for (size_t i = 0; i < workspaces.size(); ++i) {
+    const int size = g_sizes[i];
+    const double ours = Best([&] { return Ours(workspaces[i], size); }) * 1000.0 / size;
+    const double floor = Best([&] { return Floor(workspaces[i]); }) * 1000.0 / size;
+    std::printf("%8d  %15.3f  %20.3f  %14.2f\n", size, ours, floor, ours / floor);
+    if (i == 0) first = ours;
+    last = ours;
+  }
+  std::printf("time per session, %d / %d sessions: %.2f (goal: at most 1.3)\n", g_sizes.back(), g_sizes.front(),
+              last / first);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+  std::error_code ec;
+  std::filesystem::remove_all(base, ec);
+  return 0;
+}
