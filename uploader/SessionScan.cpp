@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -230,7 +231,14 @@ void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
       return false;
     }
     SessionSummary record;
-    if (!SummariseTrack(manager, user, track, record)) return true;
+    const bool summarised = SummariseTrack(manager, user, track, record);
+    {
+      // The points were loaded only for this summary: kept, every session's
+      // point database would stay in memory for the rest of the run.
+      std::lock_guard<std::mutex> analysis(manager.AnalysisLock());
+      track.ReleaseTrackPoints();
+    }
+    if (!summarised) return true;
     records[static_cast<size_t>(built++)] = std::move(record);
     m_nItemDone = built;
     return true;
