@@ -1,10 +1,14 @@
 #include "bench/common/WorkspaceFloor.h"
 
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -66,4 +70,35 @@ void ReadWorkspaceFloor(const std::string& ws) {
     sqlite3_close(db);
   }
   if (sums.points == 0 || sums.distance <= 0.0) std::abort();
+}
+
+double BenchNow() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+
+double BestOf(int repeats, const std::function<double()>& run) {
+  double best = 1e300;
+  for (int i = 0; i < repeats; ++i) best = std::min(best, run());
+  return best;
+}
+
+std::vector<int> BenchSizes(int argc, char** argv, std::vector<int> defaults) {
+  std::vector<int> sizes;
+  for (int i = 1; i < argc; ++i)
+    if (argv[i][0] != '-') sizes.push_back(std::atoi(argv[i]));
+  return sizes.empty() ? defaults : sizes;
+}
+
+std::string MakeBenchHome(const std::string& name) {
+  std::string base = (std::filesystem::temp_directory_path() / (name + "_XXXXXX")).string();
+  if (!::mkdtemp(base.data())) return std::string();
+  setenv("HOME", base.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (base + "/.config").c_str(), 1);
+  return base;
+}
+
+void PrintScalingAndMemory(const std::vector<int>& sizes, double first, double last) {
+  std::printf("time per session, %d / %d sessions: %.2f (goal: at most 1.3)\n", sizes.back(), sizes.front(),
+              last / first);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
 }

@@ -15,7 +15,6 @@
 // largest/smallest (goal: at most 1.3), ours/reference (goal: at most 3) and
 // the peak resident memory.
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -34,10 +33,7 @@
 
 namespace {
 
-std::vector<int> g_sizes = {250, 2000};
 constexpr int kRepeats = 3;
-
-double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 struct Workspace {
   std::string root;      // the workspace folder
@@ -65,7 +61,7 @@ int32_t ReadList(SessionListDb& list) {
 
 double Ours(const Workspace& ws, int sessions) {
   std::filesystem::remove(ws.List());
-  const double t0 = Now();
+  const double t0 = BenchNow();
   CSportProjMgr* mgr = CSportProjMgr::GetInstance();
   if (mgr->OpenWorkspace(Utf8ToUtf16(ws.root).c_str()) != kWorkspaceOk) std::abort();
   // The drag types of the settings: the sample drag sessions run 100 m.
@@ -79,7 +75,7 @@ double Ours(const Workspace& ws, int sessions) {
   dlg.ScanSessions();
   while (dlg.m_nDbState.load() != 3) std::this_thread::sleep_for(std::chrono::microseconds(200));
   const int32_t shown = ReadList(list);
-  const double elapsed = Now() - t0;
+  const double elapsed = BenchNow() - t0;
   // Circuit kinds are four of the seven race types the sample cycles through.
   if (dlg.m_nItemDone.load() != sessions || shown < sessions / 2) std::abort();
   dlg.StopWorkers();
@@ -88,7 +84,7 @@ double Ours(const Workspace& ws, int sessions) {
 }
 
 double Floor(const Workspace& ws) {
-  const double t0 = Now();
+  const double t0 = BenchNow();
   ReadWorkspaceFloor(ws.root);
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(ws.List().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) std::abort();
@@ -102,31 +98,19 @@ double Floor(const Workspace& ws) {
   }
   sqlite3_finalize(st);
   sqlite3_close(db);
-  const double elapsed = Now() - t0;
+  const double elapsed = BenchNow() - t0;
   if (rows == 0 || bytes == 0) std::abort();
   return elapsed;
-}
-
-double Best(const auto& run) {
-  double best = 1e300;
-  for (int i = 0; i < kRepeats; ++i) best = std::min(best, run());
-  return best;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Options (scripts/bench passes the benchmark library's) are not sizes.
-  std::vector<int> sizes;
-  for (int i = 1; i < argc; ++i)
-    if (argv[i][0] != '-') sizes.push_back(std::atoi(argv[i]));
-  if (!sizes.empty()) g_sizes = sizes;
-  std::string base = (std::filesystem::temp_directory_path() / "bench_startup_XXXXXX").string();
-  if (!::mkdtemp(base.data())) return 1;
-  setenv("HOME", base.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (base + "/.config").c_str(), 1);
+  const std::vector<int> sizes = BenchSizes(argc, argv, {250, 2000});
+  const std::string base = MakeBenchHome("bench_startup");
+  if (base.empty()) return 1;
   std::vector<Workspace> workspaces;
-  for (int size : g_sizes) {
+  for (int size : sizes) {
     const std::string documents = base + "/docs" + std::to_string(size);
     Workspace ws{base + "/ws" + std::to_string(size), documents + "/Pelmora"};
     projgen::SampleOptions options;
@@ -141,18 +125,14 @@ int main(int argc, char** argv) {
   std::printf("\nsessions  ours ms/session  reference ms/session  ours/reference\n");
   double first = 0.0, last = 0.0;
   for (size_t i = 0; i < workspaces.size(); ++i) {
-    const int size = g_sizes[i];
-    const double ours = Best([&] { return Ours(workspaces[i], size); }) * 1000.0 / size;
-    const double floor = Best([&] { return Floor(workspaces[i]); }) * 1000.0 / size;
+    const int size = sizes[i];
+    const double ours = BestOf(kRepeats, [&] { return Ours(workspaces[i], size); }) * 1000.0 / size;
+    const double floor = BestOf(kRepeats, [&] { return Floor(workspaces[i]); }) * 1000.0 / size;
     std::printf("%8d  %15.3f  %20.3f  %14.2f\n", size, ours, floor, ours / floor);
     if (i == 0) first = ours;
     last = ours;
   }
-  std::printf("time per session, %d / %d sessions: %.2f (goal: at most 1.3)\n", g_sizes.back(), g_sizes.front(),
-              last / first);
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+  PrintScalingAndMemory(sizes, first, last);
   std::error_code ec;
   std::filesystem::remove_all(base, ec);
   return 0;
