@@ -235,18 +235,11 @@ TEST_F(MainWindowTest, TheLayoutStaysInsideTheWindowAndNeverDrifts) {
 
 // The program against the stand-in service, with a user who logged in on an
 // earlier run (a token is stored).
-class MainWindowServiceTest : public StandinServiceTest {
+class MainWindowServiceTest : public StandinProgramTest {
  protected:
-  MainWindowServiceTest()
-      : m_home("HOME", m_dir.Path().c_str()),
-        m_config("XDG_CONFIG_HOME", m_dir.File("config").c_str()),
-        m_docs("XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()) {}
   void SetUp() override {
-    StandinServiceTest::SetUp();
+    StandinProgramTest::SetUp();
     if (HasFatalFailure()) return;
-    DeployValues values = BuiltInDeployValues();
-    values.serviceBase = m_service->BaseUrl();
-    ASSERT_TRUE(SetDeployValuesForTest(values));
     StandinAccount rider;
     rider.email = "rider@example.com";
     rider.password = "secret";
@@ -258,19 +251,12 @@ class MainWindowServiceTest : public StandinServiceTest {
     SetApiUserStore(nullptr);
     GetLoginState() = kLoginNone;  // a new run starts logged out
   }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    SetApiWorkspaceSource(nullptr);
-    ResetDeployValues();
-    StandinServiceTest::TearDown();
-  }
   bool LogoutSent() const {
     for (const StandinRequest& r : m_service->Requests())
       if (r.path == "/API/logout.php") return true;
     return false;
   }
 
-  ScopedEnv m_home, m_config, m_docs;
   int64_t m_uid = 0;
 };
 

@@ -42,18 +42,11 @@ CString StringOf(UINT id, LANGID lang) { return CString(AfxFindString(id, lang))
 // each race type, on the sample map whose track-map folder exists), the drag
 // type those drag sessions were timed with, and the stand-in service with
 // the user's account and the map.
-class ReadyWindowTest : public StandinServiceTest {
+class ReadyWindowTest : public StandinProgramTest {
  protected:
-  ReadyWindowTest()
-      : m_home("HOME", m_dir.Path().c_str()),
-        m_config("XDG_CONFIG_HOME", m_dir.File("config").c_str()),
-        m_docs("XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()) {}
   void SetUp() override {
-    StandinServiceTest::SetUp();
+    StandinProgramTest::SetUp();
     if (HasFatalFailure()) return;
-    DeployValues values = BuiltInDeployValues();
-    values.serviceBase = m_service->BaseUrl();
-    ASSERT_TRUE(SetDeployValuesForTest(values));
     ASSERT_GT(m_service->AddAccount(kRider), 0);
     ASSERT_TRUE(m_service->AddTrackMap({12, "O", "Fuji", 100}, MakeBeaconFile({StandinBeacon{}})));
 
@@ -68,12 +61,6 @@ class ReadyWindowTest : public StandinServiceTest {
     reg[u"DragRacingTypeNum"].SetDword(1);
     reg[u"DragRacingType_1"].SetString(CString(u"0 0 100 0"));
     GetLoginState() = kLoginNone;
-  }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    SetApiWorkspaceSource(nullptr);
-    ResetDeployValues();
-    StandinServiceTest::TearDown();
   }
 
   // Runs the program; `script` runs in the main window once the user has
@@ -121,7 +108,6 @@ class ReadyWindowTest : public StandinServiceTest {
     EXPECT_TRUE(UiTestSaveScreenshot(&main, ScreenshotPath(name))) << name;
   }
 
-  ScopedEnv m_home, m_config, m_docs;
 };
 
 TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSessions) {

@@ -7,8 +7,10 @@
 
 #include <memory>
 
+#include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
 #include "tools/standin-service/StandinService.h"
+#include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 
 class StandinServiceTest : public ::testing::Test {
@@ -42,4 +44,19 @@ class StandinClientTest : public StandinServiceTest {
     ResetDeployValues();
     StandinServiceTest::TearDown();
   }
+};
+
+// The program against the stand-in in a temporary home: its settings, its
+// documents and the client's hooks stay the test's own.
+class StandinProgramTest : public StandinClientTest {
+ protected:
+  void TearDown() override {
+    SetApiUserStore(nullptr);
+    SetApiWorkspaceSource(nullptr);
+    StandinClientTest::TearDown();
+  }
+
+  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
+  ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File("config").c_str()};
+  ScopedEnv m_docs{"XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()};
 };
