@@ -6,6 +6,10 @@
 
 class UserInfoDb;
 
+// The program's name: the main window's title and the caption of its message
+// boxes.
+inline constexpr const char16_t kProgramTitle[] = u"Morvek Pelmora Uploader";
+
 class CtessilarApp : public CWinApp {
  public:
   CtessilarApp() = default;

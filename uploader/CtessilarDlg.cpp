@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "uploader/AboutDlg.h"
+#include "uploader/CtessilarApp.h"
 #include "uploader/DlgSetting.h"
 #include "uploader/RegistrySettings.h"
 #include "uploader/SessionListDb.h"
@@ -36,7 +37,6 @@ constexpr int kIdWorkspace = 1034;
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kGrey = 0x808080;
-constexpr const char16_t* kWindowTitle = u"Morvek Pelmora Uploader";
 
 // One category selector's caption: which static, its name string, its indent
 // and the race types it counts (first..last; Circuit Racing sums 0 to 3).
@@ -240,7 +240,7 @@ void CtessilarDlg::InitListColumns(bool isDrag) {
 }
 
 void CtessilarDlg::UpdateTitle() {
-  SetWindowText(kWindowTitle);
+  SetWindowText(kProgramTitle);
   m_btnUpload.SetWindowText(LoadText(112));
   m_btnSetting.SetWindowText(LoadText(109));
   m_stTerms.SetWindowText(LoadText(155));
@@ -438,7 +438,7 @@ void CtessilarDlg::ShowCategory(int32_t raceType) {
   SessionListDb* db = m_pSessionListDb;
   int32_t count = 0;
   if (raceType >= kRaceDrag)
-    MessageBox(LoadText(132), kWindowTitle, MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(LoadText(132), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
   else if (db != nullptr)
     count = db->CountTracksWithFolder(raceType);
   std::vector<SessionSummary> records;

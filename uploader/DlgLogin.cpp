@@ -1,5 +1,6 @@
 #include "uploader/DlgLogin.h"
 
+#include "uploader/CtessilarApp.h"
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
@@ -24,7 +25,6 @@ constexpr UINT kStrLoginFailed = 121;
 constexpr UINT kStrActivateAccount = 122;
 constexpr UINT kStrLeaveProgram = 123;
 
-constexpr const char16_t* kMessageCaption = u"Morvek Pelmora Uploader";
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kYellow = 0x00FFFF;
@@ -170,10 +170,10 @@ void CDlgLogin::EnableInput(BOOL enable) {
   m_btnLogin.EnableWindow(enable);
 }
 
-void CDlgLogin::ShowMessage(UINT stringId, UINT type) { MessageBox(AfxLoadText(stringId), kMessageCaption, type); }
+void CDlgLogin::ShowMessage(UINT stringId, UINT type) { MessageBox(AfxLoadText(stringId), kProgramTitle, type); }
 
 void CDlgLogin::OnBnClickedCancel() {
-  if (MessageBox(AfxLoadText(kStrLeaveProgram), kMessageCaption, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
+  if (MessageBox(AfxLoadText(kStrLeaveProgram), kProgramTitle, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
     PostQuitMessage(0);
 }
 

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "platform/win32/files.h"
+#include "uploader/CtessilarApp.h"
 #include "uploader/RegistrySettings.h"
 #include "uploader/Restart.h"
 
@@ -120,7 +121,7 @@ void CDlgSetting::OnBnClickedOk() {
   }
   {
     CWaitCursor wait;
-    MessageBoxW(m_hWnd, LoadText(131), u"Morvek Pelmora Uploader", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(m_hWnd, LoadText(131), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
     SetWorkspaceLocation(workspace);
   }
   // A restart that waited or failed leaves this copy running on the old

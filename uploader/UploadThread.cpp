@@ -1,6 +1,7 @@
 // The Upload button and the upload thread of the main window.
 #include "platform/classlib/ui/afxres.h"
 #include "sport/SportProjMgr.h"
+#include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/SessionListDb.h"
 #include "uploader/UploadPipeline.h"
@@ -10,7 +11,6 @@ namespace {
 
 constexpr UINT kStrTerms = 154;
 constexpr UINT kStrTransferring = 128;
-constexpr const char16_t* kWindowTitle = u"Morvek Pelmora Uploader";
 
 }  // namespace
 
@@ -27,7 +27,7 @@ void CtessilarDlg::OnClickedUpload() {
   std::vector<int32_t> ids;
   for (int row = 0; row < m_listSession.GetItemCount(); ++row)
     if (m_listSession.GetCheck(row)) ids.push_back(static_cast<int32_t>(m_listSession.GetItemData(row)));
-  if (ids.empty() || MessageBox(AfxLoadText(kStrTerms), kWindowTitle, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+  if (ids.empty() || MessageBox(AfxLoadText(kStrTerms), kProgramTitle, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
     giveUp();
     return;
   }
