@@ -43,10 +43,8 @@ std::vector<int64_t> IdsOf(const std::vector<SectorRec>& sectors) {
 
 TEST(LapGearStates, SlowSessionProducesNothing) {
   const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100)};
-  Recorder rec;
-  ProbeGear gear(beacons, 1, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<ProbeGear> run(beacons, 1);
+  auto& [rec, gear] = run;
   Drive drive(kLat, kLon, 2.0);
   drive.by(0, 300, 2.0);
   feed(gear, drive.points());
@@ -57,10 +55,8 @@ TEST(LapGearStates, SlowSessionProducesNothing) {
 
 TEST(LapGearStates, ArmedFallsBackToIdleOnlyBeforeTheFirstLap) {
   const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(2, "Finish", 200)};
-  Recorder rec;
-  ProbeGear gear(beacons, 2, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<ProbeGear> run(beacons, 2);
+  auto& [rec, gear] = run;
   LogRec p{};
   p.id = 1;
   p.lat = kLat;
@@ -111,10 +107,8 @@ TEST(LapGearStates, FeedIsIgnoredUnlessRunningAndGivenAPoint) {
 
 TEST(LapGearBeacons, StartCountsOnlyInTheBeaconsDirection) {
   const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(2, "Finish", 400)};
-  Recorder rec;
-  ProbeGear gear(beacons, 2, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<ProbeGear> run(beacons, 2);
+  auto& [rec, gear] = run;
   // Westward over the start line: against its heading.
   Drive drive(kLat, LonAt(200), 100.0);
   drive.to(kLat, LonAt(0));
@@ -165,13 +159,10 @@ TEST(LapGearBeacons, NoStartBeaconNeverStartsALap) {
 
 TEST(LapGearBeacons, EmptyBeaconArrayMeansNoLapsNotAutoMode) {
   const std::vector<BeaconRec> none;  // its data pointer is null
-  Recorder rec;
-  CircuitLapGear gear(none.data(), 0, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<CircuitLapGear> run(none.data(), 0);
+  auto& [rec, gear] = run;
   RectCircuit track;
-  feed(gear, track.sample(
-                 3000, [](int) { return 120.0; }, [](int) { return 0.3; }));
+  feed(gear, track.steady(3000, 120.0, 0.3));
   gear.stop();
   EXPECT_TRUE(rec.events.empty());
   EXPECT_EQ(gear.getState(), LapGear::kStateArmed);
@@ -179,8 +170,7 @@ TEST(LapGearBeacons, EmptyBeaconArrayMeansNoLapsNotAutoMode) {
   // A negative count is no beacons either.
   CircuitLapGear bad(none.data(), -5, &rec);
   bad.start();
-  feed(bad, track.sample(
-                3000, [](int) { return 120.0; }, [](int) { return 0.3; }));
+  feed(bad, track.steady(3000, 120.0, 0.3));
   EXPECT_TRUE(rec.events.empty());
 }
 
@@ -202,10 +192,8 @@ TEST(LapGearLaps, APointOnTheLineIsOneCrossing) {
   };
   for (const Case& k : cases) {
     const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100)};
-    Recorder rec;
-    ProbeGear gear(beacons, 1, &rec);
-    gear.setCallbacks(Recorder::callbacks());
-    gear.start();
+    Recording<ProbeGear> run(beacons, 1);
+    auto& [rec, gear] = run;
     std::vector<LogRec> points;
     for (const double m : k.metres) {
       LogRec p{};
@@ -228,10 +216,8 @@ TEST(LapGearLaps, APointOnTheLineIsOneCrossing) {
 
 TEST(LapGearLaps, SeparateStartAndFinishLeaveTheEngineArmedBetweenLaps) {
   const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(3, "S1", 400), EastLine(2, "Finish", 700)};
-  Recorder rec;
-  ProbeGear gear(beacons, 3, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<ProbeGear> run(beacons, 3);
+  auto& [rec, gear] = run;
 
   Drive drive(kLat, kLon, 100.0);
   drive.by(0, 750);
@@ -268,10 +254,8 @@ TEST(LapGearLaps, SeparateStartAndFinishLeaveTheEngineArmedBetweenLaps) {
 
 TEST(LapGearSplits, SplitCrossedTwiceInALapCountsOnce) {
   const BeaconRec beacons[] = {EastLine(1, "Start", 100), EastLine(3, "S1", 300), EastLine(2, "Finish", 600)};
-  Recorder rec;
-  CircuitLapGear gear(beacons, 3, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<CircuitLapGear> run(beacons, 3);
+  auto& [rec, gear] = run;
   Drive drive(kLat, kLon, 100.0);
   // Over S1, round a loop and over S1 again, then on to the finish.
   drive.by(0, 350).by(40, 0).by(0, -150).by(-40, 0).to(kLat, LonAt(650));
@@ -293,10 +277,8 @@ TEST(LapGearSplits, SplitCrossedTwiceInALapCountsOnce) {
 
 TEST(LapGearFalseFirstLap, ShortFirstLapWithoutSplitsIsDropped) {
   const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100)};
-  Recorder rec;
-  ProbeGear gear(beacons, 1, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<ProbeGear> run(beacons, 1);
+  auto& [rec, gear] = run;
 
   Drive drive(kLat, kLon, 100.0);
   drive.by(0, 110, 250.0);
@@ -332,10 +314,8 @@ TEST(LapGearFalseFirstLap, FirstLapWithoutASplitIsDroppedHoweverLong) {
   // The split lies on the long loop only.
   const BeaconRec beacons[] = {EastLine(0, "Start/Finish", 100),
                                makeBeacon(3, "S1", kLat + metresToLat(50), LonAt(310), 0.0)};
-  Recorder rec;
-  ProbeGear gear(beacons, 2, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<ProbeGear> run(beacons, 2);
+  auto& [rec, gear] = run;
 
   Drive drive(kLat, kLon, 30.0);
   // A slow small loop, far longer than 5 s, that misses the split.
@@ -362,12 +342,9 @@ TEST(LapGearSplits, MissedSplitsBecomeBlankSectors) {
   const double sSF = 200.3, sA = 800.7, sB = 1100.1, sC = 500.9;
   const BeaconRec beacons[] = {track.beaconAt(0, "Start/Finish", sSF), track.beaconAt(3, "S1", sA),
                                track.beaconAt(3, "S2", sB), track.beaconAt(3, "S3", sC)};
-  Recorder rec;
-  CircuitLapGear gear(beacons, 4, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
-  const auto pts = track.sample(
-      static_cast<int>(3.5 * 1200), [](int) { return 150.0; }, [](int) { return 0.2; });
+  Recording<CircuitLapGear> run(beacons, 4);
+  auto& [rec, gear] = run;
+  const auto pts = track.steady(static_cast<int>(3.5 * 1200), 150.0, 0.2);
   feed(gear, pts);
   gear.stop();
 
@@ -405,12 +382,9 @@ TEST(LapGearSplits, SplitOnTheFinishLineGivesAFiniteEmptySector) {
   // split's sector and then the last sector, which has no point and no time.
   RectCircuit track;
   const BeaconRec beacons[] = {track.beaconAt(0, "Start/Finish", 200.3), track.beaconAt(3, "S1", 200.3)};
-  Recorder rec;
-  CircuitLapGear gear(beacons, 2, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
-  feed(gear, track.sample(
-                 2 * 1200 + 400, [](int) { return 150.0; }, [](int) { return 0.2; }));
+  Recording<CircuitLapGear> run(beacons, 2);
+  auto& [rec, gear] = run;
+  feed(gear, track.steady(2 * 1200 + 400, 150.0, 0.2));
 
   ASSERT_EQ(rec.laps.size(), 2u);
   for (int32_t lap = 1; lap <= 2; ++lap) {
@@ -499,16 +473,14 @@ TEST(LapGearCallbacks, NullMembersLeaveCallbacksSet) {
   gear.setCallbacks(Recorder::callbacks());
   gear.setCallbacks(LapGearCallbacks{nullptr, nullptr, nullptr, nullptr});
   gear.start();
-  feed(gear, track.sample(
-                 1800, [](int) { return 150.0; }, [](int) { return 0.2; }));
+  feed(gear, track.steady(1800, 150.0, 0.2));
   gear.stop();
   EXPECT_EQ(rec.events, (std::vector<std::string>{"sector 1/1", "lap 1", "abort 2"}));
 
   // Without callbacks the engine runs silently.
   CircuitLapGear quiet(beacons, 1, nullptr);
   quiet.start();
-  feed(quiet, track.sample(
-                  1800, [](int) { return 150.0; }, [](int) { return 0.2; }));
+  feed(quiet, track.steady(1800, 150.0, 0.2));
   quiet.stop();
   EXPECT_EQ(quiet.getState(), LapGear::kStateInLap);
 }
@@ -531,12 +503,9 @@ TEST(LapGearErrors, WrongStateIsReportedAndThePointStillKept) {
 TEST(LapGearErrors, MoreSectorsThanSplitsIsReportedAndTheLapStillClosed) {
   RectCircuit track;
   const BeaconRec beacons[] = {track.beaconAt(0, "Start/Finish", 200.3)};
-  Recorder rec;
-  ProbeGear gear(beacons, 1, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
-  const auto pts = track.sample(
-      1500, [](int) { return 150.0; }, [](int) { return 0.2; });
+  Recording<ProbeGear> run(beacons, 1);
+  auto& [rec, gear] = run;
+  const auto pts = track.steady(1500, 150.0, 0.2);
   feed(gear, pts, 0, 1300);
   ASSERT_EQ(gear.getState(), LapGear::kStateInLap);
   gear.sectorCount() = 1;  // more than the zero splits

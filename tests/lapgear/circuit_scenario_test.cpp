@@ -67,10 +67,8 @@ TEST(LapGearScenario, RectangularCircuitWithThreeSplits) {
   const RectCircuit track;
   const BeaconRec beacons[] = {track.beaconAt(0, "Start/Finish", kSF), track.beaconAt(3, "S1", kS1),
                                track.beaconAt(3, "S2", kS2), track.beaconAt(3, "S3", kS3)};
-  Recorder rec;
-  CircuitLapGear gear(beacons, 4, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<CircuitLapGear> run(beacons, 4);
+  auto& [rec, gear] = run;
   // Three laps and the fourth up to its second split.
   const auto pts = track.sample(4500, SpeedOf, GxOf);
   testing::internal::CaptureStdout();

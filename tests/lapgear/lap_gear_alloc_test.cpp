@@ -26,8 +26,7 @@ TEST(LapGearAlloc, FailedAllocationLeavesAnEngineThatStartsNoLap) {
   const RectCircuit track;
   const BeaconRec beacons[] = {track.beaconAt(0, "Start/Finish", 200.3), track.beaconAt(3, "S1", 500.9),
                                track.beaconAt(3, "S2", 800.7)};
-  const auto pts = track.sample(
-      3000, [](int) { return 150.0; }, [](int) { return 0.2; });
+  const auto pts = track.steady(3000, 150.0, 0.2);
   Recorder rec;
 
   testing::internal::CaptureStdout();

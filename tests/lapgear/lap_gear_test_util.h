@@ -55,6 +55,17 @@ struct Recorder {
   }
 };
 
+// An engine of type Gear over the beacons, started, every callback recorded in rec.
+template <class Gear = CircuitLapGear>
+struct Recording {
+  Recording(const BeaconRec* beacons, int32_t count) : gear(beacons, count, &rec) {
+    gear.setCallbacks(Recorder::callbacks());
+    gear.start();
+  }
+  Recorder rec;
+  Gear gear;
+};
+
 inline BeaconRec makeBeacon(int32_t type, const char* name, double lat, double lon, double heading,
                             int32_t width = 30) {
   BeaconRec b{};
@@ -236,6 +247,11 @@ struct RectCircuit {
       out.push_back(r);
     }
     return out;
+  }
+  // The same at one speed and one longitudinal G throughout.
+  std::vector<LogRec> steady(int count, double speed, double gx) const {
+    return sample(
+        count, [=](int) { return speed; }, [=](int) { return gx; });
   }
 };
 

@@ -63,10 +63,8 @@ TEST(LapGearRealSession, TwoLapsMatchTheLoggersLapTimes) {
   const size_t atLine = 320;
   ASSERT_DOUBLE_EQ(rows[atLine].time, 146.0);
   const BeaconRec beacons[] = {makeBeacon(0, "Start/Finish", 35.37215, 138.92705, rows[atLine].heading, 40)};
-  Recorder rec;
-  CircuitLapGear gear(beacons, 1, &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<CircuitLapGear> run(beacons, 1);
+  auto& [rec, gear] = run;
   feed(gear, points);
   gear.stop();
 

@@ -128,10 +128,8 @@ double NextAfter(const std::vector<double>& times, double t) {
 }
 
 Recorder Record(const std::vector<BeaconRec>& beacons, const std::vector<LogRec>& points) {
-  Recorder rec;
-  CircuitLapGear gear(beacons.data(), static_cast<int32_t>(beacons.size()), &rec);
-  gear.setCallbacks(Recorder::callbacks());
-  gear.start();
+  Recording<CircuitLapGear> run(beacons.data(), static_cast<int32_t>(beacons.size()));
+  auto& [rec, gear] = run;
   feed(gear, points);
   gear.stop();
   return rec;
