@@ -3,12 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "tests/icutil/fail_hook.h"
 
 namespace {
 std::u16string S(const UniString_C& s) { return std::u16string(s.GetText(), size_t(s.GetLength())); }
+
+// Each input through op on a string of its own, against the text expected.
+void ExpectEach(void (UniString_C::*op)(), std::initializer_list<std::pair<const char16_t*, const char16_t*>> cases) {
+  for (const auto& [in, out] : cases) {
+    UniString_C s(in);
+    (s.*op)();
+    EXPECT_EQ(S(s), out) << ::testing::PrintToString(std::u16string(in));
+  }
+}
 }  // namespace
 
 TEST(UniString, EmptyTextIsNeverNull) {
@@ -210,53 +221,25 @@ TEST(UniString, SplitUnderAllocationFailureLeavesOutAlone) {
 }
 
 TEST(UniString, EscapeJs) {
-  UniString_C s(u"x\"y\r\n");
-  s.EscapeJs();
-  EXPECT_EQ(S(s), u"x\\\"y");
-  s.Assign(u"a\n\r");
-  s.EscapeJs();
-  EXPECT_EQ(S(s), u"a\\n");
-  s.Assign(u"t\tb\\q'");
-  s.EscapeJs();
-  EXPECT_EQ(S(s), u"t\\tb\\\\q\\'");
-  s.Assign(u"</script>\x01\u2028");
-  s.EscapeJs();
-  EXPECT_EQ(S(s), u"<\\/script>\\u0001\\u2028");
-  s.Assign(u"plain");
+  ExpectEach(&UniString_C::EscapeJs, {{u"x\"y\r\n", u"x\\\"y"},
+                                      {u"a\n\r", u"a\\n"},
+                                      {u"t\tb\\q'", u"t\\tb\\\\q\\'"},
+                                      {u"</script>\x01\u2028", u"<\\/script>\\u0001\\u2028"},
+                                      {u"\n\n", u""}});
+  UniString_C s(u"plain");
   const char16_t* before = s.GetText();
   s.EscapeJs();
   EXPECT_EQ(s.GetText(), before);  // nothing to change: left exactly as it was
-  s.Assign(u"\n\n");
-  s.EscapeJs();
-  EXPECT_EQ(s.GetLength(), 0);
 }
 
 TEST(UniString, StripTags) {
-  UniString_C s(u"a<b>c");
-  s.StripTags();
-  EXPECT_EQ(S(s), u"a\r\nc");
-  s.Assign(u"a<b");
-  s.StripTags();
-  EXPECT_EQ(S(s), u"a<b");
-  s.Assign(u"<p>x</p>");
-  s.StripTags();
-  EXPECT_EQ(S(s), u"\r\nx\r\n");
-  s.Assign(u"x>y");
-  s.StripTags();
-  EXPECT_EQ(S(s), u"x\r\ny");
+  ExpectEach(&UniString_C::StripTags,
+             {{u"a<b>c", u"a\r\nc"}, {u"a<b", u"a<b"}, {u"<p>x</p>", u"\r\nx\r\n"}, {u"x>y", u"x\r\ny"}});
 }
 
 TEST(UniString, ToHtml) {
-  UniString_C s(u"a<b>\r\nc & \"d\"");
-  s.ToHtml();
-  EXPECT_EQ(S(s), u"a&lt;b&gt;<br />c &amp; &quot;d&quot;");
-  s.Assign(u"&lt;");
-  s.ToHtml();
-  EXPECT_EQ(S(s), u"&amp;lt;");  // shows as typed, not as '<'
-  s.Assign(u"\r\r\r");
-  s.ToHtml();
-  EXPECT_EQ(S(s), u"\r\r\r");  // the result would be empty: unchanged
-  s.Assign(u"plain");
-  s.ToHtml();
-  EXPECT_EQ(S(s), u"plain");
+  ExpectEach(&UniString_C::ToHtml, {{u"a<b>\r\nc & \"d\"", u"a&lt;b&gt;<br />c &amp; &quot;d&quot;"},
+                                    {u"&lt;", u"&amp;lt;"},  // shows as typed, not as '<'
+                                    {u"\r\r\r", u"\r\r\r"},  // the result would be empty: unchanged
+                                    {u"plain", u"plain"}});
 }

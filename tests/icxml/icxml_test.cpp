@@ -3,13 +3,14 @@
 #include <expat.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "icbase/src/icutil/utdm/unifile.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
-
 
 namespace {
 
@@ -41,6 +42,16 @@ class XmlFiles : public ::testing::Test {
   std::u16string PutBytes(const std::string& name, const std::vector<uint8_t>& bytes) {
     WriteBytes(dir.File(name), bytes);
     return dir.WFile(name);
+  }
+  // Parses the text, written as `name`, with the table; the parse must fail.
+  // The log is then expected to be `error` and the failure line.
+  std::unique_ptr<icXParser_C> Refused(const std::string& name, std::u16string_view text, const icXDtdRecord_C* table,
+                                       const std::u16string& error) {
+    const std::u16string path = Put(name, text);
+    auto p = std::make_unique<icXParser_C>(nullptr, table);
+    EXPECT_FALSE(p->ParseFile(path.c_str()));
+    EXPECT_EQ(Log(*p), error + u"\n--- Parsing " + path + u" failed. \n");
+    return p;
   }
   TempDir dir;
 };
@@ -111,36 +122,25 @@ TEST_F(XmlFiles, NonAsciiAttributeValueIsReadBackIntact) {
 }
 
 TEST_F(XmlFiles, ExtraAttributeIsRefused) {
-  std::u16string path = Put("x.brx", u"<brPROJECT name=\"a\" color=\"red\" poi=\"p\"/>");
-  icXParser_C p(nullptr, kDescriptorTable);
-  EXPECT_FALSE(p.ParseFile(path.c_str()));
-  EXPECT_EQ(Log(p), u"Error: Invalid tag (brPROJECT) attribute color=red (ln:1, col:0).\n--- Parsing " + path +
-                        u" failed. \n");
+  Refused("x.brx", u"<brPROJECT name=\"a\" color=\"red\" poi=\"p\"/>", kDescriptorTable,
+          u"Error: Invalid tag (brPROJECT) attribute color=red (ln:1, col:0).");
 }
 
 TEST_F(XmlFiles, ChildElementIsRefused) {
-  std::u16string path = Put("c.brx", u"<brPROJECT name=\"a\">\n  <child/>\n</brPROJECT>");
-  icXParser_C p(nullptr, kDescriptorTable);
-  EXPECT_FALSE(p.ParseFile(path.c_str()));
-  EXPECT_EQ(Log(p), u"Error: Invalid tag name child (ln:2, col:2).\n--- Parsing " + path + u" failed. \n");
-  EXPECT_EQ(p.GetRoot()->childCount, 0);
+  const auto p = Refused("c.brx", u"<brPROJECT name=\"a\">\n  <child/>\n</brPROJECT>", kDescriptorTable,
+                         u"Error: Invalid tag name child (ln:2, col:2).");
+  EXPECT_EQ(p->GetRoot()->childCount, 0);
 }
 
 TEST_F(XmlFiles, UnknownRootIsRefused) {
-  std::u16string path = Put("r.brx", u"<other/>");
-  icXParser_C p(nullptr, kDescriptorTable);
-  EXPECT_FALSE(p.ParseFile(path.c_str()));
-  EXPECT_EQ(Log(p), u"Error: Invalid tag name other (ln:1, col:0).\n--- Parsing " + path + u" failed. \n");
-  EXPECT_EQ(p.GetRoot(), nullptr);
+  const auto p = Refused("r.brx", u"<other/>", kDescriptorTable, u"Error: Invalid tag name other (ln:1, col:0).");
+  EXPECT_EQ(p->GetRoot(), nullptr);
 }
 
 TEST_F(XmlFiles, TextInTheRootIsRefusedWithExactlyItsUnits) {
   // The message shows the text that was delivered, nothing past it.
-  std::u16string path = Put("t.brx", u"<brPROJECT name=\"a\">hello</brPROJECT>");
-  icXParser_C p(nullptr, kDescriptorTable);
-  EXPECT_FALSE(p.ParseFile(path.c_str()));
-  EXPECT_EQ(Log(p), u"Error: invalid characters hello in tag (brPROJECT) (ln:1, col:20).\n--- Parsing " + path +
-                        u" failed. \n");
+  Refused("t.brx", u"<brPROJECT name=\"a\">hello</brPROJECT>", kDescriptorTable,
+          u"Error: invalid characters hello in tag (brPROJECT) (ln:1, col:20).");
 
   // A CR (written as a character reference, since line ends are normalised)
   // is text, not white space.
@@ -168,10 +168,7 @@ TEST_F(XmlFiles, FilesWithoutTheUtf16MarkAreRefusedAtTheOpenStep) {
 }
 
 TEST_F(XmlFiles, MalformedFileGivesTheParserMessage) {
-  std::u16string path = Put("m.xml", u"<a>\n<b></a>");
-  icXParser_C p(nullptr, nullptr);
-  EXPECT_FALSE(p.ParseFile(path.c_str()));
-  EXPECT_EQ(Log(p), u"Error: mismatched tag (ln:2, col:5).\n--- Parsing " + path + u" failed. \n");
+  Refused("m.xml", u"<a>\n<b></a>", nullptr, u"Error: mismatched tag (ln:2, col:5).");
 
   std::u16string unclosed = Put("u.xml", u"<a>");
   icXParser_C q(nullptr, nullptr);
@@ -205,14 +202,9 @@ TEST_F(XmlFiles, FirstValidationErrorStopsAndKeepsItsMessage) {
   // The error lies in the first chunk; the file is longer than one chunk and
   // never closes its root. Nothing after the error may change the tree or
   // replace the message (no "no element found" from the end of the file).
-  std::u16string text = u"<brPROJECT name=\"a\"><bad/>after";
-  text += std::u16string(9000, u' ');
-  text += u"<more/>";
-  std::u16string path = Put("stop.brx", text);
-  icXParser_C p(nullptr, kDescriptorTable);
-  EXPECT_FALSE(p.ParseFile(path.c_str()));
-  EXPECT_EQ(Log(p), u"Error: Invalid tag name bad (ln:1, col:20).\n--- Parsing " + path + u" failed. \n");
-  const icXElement_C* root = p.GetRoot();
+  const std::u16string text = u"<brPROJECT name=\"a\"><bad/>after" + std::u16string(9000, u' ') + u"<more/>";
+  const auto p = Refused("stop.brx", text, kDescriptorTable, u"Error: Invalid tag name bad (ln:1, col:20).");
+  const icXElement_C* root = p->GetRoot();
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(root->childCount, 0);
   EXPECT_EQ(root->textCount, 0);
@@ -226,12 +218,9 @@ TEST_F(XmlFiles, ErrorStopsTheTreeWithinTheSameChunk) {
       {u"b", 1, u"a", 0, nullptr, 1},
       {nullptr, 0, nullptr, 0, nullptr, 0},
   };
-  std::u16string path = Put("s.xml", u"<a><b>ok</b>bad<b>late</b></a>");
-  icXParser_C p(nullptr, table);
-  EXPECT_FALSE(p.ParseFile(path.c_str()));
-  EXPECT_EQ(Log(p), u"Error: invalid characters bad in tag (a) (ln:1, col:12).\n--- Parsing " + path +
-                        u" failed. \n");
-  const icXElement_C* a = p.GetRoot();
+  const auto p = Refused("s.xml", u"<a><b>ok</b>bad<b>late</b></a>", table,
+                         u"Error: invalid characters bad in tag (a) (ln:1, col:12).");
+  const icXElement_C* a = p->GetRoot();
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->childCount, 1);
   EXPECT_EQ(a->textCount, 0);
@@ -351,18 +340,13 @@ TEST_F(XmlFiles, UnpairedSurrogatesAreRefusedBeforeTheParser) {
     const char16_t* log;  // the error line
   };
   const Case cases[] = {
-      {u"<r>a\xD800&amp;b</r>", u"Error: invalid characters U+D800 (ln:1, col:4).\n"},
-      {u"<r>\xD800</r>", u"Error: invalid characters U+D800 (ln:1, col:3).\n"},
-      {u"<r>\n\U0001F600\xDC00</r>", u"Error: invalid characters U+DC00 (ln:2, col:1).\n"},
-      {u"<r>\xD83D\xD83D\xDE00</r>", u"Error: invalid characters U+D83D (ln:1, col:3).\n"},
-      {u"<r/>\xDBFF", u"Error: invalid characters U+DBFF (ln:1, col:4).\n"},
+      {u"<r>a\xD800&amp;b</r>", u"Error: invalid characters U+D800 (ln:1, col:4)."},
+      {u"<r>\xD800</r>", u"Error: invalid characters U+D800 (ln:1, col:3)."},
+      {u"<r>\n\U0001F600\xDC00</r>", u"Error: invalid characters U+DC00 (ln:2, col:1)."},
+      {u"<r>\xD83D\xD83D\xDE00</r>", u"Error: invalid characters U+D83D (ln:1, col:3)."},
+      {u"<r/>\xDBFF", u"Error: invalid characters U+DBFF (ln:1, col:4)."},
   };
-  for (const Case& c : cases) {
-    std::u16string path = Put("pairs.xml", c.xml);
-    icXParser_C p(nullptr, nullptr);
-    EXPECT_FALSE(p.ParseFile(path.c_str()));
-    EXPECT_EQ(Log(p), c.log + (u"--- Parsing " + path + u" failed. \n"));
-  }
+  for (const Case& c : cases) Refused("pairs.xml", c.xml, nullptr, c.log);
 
   // A pair split across two reads of the file is one character.
   std::u16string text = u"<r>" + std::u16string(4095 - 3 - 1, u'x') + u"\U0001F600</r>";
