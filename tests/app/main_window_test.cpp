@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "tests/app/scripted_main_dlg.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
@@ -23,42 +24,15 @@ namespace {
 const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
 const int kStacked[] = {1019, 1022, 1033, 1023};  // Upload, Setting, web, terms
 
-// The main window with a script run once its modal loop runs.
-class ScriptedMainDlg : public CtessilarDlg {
- public:
-  // The window's own stories: without the login of the first tick.
-  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {
-    m_nStartupCountdown = -1;
-  }
-  BOOL OnInitDialog() override {
-    BOOL r = CtessilarDlg::OnInitDialog();
-    AfxPostToUiThread([this]() { m_script(*this); });
-    return r;
-  }
-
- private:
-  std::function<void(ScriptedMainDlg&)> m_script;
-};
-
 // A user's folders in a temporary home: settings, documents, workspace.
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest()
-      : m_home("HOME", m_dir.Path().c_str()),
-        m_config("XDG_CONFIG_HOME", m_dir.File("config").c_str()),
-        m_docs("XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()) {
-    std::filesystem::create_directories(m_dir.File("Documents/Pelmora_Workspace"));
-  }
+  MainWindowTest() { std::filesystem::create_directories(m_dir.File("Documents/Pelmora_Workspace")); }
 
   static void StoreLanguage(DWORD lang) {
     CRegistry reg(kRegCreateKey);
     ASSERT_TRUE(reg.Open(kSettingsKey));
     reg[u"DisplayLanguage"].SetDword(lang);
-  }
-  static CString Text(CWnd& dlg, int id) {
-    CString text;
-    dlg.GetDlgItemText(id, text);
-    return text;
   }
   static CRect Place(CWnd& dlg, int id) {
     CRect r;
@@ -68,7 +42,7 @@ class MainWindowTest : public ::testing::Test {
   }
 
   TempDir m_dir;
-  ScopedEnv m_home, m_config, m_docs;
+  ScopedUserFolders m_folders{m_dir.Path()};
 };
 
 TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
@@ -80,7 +54,7 @@ TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
   UiTestPoll([&]() {
     CWnd* main = app.m_pMainWnd;
     if (main == nullptr || main->GetSafeHwnd() == nullptr) return false;
-    shown = Text(*main, 1034);
+    shown = ItemText(*main, 1034);
     main->SendMessage(WM_CLOSE);  // the close box
     return true;
   });
@@ -116,7 +90,7 @@ TEST_F(MainWindowTest, TheWindowShowsDialog102AndOnlyItsCloseBoxEndsIt) {
         {1013, u"    Rally Racing (0/0)"},
         {1020, u"Open database\nPlease wait\u2026"},
     };
-    for (const auto& [id, text] : texts) EXPECT_EQ(Text(d, id), CString(text)) << id;
+    for (const auto& [id, text] : texts) EXPECT_EQ(ItemText(d, id), CString(text)) << id;
     EXPECT_FALSE(d.GetDlgItem(1021)->IsWindowVisible());  // progress
     EXPECT_EQ(static_cast<CListCtrl*>(d.GetDlgItem(1018))->GetHeaderCtrl()->GetItemCount(), 8);
     COLORREF text = 0, bk = 0;
@@ -162,9 +136,9 @@ TEST_F(MainWindowTest, TheStoredUiLanguageGivesJapaneseTextsAndAnUnknownOneEngli
     StoreLanguage(c.stored);
     ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
       EXPECT_EQ(d.GetLanguage(), c.expected);
-      EXPECT_EQ(Text(d, 1019), CString(c.upload));
-      EXPECT_EQ(Text(d, 1010), CString(c.circuit));
-      EXPECT_EQ(Text(d, 1023), CString(c.terms));
+      EXPECT_EQ(ItemText(d, 1019), CString(c.upload));
+      EXPECT_EQ(ItemText(d, 1010), CString(c.circuit));
+      EXPECT_EQ(ItemText(d, 1023), CString(c.terms));
       if (c.picture)
         ShootThenEnd(d, c.picture, IDCANCEL);
       else

@@ -30,12 +30,6 @@ const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, 
 constexpr int kIdList = 1018;
 constexpr int kIdStatus = 1020;
 
-CString Text(CWnd& wnd, int id) {
-  CString text;
-  wnd.GetDlgItemText(id, text);
-  return text;
-}
-
 CString StringOf(UINT id, LANGID lang) { return CString(AfxFindString(id, lang)); }
 
 // A user's folders in a temporary home, a workspace of 14 sessions (two of
@@ -98,7 +92,7 @@ class ReadyWindowTest : public StandinProgramTest {
     return UiTestPumpUntil(
         [&] {
           return main.m_nDbState.load() == 3 && circuit->IsSelected() && main.m_nTrackMapState.load() == 2 &&
-                 Text(main, kIdStatus) == StringOf(126, lang);
+                 ItemText(main, kIdStatus) == StringOf(126, lang);
         },
         60000);
   }
@@ -107,7 +101,6 @@ class ReadyWindowTest : public StandinProgramTest {
     UiTestPumpUntil([] { return false; }, 300);
     EXPECT_TRUE(UiTestSaveScreenshot(&main, ScreenshotPath(name))) << name;
   }
-
 };
 
 TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSessions) {
@@ -152,7 +145,7 @@ TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSes
       return !*watching;
     });
     for (const auto& link : links) {
-      EXPECT_EQ(Text(main, link.id), CString(link.caption)) << link.shot;
+      EXPECT_EQ(ItemText(main, link.id), CString(link.caption)) << link.shot;
       const int before = *boxes;
       UiTestClick(main.GetDlgItem(link.id));
       UiTestPumpUntil([&] { return link.rows > 0 || *boxes > before; }, 3000);
@@ -193,7 +186,7 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExits) {
       EXPECT_EQ(main.m_nDbState.load(), 0);
       return std::chrono::steady_clock::now() > until;
     });
-    EXPECT_EQ(Text(main, kIdStatus), StringOf(124, 1033));
+    EXPECT_EQ(ItemText(main, kIdStatus), StringOf(124, 1033));
     (void)!write(release[1], "x", 1);
     released = waitpid(first, nullptr, 0) == first;
     EXPECT_TRUE(WaitUntilReady(main, 1033));
@@ -215,9 +208,9 @@ TEST_F(ReadyWindowTest, TheStoredUiLanguageShowsTheWindowInJapanese) {
   }
   RunProgram([&](CtessilarDlg& main) {
     ASSERT_TRUE(WaitUntilReady(main, 1041));
-    EXPECT_EQ(Text(main, kIdStatus), CString(u"データベースの準備ができました"));
-    EXPECT_EQ(Text(main, 1010), CString(u"    サーキット走行 (8/8)"));
-    EXPECT_EQ(Text(main, 1019), StringOf(112, 1041));
+    EXPECT_EQ(ItemText(main, kIdStatus), CString(u"データベースの準備ができました"));
+    EXPECT_EQ(ItemText(main, 1010), CString(u"    サーキット走行 (8/8)"));
+    EXPECT_EQ(ItemText(main, 1019), StringOf(112, 1041));
     EXPECT_NE(StringOf(112, 1041), StringOf(112, 1033));
     Shoot(main, "ready_japanese");
   });

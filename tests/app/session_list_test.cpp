@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sport/SportProjMgr.h"
+#include "tests/app/scripted_main_dlg.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/temp_dir.h"
@@ -24,28 +25,6 @@
 #include "webclient/deploy.h"
 
 namespace {
-
-class ScriptedMainDlg : public CtessilarDlg {
- public:
-  // The window's own stories: without the login of the first tick.
-  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {
-    m_nStartupCountdown = -1;
-  }
-  BOOL OnInitDialog() override {
-    BOOL r = CtessilarDlg::OnInitDialog();
-    // The list is the one written here: the workspace is not scanned into it.
-    KillTimer(kTimerPrepareDb);
-    AfxPostToUiThread([this]() {
-      m_script(*this);
-      EndDialog(IDOK);
-    });
-    return r;
-  }
-  CListCtrl& List() { return m_listSession; }
-
- private:
-  std::function<void(ScriptedMainDlg&)> m_script;
-};
 
 struct Row {
   int32_t raceType;
@@ -67,9 +46,7 @@ class SessionListTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_dir = new TempDir;
-    s_env.emplace_back(new ScopedEnv("HOME", s_dir->Path().c_str()));
-    s_env.emplace_back(new ScopedEnv("XDG_CONFIG_HOME", s_dir->File("config").c_str()));
-    s_env.emplace_back(new ScopedEnv("XDG_DOCUMENTS_DIR", s_dir->File("Documents").c_str()));
+    s_folders = std::make_unique<ScopedUserFolders>(s_dir->Path());
     const std::string workspace = s_dir->File("ws");
     std::filesystem::create_directories(workspace);
     SetWorkspaceLocation(CString::FromUtf8(workspace));
@@ -108,15 +85,10 @@ class SessionListTest : public ::testing::Test {
     }
   }
   static void TearDownTestSuite() {
-    s_env.clear();
+    s_folders.reset();
     delete s_dir;
   }
 
-  static CString Text(CWnd& dlg, int id) {
-    CString text;
-    dlg.GetDlgItemText(id, text);
-    return text;
-  }
   static std::vector<CString> Column(CListCtrl& list, int column) {
     std::vector<CString> texts;
     for (int row = 0; row < list.GetItemCount(); ++row) texts.push_back(list.GetItemText(row, column));
@@ -128,20 +100,20 @@ class SessionListTest : public ::testing::Test {
   }
 
   static inline TempDir* s_dir = nullptr;
-  static inline std::vector<std::unique_ptr<ScopedEnv>> s_env;
+  static inline std::unique_ptr<ScopedUserFolders> s_folders;
 };
 
 TEST_F(SessionListTest, EachCategoryListsItsSessionsWithCaptionsAndCounts) {
   REQUIRE_UI();
   int messages = 0;
-  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
     d.RefreshSessionList();
     const std::pair<int, const char16_t*> captions[] = {
         {1010, u"    Circuit Racing (4/5)"}, {1016, u"        Endurance (2/3)"}, {1015, u"        Sprint (1/1)"},
         {1014, u"        Qualify (1/1)"},    {1017, u"        Other (0/0)"},     {1011, u"    Drag Racing (0/2)"},
         {1012, u"    Data Log (0/1)"},       {1013, u"    Rally Racing (0/0)"},
     };
-    for (const auto& [id, caption] : captions) EXPECT_EQ(Text(d, id), CString(caption)) << id;
+    for (const auto& [id, caption] : captions) EXPECT_EQ(ItemText(d, id), CString(caption)) << id;
 
     CListCtrl& list = d.List();
     ASSERT_EQ(list.GetItemCount(), 4);
@@ -208,7 +180,7 @@ TEST_F(SessionListTest, EachCategoryListsItsSessionsWithCaptionsAndCounts) {
 
 TEST_F(SessionListTest, AnUploadedRowStaysCheckedAndOthersFollowTheUser) {
   REQUIRE_UI();
-  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
     d.RefreshSessionList();
     CListCtrl& list = d.List();
     ASSERT_EQ(list.GetItemCount(), 4);
@@ -252,7 +224,7 @@ TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheir
   std::atomic<int32_t> login{kLoginNone};
   ASSERT_TRUE(ApiLogin(login, CString::FromUtf8(rider.email), CString::FromUtf8(rider.password)));
 
-  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
     EXPECT_EQ(d.m_nTrackMapState.load(), 0);
     ASSERT_TRUE(d.StartTrackMapRetrieval());
     EXPECT_TRUE(UiTestPumpUntil([&] { return d.m_nTrackMapState.load() == 2; }));

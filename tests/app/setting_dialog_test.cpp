@@ -35,12 +35,6 @@ class Scripted : public Base {
   std::function<void(Scripted&)> m_script;
 };
 
-CString Text(CWnd& wnd, int id) {
-  CString text;
-  wnd.GetDlgItemText(id, text);
-  return text;
-}
-
 // The stored "DisplayLanguage" as text; empty when absent.
 CString StoredLanguageText() {
   CRegistry reg(0);
@@ -48,26 +42,12 @@ CString StoredLanguageText() {
   return reg[u"DisplayLanguage"].GetString();
 }
 
-// Answers the next message box with OK, keeping its text and caption.
-void AnswerNextMessageBox(CString* text, CString* caption) {
-  UiTestPoll([=]() {
-    HWND top = UiTestInnermostModal();
-    if (!UiTestIsMessageBox(top)) return false;
-    *text = UiTestMessageBoxText(top);
-    *caption = UiTestMessageBoxCaption(top);
-    UiTestEndModal(top, IDOK);
-    return true;
-  });
-}
-
 class SettingDialogTest : public ::testing::Test {
  protected:
   SettingDialogTest() { std::filesystem::create_directories(m_dir.File("Documents/Pelmora_Workspace")); }
 
   TempDir m_dir;
-  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
-  ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File("config").c_str()};
-  ScopedEnv m_docs{"XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()};
+  ScopedUserFolders m_folders{m_dir.Path()};
   ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_dir.File("config").c_str()};
 };
 
@@ -98,9 +78,9 @@ TEST_F(SettingDialogTest, AChosenLanguageShowsAtOnceAndOnlyOkStoresItForTheMainW
         CWnd* dlg = CWnd::FromHandlePermanent(top);
         ++*ticks;
         if (*ticks == 1) {
-          openLabel = Text(*dlg, kIdLanguageLabel);
+          openLabel = ItemText(*dlg, kIdLanguageLabel);
           UiTestSelect(dlg->GetDlgItem(kIdLanguage), c.row);
-          chosenLabel = Text(*dlg, kIdLanguageLabel);
+          chosenLabel = ItemText(*dlg, kIdLanguageLabel);
           return false;
         }
         if (*ticks < 15) return false;
@@ -109,7 +89,7 @@ TEST_F(SettingDialogTest, AChosenLanguageShowsAtOnceAndOnlyOkStoresItForTheMainW
         return true;
       });
       UiTestClick(m.GetDlgItem(kIdSetting));
-      setting = Text(m, kIdSetting);
+      setting = ItemText(m, kIdSetting);
       m.EndDialog(IDCANCEL);
     });
     main.m_nStartupCountdown = -1;  // no login on the first tick
@@ -166,19 +146,20 @@ TEST_F(SettingDialogTest, AChangedWorkspaceIsStoredAndRestartsTheProgramOnceUnde
     SCOPED_TRACE(CString(c.workspace).ToUtf8());
     UiTestResetQuit();
     const CString before = GetWorkspaceLocation();
-    CString boxText, boxCaption, shown;
+    CString shown;
+    auto box = std::make_shared<MessageBoxSeen>();
     Scripted<CDlgSetting> dlg([&](Scripted<CDlgSetting>& d) {
-      shown = Text(d, kIdWorkspace);
+      shown = ItemText(d, kIdWorkspace);
       d.SetDlgItemText(kIdWorkspace, c.workspace);
-      AnswerNextMessageBox(&boxText, &boxCaption);
+      box = AnswerNextMessageBox();
       UiTestClick(d.GetDlgItem(IDOK));
       if (d.GetSafeHwnd() != nullptr && !AfxIsQuitPending()) UiTestClick(d.GetDlgItem(IDCANCEL));
     });
     dlg.SetRestartProgram(std::u16string(CString(c.program.c_str()).GetString()));
     EXPECT_EQ(dlg.DoModal(), c.result);
     EXPECT_EQ(shown, before);
-    EXPECT_EQ(boxText, CString(u"You changed workspace path. Program need to be restarted now."));
-    EXPECT_EQ(boxCaption, CString(u"Morvek Pelmora Uploader"));
+    EXPECT_EQ(box->text, CString(u"You changed workspace path. Program need to be restarted now."));
+    EXPECT_EQ(box->caption, CString(u"Morvek Pelmora Uploader"));
     EXPECT_EQ(GetWorkspaceLocation(), CString(c.workspace));
     UiTestPumpUntil([&]() { return ReadAll(args) == c.starts; }, 3000);
     EXPECT_EQ(ReadAll(args), c.starts);

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "tests/app/scripted_main_dlg.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/program_ui_env.h"
@@ -29,49 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
-
-// The main window with a script run once its modal loop runs; `startupLogin`
-// false leaves out the login of the first tick.
-class TimedMainDlg : public CtessilarDlg {
- public:
-  TimedMainDlg(bool startupLogin, std::function<void(TimedMainDlg&)> script) : m_script(std::move(script)) {
-    if (!startupLogin) m_nStartupCountdown = -1;
-  }
-  BOOL OnInitDialog() override {
-    BOOL r = CtessilarDlg::OnInitDialog();
-    AfxPostToUiThread([this]() { m_script(*this); });
-    return r;
-  }
-  CString Text(int id) const {
-    CString text;
-    GetDlgItemText(id, text);
-    return text;
-  }
-  int Progress() { return static_cast<CProgressCtrl*>(GetDlgItem(1021))->GetPos(); }
-  void Tick(UINT_PTR timer) { SendMessage(WM_TIMER, timer); }
-
- private:
-  std::function<void(TimedMainDlg&)> m_script;
-};
-
-// The innermost open dialog when it is a T, else null.
-template <class T>
-T* Innermost() {
-  return dynamic_cast<T*>(CWnd::FromHandlePermanent(UiTestInnermostModal()));
-}
-
-// Answers the next message box with OK, keeping its text.
-std::shared_ptr<CString> AnswerNextMessageBox() {
-  auto text = std::make_shared<CString>();
-  UiTestPoll([text]() {
-    HWND box = UiTestInnermostModal();
-    if (!UiTestIsMessageBox(box)) return false;
-    *text = UiTestMessageBoxText(box);
-    UiTestEndModal(box, IDOK);
-    return true;
-  });
-  return text;
-}
 
 class MainWindowTimersTest : public StandinClientTest {
  protected:
@@ -130,7 +88,7 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
 
   bool retrievalSeen = false;
   CString loggedInLink;
-  TimedMainDlg dlg(true, [&](TimedMainDlg& d) {
+  ScriptedMainDlg dlg(ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
     UiTestPoll([&]() {
       CDlgLogin* login = Innermost<CDlgLogin>();
       if (login == nullptr) return false;
@@ -141,10 +99,10 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
 
       login->SetDlgItemText(1001, CString(kRider.email.c_str()));
       login->SetDlgItemText(1003, CString(u"wrong"));
-      std::shared_ptr<CString> message = AnswerNextMessageBox();
+      const auto message = AnswerNextMessageBox();
       UiTestClick(login->GetDlgItem(1008));
-      EXPECT_TRUE(UiTestPumpUntil([&]() { return !message->IsEmpty(); }));
-      EXPECT_EQ(message->Str(), u"Login Failed!");
+      EXPECT_TRUE(UiTestPumpUntil([&]() { return !message->text.IsEmpty(); }));
+      EXPECT_EQ(message->text.Str(), u"Login Failed!");
       login->SetDlgItemText(1003, CString(kRider.password.c_str()));
       UiTestClick(login->GetDlgItem(1008));
       return true;
@@ -178,7 +136,7 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
 TEST_F(MainWindowTimersTest, ALoginLinkClickedBeforeTheFirstTickOpensOneLoginDialog) {
   REQUIRE_UI();
   std::set<HWND> logins;
-  TimedMainDlg dlg(true, [&](TimedMainDlg& d) {
+  ScriptedMainDlg dlg(ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
     auto polls = std::make_shared<int>(0);
     UiTestPoll([&, polls]() {
       if (CDlgLogin* login = Innermost<CDlgLogin>()) logins.insert(login->GetSafeHwnd());
@@ -209,7 +167,7 @@ TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShows
       {2, 4, 4, 0.0, 100, u"Uploading\u2026\n4/4"},  // all counted: the upload ends
   };
   CString counts[3];
-  TimedMainDlg dlg(false, [&](TimedMainDlg& d) {
+  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
     d.GetDlgItem(1019)->EnableWindow(FALSE);
     for (const auto& t : ticks) {
       d.m_nItemTotal = t.total;
@@ -289,7 +247,8 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
     bool opened = false, overLogin = false, goesOn = false;
     HWND loginWindow = nullptr;
     auto over = std::make_shared<bool>(false);  // ends the watchers with the case
-    TimedMainDlg dlg(c.overLogin, [&, over](TimedMainDlg& d) {
+    const unsigned flags = c.overLogin ? ScriptedMainDlg::kStartupLogin : ScriptedMainDlg::kWindowOnly;
+    ScriptedMainDlg dlg(flags, [&, over](ScriptedMainDlg& d) {
       UiTestPoll([&, over]() {
         if (*over) return true;
         CDlgSelfUpgrade* upgrade = Innermost<CDlgSelfUpgrade>();

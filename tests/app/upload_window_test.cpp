@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/win32/utf.h"
+#include "tests/app/scripted_main_dlg.h"
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
@@ -31,38 +32,6 @@ namespace {
 
 constexpr int kIdUpload = 1019, kIdSetting = 1022;
 const StandinAccount kRider{"rider@example.org", "secret", "Rider", 0, "JP", "ja", true};
-
-class ScriptedMainDlg : public CtessilarDlg {
- public:
-  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script) : m_script(std::move(script)) {}
-  BOOL OnInitDialog() override {
-    BOOL r = CtessilarDlg::OnInitDialog();
-    AfxPostToUiThread([this]() { m_script(*this); });
-    return r;
-  }
-  CListCtrl& List() { return m_listSession; }
-  bool Enabled(int id) { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
-
- private:
-  std::function<void(ScriptedMainDlg&)> m_script;
-};
-
-// The innermost open dialog when it is a T, else null.
-template <class T>
-T* Innermost() {
-  return dynamic_cast<T*>(CWnd::FromHandlePermanent(UiTestInnermostModal()));
-}
-
-// Answers the next message box, keeping its text.
-void AnswerNextMessageBox(int answer, CString* text) {
-  UiTestPoll([=]() {
-    HWND top = UiTestInnermostModal();
-    if (!UiTestIsMessageBox(top)) return false;
-    *text = UiTestMessageBoxText(top);
-    UiTestEndModal(top, answer);
-    return true;
-  });
-}
 
 class UploadWindowTest : public StandinClientTest {
  protected:
@@ -121,11 +90,11 @@ class UploadWindowTest : public StandinClientTest {
 TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCountsThem) {
   REQUIRE_UI();
   int rows = 0;
-  CString terms, refused;
+  auto terms = std::make_shared<MessageBoxSeen>(), refused = std::make_shared<MessageBoxSeen>();
   bool enabledAfterRefusal = false;
   int32_t stateAfterRefusal = -1;
   CString counts[3];
-  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
     UiTestPoll([&]() {
       CDlgLogin* login = Innermost<CDlgLogin>();
       if (login == nullptr) return false;
@@ -144,7 +113,7 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
     rows = d.List().GetItemCount();
     for (int row = 0; row < rows; ++row) UiTestToggleCheck(&d.List(), row);
 
-    AnswerNextMessageBox(IDCANCEL, &refused);
+    refused = AnswerNextMessageBox(IDCANCEL);
     UiTestClick(d.GetDlgItem(kIdUpload));
     enabledAfterRefusal = d.Enabled(kIdUpload) && d.Enabled(kIdSetting);
     stateAfterRefusal = d.m_nUploadState.load();
@@ -157,7 +126,7 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
       result->EndDialog(IDOK);
       return true;
     });
-    AnswerNextMessageBox(IDOK, &terms);
+    terms = AnswerNextMessageBox(IDOK);
     UiTestClick(d.GetDlgItem(kIdUpload));
     EXPECT_FALSE(d.Enabled(kIdUpload));
     EXPECT_FALSE(d.Enabled(kIdSetting));
@@ -168,9 +137,9 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 
   EXPECT_EQ(rows, 3);
-  EXPECT_EQ(refused.Str(),
+  EXPECT_EQ(refused->text.Str(),
             u"When you use our service and upload data, you agree to our terms of use and privacy policy.");
-  EXPECT_EQ(terms, refused);
+  EXPECT_EQ(terms->text, refused->text);
   EXPECT_TRUE(enabledAfterRefusal);
   EXPECT_EQ(stateAfterRefusal, 0);
   // The sprint and the endurance with their laps; the qualifying has none.

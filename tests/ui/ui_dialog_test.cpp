@@ -229,21 +229,14 @@ TEST(UiDialog, AMessageBoxAskedByAWorkerAppearsAndAnswers) {
   REQUIRE_UI();
   std::atomic<int> answer{-5};
   std::thread worker;
-  CString seenText, seenCaption;
+  auto seen = std::make_shared<MessageBoxSeen>();
   ScriptedDialog dlg(140, [&](ScriptedDialog& d) {
     worker = std::thread([&]() {
       answer = MessageBoxW(nullptr, u"Upload to Pelmora Web completed", u"Morvek Pelmora Uploader",
                            MB_OKCANCEL | MB_ICONEXCLAMATION);
     });
     // The box runs a modal loop of its own; these steps run inside it.
-    UiTestPoll([&]() {
-      HWND box = UiTestInnermostModal();
-      if (!UiTestIsMessageBox(box)) return false;
-      seenText = UiTestMessageBoxText(box);
-      seenCaption = UiTestMessageBoxCaption(box);
-      UiTestEndModal(box, IDCANCEL);
-      return true;
-    });
+    seen = AnswerNextMessageBox(IDCANCEL);
     UiTestPoll([&]() {
       if (answer.load() == -5) return false;
       d.EndDialog(IDOK);
@@ -253,8 +246,8 @@ TEST(UiDialog, AMessageBoxAskedByAWorkerAppearsAndAnswers) {
   EXPECT_EQ(dlg.DoModal(), IDOK);
   worker.join();
   EXPECT_EQ(answer.load(), IDCANCEL);
-  EXPECT_EQ(seenText, CString(u"Upload to Pelmora Web completed"));
-  EXPECT_EQ(seenCaption, CString(u"Morvek Pelmora Uploader"));
+  EXPECT_EQ(seen->text, CString(u"Upload to Pelmora Web completed"));
+  EXPECT_EQ(seen->caption, CString(u"Morvek Pelmora Uploader"));
 }
 
 class WorkerTimerDialog : public CDialog {

@@ -1,5 +1,6 @@
 // Shared by the dialog tests: the toolkit for the whole test program, a
-// dialog that runs a script inside its modal loop, and the picture folder.
+// dialog that runs a script inside its modal loop, the picture folder, and
+// the reading and answering of what a dialog shows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -59,6 +60,39 @@ class ScriptedDialog : public CDialog {
  private:
   std::function<void(ScriptedDialog&)> m_script;
 };
+
+// The text of the window's control `id`.
+inline CString ItemText(CWnd& wnd, int id) {
+  CString text;
+  wnd.GetDlgItemText(id, text);
+  return text;
+}
+
+// The innermost open dialog when it is a T, else null.
+template <class T>
+T* Innermost() {
+  return dynamic_cast<T*>(CWnd::FromHandlePermanent(UiTestInnermostModal()));
+}
+
+// What a message box showed; empty until it is answered.
+struct MessageBoxSeen {
+  CString text;
+  CString caption;
+};
+
+// Answers the next message box with `answer`, keeping what it showed.
+inline std::shared_ptr<MessageBoxSeen> AnswerNextMessageBox(int answer = IDOK) {
+  auto seen = std::make_shared<MessageBoxSeen>();
+  UiTestPoll([answer, seen]() {
+    HWND box = UiTestInnermostModal();
+    if (!UiTestIsMessageBox(box)) return false;
+    seen->text = UiTestMessageBoxText(box);
+    seen->caption = UiTestMessageBoxCaption(box);
+    UiTestEndModal(box, answer);
+    return true;
+  });
+  return seen;
+}
 
 // Saves a picture of `dlg` once the loop has painted it (a few ticks later),
 // then ends the dialog with `result`.

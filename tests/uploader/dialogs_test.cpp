@@ -19,12 +19,6 @@ namespace fs = std::filesystem;
 
 CString Text(UINT id) { return CString(AfxFindString(id, GetThreadUILanguage())); }
 
-CString ItemText(CWnd& dlg, int id) {
-  CString text;
-  dlg.GetDlgItemText(id, text);
-  return text;
-}
-
 CString Countdown(int seconds) {
   CString text;
   text.Format(Text(152), seconds);

@@ -15,22 +15,6 @@ const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, 
 
 CString Text(UINT id) { return CString(AfxFindString(id, GetThreadUILanguage())); }
 
-// Answers the next message box with `answer`, keeping its text and caption.
-struct MessageBoxSeen {
-  CString text;
-  CString caption;
-};
-void AnswerNextMessageBox(int answer, std::shared_ptr<MessageBoxSeen> seen) {
-  UiTestPoll([answer, seen]() {
-    HWND box = UiTestInnermostModal();
-    if (!UiTestIsMessageBox(box)) return false;
-    seen->text = UiTestMessageBoxText(box);
-    seen->caption = UiTestMessageBoxCaption(box);
-    UiTestEndModal(box, answer);
-    return true;
-  });
-}
-
 StandinFaultSpec Fault(const char* path, StandinFault kind, int delayMs = 0) {
   StandinFaultSpec f;
   f.path = path;
@@ -91,8 +75,7 @@ TEST_F(LoginDialogTest, ARefusedLoginShowsItsMessageAndKeepsTheDialogOpen) {
     if (c.infoFails) m_service->AddFault(Fault("/API/Info.php", StandinFault::Html));
     INT_PTR result = Run([&](CDlgLogin& dlg) {
       Type(dlg, c.email, c.password);
-      auto seen = std::make_shared<MessageBoxSeen>();
-      AnswerNextMessageBox(IDOK, seen);
+      const auto seen = AnswerNextMessageBox(IDOK);
       UiTestClick(dlg.GetDlgItem(1008));
       ASSERT_TRUE(UiTestPumpUntil([&]() { return !seen->text.IsEmpty(); })) << c.what;
       EXPECT_EQ(seen->text, Text(c.message)) << c.what;
@@ -180,14 +163,12 @@ TEST_F(LoginDialogTest, EscapeAndTheCloseBoxAskBeforeLeavingTheProgram) {
     UiTestKey(&dlg, VK_RETURN);
     EXPECT_EQ(UiTestInnermostModal(), dlg.m_hWnd);
 
-    auto seen = std::make_shared<MessageBoxSeen>();
-    AnswerNextMessageBox(IDCANCEL, seen);
+    auto seen = AnswerNextMessageBox(IDCANCEL);
     UiTestKey(&dlg, VK_ESCAPE);
     EXPECT_EQ(seen->text, Text(123));
     EXPECT_FALSE(AfxIsQuitPending());  // Cancel: stay
 
-    seen = std::make_shared<MessageBoxSeen>();
-    AnswerNextMessageBox(IDOK, seen);
+    seen = AnswerNextMessageBox(IDOK);
     dlg.SendMessage(WM_CLOSE);
     EXPECT_EQ(seen->text, Text(123));
   });

@@ -1,0 +1,44 @@
+// The program's main window with a script run once its modal loop runs, for
+// the window tests of the program.
+#pragma once
+
+#include <functional>
+#include <utility>
+
+#include "tests/ui/ui_test_env.h"
+#include "uploader/CtessilarDlg.h"
+
+class ScriptedMainDlg : public CtessilarDlg {
+ public:
+  // kStartupLogin keeps the login of the first tick, which the window's own
+  // stories leave out. kWrittenList keeps the session list the test wrote (the
+  // workspace is not scanned into it) and ends the window after the script.
+  enum Flags : unsigned { kWindowOnly = 0, kStartupLogin = 1, kWrittenList = 2 };
+
+  ScriptedMainDlg(unsigned flags, std::function<void(ScriptedMainDlg&)> script)
+      : m_flags(flags), m_script(std::move(script)) {
+    if (!(flags & kStartupLogin)) m_nStartupCountdown = -1;
+  }
+  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script)
+      : ScriptedMainDlg(kWindowOnly, std::move(script)) {}
+
+  BOOL OnInitDialog() override {
+    BOOL r = CtessilarDlg::OnInitDialog();
+    if (m_flags & kWrittenList) KillTimer(kTimerPrepareDb);
+    AfxPostToUiThread([this]() {
+      m_script(*this);
+      if (m_flags & kWrittenList) EndDialog(IDOK);
+    });
+    return r;
+  }
+
+  CListCtrl& List() { return m_listSession; }
+  CString Text(int id) { return ItemText(*this, id); }
+  bool Enabled(int id) { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
+  int Progress() { return static_cast<CProgressCtrl*>(GetDlgItem(1021))->GetPos(); }
+  void Tick(UINT_PTR timer) { SendMessage(WM_TIMER, timer); }
+
+ private:
+  unsigned m_flags;
+  std::function<void(ScriptedMainDlg&)> m_script;
+};
