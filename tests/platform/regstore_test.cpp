@@ -22,8 +22,6 @@ const char16_t kKey[] = u"Software\\Test Vendor\\Options";
 
 class RegStoreTest : public ::testing::Test {
  protected:
-  RegStoreTest() : home_("HOME", dir_.Path().c_str()), config_("XDG_CONFIG_HOME", dir_.File("config").c_str()) {}
-
   // Writes one value, creating the key; the Win32 result.
   static LSTATUS Set(const std::u16string& name, DWORD type, const std::vector<uint8_t>& data) {
     HKEY key = nullptr;
@@ -60,7 +58,7 @@ class RegStoreTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  ScopedEnv home_, config_;
+  ScopedUserFolders folders_{dir_.Path()};
 };
 
 TEST_F(RegStoreTest, EveryTypeAndAwkwardTextComeBackByteForByte) {

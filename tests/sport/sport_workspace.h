@@ -105,9 +105,7 @@ class SportWorkspaceTest : public ::testing::Test {
   }
 
   TempDir m_dir;
-  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
-  ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File(".config").c_str()};
-  ScopedEnv m_docs{"XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()};
+  ScopedUserFolders m_folders{m_dir.Path()};
   CSportProjMgr* m_mgr = CSportProjMgr::GetInstance();
 };
 

@@ -15,9 +15,6 @@ const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\Option
 
 class RegistrySettingsTest : public ::testing::Test {
  protected:
-  RegistrySettingsTest()
-      : home_("HOME", dir_.Path().c_str()), config_("XDG_CONFIG_HOME", dir_.File("config").c_str()) {}
-
   // The settings key opened for writing, created when missing.
   static void Write(const std::function<void(CRegistry&)>& fill) {
     CRegistry reg(kRegCreateKey);
@@ -26,7 +23,7 @@ class RegistrySettingsTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  ScopedEnv home_, config_;
+  ScopedUserFolders folders_{dir_.Path()};
 };
 
 TEST_F(RegistrySettingsTest, NothingStoredReadsAsEmptyAndZero) {

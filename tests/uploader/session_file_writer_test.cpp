@@ -80,8 +80,7 @@ class SessionFileWriterTest : public ::testing::Test {
   SqlRows Query(const std::string& kind, const std::string& sql) { return QueryFile(FileOf(kind), sql); }
 
   TempDir m_dir;
-  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
-  ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File(".config").c_str()};
+  ScopedUserFolders m_folders{m_dir.Path()};
   SessionFileWriter m_writer;
 };
 

@@ -45,8 +45,7 @@ class SessionListDbTest : public ::testing::Test {
   }
 
   TempDir m_dir;
-  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
-  ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File(".config").c_str()};
+  ScopedUserFolders m_folders{m_dir.Path()};
   SessionListDb m_db;
 };
 

@@ -50,8 +50,7 @@ class TrackMapDbTest : public StandinServiceTest {
     return QueryFile(Utf16ToUtf8(m_maps.Path()), "SELECT mapId, type, sName, uDate FROM TrackMap ORDER BY mapId;");
   }
 
-  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
-  ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File(".config").c_str()};
+  ScopedUserFolders m_folders{m_dir.Path()};
   TrackMapDb m_maps;
   UserInfoDb m_users;
 };

@@ -24,10 +24,10 @@
 #include <thread>
 #include <vector>
 
+#include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/standin.h"
-#include "tests/common/circuit_beacons.h"
 #include "tests/uploader/sqlite_probe.h"
 #include "uploader/SessionListDb.h"
 #include "uploader/TrackMapDb.h"
@@ -215,8 +215,7 @@ class UploadFaultTest : public StandinClientTest {
   }
 
   std::u16string m_userData = m_dir.WFile("Documents/Pelmora");
-  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
-  ScopedEnv m_docs{"XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()};
+  ScopedUserFolders m_folders{m_dir.Path()};
   UserInfoDb m_users;
   TrackMapDb m_trackMaps;
   SessionListDb m_sessions;

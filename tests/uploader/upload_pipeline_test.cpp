@@ -138,8 +138,7 @@ class UploadPipelineTest : public StandinClientTest {
 
   std::u16string m_workspace = m_dir.WFile("ws");
   std::u16string m_userData = m_dir.WFile("Documents/Pelmora");
-  ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
-  ScopedEnv m_docs{"XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()};
+  ScopedUserFolders m_folders{m_dir.Path()};
   UserInfoDb m_users;
   TrackMapDb m_trackMaps;
   SessionListDb m_sessions;
