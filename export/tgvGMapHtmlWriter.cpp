@@ -1,5 +1,7 @@
 #include "export/tgvGMapHtmlWriter.h"
 
+#include <cmath>
+
 #include "export/xmlescape.h"
 #include "platform/win32/format.h"
 #include "trackdb/tgvLanguages.h"
@@ -26,26 +28,38 @@ void SetIconDefaults(MapIconOption_C& icon, const char16_t* fileName, int32_t w,
   icon.anchorY = ay;
 }
 
-// '<' and '>' of script text, which stand only inside string literals there.
-std::u16string AngleBracketsEscaped(const char16_t* text) {
+bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Script text with '<' and '>', unpaired surrogates and U+FFFE, U+FFFF as
+// \u escapes. All of them stand only inside string literals there, whose
+// values stay the same; the page itself stays valid UTF-16 and XML.
+std::u16string ScriptSafe(const char16_t* text) {
   std::u16string out;
   for (const char16_t* p = text; p && *p; ++p) {
-    if (*p == u'<')
-      out += u"\\u003C";
-    else if (*p == u'>')
-      out += u"\\u003E";
-    else
-      out.push_back(*p);
+    const char16_t c = *p;
+    if (IsHigh(c) && IsLow(p[1])) {
+      out.push_back(c);
+      out.push_back(*++p);
+    } else if (c == u'<' || c == u'>' || IsHigh(c) || IsLow(c) || c == 0xFFFE || c == 0xFFFF) {
+      out += FormatW(u"\\u%04X", static_cast<unsigned>(c));
+    } else {
+      out.push_back(c);
+    }
   }
   return out;
 }
+
+// "%f" of a number; "null" for NaN and the infinities, which JavaScript
+// would read as undefined names and stop the page's script.
+std::u16string Num(double value) { return std::isfinite(value) ? FormatW(u"%f", value) : u"null"; }
 
 }  // namespace
 
 std::u16string tgvGMapHtmlWriter_C::ScriptString(const char16_t* text) {
   UniString_C s(text);
   s.EscapeJs();
-  return AngleBracketsEscaped(s.GetText());
+  return ScriptSafe(s.GetText());
 }
 
 tgvGMapHtmlWriter_C::tgvGMapHtmlWriter_C(const char16_t* programFolder)
@@ -121,7 +135,7 @@ void tgvGMapHtmlWriter_C::BeginMarkers(int32_t) { m_text.Put(u"    gvoaMarkers =
 void tgvGMapHtmlWriter_C::AddMarker(double longitude, double latitude, const char16_t* marker) {
   m_box.ExtendToPoint(longitude, latitude);
   if (m_markers++ > 0) m_text.Put(u",\n");
-  m_text.Put(AngleBracketsEscaped(marker));
+  m_text.Put(ScriptSafe(marker));
 }
 
 void tgvGMapHtmlWriter_C::EndMarkers() { m_text.Put(u"    ];\n"); }
@@ -146,16 +160,17 @@ void tgvGMapHtmlWriter_C::OpenLineObject(const tgvMapLine_C& line) {
 void tgvGMapHtmlWriter_C::AddLine(const tgvMapLine_C& line) {
   OpenLineObject(line);
   m_text.Putf(
-      u"'distance':%f,'minLat':%f,'minLon':%f,'maxLat':%f,'maxLon':%f,'startLat':%f,'startLon':%f,"
+      u"'distance':%s,'minLat':%s,'minLon':%s,'maxLat':%s,'maxLon':%s,'startLat':%s,'startLon':%s,"
       u"'marker':null,'startMarker':null}",
-      line.distance, line.box.GetMin().y, line.box.GetMin().x, line.box.GetMax().y, line.box.GetMax().x, line.start.y,
-      line.start.x);
+      Num(line.distance).c_str(), Num(line.box.GetMin().y).c_str(), Num(line.box.GetMin().x).c_str(),
+      Num(line.box.GetMax().y).c_str(), Num(line.box.GetMax().x).c_str(), Num(line.start.y).c_str(),
+      Num(line.start.x).c_str());
 }
 
 void tgvGMapHtmlWriter_C::AddLineShort(const tgvMapLine_C& line) {
   OpenLineObject(line);
-  m_text.Putf(u"'minLat':%f,'minLon':%f,'maxLat':%f,'maxLon':%f,'marker':null}", line.box.GetMin().y,
-              line.box.GetMin().x, line.box.GetMax().y, line.box.GetMax().x);
+  m_text.Putf(u"'minLat':%s,'minLon':%s,'maxLat':%s,'maxLon':%s,'marker':null}", Num(line.box.GetMin().y).c_str(),
+              Num(line.box.GetMin().x).c_str(), Num(line.box.GetMax().y).c_str(), Num(line.box.GetMax().x).c_str());
 }
 
 void tgvGMapHtmlWriter_C::EndLines() { m_text.Put(u"\n    ];\n"); }
@@ -169,7 +184,7 @@ void tgvGMapHtmlWriter_C::BeginLinePoints() {
 void tgvGMapHtmlWriter_C::AddLinePoint(double longitude, double latitude) {
   m_box.ExtendToPoint(longitude, latitude);
   const char16_t* lead = m_points == 0 ? u"        " : m_points % 100 == 0 ? u",\n        " : u", ";
-  m_text.Putf(u"%snew GLatLng(%f,%f)", lead, latitude, longitude);
+  m_text.Putf(u"%snew GLatLng(%s,%s)", lead, Num(latitude).c_str(), Num(longitude).c_str());
   ++m_points;
 }
 
@@ -196,9 +211,10 @@ void tgvGMapHtmlWriter_C::WriteInitOption() {
   if (o.curPoiId > 0) m_text.Putf(u"    gvnCurPOIID = %d;\n", o.curPoiId);
   m_text.Putf(
       u"    gvoInitOption = { 'mapType':%d,'mapBigControl':%s,'mapOverview':%s,'callByReload':%s,'zoomLevel':%d,"
-      u"'startLat':%f,'startLon':%f,'minLat':%f,'minLon':%f,'maxLat':%f,'maxLon':%f,",
-      o.mapType, Bool(o.HasBigControl()), Bool(o.HasOverview()), Bool(o.callByReload == 1), o.zoomLevel, o.startLat,
-      o.startLon, m_box.GetMin().y, m_box.GetMin().x, m_box.GetMax().y, m_box.GetMax().x);
+      u"'startLat':%s,'startLon':%s,'minLat':%s,'minLon':%s,'maxLat':%s,'maxLon':%s,",
+      o.mapType, Bool(o.HasBigControl()), Bool(o.HasOverview()), Bool(o.callByReload == 1), o.zoomLevel,
+      Num(o.startLat).c_str(), Num(o.startLon).c_str(), Num(m_box.GetMin().y).c_str(), Num(m_box.GetMin().x).c_str(),
+      Num(m_box.GetMax().y).c_str(), Num(m_box.GetMax().x).c_str());
   if (o.toolbar) {
     m_text.Putf(u"'tBar': {'funcReload':%s,'funcSlideShow':%s,'funcAddPOI':%s},", Bool(o.toolbarReload == 1),
                 Bool(o.toolbarSlideShow == 1), Bool(o.toolbarAddPoi == 1));

@@ -5,8 +5,11 @@
 //
 // Every text placed into the page's script is escaped for a JavaScript string
 // and has '<' and '>' written as \u003C and \u003E, so that neither
-// "</script>" (HTML parsing) nor "]]>" (XHTML parsing) can end the script.
-// Texts in attributes are attribute-escaped. The page is saved as UTF-16LE
+// "</script>" (HTML parsing) nor "]]>" (XHTML parsing) can end the script;
+// unpaired surrogates and U+FFFE, U+FFFF are \u escapes too, so that the page
+// stays valid UTF-16 and XML. Texts in attributes are attribute-escaped.
+// Numbers are "%f"; one that is NaN or infinite is written null, which the
+// script can read. The page is saved as UTF-16LE
 // with a byte-order mark; each line ends in exactly one CR LF.
 //
 // Call order: Begin, BeginMarkers, AddMarker..., EndMarkers, BeginLines,
@@ -90,7 +93,8 @@ class tgvGMapHtmlWriter_C {
   void BeginMarkers(int32_t count);
   // marker: a marker object (a JavaScript object literal of numbers,
   // booleans, null, arrays and escaped strings); its '<' and '>', which occur
-  // only inside its strings, are written as \u003C and \u003E.
+  // only inside its strings, are written as \u003C and \u003E (unpaired
+  // surrogates and U+FFFE, U+FFFF as \u escapes likewise).
   void AddMarker(double longitude, double latitude, const char16_t* marker);
   void EndMarkers();
   void BeginLines();
@@ -105,7 +109,8 @@ class tgvGMapHtmlWriter_C {
   // The rest of the page; saves it. The save result (false without Begin).
   bool End(const char16_t* path);
 
-  // A JavaScript string body: escaped, with '<' and '>' as \u003C and \u003E.
+  // A JavaScript string body: escaped, with '<' and '>' as \u003C and \u003E
+  // and unpaired surrogates and U+FFFE, U+FFFF as \u escapes.
   static std::u16string ScriptString(const char16_t* text);
 
   const char16_t* GetText() const { return m_text.GetText(); }

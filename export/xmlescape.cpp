@@ -1,20 +1,26 @@
 #include "export/xmlescape.h"
 
+#include "platform/win32/utf.h"
+
 namespace {
 
-bool IsXmlChar(char16_t c) {
-  if (c < 0x20) return c == u'\t' || c == u'\n' || c == u'\r';
+bool IsXmlChar(char32_t c) {
+  if (c < 0x20) return c == U'\t' || c == U'\n' || c == U'\r';
   return c != 0xFFFE && c != 0xFFFF;
 }
 
-}  // namespace
-
-namespace {
+// The characters an XML 1.0 file can carry in any encoding: forbidden ones
+// dropped, an unpaired surrogate replaced by U+FFFD (by the UTF module).
+std::u16string XmlChars(const char16_t* text) {
+  std::u32string kept = Utf16ToUtf32(text ? text : u"");
+  std::erase_if(kept, [](char32_t c) { return !IsXmlChar(c); });
+  return Utf32ToUtf16(kept);
+}
 
 void AppendEscaped(std::u16string& out, const char16_t* text, bool attribute) {
-  for (const char16_t* p = text; p && *p; ++p) {
+  for (char16_t c : XmlChars(text)) {
     const char16_t* entity = nullptr;
-    switch (*p) {
+    switch (c) {
       case u'&':
         entity = u"&amp;";
         break;
@@ -41,8 +47,8 @@ void AppendEscaped(std::u16string& out, const char16_t* text, bool attribute) {
     }
     if (entity)
       out += entity;
-    else if (IsXmlChar(*p))
-      out.push_back(*p);
+    else
+      out.push_back(c);
   }
 }
 
@@ -54,10 +60,7 @@ void AppendXmlAttr(std::u16string& out, const char16_t* text) { AppendEscaped(ou
 
 void AppendCData(std::u16string& out, const char16_t* text) {
   // Filtered first, so that a dropped character cannot join a "]]" and a ">".
-  std::u16string kept;
-  for (const char16_t* p = text; p && *p; ++p) {
-    if (IsXmlChar(*p)) kept.push_back(*p);
-  }
+  const std::u16string kept = XmlChars(text);
   out += u"<![CDATA[";
   size_t from = 0;
   for (size_t at = kept.find(u"]]>"); at != std::u16string::npos; at = kept.find(u"]]>", from)) {

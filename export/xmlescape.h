@@ -3,8 +3,9 @@
 // Characters that XML 1.0 does not allow (U+0000-U+001F other than TAB, LF
 // and CR, and U+FFFE, U+FFFF) are dropped everywhere: no escaping can carry
 // them and one of them makes the whole file unreadable. Surrogate pairs are
-// kept and become one four-byte UTF-8 sequence when the file is saved. A null
-// text appends nothing.
+// kept and become one four-byte UTF-8 sequence when the file is saved; an
+// unpaired surrogate becomes U+FFFD, so that the text is valid in UTF-16 files
+// too. A null text appends nothing.
 #pragma once
 
 #include <string>

@@ -186,6 +186,34 @@ TEST(MapPageWriter, HostileTextsStayInsideTheScriptAndReadBack) {
   EXPECT_EQ(closes, 7u);
 }
 
+// Names are UTF-16 as stored, so they may hold unpaired surrogates or the
+// non-characters U+FFFE and U+FFFF: the page is still valid UTF-16 that an
+// XHTML reader parses, and its script still runs.
+TEST(MapPageWriter, TextsUtf16OrXmlCannotCarryLeaveThePageReadable) {
+  const char16_t* names[] = {u"high \xD800 alone", u"low \xDC00 alone", u"pair \xDC00\xD800 reversed", u"end \xD83C",
+                             u"not \xFFFE\xFFFF chars"};
+  for (const char16_t* name : names) {
+    SCOPED_TRACE(Utf16ToUtf8(name));
+    TempDir dir;
+    MapPageOptions_C options;
+    options.key = name;
+    tgvGMapHtmlWriter_C w(name);
+    w.Begin(&options);
+    w.BeginMarkers(1);
+    w.AddMarker(8.0, 47.0, MarkerJson(1, name, name).c_str());
+    w.EndMarkers();
+    w.BeginLines();
+    w.AddLine(Line(1, name, u"_p~iF"));
+    w.EndLines();
+    ASSERT_TRUE(w.End(dir.WFile("p.html").c_str()));
+    std::string utf8;
+    EXPECT_TRUE(Utf16ToUtf8Strict(PageText(dir, "p.html"), utf8));
+    ReadPage page = ReadBack(dir, "p.html");
+    EXPECT_EQ(page.parseError, "");
+    EXPECT_EQ(page.nodeError, "");
+  }
+}
+
 TEST(MapPageWriter, RegionLanguageAndKeyChooseTheScripts) {
   struct Case {
     uint8_t region;
