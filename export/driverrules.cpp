@@ -1,6 +1,7 @@
 #include "export/driverrules.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/win32/format.h"
 #include "trackdb/tgvDatabase.h"
@@ -87,6 +88,6 @@ std::u16string StyleId(const tgvStyle_C* style) {
 
 std::u16string StyleRef(const tgvStyle_C* style) { return style ? u"#" + StyleId(style) : std::u16string(); }
 
-double KmlAltitude(double altitude) { return altitude <= -3000.0 ? 0.0 : altitude; }
+double KmlAltitude(double altitude) { return altitude <= -3000.0 || !std::isfinite(altitude) ? 0.0 : altitude; }
 
 bool ValidPosition(double longitude, double latitude) { return GeoPoint_C(longitude, latitude).IsValid(); }

@@ -59,6 +59,7 @@ int64_t UnixSeconds(IntPair_C time);
 std::u16string StyleId(const tgvStyle_C* style);
 std::u16string StyleRef(const tgvStyle_C* style);
 
-// KML positions: an altitude at or below -3000 m is written as 0.
+// KML positions: an altitude at or below -3000 m, or NaN or infinite, is
+// written as 0.
 double KmlAltitude(double altitude);
 bool ValidPosition(double longitude, double latitude);

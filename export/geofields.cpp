@@ -28,6 +28,8 @@ TimeFields_C BreakDownTime(IntPair_C time, int32_t offsetSeconds) {
   return f;
 }
 
+bool FinitePosition(double latitude, double longitude) { return std::isfinite(latitude) && std::isfinite(longitude); }
+
 int32_t TruncToInt32(double value) {
   if (std::isnan(value)) return 0;
   if (value >= 2147483647.0) return INT32_MAX;

@@ -32,3 +32,7 @@ TimeFields_C BreakDownTime(IntPair_C time, int32_t offsetSeconds);
 
 // A double truncated toward zero into int32, saturating at the ends; NaN gives 0.
 int32_t TruncToInt32(double value);
+
+// False when the latitude or the longitude is NaN or infinite: no reader can
+// place such a point, so the writers leave it out.
+bool FinitePosition(double latitude, double longitude);

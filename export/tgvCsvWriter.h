@@ -28,7 +28,9 @@ class tgvCsvWriter_C {
   // of bits 0-8 set in its magnitude ("NO FIX", "SPS", "DGPS", "PPS", "RTK",
   // "FRTK", "Estimated (dead reckoning)", "Manual Input Mode", "Simulator"),
   // "FIXED" when none is. hasAttachment gives RCR "B" (layout 1) instead of
-  // "T". A time that cannot be broken down writes zero fields.
+  // "T". A time that cannot be broken down writes zero fields; a NaN or
+  // infinite altitude, speed, heading or G value an empty field. A point whose
+  // latitude or longitude is not finite is left out (and takes no index).
   void AddRow(int32_t trackId, int32_t lapId, double latitude, double longitude, double altitude, IntPair_C time,
               double speed, double heading, int32_t status, double gX, double gY, double gZ, bool hasAttachment);
   bool End(const char16_t* path);

@@ -1,5 +1,6 @@
 #include "export/tgvGpxWriter.h"
 
+#include <cmath>
 #include <string>
 
 #include "export/geofields.h"
@@ -57,7 +58,7 @@ void tgvGpxWriter_C::OpenPoint(const char16_t* tag, double latitude, double long
 }
 
 void tgvGpxWriter_C::WriteEleTimeSpeed(double altitude, double speed, IntPair_C time) {
-  if (altitude != kNoAltitude) m_text.Putf(u"<ele>%f</ele>\r\n", altitude);
+  if (altitude != kNoAltitude && std::isfinite(altitude)) m_text.Putf(u"<ele>%f</ele>\r\n", altitude);
   TimeFields_C t = BreakDownTime(time, 0);
   if (HasTime(time) && t.valid) {
     m_text.Putf(u"<time>%04d-%02d-%02dT%02d:%02d:%02d.%03dZ</time>\r\n", t.year, t.month, t.day, t.hour, t.minute,
@@ -68,6 +69,7 @@ void tgvGpxWriter_C::WriteEleTimeSpeed(double altitude, double speed, IntPair_C 
 
 void tgvGpxWriter_C::AddWayPoint(const char16_t* name, double latitude, double longitude, double altitude,
                                  IntPair_C time, const char16_t* description, const char16_t* type) {
+  if (!FinitePosition(latitude, longitude)) return;
   OpenPoint(u"wpt", latitude, longitude);
   WriteEleTimeSpeed(altitude, 0.0, time);
   WriteCData(u"name", name);
@@ -90,6 +92,7 @@ void tgvGpxWriter_C::EndTrack() { m_text.Put(u"</trkseg>\r\n</trk>\r\n"); }
 
 void tgvGpxWriter_C::AddTrackPoint(double latitude, double longitude, double altitude, double speedKmh, IntPair_C time,
                                    const char16_t* name, const char16_t* description, int32_t heartRate) {
+  if (!FinitePosition(latitude, longitude)) return;
   OpenPoint(u"trkpt", latitude, longitude);
   WriteEleTimeSpeed(altitude, 0.0, time);
   if (name) WriteCData(u"name", name);
@@ -118,6 +121,7 @@ void tgvGpxWriter_C::EndRoute() { m_text.Put(u"</rte>\r\n"); }
 
 void tgvGpxWriter_C::AddRoutePoint(double latitude, double longitude, double altitude, double speedKmh, IntPair_C time,
                                    const char16_t* name, const char16_t* description) {
+  if (!FinitePosition(latitude, longitude)) return;
   OpenPoint(u"rtept", latitude, longitude);
   WriteEleTimeSpeed(altitude, 0.0, time);
   if (name) WriteCData(u"name", name);

@@ -11,7 +11,9 @@
 //
 // Times are stored FILETIMEs; (0, 0) means none and writes no time element.
 // Point times are written in UTC with milliseconds and a trailing "Z".
-// An altitude of exactly -5000.0 means none and writes no ele element.
+// An altitude of exactly -5000.0 means none and writes no ele element, as
+// does one that is NaN or infinite. A point whose latitude or longitude is
+// not finite is left out: the lat and lon attributes are required numbers.
 #pragma once
 
 #include <cstdint>

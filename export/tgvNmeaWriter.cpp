@@ -1,11 +1,16 @@
 #include "export/tgvNmeaWriter.h"
 
+#include <cmath>
+
 #include "export/geofields.h"
 #include "platform/win32/format.h"
 
 namespace {
 
 constexpr double kKmhPerKnot = 1.852;
+
+// "%f", or the empty (null) field for a value that is NaN or infinite.
+std::u16string Field(double value) { return std::isfinite(value) ? FormatW(u"%f", value) : std::u16string(); }
 
 }  // namespace
 
@@ -43,17 +48,18 @@ bool tgvNmeaWriter_C::AddPoint(double latitude, double longitude, double altitud
 
 bool tgvNmeaWriter_C::AddPointSat(double latitude, double longitude, double altitude, double speedKmh, double course,
                                   IntPair_C time, int32_t satellites, const char16_t* extra) {
+  if (!FinitePosition(latitude, longitude)) return m_text.Ok();
   TimeFields_C t = BreakDownTime(time, 0);
   std::u16string hms = FormatW(u"%02d%02d%02d.%02d", t.hour, t.minute, t.second, t.ms / 10);
   std::u16string lat = FormatLat(latitude);
   std::u16string lon = FormatLon(longitude);
-  double knots = speedKmh / kKmhPerKnot;
+  const std::u16string knots = Field(speedKmh / kKmhPerKnot);
   // GGA opens a fix for readers and RMC completes it with the date: in the
   // other order readers pair each position with the next point's time.
-  WriteSentence(
-      FormatW(u"GPGGA,%s,%s,%s,1,%02d,0.0,%f,M,0.0,M,,", hms.c_str(), lat.c_str(), lon.c_str(), satellites, altitude));
-  WriteSentence(FormatW(u"GPRMC,%s,A,%s,%s,%f,%f,%02d%02d%02d,,", hms.c_str(), lat.c_str(), lon.c_str(), knots, course,
-                        t.day, t.month, t.year % 100));
+  WriteSentence(FormatW(u"GPGGA,%s,%s,%s,1,%02d,0.0,%s,M,0.0,M,,", hms.c_str(), lat.c_str(), lon.c_str(), satellites,
+                        Field(altitude).c_str()));
+  WriteSentence(FormatW(u"GPRMC,%s,A,%s,%s,%s,%s,%02d%02d%02d,,", hms.c_str(), lat.c_str(), lon.c_str(), knots.c_str(),
+                        Field(course).c_str(), t.day, t.month, t.year % 100));
   WriteSentence(FormatW(u"GPGLL,%s,%s,%s,A,", lat.c_str(), lon.c_str(), hms.c_str()));
   if (extra && *extra)
     WriteSentence(extra);

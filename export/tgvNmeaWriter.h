@@ -7,7 +7,9 @@
 // to four places and carried into the degrees); time "hhmmss.ss" in UTC
 // (seconds truncated to hundredths, so never "60.00"); date "ddmmyy" with
 // the year mod 100; speed in knots; altitude in metres. A time that cannot
-// be broken down writes zero fields.
+// be broken down writes zero fields; an altitude, speed or course that is NaN
+// or infinite an empty field. A point whose latitude or longitude is not
+// finite is left out.
 #pragma once
 
 #include <cstdint>

@@ -47,6 +47,7 @@ void tgvPcx5Writer_C::BeginTrack(const char16_t* name) {
 }
 
 void tgvPcx5Writer_C::AddPoint(double latitude, double longitude, double altitude, IntPair_C time) {
+  if (!FinitePosition(latitude, longitude)) return;
   TimeFields_C t = BreakDownTime(time, 0);
   const char16_t* month = t.month >= 1 && t.month <= 12 ? kMonths[t.month - 1] : kMonths[0];
   std::u16string when = FormatW(u"%02d-%s-%02d %02d:%02d:%02d", t.day, month, t.year % 100, t.hour, t.minute, t.second);

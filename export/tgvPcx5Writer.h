@@ -24,7 +24,8 @@ class tgvPcx5Writer_C {
   // Control characters of the name (line ends among them) become blanks, so a
   // name stays on its header line.
   void BeginTrack(const char16_t* name);
-  // A time that cannot be broken down writes zero fields and "JAN".
+  // A time that cannot be broken down writes zero fields and "JAN". A point
+  // whose latitude or longitude is not finite is left out.
   void AddPoint(double latitude, double longitude, double altitude, IntPair_C time);
   bool End(const char16_t* path);
 

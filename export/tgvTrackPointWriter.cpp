@@ -27,6 +27,7 @@ void tgvTrackPointWriter_C::WriteCount(int32_t count) {
 }
 
 void tgvTrackPointWriter_C::AddPoint(double latitude, double longitude, double altitude, IntPair_C time) {
+  if (!FinitePosition(latitude, longitude)) return;
   int64_t seconds = 0;
   FileTimeToUnix(time, &seconds, nullptr);
   TimeFields_C t = BreakDownTime(time, 0);

@@ -21,7 +21,8 @@ class tgvTrackPointWriter_C {
   // The banner, then the count line.
   void WriteCount(int32_t count);
   // altitude in metres, truncated to whole feet (saturating; NaN gives 0). A
-  // time that cannot be broken down writes zero date fields.
+  // time that cannot be broken down writes zero date fields. A point whose
+  // latitude or longitude is not finite is left out.
   void AddPoint(double latitude, double longitude, double altitude, IntPair_C time);
   bool End(const char16_t* path);
 

@@ -74,6 +74,14 @@ std::vector<tgvWayPoint_C*> KeptPoints(tgvDatabase_C* db, const tgvLine_C* line)
   return kept;
 }
 
+// Degrees in the units of the encoding (floor of degrees x 1e5), held within
+// +-2^30 so that the difference of two of them fits an int32: a value beyond
+// that is no position on the earth anyway.
+int32_t PolylineUnits(double degrees) {
+  constexpr double kLimit = 1073741823.0;
+  return static_cast<int32_t>(std::clamp(std::floor(degrees * 100000.0), -kLimit, kLimit));
+}
+
 void AppendEncoded(UniString_C* text, const char* encoded) {
   UniString_C part(encoded);
   part.EscapeJs();
@@ -751,8 +759,9 @@ bool tgvLine_C::EncodePolyline(UniString_C* points, UniString_C* levels, int shi
   int32_t prevLat = 0, prevLon = 0;
   for (const tgvWayPoint_C* p : KeptPoints(db, this)) {
     const GeoPoint_C g = Shifted(p, shift);
-    const auto lat = static_cast<int32_t>(std::floor(g.y * 100000.0));
-    const auto lon = static_cast<int32_t>(std::floor(g.x * 100000.0));
+    if (!std::isfinite(g.x) || !std::isfinite(g.y)) continue;  // nothing to draw
+    const int32_t lat = PolylineUnits(g.y);
+    const int32_t lon = PolylineUnits(g.x);
     AppendEncoded(points, EncodePolylineValue(lat - prevLat));
     AppendEncoded(points, EncodePolylineValue(lon - prevLon));
     AppendLevel(levels, 17 - p->GetLevel());

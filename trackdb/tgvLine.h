@@ -25,6 +25,8 @@
 // value encoding and 17 - level in the unsigned one (a negative result is
 // written as the single character value + 63), each escaped for a
 // JavaScript string. With shift 1 positions are moved by ChinaMapShift.
+// A point whose latitude or longitude is not finite is left out (with its
+// level); values are held within +-2^30 units, so that differences fit.
 #pragma once
 
 #include <cstdint>

@@ -349,6 +349,74 @@ TEST_F(ExportDrivers, KmlRangesAndGpxOffsetsKeepTheirPoints) {
             "2009-08-15T11:20:30.250Z");
 }
 
+// A stored number may be NaN or infinite (a damaged file, a logger without a
+// fix): no export writes such a number, a point without a finite position is
+// left out, and every file still reads back through its consumer.
+TEST_F(ExportDrivers, NumbersThatAreNotFiniteNeverReachAFile) {
+  tgvType_C* track = tgvType_C::Create(m_doc->GetDatabase(), u"Track", u"t", nullptr, nullptr, tgvUT_Line, false);
+  tgvLine_C* broken = AddLine(track, u"Broken",
+                              {{NAN, 8.0, 1.0, kLater, 0, 0},
+                               {47.01, INFINITY, 1.0, kLater + 1, 0, 0},
+                               {47.02, 8.02, NAN, kLater + 2, 0, 0},
+                               {47.03, 8.03, -INFINITY, kLater + 3, 0, 0}});
+  tgvType_C* spot = tgvType_C::Create(m_doc->GetDatabase(), u"Spot", u"s", nullptr, nullptr, tgvUT_POI, false);
+  ASSERT_TRUE(AddPOI(spot, u"Deep", 8.1, 47.1, NAN));
+  PtrList_C lines, pois;
+  lines.AddTail(broken);
+  m_doc->GetPOIs(&pois, nullptr, GeoBox_C());
+  MapPageOptions_C options;
+  struct Case {
+    const char* file;
+    const char* reader;  // gpsbabel's options, "xml", or "" for PCX5 (which gpsbabel cannot read)
+    std::function<bool(const std::u16string&)> run;
+  } cases[] = {
+      {"a.kml", "xml", [&](const std::u16string& f) { return ExportKml(&m_project, f.c_str(), nullptr, nullptr); }},
+      {"b.kml", "xml", [&](const std::u16string& f) { return ExportKmlFull(&m_project, f.c_str(), &lines, 1, 0, 1); }},
+      {"a.html", "xml",
+       [&](const std::u16string& f) {
+         return ExportGMapHtml(&m_project, f.c_str(), &pois, &lines, &options, nullptr, u"");
+       }},
+      {"a.gpx", "-t -i gpx",
+       [&](const std::u16string& f) {
+         return ExportGpx(&m_project, f.c_str(), &pois, &lines, nullptr, nullptr, 0, 0, 0);
+       }},
+      {"a.nmea", "-t -i nmea", [&](const std::u16string& f) { return ExportNmea(&m_project, f.c_str(), &lines); }},
+      {"a.plt", "-t -i ozi",
+       [&](const std::u16string& f) { return ExportTrackPointFile(&m_project, f.c_str(), &lines); }},
+      {"a.pcx", "", [&](const std::u16string& f) { return ExportPcx5(&m_project, f.c_str(), &lines); }},
+      {"a.csv", "-t -i unicsv", [&](const std::u16string& f) { return ExportCsv(&m_project, f.c_str(), &lines, 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    ASSERT_TRUE(c.run(W(c.file)));
+    std::string text = ReadBytes(m_dir.File(c.file));
+    if (std::string(c.file) == "a.html") {  // UTF-16LE: its ASCII letters, one per two bytes
+      std::string ascii;
+      for (size_t i = 2; i < text.size(); i += 2) ascii.push_back(text[i]);
+      text = ascii;
+    }
+    for (char& ch : text) ch = char(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_EQ(text.find("nan"), std::string::npos);
+    EXPECT_EQ(text.find("inf"), std::string::npos);
+    std::string out;
+    if (std::string(c.reader) == "xml") {
+      EXPECT_TRUE(RunCommand("xmllint --noout '" + m_dir.File(c.file) + "'", &out)) << out;
+      continue;
+    }
+    if (!*c.reader) {
+      EXPECT_NE(text.find("\r\nt  n4701.20000 e801.20000 "), std::string::npos);
+      EXPECT_NE(text.find("\r\nt  n4701.80000 e801.80000 "), std::string::npos);
+      EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 15) << "the header, the track and two points";
+      continue;
+    }
+    ASSERT_TRUE(GpsbabelToCsv(c.reader, m_dir.File(c.file), m_dir.File("back.csv"), &out)) << out;
+    std::stringstream rows(ReadBytes(m_dir.File("back.csv")));
+    std::vector<std::string> lats;
+    for (std::string line; std::getline(rows, line);) lats.push_back(SplitCsv(line)[1].substr(0, 5));
+    EXPECT_EQ(lats, (std::vector<std::string>{"Latit", "47.02", "47.03"}));
+  }
+}
+
 TEST_F(ExportDrivers, MapPageParsesAndItsScriptDefinesTheMarkersAndLines) {
   ScopedTz zone("UTC");
   MapPageOptions_C options;
