@@ -71,14 +71,15 @@ int HexValue(char16_t c) {
   return -1;
 }
 
-// Base-10 signed 64-bit conversion of the longest leading number; saturates.
-int64_t TextToInt64(const std::string& s) {
+// Base-10 signed 64-bit conversion of the longest leading number; saturates
+// and sets `overflow` when the number lies beyond the 64-bit range.
+int64_t TextToInt64(const std::string& s, bool& overflow) {
   size_t i = 0;
   bool negative = false;
   if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
   uint64_t value = 0;
   const uint64_t limit = negative ? uint64_t(1) << 63 : (uint64_t(1) << 63) - 1;
-  bool overflow = false;
+  overflow = false;
   for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
     unsigned digit = static_cast<unsigned>(s[i] - '0');
     if (value > (limit - digit) / 10) {
@@ -418,10 +419,14 @@ void JsonReader_C::ParseNumber(CJsonValue* value) {
     }
     Advance(false, true, false);
   }
-  if (isDouble)
+  // An integer beyond the 64-bit range keeps its magnitude as a double;
+  // readers of integers still get the saturated value from it.
+  bool overflow = false;
+  const int64_t integer = isDouble ? 0 : TextToInt64(text, overflow);
+  if (isDouble || overflow)
     value->SetDouble(TextToDouble(text));
   else
-    value->SetInt64(TextToInt64(text));
+    value->SetInt64(integer);
   Advance(true, false, true, true);
 }
 

@@ -2,7 +2,8 @@
 // names and trailing commas. It never rejects a document as a whole; what it
 // cannot read is recorded in an error list (code, line, column) and parsing
 // goes on. Containers nested deeper than kMaxDepth are refused: the parse
-// then yields an empty value.
+// then yields an empty value. An integer beyond the signed 64-bit range is
+// read as a double.
 #pragma once
 
 #include <cstdint>

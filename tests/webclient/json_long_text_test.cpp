@@ -139,7 +139,7 @@ TEST(JsonLongText, LongCutTextsEndWithoutReadingPastTheirEnd) {
   EXPECT_EQ(r.errors, "Error reading Object, : expected after name on line 1, column 3002.");
 
   r = ReadExactWide(u"[" + std::u16string(3000, u'7'));
-  EXPECT_EQ(Written(r.value.get()), " [ 9223372036854775807 ] ");
+  EXPECT_EQ(Written(r.value.get()), " [ null ] ");  // beyond any double: infinite, which JSON writes as null
   EXPECT_EQ(r.errors, "Error reading Array, ] expected on line 1, column 3001.");
 
   r = ReadExactWide(u"{\"a\":\"" + std::u16string(3000, u'x'));

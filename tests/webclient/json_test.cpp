@@ -372,6 +372,32 @@ TEST(JsonReader, NumbersLiteralsAndComments) {
   EXPECT_EQ(p.codes(), (std::vector<int>{6}));
 }
 
+TEST(JsonReader, IntegersBeyondSixtyFourBitsKeepTheirMagnitude) {
+  const struct {
+    const char* json;
+    JsonKind kind;
+    int64_t integer;  // when kind 5
+    double real;      // when kind 4
+  } cases[] = {
+      {"9223372036854775807", JSON_INT64, std::numeric_limits<int64_t>::max(), 0},
+      {"-9223372036854775808", JSON_INT64, std::numeric_limits<int64_t>::min(), 0},
+      {"9223372036854775808", JSON_DOUBLE, 0, 9223372036854775808.0},
+      {"-9223372036854775809", JSON_DOUBLE, 0, -9223372036854775809.0},
+      {"100000000000000000000", JSON_DOUBLE, 0, 1e20},
+      {"-237462374673276894279832749832423479823246327846", JSON_DOUBLE, 0,
+       -237462374673276894279832749832423479823246327846.0},
+  };
+  for (const auto& c : cases) {
+    Parsed p = ParseText(c.json);
+    ASSERT_EQ(p.value->GetType(), c.kind) << c.json;
+    if (c.kind == JSON_INT64)
+      EXPECT_EQ(p.value->GetInt64(), c.integer) << c.json;
+    else
+      EXPECT_EQ(p.value->GetDouble(), c.real) << c.json;
+    EXPECT_TRUE(p.errors.empty()) << c.json;
+  }
+}
+
 TEST(JsonReader, StringsAndEscapes) {
   Parsed p = ParseText("\"caf\\u00e9\"");
   EXPECT_EQ(Str(p.value.get()), "caf\xC3\xA9");
