@@ -309,6 +309,11 @@ CJsonValue* JsonReader_C::Failed() {
 CJsonValue* JsonReader_C::ParseText(const char16_t* text, int32_t length) {
   m_text = text ? text : u"";
   m_length = text && length > 0 ? length : 0;
+  // A byte-order mark that opens the text marks its encoding, not its content.
+  if (m_length > 0 && m_text[0] == 0xFEFF) {
+    ++m_text;
+    --m_length;
+  }
   m_pos = -1;
   m_end = false;
   m_raw = 0;

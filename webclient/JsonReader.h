@@ -2,8 +2,8 @@
 // names and trailing commas. It never rejects a document as a whole; what it
 // cannot read is recorded in an error list (code, line, column) and parsing
 // goes on. Containers nested deeper than kMaxDepth are refused: the parse
-// then yields an empty value. An integer beyond the signed 64-bit range is
-// read as a double.
+// then yields an empty value. A byte-order mark that opens the text is
+// skipped; an integer beyond the signed 64-bit range is read as a double.
 #pragma once
 
 #include <cstdint>

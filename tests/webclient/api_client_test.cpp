@@ -160,6 +160,9 @@ TEST_F(ApiClientTest, LoginRepliesDecideTheLoginState) {
     bool accepted;
     int32_t state;
   } cases[] = {
+      {"\xEF\xBB\xBF"
+       R"({"code":0,"access_token":"tb","user_id":"40"})",
+       StandinFault::Raw, true, kLoginUnverified},
       {R"({"code":0,"access_token":"t0","user_id":"41","VerifyAcc":"1"})", StandinFault::Raw, true, kLoginVerified},
       {R"({"code":216,"access_token":"t1","user_id":42})", StandinFault::Raw, true, kLoginUnverified},
       {R"({"code":0,"access_token":"t2","user_id":"43","VerifyAcc":1})", StandinFault::Raw, true, kLoginUnverified},

@@ -398,6 +398,25 @@ TEST(JsonReader, IntegersBeyondSixtyFourBitsKeepTheirMagnitude) {
   }
 }
 
+TEST(JsonReader, OneByteOrderMarkAtTheStartIsSkipped) {
+  const struct {
+    std::string json;
+    const char* written;  // empty: no value
+    std::vector<int> codes;
+  } cases[] = {
+      {"\xEF\xBB\xBF{\"code\":0}", " { \"code\" : 0 } ", {}},
+      {"\xEF\xBB\xBF\n[1]", " [ 1 ] ", {}},
+      {"\xEF\xBB\xBF", "", {6}},
+      {" \xEF\xBB\xBF{}", "", {6}},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF{}", "", {6}},
+  };
+  for (const auto& c : cases) {
+    Parsed p = ParseText(c.json);
+    EXPECT_EQ(Text(*p.value), c.written) << c.json;
+    EXPECT_EQ(p.codes(), c.codes) << c.json;
+  }
+}
+
 TEST(JsonReader, StringsAndEscapes) {
   Parsed p = ParseText("\"caf\\u00e9\"");
   EXPECT_EQ(Str(p.value.get()), "caf\xC3\xA9");
