@@ -10,6 +10,7 @@
 
 #include "platform/win32/utf.h"
 #include "tests/common/temp_dir.h"
+#include "tests/trackdb/test_db.h"
 #include "tests/trackdb/test_project.h"
 #include "trackdb/tgvDatabase.h"
 #include "trackdb/tgvDocument.h"
@@ -17,15 +18,6 @@
 #include "trackdb/tgvLine.h"
 
 namespace {
-
-// Runs SQL on a closed project's database.
-bool Patch(const TempDir& dir, const char* sql) {
-  sqlite3* db = nullptr;
-  const bool ok = sqlite3_open(dir.File("bruser.poi").c_str(), &db) == SQLITE_OK &&
-                  sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-  sqlite3_close(db);
-  return ok;
-}
 
 // A project with one 10-point track and two maps (ids 2 and 3, after the
 // root map), closed.
@@ -95,7 +87,7 @@ TEST(Document, ChainsAndTreesWithCyclesEndTheirWalks) {
   MakeProject(dir);
   // The last point leads back to the third; the line names no last point;
   // the two maps are each other's parent.
-  ASSERT_TRUE(Patch(dir,
+  ASSERT_TRUE(ExecFile(dir.File("bruser.poi"),
                     "UPDATE WP SET fNextID = 3 WHERE fID = 10;"
                     "UPDATE Line SET fLstWPID = 0;"
                     "UPDATE Map SET fParentID = 3 WHERE fName = 'a';"));

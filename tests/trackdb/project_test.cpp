@@ -11,6 +11,7 @@
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
+#include "tests/trackdb/test_db.h"
 #include "tests/trackdb/test_project.h"
 #include "trackdb/tgvDatabase.h"
 #include "trackdb/tgvDocument.h"
@@ -110,12 +111,7 @@ TEST(Project, ReadOnlyOpenLeavesEveryFileAsItWas) {
     return line && line->SetTime(1, 2);
   }));
   // A database without the root map, so that an open would create one.
-  {
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(dir.File("bruser.poi").c_str(), &raw), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(raw, "UPDATE Map SET fMapGlobal = 0;", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(raw);
-  }
+  ASSERT_TRUE(ExecFile(dir.File("bruser.poi"), "UPDATE Map SET fMapGlobal = 0;"));
   const std::string descriptor = ReadBytes(dir.File("bruser.brx"));
   const std::string database = ReadBytes(dir.File("bruser.poi"));
   {

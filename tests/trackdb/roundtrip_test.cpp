@@ -185,12 +185,7 @@ TEST_F(TrackDbFile, OpenRefusals) {
     for (int i = 0; i < 2; ++i) ASSERT_TRUE(db.Insert(db.New(tgvUT_Line)));
   }
   auto reopen = [&](const std::string& change) {
-    {
-      sqlite3* raw = nullptr;
-      EXPECT_EQ(sqlite3_open(Path().c_str(), &raw), SQLITE_OK);
-      EXPECT_TRUE(Exec(raw, "BEGIN;" + change + "COMMIT;")) << change;
-      sqlite3_close(raw);
-    }
+    EXPECT_TRUE(ExecFile(Path(), "BEGIN;" + change + "COMMIT;")) << change;
     TestDb db;
     EXPECT_TRUE(db.Open(Path()));
     tgvSummary summary;

@@ -25,23 +25,8 @@ class Store : public ::testing::Test {
     db->Open(RecordTypeTable, m_path16.c_str(), nullptr);
     return db;
   }
-  std::vector<std::string> Rows(const std::string& sql) {
-    sqlite3* raw = nullptr;
-    sqlite3_open(Path().c_str(), &raw);
-    auto rows = QueryRows(raw, sql);
-    sqlite3_close(raw);
-    return rows;
-  }
-  bool RawExec(const std::string& sql) {
-    sqlite3* raw = nullptr;
-    sqlite3_open(Path().c_str(), &raw);
-    char* err = nullptr;
-    const bool ok = sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
-    if (err) ADD_FAILURE() << err;
-    sqlite3_free(err);
-    sqlite3_close(raw);
-    return ok;
-  }
+  std::vector<std::string> Rows(const std::string& sql) { return QueryFileRows(Path(), sql); }
+  bool RawExec(const std::string& sql) { return ExecFile(Path(), sql); }
   // Names of the live POIs in id order, as a reopened file gives them.
   std::vector<std::string> ReopenedPOIs() {
     auto db = Open();

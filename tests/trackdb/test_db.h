@@ -161,3 +161,20 @@ inline std::vector<std::string> QueryRows(sqlite3* db, const std::string& sql) {
 inline bool Exec(sqlite3* db, const std::string& sql) {
   return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
+
+// The same on the file at `path`, opened for the call as another program
+// would open it; a file that cannot be opened fails the query or the change.
+inline std::vector<std::string> QueryFileRows(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  std::vector<std::string> rows = QueryRows(db, sql);
+  sqlite3_close(db);
+  return rows;
+}
+
+inline bool ExecFile(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  const bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK && Exec(db, sql);
+  sqlite3_close(db);
+  return ok;
+}
