@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "tests/common/env.h"
 
@@ -21,6 +23,20 @@ SYSTEMTIME St(int y, int mo, int d, int h, int mi, int s, int ms) {
   return st;
 }
 
+// Year to millisecond, as St takes them.
+std::array<int, 7> Fields(const SYSTEMTIME& st) {
+  return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+// Seconds and milliseconds since 1970 of a file time.
+using SecMs = std::pair<int64_t, int32_t>;
+SecMs Unix(uint64_t fileTime) {
+  int64_t s = 0;
+  int32_t ms = -1;
+  FileTime100nsToUnix(fileTime, &s, &ms);
+  return {s, ms};
+}
+
 }  // namespace
 
 TEST(TimeUtil, FileTimeAndUnixAround1970) {
@@ -29,31 +45,18 @@ TEST(TimeUtil, FileTimeAndUnixAround1970) {
   EXPECT_EQ(ft.dwLowDateTime, 0xD53E8000u);
   EXPECT_EQ(FileTimeToU64(ft), 116444736000000000ULL);
 
-  int64_t s;
-  int32_t ms;
-  FileTime100nsToUnix(0, &s, &ms);  // 1601-01-01
-  EXPECT_EQ(s, -11644473600LL);
-  EXPECT_EQ(ms, 0);
+  EXPECT_EQ(Unix(0), SecMs(-11644473600, 0));  // 1601-01-01
   // One tick before 1970: second -1, 999 ms (rounded down, not towards zero).
-  FileTime100nsToUnix(kFileTimeUnixEpoch - 1, &s, &ms);
-  EXPECT_EQ(s, -1);
-  EXPECT_EQ(ms, 999);
-  FileTime100nsToUnix(kFileTimeUnixEpoch - 2500 * kFileTimeTicksPerMs, &s, &ms);
-  EXPECT_EQ(s, -3);
-  EXPECT_EQ(ms, 500);
-  FileTime100nsToUnix(UnixToFileTime100ns(1586260800, 123), &s, &ms);
-  EXPECT_EQ(s, 1586260800);
-  EXPECT_EQ(ms, 123);
+  EXPECT_EQ(Unix(kFileTimeUnixEpoch - 1), SecMs(-1, 999));
+  EXPECT_EQ(Unix(kFileTimeUnixEpoch - 2500 * kFileTimeTicksPerMs), SecMs(-3, 500));
+  EXPECT_EQ(Unix(UnixToFileTime100ns(1586260800, 123)), SecMs(1586260800, 123));
+  int64_t s;
   FileTime100nsToUnix(UnixToFileTime100ns(-5, 250), &s, nullptr);
   EXPECT_EQ(s, -5);
 }
 
 TEST(TimeUtil, FileTimesWithTheTopBitSetConvertWithoutOverflow) {
-  int64_t s = 0;
-  int32_t ms = -1;
-  FileTime100nsToUnix(0xFFFFFFFFFFFFFFFFULL, &s, &ms);
-  EXPECT_EQ(s, 1833029933770LL);
-  EXPECT_EQ(ms, 955);
+  EXPECT_EQ(Unix(0xFFFFFFFFFFFFFFFFULL), SecMs(1833029933770, 955));
   EXPECT_EQ(static_cast<uint64_t>(UnixToFileTime100ns(1000000000000LL)), 0x8C64D4E35F268000ULL);
 }
 
@@ -67,18 +70,11 @@ TEST(TimeUtil, SystemTimeConversions) {
   SYSTEMTIME out{};
   FILETIME before = U64ToFileTime(static_cast<uint64_t>(kFileTimeUnixEpoch - kFileTimeTicksPerMs));
   ASSERT_TRUE(FileTimeToSystemTime(&before, &out));
-  EXPECT_EQ(out.wYear, 1969);
-  EXPECT_EQ(out.wMonth, 12);
-  EXPECT_EQ(out.wDay, 31);
-  EXPECT_EQ(out.wHour, 23);
-  EXPECT_EQ(out.wSecond, 59);
-  EXPECT_EQ(out.wMilliseconds, 999);
+  EXPECT_EQ(Fields(out), Fields(St(1969, 12, 31, 23, 59, 59, 999)));
   EXPECT_EQ(out.wDayOfWeek, 3);  // a Wednesday
   FILETIME zero = U64ToFileTime(0);
   ASSERT_TRUE(FileTimeToSystemTime(&zero, &out));
-  EXPECT_EQ(out.wYear, 1601);
-  EXPECT_EQ(out.wMonth, 1);
-  EXPECT_EQ(out.wDay, 1);
+  EXPECT_EQ(Fields(out), Fields(St(1601, 1, 1, 0, 0, 0, 0)));
   EXPECT_EQ(out.wDayOfWeek, 1);  // a Monday
   FILETIME high = U64ToFileTime(0x8000000000000000ULL);
   EXPECT_FALSE(FileTimeToSystemTime(&high, &out));
@@ -88,13 +84,7 @@ TEST(TimeUtil, SystemTimeConversions) {
                         St(3000, 12, 31, 0, 0, 0, 0)}) {
     ASSERT_TRUE(SystemTimeToFileTime(&in, &ft));
     ASSERT_TRUE(FileTimeToSystemTime(&ft, &out));
-    EXPECT_EQ(out.wYear, in.wYear);
-    EXPECT_EQ(out.wMonth, in.wMonth);
-    EXPECT_EQ(out.wDay, in.wDay);
-    EXPECT_EQ(out.wHour, in.wHour);
-    EXPECT_EQ(out.wMinute, in.wMinute);
-    EXPECT_EQ(out.wSecond, in.wSecond);
-    EXPECT_EQ(out.wMilliseconds, in.wMilliseconds);
+    EXPECT_EQ(Fields(out), Fields(in));
   }
   // Fields outside the calendar are refused.
   for (SYSTEMTIME bad : {St(2021, 2, 29, 0, 0, 0, 0), St(2020, 13, 1, 0, 0, 0, 0), St(2020, 4, 31, 0, 0, 0, 0),
