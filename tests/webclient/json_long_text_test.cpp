@@ -42,6 +42,12 @@ Read ReadExactWide(const std::u16string& text) {
 
 std::string Written(const CJsonValue* v) { return v ? Utf16ToUtf8(v->Stringify(u"<none>", true)) : "<null>"; }
 
+// The tree read, written back, and the reader's error text are the ones given.
+::testing::AssertionResult Reads(const Read& r, const std::string& written, const std::string& errors) {
+  if (Written(r.value.get()) == written && r.errors == errors) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "read " << Written(r.value.get()) << " with errors \"" << r.errors << "\"";
+}
+
 }  // namespace
 
 TEST(JsonLongText, LongTextsAndNamesAreReadWhole) {
@@ -61,8 +67,8 @@ TEST(JsonLongText, LongTextsAndNamesAreReadWhole) {
     value += "plain text \\\"q\\\" \\\\ 'x' \\u00e9\\n\xF0\x9F\x8F\x81/";
     valueText += u"plain text \"q\" \\ 'x' \u00E9\n\U0001F3C1/";
   }
-  json += "\":" + value + "\"," + singleName + "':[" + std::string(300, '0') + "42," + "1" + std::string(299, '0') +
-          ".5]}";
+  json +=
+      "\":" + value + "\"," + singleName + "':[" + std::string(300, '0') + "42," + "1" + std::string(299, '0') + ".5]}";
   Read r = ReadNarrow(json);
   ASSERT_EQ(r.value->GetType(), JSON_OBJECT);
   EXPECT_EQ(r.errors, "");
@@ -88,21 +94,18 @@ TEST(JsonLongText, LongTextsAndNamesAreReadWhole) {
 
 TEST(JsonLongText, ErrorsAfterLineFeedsInsideTextsKeepTheirLineAndColumn) {
   // A raw line feed inside a text moves the line like any other.
-  Read r = ReadNarrow("[\"x\ny\nz\", 12 13]");
-  EXPECT_EQ(Written(r.value.get()), " [ \"x\\ny\\nz\" , 12 ] ");
-  EXPECT_EQ(r.errors, "Error reading Array, ] expected on line 3, column 8.");
+  EXPECT_TRUE(Reads(ReadNarrow("[\"x\ny\nz\", 12 13]"), " [ \"x\\ny\\nz\" , 12 ] ",
+                    "Error reading Array, ] expected on line 3, column 8."));
 
-  r = ReadNarrow("{\"a\":\"line one\nline two\" \"b\":1}");
-  EXPECT_EQ(Written(r.value.get()), " { \"a\" : \"line one\\nline two\" } ");
-  EXPECT_EQ(r.errors, "Error reading Object, } expected on line 2, column 11.");
+  EXPECT_TRUE(Reads(ReadNarrow("{\"a\":\"line one\nline two\" \"b\":1}"), " { \"a\" : \"line one\\nline two\" } ",
+                    "Error reading Object, } expected on line 2, column 11."));
 
   // An unknown escape keeps its backslash; the line feed after it still counts.
-  r = ReadNarrow("[\"ab\\\ncd\", 1 2]");
-  EXPECT_EQ(Written(r.value.get()), " [ \"ab\\\\\\ncd\" , 1 ] ");
-  EXPECT_EQ(r.errors, "Error reading Array, ] expected on line 2, column 8.");
+  EXPECT_TRUE(Reads(ReadNarrow("[\"ab\\\ncd\", 1 2]"), " [ \"ab\\\\\\ncd\" , 1 ] ",
+                    "Error reading Array, ] expected on line 2, column 8."));
 
   // A long first line: the column counts every character of it.
-  r = ReadNarrow("{\"" + std::string(5000, 'k') + "\":\"" + std::string(5000, 'v') + "\" 1}");
+  Read r = ReadNarrow("{\"" + std::string(5000, 'k') + "\":\"" + std::string(5000, 'v') + "\" 1}");
   EXPECT_EQ(r.errors, "Error reading Object, } expected on line 1, column 10007.");
   r = ReadNarrow("[\n" + std::string(5000, '7') + " 8]");
   EXPECT_EQ(r.errors, "Error reading Array, ] expected on line 2, column 5002.");
@@ -110,23 +113,20 @@ TEST(JsonLongText, ErrorsAfterLineFeedsInsideTextsKeepTheirLineAndColumn) {
 
 TEST(JsonLongText, EscapesAndQuotesEndRunsWhereSingleReadsWould) {
   // An escaped digit or point continues a number; an unknown escape ends it.
-  Read r = ReadNarrow("[1\\u0032, 3\\u002e5, 7\\x]");
-  EXPECT_EQ(Written(r.value.get()), " [ 12 , 3.5000000000000000 , 7 ] ");
-  EXPECT_EQ(r.errors, "Error reading Array, ] expected on line 1, column 21.");
+  EXPECT_TRUE(Reads(ReadNarrow("[1\\u0032, 3\\u002e5, 7\\x]"), " [ 12 , 3.5000000000000000 , 7 ] ",
+                    "Error reading Array, ] expected on line 1, column 21."));
 
-  r = ReadNarrow("{\"n\\u0061me\":\"v\\u0061lue\", 'it\"s':\"x\", \"q\\\"\":1}");
-  EXPECT_EQ(Written(r.value.get()), " { \"it\\\"s\" : \"x\" , \"name\" : \"value\" , \"q\\\"\" : 1 } ");
-  EXPECT_EQ(r.errors, "");
+  EXPECT_TRUE(Reads(ReadNarrow("{\"n\\u0061me\":\"v\\u0061lue\", 'it\"s':\"x\", \"q\\\"\":1}"),
+                    " { \"it\\\"s\" : \"x\" , \"name\" : \"value\" , \"q\\\"\" : 1 } ", ""));
 
   // A cut escape inside a long text gives its backslash back and reads on.
-  r = ReadNarrow("\"" + std::string(1000, 'a') + "\\u12G4" + std::string(1000, 'b') + "\"");
+  Read r = ReadNarrow("\"" + std::string(1000, 'a') + "\\u12G4" + std::string(1000, 'b') + "\"");
   EXPECT_EQ(Utf16ToUtf8(r.value->GetString()), std::string(1000, 'a') + "\\u12G4" + std::string(1000, 'b'));
   EXPECT_EQ(r.errors, "Invalid Unicode escape sequence on line 1, column 1005.");
 
   // A 0 unit inside a wide text ends the text there.
-  r = ReadExactWide(std::u16string(u"[\"ab\0cd\", 1]", 12));
-  EXPECT_EQ(Written(r.value.get()), " [ \"ab\" ] ");
-  EXPECT_EQ(r.errors, "Error reading Array, ] expected on line 1, column 5.");
+  EXPECT_TRUE(Reads(ReadExactWide(std::u16string(u"[\"ab\0cd\", 1]", 12)), " [ \"ab\" ] ",
+                    "Error reading Array, ] expected on line 1, column 5."));
 }
 
 TEST(JsonLongText, LongCutTextsEndWithoutReadingPastTheirEnd) {
@@ -134,13 +134,12 @@ TEST(JsonLongText, LongCutTextsEndWithoutReadingPastTheirEnd) {
   EXPECT_EQ(Utf16ToUtf8(r.value->GetString()), std::string(3000, 'x'));
   EXPECT_EQ(r.errors, "");
 
-  r = ReadExactWide(u"{'" + std::u16string(3000, u'x'));
-  EXPECT_EQ(Written(r.value.get()), " {  } ");
-  EXPECT_EQ(r.errors, "Error reading Object, : expected after name on line 1, column 3002.");
+  EXPECT_TRUE(Reads(ReadExactWide(u"{'" + std::u16string(3000, u'x')), " {  } ",
+                    "Error reading Object, : expected after name on line 1, column 3002."));
 
-  r = ReadExactWide(u"[" + std::u16string(3000, u'7'));
-  EXPECT_EQ(Written(r.value.get()), " [ null ] ");  // beyond any double: infinite, which JSON writes as null
-  EXPECT_EQ(r.errors, "Error reading Array, ] expected on line 1, column 3001.");
+  // Beyond any double: infinite, which JSON writes as null.
+  EXPECT_TRUE(Reads(ReadExactWide(u"[" + std::u16string(3000, u'7')), " [ null ] ",
+                    "Error reading Array, ] expected on line 1, column 3001."));
 
   r = ReadExactWide(u"{\"a\":\"" + std::u16string(3000, u'x'));
   EXPECT_EQ(r.value->GetMember("a")->GetString(), u"" + std::u16string(3000, u'x'));
