@@ -4,6 +4,7 @@
 
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
+#include "tests/common/run_command.h"
 #include "tests/common/temp_dir.h"
 #include "tests/webclient/test_util.h"
 #include "webclient/LoginCipher.h"
@@ -31,9 +32,8 @@ std::string OpensslEncrypt(const std::string& utf8) {
   std::string cmd = "openssl enc -aes-256-cbc -K " + ToHex(key) + " -iv " +
                     ToHex(std::string(reinterpret_cast<const char*>(kIv), 16)) + " -base64 -A -in " +
                     dir.File("plain");
-  bool ok = false;
-  std::string out = RunCommand(cmd, &ok);
-  EXPECT_TRUE(ok) << cmd;
+  std::string out;
+  EXPECT_TRUE(RunCommand(cmd, &out, CommandOutput::kStdoutOnly)) << cmd;
   return WithoutLineFeeds(out);
 }
 
@@ -91,9 +91,9 @@ TEST(LoginCipher, SameTextAndIvGiveTheSameResultAndDecipherBack) {
   std::string cmd = "openssl enc -d -aes-256-cbc -K " + ToHex(DeployCipherKey()) + " -iv " +
                     ToHex(std::string(reinterpret_cast<const char*>(kIv), 16)) + " -base64 -in " +
                     dir.File("cipher");
-  bool ok = false;
-  EXPECT_EQ(RunCommand(cmd, &ok), text);
-  EXPECT_TRUE(ok);
+  std::string out;
+  EXPECT_TRUE(RunCommand(cmd, &out, CommandOutput::kStdoutOnly));
+  EXPECT_EQ(out, text);
 
   // Without an IV a random one is taken: the text differs from run to run.
   std::u16string wide = Utf8ToUtf16(text);
@@ -106,7 +106,9 @@ TEST(LoginCipher, Md5HexMatchesMd5sum) {
   std::string bytes;
   for (int i = 0; i < 100000; ++i) bytes.push_back(static_cast<char>(i * 7 + (i >> 8)));
   WriteBytes(dir.File("blob"), bytes);
-  std::string sum = RunCommand("md5sum " + dir.File("blob")).substr(0, 32);
+  std::string sum;
+  RunCommand("md5sum " + dir.File("blob"), &sum, CommandOutput::kStdoutOnly);
+  sum = sum.substr(0, 32);
   for (char& c : sum) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   EXPECT_EQ(Md5Hex(bytes.data(), bytes.size()), sum);
 }

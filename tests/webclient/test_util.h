@@ -1,27 +1,8 @@
-// Helpers of the web client tests: running a command and reading its output,
-// hex text, test certificates.
+// Helpers of the web client tests: hex text, test certificates.
 #pragma once
-
-#include <stdio.h>
 
 #include <cstdlib>
 #include <string>
-
-// Runs a shell command; its standard output, or "" with ok = false on failure.
-inline std::string RunCommand(const std::string& cmd, bool* ok = nullptr) {
-  std::string out;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) {
-    if (ok) *ok = false;
-    return out;
-  }
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  int rc = pclose(p);
-  if (ok) *ok = rc == 0;
-  return out;
-}
 
 inline std::string ToHex(const std::string& bytes) {
   static const char* digits = "0123456789abcdef";
