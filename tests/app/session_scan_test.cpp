@@ -12,6 +12,7 @@
 #include "sport/SportProjMgr.h"
 #include "tests/common/temp_dir.h"
 #include "tools/projgen/ProjectGenerator.h"
+#include "tools/projgen/SampleWorkspace.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/SessionListDb.h"
 #include "uploader/SessionScan.h"
@@ -28,11 +29,6 @@ class ScanDlg : public CtessilarDlg {
 const uint64_t kDay = projgen::FileTimeOf(2024, 6, 1, 0, 0, 0);
 const uint64_t kHalfSecond = 5000000;
 const uint64_t kQuarterHour = 9000000000ULL;
-
-std::u16string TimeHalves(uint64_t ft) {
-  return Utf8ToUtf16(std::to_string(static_cast<int32_t>(ft >> 32)) + " " +
-                     std::to_string(static_cast<int32_t>(static_cast<uint32_t>(ft))));
-}
 
 // One session of the workspace and the record it must give. Sessions start
 // a quarter hour apart from 00:00:00.5 UTC; "Track9" has no start and no zone.
@@ -101,7 +97,7 @@ class SessionScanTest : public ::testing::Test {
       t.fields.insert(t.fields.end(), s.extra.begin(), s.extra.end());
       t.fields.push_back({u"FieldTrackFile", s.file});
       if (s.file != std::u16string(u"Track9"))
-        t.fields.insert(t.fields.end(), {{u"FieldStartTime", TimeHalves(start)}, {u"FieldTimeZone", u"-540"}});
+        t.fields.insert(t.fields.end(), {{u"FieldStartTime", projgen::TimeHalves(start)}, {u"FieldTimeZone", u"-540"}});
       t.samples = projgen::CircuitSamples(projgen::Circuit{}, 10, 30, start);
       tracks.push_back(std::move(t));
     }

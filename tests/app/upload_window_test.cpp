@@ -47,11 +47,6 @@ class UploadWindowTest : public StandinClientTest {
       double seconds;
     } kTracks[] = {{u"Sprint", u"Sprint", 240}, {u"Endurance", u"Endurance", 240}, {u"Qualify", u"Qualify", 60}};
     projgen::WorkspaceUser driver{u"Driver", {{u"FieldNickName", u"driver"}, {u"ActiveUser", u"1"}}, {}};
-    // A stored time is its two 32-bit halves, high first.
-    auto halves = [](uint64_t ft) {
-      return Utf8ToUtf16(std::to_string(static_cast<int32_t>(ft >> 32)) + " " +
-                         std::to_string(static_cast<int32_t>(static_cast<uint32_t>(ft))));
-    };
     for (size_t i = 0; i < std::size(kTracks); ++i) {
       std::vector<projgen::Sample> samples =
           projgen::CircuitSamples(kCircuit, 10, kTracks[i].seconds, day + i * 36000000000ULL);
@@ -59,8 +54,8 @@ class UploadWindowTest : public StandinClientTest {
                                {{u"SportType", u"Car Racing"},
                                 {u"RacingType", kTracks[i].racing},
                                 {u"UsedBcn", u"Fuji"},
-                                {u"FieldStartTime", halves(samples.front().time)},
-                                {u"FieldEndTime", halves(samples.back().time)}},
+                                {u"FieldStartTime", projgen::TimeHalves(samples.front().time)},
+                                {u"FieldEndTime", projgen::TimeHalves(samples.back().time)}},
                                samples});
     }
     ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("ws"), {driver}, {}));

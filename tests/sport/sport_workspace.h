@@ -20,6 +20,7 @@
 #include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
 #include "tools/projgen/ProjectGenerator.h"
+#include "tools/projgen/SampleWorkspace.h"
 #include "trackdb/tgvRecord.h"
 
 namespace sportws {
@@ -33,31 +34,14 @@ constexpr double kAccel = 5.0;  // m/s^2
 inline const uint64_t kDay = projgen::FileTimeOf(2024, 6, 1, 9, 0, 0);
 constexpr uint64_t kHour = 36000000000ULL;
 
-inline std::u16string Num(double v) { return Utf8ToUtf16(std::to_string(v)); }
-
 inline projgen::WorkspaceTrack Track(const char16_t* name, const char16_t* racing, std::vector<projgen::Sample> samples,
                                      projgen::Fields extra = {}) {
-  auto halves = [](uint64_t ft) {
-    return Utf8ToUtf16(std::to_string(static_cast<int32_t>(ft >> 32)) + " " +
-                       std::to_string(static_cast<int32_t>(static_cast<uint32_t>(ft))));
-  };
   projgen::Fields fields = {{u"SportType", u"Car Racing"},
                             {u"RacingType", racing},
-                            {u"FieldStartTime", halves(samples.front().time)},
-                            {u"FieldEndTime", halves(samples.back().time)}};
+                            {u"FieldStartTime", projgen::TimeHalves(samples.front().time)},
+                            {u"FieldEndTime", projgen::TimeHalves(samples.back().time)}};
   fields.insert(fields.end(), extra.begin(), extra.end());
   return projgen::WorkspaceTrack{name, fields, std::move(samples)};
-}
-
-// A line across the circuit at the given angle of the ellipse (0 east).
-inline projgen::Fields LapLine(int type, double angle) {
-  const projgen::Circuit& c = kCircuit;
-  const double lat = c.centerLat + c.radiusNorthKm * std::sin(angle) / 111.195;
-  const double lon =
-      c.centerLon + c.radiusEastKm * std::cos(angle) / (111.195 * std::cos(c.centerLat * std::numbers::pi / 180.0));
-  return {{u"LapPointFieldLapType", Num(type)},
-          {u"POSITION1", Num(lat) + u" " + Num(lon - 0.0003)},
-          {u"POSITION2", Num(lat) + u" " + Num(lon + 0.0003)}};
 }
 
 inline bool WriteSample(const std::u16string& root) {
@@ -88,7 +72,7 @@ inline bool WriteSample(const std::u16string& root) {
   WorkspaceUser second{u"Second", {}, {}};
   second.tracks.push_back(
       Track(u"Rally", u"RallyRacing", CircuitSamples(kCircuit, 10, 20.0, projgen::FileTimeOf(2024, 1, 15, 2, 0, 0))));
-  return WriteWorkspace(root, {driver, second}, {LapLine(0, 0.0), LapLine(3, std::numbers::pi)});
+  return WriteWorkspace(root, {driver, second}, {CircuitLine(kCircuit, 0, 0.0), CircuitLine(kCircuit, 3, std::numbers::pi)});
 }
 
 class SportWorkspaceTest : public ::testing::Test {

@@ -16,11 +16,6 @@ const char16_t* const kRacingTypes[] = {u"Endurance",  u"Sprint",  u"Qualify",  
 
 std::u16string Num(double v) { return Utf8ToUtf16(std::to_string(v)); }
 
-std::u16string TimeHalves(uint64_t ft) {
-  return Utf8ToUtf16(std::to_string(static_cast<int32_t>(ft >> 32)) + " " +
-                     std::to_string(static_cast<int32_t>(static_cast<uint32_t>(ft))));
-}
-
 // Fields of a session recorded on the sample map.
 Fields SessionFields(const char16_t* racing, const std::vector<Sample>& samples) {
   return {{u"SportType", u"Car Racing"},
@@ -32,7 +27,18 @@ Fields SessionFields(const char16_t* racing, const std::vector<Sample>& samples)
           {u"FieldTimeZone", u"-540"}};
 }
 
-// A line of lap type `type` across the circuit at `angle` of its ellipse.
+bool ParseDouble(const std::string& text, double* out) {
+  const char* end = text.data() + text.size();
+  return std::from_chars(text.data(), end, *out).ptr == end;
+}
+
+}  // namespace
+
+std::u16string TimeHalves(uint64_t ft) {
+  return Utf8ToUtf16(std::to_string(static_cast<int32_t>(ft >> 32)) + " " +
+                     std::to_string(static_cast<int32_t>(static_cast<uint32_t>(ft))));
+}
+
 Fields CircuitLine(const Circuit& c, int type, double angle) {
   const double lat = c.centerLat + c.radiusNorthKm * std::sin(angle) / 111.195;
   const double lon = c.centerLon + c.radiusEastKm * std::cos(angle) / (111.195 * std::cos(c.centerLat * M_PI / 180.0));
@@ -40,13 +46,6 @@ Fields CircuitLine(const Circuit& c, int type, double angle) {
           {u"POSITION1", Num(lat) + u" " + Num(lon - 0.0003)},
           {u"POSITION2", Num(lat) + u" " + Num(lon + 0.0003)}};
 }
-
-bool ParseDouble(const std::string& text, double* out) {
-  const char* end = text.data() + text.size();
-  return std::from_chars(text.data(), end, *out).ptr == end;
-}
-
-}  // namespace
 
 std::vector<Sample> ReadLoggerCsv(const std::string& path, uint64_t start) {
   std::vector<Sample> out;

@@ -33,6 +33,14 @@ struct SampleOptions {
   std::string loggerCsv;     // a real session to add as one more track; none when empty
 };
 
+// A stored time as the workspace writes it: its two 32-bit halves as signed
+// numbers, high first ("30819912 -1234567890").
+std::u16string TimeHalves(uint64_t fileTime);
+
+// The lap-point fields of a line of lap type `type` across the circuit at
+// `angle` of its ellipse (0 east).
+Fields CircuitLine(const Circuit& c, int type, double angle);
+
 // The map every sample session is recorded on.
 inline constexpr const char16_t* kSampleMap = u"Fuji";
 
