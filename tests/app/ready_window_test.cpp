@@ -30,8 +30,6 @@ const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, 
 constexpr int kIdList = 1018;
 constexpr int kIdStatus = 1020;
 
-CString StringOf(UINT id, LANGID lang) { return CString(AfxFindString(id, lang)); }
-
 // A user's folders in a temporary home, a workspace of 14 sessions (two of
 // each race type, on the sample map whose track-map folder exists), the drag
 // type those drag sessions were timed with, and the stand-in service with
@@ -92,7 +90,7 @@ class ReadyWindowTest : public StandinProgramTest {
     return UiTestPumpUntil(
         [&] {
           return main.m_nDbState.load() == 3 && circuit->IsSelected() && main.m_nTrackMapState.load() == 2 &&
-                 ItemText(main, kIdStatus) == StringOf(126, lang);
+                 ItemText(main, kIdStatus) == ResourceText(126, lang);
         },
         60000);
   }
@@ -186,7 +184,7 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExits) {
       EXPECT_EQ(main.m_nDbState.load(), 0);
       return std::chrono::steady_clock::now() > until;
     });
-    EXPECT_EQ(ItemText(main, kIdStatus), StringOf(124, 1033));
+    EXPECT_EQ(ItemText(main, kIdStatus), ResourceText(124, 1033));
     (void)!write(release[1], "x", 1);
     released = waitpid(first, nullptr, 0) == first;
     EXPECT_TRUE(WaitUntilReady(main, 1033));
@@ -210,8 +208,8 @@ TEST_F(ReadyWindowTest, TheStoredUiLanguageShowsTheWindowInJapanese) {
     ASSERT_TRUE(WaitUntilReady(main, 1041));
     EXPECT_EQ(ItemText(main, kIdStatus), CString(u"データベースの準備ができました"));
     EXPECT_EQ(ItemText(main, 1010), CString(u"    サーキット走行 (8/8)"));
-    EXPECT_EQ(ItemText(main, 1019), StringOf(112, 1041));
-    EXPECT_NE(StringOf(112, 1041), StringOf(112, 1033));
+    EXPECT_EQ(ItemText(main, 1019), ResourceText(112, 1041));
+    EXPECT_NE(ResourceText(112, 1041), ResourceText(112, 1033));
     Shoot(main, "ready_japanese");
   });
 }

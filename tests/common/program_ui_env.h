@@ -10,5 +10,8 @@ class ResourcesEnvironment : public ::testing::Environment {
   void SetUp() override { RegisterResources(); }
 };
 
+// The program's resource string `id` in `lang`, the thread's UI language by default.
+inline CString ResourceText(UINT id, LANGID lang = GetThreadUILanguage()) { return CString(AfxFindString(id, lang)); }
+
 [[maybe_unused]] inline auto* const g_programUiEnv = ::testing::AddGlobalTestEnvironment(new UiEnvironment);
 [[maybe_unused]] inline auto* const g_programResEnv = ::testing::AddGlobalTestEnvironment(new ResourcesEnvironment);

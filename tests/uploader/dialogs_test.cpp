@@ -17,11 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-CString Text(UINT id) { return CString(AfxFindString(id, GetThreadUILanguage())); }
-
 CString Countdown(int seconds) {
   CString text;
-  text.Format(Text(152), seconds);
+  text.Format(ResourceText(152), seconds);
   return text;
 }
 
@@ -76,9 +74,9 @@ TEST_F(UpgradeDialogTest, ShowsTheNotesOfTheUiLanguageAndIgnoresEscape) {
       EXPECT_EQ(ItemText(dlg, 1041).Str(), c.notes) << c.lang;
       CString title;
       dlg.GetWindowText(title);
-      EXPECT_EQ(title, Text(151)) << c.lang;
+      EXPECT_EQ(title, ResourceText(151)) << c.lang;
       EXPECT_EQ(ItemText(dlg, 1040), Countdown(20)) << c.lang;
-      EXPECT_EQ(ItemText(dlg, IDOK), Text(153)) << c.lang;
+      EXPECT_EQ(ItemText(dlg, IDOK), ResourceText(153)) << c.lang;
       UiTestKey(&dlg, VK_ESCAPE);
       dlg.SendMessage(WM_CLOSE);
       EXPECT_NE(dlg.m_hWnd, nullptr);

@@ -13,8 +13,6 @@ namespace {
 
 const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
 
-CString Text(UINT id) { return CString(AfxFindString(id, GetThreadUILanguage())); }
-
 StandinFaultSpec Fault(const char* path, StandinFault kind, int delayMs = 0) {
   StandinFaultSpec f;
   f.path = path;
@@ -78,7 +76,7 @@ TEST_F(LoginDialogTest, ARefusedLoginShowsItsMessageAndKeepsTheDialogOpen) {
       const auto seen = AnswerNextMessageBox(IDOK);
       UiTestClick(dlg.GetDlgItem(1008));
       ASSERT_TRUE(UiTestPumpUntil([&]() { return !seen->text.IsEmpty(); })) << c.what;
-      EXPECT_EQ(seen->text, Text(c.message)) << c.what;
+      EXPECT_EQ(seen->text, ResourceText(c.message)) << c.what;
       EXPECT_EQ(seen->caption.Str(), u"Morvek Pelmora Uploader") << c.what;
       // The texts stay for another try, and the dialog takes it.
       CString email;
@@ -165,12 +163,12 @@ TEST_F(LoginDialogTest, EscapeAndTheCloseBoxAskBeforeLeavingTheProgram) {
 
     auto seen = AnswerNextMessageBox(IDCANCEL);
     UiTestKey(&dlg, VK_ESCAPE);
-    EXPECT_EQ(seen->text, Text(123));
+    EXPECT_EQ(seen->text, ResourceText(123));
     EXPECT_FALSE(AfxIsQuitPending());  // Cancel: stay
 
     seen = AnswerNextMessageBox(IDOK);
     dlg.SendMessage(WM_CLOSE);
-    EXPECT_EQ(seen->text, Text(123));
+    EXPECT_EQ(seen->text, ResourceText(123));
   });
   EXPECT_EQ(result, -1);  // OK: the quit ends the loop
   EXPECT_TRUE(AfxIsQuitPending());
