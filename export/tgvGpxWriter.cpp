@@ -20,6 +20,9 @@ constexpr const char16_t* kGpxxXsd = u"http://www.garmin.com/xmlschemas/GpxExten
 constexpr const char16_t* kTpxNs = u"http://www.garmin.com/xmlschemas/TrackPointExtension/v1";
 constexpr const char16_t* kTpxXsd = u"http://www.garmin.com/xmlschemas/TrackPointExtensionv1.xsd";
 constexpr const char16_t* kXsiNs = u"http://www.w3.org/2001/XMLSchema-instance";
+// GPX 1.1 takes in extensions only elements of another namespace than its
+// own: the waypoint type has one of the program's.
+constexpr const char16_t* kExtTypeNs = u"urn:pelmora:gpx:exttype:1";
 
 bool HasTime(IntPair_C t) { return t.first != 0 || t.second != 0; }
 
@@ -54,6 +57,9 @@ void tgvGpxWriter_C::WriteCData(const char16_t* tag, const char16_t* text) {
 }
 
 void tgvGpxWriter_C::OpenPoint(const char16_t* tag, double latitude, double longitude) {
+  // GPX longitudes lie below 180: the date-line is written as -180, which
+  // is the same meridian, also when 180 only comes from rounding.
+  if (longitude >= 179.9999999995 && longitude <= 180.0) longitude -= 360.0;
   m_text.Putf(u"<%s lat=\"%.9f\" lon=\"%.9f\">\r\n", tag, latitude, longitude);
 }
 
@@ -75,7 +81,9 @@ void tgvGpxWriter_C::AddWayPoint(const char16_t* name, double latitude, double l
   WriteCData(u"name", name);
   if (description) WriteCData(u"desc", description);
   if (type) {
-    std::u16string ext = u"<extensions><extType>";
+    std::u16string ext = u"<extensions><extType";
+    if (m_mode != kModeBare) ext += std::u16string(u" xmlns=\"") + kExtTypeNs + u"\"";
+    ext += u">";
     AppendXmlText(ext, type);
     m_text.Put(ext + u"</extType></extensions>\r\n");
   }

@@ -11,6 +11,10 @@
 //
 // Times are stored FILETIMEs; (0, 0) means none and writes no time element.
 // Point times are written in UTC with milliseconds and a trailing "Z".
+// A longitude of 180 (after rounding to the nine decimals written) is
+// written as -180, since GPX longitudes lie below 180. A waypoint's type is an
+// extType element in a namespace of its own (GPX 1.1 allows no other in
+// extensions); the bare mode 4 writes it without one.
 // An altitude of exactly -5000.0 means none and writes no ele element, as
 // does one that is NaN or infinite. A point whose latitude or longitude is
 // not finite is left out: the lat and lon attributes are required numbers.

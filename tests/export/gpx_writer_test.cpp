@@ -44,7 +44,7 @@ TEST(GpxWriter, WritesGpx11WithPointElementsInSchemaOrder) {
       "<time>2020-04-07T12:34:05.250Z</time>\r\n"
       "<name><![CDATA[Pit]]></name>\r\n"
       "<desc><![CDATA[entry]]></desc>\r\n"
-      "<extensions><extType>fuel</extType></extensions>\r\n"
+      "<extensions><extType xmlns=\"urn:pelmora:gpx:exttype:1\">fuel</extType></extensions>\r\n"
       "</wpt>\r\n"
       "<trk>\r\n<name><![CDATA[Run 1]]></name>\r\n<trkseg>\r\n"
       "<trkpt lat=\"47.250000000\" lon=\"8.500000000\">\r\n"
@@ -102,6 +102,40 @@ TEST(GpxWriter, EveryModeParsesWithNamespacesAndKeepsItsPoints) {
     const XmlNode* tpe = ext ? ext->Child(tpx + "TrackPointExtension") : nullptr;
     ASSERT_TRUE(tpe && tpe->Child(tpx + "hr"));
     EXPECT_EQ(tpe->Child(tpx + "hr")->text, "72");
+  }
+}
+
+// GPX 1.1 takes in extensions only elements of a namespace other than its
+// own, and longitudes below 180: a waypoint type and a point on the date-line
+// keep a schema validator content.
+TEST(GpxWriter, TypesAndTheDateLineStayWithinTheGpx11Schema) {
+  struct Case {
+    double lon;
+    const char* written;
+  } cases[] = {{180.0, "-180.000000000"},
+               {179.9999999996, "-180.000000000"},
+               {179.999999999, "179.999999999"},
+               {-180.0, "-180.000000000"}};
+  TempDir dir;
+  tgvGpxWriter_C w;
+  w.Begin(0, 0, UnixToFileTime(0, 0));
+  for (const Case& c : cases) w.AddWayPoint(u"p", 1.0, c.lon, 0.0, IntPair_C{0, 0}, nullptr, u"fuel");
+  ASSERT_TRUE(w.End(dir.WFile("d.gpx").c_str()));
+  std::string error;
+  auto root = ParseXmlFile(dir.File("d.gpx"), &error, true);
+  ASSERT_TRUE(root) << error;
+  const std::string gpx = "http://www.topografix.com/GPX/1/1";
+  std::vector<const XmlNode*> points = root->All(gpx + "|wpt");
+  ASSERT_EQ(points.size(), std::size(cases));
+  for (size_t i = 0; i < points.size(); ++i) {
+    EXPECT_EQ(points[i]->attrs.at("lon"), cases[i].written);
+    const XmlNode* ext = points[i]->Child(gpx + "|extensions");
+    ASSERT_TRUE(ext && ext->children.size() == 1u);
+    const std::string& type = ext->children[0]->name;
+    EXPECT_EQ(type.substr(type.find('|') + 1), "extType");
+    EXPECT_NE(type.substr(0, type.find('|')), gpx) << "extension content in the GPX namespace";
+    EXPECT_NE(type.find('|'), std::string::npos) << "extension content without a namespace";
+    EXPECT_EQ(ext->children[0]->text, "fuel");
   }
 }
 
