@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -82,15 +83,17 @@ int32_t PolylineUnits(double degrees) {
   return static_cast<int32_t>(std::clamp(std::floor(degrees * 100000.0), -kLimit, kLimit));
 }
 
-void AppendEncoded(UniString_C* text, const char* encoded) {
+// Into a std::u16string, which grows geometrically: appending to a
+// UniString_C copies it whole each time, quadratic over a long line.
+void AppendEncoded(std::u16string* text, const char* encoded) {
   UniString_C part(encoded);
   part.EscapeJs();
-  text->AppendString(part);
+  *text += part.GetText();
 }
 
 // 17 - level in the unsigned encoding; a negative value (a point below
 // every threshold, level 18) is one character, value + 63.
-void AppendLevel(UniString_C* text, int value) {
+void AppendLevel(std::u16string* text, int value) {
   if (value < 0) {
     const char single[2] = {static_cast<char>(value + 63), 0};
     AppendEncoded(text, single);
@@ -754,20 +757,21 @@ bool tgvLine_C::EncodePolyline(UniString_C* points, UniString_C* levels, int shi
   tgvDatabase_C* db = GetManager();
   if (!db || !points || !levels || !GetFirstPoint() || !GetLastPoint()) return false;
   DbLock lock = db->Lock();
-  points->Empty();
-  levels->Empty();
+  std::u16string encodedPoints, encodedLevels;
   int32_t prevLat = 0, prevLon = 0;
   for (const tgvWayPoint_C* p : KeptPoints(db, this)) {
     const GeoPoint_C g = Shifted(p, shift);
     if (!std::isfinite(g.x) || !std::isfinite(g.y)) continue;  // nothing to draw
     const int32_t lat = PolylineUnits(g.y);
     const int32_t lon = PolylineUnits(g.x);
-    AppendEncoded(points, EncodePolylineValue(lat - prevLat));
-    AppendEncoded(points, EncodePolylineValue(lon - prevLon));
-    AppendLevel(levels, 17 - p->GetLevel());
+    AppendEncoded(&encodedPoints, EncodePolylineValue(lat - prevLat));
+    AppendEncoded(&encodedPoints, EncodePolylineValue(lon - prevLon));
+    AppendLevel(&encodedLevels, 17 - p->GetLevel());
     prevLat = lat;
     prevLon = lon;
   }
+  *points = encodedPoints.c_str();
+  *levels = encodedLevels.c_str();
   return true;
 }
 
