@@ -58,11 +58,25 @@ double LapGear::getEcefZ(double lat, double lon) {
   return PrimeVerticalRadius(phi) * (1.0 - kWgs84E2) * std::sin(phi);
 }
 
-double LapGear::calcDistance(double lat1, double lon1, double lat2, double lon2) {
-  const double dx = getEcefX(lat1, lon1) - getEcefX(lat2, lon2);
-  const double dy = getEcefY(lat1, lon1) - getEcefY(lat2, lon2);
-  const double dz = getEcefZ(lat1, lon1) - getEcefZ(lat2, lon2);
+// The three coordinates with one evaluation of each sine and cosine; each is
+// the very expression of its single-coordinate getter.
+LapGear::Ecef LapGear::getEcef(double lat, double lon) {
+  const double phi = RadiansOf(lat);
+  const double lambda = RadiansOf(lon);
+  const double n = PrimeVerticalRadius(phi);
+  const double cosPhi = std::cos(phi);
+  return Ecef{n * cosPhi * std::cos(lambda), n * cosPhi * std::sin(lambda), n * (1.0 - kWgs84E2) * std::sin(phi)};
+}
+
+double LapGear::calcDistance(const Ecef& a, const Ecef& b) {
+  const double dx = a.x - b.x;
+  const double dy = a.y - b.y;
+  const double dz = a.z - b.z;
   return std::sqrt(dx * dx + dy * dy + dz * dz) / kMetresPerKm;
+}
+
+double LapGear::calcDistance(double lat1, double lon1, double lat2, double lon2) {
+  return calcDistance(getEcef(lat1, lon1), getEcef(lat2, lon2));
 }
 
 double LapGear::pointG(const LogRec& point) {

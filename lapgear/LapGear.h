@@ -120,6 +120,13 @@ class LapGear {
   // uses this very function, so both agree to the last bit.
   static double calcDistance(double lat1, double lon1, double lat2, double lon2);
   // Earth-centred coordinates in metres of a position on the ellipsoid.
+  struct Ecef {
+    double x = 0.0, y = 0.0, z = 0.0;
+  };
+  static Ecef getEcef(double lat, double lon);
+  // calcDistance of two positions whose coordinates are already known: the
+  // same value, for callers that measure each point against two neighbours.
+  static double calcDistance(const Ecef& a, const Ecef& b);
   static double getEcefX(double lat, double lon);
   static double getEcefY(double lat, double lon);
   static double getEcefZ(double lat, double lon);

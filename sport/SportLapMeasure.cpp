@@ -19,7 +19,7 @@ uint64_t Shifted(uint64_t t, double offset) {
 // num / den when finite, else nothing (NaN).
 double Ratio(double num, double den) { return den == 0.0 ? NAN : num / den; }
 
-double Chord(const MeasurePoint& a, const MeasurePoint& b) { return CalcChordDistance(a.lon, a.lat, b.lon, b.lat); }
+double Chord(const MeasurePoint& a, const MeasurePoint& b) { return LapGear::calcDistance(a.ecef, b.ecef); }
 
 double Elapsed(uint64_t later, uint64_t earlier) { return static_cast<double>(static_cast<int64_t>(later - earlier)); }
 
@@ -32,10 +32,13 @@ double CalcChordDistance(double lon1, double lat1, double lon2, double lat2) {
 double PathDistance(const tgvWayPoint_C* from, const tgvWayPoint_C* to) {
   if (!from || !to || from == to) return 0.0;
   double sum = 0.0;
+  LapGear::Ecef at = LapGear::getEcef(from->GetLatitude(), from->GetLongitude());
   for (const tgvWayPoint_C* p = from; p != to;) {
     const tgvWayPoint_C* next = p->GetNext();
     if (!next) break;
-    sum += CalcChordDistance(p->GetLongitude(), p->GetLatitude(), next->GetLongitude(), next->GetLatitude());
+    const LapGear::Ecef following = LapGear::getEcef(next->GetLatitude(), next->GetLongitude());
+    sum += LapGear::calcDistance(at, following);
+    at = following;
     p = next;
   }
   return sum;
@@ -50,6 +53,7 @@ TrackPath::TrackPath(const TrackPointEntry* entries, int32_t count) {
     p.wp = entries[i].point;
     p.lat = p.wp->GetLatitude();
     p.lon = p.wp->GetLongitude();
+    p.ecef = LapGear::getEcef(p.lat, p.lon);
     uint32_t t1 = 0, t2 = 0;
     p.logged = p.wp->GetLogTimeSpeed(&t1, &t2, &p.speed);
     if (!p.logged) p.speed = 0.0;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "lapgear/LapGear.h"
 #include "sport/SportTime.h"
 
 class CSportLapPoint;
@@ -29,6 +30,7 @@ double PathDistance(const tgvWayPoint_C* from, const tgvWayPoint_C* to);
 // A stored point as the measurements read it.
 struct MeasurePoint {
   double lat = 0.0, lon = 0.0;
+  LapGear::Ecef ecef;  // of lat, lon: each point's chords reuse it
   double speed = 0.0;  // km/h; 0.0 without a GPS log
   uint64_t time = 0;   // FILETIME; 0 without a GPS log
   bool logged = false;

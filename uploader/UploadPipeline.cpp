@@ -118,7 +118,8 @@ struct PointStats {
 void ConvertPoints(const TrackPointEntry* entries, int32_t n, std::vector<WayPointRow>& rows, CircuitLapGear& gear,
                    PointStats& stats, std::atomic<double>& fraction) {
   double running = 0.0;
-  const tgvWayPoint_C* prev = nullptr;
+  bool havePrev = false;
+  LapGear::Ecef prevEcef;
   for (int32_t i = 0; i < n; ++i) {
     const tgvWayPoint_C* point = entries[i].point;
     uint32_t high = 0, low = 0;
@@ -135,9 +136,11 @@ void ConvertPoints(const TrackPointEntry* entries, int32_t n, std::vector<WayPoi
 
       const tgvWayPoint_C* next = i + 1 < n ? entries[i + 1].point : nullptr;
       const double heading = next ? InitialBearingDeg(lon, lat, next->GetLongitude(), next->GetLatitude()) : 0.0;
-      const double d = prev ? CalcChordDistance(prev->GetLongitude(), prev->GetLatitude(), lon, lat) : 0.0;
+      const LapGear::Ecef ecef = LapGear::getEcef(lat, lon);
+      const double d = havePrev ? LapGear::calcDistance(prevEcef, ecef) : 0.0;
       running += d;
-      prev = point;
+      prevEcef = ecef;
+      havePrev = true;
 
       WayPointRow row;
       row.id = i + 1;
