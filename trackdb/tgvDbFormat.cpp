@@ -239,7 +239,9 @@ bool tgvRunAndReset(sqlite3_stmt* stmt, bool bound) {
 
 bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, uint32_t freeNo,
                            std::u16string* lastError, tgvCachedStatement* cache) {
-  static const std::string sql = tgvSqlUpdateCounters();
+  // Not a static: stores that live as long as the process write their last
+  // counters while static objects are already going.
+  const std::string sql = tgvSqlUpdateCounters();
   SqliteStatement own(cache ? nullptr : db, sql);
   sqlite3_stmt* st = cache ? cache->Get(db, sql) : own.get();
   const bool ok =

@@ -392,6 +392,11 @@ void tgvRecordStore_C::EnsureTransaction() {
 
 bool tgvRecordStore_C::EndTransaction() {
   if (!m_inTransaction) return true;
+  // Rows whose ids the stored counters do not cover would be passed over by
+  // the next load: they are committed only with their counters.
+  for (uint32_t i = 1; i <= m_typeCount; ++i) {
+    if (m_slots[i].countersDirty && !WriteTableCounters(m_slots[i])) return false;
+  }
   if (!m_sql->Transaction(false)) return false;
   m_inTransaction = false;
   return true;
@@ -424,8 +429,8 @@ void tgvRecordStore_C::ReleaseIndexes() {
 }
 
 bool tgvRecordStore_C::Close() {
-  ReleaseIndexes();
   bool ok = EndTransaction();
+  ReleaseIndexes();
   if (m_sql) {
     ok = m_sql->Close() && ok;
     m_sql.reset();  // a busy connection closes once its statements are gone
@@ -475,13 +480,21 @@ bool tgvRecordStore_C::UpdateTableCounters(uint8_t userType) {
   Slot* s = FindSlot(userType);
   if (!s || !m_sql) return false;
   EnsureTransaction();
+  if (!m_inTransaction) return WriteTableCounters(*s);
+  s->countersDirty = true;
+  return true;
+}
+
+bool tgvRecordStore_C::WriteTableCounters(Slot& s) {
   std::u16string err;
-  const tgvRecordTypeEntry entry{s->userType, s->schemaKind, 0, s->recordSize, s->tableName};
-  if (tgvWriteTableCounters(m_sql->GetHandle(), entry, s->index->GetObjNo(), s->index->GetFreeCount(), &err,
-                            &m_countersStmt))
-    return true;
-  m_owner->SetLastError(err.c_str());
-  return false;
+  const tgvRecordTypeEntry entry{s.userType, s.schemaKind, 0, s.recordSize, s.tableName};
+  if (!tgvWriteTableCounters(m_sql->GetHandle(), entry, s.index->GetObjNo(), s.index->GetFreeCount(), &err,
+                             &m_countersStmt)) {
+    m_owner->SetLastError(err.c_str());
+    return false;
+  }
+  s.countersDirty = false;
+  return true;
 }
 
 uint32_t tgvRecordStore_C::RunSelect(PtrList_C* list, uint8_t userType, const std::string& sql,

@@ -5,7 +5,9 @@
 // commits. Searches run as SQL that returns ids; the records come from memory.
 //
 // Tables that hold no row are not read. The statements of the row and
-// counter writes are kept prepared while the store is open.
+// counter writes are kept prepared while the store is open. Inside the
+// transaction a type's counters are written once, before the commit that
+// carries its new rows, rather than after every new or freed id.
 //
 // A failed open rolls back everything it did: the file keeps its bytes. A
 // file that holds no table yet (left empty by a failed creation) is
@@ -136,6 +138,7 @@ class tgvRecordStore_C {
     tgvCachedStatement insertStmt;
     tgvCachedStatement updateStmt;
     std::unique_ptr<tgvObjIndex_C> index;
+    bool countersDirty = false;  // changed since the transaction's last write
   };
 
   tgvRecordStore_C();
@@ -156,13 +159,17 @@ class tgvRecordStore_C {
 
   // "BEGIN TRANSACTION;" when none is open.
   void EnsureTransaction();
-  // "COMMIT TRANSACTION;" when one is open; the flag stays set on failure.
+  // Writes the counters that changed, then "COMMIT TRANSACTION;" when a
+  // transaction is open; nothing is committed when a counter cannot be
+  // written, and the flag stays set on failure.
   bool EndTransaction();
   bool InTransaction() const { return m_inTransaction; }
 
   bool UpdateObject(tgvRecord_C* record);
   // Refused unless the id is above the type's fObjNo read at open.
   bool InsertObject(tgvRecord_C* record);
+  // The type's counters (next id, free ids) changed: written with the next
+  // commit, or at once when no transaction is open.
   bool UpdateTableCounters(uint8_t userType);
 
   // Every select appends the records of the ids found to the list and
@@ -207,6 +214,7 @@ class tgvRecordStore_C {
   bool CreateTables(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path);
   bool CheckAndLoad(const tgvRecordTypeEntry* recordTypeTable);
   bool LoadTables();
+  bool WriteTableCounters(Slot& s);
   bool WriteRow(tgvRecord_C* record, Slot& slot, bool insert);
   uint32_t RunSelect(PtrList_C* list, uint8_t userType, const std::string& sql, const tgvCondition_C* params,
                      const int32_t* ints, int intCount);
