@@ -1,6 +1,8 @@
 #include "sport/SportLapAnalysis.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <mutex>
 
 #include "icbase/src/icutil/geometry.h"
@@ -18,6 +20,10 @@ const double kStandardDragSplitsKm[5] = {0.018288005657870036, 0.100584031118285
 const char16_t* const kStandardDragSplitLabels[5] = {u"60'", u"330'", u"1/8 mile", u"1000'", u"1/4 mile"};
 
 namespace {
+
+bool ByAddress(const std::pair<const tgvWayPoint_C*, int32_t>& a, const std::pair<const tgvWayPoint_C*, int32_t>& b) {
+  return std::less<const tgvWayPoint_C*>()(a.first, b.first);
+}
 
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 constexpr double kLaunchSpeed = 20.0;  // km/h: a run or a lap stretch starts above it
@@ -84,7 +90,9 @@ int32_t CSportLapAnalysis::Analyze() {
   const TrackPath& path = *m_path;
   m_index.clear();
   m_index.reserve(count);
-  for (int32_t i = 0; i < count; ++i) m_index.emplace(path.At(i).wp, i);
+  for (int32_t i = 0; i < count; ++i) m_index.emplace_back(path.At(i).wp, i);
+  if (!std::is_sorted(m_index.begin(), m_index.end(), ByAddress))
+    std::stable_sort(m_index.begin(), m_index.end(), ByAddress);
   m_pFirstPoint = path.At(0).wp;
   m_pLastPoint = path.At(count - 1).wp;
   m_nState = 3;
@@ -123,8 +131,9 @@ void CSportLapAnalysis::CollectLapPoints(const TrackPath& path) {
 }
 
 int32_t CSportLapAnalysis::IndexOf(const tgvWayPoint_C* point) const {
-  const auto it = point ? m_index.find(point) : m_index.end();
-  return it == m_index.end() ? -1 : it->second;
+  if (!point) return -1;
+  const auto it = std::lower_bound(m_index.begin(), m_index.end(), std::make_pair(point, 0), ByAddress);
+  return it == m_index.end() || it->first != point ? -1 : it->second;
 }
 
 void CSportLapAnalysis::AnalyzeCircuit(const TrackPath& path) {

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "sport/SportObj.h"
@@ -85,9 +85,11 @@ class CSportLapAnalysis : public CSportObj {
   int32_t IndexOf(const tgvWayPoint_C* point) const;
 
   std::vector<std::unique_ptr<CSportLapValue>> m_laps;
-  std::vector<CSportLapPoint*> m_lapPoints;                   // the manager's
-  std::unique_ptr<TrackPath> m_path;                          // of the last run
-  std::unordered_map<const tgvWayPoint_C*, int32_t> m_index;  // of m_path's points
+  std::vector<CSportLapPoint*> m_lapPoints;  // the manager's
+  std::unique_ptr<TrackPath> m_path;         // of the last run
+  // m_path's points by address, for IndexOf: one block, sorted once (the
+  // points of a line usually come in address order already).
+  std::vector<std::pair<const tgvWayPoint_C*, int32_t>> m_index;
 };
 
 // The standard split distances of a drag run (km) and their labels.
