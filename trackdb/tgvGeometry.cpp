@@ -33,17 +33,17 @@ double PlanarDistanceSq(const tgvWayPoint_C* a, const tgvWayPoint_C* b) {
   return dLat * dLat + dLon * dLon;
 }
 
-double PlanarPointSegmentDistance(const tgvWayPoint_C* p, const tgvWayPoint_C* a, const tgvWayPoint_C* b,
-                                  double lengthSq) {
-  if (!p || !a || !b) return 0.0;
+PlanarOffset PlanarPointSegmentOffset(const tgvWayPoint_C* p, const tgvWayPoint_C* a, const tgvWayPoint_C* b,
+                                      double lengthSq) {
+  if (!p || !a || !b) return PlanarOffset{};
   const double px = p->GetLongitude(), py = p->GetLatitude();
   const double ax = a->GetLongitude(), ay = a->GetLatitude();
   const double bx = b->GetLongitude(), by = b->GetLatitude();
-  if ((ax == bx && ay == by) || lengthSq == 0.0) return std::hypot(px - ax, py - ay);
+  if ((ax == bx && ay == by) || lengthSq == 0.0) return PlanarOffset{px - ax, py - ay};
   const double t = ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / lengthSq;
-  if (t <= 0.0) return std::hypot(px - ax, py - ay);
-  if (t >= 1.0) return std::hypot(px - bx, py - by);
-  return std::hypot(px - (ax + t * (bx - ax)), py - (ay + t * (by - ay)));
+  if (t <= 0.0) return PlanarOffset{px - ax, py - ay};
+  if (t >= 1.0) return PlanarOffset{px - bx, py - by};
+  return PlanarOffset{px - (ax + t * (bx - ax)), py - (ay + t * (by - ay))};
 }
 
 double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2) {

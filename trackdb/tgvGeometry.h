@@ -9,10 +9,14 @@ class tgvWayPoint_C;
 
 // (dLatitude)^2 + (dLongitude)^2 of two waypoints.
 double PlanarDistanceSq(const tgvWayPoint_C* a, const tgvWayPoint_C* b);
-// Distance from p to the segment a-b, lengthSq being the segment's squared
-// planar length; a degenerate segment measures to a.
-double PlanarPointSegmentDistance(const tgvWayPoint_C* p, const tgvWayPoint_C* a, const tgvWayPoint_C* b,
-                                  double lengthSq);
+// The offset (dLongitude, dLatitude) from the point of segment a-b nearest
+// to p to p, lengthSq being the segment's squared planar length; a
+// degenerate segment measures to a. Its hypot is p's distance to the segment.
+struct PlanarOffset {
+  double dx = 0.0, dy = 0.0;
+};
+PlanarOffset PlanarPointSegmentOffset(const tgvWayPoint_C* p, const tgvWayPoint_C* a, const tgvWayPoint_C* b,
+                                      double lengthSq);
 // Great-circle distance in km; 0 for equal points. The haversine form keeps
 // its precision for steps of centimetres, where the law of cosines gives 0.
 double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2);

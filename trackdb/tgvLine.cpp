@@ -432,12 +432,20 @@ void tgvLine_C::LevelChain(tgvWayPoint_C* const* chain, size_t count, int mode) 
     const double lengthSq = PlanarDistanceSq(chain[a], chain[b]);
     size_t candidate = 0;
     double largest = -1.0;
+    // The squared offset rules out, without a hypot, the points that cannot
+    // be farther than the farthest so far: its rounding is far below the
+    // margin, so the farthest point is the one the hypots alone would pick.
+    double below = -1.0;
     for (size_t i = a + 1; i < b; ++i) {
       chain[i]->SetLevelValue(0.0);
-      const double d = PlanarPointSegmentDistance(chain[i], chain[a], chain[b], lengthSq);
+      const PlanarOffset o = PlanarPointSegmentOffset(chain[i], chain[a], chain[b], lengthSq);
+      if (o.dx * o.dx + o.dy * o.dy < below) continue;
+      const double d = std::hypot(o.dx, o.dy);
       if (d > largest) {
         largest = d;
         candidate = i;
+        const double square = largest * largest * (1.0 - 1e-12);
+        below = square > 1e-280 ? square : -1.0;
       }
     }
     if (candidate && largest > kMinDeviation) {
