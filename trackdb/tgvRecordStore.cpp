@@ -294,8 +294,6 @@ bool tgvRecordStore_C::BuildSlots(const tgvRecordTypeEntry* recordTypeTable) {
     s.recordSize = e.recordSize;
     s.tableName = m_owner->InternString(e.tableName);
     s.tableA = tgvTableIdent(e.tableName);
-    s.insertSql = tgvSqlInsert(e.schemaKind, s.tableA.c_str());
-    s.updateSql = tgvSqlUpdate(e.schemaKind, s.tableA.c_str());
     s.index.reset(new (std::nothrow) tgvObjIndex_C(m_owner->GetRegSlot(), e.userType, e.recordSize));
     if (!s.tableName || s.tableA.empty() || !s.index) return false;
   }
@@ -458,7 +456,12 @@ bool tgvRecordStore_C::WriteRow(tgvRecord_C* record, Slot& slot, bool insert) {
   if (!m_sql || !record) return false;
   EnsureTransaction();
   sqlite3* db = m_sql->GetHandle();
-  sqlite3_stmt* st = insert ? slot.insertStmt.Get(db, slot.insertSql) : slot.updateStmt.Get(db, slot.updateSql);
+  // The texts are made on a type's first write: most opens write nothing.
+  std::string& sql = insert ? slot.insertSql : slot.updateSql;
+  if (sql.empty())
+    sql = insert ? tgvSqlInsert(slot.schemaKind, slot.tableA.c_str())
+                 : tgvSqlUpdate(slot.schemaKind, slot.tableA.c_str());
+  sqlite3_stmt* st = insert ? slot.insertStmt.Get(db, sql) : slot.updateStmt.Get(db, sql);
   const bool ok = st && tgvRunAndReset(st, insert ? tgvBindInsertRow(st, record) : tgvBindUpdateRow(st, record));
   // An UPDATE that changed no row found no row for the id: that is a
   // failure, not a write.

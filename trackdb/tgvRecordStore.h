@@ -133,7 +133,7 @@ class tgvRecordStore_C {
     uint32_t freeNo = 0;
     const char16_t* tableName = nullptr;  // interned
     std::string tableA;                   // the same in narrow text
-    std::string insertSql;
+    std::string insertSql;                // made on the first write
     std::string updateSql;
     tgvCachedStatement insertStmt;
     tgvCachedStatement updateStmt;
