@@ -26,19 +26,17 @@ const char* EncodeBits(uint32_t v) {
 
 }  // namespace
 
-double PlanarDistanceSq(const tgvWayPoint_C* a, const tgvWayPoint_C* b) {
-  if (!a || !b) return 0.0;
-  const double dLat = a->GetLatitude() - b->GetLatitude();
-  const double dLon = a->GetLongitude() - b->GetLongitude();
+double PlanarDistanceSq(const PlanarPoint& a, const PlanarPoint& b) {
+  const double dLat = a.y - b.y;
+  const double dLon = a.x - b.x;
   return dLat * dLat + dLon * dLon;
 }
 
-PlanarOffset PlanarPointSegmentOffset(const tgvWayPoint_C* p, const tgvWayPoint_C* a, const tgvWayPoint_C* b,
+PlanarOffset PlanarPointSegmentOffset(const PlanarPoint& p, const PlanarPoint& a, const PlanarPoint& b,
                                       double lengthSq) {
-  if (!p || !a || !b) return PlanarOffset{};
-  const double px = p->GetLongitude(), py = p->GetLatitude();
-  const double ax = a->GetLongitude(), ay = a->GetLatitude();
-  const double bx = b->GetLongitude(), by = b->GetLatitude();
+  const double px = p.x, py = p.y;
+  const double ax = a.x, ay = a.y;
+  const double bx = b.x, by = b.y;
   if ((ax == bx && ay == by) || lengthSq == 0.0) return PlanarOffset{px - ax, py - ay};
   const double t = ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / lengthSq;
   if (t <= 0.0) return PlanarOffset{px - ax, py - ay};

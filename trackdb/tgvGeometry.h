@@ -5,17 +5,19 @@
 
 #include "icbase/src/icutil/geometry.h"
 
-class tgvWayPoint_C;
-
-// (dLatitude)^2 + (dLongitude)^2 of two waypoints.
-double PlanarDistanceSq(const tgvWayPoint_C* a, const tgvWayPoint_C* b);
+// A position as the planar measures take it: x the longitude, y the latitude.
+struct PlanarPoint {
+  double x = 0.0, y = 0.0;
+};
+// (dLatitude)^2 + (dLongitude)^2 of two positions.
+double PlanarDistanceSq(const PlanarPoint& a, const PlanarPoint& b);
 // The offset (dLongitude, dLatitude) from the point of segment a-b nearest
 // to p to p, lengthSq being the segment's squared planar length; a
 // degenerate segment measures to a. Its hypot is p's distance to the segment.
 struct PlanarOffset {
   double dx = 0.0, dy = 0.0;
 };
-PlanarOffset PlanarPointSegmentOffset(const tgvWayPoint_C* p, const tgvWayPoint_C* a, const tgvWayPoint_C* b,
+PlanarOffset PlanarPointSegmentOffset(const PlanarPoint& p, const PlanarPoint& a, const PlanarPoint& b,
                                       double lengthSq);
 // Great-circle distance in km; 0 for equal points. The haversine form keeps
 // its precision for steps of centimetres, where the law of cosines gives 0.

@@ -278,7 +278,7 @@ void tgvLine_C::SegmentChain(tgvDocument_C* doc, tgvWayPoint_C* const* chain, si
     tgvWayPoint_C* p = chain[i];
     if (!segment || segment->GetCount() >= kSegmentPoints) {
       tgvGroup_C* next = doc->AllocGroup(false, true);
-      if (!next) return;
+      if (!next) break;
       m_group->InsertChild(next, segment ? segment : m_group->GetLastChild());
       if (previous) next->AddPoint(previous, nullptr);
       segment = next;
@@ -286,6 +286,9 @@ void tgvLine_C::SegmentChain(tgvDocument_C* doc, tgvWayPoint_C* const* chain, si
     segment->AddPoint(p, segment->GetLastPoint());
     previous = p;
   }
+  // Each run's boxes grew from empty by every one of its points: they are
+  // whole, and only the line's own box waits to be made from them.
+  for (tgvGroup_C* s = m_group->GetFirstChild(); s; s = s->GetNextSibling()) s->SetBoxValid(true);
 }
 
 int tgvLine_C::FindSegment(const tgvWayPoint_C* point) const {
@@ -424,12 +427,17 @@ void tgvLine_C::ComputeLevels(int mode) {
 void tgvLine_C::LevelChain(tgvWayPoint_C* const* chain, size_t count, int mode) {
   // Two points (or a chain that ends after the first) keep their levels.
   if (count < 3) return;
-  // The chain is walked once; the simplification works on its indexes.
+  // The chain is walked once; the simplification works on its indexes, over
+  // a copy of the positions, and leaves each inner point's deviation (0 for
+  // a point no stretch picked).
+  std::vector<PlanarPoint> at(count);
+  for (size_t i = 0; i < count; ++i) at[i] = PlanarPoint{chain[i]->GetLongitude(), chain[i]->GetLatitude()};
+  std::vector<double> deviation(count, 0.0);
   std::vector<std::pair<size_t, size_t>> stack{{0, count - 1}};
   while (!stack.empty()) {
     const auto [a, b] = stack.back();
     stack.pop_back();
-    const double lengthSq = PlanarDistanceSq(chain[a], chain[b]);
+    const double lengthSq = PlanarDistanceSq(at[a], at[b]);
     size_t candidate = 0;
     double largest = -1.0;
     // The squared offset rules out, without a hypot, the points that cannot
@@ -437,8 +445,7 @@ void tgvLine_C::LevelChain(tgvWayPoint_C* const* chain, size_t count, int mode) 
     // margin, so the farthest point is the one the hypots alone would pick.
     double below = -1.0;
     for (size_t i = a + 1; i < b; ++i) {
-      chain[i]->SetLevelValue(0.0);
-      const PlanarOffset o = PlanarPointSegmentOffset(chain[i], chain[a], chain[b], lengthSq);
+      const PlanarOffset o = PlanarPointSegmentOffset(at[i], at[a], at[b], lengthSq);
       if (o.dx * o.dx + o.dy * o.dy < below) continue;
       const double d = std::hypot(o.dx, o.dy);
       if (d > largest) {
@@ -449,7 +456,7 @@ void tgvLine_C::LevelChain(tgvWayPoint_C* const* chain, size_t count, int mode) 
       }
     }
     if (candidate && largest > kMinDeviation) {
-      chain[candidate]->SetLevelValue(largest);
+      deviation[candidate] = largest;
       stack.push_back({a, candidate});
       stack.push_back({candidate, b});
     }
@@ -470,7 +477,7 @@ void tgvLine_C::LevelChain(tgvWayPoint_C* const* chain, size_t count, int mode) 
       p->SetLevel(0);  // a segment's first point, the previous one's last
       continue;
     }
-    const double dev = p->GetLevelValue();
+    const double dev = deviation[i];
     if (dev > 0.0) {
       int n = 0;
       while (n < tgvDocument_C::kLevelCount && thresholds[n] > dev) ++n;

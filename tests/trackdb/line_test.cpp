@@ -168,6 +168,19 @@ TEST_F(Lines, LengthIsTheSumOfThePointDistances) {
   EXPECT_NEAR(line->GetLength(), upTo.back(), 1e-9);
   for (size_t i : {size_t(0), size_t(1), size_t(510), size_t(511), size_t(512), size_t(1500), points.size() - 1})
     EXPECT_NEAR(line->GetLengthTo(points[i]), upTo[i], 1e-9) << "point " << i;
+  // Each segment of the opened line spans exactly its own points.
+  for (tgvGroup_C* s = line->GetFirstSegment(); s; s = s->GetNextSibling()) {
+    GeoBox_C box, want;
+    PtrList_C own;
+    s->CollectPoints(&own, -1);
+    for (tgvRecord_C* r : Items(own))
+      want.ExtendToPoint(static_cast<tgvWayPoint_C*>(r)->GetLongitude(), static_cast<tgvWayPoint_C*>(r)->GetLatitude());
+    ASSERT_TRUE(s->GetGeoRect(&box));
+    EXPECT_EQ(box.GetMin().x, want.GetMin().x);
+    EXPECT_EQ(box.GetMin().y, want.GetMin().y);
+    EXPECT_EQ(box.GetMax().x, want.GetMax().x);
+    EXPECT_EQ(box.GetMax().y, want.GetMax().y);
+  }
   EXPECT_EQ(line->GetLengthTo(Line(u"short")->GetLastPoint()), 0.0);
 }
 
