@@ -7,6 +7,9 @@ void ThroughputReporter::ReportRuns(const std::vector<Run>& runs) {
     auto it = run.counters.find("bytes_per_second");
     if (it != run.counters.end() && !run.error_occurred) m_bytesPerSecond[run.benchmark_name()] = it->second.value;
     if (!run.error_occurred) m_realTime[run.run_name.function_name] = run.GetAdjustedRealTime();
+    it = run.counters.find("items_per_second");
+    if (it != run.counters.end() && !run.error_occurred && run.run_type == Run::RT_Iteration)
+      m_itemsPerSecond.emplace_back(run.benchmark_name(), it->second.value);
   }
   ConsoleReporter::ReportRuns(runs);
 }
@@ -22,4 +25,10 @@ void ThroughputReporter::PrintComparison(const std::string& what, const std::str
 double ThroughputReporter::RealTime(const std::string& function) const {
   auto it = m_realTime.find(function);
   return it == m_realTime.end() ? -1.0 : it->second;
+}
+
+double ThroughputReporter::NsPerItem(const std::string& run) const {
+  for (auto it = m_itemsPerSecond.rbegin(); it != m_itemsPerSecond.rend(); ++it)
+    if (it->first == run) return it->second > 0 ? 1e9 / it->second : 0.0;
+  return 0.0;
 }

@@ -124,21 +124,11 @@ BENCHMARK(BM_BuildReference)
     ->Arg(kTextMegabytes[2])
     ->Unit(benchmark::kMillisecond);
 
-// Keeps the time per item of each run beside the throughput.
+// Adds the table of the time per item by size.
 class PerItemReporter : public ThroughputReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      const auto it = r.counters.find("items_per_second");
-      if (!r.error_occurred && it != r.counters.end() && it->second.value > 0)
-        m_nsPerItem[r.benchmark_name()] = 1e9 / it->second.value;
-    }
-    ThroughputReporter::ReportRuns(runs);
-  }
-
   double NsPerItem(const std::string& bench, int size) const {
-    const auto it = m_nsPerItem.find(bench + "/" + std::to_string(size));
-    return it == m_nsPerItem.end() ? 0.0 : it->second;
+    return ThroughputReporter::NsPerItem(bench + "/" + std::to_string(size));
   }
 
   // One line per size, then the ratio largest/smallest of both sides.
@@ -156,9 +146,6 @@ class PerItemReporter : public ThroughputReporter {
       std::printf("%s: time per %s, %d / %d: ours %.2f, reference %.2f (goal: at most 1.3)\n", what, unit, sizes[2],
                   sizes[0], NsPerItem(ours, sizes[2]) / oursSmall, NsPerItem(theirs, sizes[2]) / theirsSmall);
   }
-
- private:
-  std::map<std::string, double> m_nsPerItem;  // by run name
 };
 
 // Both sides must give the same result, or the comparison means nothing:

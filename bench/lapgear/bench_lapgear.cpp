@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/common/ThroughputReporter.h"
 #include "lapgear/CircuitLapGear.h"
 
 namespace {
@@ -140,35 +141,20 @@ void BM_Baseline(benchmark::State& state) {
 }
 BENCHMARK(BM_Baseline)->Unit(benchmark::kMillisecond);
 
-// Console output as usual, and the points per second of each run kept.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::vector<std::pair<std::string, double>> pointsPerSecond;  // in run order
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      if (r.error_occurred || r.run_type != Run::RT_Iteration) continue;
-      const auto it = r.counters.find("items_per_second");
-      if (it != r.counters.end()) pointsPerSecond.emplace_back(r.benchmark_name(), it->second.value);
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  ThroughputReporter reporter;  // the points per second of each run
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
   std::printf("\nsession: %zu points (20 Hz, %d laps)\n", Session().size(), kLaps);
   double base = 0.0;
-  for (const auto& [name, pps] : reporter.pointsPerSecond)
+  for (const auto& [name, pps] : reporter.ItemsPerSecond())
     if (name == "BM_Baseline") base = pps;
-  for (const auto& [name, pps] : reporter.pointsPerSecond) {
+  for (const auto& [name, pps] : reporter.ItemsPerSecond()) {
     std::printf("%-22s %12.0f points/s", name.c_str(), pps);
     if (base > 0.0 && name != "BM_Baseline" && pps > 0.0)
       std::printf("   engine/baseline time per point: %.2f", base / pps);

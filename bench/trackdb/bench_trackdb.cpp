@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/ThroughputReporter.h"
 #include "platform/win32/utf.h"
 #include "trackdb/tgvDatabase.h"
 
@@ -124,36 +125,18 @@ void BM_PlainSqliteFloor(benchmark::State& state) {
 BENCHMARK(BM_OpenAndReadEveryField)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainSqliteFloor)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
 
-// Keeps the time per value record of each run, by run name.
-class PerRecordReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> nsPerRecord;
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) {
-      const auto it = r.counters.find("items_per_second");
-      if (!r.error_occurred && it != r.counters.end() && it->second.value > 0)
-        nsPerRecord[r.benchmark_name()] = 1e9 / it->second.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  PerRecordReporter reporter;
+  ThroughputReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   std::error_code ec;
   std::filesystem::remove_all(Folder(), ec);
 
-  auto ns = [&](const char* bench, int size) {
-    const auto it = reporter.nsPerRecord.find(std::string(bench) + "/" + std::to_string(size));
-    return it == reporter.nsPerRecord.end() ? 0.0 : it->second;
-  };
+  auto ns = [&](const char* bench, int size) { return reporter.NsPerItem(std::string(bench) + "/" + std::to_string(size)); };
   std::printf("\ntracks  values   ours ns/value  floor ns/value  ours/floor\n");
   for (int size : kSizes) {
     const double ours = ns("BM_OpenAndReadEveryField", size);
