@@ -1,9 +1,12 @@
 // The beacon file reader against files written here byte by byte.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/win32/utf.h"
@@ -21,20 +24,14 @@ struct Entry {
   int32_t width, color;
 };
 
-void PutI32(std::vector<uint8_t>& b, int32_t v) {
-  uint32_t u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(u >> (8 * i)));
+// The value's bytes, little-endian.
+template <class T>
+void Put(std::vector<uint8_t>& b, T v) {
+  using Bits = std::conditional_t<sizeof(T) == 8, uint64_t, uint32_t>;
+  const Bits u = std::bit_cast<Bits>(v);
+  for (size_t i = 0; i < sizeof u; ++i) b.push_back(static_cast<uint8_t>(u >> (8 * i)));
 }
-void PutF64(std::vector<uint8_t>& b, double d) {
-  uint64_t u;
-  std::memcpy(&u, &d, 8);
-  for (int i = 0; i < 8; ++i) b.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
-void PutF32(std::vector<uint8_t>& b, float f) {
-  uint32_t u;
-  std::memcpy(&u, &f, 4);
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(u >> (8 * i)));
-}
+void PutI32(std::vector<uint8_t>& b, int32_t v) { Put(b, v); }
 
 void PutHeader(std::vector<uint8_t>& b, int32_t count) {
   size_t start = b.size();
@@ -53,12 +50,20 @@ void PutEntry(std::vector<uint8_t>& b, const Entry& e) {
   char name[32] = {};
   std::strncpy(name, e.name, sizeof name - 1);
   b.insert(b.end(), name, name + 32);
-  PutF64(b, e.lat);
-  PutF64(b, e.lon);
-  PutF32(b, e.heading);
+  Put(b, e.lat);
+  Put(b, e.lon);
+  Put(b, e.heading);
   PutI32(b, e.width);
   PutI32(b, e.color);
   EXPECT_EQ(b.size() - start, 64u);
+}
+
+// A file of one block: the header with `count`, then the entries.
+std::vector<uint8_t> Block(int32_t count, std::initializer_list<Entry> entries) {
+  std::vector<uint8_t> b;
+  PutHeader(b, count);
+  for (const Entry& e : entries) PutEntry(b, e);
+  return b;
 }
 
 class BeaconFileTest : public ::testing::Test {
@@ -72,14 +77,11 @@ class BeaconFileTest : public ::testing::Test {
 };
 
 TEST_F(BeaconFileTest, ReadsTheLayoutFieldByFieldAndNamesByType) {
-  std::vector<uint8_t> b;
-  PutHeader(b, 5);
-  PutEntry(b, {0, "stored name", 48.3125, 11.5625, 359.5f, 15, 0x00FF00});
-  PutEntry(b, {3, "x", 48.25, 11.5, 90.0f, 12, 1});
-  PutEntry(b, {3, "y", -33.75, -70.125, 180.25f, 10, 2});
-  PutEntry(b, {1, "", 1.0, 2.0, 3.0f, 4, 5});
-  PutEntry(b, {2, "", 6.0, 7.0, 8.0f, 9, 10});
-  std::u16string path = Write("track.bcnx", b);
+  std::u16string path = Write("track.bcnx", Block(5, {{0, "stored name", 48.3125, 11.5625, 359.5f, 15, 0x00FF00},
+                                                      {3, "x", 48.25, 11.5, 90.0f, 12, 1},
+                                                      {3, "y", -33.75, -70.125, 180.25f, 10, 2},
+                                                      {1, "", 1.0, 2.0, 3.0f, 4, 5},
+                                                      {2, "", 6.0, 7.0, 8.0f, 9, 10}}));
 
   ASSERT_EQ(ReadBeaconCount(path.c_str()), 5);
   std::vector<BeaconRec> recs(5);
@@ -126,21 +128,15 @@ TEST_F(BeaconFileTest, OneEntryFileAndTooShortOrMissingFiles) {
 }
 
 TEST_F(BeaconFileTest, NegativeAndOversizedCountsAreClampedToTheEntriesPresent) {
-  std::vector<uint8_t> neg;
-  PutHeader(neg, -3);
-  PutEntry(neg, {0, "", 1, 2, 3, 4, 5});
-  std::u16string negPath = Write("neg.bcnx", neg);
+  std::u16string negPath = Write("neg.bcnx", Block(-3, {{0, "", 1, 2, 3, 4, 5}}));
   EXPECT_EQ(ReadBeaconCount(negPath.c_str()), 0);
   BeaconRec rec{};
   rec.width = 5;
   EXPECT_EQ(ReadBeaconFile(negPath.c_str(), &rec, 1), 0);
   EXPECT_EQ(rec.width, 0);  // zeroed, nothing stored
 
-  std::vector<uint8_t> big;
-  PutHeader(big, 1000000);
-  PutEntry(big, {0, "", 10, 20, 30, 40, 50});
-  PutEntry(big, {3, "", 11, 21, 31, 41, 51});
-  std::u16string bigPath = Write("big.bcnx", big);
+  std::u16string bigPath =
+      Write("big.bcnx", Block(1000000, {{0, "", 10, 20, 30, 40, 50}, {3, "", 11, 21, 31, 41, 51}}));
   int32_t count = ReadBeaconCount(bigPath.c_str());
   ASSERT_EQ(count, 2);
   std::vector<BeaconRec> recs(static_cast<size_t>(count));
@@ -150,12 +146,8 @@ TEST_F(BeaconFileTest, NegativeAndOversizedCountsAreClampedToTheEntriesPresent) 
 }
 
 TEST_F(BeaconFileTest, EntriesBeyondTheRoomAreDroppedAndUnknownTypesHaveNoName) {
-  std::vector<uint8_t> b;
-  PutHeader(b, 3);
-  PutEntry(b, {7, "garbage name", 1, 2, 3, 4, 5});
-  PutEntry(b, {3, "", 1, 2, 3, 4, 5});
-  PutEntry(b, {0, "", 9, 9, 9, 9, 9});
-  std::u16string path = Write("room.bcnx", b);
+  std::u16string path = Write(
+      "room.bcnx", Block(3, {{7, "garbage name", 1, 2, 3, 4, 5}, {3, "", 1, 2, 3, 4, 5}, {0, "", 9, 9, 9, 9, 9}}));
   // Room for two only: the third entry must not be written past the array.
   std::vector<BeaconRec> recs(2);
   std::memset(recs.data(), 0x5A, sizeof(BeaconRec) * recs.size());
@@ -218,10 +210,10 @@ TEST_F(BeaconFileTest, ReturnsHowManyRecordsItFilledAndRefusesWhatIsNotAFile) {
 }
 
 TEST_F(BeaconFileTest, AMapNameOutsideAsciiIsFound) {
-  std::vector<uint8_t> b;
-  PutHeader(b, 1);
-  PutEntry(b, {0, "", 50.3356, 6.9475, 120.0f, 20, 0});
-  std::u16string path = Write("N\xC3\xBC" "rburgring \xE5\x8C\x97.bcnx", b);
+  std::u16string path = Write(
+      "N\xC3\xBC"
+      "rburgring \xE5\x8C\x97.bcnx",
+      Block(1, {{0, "", 50.3356, 6.9475, 120.0f, 20, 0}}));
   EXPECT_EQ(ReadBeaconCount(path.c_str()), 1);
   BeaconRec rec{};
   EXPECT_TRUE(ReadBeaconFile(path.c_str(), &rec, 1));
