@@ -164,6 +164,23 @@ void BindStats(sqlite3_stmt* st, int first, const double* values, int n) {
   for (int i = 0; i < n; ++i) sqlite3_bind_double(st, first + i, values[i]);
 }
 
+// Binds what a lap and a sector row share, from the name at parameter
+// `first` to the last statistic, and inserts the row.
+template <class Rec>
+void InsertRun(sqlite3_stmt* st, int first, const Rec& r) {
+  sqlite3_bind_text(st, first, r.name, -1, SQLITE_STATIC);
+  sqlite3_bind_int(st, first + 1, r.bFailed);
+  sqlite3_bind_int64(st, first + 2, r.start_wp);
+  const double start[] = {r.start_inter_lat, r.start_inter_lon};
+  BindStats(st, first + 3, start, 2);
+  sqlite3_bind_int64(st, first + 5, r.finish_wp);
+  const double rest[] = {r.finish_inter_lat, r.finish_inter_lon, r.duration, r.distance, r.MaxSpd,
+                         r.MinSpd,           r.AvgSpd,           r.MaxG,     r.MinG,     r.AvgG};
+  BindStats(st, first + 6, rest, 10);
+  sqlite3_step(st);
+  sqlite3_reset(st);
+}
+
 void WritePlainSana(const std::string& path) {
   const Session& s = TheSession();
   sqlite3* db = OpenFresh(path);
@@ -214,31 +231,11 @@ void WritePlainSana(const std::string& path) {
       const SectorRec& r = s.sectors[lap * kSectors + k];
       sqlite3_bind_int(secSt, 1, r.id);
       sqlite3_bind_int(secSt, 2, r.lap_id);
-      sqlite3_bind_text(secSt, 3, r.name, -1, SQLITE_STATIC);
-      sqlite3_bind_int(secSt, 4, r.bFailed);
-      sqlite3_bind_int64(secSt, 5, r.start_wp);
-      const double start[] = {r.start_inter_lat, r.start_inter_lon};
-      BindStats(secSt, 6, start, 2);
-      sqlite3_bind_int64(secSt, 8, r.finish_wp);
-      const double rest[] = {r.finish_inter_lat, r.finish_inter_lon, r.duration, r.distance, r.MaxSpd,
-                             r.MinSpd,           r.AvgSpd,           r.MaxG,     r.MinG,     r.AvgG};
-      BindStats(secSt, 9, rest, 10);
-      sqlite3_step(secSt);
-      sqlite3_reset(secSt);
+      InsertRun(secSt, 3, r);
     }
     const LapRec& l = s.laps[lap];
     sqlite3_bind_int(lapSt, 1, l.id);
-    sqlite3_bind_text(lapSt, 2, l.name, -1, SQLITE_STATIC);
-    sqlite3_bind_int(lapSt, 3, l.bFailed);
-    sqlite3_bind_int64(lapSt, 4, l.start_wp);
-    const double start[] = {l.start_inter_lat, l.start_inter_lon};
-    BindStats(lapSt, 5, start, 2);
-    sqlite3_bind_int64(lapSt, 7, l.finish_wp);
-    const double rest[] = {l.finish_inter_lat, l.finish_inter_lon, l.duration, l.distance, l.MaxSpd,
-                           l.MinSpd,           l.AvgSpd,           l.MaxG,     l.MinG,     l.AvgG};
-    BindStats(lapSt, 8, rest, 10);
-    sqlite3_step(lapSt);
-    sqlite3_reset(lapSt);
+    InsertRun(lapSt, 2, l);
   }
   sqlite3_finalize(lapSt);
   sqlite3_finalize(secSt);
