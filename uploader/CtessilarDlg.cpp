@@ -68,12 +68,6 @@ bool MakeRecords(std::vector<SessionSummary>& records, int32_t count) {
   }
 }
 
-CString LoadText(UINT id) {
-  CString text;
-  text.LoadString(id);
-  return text;
-}
-
 }  // namespace
 
 bool IsUiLanguage(LANGID lang) {
@@ -154,7 +148,7 @@ void CtessilarDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CtessilarDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
-  const CString about = LoadText(101);
+  const CString about = AfxLoadText(101);
   if (!about.IsEmpty()) {
     CMenu* menu = GetSystemMenu(FALSE);
     menu->AppendMenu(MF_SEPARATOR);
@@ -203,7 +197,7 @@ BOOL CtessilarDlg::OnInitDialog() {
   InitListColumns(false);
   m_listSession.AutoSizeColumns();
 
-  m_stStatus.SetWindowText(LoadText(124));
+  m_stStatus.SetWindowText(AfxLoadText(124));
   m_loginRect = TemplateRect(kIdLogin);
   UpdateTitle();
   m_stWorkspace.SetWindowText(GetWorkspaceLocation());
@@ -234,18 +228,18 @@ void CtessilarDlg::InitListColumns(bool isDrag) {
   for (int n = m_listSession.GetHeaderCtrl()->GetItemCount(); n > 0; --n) m_listSession.DeleteColumn(0);
   const UINT headings[] = {0, 150, 134, 135, 136, 137, isDrag ? 140u : 138u, 139};
   for (int column = 0; column < 8; ++column) {
-    const CString heading = column == 0 ? CString(u"No.") : LoadText(headings[column]);
+    const CString heading = column == 0 ? CString(u"No.") : AfxLoadText(headings[column]);
     m_listSession.InsertColumn(column, heading, column == 7 ? LVCFMT_LEFT : LVCFMT_CENTER);
   }
 }
 
 void CtessilarDlg::UpdateTitle() {
   SetWindowText(kProgramTitle);
-  m_btnUpload.SetWindowText(LoadText(112));
-  m_btnSetting.SetWindowText(LoadText(109));
-  m_stTerms.SetWindowText(LoadText(155));
+  m_btnUpload.SetWindowText(AfxLoadText(112));
+  m_btnSetting.SetWindowText(AfxLoadText(109));
+  m_stTerms.SetWindowText(AfxLoadText(155));
   m_stTerms.SetFont(&m_fontUnderline);
-  if (!IsLoggedIn()) LayoutLoginLink(m_stLogin, LoadText(106));
+  if (!IsLoggedIn()) LayoutLoginLink(m_stLogin, AfxLoadText(106));
   UpdateCategoryCaptions();
   ApplyColours();
 }
@@ -266,7 +260,7 @@ void CtessilarDlg::UpdateCategoryCaptions() {
     CString caption;
     // Only the circuit group can be listed: the others show 0 listable.
     if (c.firstRaceType > 3) listable = 0;
-    caption.Format(u"%s%s (%d/%d)", c.indent, LoadText(c.nameId).GetString(), listable, total);
+    caption.Format(u"%s%s (%d/%d)", c.indent, AfxLoadText(c.nameId).GetString(), listable, total);
     (this->*c.link).SetWindowText(caption);
   }
 }
@@ -438,7 +432,7 @@ void CtessilarDlg::ShowCategory(int32_t raceType) {
   SessionListDb* db = m_pSessionListDb;
   int32_t count = 0;
   if (raceType >= kRaceDrag)
-    MessageBox(LoadText(132), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(AfxLoadText(132), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
   else if (db != nullptr)
     count = db->CountTracksWithFolder(raceType);
   std::vector<SessionSummary> records;
@@ -547,17 +541,9 @@ void CtessilarDlg::OnItemChangedSession(NMHDR* hdr, LRESULT* result) {
 bool CtessilarDlg::StopWorkers(std::chrono::milliseconds bound) { return m_workers.StopAndJoin(bound); }
 
 CRect CtessilarDlg::TemplateRect(int id) const {
-  const ResDialog* t = AfxFindDialog(IDD);
-  for (size_t i = 0; t != nullptr && i < t->controlCount; ++i) {
-    const ResControl& c = t->controls[i];
-    if (c.id != id) continue;
-    // Place and size are converted apart, as the controls were made.
-    CRect origin(c.x, c.y, c.x, c.y), size(0, 0, c.cx, c.cy);
-    MapDialogRect(&origin);
-    MapDialogRect(&size);
-    return CRect(origin.left, origin.top, origin.left + size.Width(), origin.top + size.Height());
-  }
-  return CRect();
+  CRect rect;
+  GetTemplateItemRect(id, &rect);
+  return rect;
 }
 
 // Only a verified login counts for the window.
