@@ -26,24 +26,6 @@ const char* EncodeBits(uint32_t v) {
 
 }  // namespace
 
-double PlanarDistanceSq(const PlanarPoint& a, const PlanarPoint& b) {
-  const double dLat = a.y - b.y;
-  const double dLon = a.x - b.x;
-  return dLat * dLat + dLon * dLon;
-}
-
-PlanarOffset PlanarPointSegmentOffset(const PlanarPoint& p, const PlanarPoint& a, const PlanarPoint& b,
-                                      double lengthSq) {
-  const double px = p.x, py = p.y;
-  const double ax = a.x, ay = a.y;
-  const double bx = b.x, by = b.y;
-  if ((ax == bx && ay == by) || lengthSq == 0.0) return PlanarOffset{px - ax, py - ay};
-  const double t = ((px - ax) * (bx - ax) + (py - ay) * (by - ay)) / lengthSq;
-  if (t <= 0.0) return PlanarOffset{px - ax, py - ay};
-  if (t >= 1.0) return PlanarOffset{px - bx, py - by};
-  return PlanarOffset{px - (ax + t * (bx - ax)), py - (ay + t * (by - ay))};
-}
-
 double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2) {
   if (lon1 == lon2 && lat1 == lat2) return 0.0;
   const double a1 = DegToRad(lat1), a2 = DegToRad(lat2);

@@ -10,15 +10,27 @@ struct PlanarPoint {
   double x = 0.0, y = 0.0;
 };
 // (dLatitude)^2 + (dLongitude)^2 of two positions.
-double PlanarDistanceSq(const PlanarPoint& a, const PlanarPoint& b);
+inline double PlanarDistanceSq(const PlanarPoint& a, const PlanarPoint& b) {
+  const double dLat = a.y - b.y;
+  const double dLon = a.x - b.x;
+  return dLat * dLat + dLon * dLon;
+}
 // The offset (dLongitude, dLatitude) from the point of segment a-b nearest
 // to p to p, lengthSq being the segment's squared planar length; a
 // degenerate segment measures to a. Its hypot is p's distance to the segment.
 struct PlanarOffset {
   double dx = 0.0, dy = 0.0;
 };
-PlanarOffset PlanarPointSegmentOffset(const PlanarPoint& p, const PlanarPoint& a, const PlanarPoint& b,
-                                      double lengthSq);
+// Inline: the level pass of a long line takes it for every point on every
+// stretch.
+inline PlanarOffset PlanarPointSegmentOffset(const PlanarPoint& p, const PlanarPoint& a, const PlanarPoint& b,
+                                             double lengthSq) {
+  if ((a.x == b.x && a.y == b.y) || lengthSq == 0.0) return PlanarOffset{p.x - a.x, p.y - a.y};
+  const double t = ((p.x - a.x) * (b.x - a.x) + (p.y - a.y) * (b.y - a.y)) / lengthSq;
+  if (t <= 0.0) return PlanarOffset{p.x - a.x, p.y - a.y};
+  if (t >= 1.0) return PlanarOffset{p.x - b.x, p.y - b.y};
+  return PlanarOffset{p.x - (a.x + t * (b.x - a.x)), p.y - (a.y + t * (b.y - a.y))};
+}
 // Great-circle distance in km; 0 for equal points. The haversine form keeps
 // its precision for steps of centimetres, where the law of cosines gives 0.
 double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2);
