@@ -95,6 +95,7 @@ TEST(XmlWriters, AnyTextReadsBackThroughAnXmlParser) {
       {u"ring \U0001F3C1 flag", "ring \xF0\x9F\x8F\x81 flag"},
       {u"]]\x01>", "]]>"},
       {u"tab\tline\nend", "tab\tline\nend"},
+      {u"lone \xD800 and \xDC00", "lone \xEF\xBF\xBD and \xEF\xBF\xBD"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.readBack);
