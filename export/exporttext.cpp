@@ -31,5 +31,7 @@ void ExportText_C::Putf(const char16_t* fmt, ...) {
 }
 
 bool ExportText_C::Save(const char16_t* path, int32_t encoding) const {
-  return !m_failed && m_text.SaveToFile(path, encoding);
+  // An empty text is no file: the save would replace the target with an
+  // empty one and still report failure.
+  return !m_failed && m_text.GetLength() > 0 && m_text.SaveToFile(path, encoding);
 }

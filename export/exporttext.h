@@ -26,7 +26,8 @@ class ExportText_C {
   void Putf(const char16_t* fmt, ...);
   // The text in one of the UniFile_C encodings (1 UTF-8, 2 UTF-8 with mark,
   // 3 UTF-16LE with mark, LF written as CR LF). False when an append failed,
-  // the text is empty or the file could not be written whole.
+  // the text is empty or the file could not be written whole; the target is
+  // then left as it was.
   bool Save(const char16_t* path, int32_t encoding) const;
 
   // False once an append has failed.

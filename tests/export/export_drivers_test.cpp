@@ -27,6 +27,7 @@
 #include "trackdb/tgvLine.h"
 #include "trackdb/tgvPhoto.h"
 #include "trackdb/tgvProject.h"
+#include "trackdb/tgvRecordList.h"
 
 namespace {
 
@@ -196,6 +197,18 @@ TEST_F(ExportDrivers, EntryPointsRefuseAClosedProjectAndLineExportsAnEmptyList) 
     EXPECT_EQ(c.run(&m_project, W(c.file), &none), c.writesWithoutLines);
     EXPECT_EQ(std::filesystem::exists(m_dir.File(c.file)), c.writesWithoutLines);
   }
+}
+
+// Lines without GPS-log records give the NMEA export nothing to write: it
+// reports that, and a file already at the path stays as it was.
+TEST_F(ExportDrivers, AnNmeaExportWithNothingToWriteLeavesTheTargetAlone) {
+  PtrList_C untimed;
+  for (tgvRecord_C* r : tgvItems(m_lines))
+    if (std::u16string(static_cast<tgvLine_C*>(r)->GetName()) == u"Untimed") untimed.AddTail(r);
+  ASSERT_EQ(untimed.GetCount(), 1);
+  ASSERT_TRUE(WriteBytes(m_dir.File("old.nmea"), "$GPGSA,A,3,,,,,,,,,,,,,0.0,0.0,0.0*32\r\n"));
+  EXPECT_FALSE(ExportNmea(&m_project, W("old.nmea").c_str(), &untimed));
+  EXPECT_EQ(ReadBytes(m_dir.File("old.nmea")), "$GPGSA,A,3,,,,,,,,,,,,,0.0,0.0,0.0*32\r\n");
 }
 
 TEST_F(ExportDrivers, TrackFormatsReadBackThroughGpsbabelInTimeOrder) {
