@@ -59,7 +59,7 @@ void tgvGpxWriter_C::WriteCData(const char16_t* tag, const char16_t* text) {
 void tgvGpxWriter_C::OpenPoint(const char16_t* tag, double latitude, double longitude) {
   // GPX longitudes lie below 180: the date-line is written as -180, which
   // is the same meridian, also when 180 only comes from rounding.
-  if (longitude >= 179.9999999995 && longitude <= 180.0) longitude -= 360.0;
+  if (longitude >= 179.9999999995 && longitude <= 180.0) longitude = -180.0;
   m_text.Putf(u"<%s lat=\"%.9f\" lon=\"%.9f\">\r\n", tag, latitude, longitude);
 }
 
