@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 void ReadWorkspaceFloor(const std::string& workspace);
@@ -14,8 +15,11 @@ void ReadWorkspaceFloor(const std::string& workspace);
 // What the workspace benchmarks share around their runs.
 // The steady clock, in seconds.
 double BenchNow();
-// The shortest of `repeats` runs of `run`, which returns its seconds.
-double BestOf(int repeats, const std::function<double()>& run);
+// The shortest of `repeats` runs of each of `ours` and `floor`, which return
+// their seconds. The two take turns, so that a busy spell of the machine
+// falls on both alike.
+std::pair<double, double> BestOfEach(int repeats, const std::function<double()>& ours,
+                                     const std::function<double()>& floor);
 // The sizes given as arguments (options, which scripts/bench passes, are not
 // sizes), else `defaults`.
 std::vector<int> BenchSizes(int argc, char** argv, std::vector<int> defaults);

@@ -33,7 +33,7 @@
 
 namespace {
 
-constexpr int kRepeats = 3;
+constexpr int kRepeats = 5;
 
 struct Workspace {
   std::string root;      // the workspace folder
@@ -126,8 +126,9 @@ int main(int argc, char** argv) {
   double first = 0.0, last = 0.0;
   for (size_t i = 0; i < workspaces.size(); ++i) {
     const int size = sizes[i];
-    const double ours = BestOf(kRepeats, [&] { return Ours(workspaces[i], size); }) * 1000.0 / size;
-    const double floor = BestOf(kRepeats, [&] { return Floor(workspaces[i]); }) * 1000.0 / size;
+    const auto [ours, floor] = BestOfEach(
+        kRepeats, [&] { return Ours(workspaces[i], size) * 1000.0 / size; },
+        [&] { return Floor(workspaces[i]) * 1000.0 / size; });
     std::printf("%8d  %15.3f  %20.3f  %14.2f\n", size, ours, floor, ours / floor);
     if (i == 0) first = ours;
     last = ours;

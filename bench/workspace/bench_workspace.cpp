@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kRepeats = 3;
+constexpr int kRepeats = 5;
 
 std::string Workspace(const std::string& base, int sessions) { return base + "/ws" + std::to_string(sessions); }
 
@@ -56,14 +56,13 @@ int main(int argc, char** argv) {
   double first = 0.0, last = 0.0;
   for (int size : sizes) {
     const std::string ws = Workspace(base, size);
-    const double ours = BestOf(kRepeats, [&] { return Ours(ws); }) * 1000.0 / size;
-    const double floor = BestOf(kRepeats,
-                                [&] {
-                                  const double t0 = BenchNow();
-                                  ReadWorkspaceFloor(ws);
-                                  return BenchNow() - t0;
-                                }) *
-                         1000.0 / size;
+    const auto [ours, floor] = BestOfEach(
+        kRepeats, [&] { return Ours(ws) * 1000.0 / size; },
+        [&] {
+          const double t0 = BenchNow();
+          ReadWorkspaceFloor(ws);
+          return (BenchNow() - t0) * 1000.0 / size;
+        });
     std::printf("%8d  %15.3f  %16.3f  %10.2f\n", size, ours, floor, ours / floor);
     if (size == sizes.front()) first = ours;
     last = ours;
