@@ -251,17 +251,10 @@ bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t
   return ok;
 }
 
-bool tgvListTables(sqlite3* db, std::vector<std::string>* names) {
-  SqliteStatement st(db, "SELECT name FROM sqlite_master WHERE type = 'table';");
-  if (!st.ok() || !names) return false;
-  names->clear();
-  for (;;) {
-    const int rc = sqlite3_step(st.get());
-    if (rc == SQLITE_DONE) return true;
-    if (rc != SQLITE_ROW) return false;                                                  // the list would not be whole
-    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));  // UTF-8 in any encoding
-    if (name) names->emplace_back(name);
-  }
+bool tgvHasTable(sqlite3* db, const char* table) {
+  return db && table &&
+         sqlite3_table_column_metadata(db, "main", table, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) ==
+             SQLITE_OK;
 }
 
 bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, const tgvMakeRecordFn& make,

@@ -105,8 +105,9 @@ bool tgvRunAndReset(sqlite3_stmt* stmt, bool bound);
 bool tgvWriteTableCounters(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, uint32_t freeNo,
                            std::u16string* lastError, tgvCachedStatement* cache = nullptr);
 
-// The names of the file's tables; false when they cannot be read.
-bool tgvListTables(sqlite3* db, std::vector<std::string>* names);
+// Whether the file's schema holds a table of that name (any case); a view
+// of the name is not one.
+bool tgvHasTable(sqlite3* db, const char* table);
 
 // Makes the record for row id (deleted when fZero is not 0); null fails the load.
 using tgvMakeRecordFn = std::function<tgvRecord_C*(uint32_t id, bool deleted)>;

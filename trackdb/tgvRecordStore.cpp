@@ -332,18 +332,14 @@ bool tgvRecordStore_C::CheckAndLoad(const tgvRecordTypeEntry* recordTypeTable) {
 }
 
 bool tgvRecordStore_C::LoadTables() {
-  // A table without rows is not read, only looked for among the file's tables.
-  std::vector<std::string> tables;
-  for (uint32_t i = 1; i <= m_typeCount && tables.empty(); ++i) {
-    if (m_slots[i].objNo == 0 && !tgvListTables(m_sql->GetHandle(), &tables)) return false;
-  }
   for (uint32_t i = 1; i <= m_typeCount; ++i) {
     Slot& s = m_slots[i];
     tgvObjIndex_C* index = s.index.get();
     if (!index->Init(s.objNo)) return false;
     if (s.objNo == 0) {
-      const auto same = [&s](const std::string& name) { return sqlite3_stricmp(name.c_str(), s.tableA.c_str()) == 0; };
-      if (std::none_of(tables.begin(), tables.end(), same)) return false;
+      // A table without rows is not read, only looked for in the schema (a
+      // view of that name is not the table).
+      if (!tgvHasTable(m_sql->GetHandle(), s.tableA.c_str())) return false;
       continue;
     }
     const tgvRecordTypeEntry entry{s.userType, s.schemaKind, 0, s.recordSize, s.tableName};
