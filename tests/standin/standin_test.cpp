@@ -43,6 +43,8 @@ std::unique_ptr<CJsonValue> Post(const std::string& url, const FieldList& fields
 }
 
 std::string Text(CJsonValue* v) { return v && v->GetString() ? Utf16ToUtf8(v->GetString()) : "<none>"; }
+// The reply's "code"; -1 when it has none.
+int64_t Code(const std::unique_ptr<CJsonValue>& reply) { return reply->GetMember("code")->GetInt64(-1); }
 
 class StandinTest : public StandinServiceTest {
  protected:
@@ -93,7 +95,7 @@ class StandinTest : public StandinServiceTest {
 
 TEST_F(StandinTest, LoginChecksTheCipheredFieldsAndHandsOutAToken) {
   auto r = Login("rider@example.org", "p\xC3\xA4ss:word");
-  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(r), 0);
   const std::string token = Text(r->GetMember("access_token"));
   EXPECT_EQ(token, m_service->TokenOf(m_uid));
   EXPECT_EQ(token.size(), 32u);
@@ -102,19 +104,13 @@ TEST_F(StandinTest, LoginChecksTheCipheredFieldsAndHandsOutAToken) {
 
   // Logging in again while logged in: code 216 with the same token.
   r = Login("rider@example.org", "p\xC3\xA4ss:word");
-  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 216);
+  EXPECT_EQ(Code(r), 216);
   EXPECT_EQ(Text(r->GetMember("access_token")), token);
 
-  EXPECT_EQ(Login("rider@example.org", "wrong")->GetMember("code")->GetInt64(-1), 203);
-  EXPECT_EQ(Login("nobody@example.org", "x")->GetMember("code")->GetInt64(-1), 203);
-  EXPECT_EQ(Login("rider@example.org", "p\xC3\xA4ss:word", "A-different-key-of-32-characters")
-                ->GetMember("code")
-                ->GetInt64(-1),
-            202);
-  EXPECT_EQ(Login("rider@example.org", "p\xC3\xA4ss:word", DeployCipherKey(), 111111)
-                ->GetMember("code")
-                ->GetInt64(-1),
-            201);
+  EXPECT_EQ(Code(Login("rider@example.org", "wrong")), 203);
+  EXPECT_EQ(Code(Login("nobody@example.org", "x")), 203);
+  EXPECT_EQ(Code(Login("rider@example.org", "p\xC3\xA4ss:word", "A-different-key-of-32-characters")), 202);
+  EXPECT_EQ(Code(Login("rider@example.org", "p\xC3\xA4ss:word", DeployCipherKey(), 111111)), 201);
 
   StandinAccount fresh;
   fresh.email = "new@example.org";
@@ -123,7 +119,7 @@ TEST_F(StandinTest, LoginChecksTheCipheredFieldsAndHandsOutAToken) {
   ASSERT_GT(m_service->AddAccount(fresh), 0);
   EXPECT_EQ(m_service->AddAccount(fresh), 0);  // e-mail taken
   r = Login("new@example.org", "x");
-  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(r), 0);
   EXPECT_EQ(r->GetMember("VerifyAcc")->GetString(), nullptr);
 
   // The login's fields arrive in the order sent.
@@ -138,7 +134,7 @@ TEST_F(StandinTest, AccountTrackListAndLogout) {
   const std::string token = Text(Login("rider@example.org", "p\xC3\xA4ss:word")->GetMember("access_token"));
 
   auto info = Post(Url("Info.php"), Auth(token));
-  EXPECT_EQ(info->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(info), 0);
   CJsonValue* one = info->GetMember("data")->GetMember("1");
   ASSERT_NE(one, nullptr);
   EXPECT_EQ(Text(one->GetMember("Account")), "rider@example.org");
@@ -156,7 +152,7 @@ TEST_F(StandinTest, AccountTrackListAndLogout) {
   FieldList list = Auth(token);
   list.push_back({"Filter", "All"});
   auto tracks = Post(Url("TrackList.php"), list);
-  EXPECT_EQ(tracks->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(tracks), 0);
   CJsonValue* data = tracks->GetMember("data");
   ASSERT_EQ(data->GetObject()->size(), 2u);
   EXPECT_EQ(Text(data->GetMember("1")->GetMember("id")), "5");
@@ -184,11 +180,11 @@ TEST_F(StandinTest, AccountTrackListAndLogout) {
 
   // A wrong filter or token is refused; after the logout the token is dead.
   list.back().second = "Mine";
-  EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 211);
-  EXPECT_EQ(Post(Url("Info.php"), Auth("not-a-token"))->GetMember("code")->GetInt64(-1), 210);
-  EXPECT_EQ(Post(Url("logout.php"), Auth(token))->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(Post(Url("TrackList.php"), list)), 211);
+  EXPECT_EQ(Code(Post(Url("Info.php"), Auth("not-a-token"))), 210);
+  EXPECT_EQ(Code(Post(Url("logout.php"), Auth(token))), 0);
   EXPECT_EQ(m_service->TokenOf(m_uid), "");
-  EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 210);
+  EXPECT_EQ(Code(Post(Url("Info.php"), Auth(token))), 210);
 }
 
 TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
@@ -210,7 +206,7 @@ TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   const FieldList files = {{"qSess", m_dir.File("sess_1.db")}, {"qSana", m_dir.File("sana_1.db")}};
 
   auto r = Post(Url("UploadSession.php"), fields, files);
-  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(r), 0);
   const int64_t id = r->GetMember("data")->GetMember("id")->GetInt64();
   EXPECT_GT(id, 0);
   auto uploads = m_service->Uploads();
@@ -220,23 +216,23 @@ TEST_F(StandinTest, UploadsAreStoredOnceAndDuplicatesAnswered304) {
   EXPECT_EQ(uploads[0].qSana, std::string("SQLite format 3\0sana", 20));
 
   r = Post(Url("UploadSession.php"), fields, files);
-  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 304);
+  EXPECT_EQ(Code(r), 304);
   EXPECT_EQ(r->GetMember("id")->GetInt64(), id);
   EXPECT_EQ(m_service->Uploads().size(), 1u);
 
-  EXPECT_EQ(Post(Url("UploadSession.php"), fields, {files[0]})->GetMember("code")->GetInt64(-1), 212);
-  EXPECT_EQ(Post(Url("UploadSession.php"), fields, {files[1], files[0]})->GetMember("code")->GetInt64(-1), 213);
+  EXPECT_EQ(Code(Post(Url("UploadSession.php"), fields, {files[0]})), 212);
+  EXPECT_EQ(Code(Post(Url("UploadSession.php"), fields, {files[1], files[0]})), 213);
   FieldList reordered = fields;
   std::swap(reordered[2], reordered[3]);
-  EXPECT_EQ(Post(Url("UploadSession.php"), reordered, files)->GetMember("code")->GetInt64(-1), 213);
+  EXPECT_EQ(Code(Post(Url("UploadSession.php"), reordered, files)), 213);
   vals.RemoveMember(u"track_id");
   vals.AddMember(u"track_id", CJsonValue(u"12"));  // a text where the service takes a number
   FieldList retyped = Auth(token);
   retyped.push_back({"Vals", Utf16ToUtf8(vals.Stringify(u"", true))});
-  EXPECT_EQ(Post(Url("UploadSession.php"), retyped, files)->GetMember("code")->GetInt64(-1), 211);
+  EXPECT_EQ(Code(Post(Url("UploadSession.php"), retyped, files)), 211);
   FieldList bad = Auth(token);
   bad.push_back({"Vals", "{not json"});
-  EXPECT_EQ(Post(Url("UploadSession.php"), bad, files)->GetMember("code")->GetInt64(-1), 211);
+  EXPECT_EQ(Code(Post(Url("UploadSession.php"), bad, files)), 211);
 }
 
 TEST_F(StandinTest, FaultsApplyToTheirPathAndCount) {
@@ -253,15 +249,15 @@ TEST_F(StandinTest, FaultsApplyToTheirPathAndCount) {
   m_service->AddFault(delay);
 
   const std::string token = Text(Login("rider@example.org", "p\xC3\xA4ss:word")->GetMember("access_token"));
-  EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 42);
-  EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 42);
-  EXPECT_EQ(Post(Url("Info.php"), Auth(token))->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(Post(Url("Info.php"), Auth(token))), 42);
+  EXPECT_EQ(Code(Post(Url("Info.php"), Auth(token))), 42);
+  EXPECT_EQ(Code(Post(Url("Info.php"), Auth(token))), 0);
   FieldList list = Auth(token);
   list.push_back({"Filter", "All"});
-  EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 0);  // late but sound
+  EXPECT_EQ(Code(Post(Url("TrackList.php"), list)), 0);  // late but sound
 
   m_service->ClearFaults();
-  EXPECT_EQ(Post(Url("TrackList.php"), list)->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(Post(Url("TrackList.php"), list)), 0);
 }
 
 // Ends the child process when the test ends, whatever its outcome.
@@ -326,7 +322,7 @@ TEST(StandinProgram, ServesTheApiAsAProgram) {
   auto r = Post(line + "/API/login.php",
                 {{"Client_id", app}, {"Client_token", Utf16ToUtf8(token)}, {"State", iv}, {"User", Utf16ToUtf8(user)}});
   ASSERT_EQ(r->GetType(), JSON_OBJECT);
-  EXPECT_EQ(r->GetMember("code")->GetInt64(-1), 0);
+  EXPECT_EQ(Code(r), 0);
   httplib::Client web(line);
   auto got = web.Get("/bcnx/3.bcnx");
   ASSERT_TRUE(got);
