@@ -352,9 +352,6 @@ TEST(WStrBuilder, AppendLineIndentsAndEndsWithLf) {
 
 namespace {
 bool FailEveryAllocation(size_t) { return true; }
-}  // namespace
-
-namespace {
 bool FailAbove60000Bytes(size_t bytes) { return bytes > 60000; }
 }  // namespace
 

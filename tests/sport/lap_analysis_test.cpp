@@ -135,9 +135,6 @@ TEST_F(SportWorkspaceTest, InterpolationsKeepThePointsOwnTimeWhereTheyWouldDivid
   EXPECT_DOUBLE_EQ(PathDistance(path.At(0).wp, path.At(3).wp), path.PathDistance(0, 3));
 }
 
-}  // namespace
-
-namespace {
 
 // The real logger session at Fuji: its own beacons cut the laps at 145.982,
 // 266.988 and 393.867 s of its clock (2:01.006 and 2:06.879); the analysis

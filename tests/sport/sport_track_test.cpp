@@ -202,9 +202,6 @@ TEST_F(SportTrackTest, DragSettingsComeFromTheirFields) {
   EXPECT_TRUE(isDistance);
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(SportTrackTest, ALineWithoutAStyleGetsItsOwnOnce) {
   const uint32_t id = m_gen.AddTrack(u"Run", {})->GetId();

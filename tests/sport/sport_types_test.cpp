@@ -80,9 +80,6 @@ TEST_F(SportTypes, CachedIdsAreKeptOnlyOnceFoundAndFollowTheOpenProject) {
   EXPECT_EQ(std::u16string(def->GetType()->GetName()), u"TypeTrack");
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(SportTypes, TheProjectManagerAnswersForItsOpenDocument) {
   ProjectDbMgr* mgr = ProjectDbMgr::GetInstance();
@@ -98,9 +95,6 @@ TEST_F(SportTypes, TheProjectManagerAnswersForItsOpenDocument) {
   EXPECT_EQ(mgr->FindOrCreateValueDef(type, u"FieldNickName"), nullptr);
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(SportTypes, ThreadsAskingForANewFieldAtOnceMakeItOnce) {
   tgvDatabase_C* db = m_gen.Db();

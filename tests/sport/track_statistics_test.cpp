@@ -253,9 +253,6 @@ TEST_F(TrackStatisticsTest, EndBeforeStartIsOneHourAndNoPointsWriteNothing) {
   EXPECT_EQ(n, 0);
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(TrackStatisticsTest, LinesGiveTheirLengthAndTimesOrTheirPointsTimes) {
   std::vector<projgen::Sample> samples;
