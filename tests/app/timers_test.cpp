@@ -236,11 +236,8 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
     const std::string md5 = Md5Hex(c.installer.data(), c.installer.size());
     ASSERT_TRUE(m_service->PublishUpdate("version\n101\nchksum\n" + md5 + "\n" + notes, c.installer));
     if (c.overLogin) {
-      StandinFaultSpec late;  // the login opens first
-      late.path = "/public/PelmoraUploader/auto_update.txt";
-      late.kind = StandinFault::Delay;
-      late.delayMs = 800;
-      late.times = 1;
+      StandinFaultSpec late = OneFault(StandinFault::Delay, "/public/PelmoraUploader/auto_update.txt");
+      late.delayMs = 800;  // the login opens first
       m_service->AddFault(late);
     }
     CString shownNotes;

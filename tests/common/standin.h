@@ -6,12 +6,26 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
 #include "tools/standin-service/StandinService.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
+
+// A fault for the next request to `path` (empty: any request): its kind, the
+// status it answers with and the body of a raw reply.
+inline StandinFaultSpec OneFault(StandinFault kind, const std::string& path = {}, int status = 500,
+                                 const std::string& body = {}) {
+  StandinFaultSpec f;
+  f.path = path;
+  f.kind = kind;
+  f.status = status;
+  f.body = body;
+  f.times = 1;
+  return f;
+}
 
 class StandinServiceTest : public ::testing::Test {
  protected:

@@ -24,12 +24,7 @@ class DownloadTest : public StandinServiceTest {
   }
   std::string Url(const std::string& path) const { return m_service->BaseUrl() + path; }
   void Fault(StandinFault kind, int status = 500) {
-    StandinFaultSpec f;
-    f.path = "/bcnx/7.bcnx";
-    f.kind = kind;
-    f.status = status;
-    f.times = 1;
-    m_service->AddFault(f);
+    m_service->AddFault(OneFault(kind, "/bcnx/7.bcnx", status));
   }
 
   static constexpr const char* kOldBytes = "previous beacons";

@@ -248,13 +248,9 @@ TEST_F(UploadFaultTest, AMisbehavingServiceLosesNoSessionAndCountsEachOnce) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
     const int64_t uid = NewRound();
-    StandinFaultSpec fault;
-    fault.path = "/API/UploadSession.php";
-    fault.kind = c.kind;
-    fault.code = fault.status = c.code;
-    fault.body = c.body;
+    StandinFaultSpec fault = OneFault(c.kind, "/API/UploadSession.php", c.code, c.body);
+    fault.code = c.code;
     fault.delayMs = 4000;
-    fault.times = 1;
     if (c.down)
       m_service->Stop();
     else

@@ -254,12 +254,8 @@ TEST_F(UploadPipelineTest, AMisbehavingServiceCountsAsFailedAndTheSessionIsUploa
     DeployValues values = BuiltInDeployValues();
     values.serviceBase = c.refused ? "http://127.0.0.1:1" : m_service->BaseUrl();
     ASSERT_TRUE(SetDeployValuesForTest(values));
-    StandinFaultSpec fault;
-    fault.path = "/API/UploadSession.php";
-    fault.kind = c.kind;
-    fault.status = c.kind == StandinFault::Html ? 500 : 200;
+    StandinFaultSpec fault = OneFault(c.kind, "/API/UploadSession.php", c.kind == StandinFault::Html ? 500 : 200);
     fault.delayMs = c.delayMs;
-    fault.times = 1;
     if (!c.refused) m_service->AddFault(fault);
     Upload();
     EXPECT_EQ(Counters(), (std::vector<int32_t>{0, 1, 0, 0}));

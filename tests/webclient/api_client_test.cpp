@@ -53,13 +53,7 @@ class ApiClientTest : public StandinClientTest {
   }
   // The next reply of `path` is `body` as it is.
   void Answer(const std::string& path, const std::string& body, StandinFault kind = StandinFault::Raw) {
-    StandinFaultSpec f;
-    f.path = "/API/" + path;
-    f.kind = kind;
-    f.status = 200;
-    f.body = body;
-    f.times = 1;
-    m_service->AddFault(f);
+    m_service->AddFault(OneFault(kind, "/API/" + path, 200, body));
   }
   // The summary of session `id` with its two files in the workspace.
   SessionSummary Session(int32_t id, int32_t start) {

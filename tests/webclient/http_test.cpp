@@ -35,12 +35,7 @@ class HttpClientTest : public StandinServiceTest {
   }
 
   std::string Reply(const std::string& body, int status = 200) {
-    StandinFaultSpec fault;
-    fault.kind = StandinFault::Raw;
-    fault.status = status;
-    fault.body = body;
-    fault.times = 1;
-    m_service->AddFault(fault);
+    m_service->AddFault(OneFault(StandinFault::Raw, "", status, body));
     CString reply;
     EXPECT_EQ(PostOne("/API/Info.php", &reply), 0);
     return reply.ToUtf8();
@@ -140,11 +135,7 @@ TEST_F(HttpClientTest, ErrorStatusesReturnTheirBodies) {
   EXPECT_EQ(Reply("<html>Internal error</html>", 500), "<html>Internal error</html>");
   EXPECT_EQ(Reply("", 200), "");
 
-  StandinFaultSpec html;
-  html.kind = StandinFault::Html;
-  html.status = 503;
-  html.times = 1;
-  m_service->AddFault(html);
+  m_service->AddFault(OneFault(StandinFault::Html, "", 503));
   CString reply;
   EXPECT_EQ(PostOne("/API/login.php", &reply), 0);
   EXPECT_NE(reply.ToUtf8().find("<html>"), std::string::npos);
@@ -153,12 +144,8 @@ TEST_F(HttpClientTest, ErrorStatusesReturnTheirBodies) {
 TEST_F(HttpClientTest, RepliesAreDecodedFromUtf8) {
   // Multi-byte characters and an emoji arrive as UTF-16 with a surrogate pair.
   CString reply;
-  StandinFaultSpec fault;
-  fault.kind = StandinFault::Raw;
-  fault.status = 200;
-  fault.body = "{\"Label\":\"\xE9\x88\xB4\xE9\xB9\xBF \xC3\xA9 \xF0\x9F\x8F\x8E\"}";
-  fault.times = 1;
-  m_service->AddFault(fault);
+  m_service->AddFault(
+      OneFault(StandinFault::Raw, "", 200, "{\"Label\":\"\xE9\x88\xB4\xE9\xB9\xBF \xC3\xA9 \xF0\x9F\x8F\x8E\"}"));
   ASSERT_EQ(PostOne("/API/TrackList.php", &reply), 0);
   EXPECT_EQ(std::u16string(reply.GetString()), u"{\"Label\":\"\u9234\u9e7f \u00e9 \xD83C\xDFCE\"}");
 
@@ -171,30 +158,19 @@ TEST_F(HttpClientTest, RepliesAreDecodedFromUtf8) {
 
 TEST_F(HttpClientTest, TransferFailuresAreReported) {
   // A reply cut short.
-  StandinFaultSpec cut;
-  cut.kind = StandinFault::CutShort;
-  cut.times = 1;
-  m_service->AddFault(cut);
+  m_service->AddFault(OneFault(StandinFault::CutShort));
   EXPECT_EQ(PostOne("/API/Info.php"), 1);
 
   // A reply beyond the size limit.
   m_replyLimit = 1000;
   EXPECT_EQ(Reply(std::string(1000, 'x')).size(), 1000u);
-  StandinFaultSpec big;
-  big.kind = StandinFault::Raw;
-  big.status = 200;
-  big.body = std::string(1001, 'x');
-  big.times = 1;
-  m_service->AddFault(big);
+  m_service->AddFault(OneFault(StandinFault::Raw, "", 200, std::string(1001, 'x')));
   EXPECT_EQ(PostOne("/API/Info.php"), 1);
 
   // A connection reset while the request's file arrives: only its field got through.
   WriteBytes(m_dir.File("file.db"), std::string(1 << 20, 'x'));
   const std::u16string file = Utf8ToUtf16(m_dir.File("file.db"));
-  StandinFaultSpec reset;
-  reset.kind = StandinFault::Reset;
-  reset.times = 1;
-  m_service->AddFault(reset);
+  m_service->AddFault(OneFault(StandinFault::Reset));
   CPostMethod upload(Url("/API/UploadSession.php").c_str());
   upload.AddField(u"Client_id", u"1");
   upload.AddFile(u"qSess", file.c_str(), u"application/octet-stream");
