@@ -297,6 +297,20 @@ TEST_F(XmlFiles, LongFileParsesAcrossChunksLikeAShortOne) {
   EXPECT_GE(allocated, used);
 }
 
+TEST_F(XmlFiles, ReadsOfTheFileDoNotCutATextIntoPieces) {
+  // Blanks at the edges of the file's reads (4095 units) stay in the text:
+  // trailing ones after the x, or leading ones that end where a read ends.
+  for (size_t lead : {4089u, 4092u, 8187u}) {
+    const std::u16string text = std::u16string(lead, u' ') + u"x" + std::u16string(10, u' ');
+    std::u16string path = Put("cut.xml", u"<r>" + text + u"</r>");
+    icXParser_C p(nullptr, nullptr);
+    ASSERT_TRUE(p.ParseFile(path.c_str()));
+    ASSERT_EQ(p.GetRoot()->textCount, 1);
+    const std::u16string got(p.GetRoot()->firstText->text);
+    EXPECT_TRUE(got == text) << lead << ": " << got.size() << " units";
+  }
+}
+
 TEST_F(XmlFiles, BlankPiecesInsideATextAreKept) {
   // expat hands a text over in pieces, at line ends and at each reference.
   struct Case {

@@ -10,6 +10,7 @@
 #endif
 #include <expat.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "icbase/src/icutil/fatal.h"
@@ -28,6 +29,35 @@ constexpr uint32_t kNodeBlockBytes = 4096;
 constexpr uint32_t kOwnPoolBytes = 4096;
 // Bytes per read of the file: 4095 UTF-16 units.
 constexpr int32_t kChunkBytes = 4095 * 2;
+// The most bytes given to expat at once (its count is an int); only a file
+// larger than that reaches expat in several parts.
+constexpr int64_t kSliceBytes = int64_t{1} << 30;
+
+// The bytes of a file after its mark, read whole.
+struct FileBytes_S {
+  char* data = nullptr;
+  int64_t length = 0;
+  int64_t capacity = 0;
+  ~FileBytes_S() { MemFree(data); }
+
+  // False when memory runs out; the file's size sets the first buffer, and
+  // a file that grows while it is read is read to its end.
+  bool ReadRest(UniFile_C& file) {
+    int64_t want = std::max<int64_t>(file.GetSize(), kChunkBytes);
+    for (;;) {
+      if (capacity - length < kChunkBytes) {
+        int64_t cap = std::max(want, capacity * 2);
+        void* p = MemRealloc(data, static_cast<size_t>(cap), false);
+        if (!p) return false;
+        data = static_cast<char*>(p);
+        capacity = cap;
+      }
+      int32_t n = file.ReadBytes(data + length, kChunkBytes);
+      if (n <= 0) return true;
+      length += n;
+    }
+  }
+};
 
 // True when the linked expat delivers 16-bit units, as this file was built
 // to expect; a parser on any other build would hand over garbage.
@@ -51,8 +81,8 @@ class SurrogatePairs_C {
  public:
   // False at the first unpaired unit of these bytes (an odd last byte is
   // left to the parser).
-  bool Check(const char* bytes, int32_t n) {
-    for (int32_t i = 0; i + 1 < n; i += 2) {
+  bool Check(const char* bytes, int64_t n) {
+    for (int64_t i = 0; i + 1 < n; i += 2) {
       auto u = static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
       if (!Take(u)) return false;
     }
@@ -724,15 +754,20 @@ bool icXParser_C::ParseFile(const char16_t* path) {
 
   // The bytes after the mark go to expat as they are: a zero unit or an odd
   // last byte is expat's to refuse, not a silent end of the file. Unpaired
-  // surrogates are refused here, before expat sees them.
+  // surrogates are refused here, before expat sees them. expat gets the
+  // whole file at once: it also cuts a text into pieces where its input
+  // ends, and a blank piece made by the end of a read would be dropped from
+  // the text, so that a long file would read differently from a short one.
+  FileBytes_S bytes;
   bool ok = true;
-  char chunk[kChunkBytes];
   SurrogatePairs_C pairs;
-  while (ok && !stopped) {
-    int32_t n = file.ReadBytes(chunk, kChunkBytes);
-    if (n <= 0) break;
-    if (!pairs.Check(chunk, n)) break;
-    ok = Parse(chunk, n, false, 1);
+  if (!bytes.ReadRest(file)) {
+    ReportNoMemory();
+  } else if (pairs.Check(bytes.data, bytes.length)) {
+    for (int64_t at = 0; ok && !stopped && at < bytes.length; at += kSliceBytes) {
+      const int64_t n = std::min(bytes.length - at, kSliceBytes);
+      ok = Parse(bytes.data + at, static_cast<int32_t>(n), false, 1);
+    }
   }
   if (ok && !stopped && !pairs.Finish()) {
     log.Format(u"Error: invalid characters U+%04X (ln:%d, col:%d).\n", pairs.BadUnit(), pairs.Line(), pairs.Column());
