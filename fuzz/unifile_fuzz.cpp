@@ -28,13 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (opened && f.GetSize() != static_cast<int32_t>(size)) std::abort();
 
   if (opened && f.GetEncoding() == kUniEncUtf16) {
-    // The units after the mark, up to the first zero unit or odd byte.
+    // The units after the mark, up to the first zero unit; an odd last byte
+    // reads as U+FFFD.
     std::u16string units;
-    for (size_t i = 2; i + 1 < size; i += 2) {
+    size_t i = 2;
+    for (; i + 1 < size; i += 2) {
       const char16_t u = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
       if (u == 0) break;
       units.push_back(u);
     }
+    if (i + 1 == size) units.push_back(0xFFFD);
     std::u16string lines;
     for (;;) {
       const char16_t* line = nullptr;

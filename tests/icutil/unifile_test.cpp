@@ -263,6 +263,21 @@ TEST(UniFileRead, ReadLineReadsLongLinesWhole) {
   f.Close();
 }
 
+TEST(UniFileRead, AFileEndingInsideAUnitEndsWithAReplacementCharacter) {
+  TempDir dir;
+  Bytes bytes = Utf16LeBytes(u"ab\nc", true);
+  bytes.push_back(0x41);
+  WriteBytes(dir.File("cut.txt"), bytes);
+  std::u16string path = dir.WFile("cut.txt");
+  UniFile_C f;
+  ASSERT_TRUE(f.Open(path.c_str(), 1, 3));
+  const char16_t* line = nullptr;
+  EXPECT_EQ(f.ReadLine(&line), 2);
+  EXPECT_EQ(f.ReadLine(&line), 2);
+  EXPECT_EQ(std::u16string(line), u"c\uFFFD");
+  EXPECT_EQ(f.ReadChar(), 0);
+}
+
 TEST(UniFileRead, ReadUnitsCountsWholeUnits) {
   TempDir dir;
   Bytes bytes = Utf16LeBytes(u"xyz", true);

@@ -244,7 +244,10 @@ char16_t UniFile_C::ReadChar() {
   if (!isOpen || mode != kUniFileRead) return 0xFFFF;
   if (encoding != kUniEncUtf16) AssertFail("unifile", __LINE__);
   unsigned char b[2];
-  if (std::fread(b, 1, 2, stream.get()) != 2) return 0;
+  size_t got = std::fread(b, 1, 2, stream.get());
+  // A last byte without its pair is a damaged unit, not the end of the text.
+  if (got == 1) return kReplacement;
+  if (got != 2) return 0;
   return static_cast<char16_t>(b[0] | (b[1] << 8));
 }
 

@@ -57,7 +57,7 @@ class UniFile_C {
   bool Close();
 
   // The next UTF-16 unit of an encoding-3 file, 0 at the end of the file,
-  // 0xFFFF when not open for reading. Reading other encodings is a
+  // 0xFFFF when not open for reading. An odd last byte reads as U+FFFD. Reading other encodings is a
   // programming error (fatal assertion).
   char16_t ReadChar();
   // Reads up to (not including) the next LF or 0 unit; a CR before the LF is
