@@ -420,9 +420,14 @@ TEST(LineReader, ALineThatFillsTheWindowIsOneLine) {
     std::vector<std::u16string> lines;
   };
   const Case cases[] = {
-      {u"abcd\nxy", 4, {u"abcd", u"xy"}},     {u"abcd\n\nxy", 4, {u"abcd", u"", u"xy"}},
-      {u"abcdefgh\n", 4, {u"abcd", u"efgh"}}, {u"abcde\nxy", 4, {u"abcd", u"e", u"xy"}},
+      {u"abcd\nxy", 4, {u"abcd", u"xy"}},
+      {u"abcd\n\nxy", 4, {u"abcd", u"", u"xy"}},
+      {u"abcdefgh\n", 4, {u"abcd", u"efgh"}},
+      {u"abcde\nxy", 4, {u"abcd", u"e", u"xy"}},
       {u"abc\r\nx", 4, {u"abc\r", u"x"}},
+      // A character of two units is not cut in half.
+      {u"abc\U0001F600d", 4, {u"abc", u"\U0001F600d"}},
+      {u"\U0001F600", 1, {u"\xD83D", u"\xDE00"}},
   };
   for (const Case& c : cases) {
     LineReader_C r(c.window);

@@ -554,6 +554,9 @@ const char16_t* LineReader_C::NextLine() {
   if (limit < length) {
     // No LF inside the window: cut the line at the window's end. An LF right
     // there ends this line: a line that fills the window exactly is one line.
+    // A surrogate pair across the cut goes whole to the next line, unless it
+    // would leave this one empty.
+    if (limit - start > 1 && IsHighSurrogate(buffer[limit - 1]) && IsLowSurrogate(buffer[limit])) --limit;
     termPos = limit;
     savedUnit = buffer[limit];
     buffer[limit] = 0;

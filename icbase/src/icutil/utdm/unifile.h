@@ -170,9 +170,10 @@ class LineReader_C : public WStrBuilder_C {
   // Ends a previous pass and starts at the first unit.
   void Begin();
   // The next line (LF removed, CR kept), or null when inactive or at the end.
-  // A line longer than the window is cut there; one that fills the window
-  // exactly, LF after it, is one line. The pointer stays valid until the
-  // next NextLine or End.
+  // A line longer than the window is cut there (a surrogate pair across
+  // the cut goes whole to the next line when the window holds more than
+  // one unit); one that fills the window exactly, LF after it, is one line.
+  // The pointer stays valid until the next NextLine or End.
   const char16_t* NextLine();
   // Puts back the unit the last line hid and ends the pass.
   void End();
