@@ -362,6 +362,12 @@ TEST_F(XmlFiles, UnpairedSurrogatesAreRefusedBeforeTheParser) {
   };
   for (const Case& c : cases) Refused("pairs.xml", c.xml, nullptr, c.log);
 
+  // A fault before the unpaired unit is the one reported.
+  Refused("first.brx", u"<brPROJECT name=\"a\"><child/>\xD800</brPROJECT>", kDescriptorTable,
+          u"Error: Invalid tag name child (ln:1, col:20).");
+  Refused("first.xml", u"<a></b>" + std::u16string(9000, u' ') + u"\xDC00", nullptr,
+          u"Error: mismatched tag (ln:1, col:5).");
+
   // A pair split across two reads of the file is one character.
   std::u16string text = u"<r>" + std::u16string(4095 - 3 - 1, u'x') + u"\U0001F600</r>";
   std::u16string path = Put("split.xml", text);

@@ -84,8 +84,9 @@ class SurrogatePairs_C {
   bool Check(const char* bytes, int64_t n) {
     for (int64_t i = 0; i + 1 < n; i += 2) {
       auto u = static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8));
-      if (!Take(u)) return false;
+      if (!Take(u, offset + i)) return false;
     }
+    offset += n;
     return true;
   }
   // False when the text ended with an unpaired unit (found by Check or at
@@ -93,24 +94,27 @@ class SurrogatePairs_C {
   bool Finish() { return !failed && !awaitingLow; }
 
   char16_t BadUnit() const { return bad; }
+  // The byte offset of that unit among all bytes checked.
+  int64_t BadOffset() const { return badOffset; }
   int32_t Line() const { return badLine; }
   int32_t Column() const { return badColumn; }
 
  private:
-  bool Take(char16_t u) {
+  bool Take(char16_t u, int64_t at) {
     bool low = u >= 0xDC00 && u <= 0xDFFF;
     if (awaitingLow != low) {  // a high one without its low one, or a low one alone
-      if (!awaitingLow) Mark(u);
+      if (!awaitingLow) Mark(u, at);
       failed = true;
       return false;
     }
     awaitingLow = u >= 0xD800 && u <= 0xDBFF;
-    if (awaitingLow) Mark(u);
+    if (awaitingLow) Mark(u, at);
     if (!low) Advance(u);  // a pair is one column, as the parser counts it
     return true;
   }
-  void Mark(char16_t u) {
+  void Mark(char16_t u, int64_t at) {
     bad = u;
+    badOffset = at;
     badLine = line;
     badColumn = column;
   }
@@ -133,6 +137,8 @@ class SurrogatePairs_C {
   bool failed = false;
   bool afterCr = false;
   char16_t bad = 0;
+  int64_t offset = 0;
+  int64_t badOffset = 0;
   int32_t line = 1;
   int32_t column = 0;
   int32_t badLine = 0;
@@ -754,7 +760,8 @@ bool icXParser_C::ParseFile(const char16_t* path) {
 
   // The bytes after the mark go to expat as they are: a zero unit or an odd
   // last byte is expat's to refuse, not a silent end of the file. Unpaired
-  // surrogates are refused here, before expat sees them. expat gets the
+  // surrogates are refused here; expat sees only the units before the first
+  // of them, so that a fault before it is the one reported. expat gets the
   // whole file at once: it also cuts a text into pieces where its input
   // ends, and a blank piece made by the end of a read would be dropped from
   // the text, so that a long file would read differently from a short one.
@@ -763,9 +770,11 @@ bool icXParser_C::ParseFile(const char16_t* path) {
   SurrogatePairs_C pairs;
   if (!bytes.ReadRest(file)) {
     ReportNoMemory();
-  } else if (pairs.Check(bytes.data, bytes.length)) {
-    for (int64_t at = 0; ok && !stopped && at < bytes.length; at += kSliceBytes) {
-      const int64_t n = std::min(bytes.length - at, kSliceBytes);
+  } else {
+    const bool paired = pairs.Check(bytes.data, bytes.length) && pairs.Finish();
+    const int64_t end = paired ? bytes.length : pairs.BadOffset();
+    for (int64_t at = 0; ok && !stopped && at < end; at += kSliceBytes) {
+      const int64_t n = std::min(end - at, kSliceBytes);
       ok = Parse(bytes.data + at, static_cast<int32_t>(n), false, 1);
     }
   }
