@@ -1,5 +1,5 @@
-// The program's main window with a script run once its modal loop runs, for
-// the window tests of the program.
+// The program's main window with a script run once its modal loop runs, and
+// the reading of the upload's result, for the window tests of the program.
 #pragma once
 
 #include <functional>
@@ -7,6 +7,7 @@
 
 #include "tests/ui/ui_test_env.h"
 #include "uploader/CtessilarDlg.h"
+#include "uploader/DlgResult.h"
 
 class ScriptedMainDlg : public CtessilarDlg {
  public:
@@ -42,3 +43,16 @@ class ScriptedMainDlg : public CtessilarDlg {
   unsigned m_flags;
   std::function<void(ScriptedMainDlg&)> m_script;
 };
+
+// Once the upload's result dialog opens, its three counts (successes,
+// failures, cannot be analysed) go to `counts` and the dialog is closed.
+inline void ReadResultCountsOnceShown(CString (&counts)[3]) {
+  UiTestPoll([&counts]() {
+    CDlgResult* result = Innermost<CDlgResult>();
+    if (result == nullptr) return false;
+    const int ids[] = {1039, 1040, 1042};
+    for (int i = 0; i < 3; ++i) result->GetDlgItemText(ids[i], counts[i]);
+    result->EndDialog(IDOK);
+    return true;
+  });
+}

@@ -186,14 +186,7 @@ TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShows
     d.m_nUploadDuplicate = 1;
     d.m_nUploadFail = 1;
     d.m_nCannotAnalyze = 3;
-    UiTestPoll([&]() {
-      CDlgResult* result = Innermost<CDlgResult>();
-      if (result == nullptr) return false;
-      const int ids[] = {1039, 1040, 1042};  // successes, failures, cannot be analysed
-      for (int i = 0; i < 3; ++i) result->GetDlgItemText(ids[i], counts[i]);
-      result->EndDialog(IDOK);
-      return true;
-    });
+    ReadResultCountsOnceShown(counts);
     d.Tick(CtessilarDlg::kTimerUpload);
     EXPECT_EQ(d.Text(1020).Str(), u"Upload to Pelmora Web completed");
     EXPECT_TRUE(d.GetDlgItem(1019)->IsWindowEnabled());

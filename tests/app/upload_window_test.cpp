@@ -113,14 +113,7 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
     enabledAfterRefusal = d.Enabled(kIdUpload) && d.Enabled(kIdSetting);
     stateAfterRefusal = d.m_nUploadState.load();
 
-    UiTestPoll([&]() {
-      CDlgResult* result = Innermost<CDlgResult>();
-      if (result == nullptr) return false;
-      const int ids[] = {1039, 1040, 1042};  // successes, failures, cannot be analysed
-      for (int i = 0; i < 3; ++i) result->GetDlgItemText(ids[i], counts[i]);
-      result->EndDialog(IDOK);
-      return true;
-    });
+    ReadResultCountsOnceShown(counts);
     terms = AnswerNextMessageBox(IDOK);
     UiTestClick(d.GetDlgItem(kIdUpload));
     EXPECT_FALSE(d.Enabled(kIdUpload));
