@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <new>
+#include <vector>
 
 #include "icbase/src/icutil/mempool.h"
 #include "trackdb/tgvGeometry.h"
@@ -19,7 +20,7 @@ double StretchGrade(double mean, double previousMean, double distanceKm) {
   return std::isfinite(grade) && grade <= kGradeLimit && grade >= -kGradeLimit ? grade : 0.0;
 }
 
-void FillPoints(TrackPointEntry* e, int32_t n, const PtrList_C& points) {
+void FillPoints(TrackPointEntry* e, int32_t n, const PtrList_C& points, std::vector<GreatCirclePoint>& at) {
   uint64_t origin = 0;
   PtrListNode_C* pos = points.GetHeadPosition();
   for (int32_t k = 0; k < n; ++k) {
@@ -33,15 +34,15 @@ void FillPoints(TrackPointEntry* e, int32_t n, const PtrList_C& points) {
     e[k].time = logged && k > 0 ? static_cast<int64_t>(t - origin) : 0;
     e[k].speed = logged ? speed : 0.0;
     e[k].altitude = p->GetAltitude() < 0.0 ? 0.0 : p->GetAltitude();
-    e[k].distance =
-        k == 0 ? 0.0 : e[k - 1].distance + GeoPointDistanceKm(e[k - 1].point->GetGeoPoint(), p->GetGeoPoint());
+    at[k] = MakeGreatCirclePoint(p->GetGeoPoint());
+    e[k].distance = k == 0 ? 0.0 : e[k - 1].distance + GreatCirclePointDistanceKm(at[k - 1], at[k]);
   }
 }
 
-void FillStretches(TrackPointEntry* e, int32_t n) {
+void FillStretches(TrackPointEntry* e, int32_t n, const std::vector<GreatCirclePoint>& at) {
   int32_t a = 0;
   for (int32_t i = 1; i < n; ++i) {
-    const double d = GeoPointDistanceKm(e[a].point->GetGeoPoint(), e[i].point->GetGeoPoint());
+    const double d = GreatCirclePointDistanceKm(at[a], at[i]);
     if (!(d > kGradeStretchKm) && i != n - 1) continue;
     double sum = 0.0;
     for (int32_t k = a; k < i; ++k) sum += e[k].altitude;
@@ -74,8 +75,16 @@ std::unique_ptr<TrackPointEntry[]> BuildTrackPointEntries(const PtrList_C& point
   const auto n = static_cast<int32_t>(total);
   std::unique_ptr<TrackPointEntry[]> entries(new (std::nothrow) TrackPointEntry[n]);
   if (!entries) return nullptr;
-  FillPoints(entries.get(), n, points);
-  FillStretches(entries.get(), n);
+  // Each point is measured against its neighbour and against its stretch's
+  // start: its latitude's cosine is taken once for both.
+  std::vector<GreatCirclePoint> at;
+  try {
+    at.resize(static_cast<size_t>(n));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  FillPoints(entries.get(), n, points, at);
+  FillStretches(entries.get(), n, at);
   FillClimb(entries.get(), n);
   if (count) *count = n;
   return entries;

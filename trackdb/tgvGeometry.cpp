@@ -26,18 +26,37 @@ const char* EncodeBits(uint32_t v) {
 
 }  // namespace
 
-double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2) {
+namespace {
+
+// The haversine form with the latitudes' cosines given.
+double Haversine(double lon1, double lat1, double cos1, double lon2, double lat2, double cos2) {
   if (lon1 == lon2 && lat1 == lat2) return 0.0;
   const double a1 = DegToRad(lat1), a2 = DegToRad(lat2);
   const double sLat = std::sin((a2 - a1) / 2.0);
   const double sLon = std::sin(DegToRad(lon2 - lon1) / 2.0);
-  const double h = std::clamp(sLat * sLat + std::cos(a1) * std::cos(a2) * sLon * sLon, 0.0, 1.0);
+  const double h = std::clamp(sLat * sLat + cos1 * cos2 * sLon * sLon, 0.0, 1.0);
   return DegreesToKm(RadToDeg(2.0 * std::asin(std::sqrt(h))));
+}
+
+}  // namespace
+
+double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2) {
+  if (lon1 == lon2 && lat1 == lat2) return 0.0;
+  return Haversine(lon1, lat1, std::cos(DegToRad(lat1)), lon2, lat2, std::cos(DegToRad(lat2)));
 }
 
 double GeoPointDistanceKm(const GeoPoint_C& p, const GeoPoint_C& q) {
   if (!p.IsValid() || !q.IsValid()) return 0.0;
   return GreatCircleDistanceKm(p.x, p.y, q.x, q.y);
+}
+
+GreatCirclePoint MakeGreatCirclePoint(const GeoPoint_C& p) {
+  return GreatCirclePoint{p.x, p.y, std::cos(DegToRad(p.y)), p.IsValid()};
+}
+
+double GreatCirclePointDistanceKm(const GreatCirclePoint& p, const GreatCirclePoint& q) {
+  if (!p.valid || !q.valid) return 0.0;
+  return Haversine(p.lon, p.lat, p.cosLat, q.lon, q.lat, q.cosLat);
 }
 
 double GeoPointDistance3D(const GeoPoint_C& p, const GeoPoint_C& q) {

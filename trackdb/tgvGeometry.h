@@ -36,6 +36,15 @@ inline PlanarOffset PlanarPointSegmentOffset(const PlanarPoint& p, const PlanarP
 double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2);
 // The same for two points; 0 when either is not valid.
 double GeoPointDistanceKm(const GeoPoint_C& p, const GeoPoint_C& q);
+// A position made ready for many great-circle measures: its latitude's
+// cosine is taken once.
+struct GreatCirclePoint {
+  double lon = 0.0, lat = 0.0, cosLat = 1.0;
+  bool valid = false;  // GeoPoint_C::IsValid
+};
+GreatCirclePoint MakeGreatCirclePoint(const GeoPoint_C& p);
+// GeoPointDistanceKm of the two positions: the same value to the bit.
+double GreatCirclePointDistanceKm(const GreatCirclePoint& p, const GreatCirclePoint& q);
 // Horizontal distance and altitude difference (metres, taken as km) combined, in km.
 double GeoPointDistance3D(const GeoPoint_C& p, const GeoPoint_C& q);
 // The initial course from the first point to the second, 0 <= deg < 360;
