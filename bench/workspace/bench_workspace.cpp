@@ -35,7 +35,11 @@ double Ours(const std::string& ws) {
     t->ComputeStatistics();
     t->ReleaseTrackPoints();
   }
-  return BenchNow() - t0;
+  const double elapsed = BenchNow() - t0;
+  // Closed outside the measured time, as the start-up benchmark does: the
+  // next open would otherwise first take down this one.
+  mgr->CloseWorkspace();
+  return elapsed;
 }
 
 }  // namespace
