@@ -538,23 +538,27 @@ uint32_t tgvRecordStore_C::SelectByOwner(PtrList_C* list, uint8_t userType, uint
 uint32_t tgvRecordStore_C::SelectLinks(PtrList_C* list, uint8_t userType, uint8_t startType, uint32_t startId,
                                        uint8_t endType, uint32_t endId) {
   Slot* s = FindSlot(userType);
-  if (!s || !IsLinkKind(s->schemaKind)) return 0;
+  if (!list || !s || !m_sql || !IsLinkKind(s->schemaKind)) return 0;
   const bool hasStart = startType > 0 && startId != 0;
   const bool hasEnd = endType > 0 && endId != 0;
-  const char* table = s->tableA.c_str();
-  if (hasStart && hasEnd) {
-    const int32_t v[4] = {startType, static_cast<int32_t>(startId), endType, static_cast<int32_t>(endId)};
-    return RunSelect(list, userType, tgvSqlSelectLinksBoth(s->schemaKind, table), nullptr, v, 4);
+  if (!hasStart && !hasEnd) return 0;
+  // Answered from the records, which mirror the table: the table has no
+  // index on its ends, so a search in the file reads every row for each
+  // question, and a workspace asks once or twice for each of its tracks.
+  // Live links in id order, as the file's rows come.
+  const auto matches = [&](const auto* link) {
+    return (!hasStart || (link->GetStartType() == startType && link->GetStartID() == startId)) &&
+           (!hasEnd || (link->GetEndType() == endType && link->GetEndID() == endId));
+  };
+  const bool value = s->schemaKind == tgvSK_Val;
+  uint32_t found = 0;
+  for (uint32_t id = 1; id <= s->index->GetObjNo(); ++id) {
+    tgvRecord_C* r = s->index->Find(id);
+    if (!r || r->IsDeleted()) continue;
+    if (!(value ? matches(static_cast<const tgvVal_C*>(r)) : matches(static_cast<const tgvLink_C*>(r)))) continue;
+    if (list->AddTail(r)) ++found;
   }
-  if (hasStart) {
-    const int32_t v[2] = {startType, static_cast<int32_t>(startId)};
-    return RunSelect(list, userType, tgvSqlSelectLinksByStart(s->schemaKind, table), nullptr, v, 2);
-  }
-  if (hasEnd) {
-    const int32_t v[2] = {endType, static_cast<int32_t>(endId)};
-    return RunSelect(list, userType, tgvSqlSelectLinksByEnd(s->schemaKind, table), nullptr, v, 2);
-  }
-  return 0;
+  return found;
 }
 
 uint32_t tgvRecordStore_C::SelectProps(PtrList_C* list, uint8_t userType, uint8_t objectType, uint32_t objectId) {

@@ -73,9 +73,12 @@ void ColSet(tgvRecord_C* r, const tgvColValue& v) {
 template <auto M>
 constexpr uint8_t DefaultClass() {
   using T = typename MemberOf<M>::Type;
-  if constexpr (std::is_same_v<T, const char16_t*>) return tgvCol_Text;
-  else if constexpr (std::is_floating_point_v<T>) return tgvCol_Double;
-  else return tgvCol_Int;
+  if constexpr (std::is_same_v<T, const char16_t*>)
+    return tgvCol_Text;
+  else if constexpr (std::is_floating_point_v<T>)
+    return tgvCol_Double;
+  else
+    return tgvCol_Int;
 }
 
 // A column whose class follows from the field's type.
@@ -88,8 +91,7 @@ constexpr tgvColumn Col(const char* name, const char* sqlType, uint8_t kept = 0)
 // An integer field kept in a DOUBLE column.
 template <auto M>
 constexpr tgvColumn IntAsDouble(const char* name) {
-  return tgvColumn{name, "DOUBLE", tgvCol_Double, 0, &ColGet<M, tgvCol_Double>,
-                   &ColSet<M, tgvCol_Double>};
+  return tgvColumn{name, "DOUBLE", tgvCol_Double, 0, &ColGet<M, tgvCol_Double>, &ColSet<M, tgvCol_Double>};
 }
 
 constexpr const char* V256 = "VARCHAR(256)";
@@ -102,12 +104,9 @@ struct tgvSchemaAccess {
   using R = tgvRecord_C;
 
   static constexpr tgvColumn kType[] = {
-      Col<&tgvType_C::m_name>("fName", V256),
-      Col<&tgvType_C::m_icon>("fIcon", V256),
-      Col<&tgvType_C::m_parentId>("fParentID", "INT"),
-      Col<&tgvType_C::m_valId>("fValID", "INT"),
-      Col<&tgvType_C::m_order>("fOrder", "INT"),
-      Col<&R::m_userFlag>("fUserFlag", "INT"),
+      Col<&tgvType_C::m_name>("fName", V256),          Col<&tgvType_C::m_icon>("fIcon", V256),
+      Col<&tgvType_C::m_parentId>("fParentID", "INT"), Col<&tgvType_C::m_valId>("fValID", "INT"),
+      Col<&tgvType_C::m_order>("fOrder", "INT"),       Col<&R::m_userFlag>("fUserFlag", "INT"),
       Col<&tgvType_C::m_styleId>("fVStyleID", "INT"),
   };
   static constexpr tgvColumn kTag[] = {
@@ -117,12 +116,9 @@ struct tgvSchemaAccess {
       Col<&tgvTagDef_C::m_userText>("fUserText", "TEXT"),
   };
   static constexpr tgvColumn kValueDef[] = {
-      Col<&tgvValueDef_C::m_name>("fName", V256),
-      Col<&tgvValueDef_C::m_parentId>("fParentID", "INT"),
-      Col<&tgvValueDef_C::m_valueType>("fObjType", "INT"),
-      Col<&tgvValueDef_C::m_nextId>("fNextID", "INT"),
-      Col<&tgvValueDef_C::m_prevId>("fPrevID", "INT"),
-      Col<&R::m_userFlag>("fUserFlag", "INT"),
+      Col<&tgvValueDef_C::m_name>("fName", V256),          Col<&tgvValueDef_C::m_parentId>("fParentID", "INT"),
+      Col<&tgvValueDef_C::m_valueType>("fObjType", "INT"), Col<&tgvValueDef_C::m_nextId>("fNextID", "INT"),
+      Col<&tgvValueDef_C::m_prevId>("fPrevID", "INT"),     Col<&R::m_userFlag>("fUserFlag", "INT"),
   };
   static constexpr tgvColumn kLink[] = {
       Col<&tgvLink_C::m_startType>("fStartType", "INT"),
@@ -131,10 +127,8 @@ struct tgvSchemaAccess {
       Col<&tgvLink_C::m_endId>("fEndID", "INT"),
   };
   static constexpr tgvColumn kVal[] = {
-      Col<&tgvVal_C::m_startType>("fStartType", "INT"),
-      Col<&tgvVal_C::m_startId>("fStartID", "INT"),
-      Col<&tgvVal_C::m_endType>("fEndType", "INT"),
-      Col<&tgvVal_C::m_endId>("fEndID", "INT"),
+      Col<&tgvVal_C::m_startType>("fStartType", "INT"), Col<&tgvVal_C::m_startId>("fStartID", "INT"),
+      Col<&tgvVal_C::m_endType>("fEndType", "INT"),     Col<&tgvVal_C::m_endId>("fEndID", "INT"),
       Col<&tgvVal_C::m_value>("fValue", "TEXT"),
   };
   static constexpr tgvColumn kCP[] = {
@@ -227,21 +221,15 @@ struct tgvSchemaAccess {
       Col<&tgvPropBase_C<const char16_t*>::m_value>("fValue", "TEXT"),
   };
   static constexpr tgvColumn kVP[] = {
-      Col<&tgvVP_C::m_name>("fName", V128),
-      Col<&tgvVP_C::m_typeId>("fTypeID", "INT"),
-      Col<&tgvVP_C::m_parentId>("fParentID", "INT"),
-      Col<&tgvVP_C::m_poiId>("fPOIID", "INT"),
-      Col<&tgvVP_C::m_wpId>("fWPID", "INT"),
-      Col<&tgvVP_C::m_vpId>("fVPID", "INT"),
+      Col<&tgvVP_C::m_name>("fName", V128),          Col<&tgvVP_C::m_typeId>("fTypeID", "INT"),
+      Col<&tgvVP_C::m_parentId>("fParentID", "INT"), Col<&tgvVP_C::m_poiId>("fPOIID", "INT"),
+      Col<&tgvVP_C::m_wpId>("fWPID", "INT"),         Col<&tgvVP_C::m_vpId>("fVPID", "INT"),
       Col<&tgvVP_C::m_order>("fOrder", "INT"),
   };
   static constexpr tgvColumn kGPSLog[] = {
-      Col<&tgvGPSLog_C::m_time1>("fGPSTime1", "INT"),
-      Col<&tgvGPSLog_C::m_time2>("fGPSTime2", "INT"),
-      Col<&tgvGPSLog_C::m_speed>("fGPSSpeed", "DOUBLE"),
-      Col<&tgvGPSLog_C::m_gx>("fGSensorX", "DOUBLE"),
-      Col<&tgvGPSLog_C::m_gy>("fGSensorY", "DOUBLE"),
-      Col<&tgvGPSLog_C::m_gz>("fGSensorZ", "DOUBLE"),
+      Col<&tgvGPSLog_C::m_time1>("fGPSTime1", "INT"),    Col<&tgvGPSLog_C::m_time2>("fGPSTime2", "INT"),
+      Col<&tgvGPSLog_C::m_speed>("fGPSSpeed", "DOUBLE"), Col<&tgvGPSLog_C::m_gx>("fGSensorX", "DOUBLE"),
+      Col<&tgvGPSLog_C::m_gy>("fGSensorY", "DOUBLE"),    Col<&tgvGPSLog_C::m_gz>("fGSensorZ", "DOUBLE"),
   };
   static constexpr tgvColumn kStyle[] = {
       Col<&tgvStyle_C::m_name>("fName", V256),
@@ -262,19 +250,44 @@ struct tgvSchemaAccess {
   // In-memory words cleared with the name on deletion.
   static void ClearMemoryWord(tgvRecord_C* r, uint8_t kind) {
     switch (kind) {
-      case tgvSK_Type: static_cast<tgvType_C*>(r)->m_memWord = 0; break;
-      case tgvSK_Tag: static_cast<tgvTagDef_C*>(r)->m_memWord = 0; break;
-      case tgvSK_ValueDef: static_cast<tgvValueDef_C*>(r)->m_memWord = 0; break;
-      case tgvSK_CP: static_cast<tgvControlPoint_C*>(r)->m_memWord = 0; break;
-      case tgvSK_POI: static_cast<tgvPOI_C*>(r)->m_memWord = 0; break;
-      case tgvSK_Line: static_cast<tgvLine_C*>(r)->m_group = nullptr; break;
-      case tgvSK_Map: static_cast<tgvMap_C*>(r)->m_memWord = 0; break;
-      case tgvSK_PropInt: static_cast<tgvPropInt_C*>(r)->m_memWord = 0; break;
-      case tgvSK_PropDouble: static_cast<tgvPropDouble_C*>(r)->m_memWord = 0; break;
-      case tgvSK_PropText: static_cast<tgvPropText_C*>(r)->m_memWord = 0; break;
-      case tgvSK_VP: static_cast<tgvVP_C*>(r)->m_memWord = 0; break;
-      case tgvSK_Style: static_cast<tgvStyle_C*>(r)->m_memWord = 0; break;
-      default: break;
+      case tgvSK_Type:
+        static_cast<tgvType_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_Tag:
+        static_cast<tgvTagDef_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_ValueDef:
+        static_cast<tgvValueDef_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_CP:
+        static_cast<tgvControlPoint_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_POI:
+        static_cast<tgvPOI_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_Line:
+        static_cast<tgvLine_C*>(r)->m_group = nullptr;
+        break;
+      case tgvSK_Map:
+        static_cast<tgvMap_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_PropInt:
+        static_cast<tgvPropInt_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_PropDouble:
+        static_cast<tgvPropDouble_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_PropText:
+        static_cast<tgvPropText_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_VP:
+        static_cast<tgvVP_C*>(r)->m_memWord = 0;
+        break;
+      case tgvSK_Style:
+        static_cast<tgvStyle_C*>(r)->m_memWord = 0;
+        break;
+      default:
+        break;
     }
     r->m_userFlag = 0;
   }
@@ -365,25 +378,21 @@ void tgvResetReusedRecord(tgvRecord_C* record) {
 // --- statement texts ---
 
 std::string tgvSqlCreateSummary() {
-  return std::string("CREATE TABLE ") + tgvSummaryTable + " (" + tgvColUserType + " INT, " +
-         tgvColDBType + " INT, " + tgvColObjNo + " INT, " + tgvColObjFreeNo + " INT, " +
-         tgvColTypeName + " VARCHAR(128));";
+  return std::string("CREATE TABLE ") + tgvSummaryTable + " (" + tgvColUserType + " INT, " + tgvColDBType + " INT, " +
+         tgvColObjNo + " INT, " + tgvColObjFreeNo + " INT, " + tgvColTypeName + " VARCHAR(128));";
 }
 
-std::string tgvSqlInsertSummary() {
-  return std::string("INSERT INTO ") + tgvSummaryTable + " VALUES(?, ?, ?, ?, ?);";
-}
+std::string tgvSqlInsertSummary() { return std::string("INSERT INTO ") + tgvSummaryTable + " VALUES(?, ?, ?, ?, ?);"; }
 
 std::string tgvSqlUpdateCounters() {
-  return std::string("UPDATE ") + tgvSummaryTable + " SET " + tgvColObjNo + "=?, " +
-         tgvColObjFreeNo + "=? WHERE " + tgvColUserType + "=? ;";
+  return std::string("UPDATE ") + tgvSummaryTable + " SET " + tgvColObjNo + "=?, " + tgvColObjFreeNo + "=? WHERE " +
+         tgvColUserType + "=? ;";
 }
 
 std::string tgvSqlCreateTable(uint8_t kind, const char* table) {
   const tgvSchema* s = tgvGetSchema(kind);
   if (!s || !table) return std::string();
-  std::string sql = std::string("CREATE TABLE ") + table + " (" + tgvColID + " INT PRIMARY KEY, " +
-                    tgvColZero + " INT";
+  std::string sql = std::string("CREATE TABLE ") + table + " (" + tgvColID + " INT PRIMARY KEY, " + tgvColZero + " INT";
   for (uint32_t i = 0; i < s->columnCount; ++i)
     sql += std::string(", ") + s->columns[i].name + " " + s->columns[i].sqlType;
   sql += ");";
@@ -408,45 +417,27 @@ std::string tgvSqlUpdate(uint8_t kind, const char* table) {
   return sql;
 }
 
-std::string tgvSqlSelectAll(const char* table) {
-  return std::string("SELECT * FROM ") + (table ? table : "") + " ;";
-}
+std::string tgvSqlSelectAll(const char* table) { return std::string("SELECT * FROM ") + (table ? table : "") + " ;"; }
 
 std::string tgvSqlSelectLiveIds(uint8_t kind, const char* table) {
-  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " +
-         tgvColZero + "=0 " + OrderClause(kind) + ";";
-}
-
-std::string tgvSqlSelectByOwner(uint8_t kind, const char* table, const char* ownerColumn) {
-  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " +
-         tgvColZero + "=0 AND " + (ownerColumn ? ownerColumn : "") + "=? " + OrderClause(kind) +
-         ";";
-}
-
-std::string tgvSqlSelectByOwners(uint8_t kind, const char* table, const char* ownerColumn1,
-                                 const char* ownerColumn2) {
-  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " +
-         tgvColZero + "=0 AND " + (ownerColumn1 ? ownerColumn1 : "") + "=? AND " +
-         (ownerColumn2 ? ownerColumn2 : "") + "=? " + OrderClause(kind) + ";";
-}
-
-std::string tgvSqlSelectLinksBoth(uint8_t kind, const char* table) {
-  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " +
-         tgvColZero + "=0 AND fStartType=? AND fStartID=? AND fEndType=? AND fEndID=? " +
+  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " + tgvColZero + "=0 " +
          OrderClause(kind) + ";";
 }
 
-std::string tgvSqlSelectLinksByStart(uint8_t kind, const char* table) {
-  return tgvSqlSelectByOwners(kind, table, "fStartType", "fStartID");
+std::string tgvSqlSelectByOwner(uint8_t kind, const char* table, const char* ownerColumn) {
+  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " + tgvColZero + "=0 AND " +
+         (ownerColumn ? ownerColumn : "") + "=? " + OrderClause(kind) + ";";
 }
 
-std::string tgvSqlSelectLinksByEnd(uint8_t kind, const char* table) {
-  return tgvSqlSelectByOwners(kind, table, "fEndType", "fEndID");
+std::string tgvSqlSelectByOwners(uint8_t kind, const char* table, const char* ownerColumn1, const char* ownerColumn2) {
+  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " + tgvColZero + "=0 AND " +
+         (ownerColumn1 ? ownerColumn1 : "") + "=? AND " + (ownerColumn2 ? ownerColumn2 : "") + "=? " +
+         OrderClause(kind) + ";";
 }
 
 std::string tgvSqlSelectProps(const char* table) {
-  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " +
-         tgvColZero + "=0 AND fObjType=? AND fObjID=?;";
+  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " + tgvColZero +
+         "=0 AND fObjType=? AND fObjID=?;";
 }
 
 // --- search conditions ---
@@ -488,20 +479,17 @@ void tgvCondition_C::AddContains(const char* column, const char16_t* text) {
   m_params.push_back(std::move(p));
 }
 
-void tgvCondition_C::AddIntBox(const char* columnX, const char* columnY, int32_t x1, int32_t x2,
-                               int32_t y1, int32_t y2) {
-  m_text += std::string("AND ( ") + columnX + " BETWEEN ? AND ? ) AND ( " + columnY +
-            " BETWEEN ? AND ? ) ";
+void tgvCondition_C::AddIntBox(const char* columnX, const char* columnY, int32_t x1, int32_t x2, int32_t y1,
+                               int32_t y2) {
+  m_text += std::string("AND ( ") + columnX + " BETWEEN ? AND ? ) AND ( " + columnY + " BETWEEN ? AND ? ) ";
   AddInt(x1);
   AddInt(x2);
   AddInt(y1);
   AddInt(y2);
 }
 
-void tgvCondition_C::AddGeoBox(const char* columnX, const char* columnY, double x1, double x2,
-                               double y1, double y2) {
-  m_text += std::string("AND ( ") + columnX + " BETWEEN ? AND ? ) AND ( " + columnY +
-            " BETWEEN ? AND ? ) ";
+void tgvCondition_C::AddGeoBox(const char* columnX, const char* columnY, double x1, double x2, double y1, double y2) {
+  m_text += std::string("AND ( ") + columnX + " BETWEEN ? AND ? ) AND ( " + columnY + " BETWEEN ? AND ? ) ";
   AddDouble(x1);
   AddDouble(x2);
   AddDouble(y1);
@@ -514,8 +502,7 @@ void tgvCondition_C::AddRange(const char* column, int32_t from, int32_t to) {
   AddInt(to);
 }
 
-std::string tgvCondition_C::BuildSelect(const char* table, Form form,
-                                        const char* orderColumn) const {
+std::string tgvCondition_C::BuildSelect(const char* table, Form form, const char* orderColumn) const {
   std::string clause = "WHERE " + m_text;
   if (form != Plain && orderColumn) {
     clause += std::string("ORDER BY ") + orderColumn + (form == OrderSemicolon ? " ;" : " ");

@@ -15,9 +15,9 @@ class tgvRecord_C;
 
 // How a column's value is bound and read.
 enum tgvColClass : uint8_t {
-  tgvCol_Int = 1,     // 32-bit signed (u32 words keep their bit pattern)
+  tgvCol_Int = 1,  // 32-bit signed (u32 words keep their bit pattern)
   tgvCol_Double = 2,
-  tgvCol_Text = 3,    // UTF-16; null = NULL
+  tgvCol_Text = 3,  // UTF-16; null = NULL
 };
 
 // One value of a column, in the column's class.
@@ -32,12 +32,12 @@ using tgvColGetFn = tgvColValue (*)(const tgvRecord_C*);
 using tgvColSetFn = void (*)(tgvRecord_C*, const tgvColValue&);
 
 struct tgvColumn {
-  const char* name;     // "fName"
-  const char* sqlType;  // declared type: "INT", "DOUBLE", "TEXT", "VARCHAR(256)", "VARCHAR(128)"
-  uint8_t cls;          // tgvColClass
-  uint8_t keptOnDelete; // 1: the deletion step leaves the field as it is
-  tgvColGetFn get;      // the record's field as a column value
-  tgvColSetFn set;      // stores a column value into the field (no write)
+  const char* name;      // "fName"
+  const char* sqlType;   // declared type: "INT", "DOUBLE", "TEXT", "VARCHAR(256)", "VARCHAR(128)"
+  uint8_t cls;           // tgvColClass
+  uint8_t keptOnDelete;  // 1: the deletion step leaves the field as it is
+  tgvColGetFn get;       // the record's field as a column value
+  tgvColSetFn set;       // stores a column value into the field (no write)
 };
 
 // The columns of one schema kind (after fID and fZero), in table order.
@@ -51,20 +51,20 @@ struct tgvSchema {
 constexpr int tgvFormatVersion = 16;
 constexpr int tgvOldestUpgradableVersion = 9;
 
-extern const char tgvSummaryTable[];   // "BR_TGVLib"
-extern const char tgvColID[];          // "fID"
-extern const char tgvColZero[];        // "fZero"
-extern const char tgvColUserType[];    // summary columns
+extern const char tgvSummaryTable[];  // "BR_TGVLib"
+extern const char tgvColID[];         // "fID"
+extern const char tgvColZero[];       // "fZero"
+extern const char tgvColUserType[];   // summary columns
 extern const char tgvColDBType[];
 extern const char tgvColObjNo[];
 extern const char tgvColObjFreeNo[];
 extern const char tgvColTypeName[];
 
 // Last-error texts of the summary table.
-extern const char16_t tgvMsgCreateSummaryFailed[];   // "create table %s failed." (file path)
-extern const char16_t tgvMsgInsertSummaryFailed[];   // "insert data to summary table failed."
-extern const char16_t tgvMsgUpdateRowFailed[];       // "update row data(%s) to summary table failed." (table)
-extern const char16_t tgvMsgUpdateSummaryFailed[];   // "update data to summary table failed."
+extern const char16_t tgvMsgCreateSummaryFailed[];  // "create table %s failed." (file path)
+extern const char16_t tgvMsgInsertSummaryFailed[];  // "insert data to summary table failed."
+extern const char16_t tgvMsgUpdateRowFailed[];      // "update row data(%s) to summary table failed." (table)
+extern const char16_t tgvMsgUpdateSummaryFailed[];  // "update data to summary table failed."
 
 // The column table of a schema kind; null for a kind that has none.
 const tgvSchema* tgvGetSchema(uint8_t kind);
@@ -86,26 +86,20 @@ void tgvResetReusedRecord(tgvRecord_C* record);
 
 // --- statement texts ---
 // Summary table.
-std::string tgvSqlCreateSummary();     // CREATE TABLE BR_TGVLib (fUserType INT, ...);
-std::string tgvSqlInsertSummary();     // INSERT INTO BR_TGVLib VALUES(?, ?, ?, ?, ?);
-std::string tgvSqlUpdateCounters();    // UPDATE BR_TGVLib SET fObjNo=?, fObjFreeNo=? WHERE fUserType=? ;
+std::string tgvSqlCreateSummary();   // CREATE TABLE BR_TGVLib (fUserType INT, ...);
+std::string tgvSqlInsertSummary();   // INSERT INTO BR_TGVLib VALUES(?, ?, ?, ?, ?);
+std::string tgvSqlUpdateCounters();  // UPDATE BR_TGVLib SET fObjNo=?, fObjFreeNo=? WHERE fUserType=? ;
 
 // Record tables (empty text for a kind without a column table).
 std::string tgvSqlCreateTable(uint8_t kind, const char* table);
-std::string tgvSqlInsert(uint8_t kind, const char* table);   // binds fID, fZero, columns
-std::string tgvSqlUpdate(uint8_t kind, const char* table);   // binds fZero, columns, fID
-std::string tgvSqlSelectAll(const char* table);              // SELECT * FROM t ;
+std::string tgvSqlInsert(uint8_t kind, const char* table);  // binds fID, fZero, columns
+std::string tgvSqlUpdate(uint8_t kind, const char* table);  // binds fZero, columns, fID
+std::string tgvSqlSelectAll(const char* table);             // SELECT * FROM t ;
 // fID of every live row, by fOrder for the kinds that have an order column.
 std::string tgvSqlSelectLiveIds(uint8_t kind, const char* table);
 // fID of live rows whose owner column equals the bound value.
 std::string tgvSqlSelectByOwner(uint8_t kind, const char* table, const char* ownerColumn);
-std::string tgvSqlSelectByOwners(uint8_t kind, const char* table, const char* ownerColumn1,
-                                 const char* ownerColumn2);
-// Link rows (kinds 4 and 5): by both ends (4 values bound), by the start or
-// by the end (2 values bound).
-std::string tgvSqlSelectLinksBoth(uint8_t kind, const char* table);
-std::string tgvSqlSelectLinksByStart(uint8_t kind, const char* table);
-std::string tgvSqlSelectLinksByEnd(uint8_t kind, const char* table);
+std::string tgvSqlSelectByOwners(uint8_t kind, const char* table, const char* ownerColumn1, const char* ownerColumn2);
 // Property rows (kinds 17..19) of one object: fObjType and fObjID bound.
 std::string tgvSqlSelectProps(const char* table);
 
@@ -137,11 +131,9 @@ class tgvCondition_C {
   // the text. Nothing is added for a null or empty text.
   void AddContains(const char* column, const char16_t* text);
   // "AND ( x BETWEEN ? AND ? ) AND ( y BETWEEN ? AND ? ) " with integers.
-  void AddIntBox(const char* columnX, const char* columnY, int32_t x1, int32_t x2, int32_t y1,
-                 int32_t y2);
+  void AddIntBox(const char* columnX, const char* columnY, int32_t x1, int32_t x2, int32_t y1, int32_t y2);
   // The same with doubles (lon/lat boxes).
-  void AddGeoBox(const char* columnX, const char* columnY, double x1, double x2, double y1,
-                 double y2);
+  void AddGeoBox(const char* columnX, const char* columnY, double x1, double x2, double y1, double y2);
   // "AND ( col BETWEEN ? AND ? ) "
   void AddRange(const char* column, int32_t from, int32_t to);
 
@@ -149,8 +141,7 @@ class tgvCondition_C {
   const std::vector<Param>& GetParams() const { return m_params; }
 
   // "SELECT fID FROM <table> WHERE <cond> [ORDER BY ...];"
-  std::string BuildSelect(const char* table, Form form = Plain,
-                          const char* orderColumn = nullptr) const;
+  std::string BuildSelect(const char* table, Form form = Plain, const char* orderColumn = nullptr) const;
 
  private:
   void AddInt(int32_t v);

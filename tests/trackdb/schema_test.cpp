@@ -22,14 +22,12 @@ const std::map<std::string, std::string> kColumns = {
      "fUserFlag INT, fVStyleID INT"},
     {"TagD", kTag},
     {"FileD", kTag},
-    {"ValD",
-     "fName VARCHAR(256), fParentID INT, fObjType INT, fNextID INT, fPrevID INT, fUserFlag INT"},
+    {"ValD", "fName VARCHAR(256), fParentID INT, fObjType INT, fNextID INT, fPrevID INT, fUserFlag INT"},
     {"NTag", kLink},
     {"FTag", kLink},
     {"VSTag", kLink},
     {"Val", std::string(kLink) + ", fValue TEXT"},
-    {"CP",
-     "fParentID INT, fPosX INT, fPosY INT, fLongitude DOUBLE, fLatitude DOUBLE, fName TEXT"},
+    {"CP", "fParentID INT, fPosX INT, fPosY INT, fLongitude DOUBLE, fLatitude DOUBLE, fName TEXT"},
     {"POI",
      "fName VARCHAR(128), fTypeID INT, fMapID INT, fLongitude DOUBLE, fLatitude DOUBLE, "
      "fRealLong DOUBLE, fRealLati DOUBLE, fAltitude DOUBLE"},
@@ -79,9 +77,8 @@ std::string DeclaredColumns(sqlite3* db, const std::string& table) {
 }  // namespace
 
 TEST(TrackDbFormat, RecordTypeTableNamesKindsAndOrder) {
-  const char* names[] = {"TypeD", "TagD",    "FileD",      "ValD",     "NTag", "FTag", "Val",
-                         "CP",    "POI",     "WP",         "Line",     "Map",  "PropInt",
-                         "PropDouble", "PropText", "VP", "GPSLog", "VStyle", "VSTag"};
+  const char* names[] = {"TypeD", "TagD", "FileD",   "ValD",       "NTag",     "FTag", "Val",    "CP",     "POI",  "WP",
+                         "Line",  "Map",  "PropInt", "PropDouble", "PropText", "VP",   "GPSLog", "VStyle", "VSTag"};
   const uint8_t kinds[] = {1, 2, 2, 3, 4, 4, 5, 6, 7, 8, 9, 16, 17, 18, 19, 20, 21, 22, 4};
   for (uint32_t i = 0; i < tgvRecordTypeCount; ++i) {
     const tgvRecordTypeEntry& e = RecordTypeTable[i];
@@ -120,8 +117,7 @@ TEST(TrackDbFormat, NewFileHasExactTablesColumnsAndSummaryRows) {
   EXPECT_EQ(QueryRows(raw, "PRAGMA encoding;"), std::vector<std::string>{"UTF-16le"});
 
   // Exactly the summary table and the 19 record tables.
-  std::vector<std::string> tables =
-      QueryRows(raw, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;");
+  std::vector<std::string> tables = QueryRows(raw, "SELECT name FROM sqlite_master WHERE type='table' ORDER BY name;");
   std::vector<std::string> expectedTables = {"BR_TGVLib"};
   for (const auto& [name, cols] : kColumns) expectedTables.push_back(name);
   std::sort(expectedTables.begin(), expectedTables.end());
@@ -137,8 +133,7 @@ TEST(TrackDbFormat, NewFileHasExactTablesColumnsAndSummaryRows) {
   // Version row first, then one row per record type in user-type order.
   std::vector<std::string> expectedRows = {"0|16|0|0|<null>"};
   for (uint32_t i = 0; i < tgvRecordTypeCount; ++i) {
-    expectedRows.push_back(std::to_string(i + 1) + "|" +
-                           std::to_string(RecordTypeTable[i].schemaKind) + "|0|0|" +
+    expectedRows.push_back(std::to_string(i + 1) + "|" + std::to_string(RecordTypeTable[i].schemaKind) + "|0|0|" +
                            Utf16ToUtf8(RecordTypeTable[i].tableName));
   }
   EXPECT_EQ(QueryRows(raw, "SELECT * FROM BR_TGVLib;"), expectedRows);
@@ -152,8 +147,7 @@ TEST(TrackDbFormat, StatementTexts) {
             "CREATE TABLE BR_TGVLib (fUserType INT, fDBType INT, fObjNo INT, fObjFreeNo INT, "
             "fTypeName VARCHAR(128));");
   EXPECT_EQ(tgvSqlInsertSummary(), "INSERT INTO BR_TGVLib VALUES(?, ?, ?, ?, ?);");
-  EXPECT_EQ(tgvSqlUpdateCounters(),
-            "UPDATE BR_TGVLib SET fObjNo=?, fObjFreeNo=? WHERE fUserType=? ;");
+  EXPECT_EQ(tgvSqlUpdateCounters(), "UPDATE BR_TGVLib SET fObjNo=?, fObjFreeNo=? WHERE fUserType=? ;");
   EXPECT_EQ(tgvSqlCreateTable(tgvSK_Link, "NTag"),
             "CREATE TABLE NTag (fID INT PRIMARY KEY, fZero INT, fStartType INT, fStartID INT, "
             "fEndType INT, fEndID INT);");
@@ -172,22 +166,13 @@ TEST(TrackDbFormat, StatementTexts) {
   EXPECT_EQ(marks(tgvSqlInsert(tgvSK_WP, "WP")), 18);
 
   EXPECT_EQ(tgvSqlSelectAll("POI"), "SELECT * FROM POI ;");
-  EXPECT_EQ(tgvSqlSelectLiveIds(tgvSK_Type, "TypeD"),
-            "SELECT fID FROM TypeD WHERE fZero=0 ORDER BY fOrder;");
-  EXPECT_EQ(tgvSqlSelectLiveIds(tgvSK_Map, "Map"),
-            "SELECT fID FROM Map WHERE fZero=0 ORDER BY fOrder;");
+  EXPECT_EQ(tgvSqlSelectLiveIds(tgvSK_Type, "TypeD"), "SELECT fID FROM TypeD WHERE fZero=0 ORDER BY fOrder;");
+  EXPECT_EQ(tgvSqlSelectLiveIds(tgvSK_Map, "Map"), "SELECT fID FROM Map WHERE fZero=0 ORDER BY fOrder;");
   EXPECT_EQ(tgvSqlSelectLiveIds(tgvSK_POI, "POI"), "SELECT fID FROM POI WHERE fZero=0 ;");
-  EXPECT_EQ(tgvSqlSelectByOwner(tgvSK_POI, "POI", "fMapID"),
-            "SELECT fID FROM POI WHERE fZero=0 AND fMapID=? ;");
+  EXPECT_EQ(tgvSqlSelectByOwner(tgvSK_POI, "POI", "fMapID"), "SELECT fID FROM POI WHERE fZero=0 AND fMapID=? ;");
   EXPECT_EQ(tgvSqlSelectByOwners(tgvSK_Type, "TypeD", "fParentID", "fValID"),
             "SELECT fID FROM TypeD WHERE fZero=0 AND fParentID=? AND fValID=? ORDER BY fOrder;");
-  EXPECT_EQ(tgvSqlSelectLinksBoth(tgvSK_Val, "Val"),
-            "SELECT fID FROM Val WHERE fZero=0 AND fStartType=? AND fStartID=? AND fEndType=? "
-            "AND fEndID=? ;");
-  EXPECT_EQ(tgvSqlSelectLinksByEnd(tgvSK_Link, "VSTag"),
-            "SELECT fID FROM VSTag WHERE fZero=0 AND fEndType=? AND fEndID=? ;");
-  EXPECT_EQ(tgvSqlSelectProps("PropText"),
-            "SELECT fID FROM PropText WHERE fZero=0 AND fObjType=? AND fObjID=?;");
+  EXPECT_EQ(tgvSqlSelectProps("PropText"), "SELECT fID FROM PropText WHERE fZero=0 AND fObjType=? AND fObjID=?;");
 
   tgvCondition_C cond;
   cond.AddEquals("fParentID", 4);
