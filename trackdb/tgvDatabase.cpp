@@ -192,26 +192,11 @@ uint32_t tgvDatabase_C::SelectLinks(PtrList_C* list, uint8_t userType, uint8_t s
 uint32_t tgvDatabase_C::SelectLinksInMemory(PtrList_C* list, uint8_t userType, uint8_t startType, uint32_t startId,
                                             uint8_t endType, uint32_t endId) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  const uint8_t kind = GetSchemaKind(userType);
-  if (!list || (kind != tgvSK_Link && kind != tgvSK_Val)) return 0;
-  uint32_t found = 0;
-  for (tgvRecord_C* r = FirstOfType(userType); r; r = NextOfType(r)) {
-    // Kinds 4 and 5 keep their link words in the same order.
-    const auto* l = static_cast<const tgvLink_C*>(r);
-    uint8_t st = l->GetStartType(), et = l->GetEndType();
-    uint32_t sid = l->GetStartID(), eid = l->GetEndID();
-    if (kind == tgvSK_Val) {
-      const auto* v = static_cast<const tgvVal_C*>(r);
-      st = v->GetStartType();
-      et = v->GetEndType();
-      sid = v->GetStartID();
-      eid = v->GetEndID();
-    }
-    if (st != startType || sid != startId) continue;
-    if (endType != 0 && (et != endType || eid != endId)) continue;
-    if (list->AddTail(r)) ++found;
-  }
-  return found;
+  if (!Usable(userType)) return 0;
+  return m_store->SelectLinksWhere(list, userType, [&](const tgvRecordStore_C::LinkEnds& e) {
+    return e.startType == startType && e.startId == startId &&
+           (endType == 0 || (e.endType == endType && e.endId == endId));
+  });
 }
 
 #define TGV_SEARCH(kind, call)                         \

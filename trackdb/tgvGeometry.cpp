@@ -41,7 +41,6 @@ double Haversine(double lon1, double lat1, double cos1, double lon2, double lat2
 }  // namespace
 
 double GreatCircleDistanceKm(double lon1, double lat1, double lon2, double lat2) {
-  if (lon1 == lon2 && lat1 == lat2) return 0.0;
   return Haversine(lon1, lat1, std::cos(DegToRad(lat1)), lon2, lat2, std::cos(DegToRad(lat2)));
 }
 

@@ -537,25 +537,28 @@ uint32_t tgvRecordStore_C::SelectByOwner(PtrList_C* list, uint8_t userType, uint
 
 uint32_t tgvRecordStore_C::SelectLinks(PtrList_C* list, uint8_t userType, uint8_t startType, uint32_t startId,
                                        uint8_t endType, uint32_t endId) {
-  Slot* s = FindSlot(userType);
-  if (!list || !s || !m_sql || !IsLinkKind(s->schemaKind)) return 0;
   const bool hasStart = startType > 0 && startId != 0;
   const bool hasEnd = endType > 0 && endId != 0;
-  if (!hasStart && !hasEnd) return 0;
-  // Answered from the records, which mirror the table: the table has no
-  // index on its ends, so a search in the file reads every row for each
-  // question, and a workspace asks once or twice for each of its tracks.
-  // Live links in id order, as the file's rows come.
-  const auto matches = [&](const auto* link) {
-    return (!hasStart || (link->GetStartType() == startType && link->GetStartID() == startId)) &&
-           (!hasEnd || (link->GetEndType() == endType && link->GetEndID() == endId));
+  if (!m_sql || (!hasStart && !hasEnd)) return 0;
+  return SelectLinksWhere(list, userType, [&](const LinkEnds& e) {
+    return (!hasStart || (e.startType == startType && e.startId == startId)) &&
+           (!hasEnd || (e.endType == endType && e.endId == endId));
+  });
+}
+
+uint32_t tgvRecordStore_C::SelectLinksWhere(PtrList_C* list, uint8_t userType,
+                                            const std::function<bool(const LinkEnds&)>& keep) {
+  Slot* s = FindSlot(userType);
+  if (!list || !s || !IsLinkKind(s->schemaKind)) return 0;
+  const auto ends = [](const auto* link) {
+    return LinkEnds{link->GetStartType(), link->GetStartID(), link->GetEndType(), link->GetEndID()};
   };
   const bool value = s->schemaKind == tgvSK_Val;
   uint32_t found = 0;
   for (uint32_t id = 1; id <= s->index->GetObjNo(); ++id) {
     tgvRecord_C* r = s->index->Find(id);
     if (!r || r->IsDeleted()) continue;
-    if (!(value ? matches(static_cast<const tgvVal_C*>(r)) : matches(static_cast<const tgvLink_C*>(r)))) continue;
+    if (!keep(value ? ends(static_cast<const tgvVal_C*>(r)) : ends(static_cast<const tgvLink_C*>(r)))) continue;
     if (list->AddTail(r)) ++found;
   }
   return found;

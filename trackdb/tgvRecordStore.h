@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -179,6 +180,17 @@ class tgvRecordStore_C {
                          uint32_t ownerId2);
   uint32_t SelectLinks(PtrList_C* list, uint8_t userType, uint8_t startType, uint32_t startId, uint8_t endType,
                        uint32_t endId);
+  // The two ends of a link record (kinds 4 and 5).
+  struct LinkEnds {
+    uint8_t startType;
+    uint32_t startId;
+    uint8_t endType;
+    uint32_t endId;
+  };
+  // The live links of the type whose ends `keep` accepts, in id order (the
+  // order of the table's rows), from the records: the link tables have no
+  // index on their ends, so a search in the file reads every row.
+  uint32_t SelectLinksWhere(PtrList_C* list, uint8_t userType, const std::function<bool(const LinkEnds&)>& keep);
   uint32_t SelectProps(PtrList_C* list, uint8_t userType, uint8_t objectType, uint32_t objectId);
   uint32_t SelectWhere(PtrList_C* list, uint8_t userType, const tgvCondition_C& where,
                        tgvCondition_C::Form form = tgvCondition_C::Plain, const char* orderColumn = nullptr);
