@@ -1,8 +1,10 @@
 // The client of the racing web service: one function per call of its API.
 // Each call is one multipart POST to <service>/API/<page> (the service's
 // base address is a deployment value, webclient/deploy.h) whose reply is a
-// JSON object with a numeric "code". Failures are results (false, 0, code
-// 301); nothing is reported further.
+// JSON object with a numeric "code". A reply that the JSON reader cannot
+// read whole (cut short, or with any error in it) counts as no reply at all:
+// nothing of it is taken. Failures are results (false, 0, code 301); nothing
+// is reported further.
 //
 // Every call but the login sends the stored user's id and access token and
 // sends nothing while no token is stored. The login, the account
@@ -73,8 +75,9 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count);
 // files <workspace>/TransferDb/sess_<id>.db and sana_<id>.db as "qSess" and
 // "qSana". Returns the service's id of the session, or 0.
 //  - No workspace TransferDb folder or no stored token: 0, `code` untouched.
-//  - A failed transfer, an empty reply, an HTML page, a reply that is not an
-//    object or whose "code" is missing or not a number: 0 with code 301.
+//  - A failed transfer, an empty reply, an HTML page, a reply that is not
+//    read whole, is not an object or whose "code" is missing or not a
+//    number: 0 with code 301.
 //  - Otherwise `code` is the reply's code: 0 gives "data"."id" (0 when
 //    absent), 304 (already uploaded) the top-level "id", any other 0.
 int32_t ApiUploadSession(const SessionSummary& session, int32_t& code);
