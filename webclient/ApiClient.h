@@ -10,7 +10,7 @@
 // sends nothing while no token is stored. The login, the account
 // information and the track calls give up after 30 s in all, so that a
 // server that trickles its reply cannot hold up the user; an upload may take
-// longer and is only abandoned when it stalls (webclient/HttpClient.h).
+// a second longer for every KiB it sends (webclient/HttpClient.h).
 //
 // The calls may run on several threads; they share the registered store
 // (which serialises its own operations) and the login state.
@@ -81,6 +81,6 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count);
 //  - Otherwise `code` is the reply's code: 0 gives "data"."id" (0 when
 //    absent), 304 (already uploaded) the top-level "id", any other 0.
 int32_t ApiUploadSession(const SessionSummary& session, int32_t& code);
-// The longest an upload may take in all, in seconds; 0 (the default) sets
-// no such limit, and only a stalled upload is abandoned.
+// The longest an upload may take, in seconds, before the second that every
+// KiB sent adds; 0 (the default) keeps the request layer's 60 s.
 void SetApiUploadTimeLimit(long seconds);

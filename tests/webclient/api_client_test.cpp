@@ -314,6 +314,19 @@ TEST_F(ApiClientTest, UploadRepliesGiveTheSessionIdAndCode) {
   EXPECT_EQ(code, 301);
 }
 
+TEST_F(ApiClientTest, AnUploadWhoseReplyTricklesIsAbandonedAsTooSlow) {
+  ASSERT_TRUE(Login());
+  // Two bytes a second: above any stall, but the whole reply would take
+  // minutes. The transfer ends when it has been slower than 1 KiB/s for 30 s.
+  StandinFaultSpec trickle = OneFault(StandinFault::Trickle, "/API/UploadSession.php", 200,
+                                      R"({"code":0,"data":{"id":5},"note":")" + std::string(300, 'x') + "\"}");
+  trickle.delayMs = 500;
+  m_service->AddFault(trickle);
+  int32_t code = -1;
+  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), 0);
+  EXPECT_EQ(code, 301);
+}
+
 TEST_F(ApiClientTest, TheSummaryNamesTheRaceGroupAndKeepsItsTexts) {
   ASSERT_TRUE(Login());
   const std::pair<int32_t, const char16_t*> types[] = {{0, u"Circuit"}, {3, u"Circuit"}, {4, u"Drag"},
