@@ -102,7 +102,7 @@ class CSportTrack : public CSportDoc {
   // sessions of device models 1 and 2 get their drag starts marked.
   TrackPointEntry* GetTrackPoints(int32_t& count);
   // Lets the points, the lap analysis built on them and the point database
-  // go; the next use loads them again.
+  // go, under the manager's analysis lock; the next use loads them again.
   void ReleaseTrackPoints();
   // The track's lap analysis, made empty on first use.
   CSportLapAnalysis* GetLapAnalysis();
@@ -136,8 +136,8 @@ class CSportTrack : public CSportDoc {
   int32_t m_nSportType = 0;
   int32_t m_nRacingType = kSprint;
   int32_t m_nVideoNum = 0;
-  TrackPointEntry* m_pPoints = nullptr;           // m_points
-  CSportLapAnalysis* m_pLapAnalysis = nullptr;    // m_lapAnalysis
+  TrackPointEntry* m_pPoints = nullptr;         // m_points
+  CSportLapAnalysis* m_pLapAnalysis = nullptr;  // m_lapAnalysis
   CString m_strNote;
   bool m_bMarkedTrack = false;
   CString m_strMarkedTrackName;

@@ -24,7 +24,6 @@ constexpr int kStateLength = 16;
 constexpr const char16_t* kFileType = u"application/octet-stream";
 
 std::atomic<ApiUserStore*> g_store{nullptr};
-std::atomic<ApiWorkspaceSource> g_workspace{nullptr};
 std::atomic<long> g_uploadTimeLimit{0};
 
 std::u16string PageUrl(const char* page) { return Utf8ToUtf16(DeployServiceBase() + "/API/" + page); }
@@ -193,7 +192,6 @@ std::u16string SummaryJson(const SessionSummary& s) {
 void SetApiUserStore(ApiUserStore* store) { g_store.store(store); }
 ApiUserStore* GetApiUserStore() { return g_store.load(); }
 void SetApiUploadTimeLimit(long seconds) { g_uploadTimeLimit.store(seconds > 0 ? seconds : 0); }
-void SetApiWorkspaceSource(ApiWorkspaceSource source) { g_workspace.store(source); }
 
 std::atomic<int32_t>& GetLoginState() {
   static std::atomic<int32_t> state{kLoginNone};
@@ -302,13 +300,10 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count) {
   return filled;
 }
 
-int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
-  const ApiWorkspaceSource workspace = g_workspace.load();
-  if (!workspace) return 0;
-  const CString root = workspace();
-  const std::u16string folder = root.Str() + PATH_SEP_STR + u"TransferDb";
+int32_t ApiUploadSession(const SessionSummary& session, const std::u16string& workspace, int32_t& code) {
+  const std::u16string folder = workspace + PATH_SEP_STR + u"TransferDb";
   UserInfoRecord user;
-  if (root.IsEmpty() || !IsFolder(folder) || !StoredUser(user)) return 0;
+  if (workspace.empty() || !IsFolder(folder) || !StoredUser(user)) return 0;
   const std::u16string sess = FormatW(u"%s/sess_%d.db", folder.c_str(), session.id);
   const std::u16string sana = FormatW(u"%s/sana_%d.db", folder.c_str(), session.id);
 
@@ -317,7 +312,7 @@ int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
   post.AddField(u"Vals", SummaryJson(session).c_str());
   post.AddFile(u"qSess", sess.c_str(), kFileType);
   post.AddFile(u"qSana", sana.c_str(), kFileType);
-  post.SetTimeLimit(g_uploadTimeLimit.load());
+  if (const long fixed = g_uploadTimeLimit.load()) post.SetTimeLimit(fixed, TransferDeadline::Growth::kNone);
 
   code = kRespFailed;
   if (post.Execute() != 0) return 0;

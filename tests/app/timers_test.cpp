@@ -168,6 +168,8 @@ TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShows
   };
   CString counts[3];
   ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    // An upload starts only from a ready list.
+    ASSERT_TRUE(UiTestPumpUntil([&]() { return d.m_nDbState.load() == 3; }, 30000));
     d.GetDlgItem(1019)->EnableWindow(FALSE);
     for (const auto& t : ticks) {
       d.m_nItemTotal = t.total;
