@@ -322,6 +322,39 @@ TEST(LineEncodings, PolylineAndCoordinatesOfAThreePointLine) {
   }
 }
 
+// The sampler goes by time from the line's stored start time to its last
+// point's time; a line without a stored time is sampled by point count. The
+// first 101 points take the first second and the other 100 one second each,
+// so the second sample is point 100 by time and point 2 by count.
+TEST(LineEncodings, PathSamplesRunFromTheLinesStoredStartTime) {
+  constexpr int64_t kStart = 1700000000;
+  for (const bool stored : {true, false}) {
+    TempDir dir;
+    tgvProject_C project;
+    tgvDocument_C* doc = project.Create(Utf8ToUtf16(dir.Path()).c_str(), 0);
+    ASSERT_NE(doc, nullptr);
+    tgvType_C* type = tgvType_C::Create(doc->GetDatabase(), u"t", u"", nullptr, nullptr, tgvUT_Line, false);
+    tgvLine_C* line = tgvLine_C::Create(doc, u"l", type, nullptr, nullptr, false);
+    for (int i = 0; i <= 200; ++i) {
+      tgvGPSSample sample;
+      sample.time = i <= 100 ? UnixToFileTime(kStart, i * 10) : UnixToFileTime(kStart + i - 99, 0);
+      // The first point is logged only when the line has no stored time.
+      ASSERT_TRUE(line->AppendPoint(GeoPoint_C(i * 0.01, 0.0), IntPoint_C(0, 0), 0, tgvWayPointSensors{},
+                                    i > 0 || !stored ? &sample : nullptr));
+    }
+    const IntPair_C start = UnixToFileTime(kStart, 0);
+    if (stored) {
+      ASSERT_TRUE(line->SetTime(start.first, start.second));
+    }
+    WStrBuilder_C samples;
+    ASSERT_TRUE(line->PathSampleJson(&samples, 0));
+    const std::u16string text = samples.GetText();
+    EXPECT_EQ(text.substr(0, 40),
+              stored ? u"[0.000000,0.000000],[0.000000,1.000000]," : u"[0.000000,0.000000],[0.000000,0.020000],")
+        << stored;
+  }
+}
+
 TEST_F(Lines, FindObjectsFiltersWaypointsByLevel) {
   uint8_t kinds[19] = {};
   kinds[tgvUT_WP - 1] = 1;
