@@ -271,6 +271,19 @@ tgvRecord_C* tgvDatabase_C::FindProperty(uint8_t userType, const tgvRecord_C* ow
   return nullptr;
 }
 
+bool tgvDatabase_C::DeleteProperties(const tgvRecord_C* owner) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (!owner || GetState() != kOpen || !m_store) return false;
+  bool ok = true;
+  for (uint8_t type : {uint8_t(tgvUT_PropInt), uint8_t(tgvUT_PropDouble), uint8_t(tgvUT_PropText)}) {
+    PtrList_C props;
+    m_store->SelectProps(&props, type, owner->GetUserType(), owner->GetId());
+    for (PtrListNode_C* pos = props.GetHeadPosition(); pos;)
+      ok = DeleteRecord(static_cast<tgvRecord_C*>(PtrList_C::GetNext(pos)), false) && ok;
+  }
+  return ok;
+}
+
 tgvVal_C* tgvDatabase_C::FindValue(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (GetState() != kOpen || !m_store) return nullptr;

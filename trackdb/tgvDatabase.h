@@ -119,6 +119,10 @@ class tgvDatabase_C : public tgvRecordHost_I {
   // The first live property of the owner with the name (same interned text).
   tgvRecord_C* FindPropertyInMemory(uint8_t userType, const tgvRecord_C* owner, const char16_t* name);
   tgvRecord_C* FindProperty(uint8_t userType, const tgvRecord_C* owner, const char16_t* name);
+  // Deletes every property (PropInt, PropDouble, PropText) the record owns;
+  // each object delete calls it, since a property left behind would pass to
+  // the next object that takes the id. False when a delete failed.
+  bool DeleteProperties(const tgvRecord_C* owner);
   // The live value (Val) with the lowest id from (startType, startId) to
   // (endType, endId), answered from the value index.
   tgvVal_C* FindValue(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId);

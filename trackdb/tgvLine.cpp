@@ -602,18 +602,6 @@ std::vector<tgvVP_C*> AttachmentChain(tgvDatabase_C* db, const tgvLine_C* line) 
   return out;
 }
 
-// Deletes the properties that an object owns (they would pass to the next
-// object that reuses its id).
-bool DeleteProperties(tgvDatabase_C* db, const tgvRecord_C* owner) {
-  bool ok = true;
-  for (uint8_t type : {uint8_t(tgvUT_PropInt), uint8_t(tgvUT_PropDouble), uint8_t(tgvUT_PropText)}) {
-    PtrList_C props;
-    db->GetStore()->SelectProps(&props, type, owner->GetUserType(), owner->GetId());
-    for (tgvRecord_C* r : tgvItems(props)) ok = db->DeleteRecord(r, false) && ok;
-  }
-  return ok;
-}
-
 bool DeleteLine(tgvDatabase_C* db, tgvLine_C* line, bool withPoints, bool deletePOIs, uint32_t depth) {
   if (!line || line->IsDeleted() || depth == 0) return false;
   tgvDocument_C* doc = DocumentOf(db);
@@ -638,7 +626,7 @@ bool DeleteLine(tgvDatabase_C* db, tgvLine_C* line, bool withPoints, bool delete
     if (r != line) ok = DeleteLine(db, static_cast<tgvLine_C*>(r), withPoints, false, depth - 1) && ok;
   }
   ok = line->DeleteValues(nullptr) && ok;
-  ok = DeleteProperties(db, line) && ok;
+  ok = db->DeleteProperties(line) && ok;
   return db->DeleteRecord(line, false) && ok;
 }
 

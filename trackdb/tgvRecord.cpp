@@ -490,8 +490,8 @@ bool DeleteType(tgvDatabase_C* db, tgvType_C* type, bool deleteObjects, uint32_t
           ok = static_cast<tgvPOI_C*>(r)->Delete() && ok;
         else if (objType == tgvUT_VP)
           ok = DeleteVP(db, static_cast<tgvVP_C*>(r)) && ok;
-        else
-          ok = DeleteValuesOf(db, r, nullptr) && db->DeleteRecord(r, false) && ok;
+        else if (!r->IsDeleted())  // a child line may have gone with its group line
+          ok = static_cast<tgvLine_C*>(r)->Delete(false) && ok;
         continue;
       }
       ok = DeleteValuesOf(db, r, nullptr) && ok;
@@ -511,6 +511,7 @@ bool DeleteType(tgvDatabase_C* db, tgvType_C* type, bool deleteObjects, uint32_t
   for (tgvRecord_C* r : Items(children)) {
     if (r != type) ok = DeleteType(db, static_cast<tgvType_C*>(r), false, survivor, depth - 1) && ok;
   }
+  ok = db->DeleteProperties(type) && ok;
   return db->DeleteRecord(type, false) && ok;
 }
 
@@ -679,6 +680,7 @@ bool DeleteVP(tgvDatabase_C* db, tgvVP_C* vp) {
     }
   }
   ok = DeleteValuesOf(db, vp, nullptr) && ok;
+  ok = db->DeleteProperties(vp) && ok;
   return db->DeleteRecord(vp, false) && ok;
 }
 
@@ -722,6 +724,7 @@ bool tgvPOI_C::Delete() {
   PtrList_C vps;
   db->SelectByOwner(&vps, tgvUT_VP, tgvUT_POI, m_id);
   for (tgvRecord_C* r : Items(vps)) ok = DeleteVP(db, static_cast<tgvVP_C*>(r)) && ok;
+  ok = db->DeleteProperties(this) && ok;
   return db->DeleteRecord(this, false) && ok;
 }
 

@@ -170,7 +170,8 @@ class tgvType_C : public tgvRecord_C {
   bool MoveAfter(tgvType_C* after);
   // Deletes the type's objects (or, without deleteObjects, their values,
   // and moves them to the surviving ancestor), its definitions, its child
-  // types (their objects moved to the surviving ancestor) and the type.
+  // types (their objects moved to the surviving ancestor), its properties
+  // and the type. Objects are deleted as their own Delete does.
   bool Delete(bool deleteObjects);
 
  protected:
@@ -392,7 +393,8 @@ class tgvPOI_C : public tgvRecord_C {
   // A POI of a type; null without a name or a type. 0x80 marks a system POI.
   static tgvPOI_C* Create(tgvDatabase_C* db, const char16_t* name, const tgvType_C* type, const IntPoint_C& mapPoint,
                           const GeoPoint_C& realPoint, const tgvMap_C* map, bool system);
-  // Deletes its style link, values, tag and file links, attachments, itself.
+  // Deletes its style link, values, tag and file links, attachments,
+  // properties ("t1"/"t2", the annotation ...) and itself.
   bool Delete();
   // Moves the POI to another type, keeping the values that the new type's
   // definitions (or inherited ones) still give.
@@ -715,9 +717,9 @@ class tgvMap_C : public tgvRecord_C {
   // The box of the four corners.
   GeoBox_C GetBox() const;
   uint32_t GetChildMaps(PtrList_C* list) const;
-  // Deletes the map, its control points and child maps; its POIs and lines
-  // move to the parent map when the map is calibrated and objects are
-  // kept, else they are deleted. Nothing for a global map.
+  // Deletes the map, its control points, child maps and properties; its POIs
+  // and lines move to the parent map when the map is calibrated and objects
+  // are kept, else they are deleted. Nothing for a global map.
   bool DeleteTree(bool deleteObjects);
 
  protected:
@@ -809,7 +811,7 @@ class tgvVP_C : public tgvRecord_C {
   // any (first when there is none).
   static tgvVP_C* Create(tgvDatabase_C* db, const char16_t* name, const tgvType_C* type, tgvLine_C* line,
                          const tgvPOI_C* poi, const tgvWayPoint_C* point);
-  // Unlinks it from its line's chain, deletes its values and it.
+  // Unlinks it from its line's chain, deletes its values, its properties and it.
   bool Delete();
   tgvLine_C* GetLine() const;
   tgvPOI_C* GetPOI() const;
