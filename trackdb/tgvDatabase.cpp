@@ -345,6 +345,10 @@ tgvValueDef_C* tgvDatabase_C::CreateValueDef(uint8_t userType, const char16_t* n
   });
   if (!def) return nullptr;
   if (insertAfter) {
+    // Both links of the old successor follow: with a stale back link, an
+    // unlink of that successor would drop the new definition from the chain.
+    tgvRecord_C* next = FindRecord(userType, def->GetNextID());
+    if (next && !next->IsDeleted()) static_cast<tgvValueDef_C*>(next)->SetPrevID(def->GetId(), 1);
     insertAfter->SetNextID(def->GetId(), 1);
   } else if (parent) {
     parent->SetValID(def->GetId(), 1);

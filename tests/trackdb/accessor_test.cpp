@@ -156,6 +156,27 @@ TEST_F(Accessors, TypesOrderSiblingsAndCollectInheritedDefinitions) {
   EXPECT_GE(mid->GetValueDefs(&looped, true), 2u);
 }
 
+// A definition inserted after one with a successor becomes that successor's
+// predecessor too, so that deleting or moving the successor keeps it in the
+// chain. A chain that comes back on itself (a damaged file) lists each once.
+TEST_F(Accessors, ValueDefinitionChainsKeepBothLinksAndEndOnACycle) {
+  for (const bool move : {false, true}) {
+    tgvType_C* type = tgvType_C::Create(&m_db, u"T", u"i", nullptr, nullptr, tgvUT_POI, false);
+    tgvValueDef_C* a = tgvValueDef_C::Create(&m_db, u"a", type, 1, nullptr, false);
+    tgvValueDef_C* c = tgvValueDef_C::Create(&m_db, u"c", type, 1, nullptr, false);
+    tgvValueDef_C* b = tgvValueDef_C::Create(&m_db, u"b", type, 1, a, false);
+    EXPECT_EQ(c->GetPrevID(), b->GetId());
+    ASSERT_TRUE(move ? c->MoveAfter(nullptr) : c->Delete());
+    PtrList_C defs;
+    type->GetValueDefs(&defs, false);
+    EXPECT_EQ(Ids(defs), move ? (std::vector<uint32_t>{c->GetId(), a->GetId(), b->GetId()})
+                              : (std::vector<uint32_t>{a->GetId(), b->GetId()}));
+    ASSERT_TRUE(b->SetNextID(a->GetId(), 1));
+    PtrList_C looped;
+    EXPECT_EQ(type->GetValueDefs(&looped, false), move ? 3u : 2u) << move;
+  }
+}
+
 TEST_F(Accessors, ValuesAreFoundByOwnerAndLeaveWithTheirDefinition) {
   tgvType_C* type = tgvType_C::Create(&m_db, u"Track", u"i", nullptr, nullptr, tgvUT_Line, false);
   tgvValueDef_C* best = tgvValueDef_C::Create(&m_db, u"Best", type, 1, nullptr, false);
