@@ -106,6 +106,8 @@ TEST(TrackDbGeometry, DistancesCoursesAndPolylineCodes) {
   EXPECT_NEAR(GreatCircleDistanceKm(8, 47, 8, 47 + 0.00005 * degPerKm), 0.00005, 1e-9);
   EXPECT_NEAR(GreatCircleDistanceKm(8, 47, 8, 47 + 0.001 * degPerKm), 0.001, 1e-9);
   EXPECT_EQ(GeoPointDistanceKm(GeoPoint_C(0, 0), GeoPoint_C(200, 0)), 0.0);
+  // Altitudes are metres: 1000 m up from the same position is 1 km.
+  EXPECT_DOUBLE_EQ(GeoPointDistance3D(GeoPoint_C(8, 47, 0), GeoPoint_C(8, 47, 1000)), 1.0);
   // Prepared positions measure the same, to the bit (an invalid one gives 0).
   const GeoPoint_C pairs[][2] = {{GeoPoint_C(138.92705, 35.37215), GeoPoint_C(138.93389, 35.37631)},
                                  {GeoPoint_C(-0.12, 51.5), GeoPoint_C(2.35, 48.85)},
