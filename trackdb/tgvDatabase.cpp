@@ -64,6 +64,7 @@ void tgvDatabase_C::Close() {
   m_path = nullptr;
   m_owner = nullptr;
   m_readOnly = false;
+  m_visits = 0;
   m_state.store(kClosed, std::memory_order_release);
 }
 
@@ -101,7 +102,7 @@ bool tgvDatabase_C::SaveRecord(tgvRecord_C* record) {
 
 void tgvDatabase_C::OnLinkChanged(tgvRecord_C* record) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  if (m_store && record && record->GetSchemaKind() == tgvSK_Val) m_store->GetValueIndex().Changed(record);
+  if (m_store && record) m_store->GetLinkIndex().Changed(record);
 }
 
 tgvRecord_C* tgvDatabase_C::NewRecord(uint8_t userType, bool* reused) {
@@ -144,7 +145,13 @@ tgvRecord_C* tgvDatabase_C::FindRecord(uint8_t userType, uint32_t id) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (id == 0 || GetState() != kOpen || !m_store) return nullptr;
   tgvObjIndex_C* index = m_store->GetIndex(userType);
+  ++m_visits;
   return index ? index->Find(id) : nullptr;
+}
+
+uint64_t tgvDatabase_C::GetRecordVisits() const {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return m_visits + (m_store ? m_store->GetVisits() : 0);
 }
 
 uint32_t tgvDatabase_C::GetObjectCount(uint8_t userType) {
@@ -287,7 +294,7 @@ bool tgvDatabase_C::DeleteProperties(const tgvRecord_C* owner) {
 tgvVal_C* tgvDatabase_C::FindValue(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (GetState() != kOpen || !m_store) return nullptr;
-  return static_cast<tgvVal_C*>(m_store->GetValueIndex().Find(startType, startId, endType, endId));
+  return static_cast<tgvVal_C*>(m_store->GetLinkIndex().FindValue(startType, startId, endType, endId));
 }
 
 // --- creators ---

@@ -110,7 +110,7 @@ class tgvRecord_C {
     return mark ? Save() : true;
   }
   // The same for a link column (start or end of a link row): the database
-  // is told, so that its value index follows the change.
+  // is told, so that its link index follows the change.
   template <class T>
   bool AssignLink(T& field, T value, uint8_t mark) {
     tgvRecordHost_I* host = GetDatabase();
@@ -272,13 +272,13 @@ class tgvValueDef_C : public tgvRecord_C {
 class tgvLink_C : public tgvRecord_C {
  public:
   uint8_t GetStartType() const { return m_startType; }
-  bool SetStartType(uint8_t v, uint8_t mark) { return Assign(m_startType, v, mark); }
+  bool SetStartType(uint8_t v, uint8_t mark) { return AssignLink(m_startType, v, mark); }
   uint8_t GetEndType() const { return m_endType; }
-  bool SetEndType(uint8_t v, uint8_t mark) { return Assign(m_endType, v, mark); }
+  bool SetEndType(uint8_t v, uint8_t mark) { return AssignLink(m_endType, v, mark); }
   uint32_t GetStartID() const { return m_startId; }
-  bool SetStartID(uint32_t v, uint8_t mark) { return Assign(m_startId, v, mark); }
+  bool SetStartID(uint32_t v, uint8_t mark) { return AssignLink(m_startId, v, mark); }
   uint32_t GetEndID() const { return m_endId; }
-  bool SetEndID(uint32_t v, uint8_t mark) { return Assign(m_endId, v, mark); }
+  bool SetEndID(uint32_t v, uint8_t mark) { return AssignLink(m_endId, v, mark); }
 
   // --- object operations ---
   // Moves an end of the link to another record (written); a null record
