@@ -9,7 +9,7 @@
 
 namespace {
 
-bool FitsShellPath(const CString& path) { return path.GetLength() < kMaxShellPath; }
+bool FitsShellPath(const CString& path) { return PathFitsSystem(path.GetString()); }
 
 // Lists the folder's top-level entries of one kind.
 void ListEntries(const CString& folder, NameList& list, bool folders) {

@@ -1,14 +1,12 @@
 // Folder tools of the project and workspace code: listing the sub-folders or
 // the files of a folder into a NameList, and the silent file and folder
-// copies and the folder delete (platform/win32/shellfileop.h) with the rules
-// this program adds: every path must be shorter than 260 UTF-16 units, or the
-// call fails without touching the disk.
+// copies and the folder delete (platform/win32/shellfileop.h) with the rule
+// this program adds: a path the system cannot take whole (PathFitsSystem)
+// fails the call without touching the disk.
 #pragma once
 
 #include "platform/classlib/CString.h"
 #include "sport/NameList.h"
-
-constexpr int kMaxShellPath = 260;
 
 // The last error CopyFolder leaves when its source names only folders.
 constexpr DWORD kErrorSourceIsFolder = 0x10000000;

@@ -277,7 +277,9 @@ void CSportLapAnalysis::AnalyzeDragByMarks(const TrackPath& path, const DragSett
         if (entries[k].dragStart) start = k;
       } else {
         if (entries[k].dragStart) armed = true;
-        if (armed && speed >= drag.start) {
+        // A falling run opens where the speed has come down to the start
+        // speed, as a rising one opens where it has come up to it.
+        if (armed && (falling ? speed <= drag.start : speed >= drag.start)) {
           start = k;
           armed = false;
         }

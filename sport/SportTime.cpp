@@ -75,3 +75,18 @@ bool IsDaylightSavingAt(const CalendarTime& local, const TIME_ZONE_INFORMATION& 
   return start < end ? t >= start && t < end : t >= start || t < end;
 }
 
+uint64_t ShiftToZone(uint64_t utc, int32_t bias, bool dst) {
+  constexpr int64_t kTicksPerMinute = 600000000;
+  const int64_t offset = (-static_cast<int64_t>(bias) + (dst ? 60 : 0)) * kTicksPerMinute;
+  return utc + static_cast<uint64_t>(offset);
+}
+
+void ComputerZoneAt(uint64_t utc, int32_t& bias, bool& dst, std::u16string& name) {
+  TIME_ZONE_INFORMATION tzi;
+  const DWORD status = GetTimeZoneInformation(&tzi);
+  bias = tzi.Bias;
+  CalendarTime local;
+  SplitFileTime(ShiftToZone(utc, bias, false), &local);
+  dst = status != TIME_ZONE_ID_UNKNOWN && status != TIME_ZONE_ID_INVALID && IsDaylightSavingAt(local, tzi);
+  name = dst ? tzi.DaylightName : tzi.StandardName;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct CalendarTime {
   int year = 0, month = 0, day = 0;
@@ -40,3 +41,11 @@ int64_t TimeSpan(const TrackTimes& times);
 // year and from the start of the year to the other. False for a zone without
 // daylight saving.
 bool IsDaylightSavingAt(const CalendarTime& local, const TIME_ZONE_INFORMATION& tzi);
+
+// The computer's zone at a UTC time: its bias in minutes (UTC = local +
+// bias), whether its rules save daylight then (decided on the standard local
+// time, UTC - bias) and the zone's standard or daylight name to match.
+void ComputerZoneAt(uint64_t utc, int32_t& bias, bool& dst, std::u16string& name);
+// A UTC time in a zone of that bias: utc - bias minutes, an hour later with
+// dst (wrapping as the unsigned FILETIME does).
+uint64_t ShiftToZone(uint64_t utc, int32_t bias, bool dst);

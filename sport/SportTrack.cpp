@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int64_t kTicksPerMinute = 600000000;
-
 struct NameRegistry {
   std::mutex lock;
   std::map<std::u16string, CSportTrack*> byName;
@@ -137,12 +135,22 @@ bool CSportTrack::LoadZoneLocked() {
   return true;
 }
 
-void CSportTrack::GetTimeZone(int32_t& minutes, bool& dst, CString& name) {
+bool CSportTrack::ReadStoredZone(int32_t& minutes, bool& dst, CString& name) {
   std::lock_guard<std::mutex> guard(m_zoneLock);
-  if (!LoadZoneLocked()) return;
+  if (!LoadZoneLocked()) return false;
   minutes = m_nTimeZone;
   dst = m_bDST;
   name = m_strTimeZone;
+  return true;
+}
+
+void CSportTrack::GetTimeZone(int32_t& minutes, bool& dst, CString& name) { ReadStoredZone(minutes, dst, name); }
+
+void CSportTrack::GetShownZone(int32_t& minutes, bool& dst) {
+  CString name;
+  if (ReadStoredZone(minutes, dst, name)) return;
+  std::u16string computerName;
+  ComputerZoneAt(m_ftStart, minutes, dst, computerName);
 }
 
 void CSportTrack::SetTimeZone(int32_t minutes, bool dst, const CString& name) {
@@ -162,10 +170,8 @@ TrackTimes& CSportTrack::GetLocalTime(TrackTimes& out, bool toLocal) {
   if (!toLocal) return out;
   std::lock_guard<std::mutex> guard(m_zoneLock);
   if (!LoadZoneLocked()) return out;
-  const int64_t offset = (-static_cast<int64_t>(m_nTimeZone) + (m_bDST ? 60 : 0)) * kTicksPerMinute;
-  // Times wrap as the unsigned FILETIME words do.
-  out.start += static_cast<uint64_t>(offset);
-  out.end += static_cast<uint64_t>(offset);
+  out.start = ShiftToZone(out.start, m_nTimeZone, m_bDST);
+  out.end = ShiftToZone(out.end, m_nTimeZone, m_bDST);
   return out;
 }
 

@@ -76,6 +76,10 @@ class CSportTrack : public CSportDoc {
   // FieldTimeZone the outputs are left as they are.
   void GetTimeZone(int32_t& minutes, bool& dst, CString& name);
   void SetTimeZone(int32_t minutes, bool dst, const CString& name);
+  // The zone the track's times are shown in: the stored one, else the
+  // computer's at the start (ComputerZoneAt). The session list shows the
+  // start in it and derives nothing else from another zone.
+  void GetShownZone(int32_t& minutes, bool& dst);
 
   CString GetTrackFile() const { return GetFieldText(u"FieldTrackFile"); }
   CString GetTrackName() const { return GetFieldText(u"FieldTrackName"); }
@@ -160,6 +164,8 @@ class CSportTrack : public CSportDoc {
   void ReadFields();
   // Fills the time-zone cache from the fields once; false without a zone.
   bool LoadZoneLocked();
+  // The stored zone into the outputs; false, outputs untouched, without one.
+  bool ReadStoredZone(int32_t& minutes, bool& dst, CString& name);
 
   std::unique_ptr<TrackPointEntry[]> m_points;
   std::unique_ptr<CSportLapAnalysis> m_lapAnalysis;

@@ -224,18 +224,24 @@ void CSportTrack::ComputeStatistics() {
     m_ftEnd = st.endTime;
   }
 
+  // A track without a zone takes the computer's, as the session list shows it.
+  int32_t minutes = 0;
+  bool storedDst = false;
+  CString storedName;
+  if (!ReadStoredZone(minutes, storedDst, storedName)) {
+    bool dst = false;
+    std::u16string name;
+    ComputerZoneAt(m_ftStart, minutes, dst, name);
+    SetTimeZone(minutes, dst, CString(name.c_str()));
+    return;
+  }
   TIME_ZONE_INFORMATION tzi;
   const DWORD status = GetTimeZoneInformation(&tzi);
   TrackTimes local;
   CalendarTime start;
   SplitFileTime(GetLocalTime(local, true).start, &start);
   const bool dst = status != TIME_ZONE_ID_UNKNOWN && status != TIME_ZONE_ID_INVALID && IsDaylightSavingAt(start, tzi);
-  CString name(dst ? tzi.DaylightName : tzi.StandardName);
-  int32_t minutes = tzi.Bias;  // the computer's, when the track keeps none
-  bool storedDst = false;
-  CString storedName;
-  GetTimeZone(minutes, storedDst, storedName);
-  SetTimeZone(minutes, dst, name);
+  SetTimeZone(minutes, dst, CString(dst ? tzi.DaylightName : tzi.StandardName));
 }
 
 int32_t CSportTrack::GetTotalLapNum() {

@@ -88,11 +88,10 @@ const CSportProjMgr::DragType* FindDragTypeOf(const CSportProjMgr& manager, cons
   return manager.FindDragType(kind, index, start, end);
 }
 
-// The start as seconds since 1970 when it fits the record's 32 bits; a track
-// without a start time gives 0, not a wrapped date.
-int32_t StartSeconds(uint64_t localStart, int32_t zoneMinutes) {
-  const int64_t seconds = static_cast<int64_t>(localStart / static_cast<uint64_t>(kFileTimeTicksPerSecond)) -
-                          kSecondsTo1970 + 60 * static_cast<int64_t>(zoneMinutes);
+// The UTC start as seconds since 1970 when it fits the record's 32 bits; a
+// track without a start time gives 0, not a wrapped date.
+int32_t StartSeconds(uint64_t start) {
+  const int64_t seconds = static_cast<int64_t>(start / static_cast<uint64_t>(kFileTimeTicksPerSecond)) - kSecondsTo1970;
   if (seconds < std::numeric_limits<int32_t>::min() || seconds > std::numeric_limits<int32_t>::max()) return 0;
   return static_cast<int32_t>(seconds);
 }
@@ -140,12 +139,6 @@ CString DragConditionText(const CSportProjMgr::DragType& type) {
 }
 
 bool SummariseTrack(const CSportProjMgr& manager, const CSportUser& user, CSportTrack& track, SessionSummary& out) {
-  TrackTimes local;
-  track.GetLocalTime(local, true);
-  CalendarTime start;
-  SplitFileTime(local.start, &start);
-  out.startDateTime.Format(u"%d/%02d/%02d  %02d:%02d", start.year, start.month, start.day, start.hour, start.minute);
-
   int64_t total = 0;
   out.duration = Seconds(SplitDuration(track.GetTotalTime(total)));
 
@@ -167,16 +160,20 @@ bool SummariseTrack(const CSportProjMgr& manager, const CSportUser& user, CSport
     if (!condition.IsEmpty()) out.mName = condition;
   }
 
-  // A track without a stored zone is taken as UTC.
+  // One zone for the row, read after the statistics (which the fastest lap
+  // above may have computed, storing the start and a zone): the start shown
+  // in it, and startTime the true UTC start.
   int32_t zone = 0;
   bool dst = false;
-  CString zoneName;
-  track.GetTimeZone(zone, dst, zoneName);
+  track.GetShownZone(zone, dst);
+  CalendarTime start;
+  SplitFileTime(ShiftToZone(track.m_ftStart, zone, dst), &start);
+  out.startDateTime.Format(u"%d/%02d/%02d  %02d:%02d", start.year, start.month, start.day, start.hour, start.minute);
   out.timezone = -zone;
   out.raceType = track.m_nRacingType;
   out.gid = 0;
   out.uid = 0;
-  out.startTime = StartSeconds(local.start, zone);
+  out.startTime = StartSeconds(track.m_ftStart);
 
   out.laps = track.GetTotalLapNum();
   out.distance = track.GetTotalDistance();

@@ -12,9 +12,11 @@ constexpr const char* kCreateUserInfo =
     "CREATE TABLE IF NOT EXISTS UserInfo (id INTEGER PRIMARY KEY AUTOINCREMENT, uid INTEGER, gender INTEGER, token "
     "TEXT, email TEXT, name TEXT, country TEXT, language TEXT, lastTime TEXT);";
 
-std::u16string LocalTimeText() {
+// The save's time in UTC: a change of the computer's zone between two saves
+// does not reorder them.
+std::u16string UtcTimeText() {
   SYSTEMTIME t{};
-  GetLocalTime(&t);
+  GetSystemTime(&t);
   return FormatW(u"%04d/%02d/%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
 }
 
@@ -52,7 +54,7 @@ void UserInfoDb::GetLastUser(UserInfoRecord& out) {
 bool UserInfoDb::Save(const UserInfoRecord& r) {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_cache = r;
-  const std::u16string lastTime = LocalTimeText();
+  const std::u16string lastTime = UtcTimeText();
   SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
   if (!db) return false;
   AppTransaction transaction(db.get());

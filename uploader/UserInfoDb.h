@@ -32,8 +32,8 @@ class UserInfoDb : public ApiUserStore {
   // The last saved user: read from the file while the cache holds nobody,
   // else the cache. Nobody stored gives uid 0 and empty texts.
   void GetLastUser(UserInfoRecord& out) override;
-  // Caches the record and stores it (a row per uid) with the local time of
-  // the save, "%Y/%m/%d %H:%M:%S", which orders the users; of the users saved
+  // Caches the record and stores it (a row per uid) with the UTC time of the
+  // save, "%Y/%m/%d %H:%M:%S", which orders the users; of the users saved
   // within one second, the one saved last is the last user.
   bool Save(const UserInfoRecord& record) override;
 

@@ -1,5 +1,6 @@
 #include "platform/win32/files.h"
 
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,18 @@ bool GetFileStatus(const char16_t* path, DWORD* attributes, uint64_t* size) {
   const bool dir = S_ISDIR(st.st_mode);
   if (attributes) *attributes = FileAttributesFromMode(static_cast<uint32_t>(st.st_mode));
   if (size) *size = dir ? 0 : static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+bool PathFitsSystem(const char16_t* path) {
+  if (!path) return false;
+  const std::string native = PathToNative(path);
+  if (native.size() >= PATH_MAX) return false;
+  size_t part = 0;
+  for (const char c : native) {
+    part = c == '/' ? 0 : part + 1;
+    if (part > NAME_MAX) return false;
+  }
   return true;
 }
 

@@ -23,6 +23,10 @@ constexpr const char16_t* PATH_SEP_STR = u"/";
 std::string PathToNative(const char16_t* path);
 // The wide form of a file-system path (invalid UTF-8 becomes U+FFFD).
 std::u16string PathFromNative(const std::string& path);
+// Whether the system takes the path whole: its native form, with its
+// terminating zero, fits PATH_MAX bytes and no part of it is longer than
+// NAME_MAX bytes. Null is refused.
+bool PathFitsSystem(const char16_t* path);
 
 // FILE_ATTRIBUTE_DIRECTORY for a folder; FILE_ATTRIBUTE_READONLY when the owner
 // may not write; FILE_ATTRIBUTE_NORMAL when neither applies;

@@ -311,9 +311,9 @@ RegStoreKey* RegStoreTree::FindKey(const std::u16string& path) {
 
 RegStoreKey& RegStoreTree::CreateKey(const std::u16string& path) {
   for (size_t sep = path.find(kKeySep); sep != std::u16string::npos; sep = path.find(kKeySep, sep + 1))
-    if (!FindKey(path.substr(0, sep))) keys.push_back({path.substr(0, sep), {}});
+    if (!FindKey(path.substr(0, sep))) keys.push_back({path.substr(0, sep), {}, {}});
   if (RegStoreKey* k = FindKey(path)) return *k;
-  keys.push_back({path, {}});
+  keys.push_back({path, {}, {}});
   return keys.back();
 }
 
@@ -348,16 +348,26 @@ RegStoreValue* FindValue(RegStoreKey& key, const std::u16string& name) {
 
 std::string FormatRegStore(const RegStoreTree& tree) {
   std::string out = "# Settings of this user, kept in the layout of the registry.\n";
+  for (const std::string& line : tree.unreadable) out += line + "\n";
   for (const RegStoreKey& k : tree.keys) {
     out += "\n[" + Utf16ToUtf8(k.path) + "]\n";
     for (const RegStoreValue& v : k.values) AppendValue(out, v);
+    for (const std::string& line : k.unreadable) out += line + "\n";
   }
   return out;
 }
 
 bool ParseRegStore(const std::string& text, RegStoreTree& tree) {
   tree.keys.clear();
-  RegStoreKey* current = nullptr;
+  tree.unreadable.clear();
+  // A key is held by its index: a later key may move the vector.
+  constexpr size_t kNoKey = static_cast<size_t>(-1);
+  size_t current = kNoKey;
+  bool readable = true;
+  auto keep = [&](const std::string& line) {
+    readable = false;
+    (current == kNoKey ? tree.unreadable : tree.keys[current].unreadable).push_back(line);
+  };
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
@@ -369,20 +379,28 @@ bool ParseRegStore(const std::string& text, RegStoreTree& tree) {
     if (first == std::string::npos || line[first] == '#') continue;
     line.erase(0, first);
     if (line[0] == '[') {
-      if (line.back() != ']') return false;
       std::u16string path;
-      if (!Utf8ToUtf16Strict(line.substr(1, line.size() - 2), path) || !IsValidRegKeyPath(path)) return false;
-      current = &tree.CreateKey(path);
+      if (line.back() != ']' || !Utf8ToUtf16Strict(line.substr(1, line.size() - 2), path) || !IsValidRegKeyPath(path)) {
+        // The values under a key that cannot be read belong to no other key.
+        current = kNoKey;
+        keep(line);
+        continue;
+      }
+      current = static_cast<size_t>(&tree.CreateKey(path) - tree.keys.data());
       continue;
     }
     RegStoreValue v;
-    if (!current || !ParseValue(line, v)) return false;
-    if (RegStoreValue* old = FindValue(*current, v.name))
+    if (current == kNoKey || !ParseValue(line, v)) {
+      keep(line);
+      continue;
+    }
+    RegStoreKey& key = tree.keys[current];
+    if (RegStoreValue* old = FindValue(key, v.name))
       *old = std::move(v);
     else
-      current->values.push_back(std::move(v));
+      key.values.push_back(std::move(v));
   }
-  return true;
+  return readable;
 }
 
 std::string RegStorePath() {
@@ -402,7 +420,8 @@ bool LoadRegStore(RegStoreTree& tree) {
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) text.append(buf, n);
   if (std::ferror(f.get())) return false;
-  return ParseRegStore(text, tree);
+  ParseRegStore(text, tree);
+  return true;
 }
 
 bool UpdateRegStore(const std::function<bool(RegStoreTree&)>& change) {

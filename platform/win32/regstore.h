@@ -36,10 +36,16 @@ struct RegStoreValue {
 struct RegStoreKey {
   std::u16string path;                // as first created, without leading or trailing '\'
   std::vector<RegStoreValue> values;  // in the order first written
+  // Lines of the key that could not be read, kept as they stood and written
+  // back after the values, so that one bad line costs nothing else.
+  std::vector<std::string> unreadable;
 };
 
 struct RegStoreTree {
   std::vector<RegStoreKey> keys;  // in the order first created
+  // Lines outside any readable key (before the first key, or under a key
+  // line that cannot be read), kept as they stood and written back first.
+  std::vector<std::string> unreadable;
 
   RegStoreKey* FindKey(const std::u16string& path);
   // The key, created with every missing parent.
@@ -56,16 +62,18 @@ bool RegNamesEqual(const std::u16string& a, const std::u16string& b);
 // False for an empty name or one with a control character or an empty part.
 bool IsValidRegKeyPath(const std::u16string& path);
 
-// The store's text and back. Parsing fails (false) on the first malformed line.
+// The store's text and back. Parsing reads every line; a line that cannot be
+// read goes to the `unreadable` lines of its key or of the tree. True when
+// every line was read.
 std::string FormatRegStore(const RegStoreTree& tree);
 bool ParseRegStore(const std::string& text, RegStoreTree& tree);
 
 // The store file's path (native); empty when no settings folder is known.
 std::string RegStorePath();
 // The stored tree; a missing file is an empty tree; false when the file
-// cannot be read or is malformed (the tree then holds what came before the fault).
+// cannot be read. Lines that cannot be parsed are kept in the tree.
 bool LoadRegStore(RegStoreTree& tree);
 // Applies `change` to the stored tree under the lock and stores the result
-// when change returns true. False when the store is malformed (it is then
-// left alone, never overwritten), cannot be locked, or cannot be written.
+// when change returns true; unreadable lines are written back as they were.
+// False when the store cannot be read, locked or written.
 bool UpdateRegStore(const std::function<bool(RegStoreTree&)>& change);

@@ -47,7 +47,19 @@ bool ExpandSources(const std::u16string& normal, CopyScope scope, std::vector<So
 
 bool IsRefusedPath(const std::u16string& normal) { return normal.empty() || normal == PATH_SEP_STR; }
 
-bool CopyOne(const Source& s, const fs::path& target) {
+// The highest of the path and its folders that does not exist yet; empty
+// when the path exists.
+fs::path FirstMissing(const fs::path& path) {
+  std::error_code ec;
+  fs::path missing;
+  for (fs::path p = path; !p.empty() && p != p.parent_path(); p = p.parent_path()) {
+    if (fs::exists(fs::symlink_status(p, ec))) break;
+    missing = p;
+  }
+  return missing;
+}
+
+bool CopyEntry(const Source& s, const fs::path& target) {
   std::error_code ec;
   fs::create_directories(target.parent_path(), ec);
   if (ec) return false;
@@ -60,6 +72,16 @@ bool CopyOne(const Source& s, const fs::path& target) {
   fs::copy(s.path, target,
            fs::copy_options::recursive | fs::copy_options::overwrite_existing | fs::copy_options::copy_symlinks, ec);
   return !ec;
+}
+
+// A copy that fails takes away what it made: a half copy of a folder is
+// never taken for a whole one later.
+bool CopyOne(const Source& s, const fs::path& target) {
+  const fs::path made = FirstMissing(target);
+  if (CopyEntry(s, target)) return true;
+  std::error_code ec;
+  if (!made.empty()) fs::remove_all(made, ec);
+  return false;
 }
 
 }  // namespace

@@ -22,7 +22,9 @@ enum class CopyScope {
 // copied: a target that is a source folder or lies inside one, a copy of a
 // file onto itself, a source that does not exist or a mask that matches
 // nothing (nothing to copy is reported, not hidden). True when everything was
-// copied.
+// copied; a source that fails to copy leaves behind nothing that it made (a
+// target or folders above it that did not exist before), so no half copy of
+// a folder stands in for a whole one.
 bool SilentCopy(const std::u16string& from, const std::u16string& to, CopyScope scope);
 
 // Deletes a file, or a folder with everything below it, or every match of a

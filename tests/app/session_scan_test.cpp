@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "sport/SportProjMgr.h"
+#include "sport/SportTrack.h"
+#include "sport/SportUser.h"
+#include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
@@ -31,7 +34,9 @@ const uint64_t kHalfSecond = 5000000;
 const uint64_t kQuarterHour = 9000000000ULL;
 
 // One session of the workspace and the record it must give. Sessions start
-// a quarter hour apart from 00:00:00.5 UTC; "Track9" has no start and no zone.
+// a quarter hour apart from 00:00:00.5 UTC; "Track9" has no start and no zone:
+// its statistics give it the start of its points, shown in the computer's
+// zone (UTC here).
 struct Session {
   const char16_t* file;
   const char16_t* racing;
@@ -83,7 +88,7 @@ const Session kSessions[] = {
      0,
      0},
     {u"Track8", u"RallyRacing", {{u"UsedBcn", u"Fuji"}}, true, 6, u"Fuji", 0, u"2024/06/01  10:45", 1717206300, 540},
-    {u"Track9", u"DataLog", {}, true, 5, u"", 0, u"1601/01/01  00:00", 0, 0},
+    {u"Track9", u"DataLog", {}, true, 5, u"", 0, u"2024/06/01  02:00", 1717207200, 0},
 };
 
 class SessionScanTest : public ::testing::Test {
@@ -142,6 +147,7 @@ class SessionScanTest : public ::testing::Test {
     return rows;
   }
 
+  ScopedTz m_tz{"UTC"};
   TempDir m_dir;
   SessionListDb m_list;
   ScanDlg m_dlg;
@@ -213,6 +219,45 @@ TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedProjectLeavesTheStored
   m_dlg.BuildSessionRowsThread(std::stop_token());
   EXPECT_EQ(m_dlg.m_nDbState.load(), 3);
   EXPECT_EQ(Rows().size(), stored);
+}
+
+// A track without a stored zone, whose statistics the row computes: one
+// zone, the computer's, for the shown start and the zone column, and
+// startTime the true UTC start, wherever the computer is.
+TEST(SessionRowZone, ATrackWithoutAZoneIsShownInTheComputersZoneWithItsUtcStart) {
+  const struct {
+    const char* tz;
+    uint64_t start;
+    const char16_t* shown;
+    int32_t timezone;
+  } cases[] = {
+      {"Asia/Tokyo", projgen::FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/06/01  09:00", 540},
+      {"Europe/Berlin", projgen::FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/06/01  02:00", 60},
+      {"Europe/Berlin", projgen::FileTimeOf(2024, 1, 15, 12, 0, 0), u"2024/01/15  13:00", 60},
+      {"America/Los_Angeles", projgen::FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/05/31  17:00", -480},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.tz) + " " + Utf16ToUtf8(c.shown));
+    ScopedTz tz(c.tz);
+    TempDir dir;
+    projgen::WorkspaceTrack t{u"Run",
+                              {{u"SportType", u"Car Racing"},
+                               {u"RacingType", u"Sprint"},
+                               {u"FieldTrackFile", u"Run"},
+                               {u"FieldStartTime", projgen::TimeHalves(c.start)}},
+                              projgen::CircuitSamples(projgen::Circuit{}, 10, 30, c.start)};
+    ASSERT_TRUE(projgen::WriteWorkspace(dir.WFile("ws"), {{u"Aki", {}, {t}}}, {}));
+    CSportProjMgr* manager = CSportProjMgr::GetInstance();
+    ASSERT_EQ(manager->OpenWorkspace(dir.WFile("ws").c_str()), kWorkspaceOk);
+    ASSERT_EQ(manager->GetTracks().size(), 1u);
+    CSportTrack& track = *manager->GetTracks()[0];
+    SessionSummary row;
+    ASSERT_TRUE(SummariseTrack(*manager, *track.m_pUser, track, row));
+    EXPECT_EQ(row.startDateTime, CString(c.shown));
+    EXPECT_EQ(row.timezone, c.timezone);
+    EXPECT_EQ(row.startTime, static_cast<int32_t>(c.start / 10000000 - 11644473600LL));
+    manager->CloseWorkspace();
+  }
 }
 
 TEST(DragConditionText, FollowsTheKindAndUnitOfTheDragType) {

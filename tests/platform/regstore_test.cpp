@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/win32/registry.h"
+#include "platform/win32/utf.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
@@ -163,15 +164,23 @@ TEST_F(RegStoreTest, ACrashBeforeTheRenameLeavesTheOldStoreWhole) {
   }
 }
 
-TEST_F(RegStoreTest, AMalformedStoreIsReadAsFarAsItGoesAndNeverOverwritten) {
+// Lines that cannot be read, under a readable key or a broken one, cost no
+// other value and are written back as they stood.
+TEST_F(RegStoreTest, UnreadableLinesAreKeptAsTheyStoodAndBlockNoWrite) {
   ASSERT_EQ(Set(u"Good", REG_SZ, Text(u"1")), ERROR_SUCCESS);
-  const std::string broken = ReadBytes(RegStorePath()) + "\"Bad\"=sz:unquoted\n";
-  ASSERT_TRUE(WriteBytes(RegStorePath(), broken));
+  const std::vector<std::string> bad = {"\"Bad\"=sz:unquoted", "[Broken\\\\Key]", "\"Lost\"=dword:00000001"};
+  std::string text = ReadBytes(RegStorePath()) + bad[0] + "\n\"After\"=dword:00000002\n";
+  ASSERT_TRUE(WriteBytes(RegStorePath(), text + bad[1] + "\n" + bad[2] + "\n"));
+  ASSERT_EQ(Set(u"New", REG_SZ, Text(u"2")), ERROR_SUCCESS);
   DWORD type;
   std::vector<uint8_t> data;
-  EXPECT_TRUE(Get(u"Good", type, data));
-  EXPECT_EQ(Set(u"New", REG_SZ, Text(u"2")), ERROR_INVALID_DATA);
-  EXPECT_EQ(ReadBytes(RegStorePath()), broken);
+  for (const char16_t* name : {u"Good", u"After", u"New"}) EXPECT_TRUE(Get(name, type, data)) << Utf16ToUtf8(name);
+  EXPECT_FALSE(Get(u"Lost", type, data));
+  text = ReadBytes(RegStorePath());
+  for (const std::string& line : bad) EXPECT_NE(text.find(line + "\n"), std::string::npos) << text;
+  // Written again, the kept lines stay where the reading puts them.
+  ASSERT_EQ(Set(u"New", REG_SZ, Text(u"3")), ERROR_SUCCESS);
+  EXPECT_EQ(ReadBytes(RegStorePath()).size(), text.size());
 }
 
 TEST_F(RegStoreTest, KeysAndNamesIgnoreCaseAndMissingOnesAreReported) {

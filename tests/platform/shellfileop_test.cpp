@@ -1,6 +1,7 @@
 #include "platform/win32/shellfileop.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -65,6 +66,18 @@ TEST_F(ShellFileOpTest, AMaskCopiesItsMatchesAndFilesOnlyLeavesFoldersOut) {
   ASSERT_TRUE(SilentCopy(W("src/a.bin"), W("bins"), CopyScope::kFilesOnly));
   EXPECT_EQ(ReadBytes(dir_.File("bins/a.bin")), "a");
   EXPECT_EQ(ReadBytes(dir_.File("bins/renamed.txt")), "n");
+}
+
+// A folder holding what cannot be copied (a pipe) fails half way: neither
+// the half copy nor the folders made for it stay.
+TEST_F(ShellFileOpTest, ACopyThatFailsLeavesNothingItMade) {
+  ASSERT_EQ(mkfifo(dir_.File("src/sub/pipe").c_str(), 0600), 0);
+  fs::create_directories(dir_.File("had"));
+  EXPECT_FALSE(SilentCopy(W("src"), W("made/above/copy"), CopyScope::kFilesAndFolders));
+  EXPECT_FALSE(SilentCopy(W("src"), W("had/copy"), CopyScope::kFilesAndFolders));
+  EXPECT_FALSE(fs::exists(dir_.File("made")));
+  EXPECT_TRUE(fs::exists(dir_.File("had")));
+  EXPECT_FALSE(fs::exists(dir_.File("had/copy")));
 }
 
 TEST_F(ShellFileOpTest, RefusedCopiesTouchNothing) {

@@ -41,14 +41,25 @@ TEST_F(FolderHelpersTest, CopyFolderCopiesFilesOnlyAndSaysWhenItWasGivenAFolder)
   EXPECT_EQ(ReadBytes(dir_.File("whole/sub/x.bin")), "bin");
 }
 
-TEST_F(FolderHelpersTest, PathsOf260UnitsOrMoreFailWithoutTouchingTheDisk) {
-  const CString longTarget = P("t/" + std::string(300, 'x'));
-  EXPECT_FALSE(CopyFolderSilent(P("proj"), longTarget));
-  EXPECT_FALSE(CopyFolder(P("proj/bruser.poi"), longTarget));
+// A workspace far deeper than 260 units works; a path the system cannot
+// take (a part beyond NAME_MAX, the whole beyond PATH_MAX) fails untouched.
+TEST_F(FolderHelpersTest, DeepPathsWorkAndOnesTheSystemCannotTakeFailWithoutTouchingTheDisk) {
+  std::string deep = "deep";
+  for (int i = 0; i < 4; ++i) deep += "/" + std::string(200, char('a' + i));
+  EXPECT_TRUE(CopyFolderSilent(P("proj"), P(deep)));
+  EXPECT_TRUE(CopyFolder(P(deep + "/bruser.poi"), P(deep + "/copy.poi")));
+  EXPECT_EQ(ReadBytes(dir_.File(deep + "/copy.poi")), "poi");
+  EXPECT_TRUE(DeleteFolder(P("deep")));
+  EXPECT_FALSE(fs::exists(dir_.File("deep")));
+
+  std::string tooDeep = "t";
+  for (int i = 0; i < 17; ++i) tooDeep += "/" + std::string(250, 'y');
+  for (const std::string& target : {"t/" + std::string(300, 'x'), tooDeep}) {
+    EXPECT_FALSE(CopyFolderSilent(P("proj"), P(target)));
+    EXPECT_FALSE(CopyFolder(P("proj/bruser.poi"), P(target)));
+    EXPECT_FALSE(DeleteFolder(P(target)));
+  }
   EXPECT_FALSE(fs::exists(dir_.File("t")));
-  fs::create_directories(dir_.File(std::string(200, 'd') + "/" + std::string(60, 'e')));
-  EXPECT_FALSE(DeleteFolder(P(std::string(200, 'd') + "/" + std::string(60, 'e'))));
-  EXPECT_TRUE(fs::exists(dir_.File(std::string(200, 'd') + "/" + std::string(60, 'e'))));
 }
 
 TEST_F(FolderHelpersTest, DeleteMovesTheCurrentDirectoryOnlyOutOfTheDeletedFolder) {

@@ -120,6 +120,25 @@ TEST_F(SportWorkspaceTest, DragRunsAreMeasuredFromTheLaunchOncePerStart) {
   EXPECT_EQ(quarter.m_lstSplits.GetTail()->m_strName, u"4/4");
 }
 
+// A stop from 180 km/h at 5 m/s^2, marked while still fast, timed from 100
+// km/h down to 1.5 km/h (the end speed 0 is taken as 1.5).
+TEST_F(SportWorkspaceTest, AFallingRunFromAMarkOpensWhereTheSpeedHasComeDownToTheStart) {
+  std::vector<projgen::Sample> samples = projgen::LaunchSamples(
+      sportws::kCircuit.centerLat, sportws::kCircuit.centerLon, 10, 2.0, sportws::kAccel, 10.0, sportws::kDay);
+  std::vector<projgen::Sample> stop(samples.rbegin(), samples.rend());
+  for (size_t k = 0; k < stop.size(); ++k) stop[k].time = samples[k].time;
+  const projgen::Fields drag = {{u"DeviceModel", u"2"},
+                                {u"Kt7DragStartWp", u"5,"},
+                                {u"FieldDragType", u"0"},
+                                {u"FieldDragDistanceStart", u"100.000000"},
+                                {u"FieldDragDistance", u"0.000000"}};
+  ASSERT_TRUE(projgen::WriteWorkspace(Root(), {{u"D", {}, {sportws::Track(u"Stop", u"DragRacing", stop, drag)}}}, {}));
+  ASSERT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
+  CSportLapAnalysis* a = FindTrack(u"Stop")->GetLapAnalysis();
+  ASSERT_EQ(a->Analyze(), 1);
+  EXPECT_NEAR(Seconds(a->GetLapTimes(*a->Laps()[0])), (100.0 - 1.5) / 3.6 / sportws::kAccel, 0.002);
+}
+
 TEST_F(SportWorkspaceTest, InterpolationsKeepThePointsOwnTimeWhereTheyWouldDivideByZero) {
   Open();
   CSportTrack* track = FindTrack(u"Sprint");  // steady speed throughout
@@ -134,7 +153,6 @@ TEST_F(SportWorkspaceTest, InterpolationsKeepThePointsOwnTimeWhereTheyWouldDivid
   EXPECT_NEAR(path.PathDistance(count - 1, 0), 0.0, 1e-12);  // the rest of the line after the last point
   EXPECT_DOUBLE_EQ(PathDistance(path.At(0).wp, path.At(3).wp), path.PathDistance(0, 3));
 }
-
 
 // The real logger session at Fuji: its own beacons cut the laps at 145.982,
 // 266.988 and 393.867 s of its clock (2:01.006 and 2:06.879); the analysis

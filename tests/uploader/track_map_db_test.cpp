@@ -50,6 +50,15 @@ class TrackMapDbTest : public StandinServiceTest {
     return QueryFile(Utf16ToUtf8(m_maps.Path()), "SELECT mapId, type, sName, uDate FROM TrackMap ORDER BY mapId;");
   }
 
+  // The last user as the next run reads it from the file.
+  int32_t LastUidReadByTheNextRun() {
+    UserInfoDb later;
+    if (!later.Create(m_dir.WFile("Documents/Pelmora"))) return -1;
+    UserInfoRecord read;
+    later.GetLastUser(read);
+    return read.uid;
+  }
+
   ScopedUserFolders m_folders{m_dir.Path()};
   TrackMapDb m_maps;
   UserInfoDb m_users;
@@ -202,12 +211,20 @@ TEST_F(TrackMapDbTest, OfUsersSavedWithinOneSecondTheLastSavedComesBackFromTheFi
     UserInfoRecord user;
     user.uid = uid;
     ASSERT_TRUE(m_users.Save(user));
-    UserInfoDb later;
-    ASSERT_TRUE(later.Create(m_dir.WFile("Documents/Pelmora")));
-    UserInfoRecord read;
-    later.GetLastUser(read);
-    EXPECT_EQ(read.uid, uid);
+    EXPECT_EQ(LastUidReadByTheNextRun(), uid);
   }
+}
+
+// Saved in Tokyo, then after the computer moved to Los Angeles: the later
+// save is the last user, whatever the clock's local text says.
+TEST_F(TrackMapDbTest, TheLastUserIsTheLastSavedAcrossAChangeOfZone) {
+  for (const auto& [uid, zone] : {std::pair{7, "Asia/Tokyo"}, std::pair{8, "America/Los_Angeles"}}) {
+    ScopedTz tz(zone);
+    UserInfoRecord user;
+    user.uid = uid;
+    ASSERT_TRUE(m_users.Save(user));
+  }
+  EXPECT_EQ(LastUidReadByTheNextRun(), 8);
 }
 
 TEST_F(TrackMapDbTest, TheTwoTablesOfTheFileAreWrittenAtOnceWithoutLosingAWrite) {

@@ -305,11 +305,20 @@ TEST(JsonReader, ContainersCommasAndNames) {
   EXPECT_EQ(p.value->GetType(), JSON_OBJECT);
   EXPECT_TRUE(p.errors.empty());
 
+  // An empty array, and a comma after the last element, are no errors.
+  for (const char* text : {"[]", "[ /* none */ ]", "{\"a\":[]}", "[[],[[]]]"}) {
+    p = ParseText(text);
+    EXPECT_TRUE(p.errors.empty()) << text;
+  }
   p = ParseText("[]");
   EXPECT_EQ(p.value->GetType(), JSON_ARRAY);
-  EXPECT_EQ(p.codes(), (std::vector<int>{6, 6}));
+  EXPECT_TRUE(p.value->GetArray()->empty());
 
   p = ParseText("[1,]");
+  EXPECT_EQ(p.value->GetArray()->size(), 1u);
+  EXPECT_TRUE(p.errors.empty());
+
+  p = ParseText("[,1]");
   EXPECT_EQ(p.value->GetArray()->size(), 1u);
   EXPECT_EQ(p.codes(), (std::vector<int>{6, 6}));
 
@@ -479,7 +488,7 @@ TEST(JsonReader, ErrorTextListsEachError) {
   std::string text = Utf16ToUtf8(reader.GetErrorText());
   EXPECT_EQ(text.substr(0, text.find('\n')), "Error reading Array, ] expected on line 3, column 12.");
   JsonReader_C two;
-  v.reset(two.ParseNarrow("[]"));
+  v.reset(two.ParseNarrow("[,]"));
   EXPECT_EQ(Utf16ToUtf8(two.GetErrorText()),
             "Could not find a valid Object value on line 1, column 1.\n"
             "Could not find a valid Object value on line 1, column 1.");
