@@ -179,9 +179,10 @@ TEST_F(SettingDialogTest, AChangedWorkspaceIsStoredAndRestartsTheProgramOnceUnde
     EXPECT_EQ(boxes->front().caption, CString(u"Morvek Pelmora Uploader"));
     // A restart that did not happen is told: the window goes on with the
     // workspace it opened.
-    if (!restarted)
+    if (!restarted) {
       EXPECT_EQ(boxes->back().text, CString(u"The program could not restart. It goes on with the workspace it opened; "
                                             u"the new workspace is used from the next start."));
+    }
     EXPECT_EQ(GetWorkspaceLocation(), CString(c.workspace));
     UiTestPumpUntil([&]() { return ReadAll(args) == c.starts; }, 3000);
     EXPECT_EQ(ReadAll(args), c.starts);
