@@ -815,10 +815,13 @@ bool tgvLine_C::PathSampleJson(WStrBuilder_C* builder, int shift) {
   const std::optional<IntPair_C> stored = LineTime(this);
   const std::optional<double> start = stored ? std::optional<double>(Seconds(*stored)) : std::nullopt;
   const std::optional<double> end = PointSeconds(chain.back());
-  const bool byTime = start && end && *end > *start;
-  const double step = byTime ? (*end - *start) / kSamples : static_cast<double>(count) / kSamples;
+  // Plain values: GCC 12 cannot follow the optionals through `byTime` and
+  // takes the start for one that may be unset.
+  const double first = start.value_or(0.0), last = end.value_or(0.0);
+  const bool byTime = start && end && last > first;
+  const double step = byTime ? (last - first) / kSamples : static_cast<double>(count) / kSamples;
   AppendPair(builder, u"[%f,%f]", Shifted(chain.front(), shift));
-  double target = byTime ? *start : 0.0;
+  double target = byTime ? first : 0.0;
   size_t index = 0;
   for (int k = 1; k < kSamples - 1; ++k) {
     target += step;

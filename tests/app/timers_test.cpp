@@ -248,7 +248,11 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
         opened = true;
         overLogin = loginWindow != nullptr && CWnd::FromHandlePermanent(loginWindow) != nullptr;
         upgrade->GetDlgItemText(1041, shownNotes);
-        if (c.language == 1041) UiTestSaveScreenshot(upgrade, ScreenshotPath("main_window_upgrade_ja"));
+        if (c.language == 1041) {
+          UiTestSaveScreenshot(upgrade, ScreenshotPath("main_window_upgrade_ja"));
+          // The whole screen: the dialog over the main window, as a capture program sees it.
+          EXPECT_TRUE(UiTestSaveWholeScreen(ScreenshotPath("screen_upgrade_ja"), upgrade));
+        }
         if (!c.countdown) {
           UiTestClick(upgrade->GetDlgItem(IDOK));
           return true;

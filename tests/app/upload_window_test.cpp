@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/win32/utf.h"
+#include "tests/app/program_window_test.h"
 #include "tests/app/scripted_main_dlg.h"
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
@@ -34,7 +35,7 @@ namespace {
 constexpr int kIdUpload = 1019, kIdSetting = 1022;
 const StandinAccount kRider{"rider@example.org", "secret", "Rider", 0, "JP", "ja", true};
 
-class UploadWindowTest : public StandinClientTest {
+class UploadWindowTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
     StandinClientTest::SetUp();
@@ -61,24 +62,11 @@ class UploadWindowTest : public StandinClientTest {
     }
     ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("ws"), {driver}, {}));
     ASSERT_TRUE(projgen::WriteTrackMap(m_dir.WFile("Documents"), u"Fuji", u"Fuji Speedway"));
-    SetWorkspaceLocation(CString::FromUtf8(m_dir.File("ws")));
-
     ASSERT_GT(m_service->AddAccount(kRider), 0);
     ASSERT_TRUE(m_service->AddTrackMap({7, "Circuit", "Fuji", 1700000000},
                                        MakeBeaconFile({CircuitBeacon(0, 0.3), CircuitBeacon(3, std::numbers::pi)})));
-    ASSERT_TRUE(m_users.Create());
-    m_app.m_pUserInfoDb = &m_users;
-    SetApiUserStore(&m_users);
-    GetLoginState() = kLoginNone;
+    UseWorkspace(m_dir.File("ws"));
   }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    StandinClientTest::TearDown();
-  }
-
-  ScopedUserFolders m_folders{m_dir.Path()};
-  UserInfoDb m_users;
-  CtessilarApp m_app;
 };
 
 TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCountsThem) {
