@@ -17,7 +17,6 @@ class ProgramWindowTest : public StandinClientTest {
   // Stores `workspace` as the program's and starts logged out; from SetUp.
   void UseWorkspace(const std::string& workspace) {
     SetWorkspaceLocation(CString::FromUtf8(workspace));
-    SetApiWorkspaceSource(&GetWorkspaceLocation);
     ASSERT_TRUE(m_users.Create());
     m_app.m_pUserInfoDb = &m_users;
     SetApiUserStore(&m_users);
@@ -25,7 +24,6 @@ class ProgramWindowTest : public StandinClientTest {
   }
   void TearDown() override {
     SetApiUserStore(nullptr);
-    SetApiWorkspaceSource(nullptr);
     StandinClientTest::TearDown();
   }
 
