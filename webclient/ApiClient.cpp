@@ -60,11 +60,14 @@ void AddUserFields(CPostMethod& post, const UserInfoRecord& user) {
 
 // The reply read whole; null when the reader could not read all of it (a
 // reply cut short still parses as far as it goes, and half a track list or
-// half a name must never be taken for the service's answer).
+// half a name must never be taken for the service's answer). A repeated
+// member name is reported by the reader but leaves a whole, valid text whose
+// first member is kept: that reply is read.
 std::unique_ptr<CJsonValue> ReadReply(const CString& body) {
   JsonReader_C reader;
   std::unique_ptr<CJsonValue> reply(reader.Parse(body.GetString(), body.GetLength()));
-  if (!reader.GetErrors().empty()) return nullptr;
+  for (const JsonReadErrorRec& error : reader.GetErrors())
+    if (error.code != JSON_ERR_DUPLICATE) return nullptr;
   return reply;
 }
 

@@ -244,6 +244,8 @@ TEST_F(ApiClientTest, TrackListsFillOnlyTheItemsTheReplyHolds) {
       {R"({"code":0,"data":[1,2]})", 0, 2, 0},
       {R"({"code":0})", 0, 2, 0},
       {"[]", 0, 2, 0},
+      // A repeated member is valid text: the first one is kept.
+      {R"({"code":0,"data":{"1":)" + Item(1) + R"(,"1":{"id":"9"}},"code":1})", 1, 2, 1},
       // Cut inside a name with status 200: nothing of it is taken.
       {R"({"code":0,"data":{"1":)" + Item(1) + R"(,"2":{"id":"2","type":"Circuit","Label":"Harb)", 0, 2, 0},
   };
