@@ -15,8 +15,8 @@
 
 #include "platform/win32/utf.h"
 #include "tools/standin-service/StandinService.h"
-#include "uploader/SessionSummary.h"
 #include "webclient/ApiClient.h"
+#include "webclient/SessionSummary.h"
 #include "webclient/TrackListItem.h"
 #include "webclient/deploy.h"
 

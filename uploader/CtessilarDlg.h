@@ -15,9 +15,9 @@
 
 #include "platform/classlib/ui/afxwin.h"
 #include "uploader/ListCtrlExtension.h"
-#include "uploader/SessionSummary.h"
 #include "uploader/StaticExtension.h"
 #include "uploader/WorkerThreads.h"
+#include "webclient/SessionSummary.h"
 
 class SessionListDb;
 class TrackMapDb;

@@ -8,6 +8,7 @@
 #include "uploader/RegistrySettings.h"
 #include "uploader/TransferFolders.h"
 #include "webclient/JsonValue.h"
+#include "webclient/SessionSummary.h"
 
 namespace {
 
@@ -71,8 +72,8 @@ bool SessionFileWriter::Create(const std::u16string& workspace, int32_t sessionI
                                const SessionTrackInfo& track) {
   Close();
   std::u16string folder = WorkspaceTransferFolder(workspace);
-  m_sessPath = folder + FormatW(u"/sess_%d.db", sessionId);
-  m_sanaPath = folder + FormatW(u"/sana_%d.db", sessionId);
+  m_sessPath = SessionFilePath(folder, SessionFile::kSess, sessionId);
+  m_sanaPath = SessionFilePath(folder, SessionFile::kSana, sessionId);
   if (!EnsureFolder(folder, FolderParents::kMustExist) || !RemoveOldFile(m_sessPath) || !RemoveOldFile(m_sanaPath))
     return false;
 

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-#include "uploader/SessionSummary.h"
+#include "webclient/SessionSummary.h"
 
 // The statistics that the upload writes back into a row.
 struct SessionStatsUpdate {

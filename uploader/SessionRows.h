@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/classlib/CString.h"
-#include "uploader/SessionSummary.h"
+#include "webclient/SessionSummary.h"
 
 // The display name of the track map `mapName`: in
 // <userData>/TrackMap/<mapName>/<mapName>.txt (UTF-16LE with a byte-order

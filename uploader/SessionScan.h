@@ -6,7 +6,7 @@
 
 #include "platform/classlib/CString.h"
 #include "sport/SportProjMgr.h"
-#include "uploader/SessionSummary.h"
+#include "webclient/SessionSummary.h"
 
 class CSportTrack;
 class CSportUser;

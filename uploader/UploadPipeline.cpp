@@ -330,8 +330,8 @@ UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
 void UploadPipeline::Upload(SessionSummary& record, Prepared prepared, const std::stop_token& stop) {
   if (record.respCode == kRespUploaded) return;
   const std::u16string folder = WorkspaceTransferFolder(m_sources.workspace);
-  const std::u16string sess = FormatW(u"%s/sess_%d.db", folder.c_str(), record.id);
-  const std::u16string sana = FormatW(u"%s/sana_%d.db", folder.c_str(), record.id);
+  const std::u16string sess = SessionFilePath(folder, SessionFile::kSess, record.id);
+  const std::u16string sana = SessionFilePath(folder, SessionFile::kSana, record.id);
   int32_t code = kRespFailed;
   if (prepared == Prepared::kIncomplete) {
     ++m_progress.fail;

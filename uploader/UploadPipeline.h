@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "platform/classlib/CString.h"
-#include "uploader/SessionSummary.h"
+#include "webclient/SessionSummary.h"
 
 class ApiUserStore;
 class CSportProjMgr;

@@ -10,11 +10,11 @@
 #include "platform/win32/format.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/wstr.h"
-#include "uploader/SessionSummary.h"
 #include "webclient/HttpClient.h"
 #include "webclient/JsonReader.h"
 #include "webclient/JsonValue.h"
 #include "webclient/LoginCipher.h"
+#include "webclient/SessionSummary.h"
 #include "webclient/deploy.h"
 
 namespace {
@@ -307,8 +307,8 @@ int32_t ApiUploadSession(const SessionSummary& session, const std::u16string& wo
   const std::u16string folder = workspace + PATH_SEP_STR + u"TransferDb";
   UserInfoRecord user;
   if (workspace.empty() || !IsFolder(folder) || !StoredUser(user)) return 0;
-  const std::u16string sess = FormatW(u"%s/sess_%d.db", folder.c_str(), session.id);
-  const std::u16string sana = FormatW(u"%s/sana_%d.db", folder.c_str(), session.id);
+  const std::u16string sess = SessionFilePath(folder, SessionFile::kSess, session.id);
+  const std::u16string sana = SessionFilePath(folder, SessionFile::kSana, session.id);
 
   CPostMethod post(PageUrl("UploadSession.php").c_str());
   AddUserFields(post, user);

@@ -11,11 +11,11 @@
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
 #include "tests/common/standin.h"
-#include "uploader/SessionSummary.h"
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/HttpClient.h"
 #include "webclient/JsonReader.h"
+#include "webclient/SessionSummary.h"
 #include "webclient/deploy.h"
 
 namespace {
