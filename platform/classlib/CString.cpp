@@ -11,16 +11,16 @@ namespace {
 
 std::atomic<CString::LoadStringHook> g_loadStringHook{nullptr};
 
-inline size_t clampIndex(int i, size_t size) {
+inline size_t ClampIndex(int i, size_t size) {
   if (i < 0) return 0;
   return std::min(static_cast<size_t>(i), size);
 }
 
-bool isSpace(char16_t c) {
+bool IsSpace(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
 }
 
-char16_t toLower(char16_t c) {
+char16_t ToLower(char16_t c) {
   if (c < 0x80) return WCharLowerAscii(c);
   if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 0x20);  // Latin-1
   if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 0x20);  // Greek
@@ -29,7 +29,7 @@ char16_t toLower(char16_t c) {
   return c;
 }
 
-char16_t toUpper(char16_t c) {
+char16_t ToUpper(char16_t c) {
   if (c < 0x80) return WCharUpperAscii(c);
   if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 0x20);
   if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return static_cast<char16_t>(c - 0x20);
@@ -38,9 +38,9 @@ char16_t toUpper(char16_t c) {
   return c;
 }
 
-bool predSpace(char16_t c, const void*) { return isSpace(c); }
-bool predChar(char16_t c, const void* ctx) { return c == *static_cast<const char16_t*>(ctx); }
-bool predSet(char16_t c, const void* ctx) {
+bool PredSpace(char16_t c, const void*) { return IsSpace(c); }
+bool PredChar(char16_t c, const void* ctx) { return c == *static_cast<const char16_t*>(ctx); }
+bool PredSet(char16_t c, const void* ctx) {
   const auto* set = static_cast<const char16_t*>(ctx);
   return c != 0 && set && WStrChr(set, c) != nullptr;
 }
@@ -162,7 +162,7 @@ void CString::AppendFormatV(const char16_t* fmt, va_list ap) { m_s += FormatWV(f
 CString CString::Mid(int first) const { return Mid(first, GetLength()); }
 
 CString CString::Mid(int first, int count) const {
-  size_t f = clampIndex(first, m_s.size());
+  size_t f = ClampIndex(first, m_s.size());
   size_t c = count < 0 ? 0 : static_cast<size_t>(count);
   return CString(m_s.substr(f, std::min(c, m_s.size() - f)));
 }
@@ -176,13 +176,13 @@ CString CString::Right(int count) const {
 
 CString CString::SpanIncluding(const char16_t* charSet) const {
   size_t n = 0;
-  while (n < m_s.size() && predSet(m_s[n], charSet)) ++n;
+  while (n < m_s.size() && PredSet(m_s[n], charSet)) ++n;
   return CString(m_s.substr(0, n));
 }
 
 CString CString::SpanExcluding(const char16_t* charSet) const {
   size_t n = 0;
-  while (n < m_s.size() && !predSet(m_s[n], charSet)) ++n;
+  while (n < m_s.size() && !PredSet(m_s[n], charSet)) ++n;
   return CString(m_s.substr(0, n));
 }
 
@@ -208,7 +208,7 @@ int CString::ReverseFind(char16_t ch) const {
 
 int CString::FindOneOf(const char16_t* charSet) const {
   for (size_t i = 0; i < m_s.size(); ++i)
-    if (predSet(m_s[i], charSet)) return static_cast<int>(i);
+    if (PredSet(m_s[i], charSet)) return static_cast<int>(i);
   return -1;
 }
 
@@ -252,12 +252,12 @@ int CString::Remove(char16_t ch) {
 }
 
 int CString::Insert(int index, char16_t ch) {
-  if (ch) m_s.insert(clampIndex(index, m_s.size()), 1, ch);
+  if (ch) m_s.insert(ClampIndex(index, m_s.size()), 1, ch);
   return GetLength();
 }
 
 int CString::Insert(int index, const char16_t* s) {
-  if (s) m_s.insert(clampIndex(index, m_s.size()), std::u16string(s));
+  if (s) m_s.insert(ClampIndex(index, m_s.size()), std::u16string(s));
   return GetLength();
 }
 
@@ -282,20 +282,20 @@ void CString::trimRightIf(bool (*pred)(char16_t, const void*), const void* ctx) 
 CString& CString::Trim() { return TrimRight().TrimLeft(); }
 CString& CString::Trim(char16_t ch) { return TrimRight(ch).TrimLeft(ch); }
 CString& CString::Trim(const char16_t* set) { return TrimRight(set).TrimLeft(set); }
-CString& CString::TrimLeft() { trimLeftIf(predSpace, nullptr); return *this; }
-CString& CString::TrimLeft(char16_t ch) { trimLeftIf(predChar, &ch); return *this; }
-CString& CString::TrimLeft(const char16_t* set) { trimLeftIf(predSet, set); return *this; }
-CString& CString::TrimRight() { trimRightIf(predSpace, nullptr); return *this; }
-CString& CString::TrimRight(char16_t ch) { trimRightIf(predChar, &ch); return *this; }
-CString& CString::TrimRight(const char16_t* set) { trimRightIf(predSet, set); return *this; }
+CString& CString::TrimLeft() { trimLeftIf(PredSpace, nullptr); return *this; }
+CString& CString::TrimLeft(char16_t ch) { trimLeftIf(PredChar, &ch); return *this; }
+CString& CString::TrimLeft(const char16_t* set) { trimLeftIf(PredSet, set); return *this; }
+CString& CString::TrimRight() { trimRightIf(PredSpace, nullptr); return *this; }
+CString& CString::TrimRight(char16_t ch) { trimRightIf(PredChar, &ch); return *this; }
+CString& CString::TrimRight(const char16_t* set) { trimRightIf(PredSet, set); return *this; }
 
 CString& CString::MakeLower() {
-  for (char16_t& c : m_s) c = toLower(c);
+  for (char16_t& c : m_s) c = ToLower(c);
   return *this;
 }
 
 CString& CString::MakeUpper() {
-  for (char16_t& c : m_s) c = toUpper(c);
+  for (char16_t& c : m_s) c = ToUpper(c);
   return *this;
 }
 
@@ -316,7 +316,7 @@ int CString::CompareNoCase(const char16_t* s) const {
   const char16_t* a = m_s.c_str();
   const char16_t* b = s ? s : u"";
   for (;; ++a, ++b) {
-    char16_t ca = toLower(*a), cb = toLower(*b);
+    char16_t ca = ToLower(*a), cb = ToLower(*b);
     if (ca != cb) return ca < cb ? -1 : 1;
     if (ca == 0) return 0;
   }
@@ -328,13 +328,13 @@ CString CString::Tokenize(const char16_t* delimiters, int& start) const {
     return CString();
   }
   size_t p = static_cast<size_t>(start);
-  while (p < m_s.size() && predSet(m_s[p], delimiters)) ++p;
+  while (p < m_s.size() && PredSet(m_s[p], delimiters)) ++p;
   if (p >= m_s.size()) {
     start = -1;
     return CString();
   }
   size_t e = p;
-  while (e < m_s.size() && !predSet(m_s[e], delimiters)) ++e;
+  while (e < m_s.size() && !PredSet(m_s[e], delimiters)) ++e;
   start = static_cast<int>(e < m_s.size() ? e + 1 : e);
   return CString(m_s.substr(p, e - p));
 }

@@ -29,49 +29,49 @@ struct Spec {
 };
 
 template <typename C>
-void appendAscii(std::basic_string<C>& out, std::string_view s) {
+void AppendAscii(std::basic_string<C>& out, std::string_view s) {
   for (char ch : s) out.push_back(static_cast<C>(static_cast<unsigned char>(ch)));
 }
 
 template <typename C>
-void pad(std::basic_string<C>& out, size_t n, C ch) {
+void Pad(std::basic_string<C>& out, size_t n, C ch) {
   out.append(n, ch);
 }
 
 // Appends text of `n` units with the width and '-' flag of `sp`.
 template <typename C>
-void appendField(std::basic_string<C>& out, const C* s, size_t n, const Spec& sp) {
+void AppendField(std::basic_string<C>& out, const C* s, size_t n, const Spec& sp) {
   size_t w = sp.width > 0 ? static_cast<size_t>(sp.width) : 0;
   size_t fill = w > n ? w - n : 0;
-  if (!sp.left) pad(out, fill, C(' '));
+  if (!sp.left) Pad(out, fill, C(' '));
   out.append(s, n);
-  if (sp.left) pad(out, fill, C(' '));
+  if (sp.left) Pad(out, fill, C(' '));
 }
 
 // Appends a number made of a prefix (sign, 0x) and a body, padded to the width:
 // zeros go between prefix and body when `zeroPad` is set.
 template <typename C>
-void appendNumber(std::basic_string<C>& out, std::string_view prefix, std::string_view body, const Spec& sp,
+void AppendNumber(std::basic_string<C>& out, std::string_view prefix, std::string_view body, const Spec& sp,
                   bool zeroPad) {
   size_t n = prefix.size() + body.size();
   size_t w = sp.width > 0 ? static_cast<size_t>(sp.width) : 0;
   size_t fill = w > n ? w - n : 0;
   if (sp.left) {
-    appendAscii(out, prefix);
-    appendAscii(out, body);
-    pad(out, fill, C(' '));
+    AppendAscii(out, prefix);
+    AppendAscii(out, body);
+    Pad(out, fill, C(' '));
   } else if (zeroPad) {
-    appendAscii(out, prefix);
-    pad(out, fill, C('0'));
-    appendAscii(out, body);
+    AppendAscii(out, prefix);
+    Pad(out, fill, C('0'));
+    AppendAscii(out, body);
   } else {
-    pad(out, fill, C(' '));
-    appendAscii(out, prefix);
-    appendAscii(out, body);
+    Pad(out, fill, C(' '));
+    AppendAscii(out, prefix);
+    AppendAscii(out, body);
   }
 }
 
-int64_t readSigned(Args& a, Size size) {
+int64_t ReadSigned(Args& a, Size size) {
   switch (size) {
     case Size::ll:
       return static_cast<int64_t>(va_arg(a.ap, long long));
@@ -86,7 +86,7 @@ int64_t readSigned(Args& a, Size size) {
   }
 }
 
-uint64_t readUnsigned(Args& a, Size size) {
+uint64_t ReadUnsigned(Args& a, Size size) {
   switch (size) {
     case Size::ll:
       return static_cast<uint64_t>(va_arg(a.ap, unsigned long long));
@@ -102,16 +102,16 @@ uint64_t readUnsigned(Args& a, Size size) {
 }
 
 template <typename C>
-void formatInteger(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
+void FormatInteger(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
   bool isSigned = (conv == C('d') || conv == C('i'));
   bool neg = false;
   uint64_t mag;
   if (isSigned) {
-    int64_t v = readSigned(a, sp.size);
+    int64_t v = ReadSigned(a, sp.size);
     neg = v < 0;
     mag = neg ? (0 - static_cast<uint64_t>(v)) : static_cast<uint64_t>(v);
   } else {
-    mag = readUnsigned(a, sp.size);
+    mag = ReadUnsigned(a, sp.size);
   }
   unsigned base = 10;
   const char* digits = "0123456789abcdef";
@@ -136,16 +136,16 @@ void formatInteger(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
     else if (sp.space) prefix = " ";
   }
   if (base == 16 && sp.alt && mag != 0) prefix += (conv == C('X')) ? "0X" : "0x";
-  appendNumber(out, prefix, body, sp, sp.zero && !sp.left && sp.precision < 0);
+  AppendNumber(out, prefix, body, sp, sp.zero && !sp.left && sp.precision < 0);
 }
 
-std::string toCharsFixed(double v, int prec) {
+std::string ToCharsFixed(double v, int prec) {
   std::vector<char> buf(static_cast<size_t>(prec) + 400);
   auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, prec);
   return std::string(buf.data(), r.ptr);
 }
 
-std::string toCharsSci(double v, int prec) {
+std::string ToCharsSci(double v, int prec) {
   std::vector<char> buf(static_cast<size_t>(prec) + 64);
   auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::scientific, prec);
   return std::string(buf.data(), r.ptr);
@@ -153,7 +153,7 @@ std::string toCharsSci(double v, int prec) {
 
 // Removes trailing zeros of the fraction, and the point when nothing follows it
 // (the %g rule without '#').
-void stripFractionZeros(std::string& s) {
+void StripFractionZeros(std::string& s) {
   size_t e = s.find_first_of("eE");
   std::string exp = e == std::string::npos ? std::string() : s.substr(e);
   std::string mant = e == std::string::npos ? s : s.substr(0, e);
@@ -165,7 +165,7 @@ void stripFractionZeros(std::string& s) {
 }
 
 template <typename C>
-void formatFloat(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
+void FormatFloat(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
   double v = va_arg(a.ap, double);
   bool upper = (conv == C('E') || conv == C('F') || conv == C('G') || conv == C('A'));
   char lc = static_cast<char>(conv | 0x20);
@@ -177,23 +177,23 @@ void formatFloat(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
     body = std::isinf(mag) ? "inf" : "nan";
     if (upper)
       for (char& ch : body) ch = static_cast<char>(ch - 32);
-    appendNumber(out, prefix, body, sp, false);
+    AppendNumber(out, prefix, body, sp, false);
     return;
   }
   int prec = sp.precision >= 0 ? sp.precision : 6;
   if (lc == 'f') {
-    body = toCharsFixed(mag, prec);
+    body = ToCharsFixed(mag, prec);
     if (sp.alt && prec == 0) body += '.';
   } else if (lc == 'e') {
-    body = toCharsSci(mag, prec);
+    body = ToCharsSci(mag, prec);
     if (sp.alt && prec == 0) body.insert(1, ".");
   } else if (lc == 'g') {
     int p = prec == 0 ? 1 : prec;
-    std::string sci = toCharsSci(mag, p - 1);
+    std::string sci = ToCharsSci(mag, p - 1);
     int x = std::atoi(sci.c_str() + sci.find('e') + 1);
-    if (p > x && x >= -4) body = toCharsFixed(mag, p - 1 - x);
+    if (p > x && x >= -4) body = ToCharsFixed(mag, p - 1 - x);
     else body = sci;
-    if (!sp.alt) stripFractionZeros(body);
+    if (!sp.alt) StripFractionZeros(body);
     else if (body.find('.') == std::string::npos) {
       size_t e = body.find('e');
       body.insert(e == std::string::npos ? body.size() : e, ".");
@@ -210,26 +210,26 @@ void formatFloat(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
     for (char& ch : body)
       if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
   if (upper && lc == 'a') prefix.back() = 'X';
-  appendNumber(out, prefix, body, sp, sp.zero && !sp.left);
+  AppendNumber(out, prefix, body, sp, sp.zero && !sp.left);
 }
 
 // Length of a zero-terminated text, reading at most `limit` units.
 template <typename T>
-size_t boundedLen(const T* s, size_t limit) {
+size_t BoundedLen(const T* s, size_t limit) {
   size_t n = 0;
   while (n < limit && s[n]) ++n;
   return n;
 }
 
 // Cut of converted text to at most `limit` units without splitting a character.
-size_t cutUnits(const std::u16string& s, size_t limit) {
+size_t CutUnits(const std::u16string& s, size_t limit) {
   if (s.size() <= limit) return s.size();
   size_t n = limit;
   if (n > 0 && s[n - 1] >= 0xD800 && s[n - 1] <= 0xDBFF) --n;
   return n;
 }
 
-size_t cutUnits(const std::string& s, size_t limit) {
+size_t CutUnits(const std::string& s, size_t limit) {
   if (s.size() <= limit) return s.size();
   size_t n = limit;
   while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
@@ -237,7 +237,7 @@ size_t cutUnits(const std::string& s, size_t limit) {
 }
 
 // Narrow source bounded to `limit` bytes: drop a character cut by the bound.
-size_t trimIncompleteUtf8(const char* s, size_t n) {
+size_t TrimIncompleteUtf8(const char* s, size_t n) {
   size_t back = 0;
   while (back < n && back < 4 && (static_cast<unsigned char>(s[n - 1 - back]) & 0xC0) == 0x80) ++back;
   if (back == n) return n;
@@ -248,53 +248,53 @@ size_t trimIncompleteUtf8(const char* s, size_t n) {
 }
 
 template <typename C>
-void formatString(std::basic_string<C>& out, bool argWide, const Spec& sp, Args& a) {
+void FormatString(std::basic_string<C>& out, bool argWide, const Spec& sp, Args& a) {
   size_t limit = sp.precision >= 0 ? static_cast<size_t>(sp.precision) : SIZE_MAX;
   constexpr bool outWide = sizeof(C) == 2;
   if (argWide) {
     const char16_t* s = va_arg(a.ap, const char16_t*);
     if (!s) s = u"";
     if constexpr (outWide) {
-      appendField(out, s, boundedLen(s, limit), sp);
+      AppendField(out, s, BoundedLen(s, limit), sp);
     } else {
-      size_t n = boundedLen(s, limit);
+      size_t n = BoundedLen(s, limit);
       std::string t = Utf16ToUtf8(std::u16string_view(s, n));
-      appendField(out, t.data(), cutUnits(t, limit), sp);
+      AppendField(out, t.data(), CutUnits(t, limit), sp);
     }
   } else {
     const char* s = va_arg(a.ap, const char*);
     if (!s) s = "";
     if constexpr (!outWide) {
-      appendField(out, s, boundedLen(s, limit), sp);
+      AppendField(out, s, BoundedLen(s, limit), sp);
     } else {
-      size_t n = boundedLen(s, limit);
-      if (limit != SIZE_MAX && n == limit) n = trimIncompleteUtf8(s, n);
+      size_t n = BoundedLen(s, limit);
+      if (limit != SIZE_MAX && n == limit) n = TrimIncompleteUtf8(s, n);
       std::u16string t = Utf8ToUtf16(std::string_view(s, n));
-      appendField(out, t.data(), cutUnits(t, limit), sp);
+      AppendField(out, t.data(), CutUnits(t, limit), sp);
     }
   }
 }
 
 template <typename C>
-void formatChar(std::basic_string<C>& out, bool argWide, const Spec& sp, Args& a) {
+void FormatChar(std::basic_string<C>& out, bool argWide, const Spec& sp, Args& a) {
   unsigned v = va_arg(a.ap, unsigned int);
   char32_t cp = argWide ? static_cast<char16_t>(v) : static_cast<unsigned char>(v);
   if constexpr (sizeof(C) == 2) {
     C ch = static_cast<C>(cp);
-    appendField(out, &ch, 1, sp);
+    AppendField(out, &ch, 1, sp);
   } else {
     if (cp < 0x80) {
       C ch = static_cast<C>(cp);
-      appendField(out, &ch, 1, sp);
+      AppendField(out, &ch, 1, sp);
     } else {
       std::string t = Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(cp)));
-      appendField(out, t.data(), t.size(), sp);
+      AppendField(out, t.data(), t.size(), sp);
     }
   }
 }
 
 template <typename C>
-int readDecimal(const C*& p) {
+int ReadDecimal(const C*& p) {
   int64_t v = 0;
   while (*p >= C('0') && *p <= C('9')) {
     v = v * 10 + (*p - C('0'));
@@ -306,7 +306,7 @@ int readDecimal(const C*& p) {
 
 // Flags: - + blank # 0, in any order.
 template <typename C>
-void parseFlags(const C*& p, Spec& sp) {
+void ParseFlags(const C*& p, Spec& sp) {
   for (;; ++p) {
     if (*p == C('-'))
       sp.left = true;
@@ -325,7 +325,7 @@ void parseFlags(const C*& p, Spec& sp) {
 
 // Width and precision, decimal or '*' (taken from the arguments).
 template <typename C>
-void parseWidthAndPrecision(const C*& p, Spec& sp, Args& a) {
+void ParseWidthAndPrecision(const C*& p, Spec& sp, Args& a) {
   if (*p == C('*')) {
     int w = va_arg(a.ap, int);
     if (w < 0) {
@@ -335,7 +335,7 @@ void parseWidthAndPrecision(const C*& p, Spec& sp, Args& a) {
     sp.width = w;
     ++p;
   } else {
-    sp.width = readDecimal(p);
+    sp.width = ReadDecimal(p);
   }
   if (*p != C('.')) return;
   ++p;
@@ -344,13 +344,13 @@ void parseWidthAndPrecision(const C*& p, Spec& sp, Args& a) {
     sp.precision = pr < 0 ? -1 : pr;
     ++p;
   } else {
-    sp.precision = readDecimal(p);
+    sp.precision = ReadDecimal(p);
   }
 }
 
 // Size prefixes: h hh l ll w L I I32 I64 z t j.
 template <typename C>
-void parseSize(const C*& p, Spec& sp) {
+void ParseSize(const C*& p, Spec& sp) {
   if (*p == C('h')) {
     ++p;
     sp.forceNarrow = true;
@@ -394,26 +394,26 @@ void parseSize(const C*& p, Spec& sp) {
 
 // Everything between '%' and the conversion letter; p is left on the letter.
 template <typename C>
-Spec parseSpec(const C*& p, Args& a) {
+Spec ParseSpec(const C*& p, Args& a) {
   Spec sp;
-  parseFlags(p, sp);
-  parseWidthAndPrecision(p, sp, a);
-  parseSize(p, sp);
+  ParseFlags(p, sp);
+  ParseWidthAndPrecision(p, sp, a);
+  ParseSize(p, sp);
   return sp;
 }
 
 template <typename C>
-void formatPointer(std::basic_string<C>& out, const Spec& sp, Args& a) {
+void FormatPointer(std::basic_string<C>& out, const Spec& sp, Args& a) {
   auto v = reinterpret_cast<uintptr_t>(va_arg(a.ap, void*));
   char tmp[2 * sizeof(uintptr_t) + 1];
   for (int i = static_cast<int>(2 * sizeof(uintptr_t)) - 1; i >= 0; --i, v >>= 4) tmp[i] = "0123456789ABCDEF"[v & 0xF];
-  appendNumber(out, "", std::string_view(tmp, 2 * sizeof(uintptr_t)), sp, false);
+  AppendNumber(out, "", std::string_view(tmp, 2 * sizeof(uintptr_t)), sp, false);
 }
 
 // Whether a %s/%S or %c/%C argument is wide: the letter's natural width for
 // the output, unless a size prefix says otherwise.
 template <typename C>
-bool argIsWide(C conv, C naturalLetter, const Spec& sp) {
+bool ArgIsWide(C conv, C naturalLetter, const Spec& sp) {
   constexpr bool outWide = sizeof(C) == 2;
   bool natural = (conv == naturalLetter) == outWide;
   return sp.forceNarrow ? false : sp.forceWide ? true : natural;
@@ -421,7 +421,7 @@ bool argIsWide(C conv, C naturalLetter, const Spec& sp) {
 
 // Formats one conversion; false for an unknown letter (nothing consumed).
 template <typename C>
-bool formatConversion(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
+bool FormatConversion(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
   switch (conv) {
     case C('d'):
     case C('i'):
@@ -429,7 +429,7 @@ bool formatConversion(std::basic_string<C>& out, C conv, const Spec& sp, Args& a
     case C('o'):
     case C('x'):
     case C('X'):
-      formatInteger(out, conv, sp, a);
+      FormatInteger(out, conv, sp, a);
       return true;
     case C('e'):
     case C('E'):
@@ -439,18 +439,18 @@ bool formatConversion(std::basic_string<C>& out, C conv, const Spec& sp, Args& a
     case C('G'):
     case C('a'):
     case C('A'):
-      formatFloat(out, conv, sp, a);
+      FormatFloat(out, conv, sp, a);
       return true;
     case C('s'):
     case C('S'):
-      formatString(out, argIsWide(conv, C('s'), sp), sp, a);
+      FormatString(out, ArgIsWide(conv, C('s'), sp), sp, a);
       return true;
     case C('c'):
     case C('C'):
-      formatChar(out, argIsWide(conv, C('c'), sp), sp, a);
+      FormatChar(out, ArgIsWide(conv, C('c'), sp), sp, a);
       return true;
     case C('p'):
-      formatPointer(out, sp, a);
+      FormatPointer(out, sp, a);
       return true;
     case C('n'):
       (void)va_arg(a.ap, void*);  // never written (as on Windows by default)
@@ -461,7 +461,7 @@ bool formatConversion(std::basic_string<C>& out, C conv, const Spec& sp, Args& a
 }
 
 template <typename C>
-std::basic_string<C> formatImpl(const C* fmt, Args& a) {
+std::basic_string<C> FormatImpl(const C* fmt, Args& a) {
   std::basic_string<C> out;
   if (!fmt) return out;
   const C* p = fmt;
@@ -479,7 +479,7 @@ std::basic_string<C> formatImpl(const C* fmt, Args& a) {
       ++p;
       continue;
     }
-    Spec sp = parseSpec(p, a);
+    Spec sp = ParseSpec(p, a);
     C conv = *p;
     if (conv == 0) {  // format ends inside a conversion: keep it as text
       out.append(start, static_cast<size_t>(p - start));
@@ -487,13 +487,13 @@ std::basic_string<C> formatImpl(const C* fmt, Args& a) {
     }
     ++p;
     // An unknown conversion is printed as it stands.
-    if (!formatConversion(out, conv, sp, a)) out.append(start, static_cast<size_t>(p - start));
+    if (!FormatConversion(out, conv, sp, a)) out.append(start, static_cast<size_t>(p - start));
   }
   return out;
 }
 
 template <typename C>
-size_t copyOut(const std::basic_string<C>& s, C* dst, size_t capacity) {
+size_t CopyOut(const std::basic_string<C>& s, C* dst, size_t capacity) {
   if (dst && capacity > 0) {
     size_t n = s.size() < capacity - 1 ? s.size() : capacity - 1;
     std::memcpy(dst, s.data(), n * sizeof(C));
@@ -507,7 +507,7 @@ size_t copyOut(const std::basic_string<C>& s, C* dst, size_t capacity) {
 std::u16string FormatWV(const char16_t* fmt, va_list ap) {
   Args a;
   va_copy(a.ap, ap);
-  std::u16string s = formatImpl(fmt, a);
+  std::u16string s = FormatImpl(fmt, a);
   va_end(a.ap);
   return s;
 }
@@ -515,7 +515,7 @@ std::u16string FormatWV(const char16_t* fmt, va_list ap) {
 std::string FormatAV(const char* fmt, va_list ap) {
   Args a;
   va_copy(a.ap, ap);
-  std::string s = formatImpl(fmt, a);
+  std::string s = FormatImpl(fmt, a);
   va_end(a.ap);
   return s;
 }
@@ -537,11 +537,11 @@ std::string FormatA(const char* fmt, ...) {
 }
 
 size_t FormatBufWV(char16_t* dst, size_t capacity, const char16_t* fmt, va_list ap) {
-  return copyOut(FormatWV(fmt, ap), dst, capacity);
+  return CopyOut(FormatWV(fmt, ap), dst, capacity);
 }
 
 size_t FormatBufAV(char* dst, size_t capacity, const char* fmt, va_list ap) {
-  return copyOut(FormatAV(fmt, ap), dst, capacity);
+  return CopyOut(FormatAV(fmt, ap), dst, capacity);
 }
 
 size_t FormatBufW(char16_t* dst, size_t capacity, const char16_t* fmt, ...) {

@@ -10,7 +10,7 @@
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -19,20 +19,20 @@ int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-int daysInMonth(int y, int m) {
+int DaysInMonth(int y, int m) {
   static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return (m == 2 && isLeap(y)) ? 29 : kDays[m - 1];
+  return (m == 2 && IsLeap(y)) ? 29 : kDays[m - 1];
 }
 
-int64_t floorDiv(int64_t a, int64_t b) {
+int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
   return q;
 }
 
-void fillSystemTime(const struct tm& tm, int ms, SYSTEMTIME* st) {
+void FillSystemTime(const struct tm& tm, int ms, SYSTEMTIME* st) {
   st->wYear = static_cast<WORD>(tm.tm_year + 1900);
   st->wMonth = static_cast<WORD>(tm.tm_mon + 1);
   st->wDayOfWeek = static_cast<WORD>(tm.tm_wday);
@@ -43,7 +43,7 @@ void fillSystemTime(const struct tm& tm, int ms, SYSTEMTIME* st) {
   st->wMilliseconds = static_cast<WORD>(ms);
 }
 
-int isDstAt(int64_t t) {
+int IsDstAt(int64_t t) {
   struct tm tm;
   if (!LocalBreakdown(t, &tm)) return -1;
   return tm.tm_isdst > 0 ? 1 : 0;
@@ -51,11 +51,11 @@ int isDstAt(int64_t t) {
 
 // The first second at or after `lo` at which the daylight flag differs from
 // its value at `lo`, knowing that it differs at `hi`.
-int64_t findChange(int64_t lo, int64_t hi) {
-  int at = isDstAt(lo);
+int64_t FindChange(int64_t lo, int64_t hi) {
+  int at = IsDstAt(lo);
   while (hi - lo > 1) {
     int64_t mid = lo + (hi - lo) / 2;
-    if (isDstAt(mid) == at)
+    if (IsDstAt(mid) == at)
       lo = mid;
     else
       hi = mid;
@@ -65,7 +65,7 @@ int64_t findChange(int64_t lo, int64_t hi) {
 
 // The transition at `t` in the "day of the month" form, on the clock in force
 // before it (UTC offset `offsetBefore`).
-SYSTEMTIME transitionRule(int64_t t, long offsetBefore) {
+SYSTEMTIME TransitionRule(int64_t t, long offsetBefore) {
   struct tm tm;
   SYSTEMTIME st{};
   if (!UtcBreakdown(t + offsetBefore, &tm)) return st;
@@ -73,14 +73,14 @@ SYSTEMTIME transitionRule(int64_t t, long offsetBefore) {
   st.wYear = 0;
   st.wMonth = static_cast<WORD>(month);
   st.wDayOfWeek = static_cast<WORD>(tm.tm_wday);
-  st.wDay = static_cast<WORD>(tm.tm_mday + 7 > daysInMonth(year, month) ? 5 : (tm.tm_mday - 1) / 7 + 1);
+  st.wDay = static_cast<WORD>(tm.tm_mday + 7 > DaysInMonth(year, month) ? 5 : (tm.tm_mday - 1) / 7 + 1);
   st.wHour = static_cast<WORD>(tm.tm_hour);
   st.wMinute = static_cast<WORD>(tm.tm_min);
   st.wSecond = static_cast<WORD>(tm.tm_sec);
   return st;
 }
 
-void copyName(WCHAR* dst, const char* name) {
+void CopyName(WCHAR* dst, const char* name) {
   size_t i = 0;
   for (; name && name[i] && i < 31; ++i) dst[i] = static_cast<unsigned char>(name[i]);
   dst[i] = 0;
@@ -116,7 +116,7 @@ void FileTime100nsToUnix(uint64_t fileTime, int64_t* seconds, int32_t* ms) {
   if (ms) *ms = static_cast<int32_t>(within / kPerMs);
 }
 
-int64_t UnixNowSeconds() { return floorDiv(UnixNowMs(), 1000); }
+int64_t UnixNowSeconds() { return FloorDiv(UnixNowMs(), 1000); }
 
 int64_t UnixNowMs() {
   using namespace std::chrono;
@@ -148,7 +148,7 @@ bool LocalBreakdown(int64_t unixSeconds, struct tm* out) {
 }
 
 int64_t UtcToUnix(int year, int month, int day, int hour, int minute, int second) {
-  return daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 + int64_t(hour) * 3600 +
+  return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) * 86400 + int64_t(hour) * 3600 +
          int64_t(minute) * 60 + second;
 }
 
@@ -156,14 +156,14 @@ void GetSystemTime(SYSTEMTIME* st) {
   if (!st) return;
   int64_t ms = UnixNowMs();
   struct tm tm;
-  if (UtcBreakdown(floorDiv(ms, 1000), &tm)) fillSystemTime(tm, static_cast<int>(ms - floorDiv(ms, 1000) * 1000), st);
+  if (UtcBreakdown(FloorDiv(ms, 1000), &tm)) FillSystemTime(tm, static_cast<int>(ms - FloorDiv(ms, 1000) * 1000), st);
 }
 
 void GetLocalTime(SYSTEMTIME* st) {
   if (!st) return;
   int64_t ms = UnixNowMs();
   struct tm tm;
-  if (LocalBreakdown(floorDiv(ms, 1000), &tm)) fillSystemTime(tm, static_cast<int>(ms - floorDiv(ms, 1000) * 1000), st);
+  if (LocalBreakdown(FloorDiv(ms, 1000), &tm)) FillSystemTime(tm, static_cast<int>(ms - FloorDiv(ms, 1000) * 1000), st);
 }
 
 BOOL FileTimeToSystemTime(const FILETIME* ft, SYSTEMTIME* st) {
@@ -175,14 +175,14 @@ BOOL FileTimeToSystemTime(const FILETIME* ft, SYSTEMTIME* st) {
   FileTime100nsToUnix(v, &seconds, &ms);
   struct tm tm;
   if (!UtcBreakdown(seconds, &tm)) return FALSE;
-  fillSystemTime(tm, ms, st);
+  FillSystemTime(tm, ms, st);
   return TRUE;
 }
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* st, FILETIME* ft) {
   if (!st || !ft) return FALSE;
   if (st->wYear < 1601 || st->wYear > 30827 || st->wMonth < 1 || st->wMonth > 12 || st->wDay < 1 ||
-      st->wDay > daysInMonth(st->wYear, st->wMonth) || st->wHour > 23 || st->wMinute > 59 || st->wSecond > 59 ||
+      st->wDay > DaysInMonth(st->wYear, st->wMonth) || st->wHour > 23 || st->wMinute > 59 || st->wSecond > 59 ||
       st->wMilliseconds > 999)
     return FALSE;
   int64_t s = UtcToUnix(st->wYear, st->wMonth, st->wDay, st->wHour, st->wMinute, st->wSecond);
@@ -211,17 +211,17 @@ bool ReadTimeZoneRules(int year, TIME_ZONE_INFORMATION* tzi) {
   struct tm stdTm {};
   struct tm dstTm {};
   bool haveStd = false, haveDst = false;
-  int prev = isDstAt(start);
+  int prev = IsDstAt(start);
   for (int64_t t = start; t < end;) {
     int64_t next = t + 86400 < end ? t + 86400 : end;
-    int cur = isDstAt(next);
+    int cur = IsDstAt(next);
     struct tm probe;
     if (LocalBreakdown(t, &probe)) {
       if (probe.tm_isdst > 0 && !haveDst) dstTm = probe, haveDst = true;
       if (probe.tm_isdst <= 0 && !haveStd) stdTm = probe, haveStd = true;
     }
     if (cur != prev && cur >= 0 && prev >= 0) {
-      int64_t change = findChange(t, next);
+      int64_t change = FindChange(t, next);
       if (cur == 1 && !haveToDst) toDst = change, haveToDst = true;
       if (cur == 0 && !haveToStd) toStd = change, haveToStd = true;
     }
@@ -233,15 +233,15 @@ bool ReadTimeZoneRules(int year, TIME_ZONE_INFORMATION* tzi) {
     haveStd = true;
   }
   tzi->Bias = static_cast<LONG>(-stdTm.tm_gmtoff / 60);
-  copyName(tzi->StandardName, stdTm.tm_zone);
+  CopyName(tzi->StandardName, stdTm.tm_zone);
   if (!haveDst || !haveToDst || !haveToStd) {
-    copyName(tzi->DaylightName, stdTm.tm_zone);
+    CopyName(tzi->DaylightName, stdTm.tm_zone);
     return false;
   }
   tzi->DaylightBias = static_cast<LONG>(-(dstTm.tm_gmtoff - stdTm.tm_gmtoff) / 60);
-  copyName(tzi->DaylightName, dstTm.tm_zone);
-  tzi->DaylightDate = transitionRule(toDst, stdTm.tm_gmtoff);
-  tzi->StandardDate = transitionRule(toStd, dstTm.tm_gmtoff);
+  CopyName(tzi->DaylightName, dstTm.tm_zone);
+  tzi->DaylightDate = TransitionRule(toDst, stdTm.tm_gmtoff);
+  tzi->StandardDate = TransitionRule(toStd, dstTm.tm_gmtoff);
   return true;
 }
 
@@ -282,7 +282,7 @@ DWORD GetTimeZoneRulesForYear(int year, TIME_ZONE_INFORMATION* tzi) {
   }
   *tzi = cache.rules;
   if (!cache.knownRules) return TIME_ZONE_ID_UNKNOWN;
-  return isDstAt(UnixNowSeconds()) == 1 ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
+  return IsDstAt(UnixNowSeconds()) == 1 ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD;
 }
 
 DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* tzi) {

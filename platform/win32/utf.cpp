@@ -9,9 +9,9 @@ constexpr UTF32 kSurHighEnd = 0xDBFF;
 constexpr UTF32 kSurLowStart = 0xDC00;
 constexpr UTF32 kSurLowEnd = 0xDFFF;
 
-inline bool isSurrogate(UTF32 c) { return c >= kSurHighStart && c <= kSurLowEnd; }
-inline bool isHigh(UTF32 c) { return c >= kSurHighStart && c <= kSurHighEnd; }
-inline bool isLow(UTF32 c) { return c >= kSurLowStart && c <= kSurLowEnd; }
+inline bool IsSurrogate(UTF32 c) { return c >= kSurHighStart && c <= kSurLowEnd; }
+inline bool IsHigh(UTF32 c) { return c >= kSurHighStart && c <= kSurHighEnd; }
+inline bool IsLow(UTF32 c) { return c >= kSurLowStart && c <= kSurLowEnd; }
 
 enum class DecodeStatus { ok, illegal, truncated };
 
@@ -22,7 +22,7 @@ struct Decoded {
 };
 
 // Number of bytes a lead byte announces (0 for a byte that cannot lead).
-inline int utf8SeqLen(UTF8 b) {
+inline int Utf8SeqLen(UTF8 b) {
   if (b < 0x80) return 1;
   if (b < 0xC2) return 0;
   if (b < 0xE0) return 2;
@@ -33,9 +33,9 @@ inline int utf8SeqLen(UTF8 b) {
 
 // Decodes one UTF-8 character by the well-formed byte ranges of the Unicode
 // standard (no overlongs, no surrogates, nothing above U+10FFFF).
-Decoded decodeUtf8(const UTF8* p, const UTF8* end) {
+Decoded DecodeUtf8(const UTF8* p, const UTF8* end) {
   UTF8 b0 = p[0];
-  int n = utf8SeqLen(b0);
+  int n = Utf8SeqLen(b0);
   if (n == 1) return {b0, 1, DecodeStatus::ok};
   if (n == 0) return {0, 1, DecodeStatus::illegal};
   UTF8 lo = 0x80, hi = 0xBF;
@@ -55,10 +55,10 @@ Decoded decodeUtf8(const UTF8* p, const UTF8* end) {
 }
 
 // Bytes needed to write cp (cp already checked to be a scalar value).
-inline int utf8Len(UTF32 cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+inline int Utf8Len(UTF32 cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
 
-inline UTF8* writeUtf8(UTF8* t, UTF32 cp) {
-  switch (utf8Len(cp)) {
+inline UTF8* WriteUtf8(UTF8* t, UTF32 cp) {
+  switch (Utf8Len(cp)) {
     case 1:
       *t++ = static_cast<UTF8>(cp);
       break;
@@ -83,13 +83,13 @@ inline UTF8* writeUtf8(UTF8* t, UTF32 cp) {
 
 // Reads one code point from UTF-16. Returns the units consumed (0 = need more
 // input) and sets `bad` for an unpaired surrogate.
-inline int readUtf16(const UTF16* s, const UTF16* end, UTF32& cp, bool& bad) {
+inline int ReadUtf16(const UTF16* s, const UTF16* end, UTF32& cp, bool& bad) {
   bad = false;
   UTF32 c = s[0];
-  if (isHigh(c)) {
+  if (IsHigh(c)) {
     if (s + 1 >= end) return 0;
     UTF32 c2 = s[1];
-    if (isLow(c2)) {
+    if (IsLow(c2)) {
       cp = ((c - kSurHighStart) << 10) + (c2 - kSurLowStart) + 0x10000;
       return 2;
     }
@@ -97,15 +97,15 @@ inline int readUtf16(const UTF16* s, const UTF16* end, UTF32& cp, bool& bad) {
     cp = c;
     return 1;
   }
-  if (isLow(c)) bad = true;
+  if (IsLow(c)) bad = true;
   cp = c;
   return 1;
 }
 
-// As readUtf16, for the replacing conversions: an unpaired surrogate, also a
+// As ReadUtf16, for the replacing conversions: an unpaired surrogate, also a
 // high one cut off at the end, reads as U+FFFD (one unit) and sets `bad`.
-inline int readUtf16Replacing(const UTF16* s, const UTF16* end, UTF32& cp, bool& bad) {
-  int n = readUtf16(s, end, cp, bad);
+inline int ReadUtf16Replacing(const UTF16* s, const UTF16* end, UTF32& cp, bool& bad) {
+  int n = ReadUtf16(s, end, cp, bad);
   if (n == 0) {
     n = 1;
     bad = true;
@@ -116,7 +116,7 @@ inline int readUtf16Replacing(const UTF16* s, const UTF16* end, UTF32& cp, bool&
 
 // Shared driver for every converter that writes UTF-8 or UTF-16 from a code
 // point. Returns false when the target has no room.
-inline bool putUtf16(UTF16*& t, UTF16* tEnd, UTF32 cp) {
+inline bool PutUtf16(UTF16*& t, UTF16* tEnd, UTF32 cp) {
   if (cp >= 0x10000) {
     if (tEnd - t < 2) return false;
     cp -= 0x10000;
@@ -129,26 +129,26 @@ inline bool putUtf16(UTF16*& t, UTF16* tEnd, UTF32 cp) {
   return true;
 }
 
-inline bool putUtf8(UTF8*& t, UTF8* tEnd, UTF32 cp) {
-  if (tEnd - t < utf8Len(cp)) return false;
-  t = writeUtf8(t, cp);
+inline bool PutUtf8(UTF8*& t, UTF8* tEnd, UTF32 cp) {
+  if (tEnd - t < Utf8Len(cp)) return false;
+  t = WriteUtf8(t, cp);
   return true;
 }
 
-inline bool putUtf32(UTF32*& t, UTF32* tEnd, UTF32 cp) {
+inline bool PutUtf32(UTF32*& t, UTF32* tEnd, UTF32 cp) {
   if (t >= tEnd) return false;
   *t++ = cp;
   return true;
 }
 
 template <typename T, typename Put>
-ConversionResult fromUtf8(const UTF8** sourceStart, const UTF8* sourceEnd, T** targetStart, T* targetEnd,
+ConversionResult FromUtf8(const UTF8** sourceStart, const UTF8* sourceEnd, T** targetStart, T* targetEnd,
                           Put put) {
   ConversionResult result = conversionOK;
   const UTF8* s = *sourceStart;
   T* t = *targetStart;
   while (s < sourceEnd) {
-    Decoded d = decodeUtf8(s, sourceEnd);
+    Decoded d = DecodeUtf8(s, sourceEnd);
     if (d.st != DecodeStatus::ok) {
       // Only a character that runs past the end of the input is cut short;
       // anything else is malformed.
@@ -167,7 +167,7 @@ ConversionResult fromUtf8(const UTF8** sourceStart, const UTF8* sourceEnd, T** t
 }
 
 template <typename T, typename Put>
-ConversionResult fromUtf16(const UTF16** sourceStart, const UTF16* sourceEnd, T** targetStart, T* targetEnd,
+ConversionResult FromUtf16(const UTF16** sourceStart, const UTF16* sourceEnd, T** targetStart, T* targetEnd,
                            ConversionFlags flags, Put put) {
   ConversionResult result = conversionOK;
   const UTF16* s = *sourceStart;
@@ -175,7 +175,7 @@ ConversionResult fromUtf16(const UTF16** sourceStart, const UTF16* sourceEnd, T*
   while (s < sourceEnd) {
     UTF32 cp;
     bool bad;
-    int n = readUtf16(s, sourceEnd, cp, bad);
+    int n = ReadUtf16(s, sourceEnd, cp, bad);
     if (n == 0) {
       result = sourceExhausted;
       break;
@@ -199,14 +199,14 @@ ConversionResult fromUtf16(const UTF16** sourceStart, const UTF16* sourceEnd, T*
 }
 
 template <typename T, typename Put>
-ConversionResult fromUtf32(const UTF32** sourceStart, const UTF32* sourceEnd, T** targetStart, T* targetEnd,
+ConversionResult FromUtf32(const UTF32** sourceStart, const UTF32* sourceEnd, T** targetStart, T* targetEnd,
                            ConversionFlags flags, Put put) {
   ConversionResult result = conversionOK;
   const UTF32* s = *sourceStart;
   T* t = *targetStart;
   while (s < sourceEnd) {
     UTF32 cp = *s;
-    if (isSurrogate(cp) || cp > kUniMaxLegalUtf32) {
+    if (IsSurrogate(cp) || cp > kUniMaxLegalUtf32) {
       if (flags == strictConversion) {
         result = sourceIllegal;
         break;
@@ -228,43 +228,43 @@ ConversionResult fromUtf32(const UTF32** sourceStart, const UTF32* sourceEnd, T*
 
 ConversionResult ConvertUTF8toUTF16(const UTF8** sourceStart, const UTF8* sourceEnd, UTF16** targetStart,
                                     UTF16* targetEnd, ConversionFlags) {
-  return fromUtf8(sourceStart, sourceEnd, targetStart, targetEnd, putUtf16);
+  return FromUtf8(sourceStart, sourceEnd, targetStart, targetEnd, PutUtf16);
 }
 
 ConversionResult ConvertUTF8toUTF32(const UTF8** sourceStart, const UTF8* sourceEnd, UTF32** targetStart,
                                     UTF32* targetEnd, ConversionFlags) {
-  return fromUtf8(sourceStart, sourceEnd, targetStart, targetEnd, putUtf32);
+  return FromUtf8(sourceStart, sourceEnd, targetStart, targetEnd, PutUtf32);
 }
 
 ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart,
                                     UTF8* targetEnd, ConversionFlags flags) {
-  return fromUtf16(sourceStart, sourceEnd, targetStart, targetEnd, flags, putUtf8);
+  return FromUtf16(sourceStart, sourceEnd, targetStart, targetEnd, flags, PutUtf8);
 }
 
 ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart, const UTF16* sourceEnd, UTF32** targetStart,
                                      UTF32* targetEnd, ConversionFlags flags) {
-  return fromUtf16(sourceStart, sourceEnd, targetStart, targetEnd, flags, putUtf32);
+  return FromUtf16(sourceStart, sourceEnd, targetStart, targetEnd, flags, PutUtf32);
 }
 
 ConversionResult ConvertUTF32toUTF8(const UTF32** sourceStart, const UTF32* sourceEnd, UTF8** targetStart,
                                     UTF8* targetEnd, ConversionFlags flags) {
-  return fromUtf32(sourceStart, sourceEnd, targetStart, targetEnd, flags, putUtf8);
+  return FromUtf32(sourceStart, sourceEnd, targetStart, targetEnd, flags, PutUtf8);
 }
 
 ConversionResult ConvertUTF32toUTF16(const UTF32** sourceStart, const UTF32* sourceEnd, UTF16** targetStart,
                                      UTF16* targetEnd, ConversionFlags flags) {
-  return fromUtf32(sourceStart, sourceEnd, targetStart, targetEnd, flags, putUtf16);
+  return FromUtf32(sourceStart, sourceEnd, targetStart, targetEnd, flags, PutUtf16);
 }
 
 bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd) {
   if (!source || source >= sourceEnd) return false;
-  return decodeUtf8(source, sourceEnd).st == DecodeStatus::ok;
+  return DecodeUtf8(source, sourceEnd).st == DecodeStatus::ok;
 }
 
 namespace {
 
 // Decodes all of s; `bad` counts the invalid subsequences replaced by U+FFFD.
-std::u16string utf8To16(std::string_view s, size_t& bad) {
+std::u16string Utf8To16(std::string_view s, size_t& bad) {
   // A byte never yields more than one unit (a four-byte character yields a
   // pair, an invalid subsequence one U+FFFD), so the input length bounds the
   // output: it is written in place and cut to size at the end.
@@ -278,7 +278,7 @@ std::u16string utf8To16(std::string_view s, size_t& bad) {
       *t++ = *p++;
       continue;
     }
-    Decoded d = decodeUtf8(p, end);
+    Decoded d = DecodeUtf8(p, end);
     UTF32 cp = d.cp;
     if (d.st != DecodeStatus::ok) {
       cp = kUniReplacementChar;
@@ -301,7 +301,7 @@ std::u16string utf8To16(std::string_view s, size_t& bad) {
 // three above (an unpaired surrogate becomes U+FFFD, also three); a surrogate
 // pair takes four, two less than its units count alone. Written without
 // branches, so that the compiler can take several units per step.
-size_t utf8Size(std::u16string_view s) {
+size_t Utf8Size(std::u16string_view s) {
   size_t n = 0;
   for (const UTF16 c : s) n += 1 + (c >= 0x80) + (c >= 0x800);
   size_t pairs = 0;
@@ -309,8 +309,8 @@ size_t utf8Size(std::u16string_view s) {
   return n - 2 * pairs;
 }
 
-std::string utf16To8(std::u16string_view s, size_t& bad) {
-  std::string out(utf8Size(s), '\0');
+std::string Utf16To8(std::u16string_view s, size_t& bad) {
+  std::string out(Utf8Size(s), '\0');
   UTF8* t = reinterpret_cast<UTF8*>(out.data());
   bad = 0;
   const UTF16* p = s.data();
@@ -322,9 +322,9 @@ std::string utf16To8(std::u16string_view s, size_t& bad) {
     }
     UTF32 cp;
     bool isBad;
-    int n = readUtf16Replacing(p, end, cp, isBad);
+    int n = ReadUtf16Replacing(p, end, cp, isBad);
     if (isBad) ++bad;
-    t = writeUtf8(t, cp);
+    t = WriteUtf8(t, cp);
     p += n;
   }
   return out;
@@ -334,26 +334,26 @@ std::string utf16To8(std::u16string_view s, size_t& bad) {
 
 std::u16string Utf8ToUtf16(std::string_view s) {
   size_t bad;
-  return utf8To16(s, bad);
+  return Utf8To16(s, bad);
 }
 
 std::string Utf16ToUtf8(std::u16string_view s) {
   size_t bad;
-  return utf16To8(s, bad);
+  return Utf16To8(s, bad);
 }
 
 std::string Utf16ToUtf8(const char16_t* s) { return s ? Utf16ToUtf8(std::u16string_view(s)) : std::string(); }
 
 bool Utf8ToUtf16Strict(std::string_view s, std::u16string& out) {
   size_t bad;
-  out = utf8To16(s, bad);
+  out = Utf8To16(s, bad);
   if (bad) out.clear();
   return bad == 0;
 }
 
 bool Utf16ToUtf8Strict(std::u16string_view s, std::string& out) {
   size_t bad;
-  out = utf16To8(s, bad);
+  out = Utf16To8(s, bad);
   if (bad) out.clear();
   return bad == 0;
 }
@@ -366,7 +366,7 @@ std::u32string Utf16ToUtf32(std::u16string_view s) {
   while (p < end) {
     UTF32 cp;
     bool bad;
-    int n = readUtf16Replacing(p, end, cp, bad);
+    int n = ReadUtf16Replacing(p, end, cp, bad);
     out.push_back(cp);
     p += n;
   }
@@ -377,10 +377,10 @@ std::u16string Utf32ToUtf16(std::u32string_view s) {
   std::u16string out;
   out.reserve(s.size());
   for (UTF32 cp : s) {
-    if (isSurrogate(cp) || cp > kUniMaxLegalUtf32) cp = kUniReplacementChar;
+    if (IsSurrogate(cp) || cp > kUniMaxLegalUtf32) cp = kUniReplacementChar;
     UTF16 pair[2];
     UTF16* t = pair;
-    putUtf16(t, pair + 2, cp);
+    PutUtf16(t, pair + 2, cp);
     out.append(pair, t);
   }
   return out;
@@ -393,7 +393,7 @@ int MultiByteToWideChar(UINT, DWORD flags, LPCSTR multiByteStr, int cbMultiByte,
     return 0;
   size_t n = (cbMultiByte == -1) ? std::strlen(multiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
   size_t bad;
-  std::u16string w = utf8To16(std::string_view(multiByteStr, n), bad);
+  std::u16string w = Utf8To16(std::string_view(multiByteStr, n), bad);
   if (bad && (flags & MB_ERR_INVALID_CHARS)) return 0;
   if (w.size() > 0x7FFFFFFF) return 0;
   int need = static_cast<int>(w.size());
@@ -417,7 +417,7 @@ int WideCharToMultiByte(UINT, DWORD flags, LPCWSTR wideCharStr, int cchWideChar,
     n = static_cast<size_t>(cchWideChar);
   }
   size_t bad;
-  std::string s = utf16To8(std::u16string_view(wideCharStr, n), bad);
+  std::string s = Utf16To8(std::u16string_view(wideCharStr, n), bad);
   if (bad && (flags & WC_ERR_INVALID_CHARS)) return 0;
   if (bad && usedDefaultChar) *usedDefaultChar = TRUE;
   if (s.size() > 0x7FFFFFFF) return 0;

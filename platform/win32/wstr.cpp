@@ -10,17 +10,17 @@ namespace {
 
 const char16_t kEmpty[1] = {0};
 
-inline const char16_t* orEmpty(const char16_t* s) { return s ? s : kEmpty; }
+inline const char16_t* OrEmpty(const char16_t* s) { return s ? s : kEmpty; }
 
 template <typename C>
-inline bool isBlank(C c) {
+inline bool IsBlank(C c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
 template <typename C>
-int toIntImpl(const C* s) {
+int ToIntImpl(const C* s) {
   if (!s) return 0;
-  while (isBlank(*s)) ++s;
+  while (IsBlank(*s)) ++s;
   bool neg = false;
   if (*s == '+' || *s == '-') {
     neg = (*s == '-');
@@ -42,9 +42,9 @@ int toIntImpl(const C* s) {
 }
 
 template <typename C>
-double toDoubleImpl(const C* s) {
+double ToDoubleImpl(const C* s) {
   if (!s) return 0.0;
-  while (isBlank(*s)) ++s;
+  while (IsBlank(*s)) ++s;
   // Collect the ASCII characters a number can be made of; from_chars then takes
   // the longest valid prefix in the C locale.
   std::string buf;
@@ -93,8 +93,8 @@ int WStrCmp(const char16_t* a, const char16_t* b) { return WStrNCmp(a, b, SIZE_M
 int WStrICmp(const char16_t* a, const char16_t* b) { return WStrNICmp(a, b, SIZE_MAX); }
 
 int WStrNCmp(const char16_t* a, const char16_t* b, size_t n) {
-  a = orEmpty(a);
-  b = orEmpty(b);
+  a = OrEmpty(a);
+  b = OrEmpty(b);
   for (size_t i = 0; i < n; ++i) {
     if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
     if (a[i] == 0) break;
@@ -103,8 +103,8 @@ int WStrNCmp(const char16_t* a, const char16_t* b, size_t n) {
 }
 
 int WStrNICmp(const char16_t* a, const char16_t* b, size_t n) {
-  a = orEmpty(a);
-  b = orEmpty(b);
+  a = OrEmpty(a);
+  b = OrEmpty(b);
   for (size_t i = 0; i < n; ++i) {
     char16_t ca = WCharLowerAscii(a[i]), cb = WCharLowerAscii(b[i]);
     if (ca != cb) return ca < cb ? -1 : 1;
@@ -115,7 +115,7 @@ int WStrNICmp(const char16_t* a, const char16_t* b, size_t n) {
 
 bool WStrCopy(char16_t* dst, size_t capacity, const char16_t* src) {
   if (!dst || capacity == 0) return false;
-  src = orEmpty(src);
+  src = OrEmpty(src);
   size_t i = 0;
   for (; i + 1 < capacity && src[i]; ++i) dst[i] = src[i];
   dst[i] = 0;
@@ -162,7 +162,7 @@ const char16_t* WStrRChr(const char16_t* s, char16_t c) {
   }
 }
 
-int WStrToInt(const char16_t* s) { return toIntImpl(s); }
-double WStrToDouble(const char16_t* s) { return toDoubleImpl(s); }
-int StrToIntC(const char* s) { return toIntImpl(s); }
-double StrToDoubleC(const char* s) { return toDoubleImpl(s); }
+int WStrToInt(const char16_t* s) { return ToIntImpl(s); }
+double WStrToDouble(const char16_t* s) { return ToDoubleImpl(s); }
+int StrToIntC(const char* s) { return ToIntImpl(s); }
+double StrToDoubleC(const char* s) { return ToDoubleImpl(s); }

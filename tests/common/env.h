@@ -12,8 +12,8 @@
 // absence, at the end of the scope (or at Restore()).
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
+  ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* old = std::getenv(name)) m_old = old;
     setenv(name, value, 1);
   }
   ~ScopedEnv() { Restore(); }
@@ -21,16 +21,16 @@ class ScopedEnv {
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
   void Restore() {
-    if (restored_) return;
-    restored_ = true;
-    if (old_) setenv(name_.c_str(), old_->c_str(), 1);
-    else unsetenv(name_.c_str());
+    if (m_restored) return;
+    m_restored = true;
+    if (m_old) setenv(m_name.c_str(), m_old->c_str(), 1);
+    else unsetenv(m_name.c_str());
   }
 
  private:
-  std::string name_;
-  std::optional<std::string> old_;
-  bool restored_ = false;
+  std::string m_name;
+  std::optional<std::string> m_old;
+  bool m_restored = false;
 };
 
 // A user's folders under `home` for the scope: the home itself, the settings
@@ -38,24 +38,24 @@ class ScopedEnv {
 class ScopedUserFolders {
  public:
   explicit ScopedUserFolders(const std::string& home)
-      : home_("HOME", home.c_str()),
-        config_("XDG_CONFIG_HOME", (home + "/config").c_str()),
-        documents_("XDG_DOCUMENTS_DIR", (home + "/Documents").c_str()) {}
+      : m_home("HOME", home.c_str()),
+        m_config("XDG_CONFIG_HOME", (home + "/config").c_str()),
+        m_documents("XDG_DOCUMENTS_DIR", (home + "/Documents").c_str()) {}
 
  private:
-  ScopedEnv home_, config_, documents_;
+  ScopedEnv m_home, m_config, m_documents;
 };
 
 // Sets the time zone (a POSIX TZ value such as "CET-1CEST,M3.5.0,M10.5.0/3")
 // and makes the C library read it; the earlier zone comes back at the end.
 class ScopedTz {
  public:
-  explicit ScopedTz(const char* tz) : tz_("TZ", tz) { tzset(); }
+  explicit ScopedTz(const char* tz) : m_tz("TZ", tz) { tzset(); }
   ~ScopedTz() {
-    tz_.Restore();
+    m_tz.Restore();
     tzset();
   }
 
  private:
-  ScopedEnv tz_;
+  ScopedEnv m_tz;
 };

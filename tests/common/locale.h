@@ -18,13 +18,13 @@ class CommaLocale {
   CommaLocale() {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"})
       if (std::setlocale(LC_ALL, name)) {
-        ok_ = true;
+        m_ok = true;
         return;
       }
-    std::string cmd = "localedef -i de_DE -f UTF-8 '" + dir_.Path() + "/de_DE.UTF-8' >/dev/null 2>&1";
+    std::string cmd = "localedef -i de_DE -f UTF-8 '" + m_dir.Path() + "/de_DE.UTF-8' >/dev/null 2>&1";
     if (std::system(cmd.c_str()) != 0) return;
-    setenv("LOCPATH", dir_.Path().c_str(), 1);
-    ok_ = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    setenv("LOCPATH", m_dir.Path().c_str(), 1);
+    m_ok = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
   }
   ~CommaLocale() {
     std::setlocale(LC_ALL, "C");
@@ -33,9 +33,9 @@ class CommaLocale {
   CommaLocale(const CommaLocale&) = delete;
   CommaLocale& operator=(const CommaLocale&) = delete;
 
-  bool ok() const { return ok_ && std::localeconv()->decimal_point[0] == ','; }
+  bool ok() const { return m_ok && std::localeconv()->decimal_point[0] == ','; }
 
  private:
-  TempDir dir_;
-  bool ok_ = false;
+  TempDir m_dir;
+  bool m_ok = false;
 };

@@ -14,31 +14,31 @@ class TempDir {
  public:
   TempDir() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "pmtest_XXXXXX").string();
-    if (::mkdtemp(tmpl.data())) path_ = tmpl;
+    if (::mkdtemp(tmpl.data())) m_path = tmpl;
     else ADD_FAILURE() << "no temporary folder";
   }
   ~TempDir() {
-    if (path_.empty()) return;
+    if (m_path.empty()) return;
     std::error_code ec;
     // A folder made read-only by a test must be writable again to be removed.
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(path_, ec);
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(m_path, ec);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
   // The folder, without a trailing '/'; empty when it could not be made.
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return m_path; }
   // A path inside the folder, in UTF-8 and in UTF-16.
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  std::string File(const std::string& name) const { return m_path + "/" + name; }
   std::u16string WFile(const std::string& name) const { return Utf8ToUtf16(File(name)); }
   // The names of the folder's entries.
   std::vector<std::string> Entries() const {
     std::vector<std::string> out;
-    for (auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename().string());
+    for (auto& e : std::filesystem::directory_iterator(m_path)) out.push_back(e.path().filename().string());
     return out;
   }
 
  private:
-  std::string path_;
+  std::string m_path;
 };

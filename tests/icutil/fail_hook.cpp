@@ -6,12 +6,12 @@
 
 namespace {
 std::atomic<int> g_okLeft{0};
-bool failAfterCount(size_t) { return g_okLeft.fetch_sub(1) <= 0; }
+bool FailAfterCount(size_t) { return g_okLeft.fetch_sub(1) <= 0; }
 }  // namespace
 
 FailAllocs::FailAllocs(int okBefore) {
   g_okLeft = okBefore;
-  MemSetFailHook(failAfterCount);
+  MemSetFailHook(FailAfterCount);
 }
 
 FailAllocs::~FailAllocs() { MemSetFailHook(nullptr); }

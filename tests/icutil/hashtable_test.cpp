@@ -14,18 +14,18 @@ struct Item {
   Item* next;
 };
 
-uint32_t itemHash(const void* item) { return static_cast<const Item*>(item)->key; }
-uint32_t keyHash(const void* key) { return *static_cast<const uint32_t*>(key); }
-bool itemEquals(const void* item, const void* key) {
+uint32_t ItemHash(const void* item) { return static_cast<const Item*>(item)->key; }
+uint32_t KeyHash(const void* key) { return *static_cast<const uint32_t*>(key); }
+bool ItemEquals(const void* item, const void* key) {
   return static_cast<const Item*>(item)->key == *static_cast<const uint32_t*>(key);
 }
-void* itemNext(const void* item) { return static_cast<const Item*>(item)->next; }
-void itemSetNext(void* item, void* next) { static_cast<Item*>(item)->next = static_cast<Item*>(next); }
+void* ItemNext(const void* item) { return static_cast<const Item*>(item)->next; }
+void ItemSetNext(void* item, void* next) { static_cast<Item*>(item)->next = static_cast<Item*>(next); }
 
 }  // namespace
 
 TEST(HashTable, DoublesOnTheInsertionAfterFourPerBucketAndKeepsEveryItem) {
-  HashTable_C table(itemHash, keyHash, itemEquals, itemNext, itemSetNext, 512, 1);
+  HashTable_C table(ItemHash, KeyHash, ItemEquals, ItemNext, ItemSetNext, 512, 1);
   std::vector<Item> items(2049);
   for (uint32_t i = 0; i < 2048; ++i) {
     items[i] = {i * 7 + 3, nullptr};
@@ -42,7 +42,7 @@ TEST(HashTable, DoublesOnTheInsertionAfterFourPerBucketAndKeepsEveryItem) {
 }
 
 TEST(HashTable, StaleLinkOfAnInsertedItemIsNotSpliced) {
-  HashTable_C table(itemHash, keyHash, itemEquals, itemNext, itemSetNext, 8, 1);
+  HashTable_C table(ItemHash, KeyHash, ItemEquals, ItemNext, ItemSetNext, 8, 1);
   Item foreign{16, nullptr};    // never inserted
   Item stale{8, &foreign};      // same bucket as `foreign`, carrying a stale link
   table.Insert(&stale);
@@ -51,7 +51,7 @@ TEST(HashTable, StaleLinkOfAnInsertedItemIsNotSpliced) {
 }
 
 TEST(HashTable, FindWithUnlinkAndRemove) {
-  HashTable_C table(itemHash, keyHash, itemEquals, itemNext, itemSetNext, 4, 1);
+  HashTable_C table(ItemHash, KeyHash, ItemEquals, ItemNext, ItemSetNext, 4, 1);
   Item a{1, nullptr}, b{5, nullptr}, c{9, nullptr};  // one bucket
   table.Insert(&a);
   table.Insert(&b);
@@ -68,7 +68,7 @@ TEST(HashTable, FindWithUnlinkAndRemove) {
 }
 
 TEST(HashTable, FailedRehashKeepsWorking) {
-  HashTable_C table(itemHash, keyHash, itemEquals, itemNext, itemSetNext, 1, 1);
+  HashTable_C table(ItemHash, KeyHash, ItemEquals, ItemNext, ItemSetNext, 1, 1);
   std::vector<Item> items(6);
   for (uint32_t i = 0; i < 4; ++i) {
     items[i] = {i, nullptr};

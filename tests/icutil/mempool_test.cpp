@@ -11,7 +11,7 @@
 
 namespace {
 
-bool allZero(const void* p, size_t n) {
+bool AllZero(const void* p, size_t n) {
   auto* b = static_cast<const uint8_t*>(p);
   for (size_t i = 0; i < n; ++i)
     if (b[i]) return false;
@@ -27,7 +27,7 @@ TEST(MemArena, BumpsInAlignedStepsAndRefusesWhatDoesNotFit) {
   auto* start = static_cast<uint8_t*>(arena.Alloc(5));
   ASSERT_NE(start, nullptr);
   EXPECT_EQ(start, arena.GetBlock());
-  EXPECT_TRUE(allZero(start, 8));
+  EXPECT_TRUE(AllZero(start, 8));
   EXPECT_EQ(arena.Alloc(5), start + 8);
   EXPECT_EQ(arena.GetRemaining(), 0u);
   EXPECT_EQ(arena.Alloc(5), nullptr);
@@ -83,15 +83,15 @@ TEST(BlockPool, HandsOutZeroedItemsInAddressOrderAndReusesLastFreedFirst) {
   auto* b = static_cast<uint8_t*>(pool.Alloc());
   ASSERT_TRUE(a && b);
   EXPECT_EQ(b, a + 24);
-  EXPECT_TRUE(allZero(a, 24));
+  EXPECT_TRUE(AllZero(a, 24));
   std::memset(a, 0xAB, 24);
   std::memset(b, 0xCD, 24);
   pool.Free(a);
   pool.Free(b);
   EXPECT_EQ(pool.Alloc(), b);
-  EXPECT_TRUE(allZero(b, 24));
+  EXPECT_TRUE(AllZero(b, 24));
   EXPECT_EQ(pool.Alloc(), a);
-  EXPECT_TRUE(allZero(a, 24));
+  EXPECT_TRUE(AllZero(a, 24));
 }
 
 TEST(BlockPool, GrowsBlockByBlockWithDistinctItems) {

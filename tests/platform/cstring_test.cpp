@@ -168,7 +168,7 @@ TEST(CString, Tokenize) {
 }
 
 namespace {
-bool testTable(UINT id, std::u16string& out) {
+bool TestTable(UINT id, std::u16string& out) {
   if (id != 121) return false;
   out = u"Login Failed!";
   return true;
@@ -180,7 +180,7 @@ TEST(CString, LoadStringGoesThroughTheHook) {
   CString::SetLoadStringHook(nullptr);
   EXPECT_FALSE(s.LoadString(121));
   EXPECT_EQ(s, u"keep");
-  CString::SetLoadStringHook(testTable);
+  CString::SetLoadStringHook(TestTable);
   EXPECT_TRUE(s.LoadString(121));
   EXPECT_EQ(s, u"Login Failed!");
   EXPECT_FALSE(s.LoadString(9999));

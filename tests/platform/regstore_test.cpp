@@ -58,8 +58,8 @@ class RegStoreTest : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
-  TempDir dir_;
-  ScopedUserFolders folders_{dir_.Path()};
+  TempDir m_dir;
+  ScopedUserFolders m_folders{m_dir.Path()};
 };
 
 TEST_F(RegStoreTest, EveryTypeAndAwkwardTextComeBackByteForByte) {

@@ -33,51 +33,51 @@ std::map<std::string, std::string> Tree(const std::string& root) {
 class ShellFileOpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::create_directories(dir_.File("src/sub"));
-    WriteBytes(dir_.File("src/a.bin"), "a");
-    WriteBytes(dir_.File("src/B.BIN"), "b");
-    WriteBytes(dir_.File("src/note.txt"), "n");
-    WriteBytes(dir_.File("src/sub/deep.bin"), "d");
-    WriteBytes(dir_.File("outside.txt"), "keep me");
-    fs::create_symlink(dir_.File("outside.txt"), dir_.File("src/link"));
+    fs::create_directories(m_dir.File("src/sub"));
+    WriteBytes(m_dir.File("src/a.bin"), "a");
+    WriteBytes(m_dir.File("src/B.BIN"), "b");
+    WriteBytes(m_dir.File("src/note.txt"), "n");
+    WriteBytes(m_dir.File("src/sub/deep.bin"), "d");
+    WriteBytes(m_dir.File("outside.txt"), "keep me");
+    fs::create_symlink(m_dir.File("outside.txt"), m_dir.File("src/link"));
   }
-  std::u16string W(const std::string& rel) const { return dir_.WFile(rel); }
+  std::u16string W(const std::string& rel) const { return m_dir.WFile(rel); }
 
-  TempDir dir_;
+  TempDir m_dir;
 };
 
 TEST_F(ShellFileOpTest, AFolderIsCopiedWholeIntoNewParentsOrIntoAnExistingFolder) {
-  WriteBytes(dir_.File("old"), "");
+  WriteBytes(m_dir.File("old"), "");
   ASSERT_TRUE(SilentCopy(W("src"), W("new/parents/copy"), CopyScope::kFilesAndFolders));
-  const auto source = Tree(dir_.File("src"));
-  EXPECT_EQ(Tree(dir_.File("new/parents/copy")), source);
+  const auto source = Tree(m_dir.File("src"));
+  EXPECT_EQ(Tree(m_dir.File("new/parents/copy")), source);
 
-  WriteBytes(dir_.File("src/a.bin"), "changed");
+  WriteBytes(m_dir.File("src/a.bin"), "changed");
   ASSERT_TRUE(SilentCopy(W("src"), W("new/parents/copy"), CopyScope::kFilesAndFolders));
-  EXPECT_EQ(ReadBytes(dir_.File("new/parents/copy/src/a.bin")), "changed");  // into the existing folder
-  EXPECT_EQ(Tree(dir_.File("src")).size(), source.size());
+  EXPECT_EQ(ReadBytes(m_dir.File("new/parents/copy/src/a.bin")), "changed");  // into the existing folder
+  EXPECT_EQ(Tree(m_dir.File("src")).size(), source.size());
 }
 
 TEST_F(ShellFileOpTest, AMaskCopiesItsMatchesAndFilesOnlyLeavesFoldersOut) {
   ASSERT_TRUE(SilentCopy(W("src/*.bin"), W("bins"), CopyScope::kFilesOnly));
-  EXPECT_EQ(Tree(dir_.File("bins")), (std::map<std::string, std::string>{{"B.BIN", "b"}, {"a.bin", "a"}}));
+  EXPECT_EQ(Tree(m_dir.File("bins")), (std::map<std::string, std::string>{{"B.BIN", "b"}, {"a.bin", "a"}}));
   ASSERT_TRUE(SilentCopy(W("src/note.txt"), W("bins/renamed.txt"), CopyScope::kFilesOnly));
-  WriteBytes(dir_.File("bins/a.bin"), "old");
+  WriteBytes(m_dir.File("bins/a.bin"), "old");
   ASSERT_TRUE(SilentCopy(W("src/a.bin"), W("bins"), CopyScope::kFilesOnly));
-  EXPECT_EQ(ReadBytes(dir_.File("bins/a.bin")), "a");
-  EXPECT_EQ(ReadBytes(dir_.File("bins/renamed.txt")), "n");
+  EXPECT_EQ(ReadBytes(m_dir.File("bins/a.bin")), "a");
+  EXPECT_EQ(ReadBytes(m_dir.File("bins/renamed.txt")), "n");
 }
 
 // A folder holding what cannot be copied (a pipe) fails half way: neither
 // the half copy nor the folders made for it stay.
 TEST_F(ShellFileOpTest, ACopyThatFailsLeavesNothingItMade) {
-  ASSERT_EQ(mkfifo(dir_.File("src/sub/pipe").c_str(), 0600), 0);
-  fs::create_directories(dir_.File("had"));
+  ASSERT_EQ(mkfifo(m_dir.File("src/sub/pipe").c_str(), 0600), 0);
+  fs::create_directories(m_dir.File("had"));
   EXPECT_FALSE(SilentCopy(W("src"), W("made/above/copy"), CopyScope::kFilesAndFolders));
   EXPECT_FALSE(SilentCopy(W("src"), W("had/copy"), CopyScope::kFilesAndFolders));
-  EXPECT_FALSE(fs::exists(dir_.File("made")));
-  EXPECT_TRUE(fs::exists(dir_.File("had")));
-  EXPECT_FALSE(fs::exists(dir_.File("had/copy")));
+  EXPECT_FALSE(fs::exists(m_dir.File("made")));
+  EXPECT_TRUE(fs::exists(m_dir.File("had")));
+  EXPECT_FALSE(fs::exists(m_dir.File("had/copy")));
 }
 
 TEST_F(ShellFileOpTest, RefusedCopiesTouchNothing) {
@@ -99,10 +99,10 @@ TEST_F(ShellFileOpTest, RefusedCopiesTouchNothing) {
       {"mask without matches", W("src/*.none"), W("copy"), CopyScope::kFilesAndFolders},
       {"folder with files only", W("src"), W("copy"), CopyScope::kFilesOnly},
   };
-  const auto before = Tree(dir_.Path());
+  const auto before = Tree(m_dir.Path());
   for (const auto& c : cases) {
     EXPECT_FALSE(SilentCopy(c.from, c.to, c.scope)) << c.what;
-    EXPECT_EQ(Tree(dir_.Path()), before) << c.what;
+    EXPECT_EQ(Tree(m_dir.Path()), before) << c.what;
   }
 }
 
@@ -113,17 +113,17 @@ TEST_F(ShellFileOpTest, DeleteRemovesFoldersAndMatchesButNeverFollowsLinksOrTake
   } refused[] = {
       {"empty", u""}, {"root", u"/"}, {"root by dots", u"/tmp/.."}, {"relative", u"src"}, {"missing", W("gone")},
   };
-  const auto before = Tree(dir_.Path());
+  const auto before = Tree(m_dir.Path());
   for (const auto& c : refused) {
     EXPECT_FALSE(SilentDelete(c.path)) << c.what;
-    EXPECT_EQ(Tree(dir_.Path()), before) << c.what;
+    EXPECT_EQ(Tree(m_dir.Path()), before) << c.what;
   }
   ASSERT_TRUE(SilentDelete(W("src/*.BIN")));
-  EXPECT_FALSE(fs::exists(dir_.File("src/a.bin")));
-  EXPECT_TRUE(fs::exists(dir_.File("src/sub/deep.bin")));
+  EXPECT_FALSE(fs::exists(m_dir.File("src/a.bin")));
+  EXPECT_TRUE(fs::exists(m_dir.File("src/sub/deep.bin")));
   ASSERT_TRUE(SilentDelete(W("src/")));
-  EXPECT_FALSE(fs::exists(dir_.File("src")));
-  EXPECT_EQ(ReadBytes(dir_.File("outside.txt")), "keep me");
+  EXPECT_FALSE(fs::exists(m_dir.File("src")));
+  EXPECT_EQ(ReadBytes(m_dir.File("outside.txt")), "keep me");
 }
 
 TEST_F(ShellFileOpTest, CurrentDirectoryIsSetAndReadBack) {

@@ -17,28 +17,28 @@ namespace {
 class FolderHelpersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::create_directories(dir_.File("proj/sub"));
-    WriteBytes(dir_.File("proj/bruser.poi"), "poi");
-    WriteBytes(dir_.File("proj/sub/x.bin"), "bin");
-    fs::create_directories(dir_.File("elsewhere/deeper"));
-    oldCwd_ = GetCurrentDirectoryPath();
+    fs::create_directories(m_dir.File("proj/sub"));
+    WriteBytes(m_dir.File("proj/bruser.poi"), "poi");
+    WriteBytes(m_dir.File("proj/sub/x.bin"), "bin");
+    fs::create_directories(m_dir.File("elsewhere/deeper"));
+    m_oldCwd = GetCurrentDirectoryPath();
   }
-  void TearDown() override { SetCurrentDirectoryW(oldCwd_.c_str()); }
-  CString P(const std::string& rel) const { return CString::FromUtf8(dir_.File(rel)); }
+  void TearDown() override { SetCurrentDirectoryW(m_oldCwd.c_str()); }
+  CString P(const std::string& rel) const { return CString::FromUtf8(m_dir.File(rel)); }
 
-  TempDir dir_;
-  std::u16string oldCwd_;
+  TempDir m_dir;
+  std::u16string m_oldCwd;
 };
 
 TEST_F(FolderHelpersTest, CopyFolderCopiesFilesOnlyAndSaysWhenItWasGivenAFolder) {
   SetLastError(0);
   EXPECT_FALSE(CopyFolder(P("proj"), P("copy")));
   EXPECT_EQ(GetLastError(), kErrorSourceIsFolder);
-  EXPECT_FALSE(fs::exists(dir_.File("copy")));
+  EXPECT_FALSE(fs::exists(m_dir.File("copy")));
   EXPECT_TRUE(CopyFolder(P("proj/bruser.poi"), P("copy/bruser.poi")));
-  EXPECT_EQ(ReadBytes(dir_.File("copy/bruser.poi")), "poi");
+  EXPECT_EQ(ReadBytes(m_dir.File("copy/bruser.poi")), "poi");
   EXPECT_TRUE(CopyFolderSilent(P("proj"), P("whole")));
-  EXPECT_EQ(ReadBytes(dir_.File("whole/sub/x.bin")), "bin");
+  EXPECT_EQ(ReadBytes(m_dir.File("whole/sub/x.bin")), "bin");
 }
 
 // A workspace far deeper than 260 units works; a path the system cannot
@@ -48,9 +48,9 @@ TEST_F(FolderHelpersTest, DeepPathsWorkAndOnesTheSystemCannotTakeFailWithoutTouc
   for (int i = 0; i < 4; ++i) deep += "/" + std::string(200, char('a' + i));
   EXPECT_TRUE(CopyFolderSilent(P("proj"), P(deep)));
   EXPECT_TRUE(CopyFolder(P(deep + "/bruser.poi"), P(deep + "/copy.poi")));
-  EXPECT_EQ(ReadBytes(dir_.File(deep + "/copy.poi")), "poi");
+  EXPECT_EQ(ReadBytes(m_dir.File(deep + "/copy.poi")), "poi");
   EXPECT_TRUE(DeleteFolder(P("deep")));
-  EXPECT_FALSE(fs::exists(dir_.File("deep")));
+  EXPECT_FALSE(fs::exists(m_dir.File("deep")));
 
   std::string tooDeep = "t";
   for (int i = 0; i < 17; ++i) tooDeep += "/" + std::string(250, 'y');
@@ -59,7 +59,7 @@ TEST_F(FolderHelpersTest, DeepPathsWorkAndOnesTheSystemCannotTakeFailWithoutTouc
     EXPECT_FALSE(CopyFolder(P("proj/bruser.poi"), P(target)));
     EXPECT_FALSE(DeleteFolder(P(target)));
   }
-  EXPECT_FALSE(fs::exists(dir_.File("t")));
+  EXPECT_FALSE(fs::exists(m_dir.File("t")));
 }
 
 TEST_F(FolderHelpersTest, DeleteMovesTheCurrentDirectoryOnlyOutOfTheDeletedFolder) {
@@ -69,8 +69,8 @@ TEST_F(FolderHelpersTest, DeleteMovesTheCurrentDirectoryOnlyOutOfTheDeletedFolde
 
   ASSERT_TRUE(SetCurrentDirectoryW(P("proj/sub")));
   EXPECT_TRUE(DeleteFolder(P("proj")));
-  EXPECT_EQ(GetCurrentDirectoryPath(), CString::FromUtf8(dir_.Path()).Str());
-  EXPECT_FALSE(fs::exists(dir_.File("proj")));
+  EXPECT_EQ(GetCurrentDirectoryPath(), CString::FromUtf8(m_dir.Path()).Str());
+  EXPECT_FALSE(fs::exists(m_dir.File("proj")));
   EXPECT_FALSE(DeleteFolder(u""));
 }
 

@@ -69,11 +69,11 @@ std::vector<uint8_t> Block(int32_t count, std::initializer_list<Entry> entries) 
 class BeaconFileTest : public ::testing::Test {
  protected:
   std::u16string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    EXPECT_TRUE(WriteBytes(dir_.File(name), bytes));
-    return dir_.WFile(name);
+    EXPECT_TRUE(WriteBytes(m_dir.File(name), bytes));
+    return m_dir.WFile(name);
   }
 
-  TempDir dir_;
+  TempDir m_dir;
 };
 
 TEST_F(BeaconFileTest, ReadsTheLayoutFieldByFieldAndNamesByType) {
@@ -121,7 +121,7 @@ TEST_F(BeaconFileTest, OneEntryFileAndTooShortOrMissingFiles) {
   EXPECT_FALSE(ReadBeaconFile(shortFile.c_str(), &untouched, 1));
   EXPECT_EQ(untouched.width, 77);
 
-  std::u16string missing = dir_.WFile("none.bcnx");
+  std::u16string missing = m_dir.WFile("none.bcnx");
   EXPECT_EQ(ReadBeaconCount(missing.c_str()), 0);
   EXPECT_FALSE(ReadBeaconFile(missing.c_str(), &untouched, 1));
   EXPECT_EQ(ReadBeaconCount(nullptr), 0);
@@ -200,8 +200,8 @@ TEST_F(BeaconFileTest, ReturnsHowManyRecordsItFilledAndRefusesWhatIsNotAFile) {
   }
 
   // A folder named like a beacon file has no size to read up to.
-  ASSERT_TRUE(std::filesystem::create_directory(dir_.File("folder.bcnx")));
-  std::u16string folder = dir_.WFile("folder.bcnx");
+  ASSERT_TRUE(std::filesystem::create_directory(m_dir.File("folder.bcnx")));
+  std::u16string folder = m_dir.WFile("folder.bcnx");
   BeaconRec rec{};
   rec.width = 77;
   EXPECT_EQ(ReadBeaconCount(folder.c_str()), 0);

@@ -22,8 +22,8 @@ class RegistrySettingsTest : public ::testing::Test {
     fill(reg);
   }
 
-  TempDir dir_;
-  ScopedUserFolders folders_{dir_.Path()};
+  TempDir m_dir;
+  ScopedUserFolders m_folders{m_dir.Path()};
 };
 
 TEST_F(RegistrySettingsTest, NothingStoredReadsAsEmptyAndZero) {

@@ -118,15 +118,15 @@ constexpr uint32_t kLaterBlockBytes = 4096;
 constexpr uint32_t kLargestBlockBytes = 64u << 20;
 constexpr uint32_t kTableBuckets = 512;
 
-uint32_t nodeHash(const void* item) { return static_cast<const StrPoolNode_C*>(item)->hash; }
-uint32_t keyHash(const void* key) { return StrPool_C::HashString(static_cast<const char16_t*>(key)); }
-bool nodeEquals(const void* item, const void* key) {
+uint32_t NodeHash(const void* item) { return static_cast<const StrPoolNode_C*>(item)->hash; }
+uint32_t KeyHash(const void* key) { return StrPool_C::HashString(static_cast<const char16_t*>(key)); }
+bool NodeEquals(const void* item, const void* key) {
   auto* node = const_cast<StrPoolNode_C*>(static_cast<const StrPoolNode_C*>(item));
   auto* text = static_cast<const char16_t*>(key);
   return node->hash == StrPool_C::HashString(text) && WStrCmp(node->Text(), text) == 0;
 }
-void* nodeNext(const void* item) { return static_cast<const StrPoolNode_C*>(item)->next; }
-void nodeSetNext(void* item, void* next) {
+void* NodeNext(const void* item) { return static_cast<const StrPoolNode_C*>(item)->next; }
+void NodeSetNext(void* item, void* next) {
   static_cast<StrPoolNode_C*>(item)->next = static_cast<StrPoolNode_C*>(next);
 }
 
@@ -135,7 +135,7 @@ void nodeSetNext(void* item, void* next) {
 StrPool_C::StrPool_C(uint32_t firstBlockSize)
     : blockBytes(0),
       usedBytes(0),
-      table(nodeHash, keyHash, nodeEquals, nodeNext, nodeSetNext, kTableBuckets, 1),
+      table(NodeHash, KeyHash, NodeEquals, NodeNext, NodeSetNext, kTableBuckets, 1),
       blocks(nullptr),
       bigNodes(nullptr),
       nextBlockBytes(kLaterBlockBytes) {

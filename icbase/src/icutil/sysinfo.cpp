@@ -11,7 +11,7 @@ namespace {
 std::atomic<int> g_sysInfoCount{0};
 
 // The program's path when it names an existing file, else empty.
-std::u16string existingProgramPath() {
+std::u16string ExistingProgramPath() {
   std::u16string path = GetProgramPath();
   if (path.empty()) return path;
   DWORD attrs = GetFileAttributesW(path.c_str());
@@ -22,7 +22,7 @@ std::u16string existingProgramPath() {
 }  // namespace
 
 std::u16string GetProgramFolder() {
-  std::u16string path = existingProgramPath();
+  std::u16string path = ExistingProgramPath();
   size_t cut = path.rfind(PATH_SEP);
   if (cut == std::u16string::npos) return std::u16string();
   return path.substr(0, cut + 1);
@@ -34,7 +34,7 @@ SysInfo_C::SysInfo_C() {
   }
   dateText = u"2011-06-20";
   bannerText = u"icbase system library";
-  std::u16string path = existingProgramPath();
+  std::u16string path = ExistingProgramPath();
   size_t cut = path.rfind(PATH_SEP);
   if (cut != std::u16string::npos) {
     moduleFolder = path.substr(0, cut + 1);

@@ -9,19 +9,19 @@ namespace {
 // The calendar breakdown covers 1970-01-01 00:00:00 to 3000-12-31 23:59:59 UTC.
 constexpr int64_t kLastBrokenDownSecond = 32535215999LL;
 
-uint64_t toFileTime(IntPair_C t) { return (uint64_t(t.first) << 32) | t.second; }
+uint64_t ToFileTime(IntPair_C t) { return (uint64_t(t.first) << 32) | t.second; }
 
-void put(int* out, int value) {
+void Put(int* out, int value) {
   if (out) *out = value;
 }
 
-void putFields(const struct tm& tm, int* year, int* month, int* day, int* hour, int* minute, int* second) {
-  put(year, tm.tm_year + 1900);
-  put(month, tm.tm_mon + 1);
-  put(day, tm.tm_mday);
-  put(hour, tm.tm_hour);
-  put(minute, tm.tm_min);
-  put(second, tm.tm_sec);
+void PutFields(const struct tm& tm, int* year, int* month, int* day, int* hour, int* minute, int* second) {
+  Put(year, tm.tm_year + 1900);
+  Put(month, tm.tm_mon + 1);
+  Put(day, tm.tm_mday);
+  Put(hour, tm.tm_hour);
+  Put(minute, tm.tm_min);
+  Put(second, tm.tm_sec);
 }
 
 }  // namespace
@@ -37,7 +37,7 @@ IntPair_C UnixToFileTime(int64_t seconds, int32_t ms) {
 IntPair_C NowFileTime() { return UnixToFileTime(UnixNowSeconds(), 0); }
 
 void FileTimeToUnix(IntPair_C time, int64_t* seconds, int32_t* ms) {
-  FileTime100nsToUnix(toFileTime(time), seconds, ms);
+  FileTime100nsToUnix(ToFileTime(time), seconds, ms);
 }
 
 bool TimeToFields(IntPair_C time, int* year, int* month, int* day, int* hour, int* minute, int* second,
@@ -48,8 +48,8 @@ bool TimeToFields(IntPair_C time, int* year, int* month, int* day, int* hour, in
   t += offsetSeconds;
   struct tm tm {};
   if (t < 0 || t > kLastBrokenDownSecond || !UtcBreakdown(t, &tm)) return false;
-  putFields(tm, year, month, day, hour, minute, second);
-  put(ms, milli);
+  PutFields(tm, year, month, day, hour, minute, second);
+  Put(ms, milli);
   return true;
 }
 
@@ -58,7 +58,7 @@ bool TimeToLocalFields(IntPair_C time, int* year, int* month, int* day, int* hou
   FileTimeToUnix(time, &t, nullptr);
   struct tm tm {};
   if (t < 0 || t > kLastBrokenDownSecond || !LocalBreakdown(t, &tm)) return false;
-  putFields(tm, year, month, day, hour, minute, second);
+  PutFields(tm, year, month, day, hour, minute, second);
   return true;
 }
 

@@ -13,14 +13,14 @@ namespace {
 
 const char16_t kEmpty[1] = {0};
 
-char16_t* allocUnits(size_t n) {  // n + 1 units, the first set to 0
+char16_t* AllocUnits(size_t n) {  // n + 1 units, the first set to 0
   if (n >= size_t(INT32_MAX)) return nullptr;
   auto* p = static_cast<char16_t*>(MemAlloc((n + 1) * sizeof(char16_t), false));
   if (p) p[0] = 0;
   return p;
 }
 
-int32_t clampLength(size_t n) { return n > size_t(INT32_MAX - 1) ? INT32_MAX - 1 : static_cast<int32_t>(n); }
+int32_t ClampLength(size_t n) { return n > size_t(INT32_MAX - 1) ? INT32_MAX - 1 : static_cast<int32_t>(n); }
 
 }  // namespace
 
@@ -34,7 +34,7 @@ UniString_C::UniString_C(const char16_t* text) {
 UniString_C::UniString_C(const char* text) {
   if (!text || !*text) return;
   size_t n = std::strlen(text);
-  char16_t* p = allocUnits(n);
+  char16_t* p = AllocUnits(n);
   if (!p) return;
   for (size_t i = 0; i < n; ++i) p[i] = WidenByte(text[i]);
   p[n] = 0;
@@ -83,7 +83,7 @@ void UniString_C::Adopt(char16_t* newBuffer, int32_t n) {
   length = n;
 }
 
-void UniString_C::Assign(const char16_t* text) { AssignN(text, clampLength(WStrLen(text))); }
+void UniString_C::Assign(const char16_t* text) { AssignN(text, ClampLength(WStrLen(text))); }
 
 void UniString_C::AssignString(const UniString_C& other) {
   if (&other == this) return;
@@ -92,7 +92,7 @@ void UniString_C::AssignString(const UniString_C& other) {
 
 void UniString_C::AssignN(const char16_t* p, int32_t n) {
   if (!p || n < 0) n = 0;
-  char16_t* fresh = allocUnits(size_t(n));
+  char16_t* fresh = AllocUnits(size_t(n));
   if (!fresh) return;
   if (n > 0) std::memcpy(fresh, p, size_t(n) * sizeof(char16_t));  // p may lie in our own buffer
   fresh[n] = 0;
@@ -101,7 +101,7 @@ void UniString_C::AssignN(const char16_t* p, int32_t n) {
 
 bool UniString_C::Reserve(int32_t n, bool keep) {
   if (n < 0) n = 0;
-  char16_t* fresh = allocUnits(size_t(n));
+  char16_t* fresh = AllocUnits(size_t(n));
   if (!fresh) return false;
   if (keep && n > length && length > 0) {
     std::memcpy(fresh, buffer, size_t(length) * sizeof(char16_t));
@@ -155,7 +155,7 @@ int UniString_C::ToInt() const { return length > 0 ? WtoiSafe(buffer) : 0; }
 
 void UniString_C::AppendChar(char16_t c) {
   if (c == 0) return;
-  char16_t* fresh = allocUnits(size_t(length) + 1);
+  char16_t* fresh = AllocUnits(size_t(length) + 1);
   if (!fresh) return;
   if (length > 0) std::memcpy(fresh, buffer, size_t(length) * sizeof(char16_t));
   fresh[length] = c;
@@ -167,7 +167,7 @@ void UniString_C::AppendCString(const char16_t* s) {
   size_t add = WStrLen(s);
   if (add == 0) return;
   size_t total = size_t(length) + add;
-  char16_t* fresh = allocUnits(total);
+  char16_t* fresh = AllocUnits(total);
   if (!fresh) return;
   if (length > 0) std::memcpy(fresh, buffer, size_t(length) * sizeof(char16_t));
   std::memcpy(fresh + length, s, add * sizeof(char16_t));  // s may lie in our own buffer
@@ -193,7 +193,7 @@ void UniString_C::Format(const char16_t* fmt, ...) {
   std::u16string text = FormatWV(fmt, ap);
   va_end(ap);
   // The text ends at its first terminator, as a C string would.
-  AssignN(text.c_str(), clampLength(WStrLen(text.c_str())));
+  AssignN(text.c_str(), ClampLength(WStrLen(text.c_str())));
 }
 
 void UniString_C::Replace(const char16_t* oldText, const char16_t* newText) {
@@ -214,7 +214,7 @@ void UniString_C::Replace(const char16_t* oldText, const char16_t* newText) {
   if (out.empty())
     Empty();
   else
-    AssignN(out.c_str(), clampLength(out.size()));
+    AssignN(out.c_str(), ClampLength(out.size()));
 }
 
 int UniString_C::Split(const char16_t* delims, char16_t**& out) const {
@@ -233,7 +233,7 @@ int UniString_C::Split(const char16_t* delims, char16_t**& out) const {
   if (!array) return 0;
   for (size_t t = 0; t < spans.size(); ++t) {
     size_t n = size_t(spans[t].second - spans[t].first + 1);
-    char16_t* token = allocUnits(n);
+    char16_t* token = AllocUnits(n);
     if (!token) {
       FreeSplit(array);
       return 0;
@@ -307,7 +307,7 @@ void UniString_C::ToHtml() {
     }
   }
   if (!changed || out.empty()) return;
-  AssignN(out.c_str(), clampLength(out.size()));
+  AssignN(out.c_str(), ClampLength(out.size()));
 }
 
 void UniString_C::StripTags() {
@@ -326,7 +326,7 @@ void UniString_C::StripTags() {
     }
   }
   if (out.empty()) return;
-  AssignN(out.c_str(), clampLength(out.size()));
+  AssignN(out.c_str(), ClampLength(out.size()));
 }
 
 void UniString_C::EscapeJs() {
@@ -359,5 +359,5 @@ void UniString_C::EscapeJs() {
     }
   }
   if (!changed || out.empty()) return;
-  AssignN(out.c_str(), clampLength(out.size()));
+  AssignN(out.c_str(), ClampLength(out.size()));
 }

@@ -13,7 +13,7 @@
 namespace {
 std::atomic<MemFailHook> g_failHook{nullptr};
 
-bool injectedFailure(size_t size) {
+bool InjectedFailure(size_t size) {
   MemFailHook hook = g_failHook.load(std::memory_order_acquire);
   return hook && hook(size);
 }
@@ -22,7 +22,7 @@ bool injectedFailure(size_t size) {
 void MemSetFailHook(MemFailHook hook) { g_failHook.store(hook, std::memory_order_release); }
 
 void* MemAlloc(size_t size, bool zeroFill) {
-  if (size == 0 || injectedFailure(size)) return nullptr;
+  if (size == 0 || InjectedFailure(size)) return nullptr;
   return zeroFill ? std::calloc(1, size) : std::malloc(size);
 }
 
@@ -32,7 +32,7 @@ void* MemRealloc(void* p, size_t size, bool zeroFill) {
     std::free(p);
     return nullptr;
   }
-  if (injectedFailure(size)) return nullptr;
+  if (InjectedFailure(size)) return nullptr;
   return std::realloc(p, size);
 }
 
@@ -69,7 +69,7 @@ int32_t TruncateToInt32(double d) {
 namespace {
 
 template <typename C>
-size_t lengthOf(const C* s) {
+size_t LengthOf(const C* s) {
   size_t n = 0;
   if (s)
     while (s[n]) ++n;
@@ -77,9 +77,9 @@ size_t lengthOf(const C* s) {
 }
 
 template <typename C>
-C* dupText(const C* text) {
+C* DupText(const C* text) {
   if (!text) return nullptr;
-  size_t n = lengthOf(text);
+  size_t n = LengthOf(text);
   C* copy = static_cast<C*>(MemAlloc((n + 1) * sizeof(C), false));
   if (!copy) return nullptr;
   std::memcpy(copy, text, n * sizeof(C));
@@ -89,7 +89,7 @@ C* dupText(const C* text) {
 
 // Copies at most `count` units of src to dst[at...] within capacity.
 template <typename C>
-bool copyAt(C* dst, size_t capacity, size_t at, const C* src, size_t count) {
+bool CopyAt(C* dst, size_t capacity, size_t at, const C* src, size_t count) {
   size_t i = 0;
   bool whole = true;
   if (src) {
@@ -106,13 +106,13 @@ bool copyAt(C* dst, size_t capacity, size_t at, const C* src, size_t count) {
 }
 
 template <typename C>
-bool copyN(C* dst, size_t capacity, const C* src, size_t count) {
+bool CopyN(C* dst, size_t capacity, const C* src, size_t count) {
   if (!dst || capacity == 0) return false;
-  return copyAt(dst, capacity, 0, src, count);
+  return CopyAt(dst, capacity, 0, src, count);
 }
 
 template <typename C>
-bool catN(C* dst, size_t capacity, const C* src, size_t count) {
+bool CatN(C* dst, size_t capacity, const C* src, size_t count) {
   if (!dst || capacity == 0) return false;
   size_t len = 0;
   while (len < capacity && dst[len]) ++len;
@@ -120,26 +120,26 @@ bool catN(C* dst, size_t capacity, const C* src, size_t count) {
     dst[capacity - 1] = 0;
     return false;
   }
-  return copyAt(dst, capacity, len, src, count);
+  return CopyAt(dst, capacity, len, src, count);
 }
 
 }  // namespace
 
-char16_t* SafeWcsDup(const char16_t* text) { return dupText(text); }
+char16_t* SafeWcsDup(const char16_t* text) { return DupText(text); }
 bool SafeWcsCpy(char16_t* dst, size_t capacity, const char16_t* src) {
-  return copyN(dst, capacity, src, SIZE_MAX);
+  return CopyN(dst, capacity, src, SIZE_MAX);
 }
 bool SafeWcsNCpy(char16_t* dst, size_t capacity, const char16_t* src, size_t count) {
-  return copyN(dst, capacity, src, count);
+  return CopyN(dst, capacity, src, count);
 }
-bool SafeWcsCat(char16_t* dst, size_t capacity, const char16_t* src) { return catN(dst, capacity, src, SIZE_MAX); }
+bool SafeWcsCat(char16_t* dst, size_t capacity, const char16_t* src) { return CatN(dst, capacity, src, SIZE_MAX); }
 bool SafeWcsNCat(char16_t* dst, size_t capacity, const char16_t* src, size_t count) {
-  return catN(dst, capacity, src, count);
+  return CatN(dst, capacity, src, count);
 }
-char* StrDupSafe(const char* text) { return dupText(text); }
-bool StrCpySafe(char* dst, size_t capacity, const char* src) { return copyN(dst, capacity, src, SIZE_MAX); }
+char* StrDupSafe(const char* text) { return DupText(text); }
+bool StrCpySafe(char* dst, size_t capacity, const char* src) { return CopyN(dst, capacity, src, SIZE_MAX); }
 bool StrNCpySafe(char* dst, size_t capacity, const char* src, size_t count) {
-  return copyN(dst, capacity, src, count);
+  return CopyN(dst, capacity, src, count);
 }
 
 // ---------------------------------------------------------------------------
@@ -148,7 +148,7 @@ bool StrNCpySafe(char* dst, size_t capacity, const char* src, size_t count) {
 namespace {
 
 template <typename C>
-const C* findChar(const C* text, C c) {
+const C* FindChar(const C* text, C c) {
   if (!text || !*text || c == 0) return nullptr;
   for (; *text; ++text)
     if (*text == c) return text;
@@ -156,9 +156,9 @@ const C* findChar(const C* text, C c) {
 }
 
 template <typename C>
-const C* findCharBack(const C* text, C c, ptrdiff_t position) {
+const C* FindCharBack(const C* text, C c, ptrdiff_t position) {
   if (!text || !*text || c == 0 || position < 0) return nullptr;
-  size_t len = lengthOf(text);
+  size_t len = LengthOf(text);
   size_t i = static_cast<size_t>(position) < len ? static_cast<size_t>(position) : len - 1;
   for (;; --i) {
     if (text[i] == c) return text + i;
@@ -170,10 +170,10 @@ const C* findCharBack(const C* text, C c, ptrdiff_t position) {
 // substring are compared. Positions with fewer than len(sub) units left are
 // never looked at.
 template <typename C>
-const C* findSub(const C* text, const C* sub) {
+const C* FindSub(const C* text, const C* sub) {
   if (!text || !*text || !sub || !*sub) return nullptr;
-  size_t n = lengthOf(sub);
-  size_t len = lengthOf(text);
+  size_t n = LengthOf(sub);
+  size_t len = LengthOf(text);
   if (n > len) return nullptr;
   for (size_t i = 0; i + n <= len; ++i) {
     if (text[i] != sub[0] || text[i + n - 1] != sub[n - 1]) continue;
@@ -183,10 +183,10 @@ const C* findSub(const C* text, const C* sub) {
 }
 
 template <typename C>
-const C* findLastSub(const C* text, const C* sub) {
+const C* FindLastSub(const C* text, const C* sub) {
   if (!text || !*text || !sub || !*sub) return nullptr;
-  size_t n = lengthOf(sub);
-  size_t len = lengthOf(text);
+  size_t n = LengthOf(sub);
+  size_t len = LengthOf(text);
   if (n > len) return nullptr;
   for (size_t i = len - n + 1; i-- > 0;)
     if (std::memcmp(text + i, sub, n * sizeof(C)) == 0) return text + i;
@@ -195,21 +195,21 @@ const C* findLastSub(const C* text, const C* sub) {
 
 }  // namespace
 
-const char16_t* WcsFindChar(const char16_t* text, char16_t c) { return findChar(text, c); }
+const char16_t* WcsFindChar(const char16_t* text, char16_t c) { return FindChar(text, c); }
 const char16_t* WcsFindCharBack(const char16_t* text, char16_t c, ptrdiff_t position) {
-  return findCharBack(text, c, position);
+  return FindCharBack(text, c, position);
 }
-const char16_t* WcsFindSub(const char16_t* text, const char16_t* sub) { return findSub(text, sub); }
-const char16_t* WcsFindLastSub(const char16_t* text, const char16_t* sub) { return findLastSub(text, sub); }
-const char* StrFindChar(const char* text, char c) { return findChar(text, c); }
-const char* StrFindCharBack(const char* text, char c, ptrdiff_t position) { return findCharBack(text, c, position); }
-const char* StrFindSub(const char* text, const char* sub) { return findSub(text, sub); }
-const char* StrFindLastSub(const char* text, const char* sub) { return findLastSub(text, sub); }
+const char16_t* WcsFindSub(const char16_t* text, const char16_t* sub) { return FindSub(text, sub); }
+const char16_t* WcsFindLastSub(const char16_t* text, const char16_t* sub) { return FindLastSub(text, sub); }
+const char* StrFindChar(const char* text, char c) { return FindChar(text, c); }
+const char* StrFindCharBack(const char* text, char c, ptrdiff_t position) { return FindCharBack(text, c, position); }
+const char* StrFindSub(const char* text, const char* sub) { return FindSub(text, sub); }
+const char* StrFindLastSub(const char* text, const char* sub) { return FindLastSub(text, sub); }
 
 bool WcsEqual(const char16_t* a, const char16_t* b, bool ignoreCase) {
   if (!a || !b) return false;
-  size_t n = lengthOf(a);
-  if (n != lengthOf(b)) return false;
+  size_t n = LengthOf(a);
+  if (n != LengthOf(b)) return false;
   for (size_t i = 0; i < n; ++i) {
     char16_t x = ignoreCase ? ToLowerAscii(a[i]) : a[i];
     char16_t y = ignoreCase ? ToLowerAscii(b[i]) : b[i];

@@ -80,19 +80,19 @@ class UniFileSaver_C {
   // read-only file, or when no temporary file can be made beside it.
   bool Begin(const char16_t* path) {
     if (!path || !*path) return false;
-    target_ = PathToNative(path);
-    if (target_.empty() || !FollowLinks(target_)) return false;
+    m_target = PathToNative(path);
+    if (m_target.empty() || !FollowLinks(m_target)) return false;
     struct stat st;
-    bool exists = ::stat(target_.c_str(), &st) == 0;
+    bool exists = ::stat(m_target.c_str(), &st) == 0;
     if (exists) {
       if (!S_ISREG(st.st_mode)) return false;
       // A file nobody may write is read-only, also for a privileged user.
-      if ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) return false;
+      if ((st.st_mode & 0222) == 0 || ::access(m_target.c_str(), W_OK) != 0) return false;
     }
     // A short name of its own, so that a target name near the length limit
     // still has a temporary file beside it.
-    size_t slash = target_.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+    size_t slash = m_target.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : m_target.substr(0, slash + 1);
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
       std::string name = folder + ".~" + std::to_string(static_cast<long>(::getpid())) + "-" +
@@ -100,9 +100,9 @@ class UniFileSaver_C {
       // "x": exclusive creation; the permissions follow the process's umask.
       FileHandle f(std::fopen(name.c_str(), "wbx"));
       if (f) {
-        temp_ = name;
+        m_temp = name;
         if (exists) ::fchmod(::fileno(f.get()), st.st_mode & 07777);
-        stream_ = std::move(f);
+        m_stream = std::move(f);
         return true;
       }
       if (errno != EEXIST) return false;
@@ -110,10 +110,10 @@ class UniFileSaver_C {
     return false;
   }
 
-  FILE* Stream() const { return stream_.get(); }
+  FILE* Stream() const { return m_stream.get(); }
 
   // Hands the stream to `file`, which writes the mark of `enc` first.
-  bool HandTo(UniFile_C& file, int32_t enc) { return file.AttachWrite(std::move(stream_), enc); }
+  bool HandTo(UniFile_C& file, int32_t enc) { return file.AttachWrite(std::move(m_stream), enc); }
 
   // Flushes the stream to disk and closes it (through `file` when it took
   // the stream over), then renames the temporary file over the target.
@@ -123,30 +123,30 @@ class UniFileSaver_C {
       ok = file->stream && file->FlushPending() && FlushToDisk(file->stream.get());
       ok = file->Close() && ok;
     } else {
-      ok = stream_ && FlushToDisk(stream_.get());
-      ok = stream_.Close() && ok;
+      ok = m_stream && FlushToDisk(m_stream.get());
+      ok = m_stream.Close() && ok;
     }
-    if (!ok || std::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (!ok || std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
       Abort();
       return false;
     }
-    temp_.clear();
+    m_temp.clear();
     return true;
   }
 
   // Removes the temporary file; the target is left as it was.
   void Abort() {
-    stream_.reset();
-    if (!temp_.empty()) {
-      std::remove(temp_.c_str());
-      temp_.clear();
+    m_stream.reset();
+    if (!m_temp.empty()) {
+      std::remove(m_temp.c_str());
+      m_temp.clear();
     }
   }
 
  private:
-  std::string target_;
-  std::string temp_;
-  FileHandle stream_;
+  std::string m_target;
+  std::string m_temp;
+  FileHandle m_stream;
 };
 
 // ---------------------------------------------------------------------------
