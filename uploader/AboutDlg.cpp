@@ -2,9 +2,7 @@
 
 namespace {
 
-constexpr int kIdVersion = 1030;
-constexpr int kIdBuildDate = 1031;
-constexpr int kIdCopyright = 1032;
+using namespace AboutDlgIds;
 
 }  // namespace
 

@@ -3,10 +3,11 @@
 #pragma once
 
 #include "platform/classlib/ui/afxwin.h"
+#include "res/resource_ids.h"
 
 class CAboutDlg : public CDialog {
  public:
-  enum { IDD = 100 };
+  enum { IDD = AboutDlgIds::kIdd };
   CAboutDlg() : CDialog(IDD) {}
 
  protected:

@@ -17,23 +17,7 @@
 
 namespace {
 
-constexpr int kIdLogin = 1009;
-constexpr int kIdCircuit = 1010;
-constexpr int kIdDrag = 1011;
-constexpr int kIdDataLog = 1012;
-constexpr int kIdRally = 1013;
-constexpr int kIdQualify = 1014;
-constexpr int kIdSprint = 1015;
-constexpr int kIdEndurance = 1016;
-constexpr int kIdOther = 1017;
-constexpr int kIdList = 1018;
-constexpr int kIdUpload = 1019;
-constexpr int kIdStatus = 1020;
-constexpr int kIdProgress = 1021;
-constexpr int kIdSetting = 1022;
-constexpr int kIdTerms = 1023;
-constexpr int kIdGoWeb = 1033;
-constexpr int kIdWorkspace = 1034;
+using namespace MainDlgIds;
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kGrey = 0x808080;
@@ -148,7 +132,7 @@ void CtessilarDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CtessilarDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
-  const CString about = AfxLoadText(101);
+  const CString about = AfxLoadText(kStrAboutMenu);
   if (!about.IsEmpty()) {
     CMenu* menu = GetSystemMenu(FALSE);
     menu->AppendMenu(MF_SEPARATOR);
@@ -197,7 +181,7 @@ BOOL CtessilarDlg::OnInitDialog() {
   InitListColumns(false);
   m_listSession.AutoSizeColumns();
 
-  m_stStatus.SetWindowText(AfxLoadText(124));
+  m_stStatus.SetWindowText(AfxLoadText(kStrOpenDatabase));
   OfferJobButtons();
   m_loginRect = TemplateRect(kIdLogin);
   UpdateTitle();
@@ -227,7 +211,9 @@ bool CtessilarDlg::AdoptStoredLanguage() {
 
 void CtessilarDlg::InitListColumns(bool isDrag) {
   for (int n = m_listSession.GetHeaderCtrl()->GetItemCount(); n > 0; --n) m_listSession.DeleteColumn(0);
-  const UINT headings[] = {0, 150, 134, 135, 136, 137, isDrag ? 140u : 138u, 139};
+  const UINT headings[] = {
+      0,       kStrStatus, kStrUser, kStrDate, kStrFastestLap, kStrTotalTime, isDrag ? kStrCondition : kStrTrackName,
+      kStrNote};
   for (int column = 0; column < 8; ++column) {
     const CString heading = column == 0 ? CString(u"No.") : AfxLoadText(headings[column]);
     m_listSession.InsertColumn(column, heading, column == 7 ? LVCFMT_LEFT : LVCFMT_CENTER);
@@ -236,21 +222,25 @@ void CtessilarDlg::InitListColumns(bool isDrag) {
 
 void CtessilarDlg::UpdateTitle() {
   SetWindowText(kProgramTitle);
-  m_btnUpload.SetWindowText(AfxLoadText(112));
-  m_btnSetting.SetWindowText(AfxLoadText(109));
-  m_stTerms.SetWindowText(AfxLoadText(155));
+  m_btnUpload.SetWindowText(AfxLoadText(kStrUpload));
+  m_btnSetting.SetWindowText(AfxLoadText(kStrSetting));
+  m_stTerms.SetWindowText(AfxLoadText(kStrTermsOfUse));
   m_stTerms.SetFont(&m_fontUnderline);
-  if (!IsLoggedIn()) LayoutLoginLink(m_stLogin, AfxLoadText(106));
+  if (!IsLoggedIn()) LayoutLoginLink(m_stLogin, AfxLoadText(kStrLogin));
   UpdateCategoryCaptions();
   ApplyColours();
 }
 
 void CtessilarDlg::UpdateCategoryCaptions() {
   static const CategoryCaption kCaptions[] = {
-      {&CtessilarDlg::m_stCircuit, 113, kTopIndent, 0, 3}, {&CtessilarDlg::m_stQualify, 114, kSubIndent, 2, 2},
-      {&CtessilarDlg::m_stSprint, 115, kSubIndent, 1, 1},  {&CtessilarDlg::m_stEndurance, 116, kSubIndent, 0, 0},
-      {&CtessilarDlg::m_stOther, 117, kSubIndent, 3, 3},   {&CtessilarDlg::m_stDrag, 118, kTopIndent, 4, 4},
-      {&CtessilarDlg::m_stDataLog, 119, kTopIndent, 5, 5}, {&CtessilarDlg::m_stRally, 120, kTopIndent, 6, 6},
+      {&CtessilarDlg::m_stCircuit, kStrCircuitRacing, kTopIndent, kRaceEndurance, kRaceOther},
+      {&CtessilarDlg::m_stQualify, kStrQualify, kSubIndent, kRaceQualify, kRaceQualify},
+      {&CtessilarDlg::m_stSprint, kStrSprint, kSubIndent, kRaceSprint, kRaceSprint},
+      {&CtessilarDlg::m_stEndurance, kStrEndurance, kSubIndent, kRaceEndurance, kRaceEndurance},
+      {&CtessilarDlg::m_stOther, kStrOther, kSubIndent, kRaceOther, kRaceOther},
+      {&CtessilarDlg::m_stDrag, kStrDragRacing, kTopIndent, kRaceDrag, kRaceDrag},
+      {&CtessilarDlg::m_stDataLog, kStrDataLog, kTopIndent, kRaceDataLog, kRaceDataLog},
+      {&CtessilarDlg::m_stRally, kStrRallyRacing, kTopIndent, kRaceRally, kRaceRally},
   };
   for (const CategoryCaption& c : kCaptions) {
     int32_t listable = 0, total = 0;
@@ -433,7 +423,7 @@ void CtessilarDlg::ShowCategory(int32_t raceType) {
   SessionListDb* db = m_pSessionListDb;
   int32_t count = 0;
   if (raceType >= kRaceDrag)
-    MessageBox(AfxLoadText(132), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
+    MessageBox(AfxLoadText(kStrCannotUploadRaceType), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
   else if (db != nullptr)
     count = db->CountTracksWithFolder(raceType);
   std::vector<SessionSummary> records;

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/classlib/ui/afxwin.h"
+#include "res/resource_ids.h"
+#include "uploader/JobStates.h"
 #include "uploader/ListCtrlExtension.h"
 #include "uploader/StaticExtension.h"
 #include "uploader/WorkerThreads.h"
@@ -31,7 +33,7 @@ CString TermsOfUseAddress(LANGID lang);
 
 class CtessilarDlg : public CDialog {
  public:
-  enum { IDD = 102 };
+  enum { IDD = MainDlgIds::kIdd };
   static constexpr UINT kIdmAboutBox = 0x0010;
   static constexpr int kRaceTypes = 7;
   static constexpr int kCategories = 8;
@@ -83,7 +85,7 @@ class CtessilarDlg : public CDialog {
   int32_t GetCategory() const { return m_nCategory; }
   // Starts the track-map thread after a successful login: the service's
   // track list is merged into the track-map table and the beacon files are
-  // fetched; m_nTrackMapCount first, m_nTrackMapState 2 at the end.
+  // fetched; m_nTrackMapCount first, m_nTrackMapState kTrackMapsDone at the end.
   bool StartTrackMapRetrieval();
   // The progress bar at 0, shown.
   void ResetProgress();
@@ -96,9 +98,9 @@ class CtessilarDlg : public CDialog {
   // Every one is atomic: a worker writes, the UI thread polls.
   std::atomic<SessionListDb*> m_pSessionListDb{nullptr};
   std::atomic<TrackMapDb*> m_pTrackMapDb{nullptr};
-  std::atomic<int32_t> m_nDbState{0};                    // 0 start, 1 workspace open, 2 scanning, 3 list ready
-  std::atomic<int32_t> m_nTrackMapState{0};              // 0 none, 1 retrieving, 2 done
-  std::atomic<int32_t> m_nUploadState{0};                // 0 none, 1 transferring, 2 uploading, 3 done
+  std::atomic<int32_t> m_nDbState{kDbStart};              // DbState
+  std::atomic<int32_t> m_nTrackMapState{kTrackMapsIdle};  // TrackMapState
+  std::atomic<int32_t> m_nUploadState{kUploadIdle};       // UploadState
   std::atomic<double> m_dItemFraction{0.0};              // share of the current session converted, 0.0 to 1.0
   std::atomic<int32_t> m_nItemTotal{0};                  // sessions chosen for upload
   std::atomic<SessionSummary*> m_pUploadItems{nullptr};  // m_nItemTotal records
@@ -185,7 +187,7 @@ class CtessilarDlg : public CDialog {
   // The worker jobs.
   // One session-list record per session counted by ScanSessions (never
   // more), m_nItemDone counting them; then SessionList.db is brought in line
-  // and m_nDbState becomes 3. A stop ends it early with the list unchanged.
+  // and m_nDbState becomes kDbListReady. A stop ends it early with the list unchanged.
   void BuildSessionRowsThread(std::stop_token stop);
   void CheckUpdateThread(std::stop_token stop);
   void RetrieveTrackListThread(std::stop_token stop);

@@ -26,7 +26,7 @@ void CtessilarDlg::CheckUpdateThread(std::stop_token stop) {
 }
 
 bool CtessilarDlg::StartTrackMapRetrieval() {
-  m_nTrackMapState = 1;
+  m_nTrackMapState = kTrackMapsRetrieving;
   return m_workers.Start([this](std::stop_token stop) { RetrieveTrackListThread(stop); });
 }
 
@@ -48,7 +48,7 @@ void CtessilarDlg::RetrieveTrackListThread(std::stop_token stop) {
   const int32_t filled = count > 0 ? ApiGetTrackList(items.data(), count) : 0;
   if (stop.stop_requested()) return;
   trackMaps->Update(items.data(), filled);
-  m_nTrackMapState = 2;
+  m_nTrackMapState = kTrackMapsDone;
 }
 
 void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
@@ -60,7 +60,7 @@ void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
     return !stop.stop_requested();
   });
   manager->OpenWorkspace(m_strWorkspace.GetString());
-  if (!stop.stop_requested()) m_nDbState = 1;
+  if (!stop.stop_requested()) m_nDbState = kDbWorkspaceOpen;
 }
 
 void CtessilarDlg::LoadDragRacingTypesThread(std::stop_token /*stop*/) {

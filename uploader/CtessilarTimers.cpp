@@ -13,13 +13,6 @@
 
 namespace {
 
-constexpr UINT kStrPreparing = 125;       // "Preparing data…\n%d/%d"
-constexpr UINT kStrDatabaseReady = 126;   // "Database is ready"
-constexpr UINT kStrRetrieving = 127;      // "Retrieve %d track map\nPlease wait…"
-constexpr UINT kStrTransferring = 128;    // "Transferring…\n%d/%d"
-constexpr UINT kStrUploading = 129;       // "Uploading…\n%d/%d"
-constexpr UINT kStrUploadComplete = 130;  // "Upload to Pelmora Web completed"
-
 constexpr UINT kTickMs = 100;
 constexpr UINT kHideStatusMs = 500;
 
@@ -102,18 +95,18 @@ void CtessilarDlg::HideStatusTick() {
 
 void CtessilarDlg::PrepareDbTick() {
   switch (m_nDbState.load()) {
-    case 1:
-      m_nDbState = 2;
+    case kDbWorkspaceOpen:
+      m_nDbState = kDbScanning;
       ScanSessions();
       ResetProgress();
       break;
-    case 2: {
+    case kDbScanning: {
       const int32_t done = m_nItemDone, total = m_nSessionTotal;
       SetStatus(Formatted(kStrPreparing, done, total));
       SetProgress(Percent(done, total));
       break;
     }
-    case 3:
+    case kDbListReady:
       KillTimer(kTimerPrepareDb);
       SetProgress(100);
       SetTimer(kTimerHideStatus, kHideStatusMs);
@@ -133,16 +126,16 @@ void CtessilarDlg::PrepareDbTick() {
 
 void CtessilarDlg::TrackMapsTick() {
   // The track maps wait for the session list.
-  if (m_nDbState.load() != 3) return;
+  if (m_nDbState.load() != kDbListReady) return;
   m_stStatus.ShowWindow(SW_SHOW);
   switch (m_nTrackMapState.load()) {
-    case 1:
+    case kTrackMapsRetrieving:
       m_trackMapCursor.Hold();
       SetStatus(Formatted(kStrRetrieving, m_nTrackMapCount));
       m_progress.ShowWindow(SW_HIDE);
       EnableJobButtons(FALSE);
       break;
-    case 2:
+    case kTrackMapsDone:
       KillTimer(kTimerTrackMaps);
       m_trackMapCursor.Release();
       SetStatus(AfxLoadText(kStrDatabaseReady));
@@ -160,25 +153,25 @@ void CtessilarDlg::UploadTick() {
   const int32_t total = m_nItemTotal;
   const int32_t done = m_nItemDone;
   switch (state) {
-    case 1: {
+    case kUploadTransferring: {
       m_uploadCursor.Hold();
       SetStatus(Formatted(kStrTransferring, done, total));
       const double fraction = m_dItemFraction;
       SetProgress(total > 0 ? Percent(((1.0 / total) * fraction + static_cast<double>(done) / total) * 100.0) : 0);
       break;
     }
-    case 2:
+    case kUploadUploading:
       m_uploadCursor.Hold();
       m_dItemFraction = 0.0;
       SetStatus(Formatted(kStrUploading, done, total));
       SetProgress(Percent(done, total));
       if (done == total) {
-        m_nUploadState = 3;
+        m_nUploadState = kUploadDone;
         RefreshSessionList();
         SetTimer(kTimerHideStatus, kHideStatusMs);
       }
       break;
-    case 3:
+    case kUploadDone:
       KillTimer(kTimerUpload);
       m_uploadCursor.Release();
       SetStatus(AfxLoadText(kStrUploadComplete));
@@ -255,6 +248,6 @@ void CtessilarDlg::EnableJobButtons(BOOL enable) {
 
 void CtessilarDlg::OfferJobButtons() {
   const int32_t upload = m_nUploadState;
-  const bool uploading = upload == 1 || upload == 2;
-  EnableJobButtons(m_nDbState == 3 && m_nTrackMapState != 1 && !uploading);
+  const bool uploading = upload == kUploadTransferring || upload == kUploadUploading;
+  EnableJobButtons(m_nDbState == kDbListReady && m_nTrackMapState != kTrackMapsRetrieving && !uploading);
 }

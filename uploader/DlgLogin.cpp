@@ -7,24 +7,7 @@
 
 namespace {
 
-constexpr int kIdEmailLabel = 1000;
-constexpr int kIdEmail = 1001;
-constexpr int kIdPasswordLabel = 1002;
-constexpr int kIdPassword = 1003;
-constexpr int kIdRegister = 1005;
-constexpr int kIdForgotPassword = 1007;
-constexpr int kIdLogin = 1008;
-
-constexpr UINT kStrEmail = 102;
-constexpr UINT kStrPassword = 103;
-constexpr UINT kStrCreateAccount = 104;
-constexpr UINT kStrForgotPassword = 105;
-constexpr UINT kStrLogin = 106;
-constexpr UINT kStrCancel = 108;
-constexpr UINT kStrLoginFailed = 121;
-constexpr UINT kStrActivateAccount = 122;
-constexpr UINT kStrLeaveProgram = 123;
-
+using namespace LoginDlgIds;
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kYellow = 0x00FFFF;

@@ -15,13 +15,14 @@
 #include <thread>
 
 #include "platform/classlib/ui/afxwin.h"
+#include "res/resource_ids.h"
 #include "uploader/StaticExtension.h"
 
 class UserInfoDb;
 
 class CDlgLogin : public CDialog {
  public:
-  enum { IDD = 129 };
+  enum { IDD = LoginDlgIds::kIdd };
   // `userInfo` is the program's user table, which the client's login writes;
   // its last user's e-mail address is offered.
   explicit CDlgLogin(UserInfoDb* userInfo, CWnd* parent = nullptr);

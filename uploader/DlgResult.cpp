@@ -2,17 +2,7 @@
 
 namespace {
 
-constexpr int kIdOkLabel = 1035;
-constexpr int kIdFailLabel = 1036;
-constexpr int kIdCannotAnalyzeLabel = 1038;
-constexpr int kIdOkCount = 1039;
-constexpr int kIdFailCount = 1040;
-constexpr int kIdCannotAnalyzeCount = 1042;
-
-constexpr UINT kStrTitle = 143;
-constexpr UINT kStrUploadSuccess = 146;
-constexpr UINT kStrUploadFail = 147;
-constexpr UINT kStrCannotAnalyze = 149;
+using namespace ResultDlgIds;
 
 CString Label(UINT stringId) { return AfxLoadText(stringId) + u" :"; }
 
@@ -29,7 +19,7 @@ END_MESSAGE_MAP()
 
 BOOL CDlgResult::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetWindowText(AfxLoadText(kStrTitle));
+  SetWindowText(AfxLoadText(kStrResult));
   SetDlgItemText(kIdOkLabel, Label(kStrUploadSuccess));
   SetDlgItemText(kIdFailLabel, Label(kStrUploadFail));
   SetDlgItemText(kIdCannotAnalyzeLabel, Label(kStrCannotAnalyze));

@@ -7,10 +7,11 @@
 #include <cstdint>
 
 #include "platform/classlib/ui/afxwin.h"
+#include "res/resource_ids.h"
 
 class CDlgResult : public CDialog {
  public:
-  enum { IDD = 140 };
+  enum { IDD = ResultDlgIds::kIdd };
   CDlgResult(int32_t uploadOk, int32_t uploadFail, int32_t cannotAnalyze, CWnd* parent = nullptr)
       : CDialog(IDD, parent), m_nUploadOk(uploadOk), m_nUploadFail(uploadFail), m_nCannotAnalyze(cannotAnalyze) {}
 

@@ -8,12 +8,7 @@
 
 namespace {
 
-constexpr int kIdNotes = 1041;
-constexpr int kIdCountdown = 1040;
-
-constexpr UINT kStrTitle = 151;
-constexpr UINT kStrCountdown = 152;
-constexpr UINT kStrExecute = 153;
+using namespace SelfUpgradeDlgIds;
 
 // The lines after the first line that is exactly `tag`, each followed by
 // "\n", up to the first line that contains "INFOEND" or the end of the file;
@@ -47,7 +42,7 @@ CDlgSelfUpgrade::CDlgSelfUpgrade(const std::u16string& userData, CWnd* parent) :
 
 BOOL CDlgSelfUpgrade::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetWindowText(AfxLoadText(kStrTitle));
+  SetWindowText(AfxLoadText(kStrSoftwareUpdate));
   SetDlgItemText(kIdNotes, ReadReleaseNotes(m_strNotesPath, UiLanguageTag(GetThreadUILanguage())));
   ShowCountdown();
   SetDlgItemText(IDOK, AfxLoadText(kStrExecute));

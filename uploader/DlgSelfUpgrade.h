@@ -14,10 +14,11 @@
 #include <string>
 
 #include "platform/classlib/ui/afxwin.h"
+#include "res/resource_ids.h"
 
 class CDlgSelfUpgrade : public CDialog {
  public:
-  enum { IDD = 142 };
+  enum { IDD = SelfUpgradeDlgIds::kIdd };
   static constexpr int32_t kCountdownSeconds = 20;
   static constexpr UINT_PTR kCountdownTimer = 0;
 

@@ -9,11 +9,7 @@
 
 namespace {
 
-constexpr int kIdLanguageLabel = 1023;
-constexpr int kIdWorkspaceLabel = 1024;
-constexpr int kIdLanguage = 1025;
-constexpr int kIdBrowse = 1026;
-constexpr int kIdWorkspace = 1028;
+using namespace SettingDlgIds;
 
 struct LanguageRow {
   const char16_t* name;
@@ -29,8 +25,6 @@ constexpr LanguageRow kLanguages[] = {
 
 // Any folder path of this system fits, unlike the picker's usual MAX_PATH.
 constexpr DWORD kFolderPathCapacity = 4096;
-
-constexpr UINT kStrNotRestarted = 156;  // the restart did not happen: the old workspace stays
 
 CString LoadText(UINT id) {
   CString text;
@@ -76,11 +70,11 @@ BOOL CDlgSetting::OnInitDialog() {
 }
 
 void CDlgSetting::ApplyTexts() {
-  SetWindowText(LoadText(109));
-  m_stLanguage.SetWindowText(LoadText(110) + u" :");
-  m_stWorkspace.SetWindowText(LoadText(111) + u" :");
-  m_btnOk.SetWindowText(LoadText(107));
-  m_btnCancel.SetWindowText(LoadText(108));
+  SetWindowText(LoadText(kStrSetting));
+  m_stLanguage.SetWindowText(LoadText(kStrLanguage) + u" :");
+  m_stWorkspace.SetWindowText(LoadText(kStrWorkspace) + u" :");
+  m_btnOk.SetWindowText(LoadText(kStrOk));
+  m_btnCancel.SetWindowText(LoadText(kStrCancel));
 }
 
 void CDlgSetting::OnCbnSelchangeLanguage() {
@@ -91,7 +85,7 @@ void CDlgSetting::OnCbnSelchangeLanguage() {
 }
 
 void CDlgSetting::OnBnClickedBrowse() {
-  const CString title = LoadText(141);
+  const CString title = LoadText(kStrSelectFolder);
   BROWSEINFOW info{};
   info.hwndOwner = m_hWnd;
   info.lpszTitle = title;
@@ -123,7 +117,7 @@ void CDlgSetting::OnBnClickedOk() {
   }
   {
     CWaitCursor wait;
-    MessageBoxW(m_hWnd, LoadText(131), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(m_hWnd, LoadText(kStrRestartNeeded), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
     SetWorkspaceLocation(workspace);
   }
   // A restart that waited or failed leaves this copy running on the old

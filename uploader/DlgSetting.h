@@ -5,10 +5,11 @@
 #include <string>
 
 #include "platform/classlib/ui/afxwin.h"
+#include "res/resource_ids.h"
 
 class CDlgSetting : public CDialog {
  public:
-  enum { IDD = 133 };
+  enum { IDD = SettingDlgIds::kIdd };
   explicit CDlgSetting(CWnd* parent = nullptr);
 
   // The program started by a restart; this program's own path unless set.

@@ -248,5 +248,5 @@ void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
   // meanwhile) is incomplete, and a project that could not be opened shows
   // no session at all; either leaves the stored rows as they are.
   if (!beyondCount && manager.IsProjectLoaded()) sessionList->Sync(records.data(), built);
-  m_nDbState = 3;
+  m_nDbState = kDbListReady;
 }

@@ -228,7 +228,7 @@ void UploadPipeline::Run(SessionSummary* records, int32_t count, std::stop_token
   m_progress.duplicate = 0;
   m_progress.cannotAnalyze = 0;
   m_progress.itemDone = 0;
-  m_progress.state = 2;
+  m_progress.state = kUploadUploading;
   for (int32_t i = 0; i < count; ++i) {
     if (stop.stop_requested()) return;
     Upload(records[i], prepared[i], stop);

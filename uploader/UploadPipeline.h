@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "platform/classlib/CString.h"
+#include "uploader/JobStates.h"
 #include "webclient/SessionSummary.h"
 
 class ApiUserStore;
@@ -37,7 +38,7 @@ class TrackMapDb;
 // The shared fields the pipeline writes; every one is polled by another
 // thread.
 struct UploadProgress {
-  std::atomic<int32_t>& state;          // set to 2 when phase 1 ends
+  std::atomic<int32_t>& state;          // UploadState: kUploadUploading when phase 1 ends
   std::atomic<int32_t>& itemDone;       // sessions passed in the current phase
   std::atomic<double>& itemFraction;    // share of the current session's points handled, 0.0 to 1.0
   std::atomic<int32_t>& ok;             // uploaded (0, or 304 with an id)
@@ -74,9 +75,9 @@ class UploadPipeline {
  public:
   UploadPipeline(UploadSources sources, UploadProgress progress, UploadPauses pauses = {});
 
-  // Phase 1, then state 2, then phase 2, over `records` (updated in place
+  // Phase 1, then kUploadUploading, then phase 2, over `records` (updated in place
   // with their statistics and reply codes). A stop is honoured between
-  // sessions: the run then ends where it is, without state 2.
+  // sessions: the run then ends where it is, without kUploadUploading.
   void Run(SessionSummary* records, int32_t count, std::stop_token stop = {});
 
   enum class Prepared {

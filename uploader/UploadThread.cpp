@@ -7,13 +7,6 @@
 #include "uploader/UploadPipeline.h"
 #include "webclient/ApiClient.h"
 
-namespace {
-
-constexpr UINT kStrTerms = 154;
-constexpr UINT kStrTransferring = 128;
-
-}  // namespace
-
 void CtessilarDlg::OnClickedUpload() {
   SessionListDb* db = m_pSessionListDb;
   if (db == nullptr) return;
@@ -55,11 +48,11 @@ void CtessilarDlg::OnClickedUpload() {
   m_nUploadFail = 0;
   m_nUploadDuplicate = 0;
   m_nCannotAnalyze = 0;
-  m_nUploadState = 1;
+  m_nUploadState = kUploadTransferring;
   SetTimer(kTimerUpload, 100);
   if (!m_workers.Start([this, records](std::stop_token stop) { UploadThread(stop); })) {
     KillTimer(kTimerUpload);
-    m_nUploadState = 0;
+    m_nUploadState = kUploadIdle;
     giveUp();
   }
 }

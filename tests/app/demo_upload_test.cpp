@@ -28,7 +28,9 @@
 
 namespace {
 
-constexpr int kIdUpload = 1019, kIdSetting = 1022, kColumnStatus = 1;
+using namespace MainDlgIds;
+
+constexpr int kColumnStatus = 1;
 
 class DemoUploadTest : public ProgramWindowTest {
  protected:
@@ -74,7 +76,8 @@ class DemoUploadTest : public ProgramWindowTest {
       CDlgResult* result = Innermost<CDlgResult>();
       if (result == nullptr) return false;
       EXPECT_TRUE(UiTestSaveWholeScreen(ScreenshotPath(picture), result));
-      for (int id : {1039, 1040, 1042}) counts.push_back(ItemText(*result, id).Str());
+      for (int id : {ResultDlgIds::kIdOkCount, ResultDlgIds::kIdFailCount, ResultDlgIds::kIdCannotAnalyzeCount})
+        counts.push_back(ItemText(*result, id).Str());
       result->EndDialog(IDOK);
       return true;
     });
@@ -113,15 +116,15 @@ TEST_F(DemoUploadTest, TheSessionsOnTheServicesCircuitsUploadWithTheirLapsAndThe
       CDlgLogin* login = Innermost<CDlgLogin>();
       if (login == nullptr) return false;
       EXPECT_TRUE(UiTestSaveWholeScreen(ScreenshotPath("screen_login"), login));
-      login->SetDlgItemText(1001, CString::FromUtf8(demo.email));
-      login->SetDlgItemText(1003, CString::FromUtf8(demo.password));
-      UiTestClick(login->GetDlgItem(1008));
+      login->SetDlgItemText(LoginDlgIds::kIdEmail, CString::FromUtf8(demo.email));
+      login->SetDlgItemText(LoginDlgIds::kIdPassword, CString::FromUtf8(demo.password));
+      UiTestClick(login->GetDlgItem(LoginDlgIds::kIdLogin));
       return true;
     });
     ASSERT_TRUE(UiTestPumpUntil(
         [&]() {
-          return d.m_nTrackMapState.load() == 2 && d.m_nDbState.load() == 3 && d.Enabled(kIdUpload) &&
-                 d.List().GetItemCount() == static_cast<int>(expected.size());
+          return d.m_nTrackMapState.load() == kTrackMapsDone && d.m_nDbState.load() == kDbListReady &&
+                 d.Enabled(kIdUpload) && d.List().GetItemCount() == static_cast<int>(expected.size());
         },
         30000));
     rows = d.List().GetItemCount();

@@ -21,8 +21,10 @@
 
 namespace {
 
+using namespace MainDlgIds;
+
 const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
-const int kStacked[] = {1019, 1022, 1033, 1023};  // Upload, Setting, web, terms
+const int kStacked[] = {kIdUpload, kIdSetting, kIdGoWeb, kIdTerms};  // Upload, Setting, web, terms
 
 // A user's folders in a temporary home: settings, documents, workspace.
 class MainWindowTest : public ::testing::Test {
@@ -54,7 +56,7 @@ TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
   UiTestPoll([&]() {
     CWnd* main = app.m_pMainWnd;
     if (main == nullptr || main->GetSafeHwnd() == nullptr) return false;
-    shown = ItemText(*main, 1034);
+    shown = ItemText(*main, kIdWorkspace);
     main->SendMessage(WM_CLOSE);  // the close box
     return true;
   });
@@ -79,22 +81,22 @@ TEST_F(MainWindowTest, TheWindowShowsDialog102AndOnlyItsCloseBoxEndsIt) {
     d.GetWindowText(title);
     EXPECT_EQ(title, CString(u"Morvek Pelmora Uploader"));
     const std::map<int, const char16_t*> texts = {
-        {1019, u"Upload"},
-        {1022, u"Setting"},
-        {1033, u"Go Pelmora Web"},
-        {1023, u"Terms of Use"},
-        {1009, u"Login"},
-        {1010, u"    Circuit Racing (0/0)"},
-        {1014, u"        Qualify (0/0)"},
-        {1011, u"    Drag Racing (0/0)"},
-        {1013, u"    Rally Racing (0/0)"},
-        {1020, u"Open database\nPlease wait\u2026"},
+        {kIdUpload, u"Upload"},
+        {kIdSetting, u"Setting"},
+        {kIdGoWeb, u"Go Pelmora Web"},
+        {kIdTerms, u"Terms of Use"},
+        {kIdLogin, u"Login"},
+        {kIdCircuit, u"    Circuit Racing (0/0)"},
+        {kIdQualify, u"        Qualify (0/0)"},
+        {kIdDrag, u"    Drag Racing (0/0)"},
+        {kIdRally, u"    Rally Racing (0/0)"},
+        {kIdStatus, u"Open database\nPlease wait\u2026"},
     };
     for (const auto& [id, text] : texts) EXPECT_EQ(ItemText(d, id), CString(text)) << id;
-    EXPECT_FALSE(d.GetDlgItem(1021)->IsWindowVisible());  // progress
-    EXPECT_EQ(static_cast<CListCtrl*>(d.GetDlgItem(1018))->GetHeaderCtrl()->GetItemCount(), 8);
+    EXPECT_FALSE(d.GetDlgItem(kIdProgress)->IsWindowVisible());  // progress
+    EXPECT_EQ(static_cast<CListCtrl*>(d.GetDlgItem(kIdList))->GetHeaderCtrl()->GetItemCount(), 8);
     COLORREF text = 0, bk = 0;
-    ASSERT_TRUE(UiTestCtlColors(d.GetDlgItem(1023), &text, &bk));
+    ASSERT_TRUE(UiTestCtlColors(d.GetDlgItem(kIdTerms), &text, &bk));
     EXPECT_EQ(text, 0xFFFFFFu);
     EXPECT_EQ(bk, 0x000000u);
 
@@ -104,7 +106,7 @@ TEST_F(MainWindowTest, TheWindowShowsDialog102AndOnlyItsCloseBoxEndsIt) {
       HWND top = UiTestInnermostModal();
       if (top == nullptr || top == d.GetSafeHwnd()) return false;
       CString version;
-      CWnd::FromHandle(top)->GetDlgItemText(1030, version);
+      CWnd::FromHandle(top)->GetDlgItemText(AboutDlgIds::kIdVersion, version);
       aboutSeen = version == CString(u"V1.0");
       UiTestEndModal(top, IDOK);
       return true;
@@ -136,9 +138,9 @@ TEST_F(MainWindowTest, TheStoredUiLanguageGivesJapaneseTextsAndAnUnknownOneEngli
     StoreLanguage(c.stored);
     ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
       EXPECT_EQ(d.GetLanguage(), c.expected);
-      EXPECT_EQ(ItemText(d, 1019), CString(c.upload));
-      EXPECT_EQ(ItemText(d, 1010), CString(c.circuit));
-      EXPECT_EQ(ItemText(d, 1023), CString(c.terms));
+      EXPECT_EQ(ItemText(d, kIdUpload), CString(c.upload));
+      EXPECT_EQ(ItemText(d, kIdCircuit), CString(c.circuit));
+      EXPECT_EQ(ItemText(d, kIdTerms), CString(c.terms));
       if (c.picture)
         ShootThenEnd(d, c.picture, IDCANCEL);
       else
@@ -161,7 +163,8 @@ TEST_F(MainWindowTest, TheLayoutStaysInsideTheWindowAndNeverDrifts) {
       CRect client;
       ASSERT_TRUE(UiTestPumpUntil([&]() {
         d.GetClientRect(&client);
-        return client.Width() > 0 && Place(d, 1018).right == client.right && Place(d, 1018).bottom == client.bottom;
+        return client.Width() > 0 && Place(d, kIdList).right == client.right &&
+               Place(d, kIdList).bottom == client.bottom;
       })) << width
           << "x" << height;
     };

@@ -27,8 +27,7 @@ namespace {
 
 const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
 const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
-constexpr int kIdList = 1018;
-constexpr int kIdStatus = 1020;
+using namespace MainDlgIds;
 
 // A user's folders in a temporary home, a workspace of 14 sessions (two of
 // each race type, on the sample map whose track-map folder exists), the drag
@@ -62,10 +61,10 @@ class ReadyWindowTest : public StandinProgramTest {
     UiTestPoll([]() {
       HWND top = UiTestInnermostModal();
       CWnd* login = top != nullptr ? CWnd::FromHandle(top) : nullptr;
-      if (login == nullptr || login->GetDlgItem(1003) == nullptr) return false;
-      login->SetDlgItemText(1001, CString::FromUtf8(kRider.email));
-      login->SetDlgItemText(1003, CString::FromUtf8(kRider.password));
-      UiTestClick(login->GetDlgItem(1008));
+      if (login == nullptr || login->GetDlgItem(LoginDlgIds::kIdPassword) == nullptr) return false;
+      login->SetDlgItemText(LoginDlgIds::kIdEmail, CString::FromUtf8(kRider.email));
+      login->SetDlgItemText(LoginDlgIds::kIdPassword, CString::FromUtf8(kRider.password));
+      UiTestClick(login->GetDlgItem(LoginDlgIds::kIdLogin));
       return true;
     });
     bool ran = false;
@@ -86,11 +85,12 @@ class ReadyWindowTest : public StandinProgramTest {
   // Until the session list is ready and shown (the preparation marks the
   // Circuit category when it ends) and the service's maps are in.
   static bool WaitUntilReady(CtessilarDlg& main, LANGID lang) {
-    auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(1010));
+    auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(kIdCircuit));
     return UiTestPumpUntil(
         [&] {
-          return main.m_nDbState.load() == 3 && circuit->IsSelected() && main.m_nTrackMapState.load() == 2 &&
-                 ItemText(main, kIdStatus) == ResourceText(126, lang);
+          return main.m_nDbState.load() == kDbListReady && circuit->IsSelected() &&
+                 main.m_nTrackMapState.load() == kTrackMapsDone &&
+                 ItemText(main, kIdStatus) == ResourceText(kStrDatabaseReady, lang);
         },
         60000);
   }
@@ -122,14 +122,14 @@ TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSes
       int rows;
       const char* shot;
     } links[] = {
-        {1016, u"        Endurance (2/2)", 2, "ready_endurance"},
-        {1015, u"        Sprint (2/2)", 2, "ready_sprint"},
-        {1014, u"        Qualify (2/2)", 2, "ready_qualify"},
-        {1017, u"        Other (2/2)", 2, "ready_other"},
-        {1011, u"    Drag Racing (0/2)", 0, "ready_drag"},
-        {1012, u"    Data Log (0/2)", 0, "ready_datalog"},
-        {1013, u"    Rally Racing (0/2)", 0, "ready_rally"},
-        {1010, u"    Circuit Racing (8/8)", 8, "ready_circuit_again"},
+        {kIdEndurance, u"        Endurance (2/2)", 2, "ready_endurance"},
+        {kIdSprint, u"        Sprint (2/2)", 2, "ready_sprint"},
+        {kIdQualify, u"        Qualify (2/2)", 2, "ready_qualify"},
+        {kIdOther, u"        Other (2/2)", 2, "ready_other"},
+        {kIdDrag, u"    Drag Racing (0/2)", 0, "ready_drag"},
+        {kIdDataLog, u"    Data Log (0/2)", 0, "ready_datalog"},
+        {kIdRally, u"    Rally Racing (0/2)", 0, "ready_rally"},
+        {kIdCircuit, u"    Circuit Racing (8/8)", 8, "ready_circuit_again"},
     };
     // Drag, Data Log and Rally say that they cannot be uploaded.
     auto boxes = std::make_shared<int>(0);
@@ -181,10 +181,10 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExits) {
   RunProgram([&](CtessilarDlg& main) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
     UiTestPumpUntil([&] {
-      EXPECT_EQ(main.m_nDbState.load(), 0);
+      EXPECT_EQ(main.m_nDbState.load(), kDbStart);
       return std::chrono::steady_clock::now() > until;
     });
-    EXPECT_EQ(ItemText(main, kIdStatus), ResourceText(124, 1033));
+    EXPECT_EQ(ItemText(main, kIdStatus), ResourceText(kStrOpenDatabase, 1033));
     (void)!write(release[1], "x", 1);
     released = waitpid(first, nullptr, 0) == first;
     EXPECT_TRUE(WaitUntilReady(main, 1033));
@@ -207,9 +207,9 @@ TEST_F(ReadyWindowTest, TheStoredUiLanguageShowsTheWindowInJapanese) {
   RunProgram([&](CtessilarDlg& main) {
     ASSERT_TRUE(WaitUntilReady(main, 1041));
     EXPECT_EQ(ItemText(main, kIdStatus), CString(u"データベースの準備ができました"));
-    EXPECT_EQ(ItemText(main, 1010), CString(u"    サーキット走行 (8/8)"));
-    EXPECT_EQ(ItemText(main, 1019), ResourceText(112, 1041));
-    EXPECT_NE(ResourceText(112, 1041), ResourceText(112, 1033));
+    EXPECT_EQ(ItemText(main, kIdCircuit), CString(u"    サーキット走行 (8/8)"));
+    EXPECT_EQ(ItemText(main, kIdUpload), ResourceText(kStrUpload, 1041));
+    EXPECT_NE(ResourceText(kStrUpload, 1041), ResourceText(kStrUpload, 1033));
     Shoot(main, "ready_japanese");
   });
 }

@@ -36,7 +36,7 @@ class ScriptedMainDlg : public CtessilarDlg {
   CListCtrl& List() { return m_listSession; }
   CString Text(int id) { return ItemText(*this, id); }
   bool Enabled(int id) { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
-  int Progress() { return static_cast<CProgressCtrl*>(GetDlgItem(1021))->GetPos(); }
+  int Progress() { return static_cast<CProgressCtrl*>(GetDlgItem(MainDlgIds::kIdProgress))->GetPos(); }
   void Tick(UINT_PTR timer) { SendMessage(WM_TIMER, timer); }
 
  private:
@@ -50,7 +50,7 @@ inline void ReadResultCountsOnceShown(CString (&counts)[3]) {
   UiTestPoll([&counts]() {
     CDlgResult* result = Innermost<CDlgResult>();
     if (result == nullptr) return false;
-    const int ids[] = {1039, 1040, 1042};
+    const int ids[] = {ResultDlgIds::kIdOkCount, ResultDlgIds::kIdFailCount, ResultDlgIds::kIdCannotAnalyzeCount};
     for (int i = 0; i < 3; ++i) result->GetDlgItemText(ids[i], counts[i]);
     result->EndDialog(IDOK);
     return true;

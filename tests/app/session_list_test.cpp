@@ -26,6 +26,8 @@
 
 namespace {
 
+using namespace MainDlgIds;
+
 struct Row {
   int32_t raceType;
   const char16_t* mName;
@@ -109,9 +111,10 @@ TEST_F(SessionListTest, EachCategoryListsItsSessionsWithCaptionsAndCounts) {
   ScriptedMainDlg dlg(ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
     d.RefreshSessionList();
     const std::pair<int, const char16_t*> captions[] = {
-        {1010, u"    Circuit Racing (4/5)"}, {1016, u"        Endurance (2/3)"}, {1015, u"        Sprint (1/1)"},
-        {1014, u"        Qualify (1/1)"},    {1017, u"        Other (0/0)"},     {1011, u"    Drag Racing (0/2)"},
-        {1012, u"    Data Log (0/1)"},       {1013, u"    Rally Racing (0/0)"},
+        {kIdCircuit, u"    Circuit Racing (4/5)"}, {kIdEndurance, u"        Endurance (2/3)"},
+        {kIdSprint, u"        Sprint (1/1)"},      {kIdQualify, u"        Qualify (1/1)"},
+        {kIdOther, u"        Other (0/0)"},        {kIdDrag, u"    Drag Racing (0/2)"},
+        {kIdDataLog, u"    Data Log (0/1)"},       {kIdRally, u"    Rally Racing (0/0)"},
     };
     for (const auto& [id, caption] : captions) EXPECT_EQ(ItemText(d, id), CString(caption)) << id;
 
@@ -137,10 +140,14 @@ TEST_F(SessionListTest, EachCategoryListsItsSessionsWithCaptionsAndCounts) {
       std::vector<DWORD_PTR> ids;
       bool message;
     } links[] = {
-        {1016, "sessions_endurance", {1, 2}, false}, {1015, "sessions_sprint", {4}, false},
-        {1014, "sessions_qualify", {5}, false},      {1017, "sessions_other", {}, false},
-        {1011, "sessions_drag", {}, true},           {1012, "sessions_datalog", {}, true},
-        {1013, "sessions_rally", {}, true},          {1010, "sessions_circuit_again", {1, 4, 5, 2}, false},
+        {kIdEndurance, "sessions_endurance", {1, 2}, false},
+        {kIdSprint, "sessions_sprint", {4}, false},
+        {kIdQualify, "sessions_qualify", {5}, false},
+        {kIdOther, "sessions_other", {}, false},
+        {kIdDrag, "sessions_drag", {}, true},
+        {kIdDataLog, "sessions_datalog", {}, true},
+        {kIdRally, "sessions_rally", {}, true},
+        {kIdCircuit, "sessions_circuit_again", {1, 4, 5, 2}, false},
     };
     // One watcher answers every message box while the links are clicked.
     auto watching = std::make_shared<bool>(true);
@@ -225,9 +232,9 @@ TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheir
   ASSERT_TRUE(ApiLogin(login, CString::FromUtf8(rider.email), CString::FromUtf8(rider.password)));
 
   ScriptedMainDlg dlg(ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
-    EXPECT_EQ(d.m_nTrackMapState.load(), 0);
+    EXPECT_EQ(d.m_nTrackMapState.load(), kTrackMapsIdle);
     ASSERT_TRUE(d.StartTrackMapRetrieval());
-    EXPECT_TRUE(UiTestPumpUntil([&] { return d.m_nTrackMapState.load() == 2; }));
+    EXPECT_TRUE(UiTestPumpUntil([&] { return d.m_nTrackMapState.load() == kTrackMapsDone; }));
     EXPECT_EQ(d.m_nTrackMapCount.load(), 2);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -267,7 +274,7 @@ TEST_F(SessionListTest, TheWorkspaceOpensWithTheStoredDragTypesAndItsWorkingCopy
     if (main == nullptr || main->GetSafeHwnd() == nullptr) return false;
     main->m_nStartupCountdown = -1;  // seen before the first tick: no login
     // Open: the first timer tick may have started the session scan already.
-    if (main->m_nDbState.load() < 1) return false;
+    if (main->m_nDbState.load() < kDbWorkspaceOpen) return false;
     CSportProjMgr* manager = CSportProjMgr::GetInstance();
     EXPECT_FALSE(manager->GetTracks().empty());
     copySeen = std::filesystem::is_directory(workingCopy);

@@ -128,14 +128,14 @@ class SessionScanTest : public ::testing::Test {
   // Runs the scan as the first timer does and waits for the row thread.
   void Scan() {
     LoadDragTypes();
-    m_dlg.m_nDbState = 2;
+    m_dlg.m_nDbState = kDbScanning;
     m_dlg.ScanSessions();
     WaitForRows();
   }
   void WaitForRows() {
-    for (int i = 0; i < 3000 && m_dlg.m_nDbState.load() != 3; ++i)
+    for (int i = 0; i < 3000 && m_dlg.m_nDbState.load() != kDbListReady; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_EQ(m_dlg.m_nDbState.load(), 3);
+    ASSERT_EQ(m_dlg.m_nDbState.load(), kDbListReady);
   }
 
   // The stored rows by folder.
@@ -184,10 +184,10 @@ TEST_F(SessionScanTest, EverySessionIsCountedAndEachMatchedOneBecomesARow) {
 // Drag types that load after the scan has begun still match their sessions,
 // which therefore keep their rows.
 TEST_F(SessionScanTest, TheRowsWaitForTheDragTypes) {
-  m_dlg.m_nDbState = 2;
+  m_dlg.m_nDbState = kDbScanning;
   m_dlg.ScanSessions();
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_EQ(m_dlg.m_nDbState.load(), 2);
+  EXPECT_EQ(m_dlg.m_nDbState.load(), kDbScanning);
   LoadDragTypes();
   WaitForRows();
   EXPECT_EQ(m_list.CountByRaceType(kRaceDrag), 2);
@@ -198,26 +198,26 @@ TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedProjectLeavesTheStored
   const size_t stored = Rows().size();
 
   // Fewer counted than found: two records, no deletion of the others.
-  m_dlg.m_nDbState = 2;
+  m_dlg.m_nDbState = kDbScanning;
   m_dlg.m_nSessionTotal = 2;
   m_dlg.BuildSessionRowsThread(std::stop_token());
   EXPECT_EQ(m_dlg.m_nItemDone.load(), 2);
-  EXPECT_EQ(m_dlg.m_nDbState.load(), 3);
+  EXPECT_EQ(m_dlg.m_nDbState.load(), kDbListReady);
   EXPECT_EQ(Rows().size(), stored);
 
-  m_dlg.m_nDbState = 2;
+  m_dlg.m_nDbState = kDbScanning;
   m_dlg.m_nSessionTotal = 9;
   std::stop_source stop;
   stop.request_stop();
   m_dlg.BuildSessionRowsThread(stop.get_token());
-  EXPECT_EQ(m_dlg.m_nDbState.load(), 2);
+  EXPECT_EQ(m_dlg.m_nDbState.load(), kDbScanning);
   EXPECT_EQ(Rows().size(), stored);
 
   // No project open: no session is found, and none of the rows is deleted.
   CSportProjMgr::GetInstance()->CloseWorkspace();
   m_dlg.m_nSessionTotal = 0;
   m_dlg.BuildSessionRowsThread(std::stop_token());
-  EXPECT_EQ(m_dlg.m_nDbState.load(), 3);
+  EXPECT_EQ(m_dlg.m_nDbState.load(), kDbListReady);
   EXPECT_EQ(Rows().size(), stored);
 }
 

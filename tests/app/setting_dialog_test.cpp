@@ -19,7 +19,7 @@
 namespace {
 
 const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
-constexpr int kIdLanguageLabel = 1023, kIdLanguage = 1025, kIdWorkspace = 1028, kIdSetting = 1022;
+using namespace SettingDlgIds;
 
 template <class Base>
 class Scripted : public Base {
@@ -88,8 +88,8 @@ TEST_F(SettingDialogTest, AChosenLanguageShowsAtOnceAndOnlyOkStoresItForTheMainW
         UiTestClick(dlg->GetDlgItem(c.button));
         return true;
       });
-      UiTestClick(m.GetDlgItem(kIdSetting));
-      setting = ItemText(m, kIdSetting);
+      UiTestClick(m.GetDlgItem(MainDlgIds::kIdSetting));
+      setting = ItemText(m, MainDlgIds::kIdSetting);
       m.EndDialog(IDCANCEL);
     });
     main.m_nStartupCountdown = -1;  // no login on the first tick

@@ -27,6 +27,8 @@
 
 namespace {
 
+using namespace MainDlgIds;
+
 namespace fs = std::filesystem;
 
 const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
@@ -93,29 +95,29 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
       CDlgLogin* login = Innermost<CDlgLogin>();
       if (login == nullptr) return false;
       // Behind the open login the session list is made.
-      EXPECT_TRUE(UiTestPumpUntil([&]() { return d.Text(1020) == CString(u"Database is ready"); }));
-      EXPECT_EQ(d.Text(1010).Str(), u"    Circuit Racing (3/3)");
+      EXPECT_TRUE(UiTestPumpUntil([&]() { return d.Text(kIdStatus) == CString(u"Database is ready"); }));
+      EXPECT_EQ(d.Text(kIdCircuit).Str(), u"    Circuit Racing (3/3)");
       EXPECT_TRUE(UiTestSaveScreenshot(login, ScreenshotPath("startup_login")));
 
-      login->SetDlgItemText(1001, CString(kRider.email.c_str()));
-      login->SetDlgItemText(1003, CString(u"wrong"));
+      login->SetDlgItemText(LoginDlgIds::kIdEmail, CString(kRider.email.c_str()));
+      login->SetDlgItemText(LoginDlgIds::kIdPassword, CString(u"wrong"));
       const auto message = AnswerNextMessageBox();
-      UiTestClick(login->GetDlgItem(1008));
+      UiTestClick(login->GetDlgItem(LoginDlgIds::kIdLogin));
       EXPECT_TRUE(UiTestPumpUntil([&]() { return !message->text.IsEmpty(); }));
       EXPECT_EQ(message->text.Str(), u"Login Failed!");
-      login->SetDlgItemText(1003, CString(kRider.password.c_str()));
-      UiTestClick(login->GetDlgItem(1008));
+      login->SetDlgItemText(LoginDlgIds::kIdPassword, CString(kRider.password.c_str()));
+      UiTestClick(login->GetDlgItem(LoginDlgIds::kIdLogin));
       return true;
     });
     UiTestPoll([&]() {
-      if (d.Text(1020).Find(u"Retrieve 2 track map") == 0) {
+      if (d.Text(kIdStatus).Find(u"Retrieve 2 track map") == 0) {
         retrievalSeen = true;
-        EXPECT_FALSE(d.GetDlgItem(1019)->IsWindowEnabled());
-        EXPECT_FALSE(d.GetDlgItem(1022)->IsWindowEnabled());
+        EXPECT_FALSE(d.GetDlgItem(kIdUpload)->IsWindowEnabled());
+        EXPECT_FALSE(d.GetDlgItem(kIdSetting)->IsWindowEnabled());
         EXPECT_TRUE(UiTestWaitCursorShown());
       }
-      if (d.m_nTrackMapState.load() != 2 || !d.GetDlgItem(1019)->IsWindowEnabled()) return false;
-      loggedInLink = d.Text(1009);
+      if (d.m_nTrackMapState.load() != kTrackMapsDone || !d.GetDlgItem(kIdUpload)->IsWindowEnabled()) return false;
+      loggedInLink = d.Text(kIdLogin);
       EXPECT_FALSE(UiTestWaitCursorShown());
       ShootThenEnd(d, "main_window_logged_in", IDCANCEL);
       return true;
@@ -145,7 +147,7 @@ TEST_F(MainWindowTimersTest, ALoginLinkClickedBeforeTheFirstTickOpensOneLoginDia
       PostQuitMessage(0);
       return true;
     });
-    UiTestClick(d.GetDlgItem(1009));
+    UiTestClick(d.GetDlgItem(kIdLogin));
   });
   EXPECT_EQ(dlg.DoModal(), -1);
   EXPECT_EQ(logins.size(), 1u);
@@ -160,17 +162,17 @@ TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShows
     int progress;
     const char16_t* status;
   } ticks[] = {
-      {1, 2, 6, 0.0, 100, u"Transferring\u2026\n6/2"},  // the count of a larger earlier upload
-      {1, 4, 1, 0.5, 37, u"Transferring\u2026\n1/4"},
-      {1, 0, 0, 0.5, 0, u"Transferring\u2026\n0/0"},
-      {2, 4, 3, 0.9, 75, u"Uploading\u2026\n3/4"},
-      {2, 4, 4, 0.0, 100, u"Uploading\u2026\n4/4"},  // all counted: the upload ends
+      {kUploadTransferring, 2, 6, 0.0, 100, u"Transferring\u2026\n6/2"},  // the count of a larger earlier upload
+      {kUploadTransferring, 4, 1, 0.5, 37, u"Transferring\u2026\n1/4"},
+      {kUploadTransferring, 0, 0, 0.5, 0, u"Transferring\u2026\n0/0"},
+      {kUploadUploading, 4, 3, 0.9, 75, u"Uploading\u2026\n3/4"},
+      {kUploadUploading, 4, 4, 0.0, 100, u"Uploading\u2026\n4/4"},  // all counted: the upload ends
   };
   CString counts[3];
   ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
     // An upload starts only from a ready list.
-    ASSERT_TRUE(UiTestPumpUntil([&]() { return d.m_nDbState.load() == 3; }, 30000));
-    d.GetDlgItem(1019)->EnableWindow(FALSE);
+    ASSERT_TRUE(UiTestPumpUntil([&]() { return d.m_nDbState.load() == kDbListReady; }, 30000));
+    d.GetDlgItem(kIdUpload)->EnableWindow(FALSE);
     for (const auto& t : ticks) {
       d.m_nItemTotal = t.total;
       d.m_nItemDone = t.done;
@@ -178,10 +180,10 @@ TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShows
       d.m_nUploadState = t.state;
       d.Tick(CtessilarDlg::kTimerUpload);
       EXPECT_EQ(d.Progress(), t.progress) << t.state << " " << t.done << "/" << t.total;
-      EXPECT_EQ(d.Text(1020).Str(), t.status);
+      EXPECT_EQ(d.Text(kIdStatus).Str(), t.status);
       EXPECT_TRUE(UiTestWaitCursorShown());
     }
-    EXPECT_EQ(d.m_nUploadState.load(), 3);
+    EXPECT_EQ(d.m_nUploadState.load(), kUploadDone);
     EXPECT_EQ(d.m_dItemFraction.load(), 0.0);
 
     d.m_nUploadOk = 2;  // one of them a duplicate
@@ -190,8 +192,8 @@ TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShows
     d.m_nCannotAnalyze = 3;
     ReadResultCountsOnceShown(counts);
     d.Tick(CtessilarDlg::kTimerUpload);
-    EXPECT_EQ(d.Text(1020).Str(), u"Upload to Pelmora Web completed");
-    EXPECT_TRUE(d.GetDlgItem(1019)->IsWindowEnabled());
+    EXPECT_EQ(d.Text(kIdStatus).Str(), u"Upload to Pelmora Web completed");
+    EXPECT_TRUE(d.GetDlgItem(kIdUpload)->IsWindowEnabled());
     EXPECT_FALSE(UiTestWaitCursorShown());
     ASSERT_TRUE(UiTestPumpUntil([&]() { return !counts[0].IsEmpty(); }));
     d.EndDialog(IDCANCEL);
@@ -247,7 +249,7 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
         if (upgrade == nullptr) return false;
         opened = true;
         overLogin = loginWindow != nullptr && CWnd::FromHandlePermanent(loginWindow) != nullptr;
-        upgrade->GetDlgItemText(1041, shownNotes);
+        upgrade->GetDlgItemText(SelfUpgradeDlgIds::kIdNotes, shownNotes);
         if (c.language == 1041) {
           UiTestSaveScreenshot(upgrade, ScreenshotPath("main_window_upgrade_ja"));
           // The whole screen: the dialog over the main window, as a capture program sees it.

@@ -32,7 +32,7 @@
 
 namespace {
 
-constexpr int kIdUpload = 1019, kIdSetting = 1022;
+using namespace MainDlgIds;
 const StandinAccount kRider{"rider@example.org", "secret", "Rider", 0, "JP", "ja", true};
 
 class UploadWindowTest : public ProgramWindowTest {
@@ -80,18 +80,19 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
     UiTestPoll([&]() {
       CDlgLogin* login = Innermost<CDlgLogin>();
       if (login == nullptr) return false;
-      login->SetDlgItemText(1001, CString(kRider.email.c_str()));
-      login->SetDlgItemText(1003, CString(kRider.password.c_str()));
-      UiTestClick(login->GetDlgItem(1008));
+      login->SetDlgItemText(LoginDlgIds::kIdEmail, CString(kRider.email.c_str()));
+      login->SetDlgItemText(LoginDlgIds::kIdPassword, CString(kRider.password.c_str()));
+      UiTestClick(login->GetDlgItem(LoginDlgIds::kIdLogin));
       return true;
     });
     // Logged in, the track map fetched, the list made; Upload and Setting
     // are offered only from then on.
     ASSERT_TRUE(UiTestPumpUntil(
         [&]() {
-          if (d.m_nDbState.load() != 3 && (d.Enabled(kIdUpload) || d.Enabled(kIdSetting))) offeredEarly = true;
-          return d.m_nTrackMapState.load() == 2 && d.m_nDbState.load() == 3 && d.Enabled(kIdUpload) &&
-                 d.List().GetItemCount() == 3;
+          if (d.m_nDbState.load() != kDbListReady && (d.Enabled(kIdUpload) || d.Enabled(kIdSetting)))
+            offeredEarly = true;
+          return d.m_nTrackMapState.load() == kTrackMapsDone && d.m_nDbState.load() == kDbListReady &&
+                 d.Enabled(kIdUpload) && d.List().GetItemCount() == 3;
         },
         30000));
     // A workspace stored for the next start, whose restart did not happen,
@@ -116,7 +117,7 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
     EXPECT_FALSE(d.Enabled(kIdUpload));
     EXPECT_FALSE(d.Enabled(kIdSetting));
     EXPECT_TRUE(UiTestPumpUntil([&]() { return !counts[0].IsEmpty() && d.Enabled(kIdUpload); }, 30000));
-    EXPECT_EQ(d.m_nUploadState.load(), 3);
+    EXPECT_EQ(d.m_nUploadState.load(), kUploadDone);
     d.EndDialog(IDCANCEL);
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);

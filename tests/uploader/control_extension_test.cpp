@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "res/resource_ids.h"
 #include "tests/common/program_ui_env.h"
 #include "uploader/ListCtrlExtension.h"
 #include "uploader/StaticExtension.h"
@@ -12,7 +13,7 @@ namespace {
 // The main window's controls with the colour rules of the main window.
 class MainLikeDialog : public CDialog {
  public:
-  MainLikeDialog() : CDialog(102) {}
+  MainLikeDialog() : CDialog(MainDlgIds::kIdd) {}
   std::function<void(MainLikeDialog&)> script;
   CListCtrlExtension m_list;
   CStaticExtension m_circuit, m_login, m_terms, m_plain;
@@ -20,11 +21,11 @@ class MainLikeDialog : public CDialog {
   int itemChanges = 0;
 
   void DoDataExchange(CDataExchange* dx) override {
-    DDX_Control(dx, 1018, m_list);
-    DDX_Control(dx, 1010, m_circuit);
-    DDX_Control(dx, 1009, m_login);
-    DDX_Control(dx, 1023, m_terms);
-    DDX_Control(dx, 1013, m_plain);
+    DDX_Control(dx, MainDlgIds::kIdList, m_list);
+    DDX_Control(dx, MainDlgIds::kIdCircuit, m_circuit);
+    DDX_Control(dx, MainDlgIds::kIdLogin, m_login);
+    DDX_Control(dx, MainDlgIds::kIdTerms, m_terms);
+    DDX_Control(dx, MainDlgIds::kIdRally, m_plain);
   }
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
@@ -42,8 +43,9 @@ class MainLikeDialog : public CDialog {
     HBRUSH brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     auto* link = dynamic_cast<CStaticExtension*>(wnd);
     int id = wnd->GetDlgCtrlID();
-    if (id == 1020 || id == 1023 || id == 1034) dc->SetTextColor(0xFFFFFF);
-    if (link != nullptr && id != 1023) {
+    if (id == MainDlgIds::kIdStatus || id == MainDlgIds::kIdTerms || id == MainDlgIds::kIdWorkspace)
+      dc->SetTextColor(0xFFFFFF);
+    if (link != nullptr && id != MainDlgIds::kIdTerms) {
       int style = link->GetLinkStyle();
       if ((style == 2 || style == 4) && link->IsTracking()) brush = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
       if (style >= 3) dc->SetTextColor(link->IsTracking() ? 0xFFFFFF : 0x808080);
@@ -60,33 +62,34 @@ class MainLikeDialog : public CDialog {
 
 BEGIN_MESSAGE_MAP(MainLikeDialog, CDialog)
   ON_WM_CTLCOLOR()
-  ON_BN_CLICKED(1010, &MainLikeDialog::OnCircuit)
-  ON_NOTIFY(LVN_ITEMCHANGED, 1018, &MainLikeDialog::OnListItemChanged)
-END_MESSAGE_MAP()
+  ON_BN_CLICKED(MainDlgIds::kIdCircuit, &MainLikeDialog::OnCircuit)
+  ON_NOTIFY(LVN_ITEMCHANGED, MainDlgIds::kIdList, &MainLikeDialog::OnListItemChanged)
+  END_MESSAGE_MAP()
 
-const char16_t* kUsers[] = {u"  Kai  ", u"  Anna  ", u"  Mio  ", u"  Ben  ", u"  Eva  ", u"  Lia  "};
-const char16_t* kDates[] = {u"  2020/03/01  12:00  ", u"  2019/11/30  09:15  ", u"  2020/01/15  16:40  ",
-                            u"  2018/07/04  10:05  ", u"  2020/03/01  08:00  ", u"  2019/05/20  14:30  "};
+  const char16_t* kUsers[] = {u"  Kai  ", u"  Anna  ", u"  Mio  ", u"  Ben  ", u"  Eva  ", u"  Lia  "};
+  const char16_t* kDates[] = {u"  2020/03/01  12:00  ", u"  2019/11/30  09:15  ", u"  2020/01/15  16:40  ",
+                              u"  2018/07/04  10:05  ", u"  2020/03/01  08:00  ", u"  2019/05/20  14:30  "};
 
-void FillList(CListCtrlExtension& list) {
-  list.SetRedraw(FALSE);
-  const char16_t* heads[] = {u"No.", u"Status", u"User", u"Date", u"Fastest Lap", u"Total Time", u"Track Name", u"Note"};
-  for (int c = 0; c < 8; ++c) list.InsertColumn(c, heads[c], c == 7 ? LVCFMT_LEFT : LVCFMT_CENTER);
-  for (int k = 6; k >= 1; --k) {
-    CString no;
-    no.Format(u"   %d ", k);
-    int row = list.InsertItem(0, no);
-    list.SetItemText(row, 1, k % 3 == 0 ? u"Upload success" : u"");
-    list.SetItemText(row, 2, kUsers[k - 1]);
-    list.SetItemText(row, 3, kDates[k - 1]);
-    list.SetItemText(row, 4, u"  01:23.456 (03/12)  ");
-    list.SetItemText(row, 5, u"  00 : 25 : 41  ");
-    list.SetItemText(row, 6, u"Pelmora Ring");
-    list.SetItemText(row, 7, u"wet track");
-    list.SetItemData(row, static_cast<DWORD_PTR>(100 + k));
-  }
-  list.AutoSizeColumns();
-  list.SetRedraw(TRUE);
+  void FillList(CListCtrlExtension& list) {
+    list.SetRedraw(FALSE);
+    const char16_t* heads[] = {u"No.",         u"Status",     u"User",       u"Date",
+                               u"Fastest Lap", u"Total Time", u"Track Name", u"Note"};
+    for (int c = 0; c < 8; ++c) list.InsertColumn(c, heads[c], c == 7 ? LVCFMT_LEFT : LVCFMT_CENTER);
+    for (int k = 6; k >= 1; --k) {
+      CString no;
+      no.Format(u"   %d ", k);
+      int row = list.InsertItem(0, no);
+      list.SetItemText(row, 1, k % 3 == 0 ? u"Upload success" : u"");
+      list.SetItemText(row, 2, kUsers[k - 1]);
+      list.SetItemText(row, 3, kDates[k - 1]);
+      list.SetItemText(row, 4, u"  01:23.456 (03/12)  ");
+      list.SetItemText(row, 5, u"  00 : 25 : 41  ");
+      list.SetItemText(row, 6, u"Pelmora Ring");
+      list.SetItemText(row, 7, u"wet track");
+      list.SetItemData(row, static_cast<DWORD_PTR>(100 + k));
+    }
+    list.AutoSizeColumns();
+    list.SetRedraw(TRUE);
 }
 
 std::vector<DWORD_PTR> Order(CListCtrl& list) {
@@ -219,8 +222,8 @@ TEST(StaticExtension, LinksTrackTheMouseShowTheHandAndRepaintInTheirColours) {
     UiTestMouse(&d.m_circuit, UiTestMouseAction::Leave);
     d.m_circuit.SetSelected(TRUE);
     FillList(d.m_list);
-    d.SetDlgItemText(1020, u"Preparing data\u2026\n3/6");
-    d.SetDlgItemText(1034, u"/home/driver/Documents/Pelmora_Workspace");
+    d.SetDlgItemText(MainDlgIds::kIdStatus, u"Preparing data\u2026\n3/6");
+    d.SetDlgItemText(MainDlgIds::kIdWorkspace, u"/home/driver/Documents/Pelmora_Workspace");
     ShootThenEnd(d, "main_dialog", IDOK);
   };
   EXPECT_EQ(dlg.DoModal(), IDOK);

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 CString Countdown(int seconds) {
   CString text;
-  text.Format(ResourceText(152), seconds);
+  text.Format(ResourceText(kStrCountdown), seconds);
   return text;
 }
 
@@ -71,12 +71,12 @@ TEST_F(UpgradeDialogTest, ShowsTheNotesOfTheUiLanguageAndIgnoresEscape) {
     SetThreadUILanguage(c.lang);
     CDlgSelfUpgrade dlg(UserData());
     INT_PTR result = RunModal(dlg, [&]() {
-      EXPECT_EQ(ItemText(dlg, 1041).Str(), c.notes) << c.lang;
+      EXPECT_EQ(ItemText(dlg, SelfUpgradeDlgIds::kIdNotes).Str(), c.notes) << c.lang;
       CString title;
       dlg.GetWindowText(title);
-      EXPECT_EQ(title, ResourceText(151)) << c.lang;
-      EXPECT_EQ(ItemText(dlg, 1040), Countdown(20)) << c.lang;
-      EXPECT_EQ(ItemText(dlg, IDOK), ResourceText(153)) << c.lang;
+      EXPECT_EQ(title, ResourceText(kStrSoftwareUpdate)) << c.lang;
+      EXPECT_EQ(ItemText(dlg, SelfUpgradeDlgIds::kIdCountdown), Countdown(20)) << c.lang;
+      EXPECT_EQ(ItemText(dlg, IDOK), ResourceText(kStrExecute)) << c.lang;
       UiTestKey(&dlg, VK_ESCAPE);
       dlg.SendMessage(WM_CLOSE);
       EXPECT_NE(dlg.m_hWnd, nullptr);
@@ -93,10 +93,11 @@ TEST_F(UpgradeDialogTest, TheCountdownStartsTheInstallerAndQuitsOnce) {
   CDlgSelfUpgrade dlg(UserData());
   INT_PTR result = RunModal(dlg, [&]() {
     // The real timer ticks once a second; the rest of the ticks are sent.
-    ASSERT_TRUE(UiTestPumpUntil([&]() { return ItemText(dlg, 1040) == Countdown(19); }, 5000));
+    ASSERT_TRUE(
+        UiTestPumpUntil([&]() { return ItemText(dlg, SelfUpgradeDlgIds::kIdCountdown) == Countdown(19); }, 5000));
     for (int left = 18; left >= 0; --left) {
       dlg.SendMessage(WM_TIMER, CDlgSelfUpgrade::kCountdownTimer);
-      EXPECT_EQ(ItemText(dlg, 1040), Countdown(left));
+      EXPECT_EQ(ItemText(dlg, SelfUpgradeDlgIds::kIdCountdown), Countdown(left));
     }
     EXPECT_FALSE(fs::exists(Marker()));
     dlg.SendMessage(WM_TIMER, CDlgSelfUpgrade::kCountdownTimer);  // the tick after 0
@@ -146,12 +147,12 @@ TEST(ResultDialog, ShowsTheThreeCountsUnderTheirLabels) {
     CString title;
     dlg.GetWindowText(title);
     EXPECT_EQ(title.Str(), u"Result");
-    EXPECT_EQ(ItemText(dlg, 1035).Str(), u"Upload success :");
-    EXPECT_EQ(ItemText(dlg, 1036).Str(), u"Upload fail :");
-    EXPECT_EQ(ItemText(dlg, 1038).Str(), u"Can't analyze :");
-    EXPECT_EQ(ItemText(dlg, 1039).Str(), u"3");
-    EXPECT_EQ(ItemText(dlg, 1040).Str(), u"1");
-    EXPECT_EQ(ItemText(dlg, 1042).Str(), u"2");
+    EXPECT_EQ(ItemText(dlg, ResultDlgIds::kIdOkLabel).Str(), u"Upload success :");
+    EXPECT_EQ(ItemText(dlg, ResultDlgIds::kIdFailLabel).Str(), u"Upload fail :");
+    EXPECT_EQ(ItemText(dlg, ResultDlgIds::kIdCannotAnalyzeLabel).Str(), u"Can't analyze :");
+    EXPECT_EQ(ItemText(dlg, ResultDlgIds::kIdOkCount).Str(), u"3");
+    EXPECT_EQ(ItemText(dlg, ResultDlgIds::kIdFailCount).Str(), u"1");
+    EXPECT_EQ(ItemText(dlg, ResultDlgIds::kIdCannotAnalyzeCount).Str(), u"2");
     ShootThenEnd(dlg, "result_dialog", IDOK);
   });
   EXPECT_EQ(result, IDOK);
@@ -161,9 +162,9 @@ TEST(AboutDialog, ShowsThePictureAndTheVersionWhiteOnBlack) {
   REQUIRE_UI();
   CAboutDlg dlg;
   INT_PTR result = RunModal(dlg, [&]() {
-    EXPECT_EQ(ItemText(dlg, 1031).Str(), u"2020/04/07");
+    EXPECT_EQ(ItemText(dlg, AboutDlgIds::kIdBuildDate).Str(), u"2020/04/07");
     COLORREF text = 0, background = 0;
-    ASSERT_TRUE(UiTestCtlColors(dlg.GetDlgItem(1030), &text, &background));
+    ASSERT_TRUE(UiTestCtlColors(dlg.GetDlgItem(AboutDlgIds::kIdVersion), &text, &background));
     EXPECT_EQ(text, 0xFFFFFFu);
     EXPECT_EQ(background, 0x000000u);
     ShootThenEnd(dlg, "about_dialog", IDOK);

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace LoginDlgIds;
+
 const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
 
 StandinFaultSpec Fault(const char* path, StandinFault kind, int delayMs = 0) {
@@ -48,8 +50,8 @@ class LoginDialogTest : public StandinClientTest {
 };
 
 void Type(CDlgLogin& dlg, const char* email, const char* password) {
-  dlg.SetDlgItemText(1001, CString(email));
-  dlg.SetDlgItemText(1003, CString(password));
+  dlg.SetDlgItemText(kIdEmail, CString(email));
+  dlg.SetDlgItemText(kIdPassword, CString(password));
 }
 
 TEST_F(LoginDialogTest, ARefusedLoginShowsItsMessageAndKeepsTheDialogOpen) {
@@ -74,15 +76,15 @@ TEST_F(LoginDialogTest, ARefusedLoginShowsItsMessageAndKeepsTheDialogOpen) {
     INT_PTR result = Run([&](CDlgLogin& dlg) {
       Type(dlg, c.email, c.password);
       const auto seen = AnswerNextMessageBox(IDOK);
-      UiTestClick(dlg.GetDlgItem(1008));
+      UiTestClick(dlg.GetDlgItem(kIdLogin));
       ASSERT_TRUE(UiTestPumpUntil([&]() { return !seen->text.IsEmpty(); })) << c.what;
       EXPECT_EQ(seen->text, ResourceText(c.message)) << c.what;
       EXPECT_EQ(seen->caption.Str(), u"Morvek Pelmora Uploader") << c.what;
       // The texts stay for another try, and the dialog takes it.
       CString email;
-      dlg.GetDlgItemText(1001, email);
+      dlg.GetDlgItemText(kIdEmail, email);
       EXPECT_EQ(email, CString(c.email)) << c.what;
-      EXPECT_TRUE(dlg.GetDlgItem(1008)->IsWindowEnabled()) << c.what;
+      EXPECT_TRUE(dlg.GetDlgItem(kIdLogin)->IsWindowEnabled()) << c.what;
       dlg.EndDialog(IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL) << c.what;
@@ -101,9 +103,9 @@ TEST_F(LoginDialogTest, EnterInThePasswordLogsInWhileTheWindowKeepsRunningAndThe
   auto waiting = std::make_shared<bool>(true);
   INT_PTR result = Run([&](CDlgLogin& dlg) {
     Type(dlg, kRider.email.c_str(), kRider.password.c_str());
-    dlg.GetDlgItem(1003)->SetFocus();
+    dlg.GetDlgItem(kIdPassword)->SetFocus();
     UiTestKey(&dlg, VK_RETURN);
-    EXPECT_FALSE(dlg.GetDlgItem(1008)->IsWindowEnabled());  // one login at a time
+    EXPECT_FALSE(dlg.GetDlgItem(kIdLogin)->IsWindowEnabled());  // one login at a time
     UiTestPoll([ticksWhileWaiting, waiting]() {
       if (*waiting) ++*ticksWhileWaiting;
       return !*waiting;
@@ -123,10 +125,10 @@ TEST_F(LoginDialogTest, EnterInThePasswordLogsInWhileTheWindowKeepsRunningAndThe
   // The next opening offers the stored address and waits for the password.
   result = Run([&](CDlgLogin& dlg) {
     CString email;
-    dlg.GetDlgItemText(1001, email);
+    dlg.GetDlgItemText(kIdEmail, email);
     EXPECT_EQ(email.Str(), u"rider@example.org");
     CWnd* focus = CWnd::GetFocus();
-    EXPECT_EQ(focus ? focus->m_hWnd : nullptr, dlg.GetDlgItem(1003)->m_hWnd);
+    EXPECT_EQ(focus ? focus->m_hWnd : nullptr, dlg.GetDlgItem(kIdPassword)->m_hWnd);
     ShootThenEnd(dlg, "login_dialog", IDCANCEL);
   });
   EXPECT_EQ(result, IDCANCEL);
@@ -136,14 +138,14 @@ TEST_F(LoginDialogTest, EscapeAndTheCloseBoxAskBeforeLeavingTheProgram) {
   REQUIRE_UI();
   INT_PTR result = Run([&](CDlgLogin& dlg) {
     COLORREF text = 0, background = 0;
-    ASSERT_TRUE(UiTestCtlColors(dlg.GetDlgItem(1005), &text, &background));
+    ASSERT_TRUE(UiTestCtlColors(dlg.GetDlgItem(kIdRegister), &text, &background));
     EXPECT_EQ(text, 0x00FFFFu);
     EXPECT_EQ(background, 0x404040u);
-    ASSERT_TRUE(UiTestCtlColors(dlg.GetDlgItem(1000), &text, &background));
+    ASSERT_TRUE(UiTestCtlColors(dlg.GetDlgItem(kIdEmailLabel), &text, &background));
     EXPECT_EQ(text, 0xFFFFFFu);
     // Each link is as wide as its text: the first keeps its left edge, the
     // second its right edge.
-    for (int id : {1005, 1007}) {
+    for (int id : {kIdRegister, kIdForgotPassword}) {
       CWnd* link = dlg.GetDlgItem(id);
       CRect place, templ;
       link->GetWindowRect(&place);
@@ -153,7 +155,7 @@ TEST_F(LoginDialogTest, EscapeAndTheCloseBoxAskBeforeLeavingTheProgram) {
       link->GetWindowText(caption);
       CClientDC dc(link);
       EXPECT_EQ(place.Width(), dc.GetTextExtent(caption).cx) << id;
-      EXPECT_EQ(id == 1005 ? place.left : place.right, id == 1005 ? templ.left : templ.right) << id;
+      EXPECT_EQ(id == kIdRegister ? place.left : place.right, id == kIdRegister ? templ.left : templ.right) << id;
     }
 
     // Enter on the Cancel button does nothing.
@@ -163,12 +165,12 @@ TEST_F(LoginDialogTest, EscapeAndTheCloseBoxAskBeforeLeavingTheProgram) {
 
     auto seen = AnswerNextMessageBox(IDCANCEL);
     UiTestKey(&dlg, VK_ESCAPE);
-    EXPECT_EQ(seen->text, ResourceText(123));
+    EXPECT_EQ(seen->text, ResourceText(kStrLeaveProgram));
     EXPECT_FALSE(AfxIsQuitPending());  // Cancel: stay
 
     seen = AnswerNextMessageBox(IDOK);
     dlg.SendMessage(WM_CLOSE);
-    EXPECT_EQ(seen->text, ResourceText(123));
+    EXPECT_EQ(seen->text, ResourceText(kStrLeaveProgram));
   });
   EXPECT_EQ(result, -1);  // OK: the quit ends the loop
   EXPECT_TRUE(AfxIsQuitPending());

@@ -109,7 +109,7 @@ class UploadPipelineTest : public StandinClientTest {
     if (ids.empty())
       for (int32_t id = 1; m_sessions.GetById(id, m_scratch); ++id) ids.push_back(id);
     std::vector<SessionSummary> records = CollectUploadRecords(m_sessions, ids);
-    m_state = 1;
+    m_state = kUploadTransferring;
     UploadPipeline pipeline(
         {m_workspace, m_userData, &m_sessions, &m_trackMaps, &m_users, CSportProjMgr::GetInstance()},
         {m_state, m_done, m_fraction, m_ok, m_fail, m_duplicate, m_cannot},
@@ -153,7 +153,7 @@ TEST_F(UploadPipelineTest, TheServiceReceivesEverySessionWithItsPointsBeaconsLap
   PutCircuitBeacons();
   Upload();
 
-  EXPECT_EQ(m_state.load(), 2);
+  EXPECT_EQ(m_state.load(), kUploadUploading);
   EXPECT_EQ(m_done.load(), 2);
   EXPECT_EQ(Counters(), (std::vector<int32_t>{2, 0, 0, 0}));
   const std::vector<StandinUpload> uploads = m_service->Uploads();

@@ -1,8 +1,15 @@
 // resgen: compiles the resource texts (res/strings.txt, res/dialogs.txt) into
-// C++ tables. Usage: resgen <strings.txt> <dialogs.txt> <output.cpp>
+// C++ tables and a header of the ids the texts name.
+// Usage: resgen <strings.txt> <dialogs.txt> <output.cpp> <output.h>
+//
+// An id may carry a name, Name=102: the header then holds kStrName for a
+// string, and for a dialog the namespace NameIds with kIdd, the dialog's id,
+// and kIdControl for each named control of it.
 //
 // The build fails when a text is malformed, a string lacks one of the four
-// languages, or the languages of a string differ in their placeholders.
+// languages, the languages of a string differ in their placeholders, or a
+// name is given twice in one scope.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -143,6 +150,14 @@ std::vector<std::string> Placeholders(const std::string& s) {
   return out;
 }
 
+bool IsIdentifier(const std::string& name) {
+  if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0]))) return false;
+  for (char c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  }
+  return true;
+}
+
 int ParseInt(const Token& t, const std::string& file) {
   if (t.quoted) Fail(file, t.line, "number expected, found text");
   if (t.text == "IDOK") return 1;
@@ -153,8 +168,32 @@ int ParseInt(const Token& t, const std::string& file) {
   return static_cast<int>(v);
 }
 
+// An id token: a number, IDOK, IDCANCEL, or Name=<one of those>.
+struct NamedId {
+  int id = 0;
+  std::string name;  // empty when the token names nothing
+};
+
+NamedId ParseId(const Token& t, const std::string& file) {
+  const size_t equals = t.quoted ? std::string::npos : t.text.find('=');
+  if (equals == std::string::npos) return {ParseInt(t, file), ""};
+  NamedId out;
+  out.name = t.text.substr(0, equals);
+  if (!IsIdentifier(out.name)) Fail(file, t.line, "a name is letters and digits, first a letter: " + out.name);
+  Token number = t;
+  number.text = t.text.substr(equals + 1);
+  out.id = ParseInt(number, file);
+  return out;
+}
+
+// Fails when `name` is already in `names`; an empty name is never a clash.
+void ClaimName(std::set<std::string>& names, const std::string& name, const std::string& file, int line) {
+  if (!name.empty() && !names.insert(name).second) Fail(file, line, "name given twice: " + name);
+}
+
 struct StringEntry {
   int id = 0;
+  std::string name;
   std::map<std::string, std::u16string> texts;
   std::map<std::string, std::string> utf8;
   int line = 0;
@@ -162,6 +201,7 @@ struct StringEntry {
 
 struct ControlEntry {
   int id = 0;
+  std::string name;
   std::string kind;
   std::u16string text;
   int x = 0, y = 0, cx = 0, cy = 0;
@@ -170,6 +210,7 @@ struct ControlEntry {
 
 struct DialogEntry {
   int id = 0;
+  std::string name;
   int cx = 0, cy = 0;
   std::u16string title;
   int fontPoints = 0;
@@ -183,13 +224,17 @@ const char* const kLanguages[] = {"en", "ja", "de", "zh-TW"};
 std::vector<StringEntry> ParseStrings(const std::string& path) {
   std::vector<StringEntry> out;
   std::set<int> seen;
+  std::set<std::string> names;
   for (const auto& toks : ReadLines(path)) {
     const Token& head = toks[0];
     if (!head.quoted && head.text == "string") {
       if (toks.size() != 2) Fail(path, head.line, "string <id>");
       StringEntry e;
-      e.id = ParseInt(toks[1], path);
+      const NamedId id = ParseId(toks[1], path);
+      e.id = id.id;
+      e.name = id.name;
       e.line = head.line;
+      ClaimName(names, e.name, path, head.line);
       if (!seen.insert(e.id).second) Fail(path, head.line, "string id given twice");
       out.push_back(e);
       continue;
@@ -231,6 +276,7 @@ const std::map<std::string, std::string> kDialogStyles = {{"resizable", "kResDlg
 std::vector<DialogEntry> ParseDialogs(const std::string& path) {
   std::vector<DialogEntry> out;
   std::set<int> seen;
+  std::set<std::string> dialogNames, controlNames;
   bool open = false;
   for (const auto& toks : ReadLines(path)) {
     const Token& head = toks[0];
@@ -239,7 +285,11 @@ std::vector<DialogEntry> ParseDialogs(const std::string& path) {
       if (open) Fail(path, head.line, "dialog inside a dialog (missing end)");
       if (toks.size() != 4) Fail(path, head.line, "dialog <id> <width> <height>");
       DialogEntry d;
-      d.id = ParseInt(toks[1], path);
+      const NamedId id = ParseId(toks[1], path);
+      d.id = id.id;
+      d.name = id.name;
+      ClaimName(dialogNames, d.name, path, head.line);
+      controlNames.clear();
       d.cx = ParseInt(toks[2], path);
       d.cy = ParseInt(toks[3], path);
       if (!seen.insert(d.id).second) Fail(path, head.line, "dialog id given twice");
@@ -266,7 +316,10 @@ std::vector<DialogEntry> ParseDialogs(const std::string& path) {
     } else if (head.text == "control") {
       if (toks.size() < 8 || !toks[3].quoted) Fail(path, head.line, "control <id> <kind> \"text\" x y w h [styles]");
       ControlEntry c;
-      c.id = ParseInt(toks[1], path);
+      const NamedId id = ParseId(toks[1], path);
+      c.id = id.id;
+      c.name = id.name;
+      ClaimName(controlNames, c.name, path, head.line);
       if (!kKinds.count(toks[2].text)) Fail(path, head.line, "unknown control kind " + toks[2].text);
       c.kind = kKinds.at(toks[2].text);
       c.text = ToUtf16(toks[3].text, path, head.line);
@@ -302,11 +355,41 @@ std::string Flags(const std::vector<std::string>& styles) {
   return out;
 }
 
+// The header of the named ids.
+std::string IdHeader(const std::vector<StringEntry>& strings, const std::vector<DialogEntry>& dialogs) {
+  std::ostringstream o;
+  o << "// Generated by resgen from res/strings.txt and res/dialogs.txt. Do not edit.\n"
+       "// The ids that the resource texts name.\n"
+       "#pragma once\n\n#include <cstdint>\n\n// The string table.\n";
+  for (const StringEntry& e : strings) {
+    if (!e.name.empty()) o << "inline constexpr uint32_t kStr" << e.name << " = " << e.id << ";\n";
+  }
+  for (const DialogEntry& d : dialogs) {
+    if (d.name.empty()) continue;
+    o << "\n// The dialog " << d.name << " and its controls.\nnamespace " << d.name << "Ids {\n";
+    o << "inline constexpr int kIdd = " << d.id << ";\n";
+    for (const ControlEntry& c : d.controls) {
+      if (!c.name.empty()) o << "inline constexpr int kId" << c.name << " = " << c.id << ";\n";
+    }
+    o << "}  // namespace " << d.name << "Ids\n";
+  }
+  return o.str();
+}
+
+void WriteFile(const char* path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out) {
+    std::fprintf(stderr, "%s: cannot write\n", path);
+    std::exit(1);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: resgen <strings.txt> <dialogs.txt> <output.cpp>\n");
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: resgen <strings.txt> <dialogs.txt> <output.cpp> <output.h>\n");
     return 2;
   }
   std::vector<StringEntry> strings = ParseStrings(argv[1]);
@@ -343,12 +426,7 @@ int main(int argc, char** argv) {
        "  if (count) *count = sizeof kDialogs / sizeof kDialogs[0];\n"
        "  return kDialogs;\n}\n";
 
-  std::string text = o.str();
-  std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
-  out << text;
-  if (!out) {
-    std::fprintf(stderr, "%s: cannot write\n", argv[3]);
-    return 1;
-  }
+  WriteFile(argv[3], o.str());
+  WriteFile(argv[4], IdHeader(strings, dialogs));
   return 0;
 }
