@@ -3,7 +3,7 @@
 #include <string>
 
 #include "tests/common/program_ui_env.h"
-#include "tests/common/standin.h"
+#include "tests/common/standin_user.h"
 #include "uploader/DlgLogin.h"
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
@@ -23,20 +23,12 @@ StandinFaultSpec Fault(const char* path, StandinFault kind, int delayMs = 0) {
   return f;
 }
 
-class LoginDialogTest : public StandinClientTest {
+class LoginDialogTest : public StandinUserTest {
  protected:
   void SetUp() override {
-    StandinClientTest::SetUp();
+    StandinUserTest::SetUp();
     if (HasFatalFailure()) return;
-    std::filesystem::create_directories(m_dir.File("userdata"));
-    ASSERT_TRUE(m_users.Create(m_dir.WFile("userdata")));
-    SetApiUserStore(&m_users);
-    GetLoginState() = kLoginNone;
     ASSERT_GT(m_service->AddAccount(kRider), 0);
-  }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    StandinClientTest::TearDown();
   }
 
   // Runs `script` inside the login dialog's modal loop.
@@ -45,8 +37,6 @@ class LoginDialogTest : public StandinClientTest {
     AfxPostToUiThread([&dlg, script]() { script(dlg); });
     return dlg.DoModal();
   }
-
-  UserInfoDb m_users;
 };
 
 void Type(CDlgLogin& dlg, const char* email, const char* password) {

@@ -27,7 +27,7 @@
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
-#include "tests/common/standin.h"
+#include "tests/common/standin_user.h"
 #include "tests/uploader/sqlite_probe.h"
 #include "uploader/SessionListDb.h"
 #include "uploader/TrackMapDb.h"
@@ -49,16 +49,14 @@ struct HarnessRun {
   bool Completed() const { return WIFEXITED(status) && WEXITSTATUS(status) == 0 && counters.size() == 4; }
 };
 
-class UploadFaultTest : public StandinClientTest {
+class UploadFaultTest : public StandinUserTest {
  protected:
   void SetUp() override {
-    StandinClientTest::SetUp();
+    StandinUserTest::SetUp();
     if (HasFatalFailure()) return;
     std::filesystem::create_directories(m_dir.File("Documents/Pelmora/TransferDb/bcnx"));
     WriteBytes(m_dir.File("Documents/Pelmora/TransferDb/bcnx/Fuji.bcnx"),
                MakeBeaconFile({CircuitBeacon(0, 0.3), CircuitBeacon(3, std::numbers::pi)}));
-    ASSERT_TRUE(m_users.Create(m_userData));
-    SetApiUserStore(&m_users);
     ASSERT_TRUE(m_trackMaps.Create(m_userData));
     TrackListItem map;
     map.mapId = 7, map.uDate = 1700000000, map.type = u"Circuit", map.Label = u"Fuji";
@@ -80,11 +78,6 @@ class UploadFaultTest : public StandinClientTest {
     ASSERT_TRUE(m_sessions.Create(m_dir.WFile("ws"), m_userData));
     ASSERT_TRUE(m_sessions.Sync(rows.data(), kSessions));
   }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    StandinClientTest::TearDown();
-  }
-
   // A fresh start for the sessions: a new account, logged in, to which the
   // service holds none of them, and no row marked as tried. Returns the
   // account's user id.
@@ -214,9 +207,7 @@ class UploadFaultTest : public StandinClientTest {
     ExpectCompleted(uid, left, Run());
   }
 
-  std::u16string m_userData = m_dir.WFile("Documents/Pelmora");
   ScopedUserFolders m_folders{m_dir.Path()};
-  UserInfoDb m_users;
   TrackMapDb m_trackMaps;
   SessionListDb m_sessions;
   int m_round = 0;

@@ -19,7 +19,7 @@
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
-#include "tests/common/standin.h"
+#include "tests/common/standin_user.h"
 #include "tests/uploader/sqlite_probe.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
@@ -45,15 +45,12 @@ struct Session {
   const char16_t* mName = u"Fuji";
 };
 
-class UploadPipelineTest : public StandinClientTest {
+class UploadPipelineTest : public StandinUserTest {
  protected:
   void SetUp() override {
-    StandinClientTest::SetUp();
+    StandinUserTest::SetUp();
     if (HasFatalFailure()) return;
     std::filesystem::create_directories(m_dir.File("ws"));
-    std::filesystem::create_directories(m_dir.File("Documents/Pelmora"));
-    ASSERT_TRUE(m_users.Create(m_userData));
-    SetApiUserStore(&m_users);
     const StandinAccount rider = {"rider@example.org", "secret", "Rider", 0, "Japan", "ja", true};
     m_uid = static_cast<int32_t>(m_service->AddAccount(rider));
     std::atomic<int32_t> state{kLoginNone};
@@ -67,8 +64,7 @@ class UploadPipelineTest : public StandinClientTest {
   void TearDown() override {
     CSportProjMgr::GetInstance()->CloseWorkspace();
     SetApiUploadTimeLimit(0);
-    SetApiUserStore(nullptr);
-    StandinClientTest::TearDown();
+    StandinUserTest::TearDown();
   }
 
   // The beacon file of the map "Fuji" (or of `map`).
@@ -135,9 +131,7 @@ class UploadPipelineTest : public StandinClientTest {
   }
 
   std::u16string m_workspace = m_dir.WFile("ws");
-  std::u16string m_userData = m_dir.WFile("Documents/Pelmora");
   ScopedUserFolders m_folders{m_dir.Path()};
-  UserInfoDb m_users;
   TrackMapDb m_trackMaps;
   SessionListDb m_sessions;
   SessionSummary m_scratch;

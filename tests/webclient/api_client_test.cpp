@@ -10,7 +10,7 @@
 
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
-#include "tests/common/standin.h"
+#include "tests/common/standin_user.h"
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/HttpClient.h"
@@ -20,21 +20,14 @@
 
 namespace {
 
-class ApiClientTest : public StandinClientTest {
+class ApiClientTest : public StandinUserTest {
  protected:
   void SetUp() override {
-    StandinClientTest::SetUp();
+    StandinUserTest::SetUp();
     if (HasFatalFailure()) return;
-    std::filesystem::create_directories(m_dir.File("userdata"));
     std::filesystem::create_directories(m_dir.File("workspace/TransferDb"));
-    ASSERT_TRUE(m_users.Create(m_dir.WFile("userdata")));
-    SetApiUserStore(&m_users);
     m_uid = m_service->AddAccount(kRider);
     ASSERT_GT(m_uid, 0);
-  }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    StandinClientTest::TearDown();
   }
 
   bool Login(const StandinAccount& a = kRider) {
@@ -75,7 +68,6 @@ class ApiClientTest : public StandinClientTest {
 
   inline static const StandinAccount kRider = {
       "rider@example.org", "p\xC3\xA4ss:word", "\xE4\xBD\x90\xE8\x97\xA4 \xF0\x9F\x8F\x81", 1, "Japan", "ja", true};
-  UserInfoDb m_users;
   std::atomic<int32_t> m_state{kLoginNone};
   int64_t m_uid = 0;
   const std::u16string m_workspace = m_dir.WFile("workspace");
