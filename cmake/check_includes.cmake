@@ -1,0 +1,21 @@
+# cmake -DSOURCES=a|b|... -DFORBIDDEN=prefix|prefix|... -P check_includes.cmake
+# Fails, naming each place, when a source includes a header whose path
+# starts with one of the forbidden prefixes.
+string(REPLACE "|" ";" sources "${SOURCES}")
+string(REPLACE "|" ";" forbidden "${FORBIDDEN}")
+set(found "")
+foreach(source IN LISTS sources)
+  file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" path "${line}")
+    foreach(prefix IN LISTS forbidden)
+      string(FIND "${path}" "${prefix}" at)
+      if(at EQUAL 0)
+        string(APPEND found "\n  ${source}: ${path}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "the window layer is included below it:${found}")
+endif()
