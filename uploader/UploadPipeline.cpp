@@ -158,6 +158,80 @@ void ConvertPoints(const TrackPointEntry* entries, int32_t n, std::vector<WayPoi
   }
 }
 
+// What the analysis file says of the session's track map.
+SessionTrackInfo TrackInfoOf(const SessionSummary& record, const TrackListItem& map) {
+  SessionTrackInfo info;
+  info.bOfficial = 1;
+  info.id.Format(u"%d", map.mapId);
+  info.name = record.mName;
+  info.uDate.Format(u"%d", map.uDate);
+  info.raceType = record.raceType == kRaceDrag ? u"Drag" : u"Circuit";
+  info.type = map.type;
+  return info;
+}
+
+// Reads the beacons of the map's beacon file into `beacons` and writes them;
+// only the beacons the reader filled reach the file and the engine. A map
+// name that is not a plain name (an empty path) has no beacon file. False
+// when a beacon could not be written.
+bool WriteBeacons(SessionFileWriter& writer, const std::u16string& path, std::vector<BeaconRec>& beacons) {
+  if (path.empty()) return true;
+  beacons.resize(static_cast<size_t>(ReadBeaconCount(path.c_str())));
+  beacons.resize(
+      static_cast<size_t>(ReadBeaconFile(path.c_str(), beacons.data(), static_cast<int32_t>(beacons.size()))));
+  bool complete = true;
+  for (const BeaconRec& b : beacons) complete = writer.WriteBeacon(b) && complete;
+  return complete;
+}
+
+// Runs the lap engine over the points at the beacon lines; its laps and
+// sectors, then the points and the boundary, go to the files of the sink's
+// writer. False when a row could not be written.
+bool AnalysePoints(const TrackPointEntry* entries, int32_t n, std::vector<BeaconRec>& beacons,
+                   std::vector<WayPointRow>& rows, LapSink& sink, PointStats& stats, std::atomic<double>& fraction) {
+  CircuitLapGear gear(beacons.data(), static_cast<int32_t>(beacons.size()), &sink);
+  gear.setCallbacks(LapGearCallbacks{OnLapRecord, OnSectorRecord, nullptr, OnLapAborted});
+  gear.start();
+  ConvertPoints(entries, n, rows, gear, stats, fraction);
+  gear.stop();
+  bool complete = sink.complete && sink.writer->WriteWayPoints(rows.data(), static_cast<int32_t>(rows.size()));
+  if (complete && stats.handled > 0)
+    complete = sink.writer->WriteBoundary(stats.minLon, stats.minLat, stats.maxLat, stats.maxLon);
+  return complete;
+}
+
+// The session's statistics from its points and laps. `distance` is the
+// track's in km; a single point keeps the duration the list already had.
+void TakeStatistics(SessionSummary& record, int32_t mapId, const PointStats& stats, const LapSink& sink,
+                    double distance) {
+  if (stats.handled > 1) record.duration = stats.lastMs / 1000.0 - stats.firstMs / 1000.0;
+  record.mapId = mapId;
+  if (stats.handled > 0) {
+    record.maxSpd = stats.maxSpd, record.minSpd = stats.minSpd;
+    record.maxAlt = stats.maxAlt, record.minAlt = stats.minAlt, record.avgAlt = stats.altSum / stats.handled;
+    record.maxG = stats.maxG, record.minG = stats.minG, record.avgG = stats.gSum / stats.handled;
+  }
+  record.avgSpd = record.duration > 0.0 ? distance / (record.duration / 3600.0) : 0.0;
+  record.laps = sink.laps;
+  record.bestLap = sink.bestLap;
+  record.bestLapTime = sink.bestLapTime;
+  record.strBestLapTime = BestLapText(sink.bestLapTime);
+}
+
+SessionStatsUpdate StatsUpdateOf(const SessionSummary& record) {
+  SessionStatsUpdate update;
+  update.mapId = record.mapId;
+  update.duration = record.duration;
+  update.maxSpd = record.maxSpd, update.minSpd = record.minSpd, update.avgSpd = record.avgSpd;
+  update.maxAlt = record.maxAlt, update.minAlt = record.minAlt, update.avgAlt = record.avgAlt;
+  update.maxG = record.maxG, update.minG = record.minG, update.avgG = record.avgG;
+  update.laps = record.laps;
+  update.bestLap = record.bestLap;
+  update.bestLapTime = record.bestLapTime;
+  update.strBestLapTime = record.strBestLapTime;
+  return update;
+}
+
 }  // namespace
 
 CString BestLapText(double seconds) {
@@ -243,14 +317,6 @@ UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
   const TrackListItem map = m_sources.trackMaps->FindByName(record.mName);
   if (map.mapId <= 0) return Prepared::kNotFound;
 
-  SessionTrackInfo info;
-  info.bOfficial = 1;
-  info.id.Format(u"%d", map.mapId);
-  info.name = record.mName;
-  info.uDate.Format(u"%d", map.uDate);
-  info.raceType = record.raceType == kRaceDrag ? u"Drag" : u"Circuit";
-  info.type = map.type;
-
   // One analysis at a time works on a track's points; the points go again
   // at the end, so that memory does not grow with the number of sessions.
   std::lock_guard<std::recursive_mutex> analysis(m_sources.projects->AnalysisLock());
@@ -270,60 +336,19 @@ UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
   if (entries == nullptr || n <= 0) return Prepared::kNoPoints;
 
   SessionFileWriter writer;
-  bool complete = writer.Create(m_sources.workspace, record.id, ModelName(track->m_nDeviceModel), info);
-
-  // Only the beacons the reader filled reach the file and the engine; a map
-  // name that is not a plain name has no beacon file.
   std::vector<BeaconRec> beacons;
-  const std::u16string beaconPath = BeaconFilePath(m_sources.userData, record.mName.Str());
-  if (complete && !beaconPath.empty()) {
-    beacons.resize(static_cast<size_t>(ReadBeaconCount(beaconPath.c_str())));
-    beacons.resize(
-        static_cast<size_t>(ReadBeaconFile(beaconPath.c_str(), beacons.data(), static_cast<int32_t>(beacons.size()))));
-    for (const BeaconRec& b : beacons) complete = writer.WriteBeacon(b) && complete;
-  }
-
   LapSink sink;
   sink.writer = &writer;
   PointStats stats;
-  if (complete) {
-    CircuitLapGear gear(beacons.data(), static_cast<int32_t>(beacons.size()), &sink);
-    gear.setCallbacks(LapGearCallbacks{OnLapRecord, OnSectorRecord, nullptr, OnLapAborted});
-    gear.start();
-    ConvertPoints(entries, n, rows, gear, stats, m_progress.itemFraction);
-    gear.stop();
-    complete = sink.complete && writer.WriteWayPoints(rows.data(), static_cast<int32_t>(rows.size()));
-    if (complete && stats.handled > 0)
-      complete = writer.WriteBoundary(stats.minLon, stats.minLat, stats.maxLat, stats.maxLon);
-  }
+  const bool complete =
+      writer.Create(m_sources.workspace, record.id, ModelName(track->m_nDeviceModel), TrackInfoOf(record, map)) &&
+      WriteBeacons(writer, BeaconFilePath(m_sources.userData, record.mName.Str()), beacons) &&
+      AnalysePoints(entries, n, beacons, rows, sink, stats, m_progress.itemFraction);
   writer.Close();
   if (!complete) return Prepared::kIncomplete;
 
-  // A single point keeps the duration the list already had.
-  if (stats.handled > 1) record.duration = stats.lastMs / 1000.0 - stats.firstMs / 1000.0;
-  record.mapId = map.mapId;
-  if (stats.handled > 0) {
-    record.maxSpd = stats.maxSpd, record.minSpd = stats.minSpd;
-    record.maxAlt = stats.maxAlt, record.minAlt = stats.minAlt, record.avgAlt = stats.altSum / stats.handled;
-    record.maxG = stats.maxG, record.minG = stats.minG, record.avgG = stats.gSum / stats.handled;
-  }
-  record.avgSpd = record.duration > 0.0 ? track->GetTotalDistance() / (record.duration / 3600.0) : 0.0;
-  record.laps = sink.laps;
-  record.bestLap = sink.bestLap;
-  record.bestLapTime = sink.bestLapTime;
-  record.strBestLapTime = BestLapText(sink.bestLapTime);
-
-  SessionStatsUpdate update;
-  update.mapId = record.mapId;
-  update.duration = record.duration;
-  update.maxSpd = record.maxSpd, update.minSpd = record.minSpd, update.avgSpd = record.avgSpd;
-  update.maxAlt = record.maxAlt, update.minAlt = record.minAlt, update.avgAlt = record.avgAlt;
-  update.maxG = record.maxG, update.minG = record.minG, update.avgG = record.avgG;
-  update.laps = record.laps;
-  update.bestLap = record.bestLap;
-  update.bestLapTime = record.bestLapTime;
-  update.strBestLapTime = record.strBestLapTime;
-  if (m_sources.sessionList) m_sources.sessionList->UpdateStats(record.id, update);
+  TakeStatistics(record, map.mapId, stats, sink, track->GetTotalDistance());
+  if (m_sources.sessionList) m_sources.sessionList->UpdateStats(record.id, StatsUpdateOf(record));
   return Prepared::kWritten;
 }
 
