@@ -53,6 +53,23 @@ std::vector<tgvWayPoint_C*> LinePoints(const tgvLine_C* line, bool levelFilter) 
   return out;
 }
 
+FirstAttachments_C::FirstAttachments_C(const tgvLine_C* line) {
+  tgvDatabase_C* db = line ? line->GetManager() : nullptr;
+  if (!db) return;
+  m_lineId = line->GetId();
+  // As many steps as the database has attachments: a cycle ends the walk.
+  uint64_t steps = uint64_t(db->GetObjectCount(tgvUT_VP)) + 1;
+  for (const tgvVP_C* vp = line->GetFirstVP(); vp && steps-- > 0; vp = vp->GetNext())
+    if (vp->GetWPID() != 0) m_byPoint.emplace(vp->GetWPID(), vp);
+}
+
+const tgvVP_C* FirstAttachments_C::Of(const tgvWayPoint_C* point) const {
+  if (!point) return nullptr;
+  if (point->GetParentID() != m_lineId || m_lineId == 0) return point->GetFirstVP();
+  auto it = m_byPoint.find(point->GetId());
+  return it == m_byPoint.end() ? nullptr : it->second;
+}
+
 PointLog_C ReadPointLog(const tgvWayPoint_C* point) {
   PointLog_C log;
   if (point && point->GetLogTimeSpeed(&log.time.first, &log.time.second, &log.speed)) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "icbase/src/icutil/times.h"
@@ -14,6 +15,7 @@ class PtrList_C;
 class tgvLine_C;
 class tgvPOI_C;
 class tgvStyle_C;
+class tgvVP_C;
 class tgvWayPoint_C;
 
 // A line with its start time, read once (tgvLine_C::GetTime, which may write
@@ -34,6 +36,20 @@ std::vector<tgvPOI_C*> POIsInTimeOrder(const PtrList_C* pois);
 // the simplification never picked are left out). The walk ends after as
 // many steps as the database has points, so a cycle in a file ends it.
 std::vector<tgvWayPoint_C*> LinePoints(const tgvLine_C* line, bool levelFilter);
+
+// The first attachment (VP) of each point of a line, as
+// tgvWayPoint_C::GetFirstVP gives it, from one walk of the line's
+// attachments instead of one walk per point. A point of another line (a
+// damaged chain) is asked itself.
+class FirstAttachments_C {
+ public:
+  explicit FirstAttachments_C(const tgvLine_C* line);
+  const tgvVP_C* Of(const tgvWayPoint_C* point) const;
+
+ private:
+  uint32_t m_lineId = 0;
+  std::unordered_map<uint32_t, const tgvVP_C*> m_byPoint;  // by point id
+};
 
 // The GPS-log values of a point; all zero (and logged false) without a log
 // record.

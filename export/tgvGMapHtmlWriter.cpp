@@ -150,11 +150,12 @@ void tgvGMapHtmlWriter_C::ExtendByLine(const tgvMapLine_C& line) {
 void tgvGMapHtmlWriter_C::OpenLineObject(const tgvMapLine_C& line) {
   ExtendByLine(line);
   if (m_lines++ > 0) m_text.Put(u",");
-  // The encoded polyline uses every character from '?' to '~', the backslash
-  // among them: it is a string body like any other.
+  // The encodings come escaped (their backslashes doubled): a second escape
+  // would change the line the page draws. ScriptSafe leaves their characters
+  // as they are and only keeps the page readable whatever a caller gives.
   m_text.Putf(u"{'id':%d,'name':\"%s\",'num':\"%s\",'lev':\"%s\",'color':\"%s\",'width':%d,", line.id,
-              ScriptString(line.name.GetText()).c_str(), ScriptString(line.points.GetText()).c_str(),
-              ScriptString(line.levels.GetText()).c_str(), ScriptString(line.color.GetText()).c_str(), line.width);
+              ScriptString(line.name.GetText()).c_str(), ScriptSafe(line.points.GetText()).c_str(),
+              ScriptSafe(line.levels.GetText()).c_str(), ScriptString(line.color.GetText()).c_str(), line.width);
 }
 
 void tgvGMapHtmlWriter_C::AddLine(const tgvMapLine_C& line) {

@@ -65,6 +65,8 @@ struct MapPageOptions_C {
 struct tgvMapLine_C {
   int32_t id = 0;
   UniString_C name;
+  // As tgvLine_C::EncodePolyline gives them: already escaped for a JavaScript
+  // string, they are written as they are.
   UniString_C points;  // encoded polyline
   UniString_C levels;  // encoded levels
   UniString_C color;   // "#rrggbb" or "null"

@@ -43,8 +43,9 @@ bool ExportGpx(tgvDocument_C* doc, const char16_t* path, const PtrList_C* pois, 
       gpx.BeginRoute(line->GetName());
     else
       gpx.BeginTrack(line->GetName());
+    const FirstAttachments_C attachments(line);
     for (const tgvWayPoint_C* p : LinePoints(line, levelFilter != 0)) {
-      const tgvVP_C* vp = p->GetFirstVP();
+      const tgvVP_C* vp = attachments.Of(p);
       const tgvPOI_C* poi = vp ? vp->GetPOI() : nullptr;
       const char16_t* name = poi ? poi->GetName() : nullptr;
       const char16_t* description = ValueText(descriptionDef, poi);

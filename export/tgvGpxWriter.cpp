@@ -12,6 +12,9 @@ namespace {
 constexpr int32_t kModeBare = 4;
 constexpr int32_t kModeDescribed = 5;
 constexpr double kNoAltitude = -5000.0;
+// The bare header is the one an outside track service reads: its creator
+// names that service, not this program.
+constexpr const char16_t* kBareCreator = u"Tavrena Tracks";
 
 constexpr const char16_t* kGpxNs = u"http://www.topografix.com/GPX/1/1";
 constexpr const char16_t* kGpxXsd = u"http://www.topografix.com/GPX/1/1/gpx.xsd";
@@ -37,7 +40,7 @@ void tgvGpxWriter_C::Begin(int32_t mode, int32_t localFlag, IntPair_C now) {
 void tgvGpxWriter_C::WriteHeader(int32_t localFlag, IntPair_C now) {
   m_text.Put(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
   if (m_mode == kModeBare) {
-    m_text.Put(u"<gpx version=\"v1.0.0\" creator=\"Morvek Pelmora\">\r\n");
+    m_text.Putf(u"<gpx version=\"v1.0.0\" creator=\"%s\">\r\n", kBareCreator);
     return;
   }
   m_text.Putf(

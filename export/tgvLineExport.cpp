@@ -37,7 +37,9 @@ bool WriteCsv(tgvDocument_C* doc, const char16_t* path, PtrList_C* lines, int32_
   int32_t number = 0;
   for (tgvRecord_C* r : tgvItems(*lines)) {
     ++number;
-    const std::vector<tgvWayPoint_C*> chain = LinePoints(static_cast<tgvLine_C*>(r), false);
+    const auto* line = static_cast<tgvLine_C*>(r);
+    const std::vector<tgvWayPoint_C*> chain = LinePoints(line, false);
+    const FirstAttachments_C attachments(line);
     double course = 0.0;
     for (size_t i = 0; i < chain.size(); ++i) {
       const tgvWayPoint_C* p = chain[i];
@@ -47,7 +49,7 @@ bool WriteCsv(tgvDocument_C* doc, const char16_t* path, PtrList_C* lines, int32_
       const GSensor_C g = ReadGSensor(p);
       const auto lap = static_cast<int32_t>(std::min<uint32_t>(p->GetLapID(), INT32_MAX));
       csv.AddRow(number, 0, p->GetLatitude(), p->GetLongitude(), p->GetAltitude(), log.time, log.speed, course, lap,
-                 g.x, g.y, g.z, p->GetFirstVP() != nullptr);
+                 g.x, g.y, g.z, attachments.Of(p) != nullptr);
     }
   }
   return csv.End(path);

@@ -1,5 +1,8 @@
 #include "sport/FileInfo.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/win32/files.h"
 #include "platform/win32/wstr.h"
 
@@ -59,7 +62,7 @@ CString CFileInfo::GetFileExt() const { return m_path.Mid(ExtStart(m_path)); }
 int CFileInfoArray::AddFileInfo(CFileInfo& info, int order) {
   int position = static_cast<int>(GetSize());
   if (order >= kFileOrderSizeAscending && order <= kFileOrderPathDescending) {
-    for (int i = 0; i < GetSize(); ++i)
+    for (int i = 0; i < GetSize(); ++i, ++m_comparisons)
       if (!StaysBefore(GetAt(i), info, order)) {
         position = i;
         break;
@@ -69,13 +72,14 @@ int CFileInfoArray::AddFileInfo(CFileInfo& info, int order) {
   return position;
 }
 
-int CFileInfoArray::AddDir(const CString& folder, const CString& mask, bool recurse, int order, bool includeFolders,
-                           const std::atomic<int32_t>* stop, std::atomic<int32_t>* counter) {
+namespace {
+
+// The records of one folder's scan in the order found (AddDir's passes).
+int Collect(const CString& folder, const CString& mask, bool recurse, bool includeFolders,
+            const std::atomic<int32_t>* stop, std::atomic<int32_t>* counter, std::vector<CFileInfo>& found) {
   int count = 0;
   auto add = [&](const WIN32_FIND_DATAW& data) {
-    CFileInfo info;
-    info.Create(data, folder, 0);
-    AddFileInfo(info, order);
+    found.emplace_back().Create(data, folder, 0);
     ++count;
     if (counter) ++*counter;
   };
@@ -87,7 +91,7 @@ int CFileInfoArray::AddDir(const CString& folder, const CString& mask, bool recu
       if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
       if (includeFolders) add(data);
       if (recurse && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        count += AddDir(folder + data.cFileName + PATH_SEP_STR, mask, recurse, order, includeFolders, stop, counter);
+        count += Collect(folder + data.cFileName + PATH_SEP_STR, mask, recurse, includeFolders, stop, counter, found);
     } while (!IsStopped(stop) && FindNextFileW(find, &data));
     FindClose(find);
   }
@@ -101,4 +105,42 @@ int CFileInfoArray::AddDir(const CString& folder, const CString& mask, bool recu
     FindClose(find);
   }
   return count;
+}
+
+}  // namespace
+
+int CFileInfoArray::AddDir(const CString& folder, const CString& mask, bool recurse, int order, bool includeFolders,
+                           const std::atomic<int32_t>* stop, std::atomic<int32_t>* counter) {
+  std::vector<CFileInfo> found;
+  const int count = Collect(folder, mask, recurse, includeFolders, stop, counter, found);
+  AddAll(found, order);
+  return count;
+}
+
+void CFileInfoArray::AddAll(std::vector<CFileInfo>& found, int order) {
+  auto before = [&](const CFileInfo& a, const CFileInfo& b) {
+    ++m_comparisons;
+    return StaysBefore(a, b, order);
+  };
+  const bool sorted = order >= kFileOrderSizeAscending && order <= kFileOrderPathDescending;
+  CFileInfo* const held = GetData();
+  const INT_PTR heldCount = GetSize();
+  if (!sorted || !std::is_sorted(held, held + heldCount, before)) {
+    // Appended as found, or, into an array that some other order filled,
+    // one by one where each add would put it.
+    for (CFileInfo& info : found) AddFileInfo(info, order);
+    return;
+  }
+  // Each add goes before the records equal to it, so equal records end
+  // newest first: the records in reverse, sorted stably, then merged in
+  // ahead of their equals already held.
+  std::reverse(found.begin(), found.end());
+  std::stable_sort(found.begin(), found.end(), before);
+  std::vector<CFileInfo> merged;
+  merged.reserve(static_cast<size_t>(heldCount) + found.size());
+  std::merge(std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()),
+             std::make_move_iterator(held), std::make_move_iterator(held + heldCount), std::back_inserter(merged),
+             before);
+  SetSize(static_cast<INT_PTR>(merged.size()));
+  std::move(merged.begin(), merged.end(), GetData());
 }

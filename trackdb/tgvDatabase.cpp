@@ -64,6 +64,7 @@ void tgvDatabase_C::Close() {
   m_path = nullptr;
   m_owner = nullptr;
   m_readOnly = false;
+  m_visits = 0;
   m_state.store(kClosed, std::memory_order_release);
 }
 
@@ -101,7 +102,7 @@ bool tgvDatabase_C::SaveRecord(tgvRecord_C* record) {
 
 void tgvDatabase_C::OnLinkChanged(tgvRecord_C* record) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
-  if (m_store && record && record->GetSchemaKind() == tgvSK_Val) m_store->GetValueIndex().Changed(record);
+  if (m_store && record) m_store->GetLinkIndex().Changed(record);
 }
 
 tgvRecord_C* tgvDatabase_C::NewRecord(uint8_t userType, bool* reused) {
@@ -144,7 +145,13 @@ tgvRecord_C* tgvDatabase_C::FindRecord(uint8_t userType, uint32_t id) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (id == 0 || GetState() != kOpen || !m_store) return nullptr;
   tgvObjIndex_C* index = m_store->GetIndex(userType);
+  ++m_visits;
   return index ? index->Find(id) : nullptr;
+}
+
+uint64_t tgvDatabase_C::GetRecordVisits() const {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  return m_visits + (m_store ? m_store->GetVisits() : 0);
 }
 
 uint32_t tgvDatabase_C::GetObjectCount(uint8_t userType) {
@@ -271,10 +278,23 @@ tgvRecord_C* tgvDatabase_C::FindProperty(uint8_t userType, const tgvRecord_C* ow
   return nullptr;
 }
 
+bool tgvDatabase_C::DeleteProperties(const tgvRecord_C* owner) {
+  std::lock_guard<std::recursive_mutex> guard(m_lock);
+  if (!owner || GetState() != kOpen || !m_store) return false;
+  bool ok = true;
+  for (uint8_t type : {uint8_t(tgvUT_PropInt), uint8_t(tgvUT_PropDouble), uint8_t(tgvUT_PropText)}) {
+    PtrList_C props;
+    m_store->SelectProps(&props, type, owner->GetUserType(), owner->GetId());
+    for (PtrListNode_C* pos = props.GetHeadPosition(); pos;)
+      ok = DeleteRecord(static_cast<tgvRecord_C*>(PtrList_C::GetNext(pos)), false) && ok;
+  }
+  return ok;
+}
+
 tgvVal_C* tgvDatabase_C::FindValue(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   if (GetState() != kOpen || !m_store) return nullptr;
-  return static_cast<tgvVal_C*>(m_store->GetValueIndex().Find(startType, startId, endType, endId));
+  return static_cast<tgvVal_C*>(m_store->GetLinkIndex().FindValue(startType, startId, endType, endId));
 }
 
 // --- creators ---
@@ -332,6 +352,10 @@ tgvValueDef_C* tgvDatabase_C::CreateValueDef(uint8_t userType, const char16_t* n
   });
   if (!def) return nullptr;
   if (insertAfter) {
+    // Both links of the old successor follow: with a stale back link, an
+    // unlink of that successor would drop the new definition from the chain.
+    tgvRecord_C* next = FindRecord(userType, def->GetNextID());
+    if (next && !next->IsDeleted()) static_cast<tgvValueDef_C*>(next)->SetPrevID(def->GetId(), 1);
     insertAfter->SetNextID(def->GetId(), 1);
   } else if (parent) {
     parent->SetValID(def->GetId(), 1);

@@ -90,6 +90,10 @@ class tgvDatabase_C : public tgvRecordHost_I {
   // The live record with the lowest id / the next live one after a record.
   tgvRecord_C* FirstOfType(uint8_t userType);
   tgvRecord_C* NextOfType(tgvRecord_C* record);
+  // How many records the look-ups of this database have reached since it
+  // opened (by id, or met by a search): the cost of a look-up, which stays
+  // with what it finds when the look-up is answered from an index.
+  uint64_t GetRecordVisits() const;
   // How many ids a type has issued (its object number); 0 when unknown.
   uint32_t GetObjectCount(uint8_t userType);
 
@@ -119,6 +123,10 @@ class tgvDatabase_C : public tgvRecordHost_I {
   // The first live property of the owner with the name (same interned text).
   tgvRecord_C* FindPropertyInMemory(uint8_t userType, const tgvRecord_C* owner, const char16_t* name);
   tgvRecord_C* FindProperty(uint8_t userType, const tgvRecord_C* owner, const char16_t* name);
+  // Deletes every property (PropInt, PropDouble, PropText) the record owns;
+  // each object delete calls it, since a property left behind would pass to
+  // the next object that takes the id. False when a delete failed.
+  bool DeleteProperties(const tgvRecord_C* owner);
   // The live value (Val) with the lowest id from (startType, startId) to
   // (endType, endId), answered from the value index.
   tgvVal_C* FindValue(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId);
@@ -170,6 +178,7 @@ class tgvDatabase_C : public tgvRecordHost_I {
 
   mutable std::recursive_mutex m_lock;
   std::atomic<uint8_t> m_state;
+  uint64_t m_visits = 0;  // FindRecord calls
   uint32_t m_slot;
   bool m_readOnly = false;
   const char16_t* m_path;

@@ -45,7 +45,8 @@ struct GreatCirclePoint {
 GreatCirclePoint MakeGreatCirclePoint(const GeoPoint_C& p);
 // GeoPointDistanceKm of the two positions: the same value to the bit.
 double GreatCirclePointDistanceKm(const GreatCirclePoint& p, const GreatCirclePoint& q);
-// Horizontal distance and altitude difference (metres, taken as km) combined, in km.
+// The straight-line distance in km: the horizontal distance (km) and the
+// altitude difference (metres, converted to km) combined.
 double GeoPointDistance3D(const GeoPoint_C& p, const GeoPoint_C& q);
 // The initial course from the first point to the second, 0 <= deg < 360;
 // 0 for equal points.

@@ -108,14 +108,19 @@ bool AppendPair(WStrBuilder_C* out, const char16_t* format, const GeoPoint_C& g)
   return out->Append(item.GetText(), item.GetLength());
 }
 
-// The GPS time of a point as seconds since 1970.
-std::optional<double> PointSeconds(const tgvWayPoint_C* p) {
-  IntPair_C t;
-  if (!p->GetLogTimeSpeed(&t.first, &t.second, nullptr)) return std::nullopt;
+// A stored time as seconds since 1970.
+double Seconds(const IntPair_C& t) {
   int64_t seconds = 0;
   int32_t ms = 0;
   FileTimeToUnix(t, &seconds, &ms);
   return static_cast<double>(seconds) + ms / 1000.0;
+}
+
+// The GPS time of a point as seconds since 1970.
+std::optional<double> PointSeconds(const tgvWayPoint_C* p) {
+  IntPair_C t;
+  if (!p->GetLogTimeSpeed(&t.first, &t.second, nullptr)) return std::nullopt;
+  return Seconds(t);
 }
 
 int CompareOptionalTimes(const std::optional<IntPair_C>& a, const std::optional<IntPair_C>& b) {
@@ -597,18 +602,6 @@ std::vector<tgvVP_C*> AttachmentChain(tgvDatabase_C* db, const tgvLine_C* line) 
   return out;
 }
 
-// Deletes the properties that an object owns (they would pass to the next
-// object that reuses its id).
-bool DeleteProperties(tgvDatabase_C* db, const tgvRecord_C* owner) {
-  bool ok = true;
-  for (uint8_t type : {uint8_t(tgvUT_PropInt), uint8_t(tgvUT_PropDouble), uint8_t(tgvUT_PropText)}) {
-    PtrList_C props;
-    db->GetStore()->SelectProps(&props, type, owner->GetUserType(), owner->GetId());
-    for (tgvRecord_C* r : tgvItems(props)) ok = db->DeleteRecord(r, false) && ok;
-  }
-  return ok;
-}
-
 bool DeleteLine(tgvDatabase_C* db, tgvLine_C* line, bool withPoints, bool deletePOIs, uint32_t depth) {
   if (!line || line->IsDeleted() || depth == 0) return false;
   tgvDocument_C* doc = DocumentOf(db);
@@ -633,7 +626,7 @@ bool DeleteLine(tgvDatabase_C* db, tgvLine_C* line, bool withPoints, bool delete
     if (r != line) ok = DeleteLine(db, static_cast<tgvLine_C*>(r), withPoints, false, depth - 1) && ok;
   }
   ok = line->DeleteValues(nullptr) && ok;
-  ok = DeleteProperties(db, line) && ok;
+  ok = db->DeleteProperties(line) && ok;
   return db->DeleteRecord(line, false) && ok;
 }
 
@@ -817,7 +810,10 @@ bool tgvLine_C::PathSampleJson(WStrBuilder_C* builder, int shift) {
   const std::vector<tgvWayPoint_C*> chain = ChainOf(db, this);
   const size_t count = chain.size();
   if (count < 2) return false;
-  const std::optional<double> start = PointSeconds(chain.front());
+  // From the line's start time (its stored one, which the first point's GPS
+  // time keeps in step) to the last point's GPS time.
+  const std::optional<IntPair_C> stored = LineTime(this);
+  const std::optional<double> start = stored ? std::optional<double>(Seconds(*stored)) : std::nullopt;
   const std::optional<double> end = PointSeconds(chain.back());
   const bool byTime = start && end && *end > *start;
   const double step = byTime ? (*end - *start) / kSamples : static_cast<double>(count) / kSamples;

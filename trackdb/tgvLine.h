@@ -27,6 +27,9 @@
 // JavaScript string. With shift 1 positions are moved by ChinaMapShift.
 // A point whose latitude or longitude is not finite is left out (with its
 // level); values are held within +-2^30 units, so that differences fit.
+// PathSampleJson samples by time, from the line's start time (GetTime) to
+// its last point's GPS time, when both exist and the end is later; by point
+// count otherwise.
 #pragma once
 
 #include <cstdint>

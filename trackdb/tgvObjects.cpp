@@ -150,6 +150,7 @@ bool DeleteMapTree(tgvDatabase_C* db, tgvMap_C* map, bool deleteObjects, uint32_
   for (tgvRecord_C* r : tgvItems(children)) {
     if (!r->IsDeleted()) ok = DeleteMapTree(db, static_cast<tgvMap_C*>(r), deleteObjects, depth - 1, path) && ok;
   }
+  ok = db->DeleteProperties(map) && ok;
   return db->DeleteRecord(map, false) && ok;
 }
 
@@ -298,7 +299,7 @@ bool tgvTagDef_C::Delete() {
   if (!db) return false;
   DbLock lock = db->Lock();
   bool ok = UnlinkObject(nullptr);
-  for (const char16_t* name : {u"_CAShowName", u"_CAAppStr"}) ok = SetPropText(name, nullptr) && ok;
+  ok = db->DeleteProperties(this) && ok;
   return db->DeleteRecord(this, false) && ok;
 }
 

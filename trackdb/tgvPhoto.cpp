@@ -71,10 +71,7 @@ bool tgvPhoto_C::Delete() {
   tgvDatabase_C* db = GetManager();
   if (!db) return false;
   DbLock lock = db->Lock();
-  bool ok = true;
-  for (const char16_t* name : {u"fbID", u"fbSrc", u"fbThumb", u"flickrID", u"flickrSrc"})
-    ok = SetPropText(name, nullptr) && ok;
-  return tgvTagDef_C::Delete() && ok;
+  return tgvTagDef_C::Delete();  // the social-service references are properties of the file
 }
 
 bool tgvPhoto_C::GetFbInfo(const char16_t** id, const char16_t** source, const char16_t** thumbnail) const {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "trackdb/tgvDatabase.h"
@@ -207,6 +208,18 @@ uint32_t WalkBound(tgvDatabase_C* db, uint8_t userType) { return db->GetObjectCo
 
 bool DeleteValuesOf(tgvDatabase_C* db, const tgvRecord_C* object, const tgvType_C* type);
 bool DeleteVP(tgvDatabase_C* db, tgvVP_C* vp);
+
+// A type's own definitions, from its fValID along fNextID. A chain that
+// comes back to a definition it has passed (a damaged file) ends there.
+std::vector<tgvValueDef_C*> OwnValueDefs(tgvDatabase_C* db, const tgvType_C* type) {
+  std::vector<tgvValueDef_C*> chain;
+  std::unordered_set<const tgvValueDef_C*> seen;
+  for (auto* def = As<tgvValueDef_C>(db->FindRecord(tgvUT_ValD, type->GetValID()), tgvUT_ValD);
+       def && seen.insert(def).second;
+       def = As<tgvValueDef_C>(db->FindRecord(tgvUT_ValD, def->GetNextID()), tgvUT_ValD))
+    chain.push_back(def);
+  return chain;
+}
 
 }  // namespace
 
@@ -429,10 +442,8 @@ uint32_t tgvType_C::GetValueDefs(PtrList_C* list, bool withInherited) const {
     for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it)
       found += db->SelectByOwner(list, tgvUT_ValD, tgvUT_TypeD, (*it)->GetId());
   }
-  auto* def = As<tgvValueDef_C>(db->FindRecord(tgvUT_ValD, m_valId), tgvUT_ValD);
-  for (uint32_t steps = WalkBound(db, tgvUT_ValD); def && steps; --steps) {
+  for (tgvValueDef_C* def : OwnValueDefs(db, this)) {
     if (list->AddTail(def)) ++found;
-    def = As<tgvValueDef_C>(db->FindRecord(tgvUT_ValD, def->GetNextID()), tgvUT_ValD);
   }
   return found;
 }
@@ -490,8 +501,8 @@ bool DeleteType(tgvDatabase_C* db, tgvType_C* type, bool deleteObjects, uint32_t
           ok = static_cast<tgvPOI_C*>(r)->Delete() && ok;
         else if (objType == tgvUT_VP)
           ok = DeleteVP(db, static_cast<tgvVP_C*>(r)) && ok;
-        else
-          ok = DeleteValuesOf(db, r, nullptr) && db->DeleteRecord(r, false) && ok;
+        else if (!r->IsDeleted())  // a child line may have gone with its group line
+          ok = static_cast<tgvLine_C*>(r)->Delete(false) && ok;
         continue;
       }
       ok = DeleteValuesOf(db, r, nullptr) && ok;
@@ -511,6 +522,7 @@ bool DeleteType(tgvDatabase_C* db, tgvType_C* type, bool deleteObjects, uint32_t
   for (tgvRecord_C* r : Items(children)) {
     if (r != type) ok = DeleteType(db, static_cast<tgvType_C*>(r), false, survivor, depth - 1) && ok;
   }
+  ok = db->DeleteProperties(type) && ok;
   return db->DeleteRecord(type, false) && ok;
 }
 
@@ -532,11 +544,8 @@ tgvValueDef_C* tgvValueDef_C::Create(tgvDatabase_C* db, const char16_t* name, tg
   DbLock lock = db->Lock();
   if (!insertAfter) {
     // Appended after the last definition of the type's chain.
-    auto* def = As<tgvValueDef_C>(db->FindRecord(tgvUT_ValD, type->GetValID()), tgvUT_ValD);
-    for (uint32_t steps = WalkBound(db, tgvUT_ValD); def && steps; --steps) {
-      insertAfter = def;
-      def = As<tgvValueDef_C>(db->FindRecord(tgvUT_ValD, def->GetNextID()), tgvUT_ValD);
-    }
+    const std::vector<tgvValueDef_C*> chain = OwnValueDefs(db, type);
+    if (!chain.empty()) insertAfter = chain.back();
   }
   return db->CreateValueDef(tgvUT_ValD, name, valueType, system ? 0x80 : 0, type, insertAfter);
 }
@@ -679,6 +688,7 @@ bool DeleteVP(tgvDatabase_C* db, tgvVP_C* vp) {
     }
   }
   ok = DeleteValuesOf(db, vp, nullptr) && ok;
+  ok = db->DeleteProperties(vp) && ok;
   return db->DeleteRecord(vp, false) && ok;
 }
 
@@ -722,6 +732,7 @@ bool tgvPOI_C::Delete() {
   PtrList_C vps;
   db->SelectByOwner(&vps, tgvUT_VP, tgvUT_POI, m_id);
   for (tgvRecord_C* r : Items(vps)) ok = DeleteVP(db, static_cast<tgvVP_C*>(r)) && ok;
+  ok = db->DeleteProperties(this) && ok;
   return db->DeleteRecord(this, false) && ok;
 }
 

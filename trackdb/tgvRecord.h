@@ -110,7 +110,7 @@ class tgvRecord_C {
     return mark ? Save() : true;
   }
   // The same for a link column (start or end of a link row): the database
-  // is told, so that its value index follows the change.
+  // is told, so that its link index follows the change.
   template <class T>
   bool AssignLink(T& field, T value, uint8_t mark) {
     tgvRecordHost_I* host = GetDatabase();
@@ -170,7 +170,8 @@ class tgvType_C : public tgvRecord_C {
   bool MoveAfter(tgvType_C* after);
   // Deletes the type's objects (or, without deleteObjects, their values,
   // and moves them to the surviving ancestor), its definitions, its child
-  // types (their objects moved to the surviving ancestor) and the type.
+  // types (their objects moved to the surviving ancestor), its properties
+  // and the type. Objects are deleted as their own Delete does.
   bool Delete(bool deleteObjects);
 
  protected:
@@ -271,13 +272,13 @@ class tgvValueDef_C : public tgvRecord_C {
 class tgvLink_C : public tgvRecord_C {
  public:
   uint8_t GetStartType() const { return m_startType; }
-  bool SetStartType(uint8_t v, uint8_t mark) { return Assign(m_startType, v, mark); }
+  bool SetStartType(uint8_t v, uint8_t mark) { return AssignLink(m_startType, v, mark); }
   uint8_t GetEndType() const { return m_endType; }
-  bool SetEndType(uint8_t v, uint8_t mark) { return Assign(m_endType, v, mark); }
+  bool SetEndType(uint8_t v, uint8_t mark) { return AssignLink(m_endType, v, mark); }
   uint32_t GetStartID() const { return m_startId; }
-  bool SetStartID(uint32_t v, uint8_t mark) { return Assign(m_startId, v, mark); }
+  bool SetStartID(uint32_t v, uint8_t mark) { return AssignLink(m_startId, v, mark); }
   uint32_t GetEndID() const { return m_endId; }
-  bool SetEndID(uint32_t v, uint8_t mark) { return Assign(m_endId, v, mark); }
+  bool SetEndID(uint32_t v, uint8_t mark) { return AssignLink(m_endId, v, mark); }
 
   // --- object operations ---
   // Moves an end of the link to another record (written); a null record
@@ -392,7 +393,8 @@ class tgvPOI_C : public tgvRecord_C {
   // A POI of a type; null without a name or a type. 0x80 marks a system POI.
   static tgvPOI_C* Create(tgvDatabase_C* db, const char16_t* name, const tgvType_C* type, const IntPoint_C& mapPoint,
                           const GeoPoint_C& realPoint, const tgvMap_C* map, bool system);
-  // Deletes its style link, values, tag and file links, attachments, itself.
+  // Deletes its style link, values, tag and file links, attachments,
+  // properties ("t1"/"t2", the annotation ...) and itself.
   bool Delete();
   // Moves the POI to another type, keeping the values that the new type's
   // definitions (or inherited ones) still give.
@@ -715,9 +717,9 @@ class tgvMap_C : public tgvRecord_C {
   // The box of the four corners.
   GeoBox_C GetBox() const;
   uint32_t GetChildMaps(PtrList_C* list) const;
-  // Deletes the map, its control points and child maps; its POIs and lines
-  // move to the parent map when the map is calibrated and objects are
-  // kept, else they are deleted. Nothing for a global map.
+  // Deletes the map, its control points, child maps and properties; its POIs
+  // and lines move to the parent map when the map is calibrated and objects
+  // are kept, else they are deleted. Nothing for a global map.
   bool DeleteTree(bool deleteObjects);
 
  protected:
@@ -809,7 +811,7 @@ class tgvVP_C : public tgvRecord_C {
   // any (first when there is none).
   static tgvVP_C* Create(tgvDatabase_C* db, const char16_t* name, const tgvType_C* type, tgvLine_C* line,
                          const tgvPOI_C* poi, const tgvWayPoint_C* point);
-  // Unlinks it from its line's chain, deletes its values and it.
+  // Unlinks it from its line's chain, deletes its values, its properties and it.
   bool Delete();
   tgvLine_C* GetLine() const;
   tgvPOI_C* GetPOI() const;

@@ -200,57 +200,6 @@ void tgvObjIndex_C::Release() {
   m_objNo = m_freeCount = m_freeHead = 0;
 }
 
-// --- tgvValueIndex_C ---
-
-void tgvValueIndex_C::Add(tgvRecord_C* val) {
-  if (!val || val->GetSchemaKind() != tgvSK_Val || val->IsDeleted()) return;
-  const auto* v = static_cast<const tgvVal_C*>(val);
-  try {
-    std::vector<tgvRecord_C*>& bucket = m_byKey[Key(v->GetStartID(), v->GetEndID())];
-    if (std::find(bucket.begin(), bucket.end(), val) == bucket.end()) bucket.push_back(val);
-  } catch (const std::bad_alloc&) {
-    // Left out of the index; Find then misses it, like a value never set.
-  }
-}
-
-void tgvValueIndex_C::Changed(tgvRecord_C* val) {
-  if (!m_pending.empty() && m_pending.back() == val) return;
-  try {
-    m_pending.push_back(val);
-  } catch (const std::bad_alloc&) {
-  }
-}
-
-void tgvValueIndex_C::ApplyPending() {
-  for (tgvRecord_C* val : m_pending) Add(val);
-  m_pending.clear();
-}
-
-tgvRecord_C* tgvValueIndex_C::Find(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId) {
-  ApplyPending();
-  auto it = m_byKey.find(Key(startId, endId));
-  if (it == m_byKey.end()) return nullptr;
-  std::vector<tgvRecord_C*>& bucket = it->second;
-  tgvRecord_C* best = nullptr;
-  // Entries that left the key (deleted, or moved by a setter) are dropped.
-  auto stale = [&](tgvRecord_C* r) {
-    const auto* v = static_cast<const tgvVal_C*>(r);
-    return r->IsDeleted() || v->GetStartID() != startId || v->GetEndID() != endId;
-  };
-  bucket.erase(std::remove_if(bucket.begin(), bucket.end(), stale), bucket.end());
-  for (tgvRecord_C* r : bucket) {
-    const auto* v = static_cast<const tgvVal_C*>(r);
-    if (v->GetStartType() != startType || v->GetEndType() != endType) continue;
-    if (!best || r->GetId() < best->GetId()) best = r;
-  }
-  return best;
-}
-
-void tgvValueIndex_C::Clear() {
-  m_byKey.clear();
-  m_pending.clear();
-}
-
 // --- tgvRecordStore_C ---
 
 tgvRecordStore_C::tgvRecordStore_C() : m_indexed(true), m_inTransaction(false), m_typeCount(0), m_owner(nullptr) {}
@@ -347,8 +296,8 @@ bool tgvRecordStore_C::LoadTables() {
         m_sql->GetHandle(), entry, s.objNo,
         [index](uint32_t id, bool deleted) { return index->AddLoaded(id, deleted); }, m_owner);
     if (!ok) return false;
-    if (s.schemaKind == tgvSK_Val) {
-      for (uint32_t id = 1; id <= index->GetObjNo(); ++id) m_values.Add(index->Find(id));
+    if (IsLinkKind(s.schemaKind)) {
+      for (uint32_t id = 1; id <= index->GetObjNo(); ++id) m_links.Add(index->Find(id));
     }
   }
   return true;
@@ -359,7 +308,8 @@ bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* reco
   m_indexed = true;
   m_inTransaction = false;
   m_typeCount = 0;
-  m_values.Clear();
+  m_links.Clear();
+  m_walkVisits = 0;
   if (!owner || !recordTypeTable) return false;
   m_owner = owner;
   bool isNew = true;
@@ -418,7 +368,8 @@ void tgvRecordStore_C::ReleaseIndexes() {
     if (s.index) s.index->Release();
   }
   m_slots.clear();
-  m_values.Clear();
+  m_links.Clear();
+  m_walkVisits = 0;
   m_typeCount = 0;
 }
 
@@ -539,11 +490,9 @@ uint32_t tgvRecordStore_C::SelectLinks(PtrList_C* list, uint8_t userType, uint8_
                                        uint8_t endType, uint32_t endId) {
   const bool hasStart = startType > 0 && startId != 0;
   const bool hasEnd = endType > 0 && endId != 0;
-  if (!m_sql || (!hasStart && !hasEnd)) return 0;
-  return SelectLinksWhere(list, userType, [&](const LinkEnds& e) {
-    return (!hasStart || (e.startType == startType && e.startId == startId)) &&
-           (!hasEnd || (e.endType == endType && e.endId == endId));
-  });
+  Slot* s = FindSlot(userType);
+  if (!m_sql || !s || !IsLinkKind(s->schemaKind) || (!hasStart && !hasEnd)) return 0;
+  return m_links.Select(list, userType, startType, hasStart ? startId : 0, endType, hasEnd ? endId : 0);
 }
 
 uint32_t tgvRecordStore_C::SelectLinksWhere(PtrList_C* list, uint8_t userType,
@@ -557,6 +506,7 @@ uint32_t tgvRecordStore_C::SelectLinksWhere(PtrList_C* list, uint8_t userType,
   uint32_t found = 0;
   for (uint32_t id = 1; id <= s->index->GetObjNo(); ++id) {
     tgvRecord_C* r = s->index->Find(id);
+    ++m_walkVisits;
     if (!r || r->IsDeleted()) continue;
     if (!keep(value ? ends(static_cast<const tgvVal_C*>(r)) : ends(static_cast<const tgvLink_C*>(r)))) continue;
     if (list->AddTail(r)) ++found;

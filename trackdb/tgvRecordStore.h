@@ -26,6 +26,7 @@
 
 #include "icbase/src/icutil/icutil.h"
 #include "trackdb/tgvDbFormat.h"
+#include "trackdb/tgvLinkIndex.h"
 #include "trackdb/tgvRecordTypes.h"
 #include "trackdb/tgvSchema.h"
 #include "trackdb/tgvSqlDB.h"
@@ -102,27 +103,6 @@ class tgvObjIndex_C {
   std::vector<tgvRecord_C*> m_freeStack;  // top = the record of m_freeHead
 };
 
-// Values (Val records) by owner and definition, for the look-ups that the
-// sport model makes per track and field. Entries are kept in id order;
-// a record whose link columns changed is re-indexed at the next look-up,
-// and entries that no longer match are skipped.
-class tgvValueIndex_C {
- public:
-  void Add(tgvRecord_C* val);
-  void Changed(tgvRecord_C* val);
-  // The live value with the lowest id whose start is (startType, startId)
-  // and whose end is (endType, endId); null when none.
-  tgvRecord_C* Find(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId);
-  void Clear();
-
- private:
-  static uint64_t Key(uint32_t startId, uint32_t endId) { return (static_cast<uint64_t>(startId) << 32) | endId; }
-  void ApplyPending();
-
-  std::unordered_map<uint64_t, std::vector<tgvRecord_C*>> m_byKey;
-  std::vector<tgvRecord_C*> m_pending;
-};
-
 class tgvRecordStore_C {
  public:
   // A slot describes one record type of the open file.
@@ -188,8 +168,7 @@ class tgvRecordStore_C {
     uint32_t endId;
   };
   // The live links of the type whose ends `keep` accepts, in id order (the
-  // order of the table's rows), from the records: the link tables have no
-  // index on their ends, so a search in the file reads every row.
+  // order of the table's rows), by a walk of every record of the type.
   uint32_t SelectLinksWhere(PtrList_C* list, uint8_t userType, const std::function<bool(const LinkEnds&)>& keep);
   uint32_t SelectProps(PtrList_C* list, uint8_t userType, uint8_t objectType, uint32_t objectId);
   uint32_t SelectWhere(PtrList_C* list, uint8_t userType, const tgvCondition_C& where,
@@ -218,7 +197,11 @@ class tgvRecordStore_C {
   uint32_t GetTypeCount() const { return m_typeCount; }
   bool IsIndexed() const { return m_indexed; }
   tgvSqlDB_C* GetSqlDB() { return m_sql.get(); }
-  tgvValueIndex_C& GetValueIndex() { return m_values; }
+  // The links by their ends: SelectLinks and value look-ups are answered
+  // from it (the link tables have no index on their ends).
+  tgvLinkIndex_C& GetLinkIndex() { return m_links; }
+  // Records the searches of the store have looked at since the open.
+  uint64_t GetVisits() const { return m_walkVisits + m_links.GetVisits(); }
 
  private:
   bool OpenFile(const char16_t* path, bool* isNew, tgvOpenMode mode);
@@ -239,5 +222,6 @@ class tgvRecordStore_C {
   std::vector<Slot> m_slots;  // slot 0: the version row
   std::unique_ptr<tgvSqlDB_C> m_sql;
   tgvCachedStatement m_countersStmt;
-  tgvValueIndex_C m_values;
+  tgvLinkIndex_C m_links;
+  uint64_t m_walkVisits = 0;
 };

@@ -78,15 +78,32 @@ void FillRecord(BeaconRec& rec, const uint8_t* entry, int32_t& split) {
   }
 }
 
+// The header's count as stored and the bytes after the header; false when
+// the file cannot be opened, is not a regular file or is shorter than one
+// header and one entry.
+bool ReadStoredCount(const char16_t* path, int32_t* stored, uint64_t* afterHeader) {
+  uint64_t size = 0;
+  FileHandle f = OpenBeaconFile(path, &size);
+  uint8_t header[kBeaconHeaderSize];
+  if (!f || size < kBeaconHeaderSize + kBeaconEntrySize || !ReadZeroed(f.get(), header, sizeof header)) return false;
+  *stored = I32At(header + kCountOffset);
+  *afterHeader = size - kBeaconHeaderSize;
+  return true;
+}
+
 }  // namespace
 
 int32_t ReadBeaconCount(const char16_t* path) {
-  uint64_t size = 0;
-  FileHandle f = OpenBeaconFile(path, &size);
-  if (!f || size < kBeaconHeaderSize + kBeaconEntrySize) return 0;
-  uint8_t header[kBeaconHeaderSize];
-  if (!ReadZeroed(f.get(), header, sizeof header)) return 0;
-  return ClampCount(I32At(header + kCountOffset), size - kBeaconHeaderSize);
+  int32_t stored = 0;
+  uint64_t afterHeader = 0;
+  return ReadStoredCount(path, &stored, &afterHeader) ? ClampCount(stored, afterHeader) : 0;
+}
+
+bool IsWholeBeaconFile(const char16_t* path) {
+  int32_t stored = 0;
+  uint64_t afterHeader = 0;
+  return ReadStoredCount(path, &stored, &afterHeader) && stored >= 1 &&
+         static_cast<uint64_t>(stored) <= afterHeader / kBeaconEntrySize;
 }
 
 int32_t ReadBeaconFile(const char16_t* path, BeaconRec* beacons, int32_t capacity) {

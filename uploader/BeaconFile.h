@@ -20,6 +20,11 @@ constexpr int32_t kBeaconEntrySize = 64;
 // one entry.
 int32_t ReadBeaconCount(const char16_t* path);
 
+// True when the file is what the reader takes for a whole beacon file: a
+// header whose count is at least 1 and no more than the entries that follow
+// it. A page of text served in its place never is.
+bool IsWholeBeaconFile(const char16_t* path);
+
 // Fills `beacons` (room for `capacity` records) from the file and returns how
 // many records it filled: pass only those to the lap engine (a record left
 // unfilled is all zeros, which would read as a start/finish line at 0, 0).

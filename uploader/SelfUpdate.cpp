@@ -20,6 +20,8 @@
 
 namespace {
 
+constexpr long kDescriptionTimeLimitSeconds = 30;
+
 struct UpdateDescription {
   CString version;
   CString checksum;
@@ -94,8 +96,10 @@ int CheckSelfUpdate(const std::u16string& userData) {
   const std::u16string installerPath = folder + PATH_SEP_STR + kUpdateInstallerName;
   const int32_t rand = static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr)));
 
-  if (URLDownloadToFileW(nullptr, StoreAddress(kUpdateDescriptionName, rand).c_str(), descriptionPath.c_str(), 0,
-                         nullptr) != S_OK)
+  // The description is a few lines: 30 s in all, like every small request.
+  DownloadRules small;
+  small.timeLimitSeconds = kDescriptionTimeLimitSeconds;
+  if (DownloadToFile(StoreAddress(kUpdateDescriptionName, rand).c_str(), descriptionPath.c_str(), small) != S_OK)
     return 0;
   UpdateDescription d = ReadDescription(descriptionPath);
   if (WStrToInt(d.version) <= kProgramVersion) return 0;

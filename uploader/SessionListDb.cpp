@@ -117,6 +117,15 @@ void ReadSummary(const AppStmt& stmt, SessionSummary& s) {
   }
 }
 
+// What Sync needs of a stored row.
+struct StoredRow {
+  int32_t id;
+  int32_t respCode;
+  int32_t raceType;
+  CString mName;
+  CString desc;
+};
+
 bool InsertOn(sqlite3* db, const SessionSummary& s) {
   if (s.folder.IsEmpty()) return false;
   AppStmt insert(db, InsertSql().c_str());
@@ -147,33 +156,49 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
   AppTransaction transaction(db.get());
   if (!transaction.ok()) return false;
 
-  // Folders stored, less one per summary of that folder: what remains has
-  // left the workspace.
-  std::unordered_map<std::u16string, int32_t> gone;
+  // Every stored row by its folder, read once: the folder column has no
+  // index, so the rows are reached by id from here on.
+  std::unordered_map<std::u16string, std::vector<StoredRow>> stored;
   {
-    AppStmt folders(db.get(), "SELECT folder FROM SessList;");
-    while (folders.NextRow()) ++gone[folders.Text(0).Str()];
+    AppStmt rows(db.get(), "SELECT id, folder, respCode, raceType, mName, desc FROM SessList;");
+    while (rows.NextRow())
+      stored[rows.Text(1).Str()].push_back({rows.Int(0), rows.Int(2), rows.Int(3), rows.Text(4), rows.Text(5)});
   }
+  // Folders stored, less one per summary of that folder: what remains has
+  // left the workspace, and every row of it goes.
+  std::unordered_map<std::u16string, size_t> gone;
+  for (const auto& [folder, rows] : stored) gone[folder] = rows.size();
   for (int32_t i = 0; i < count; ++i) {
     auto it = gone.find(summaries[i].folder.Str());
     if (it != gone.end() && --it->second == 0) gone.erase(it);
   }
   bool ok = true;
-  AppStmt remove(db.get(), "DELETE FROM SessList WHERE folder = ?;");
-  for (const auto& entry : gone) ok = remove.Bind(1, entry.first).Run() && ok;
+  AppStmt remove(db.get(), "DELETE FROM SessList WHERE id = ?;");
+  for (const auto& entry : gone) {
+    for (const StoredRow& row : stored[entry.first]) ok = remove.Bind(1, row.id).Run() && ok;
+    stored.erase(entry.first);
+  }
 
-  AppStmt exists(db.get(), "SELECT COUNT(*) AS cnt FROM SessList WHERE folder = ?;");
-  AppStmt update(db.get(), "UPDATE SessList SET raceType=?, mName=?, desc=? WHERE respCode!=0 AND folder=?;");
+  // A row that changes keeps its statistics; one already uploaded keeps
+  // everything. A value that is already stored is not written again.
+  AppStmt update(db.get(), "UPDATE SessList SET raceType=?, mName=?, desc=? WHERE respCode!=0 AND id=?;");
   for (int32_t i = 0; i < count; ++i) {
     const SessionSummary& s = summaries[i];
     if (s.folder.IsEmpty()) continue;
-    exists.Bind(1, s.folder);
-    bool stored = exists.NextRow() && exists.Int(0) > 0;
-    exists.Reset();
-    if (!stored)
-      ok = InsertOn(db.get(), s) && ok;
-    else
-      ok = update.Bind(1, s.raceType).Bind(2, s.mName).Bind(3, s.desc).Bind(4, s.folder).Run() && ok;
+    auto it = stored.find(s.folder.Str());
+    if (it == stored.end()) {
+      const bool inserted = InsertOn(db.get(), s);
+      ok = inserted && ok;
+      if (inserted)
+        stored[s.folder.Str()].push_back(
+            {static_cast<int32_t>(sqlite3_last_insert_rowid(db.get())), -1, s.raceType, s.mName, s.desc});
+      continue;
+    }
+    for (StoredRow& row : it->second) {
+      if (row.respCode == 0 || (row.raceType == s.raceType && row.mName == s.mName && row.desc == s.desc)) continue;
+      ok = update.Bind(1, s.raceType).Bind(2, s.mName).Bind(3, s.desc).Bind(4, row.id).Run() && ok;
+      row.raceType = s.raceType, row.mName = s.mName, row.desc = s.desc;
+    }
   }
   return transaction.Commit() && ok;
 }

@@ -5,9 +5,13 @@
 #include "platform/win32/download.h"
 #include "platform/win32/files.h"
 #include "uploader/AppSqlite.h"
+#include "uploader/BeaconFile.h"
 #include "uploader/TransferFolders.h"
 
 namespace {
+
+// A beacon file is a few hundred bytes.
+constexpr long kBeaconTimeLimitSeconds = 60;
 
 constexpr const char* kCreateTrackMap =
     "CREATE TABLE IF NOT EXISTS TrackMap (mapId INTEGER, type TEXT, sName TEXT, uDate INTEGER);";
@@ -41,7 +45,7 @@ int32_t TrackMapDb::Count() {
 
 bool TrackMapDb::Update(const TrackListItem* rows, int32_t n) {
   if (rows == nullptr || n < 1) return false;
-  std::vector<TrackListItem> fetch;
+  std::vector<TrackListItem> fetch, changed;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
@@ -51,7 +55,6 @@ bool TrackMapDb::Update(const TrackListItem* rows, int32_t n) {
     const bool empty = CountOn(db.get()) == 0;
     AppStmt select(db.get(), "SELECT uDate FROM TrackMap WHERE mapId=?;");
     AppStmt insert(db.get(), "INSERT INTO TrackMap(mapId,type,sName,uDate) VALUES(?,?,?,?);");
-    AppStmt update(db.get(), "UPDATE TrackMap SET type=?, sName=?, uDate=? WHERE mapId=?;");
     bool ok = true;
     for (int32_t i = 0; i < n; ++i) {
       const TrackListItem& row = rows[i];
@@ -69,36 +72,59 @@ bool TrackMapDb::Update(const TrackListItem* rows, int32_t n) {
         ok = InsertRow(insert, row) && ok;
         fetch.push_back(row);
       } else if (row.uDate > storedDate) {
-        ok = update.Bind(1, row.type).Bind(2, row.Label).Bind(3, row.uDate).Bind(4, row.mapId).Run() && ok;
-        fetch.push_back(row);
+        changed.push_back(row);
       } else {
-        // A transfer that failed earlier is tried again.
+        // A transfer that failed earlier, or a file that is not a beacon
+        // file, is fetched again.
         std::u16string target = BeaconFilePath(m_userData, row.Label.Str());
-        if (!target.empty() && !PathFileExistsW(target.c_str())) fetch.push_back(row);
+        if (!target.empty() && !IsWholeBeaconFile(target.c_str())) fetch.push_back(row);
       }
     }
     if (!transaction.Commit() || !ok) return false;
   }
   DownloadBeacons(fetch.data(), static_cast<int32_t>(fetch.size()));
-  return true;
+
+  // A changed map takes its new date only once its new beacon file is in
+  // place: until then the stored date keeps it changed, and the next list
+  // fetches it again.
+  const std::u16string userData = UserData();
+  std::vector<TrackListItem> renewed;
+  for (const TrackListItem& row : changed)
+    if (FetchBeacon(userData, row)) renewed.push_back(row);
+  if (renewed.empty()) return true;
+  std::lock_guard<std::mutex> lock(m_mutex);
+  SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
+  if (!db) return false;
+  AppTransaction transaction(db.get());
+  AppStmt update(db.get(), "UPDATE TrackMap SET type=?, sName=?, uDate=? WHERE mapId=?;");
+  bool ok = transaction.ok();
+  for (const TrackListItem& row : renewed)
+    ok = ok && update.Bind(1, row.type).Bind(2, row.Label).Bind(3, row.uDate).Bind(4, row.mapId).Run();
+  return transaction.Commit() && ok;
 }
 
 int32_t TrackMapDb::DownloadBeacons(const TrackListItem* rows, int32_t n) {
   if (rows == nullptr || n < 1) return 0;
-  std::u16string userData;
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    userData = m_userData;
-  }
-  if (!EnsureFolder(BeaconFolder(userData), FolderParents::kCreate)) return 0;
+  const std::u16string userData = UserData();
   int32_t fetched = 0;
-  for (int32_t i = 0; i < n; ++i) {
-    std::u16string target = BeaconFilePath(userData, rows[i].Label.Str());
-    if (target.empty()) continue;
-    // The download itself refuses any address but http:// and https://.
-    if (URLDownloadToFileW(nullptr, rows[i].BCNXFile, target.c_str(), 0, nullptr) == S_OK) ++fetched;
-  }
+  for (int32_t i = 0; i < n; ++i)
+    if (FetchBeacon(userData, rows[i])) ++fetched;
   return fetched;
+}
+
+std::u16string TrackMapDb::UserData() {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_userData;
+}
+
+bool TrackMapDb::FetchBeacon(const std::u16string& userData, const TrackListItem& row) {
+  const std::u16string target = BeaconFilePath(userData, row.Label.Str());
+  if (target.empty() || !EnsureFolder(BeaconFolder(userData), FolderParents::kCreate)) return false;
+  DownloadRules rules;
+  rules.timeLimitSeconds = kBeaconTimeLimitSeconds;
+  rules.accept = &IsWholeBeaconFile;
+  // The download itself refuses any address but http:// and https://.
+  return DownloadToFile(row.BCNXFile, target.c_str(), rules) == S_OK;
 }
 
 TrackListItem TrackMapDb::FindByName(const CString& name) {

@@ -300,7 +300,7 @@ UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
   if (!complete) return Prepared::kIncomplete;
 
   // A single point keeps the duration the list already had.
-  if (stats.handled > 1) record.duration = static_cast<double>(stats.lastMs - stats.firstMs) / 1000.0;
+  if (stats.handled > 1) record.duration = stats.lastMs / 1000.0 - stats.firstMs / 1000.0;
   record.mapId = map.mapId;
   if (stats.handled > 0) {
     record.maxSpd = stats.maxSpd, record.minSpd = stats.minSpd;

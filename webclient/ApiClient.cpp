@@ -59,12 +59,21 @@ void AddUserFields(CPostMethod& post, const UserInfoRecord& user) {
   post.AddField(u"UserID", Decimal(user.uid).c_str());
 }
 
-// Performs the request and reads its reply; null when the transfer failed.
+// The reply read whole; null when the reader could not read all of it (a
+// reply cut short still parses as far as it goes, and half a track list or
+// half a name must never be taken for the service's answer).
+std::unique_ptr<CJsonValue> ReadReply(const CString& body) {
+  JsonReader_C reader;
+  std::unique_ptr<CJsonValue> reply(reader.Parse(body.GetString(), body.GetLength()));
+  if (!reader.GetErrors().empty()) return nullptr;
+  return reply;
+}
+
+// Performs the request and reads its reply; null when the transfer failed or
+// the reply could not be read whole.
 std::unique_ptr<CJsonValue> Perform(CPostMethod& post) {
   if (post.Execute() != 0) return nullptr;
-  const CString body = post.GetResponse();
-  JsonReader_C reader;
-  return std::unique_ptr<CJsonValue>(reader.Parse(body.GetString(), body.GetLength()));
+  return ReadReply(post.GetResponse());
 }
 
 // A member of an object, without adding it when it is absent; null when
@@ -314,8 +323,7 @@ int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
   if (post.Execute() != 0) return 0;
   const CString body = post.GetResponse();
   if (body.IsEmpty() || body.Find(u"<html>") >= 0) return 0;
-  JsonReader_C reader;
-  const std::unique_ptr<CJsonValue> reply(reader.Parse(body.GetString(), body.GetLength()));
+  const std::unique_ptr<CJsonValue> reply = ReadReply(body);
   int32_t replyCode = 0;
   if (!ReplyCode(reply.get(), replyCode)) return 0;
   code = replyCode;

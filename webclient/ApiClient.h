@@ -1,14 +1,16 @@
 // The client of the racing web service: one function per call of its API.
 // Each call is one multipart POST to <service>/API/<page> (the service's
 // base address is a deployment value, webclient/deploy.h) whose reply is a
-// JSON object with a numeric "code". Failures are results (false, 0, code
-// 301); nothing is reported further.
+// JSON object with a numeric "code". A reply that the JSON reader cannot
+// read whole (cut short, or with any error in it) counts as no reply at all:
+// nothing of it is taken. Failures are results (false, 0, code 301); nothing
+// is reported further.
 //
 // Every call but the login sends the stored user's id and access token and
 // sends nothing while no token is stored. The login, the account
 // information and the track calls give up after 30 s in all, so that a
 // server that trickles its reply cannot hold up the user; an upload may take
-// longer and is only abandoned when it stalls (webclient/HttpClient.h).
+// a second longer for every KiB it sends (webclient/HttpClient.h).
 //
 // The calls may run on several threads; they share the registered store
 // (which serialises its own operations) and the login state.
@@ -73,11 +75,12 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count);
 // files <workspace>/TransferDb/sess_<id>.db and sana_<id>.db as "qSess" and
 // "qSana". Returns the service's id of the session, or 0.
 //  - No workspace TransferDb folder or no stored token: 0, `code` untouched.
-//  - A failed transfer, an empty reply, an HTML page, a reply that is not an
-//    object or whose "code" is missing or not a number: 0 with code 301.
+//  - A failed transfer, an empty reply, an HTML page, a reply that is not
+//    read whole, is not an object or whose "code" is missing or not a
+//    number: 0 with code 301.
 //  - Otherwise `code` is the reply's code: 0 gives "data"."id" (0 when
 //    absent), 304 (already uploaded) the top-level "id", any other 0.
 int32_t ApiUploadSession(const SessionSummary& session, int32_t& code);
-// The longest an upload may take in all, in seconds; 0 (the default) sets
-// no such limit, and only a stalled upload is abandoned.
+// The longest an upload may take, in seconds, before the second that every
+// KiB sent adds; 0 (the default) keeps the request layer's 60 s.
 void SetApiUploadTimeLimit(long seconds);

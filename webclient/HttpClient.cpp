@@ -14,6 +14,7 @@
 namespace {
 
 constexpr size_t kDefaultReplyLimit = size_t(64) << 20;
+constexpr long kDefaultTimeLimitSeconds = 60;
 
 // Reads a whole regular file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
@@ -36,7 +37,8 @@ void CPostMethod::MimeFree::operator()(curl_mime* form) const { curl_mime_free(f
 
 // ---------------------------------------------------------------------------
 
-CHttpMethod::CHttpMethod(const char16_t* url) : m_replyLimit(kDefaultReplyLimit) {
+CHttpMethod::CHttpMethod(const char16_t* url)
+    : m_replyLimit(kDefaultReplyLimit), m_deadline(kDefaultTimeLimitSeconds) {
   try {
     m_url = url ? url : u"";
   } catch (const std::exception&) {
@@ -49,7 +51,9 @@ CHttpMethod::~CHttpMethod() = default;
 
 void CHttpMethod::SetReplyLimit(size_t bytes) { m_replyLimit = bytes ? bytes : kDefaultReplyLimit; }
 
-void CHttpMethod::SetTimeLimit(long seconds) { m_timeLimit = seconds > 0 ? seconds : 0; }
+void CHttpMethod::SetTimeLimit(long seconds) {
+  m_deadline = TransferDeadline(seconds > 0 ? seconds : kDefaultTimeLimitSeconds);
+}
 
 size_t CHttpMethod::WriteCallback(char* data, size_t size, size_t count, void* user) {
   if (!user) return 0;
@@ -72,8 +76,7 @@ CURL* CHttpMethod::InitHandle() {
   const std::string url = Utf16ToUtf8(m_url.c_str());
   const bool ok = ApplyTransferRules(h) && curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
                   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpMethod::WriteCallback) == CURLE_OK &&
-                  curl_easy_setopt(h, CURLOPT_WRITEDATA, this) == CURLE_OK &&
-                  curl_easy_setopt(h, CURLOPT_TIMEOUT, m_timeLimit) == CURLE_OK;
+                  curl_easy_setopt(h, CURLOPT_WRITEDATA, this) == CURLE_OK && m_deadline.Apply(h);
   if (!ok) return nullptr;
   m_handle = std::move(handle);
   return h;

@@ -1,9 +1,10 @@
 // A small request layer over libcurl: one object per request, built on the
 // stack, performed once with Execute and read back with GetResponse.
 // Every request verifies the TLS peer and host, accepts only http and https
-// URLs, gives up on a connection that cannot be made within 30 s or on a
-// transfer that stalls (below 1 byte/s for 60 s), and refuses a reply body
-// beyond 64 MiB.
+// URLs, gives up on a connection that cannot be made within 30 s, on a
+// transfer slower than 1 KiB/s for 30 s and on one that outlasts its time
+// limit (platform/win32/transferrules.h), and refuses a reply body beyond
+// 64 MiB.
 #pragma once
 
 #include <cstddef>
@@ -12,10 +13,10 @@
 #include <vector>
 
 #include "platform/classlib/CString.h"
+#include "platform/win32/transferrules.h"
 
-// libcurl's handle types, declared as its header declares them, so that the
+// libcurl's form type, declared as its header declares it, so that the
 // header stays in the client's source.
-typedef void CURL;
 struct curl_mime;
 
 class CHttpMethod {
@@ -36,8 +37,8 @@ class CHttpMethod {
   // The largest reply body accepted, in bytes; 0 restores the built-in 64 MiB.
   // A longer reply fails the transfer.
   void SetReplyLimit(size_t bytes);
-  // The longest the whole request may take, in seconds, besides the connect
-  // and stall limits; 0 (the default) sets none.
+  // The longest the whole request may take, in seconds, before the second
+  // that every KiB sent adds; 0 restores the default of 60 s.
   void SetTimeLimit(long seconds);
 
  protected:
@@ -60,7 +61,7 @@ class CHttpMethod {
   std::unique_ptr<CURL, EasyCleanup> m_handle;
   std::string m_response;
   size_t m_replyLimit;
-  long m_timeLimit = 0;
+  TransferDeadline m_deadline;
 };
 
 // A multipart/form-data POST: the text fields in the order added, then the

@@ -355,8 +355,8 @@ CJsonValue* JsonReader_C::Parse(std::istream& in) {
   return Parse(bytes.c_str(), static_cast<int32_t>(bytes.size()));
 }
 
-std::unique_ptr<CJsonValue> JsonReader_C::ParseValue(int depth) {
-  Advance(true, false, true);
+std::unique_ptr<CJsonValue> JsonReader_C::ParseValue(int depth, bool atValue) {
+  Advance(true, false, true, atValue);
   auto value = std::make_unique<CJsonValue>();
   const char16_t c = m_cur;
   if (c == u'"') {
@@ -442,7 +442,11 @@ void JsonReader_C::ParseArray(CJsonValue* value, int depth) {
       Advance(true, false, true);
       return;
     }
-    std::unique_ptr<CJsonValue> element = ParseValue(depth);
+    // A bracket where an element would start closes the array: an empty one,
+    // or one with a comma after its last element, as an object allows.
+    Advance(true, false, true);
+    if (m_cur == u']') break;
+    std::unique_ptr<CJsonValue> element = ParseValue(depth, true);
     if (m_tooDeep) return;
     if (element->GetType() == JSON_EMPTY) {
       AddError(JSON_ERR_NO_VALUE);

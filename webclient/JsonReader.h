@@ -79,7 +79,9 @@ class JsonReader_C {
   bool SkipComment();
 
   // Parser
-  std::unique_ptr<CJsonValue> ParseValue(int depth);
+  // atValue: the current character is already the first one after the
+  // blanks and comments before the value.
+  std::unique_ptr<CJsonValue> ParseValue(int depth, bool atValue = false);
   void ParseString(CJsonValue* v);
   void ParseLiteral(CJsonValue* v);
   void ParseNumber(CJsonValue* v);

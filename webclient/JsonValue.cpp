@@ -1,8 +1,8 @@
 #include "webclient/JsonValue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "platform/win32/utf.h"
@@ -295,10 +295,9 @@ void AppendAscii(std::u16string& out, const char* s, size_t n) {
   for (size_t i = 0; i < n; ++i) out[at + i] = static_cast<unsigned char>(s[i]);
 }
 
-bool ReadsBackAs(const char* text, const char* end, double d) {
-  double back = 0.0;
-  auto r = std::from_chars(text, end, back);
-  return r.ec == std::errc() && r.ptr == end && std::memcmp(&back, &d, sizeof d) == 0;
+// True when a fixed-point text has no digit but zero.
+bool ShowsOnlyZeros(const char* text, const char* end) {
+  return std::all_of(text, end, [](char c) { return c == '-' || c == '0' || c == '.'; });
 }
 
 void AppendDouble(std::u16string& out, double d) {
@@ -306,14 +305,13 @@ void AppendDouble(std::u16string& out, double d) {
     out += u"null";
     return;
   }
-  // "%.16f" in full (at most 309 integer digits, the point and 16 decimals)
-  // wherever that text reads back as the same double; a value it would round
-  // away (-1e-78 as -0.0000000000000000) gets the shortest text that does.
+  // "%.16f" in full (at most 309 integer digits, the point and 16 decimals),
+  // the layout the service reads. A non-zero value that it would show as
+  // zero (below 5e-17: -1e-78 as -0.0000000000000000) gets the shortest text
+  // that reads back as that value instead, so that no value becomes 0 or -0.
   char buf[400];
   auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 16);
-  // From 1 up the text has at least 17 significant digits, which always read back.
-  const bool exact = r.ec == std::errc() && (std::fabs(d) >= 1.0 || ReadsBackAs(buf, r.ptr, d));
-  if (!exact) r = std::to_chars(buf, buf + sizeof buf, d);
+  if (r.ec == std::errc() && d != 0.0 && ShowsOnlyZeros(buf, r.ptr)) r = std::to_chars(buf, buf + sizeof buf, d);
   if (r.ec != std::errc()) {
     out += u"null";
     return;

@@ -114,9 +114,10 @@ class CJsonValue {
   // The JSON text of the value. `defaultText` stands for an empty value or an
   // unknown literal; strings are escaped and quoted when `quoteStrings` is set
   // (a half of a surrogate pair without its partner as a \udXXX escape). A
-  // double is written with "%.16f" where that text reads back as the same
-  // double, else with the shortest text that does; one that is not finite as
-  // null. Empty when memory runs out.
+  // double is written with "%.16f" (0.004285277120560583 as 0.0042852771205606),
+  // except that a value other than zero that it would show as zero (below
+  // 5e-17) gets the shortest text that reads back as it; one that is not
+  // finite is written as null. Empty when memory runs out.
   std::u16string Stringify(const char16_t* defaultText, bool quoteStrings) const;
 
  private:

@@ -66,6 +66,10 @@ bool FlushAndClose(FileHandle& file) {
 }  // namespace
 
 HRESULT URLDownloadToFileW(void*, const char16_t* url, const char16_t* fileName, DWORD, void*) {
+  return DownloadToFile(url, fileName, DownloadRules{});
+}
+
+HRESULT DownloadToFile(const char16_t* url, const char16_t* fileName, const DownloadRules& rules) {
   if (!url || !*url || !fileName || !*fileName) return E_INVALIDARG;
   const std::u16string wideUrl(url);
   if (!IsHttpOrHttpsUrl(wideUrl)) return E_INVALIDARG;
@@ -81,8 +85,10 @@ HRESULT URLDownloadToFileW(void*, const char16_t* url, const char16_t* fileName,
   if (!file) return E_FAIL;
 
   Sink sink{file.get()};
+  TransferDeadline deadline(rules.timeLimitSeconds);
   bool ok =
-      ApplyTransferRules(h.get()) && curl_easy_setopt(h.get(), CURLOPT_URL, narrowUrl.c_str()) == CURLE_OK &&
+      ApplyTransferRules(h.get()) && deadline.Apply(h.get()) &&
+      curl_easy_setopt(h.get(), CURLOPT_URL, narrowUrl.c_str()) == CURLE_OK &&
       curl_easy_setopt(h.get(), CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
       curl_easy_setopt(h.get(), CURLOPT_MAXREDIRS, kMaxRedirects) == CURLE_OK &&
       curl_easy_setopt(h.get(), CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kDownloadMaxBytes)) == CURLE_OK &&
@@ -96,6 +102,8 @@ HRESULT URLDownloadToFileW(void*, const char16_t* url, const char16_t* fileName,
       result = INET_E_DOWNLOAD_FAILURE;
   }
   if (!FlushAndClose(file) && result == S_OK) result = E_FAIL;
+  if (result == S_OK && rules.accept && !rules.accept(PathFromNative(tempPath).c_str()))
+    result = INET_E_DOWNLOAD_FAILURE;
   if (result == S_OK && std::rename(tempPath.c_str(), target.c_str()) != 0) result = E_FAIL;
   if (result != S_OK) unlink(tempPath.c_str());
   return result;

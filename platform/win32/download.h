@@ -1,12 +1,13 @@
 // URLDownloadToFileW: a URL fetched into a file. The file is replaced only by
 // a complete transfer with a 2xx status: the body goes to a temporary file
 // beside the target, which is flushed to disk and then renamed over the
-// target in one step. A refused URL, a failed or cut-short transfer, a
-// non-2xx status or a body beyond 1 GiB leaves the previous file (or its
-// absence) exactly as it was and no temporary file behind. Redirects are
-// followed (at most 5, http and https only); every other rule is the one of
-// the request layer (platform/win32/transferrules.h). The target's folder
-// must exist. Blocks until the transfer ends; safe from any thread.
+// target in one step. A refused URL, a failed, cut-short or overlong
+// transfer, a non-2xx status, a body beyond 1 GiB or one the caller's check
+// refuses leaves the previous file (or its absence) exactly as it was and no
+// temporary file behind. Redirects are followed (at most 5, http and https
+// only); every other rule is the one of the request layer
+// (platform/win32/transferrules.h). The target's folder must exist. Blocks
+// until the transfer ends; safe from any thread.
 #pragma once
 
 #include <cstdint>
@@ -29,9 +30,22 @@ typedef int32_t HRESULT;
 
 constexpr uint64_t kDownloadMaxBytes = uint64_t(1) << 30;
 
+// What a download must meet besides the rules of every transfer.
+struct DownloadRules {
+  // The overall time limit in seconds, before the second that every KiB the
+  // reply announces adds (TransferDeadline).
+  long timeLimitSeconds = 60;
+  // When set, the downloaded body (at its temporary path) must pass it
+  // before it replaces the target.
+  bool (*accept)(const char16_t* path) = nullptr;
+};
+
 // S_OK when the file holds the whole body; E_INVALIDARG for a null or empty
 // URL or path, or a URL that is not http or https; INET_E_DOWNLOAD_FAILURE
-// when the transfer failed or the status was not 2xx; E_FAIL when the file
-// could not be written or put in place. `caller`, `reserved` and `callback`
+// when the transfer failed or ran out of time, the status was not 2xx or the
+// body was refused; E_FAIL when the file could not be written or put in
+// place.
+HRESULT DownloadToFile(const char16_t* url, const char16_t* fileName, const DownloadRules& rules);
+// DownloadToFile with the default rules. `caller`, `reserved` and `callback`
 // are ignored.
 HRESULT URLDownloadToFileW(void* caller, const char16_t* url, const char16_t* fileName, DWORD reserved, void* callback);

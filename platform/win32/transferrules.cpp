@@ -27,6 +27,30 @@ bool IsHttpOrHttpsUrl(const std::u16string& url) {
   return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
 }
 
+namespace {
+
+// libcurl's progress callback: a non-zero result ends the transfer.
+int DeadlineProgress(void* deadline, curl_off_t downloadTotal, curl_off_t, curl_off_t uploadTotal, curl_off_t) {
+  return static_cast<const TransferDeadline*>(deadline)->Passed(static_cast<int64_t>(downloadTotal) +
+                                                                 static_cast<int64_t>(uploadTotal))
+             ? 1
+             : 0;
+}
+
+}  // namespace
+
+bool TransferDeadline::Apply(CURL* h) {
+  m_start = std::chrono::steady_clock::now();
+  return h && curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &DeadlineProgress) == CURLE_OK &&
+         curl_easy_setopt(h, CURLOPT_XFERINFODATA, this) == CURLE_OK &&
+         curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
+}
+
+bool TransferDeadline::Passed(int64_t bytes) const {
+  const int64_t limit = m_baseSeconds + (bytes > 0 ? bytes : 0) / kTransferLowSpeedBytesPerSecond;
+  return std::chrono::steady_clock::now() - m_start > std::chrono::seconds(limit);
+}
+
 void SetTransferCaFile(const std::string& pemPath) {
   std::lock_guard<std::mutex> lock(g_caMutex);
   g_caFile = pemPath;

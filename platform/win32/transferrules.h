@@ -1,18 +1,41 @@
 // The rules every network transfer of the program follows, in one place so
 // that the request layer and the file download cannot drift apart: only http
 // and https (also after a redirect), the TLS peer and host verified, a
-// connection that cannot be made within 30 s abandoned, a transfer that
-// stalls below 1 byte/s for 60 s abandoned, no signals from the resolver.
+// connection that cannot be made within 30 s abandoned, a transfer slower
+// than 1 KiB/s for 30 s abandoned, no signals from the resolver; and an
+// overall time limit for each transfer (TransferDeadline), so that a reply
+// that trickles just fast enough never holds a transfer for ever.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 // libcurl's easy handle, kept out of this header.
 typedef void CURL;
 
 constexpr long kTransferConnectTimeoutSeconds = 30;
-constexpr long kTransferLowSpeedBytesPerSecond = 1;
-constexpr long kTransferLowSpeedSeconds = 60;
+constexpr long kTransferLowSpeedBytesPerSecond = 1024;
+constexpr long kTransferLowSpeedSeconds = 30;
+
+// The overall time limit of one transfer: `baseSeconds`, plus one second for
+// every kTransferLowSpeedBytesPerSecond bytes it sends or its reply announces
+// (its length, when given), so that a large transfer at the slowest speed the
+// rules allow still ends in time. The clock starts when it is applied.
+class TransferDeadline {
+ public:
+  explicit TransferDeadline(long baseSeconds) : m_baseSeconds(baseSeconds) {}
+  // Installs the limit on `handle`, which must not be performed after this
+  // object is gone; false when libcurl refuses it.
+  bool Apply(CURL* handle);
+  // True once the transfer of `bytes` (sent and announced) has run longer
+  // than its limit.
+  bool Passed(int64_t bytes) const;
+
+ private:
+  long m_baseSeconds;
+  std::chrono::steady_clock::time_point m_start;
+};
 
 // True for a URL that starts with "http://" or "https://" (scheme in any case).
 bool IsHttpOrHttpsUrl(const std::u16string& url);

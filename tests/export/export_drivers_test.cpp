@@ -22,6 +22,7 @@
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
 #include "tests/export/run_command.h"
+#include "tools/projgen/SampleWorkspace.h"
 #include "trackdb/tgvDatabase.h"
 #include "trackdb/tgvDocument.h"
 #include "trackdb/tgvLine.h"
@@ -430,20 +431,42 @@ TEST_F(ExportDrivers, NumbersThatAreNotFiniteNeverReachAFile) {
   }
 }
 
+// The variables that a map page's inline script defines, as node runs it
+// (tests/export/page_script.js); null when the page is not well formed.
+nlohmann::json PageVariables(const TempDir& dir, const std::string& page) {
+  std::string out;
+  EXPECT_TRUE(RunCommand("xmllint --noout '" + page + "'", &out)) << out;
+  const std::string script = XPath(page, "//" + L("head") + "/" + L("script") + "[not(@src)]");
+  EXPECT_TRUE(WriteBytes(dir.File("script.js"), script));
+  std::string result;
+  EXPECT_TRUE(RunCommand("node " PM_SOURCE_DIR "/tests/export/page_script.js '" + dir.File("script.js") + "'", &result))
+      << result;
+  return nlohmann::json::parse(result, nullptr, false);
+}
+
+// The values of an encoded polyline text, decoded as the map service does:
+// 5-bit groups from the characters less 63, low group first, a group below
+// 32 ending the value; a signed value carries its sign in its lowest bit.
+std::vector<int64_t> DecodePolyline(const std::string& text, bool isSigned) {
+  std::vector<int64_t> values;
+  for (size_t i = 0; i < text.size();) {
+    int64_t v = 0;
+    int b = 0;
+    for (int shift = 0; i < text.size(); shift += 5) {
+      b = text[i++] - 63;
+      v |= int64_t(b & 0x1f) << shift;
+      if (b < 0x20) break;
+    }
+    values.push_back(!isSigned ? v : (v & 1) ? ~(v >> 1) : v >> 1);
+  }
+  return values;
+}
+
 TEST_F(ExportDrivers, MapPageParsesAndItsScriptDefinesTheMarkersAndLines) {
   ScopedTz zone("UTC");
   MapPageOptions_C options;
   ASSERT_TRUE(ExportGMapHtml(&m_project, W("page.html").c_str(), &m_pois, &m_lines, &options, u"photos", u""));
-  const std::string page = m_dir.File("page.html");
-  std::string out;
-  ASSERT_TRUE(RunCommand("xmllint --noout '" + page + "'", &out)) << out;
-  const std::string script = XPath(page, "//" + L("head") + "/" + L("script") + "[not(@src)]");
-  ASSERT_TRUE(WriteBytes(m_dir.File("script.js"), script));
-  std::string result;
-  ASSERT_TRUE(
-      RunCommand("node " PM_SOURCE_DIR "/tests/export/page_script.js '" + m_dir.File("script.js") + "'", &result))
-      << result;
-  nlohmann::json vars = nlohmann::json::parse(result, nullptr, false);
+  nlohmann::json vars = PageVariables(m_dir, m_dir.File("page.html"));
   const nlohmann::json& markers = vars["markers"];
   ASSERT_EQ(markers.size(), 2u) << "Nowhere lies at latitude 95";
   EXPECT_EQ(markers[0]["name"], Utf16ToUtf8(kCafe));
@@ -469,6 +492,38 @@ TEST_F(ExportDrivers, MapPageParsesAndItsScriptDefinesTheMarkersAndLines) {
   EXPECT_EQ(lines[2]["name"], "Untimed");
   EXPECT_EQ(lines[2]["color"], "null");
   EXPECT_NEAR(vars["init"]["maxLat"].get<double>(), 47.3, 1e-9) << "the box holds the markers";
+}
+
+// A real 20 Hz session: the page's line decodes to the line's level points
+// (the first, the last and every point with a level), at the encoding's
+// 1e-5 degrees, floored.
+TEST_F(ExportDrivers, MapPageLineOfARealSessionDecodesToItsLevelPoints) {
+  tgvType_C* track = tgvType_C::Create(m_doc->GetDatabase(), u"Session", u"s", nullptr, nullptr, tgvUT_Line, false);
+  std::vector<Fix> fixes;
+  for (const projgen::Sample& s : projgen::ReadLoggerCsv(PM_TEST_DATA "/aim-fuji-sfj/session.csv", 0))
+    fixes.push_back({s.lat, s.lon, s.alt, 0, 0, 0});
+  ASSERT_EQ(fixes.size(), 5601u);
+  tgvLine_C* line = AddLine(track, u"Fuji", fixes);
+  line->ComputeLevels(0);
+  std::vector<int64_t> expected;
+  for (const tgvWayPoint_C* p = line->GetFirstPoint(); p; p = p->GetNext()) {
+    if (p != line->GetFirstPoint() && p != line->GetLastPoint() && p->GetLevel() < 0) continue;
+    expected.push_back(static_cast<int64_t>(std::floor(p->GetLatitude() * 100000.0)));
+    expected.push_back(static_cast<int64_t>(std::floor(p->GetLongitude() * 100000.0)));
+  }
+  ASSERT_GT(expected.size(), 100u);
+  ASSERT_LT(expected.size(), 2 * fixes.size());
+
+  PtrList_C lines;
+  lines.AddTail(line);
+  MapPageOptions_C options;
+  ASSERT_TRUE(ExportGMapHtml(&m_project, W("fuji.html").c_str(), nullptr, &lines, &options, nullptr, u""));
+  const nlohmann::json vars = PageVariables(m_dir, m_dir.File("fuji.html"));
+  ASSERT_EQ(vars["lines"].size(), 1u);
+  std::vector<int64_t> decoded = DecodePolyline(vars["lines"][0]["num"], true);
+  for (size_t i = 2; i < decoded.size(); ++i) decoded[i] += decoded[i - 2];  // differences to positions
+  EXPECT_EQ(decoded, expected);
+  EXPECT_EQ(DecodePolyline(vars["lines"][0]["lev"], false).size(), expected.size() / 2);
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ TEST(GpxWriter, EveryModeParsesWithNamespacesAndKeepsItsPoints) {
   } cases[] = {
       {0, 0, "Pelmora Uploader utc", "given"},
       {0, 60, "Pelmora Uploader local", "given"},
-      {4, 0, "Morvek Pelmora", "given"},
+      {4, 0, "Tavrena Tracks", "given"},
       {5, 0, "Pelmora Uploader utc", "lat.=47.250000, lon.=8.500000, Alt.=410.000000m. Speed=90.000000km/h."},
   };
   for (const Case& c : cases) {

@@ -147,8 +147,8 @@ TEST(MapPageWriter, HostileTextsStayInsideTheScriptAndReadBack) {
   for (int i = 0; i < 5; ++i) w.AddMarker(8.0 + i, 47.0 - i, MarkerJson(i, names[i], names[(i + 1) % 5]).c_str());
   w.EndMarkers();
   w.BeginLines();
-  // '\\' is a character of encoded polylines.
-  for (int i = 0; i < 5; ++i) w.AddLine(Line(i, names[i], u"_p~iF~ps|U\\@"));
+  // '\\' is a character of encoded polylines, which come escaped.
+  for (int i = 0; i < 5; ++i) w.AddLine(Line(i, names[i], u"_p~iF~ps|U\\\\@"));
   w.EndLines();
   ASSERT_TRUE(w.End(dir.WFile("p.html").c_str()));
   // The caller's icon keeps its own path and gets the default file and size.

@@ -62,6 +62,25 @@ TEST_F(DownloadTest, EveryFailureKeepsThePreviousFileWhole) {
   }
 }
 
+TEST_F(DownloadTest, ATrickleOrABodyTheCallerRefusesKeepsThePreviousFile) {
+  // 300 bytes, one every 200 ms: a minute, where 1 s is allowed.
+  ASSERT_TRUE(m_service->PutStaticFile("bcnx/9.bcnx", std::string(300, 'b')));
+  StandinFaultSpec trickle = OneFault(StandinFault::Trickle, "/bcnx/9.bcnx");
+  trickle.delayMs = 200;
+  m_service->AddFault(trickle);
+  DownloadRules rules;
+  rules.timeLimitSeconds = 1;
+  EXPECT_EQ(DownloadToFile(Utf8ToUtf16(Url("/bcnx/9.bcnx")).c_str(), m_dir.WFile("7.bcnx").c_str(), rules),
+            INET_E_DOWNLOAD_FAILURE);
+  EXPECT_EQ(ReadBytes(m_dir.File("7.bcnx")), kOldBytes);
+
+  rules.accept = [](const char16_t*) { return false; };
+  EXPECT_EQ(DownloadToFile(Utf8ToUtf16(Url("/bcnx/7.bcnx")).c_str(), m_dir.WFile("7.bcnx").c_str(), rules),
+            INET_E_DOWNLOAD_FAILURE);
+  EXPECT_EQ(ReadBytes(m_dir.File("7.bcnx")), kOldBytes);
+  EXPECT_EQ(m_dir.Entries().size(), 2u);
+}
+
 TEST_F(DownloadTest, AFailedFirstDownloadCreatesNoFile) {
   std::remove(m_dir.File("7.bcnx").c_str());
   Fault(StandinFault::CutShort, 200);

@@ -69,6 +69,38 @@ TEST(FileInfoArray, AnEqualPathGoesBeforeItsTwin) {
   EXPECT_EQ(a[0].GetLength(), 1u);
 }
 
+// A scan places its records as adding each in turn would, ties included,
+// also into an array that holds records already; the comparisons per record
+// grow with the logarithm of the records, not with their number.
+TEST(FileInfoArray, AScanPlacesItsRecordsAsAddingEachWouldWithComparisonsNearLinear) {
+  TempDir dir;
+  for (int i = 0; i < 2000; ++i) WriteBytes(dir.File("f" + std::to_string(i * 7919 % 2000)), std::string(i % 5, 'x'));
+  const CString folder = CString::FromUtf8(dir.Path() + "/");
+  const size_t prefix = dir.Path().size() + 1;
+  CFileInfoArray found;  // the records in the order of the scan
+  found.AddDir(folder, u"*", false, kFileOrderNone, false, nullptr, nullptr);
+  for (int order :
+       {kFileOrderSizeAscending, kFileOrderSizeDescending, kFileOrderPathAscending, kFileOrderPathDescending}) {
+    CFileInfoArray expected, scanned;
+    for (int pass = 0; pass < 2; ++pass) {
+      for (int i = 0; i < found.GetSize(); ++i) expected.AddFileInfo(found[i], order);
+      scanned.AddDir(folder, u"*", false, order, false, nullptr, nullptr);
+    }
+    EXPECT_EQ(Names(scanned, prefix), Names(expected, prefix)) << "order " << order;
+  }
+  double perRecord[2] = {};
+  const int counts[2] = {200, 2000};
+  for (int k = 0; k < 2; ++k) {
+    TempDir few;
+    for (int i = 0; i < counts[k]; ++i) std::filesystem::create_directory(few.File("t" + std::to_string(i)));
+    CFileInfoArray a;
+    a.AddDir(CString::FromUtf8(few.Path() + "/"), u"*", false, kFileOrderPathAscending, true, nullptr, nullptr);
+    ASSERT_EQ(a.GetSize(), counts[k]);
+    perRecord[k] = static_cast<double>(a.GetComparisons()) / counts[k];
+  }
+  EXPECT_LT(perRecord[1], perRecord[0] * 2.0) << perRecord[0] << " comparisons per record at " << counts[0];
+}
+
 TEST(FileInfo, NamesSplitAndAMissingPathLeavesTheRecordUnfilled) {
   const struct {
     const char* name;

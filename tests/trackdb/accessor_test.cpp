@@ -106,6 +106,8 @@ TEST(TrackDbGeometry, DistancesCoursesAndPolylineCodes) {
   EXPECT_NEAR(GreatCircleDistanceKm(8, 47, 8, 47 + 0.00005 * degPerKm), 0.00005, 1e-9);
   EXPECT_NEAR(GreatCircleDistanceKm(8, 47, 8, 47 + 0.001 * degPerKm), 0.001, 1e-9);
   EXPECT_EQ(GeoPointDistanceKm(GeoPoint_C(0, 0), GeoPoint_C(200, 0)), 0.0);
+  // Altitudes are metres: 1000 m up from the same position is 1 km.
+  EXPECT_DOUBLE_EQ(GeoPointDistance3D(GeoPoint_C(8, 47, 0), GeoPoint_C(8, 47, 1000)), 1.0);
   // Prepared positions measure the same, to the bit (an invalid one gives 0).
   const GeoPoint_C pairs[][2] = {{GeoPoint_C(138.92705, 35.37215), GeoPoint_C(138.93389, 35.37631)},
                                  {GeoPoint_C(-0.12, 51.5), GeoPoint_C(2.35, 48.85)},
@@ -154,6 +156,27 @@ TEST_F(Accessors, TypesOrderSiblingsAndCollectInheritedDefinitions) {
   EXPECT_FALSE(root->IsDescendantOf(first));
   PtrList_C looped;
   EXPECT_GE(mid->GetValueDefs(&looped, true), 2u);
+}
+
+// A definition inserted after one with a successor becomes that successor's
+// predecessor too, so that deleting or moving the successor keeps it in the
+// chain. A chain that comes back on itself (a damaged file) lists each once.
+TEST_F(Accessors, ValueDefinitionChainsKeepBothLinksAndEndOnACycle) {
+  for (const bool move : {false, true}) {
+    tgvType_C* type = tgvType_C::Create(&m_db, u"T", u"i", nullptr, nullptr, tgvUT_POI, false);
+    tgvValueDef_C* a = tgvValueDef_C::Create(&m_db, u"a", type, 1, nullptr, false);
+    tgvValueDef_C* c = tgvValueDef_C::Create(&m_db, u"c", type, 1, nullptr, false);
+    tgvValueDef_C* b = tgvValueDef_C::Create(&m_db, u"b", type, 1, a, false);
+    EXPECT_EQ(c->GetPrevID(), b->GetId());
+    ASSERT_TRUE(move ? c->MoveAfter(nullptr) : c->Delete());
+    PtrList_C defs;
+    type->GetValueDefs(&defs, false);
+    EXPECT_EQ(Ids(defs), move ? (std::vector<uint32_t>{c->GetId(), a->GetId(), b->GetId()})
+                              : (std::vector<uint32_t>{a->GetId(), b->GetId()}));
+    ASSERT_TRUE(b->SetNextID(a->GetId(), 1));
+    PtrList_C looped;
+    EXPECT_EQ(type->GetValueDefs(&looped, false), move ? 3u : 2u) << move;
+  }
 }
 
 TEST_F(Accessors, ValuesAreFoundByOwnerAndLeaveWithTheirDefinition) {

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,9 +89,9 @@ TEST(Document, ChainsAndTreesWithCyclesEndTheirWalks) {
   // The last point leads back to the third; the line names no last point;
   // the two maps are each other's parent.
   ASSERT_TRUE(ExecFile(dir.File("bruser.poi"),
-                    "UPDATE WP SET fNextID = 3 WHERE fID = 10;"
-                    "UPDATE Line SET fLstWPID = 0;"
-                    "UPDATE Map SET fParentID = 3 WHERE fName = 'a';"));
+                       "UPDATE WP SET fNextID = 3 WHERE fID = 10;"
+                       "UPDATE Line SET fLstWPID = 0;"
+                       "UPDATE Map SET fParentID = 3 WHERE fName = 'a';"));
   tgvDocument_C doc(nullptr);
   ASSERT_TRUE(doc.Open(Utf8ToUtf16(dir.File("bruser.poi")).c_str()));
   PtrList_C lines;
@@ -111,7 +112,7 @@ TEST(Document, ChainsAndTreesWithCyclesEndTheirWalks) {
   EXPECT_EQ(doc.GetMaps(&left, nullptr, false, false), 0u);
 }
 
-TEST(Document, DeletedTagsAndLinesLeaveNothingToTheirIdsNextOwner) {
+TEST(Document, DeletedObjectsLeaveNothingToTheirIdsNextOwner) {
   TempDir dir;
   MakeProject(dir);
   tgvDocument_C doc(nullptr);
@@ -146,6 +147,51 @@ TEST(Document, DeletedTagsAndLinesLeaveNothingToTheirIdsNextOwner) {
   uint32_t t1 = 0, t2 = 0;
   EXPECT_FALSE(next->GetTime(&t1, &t2));  // the old start time went with the old line
   EXPECT_EQ(next->GetFirstPoint(), nullptr);
+
+  // Every object delete takes the properties the object owns along.
+  auto liveProperties = [db] {
+    uint32_t n = 0;
+    for (uint8_t t : {uint8_t(tgvUT_PropInt), uint8_t(tgvUT_PropDouble), uint8_t(tgvUT_PropText)})
+      for (tgvRecord_C* r = db->FirstOfType(t); r; r = db->NextOfType(r)) ++n;
+    return n;
+  };
+  auto newPOI = [&] { return tgvPOI_C::Create(db, u"p", type, IntPoint_C(0, 0), GeoPoint_C(1, 1, 0), nullptr, false); };
+  tgvLine_C* track = tgvLine_C::Create(&doc, u"track", type, nullptr, nullptr, false);
+  struct Case {
+    const char* what;
+    std::function<tgvRecord_C*()> make;
+    std::function<bool(tgvRecord_C*)> remove;
+  };
+  const Case cases[] = {
+      {"POI", newPOI, [](tgvRecord_C* r) { return static_cast<tgvPOI_C*>(r)->Delete(); }},
+      {"attachment", [&] { return tgvVP_C::Create(db, u"at", nullptr, track, newPOI(), nullptr); },
+       [](tgvRecord_C* r) { return static_cast<tgvVP_C*>(r)->Delete(); }},
+      {"map", [&] { return db->CreateMap(tgvUT_Map, u"m", u"", 0, 0); },
+       [](tgvRecord_C* r) { return static_cast<tgvMap_C*>(r)->DeleteTree(true); }},
+      {"tag", [&] { return tgvTagDef_C::CreateTag(db, u"tag", u"Tag", u"app"); },
+       [](tgvRecord_C* r) { return static_cast<tgvTagDef_C*>(r)->Delete(); }},
+      {"type with a timed line",
+       [&] {
+         tgvType_C* lineType = tgvType_C::Create(db, u"lines", u"", nullptr, nullptr, tgvUT_Line, false);
+         tgvLine_C* line = tgvLine_C::Create(&doc, u"l", lineType, nullptr, nullptr, false);
+         return line && line->SetTime(1, 2) ? lineType : nullptr;
+       },
+       [](tgvRecord_C* r) { return static_cast<tgvType_C*>(r)->Delete(true); }},
+  };
+  const uint32_t properties = liveProperties();
+  for (const Case& c : cases) {
+    tgvRecord_C* object = c.make();
+    ASSERT_NE(object, nullptr) << c.what;
+    ASSERT_TRUE(object->SetAnnotation(u"note") && object->SetPropInt(u"t1", 7)) << c.what;
+    EXPECT_TRUE(c.remove(object)) << c.what;
+    EXPECT_EQ(liveProperties(), properties) << c.what;
+  }
+  // The POI that takes a deleted POI's id has no time of its own.
+  tgvPOI_C* gone = newPOI();
+  ASSERT_TRUE(gone->SetTime(3, 4) && gone->Delete());
+  tgvPOI_C* taker = newPOI();
+  ASSERT_EQ(taker, gone);
+  EXPECT_FALSE(taker->GetTime(&t1, &t2));
 }
 
 TEST(Document, SegmentsMergeAndSiblingsKeepTheirOrder) {

@@ -255,6 +255,19 @@ TEST_F(Lines, SplitAndJoinLeaveAConsistentFile) {
   EXPECT_EQ(m_doc->GetLines(&all, nullptr, true), 4u);
 }
 
+// A new project holding one line of a new type, without points.
+struct EmptyLine {
+  EmptyLine() {
+    tgvDocument_C* doc = project.Create(Utf8ToUtf16(dir.Path()).c_str(), 0);
+    if (!doc) return;
+    tgvType_C* type = tgvType_C::Create(doc->GetDatabase(), u"t", u"", nullptr, nullptr, tgvUT_Line, false);
+    line = tgvLine_C::Create(doc, u"l", type, nullptr, nullptr, false);
+  }
+  TempDir dir;
+  tgvProject_C project;
+  tgvLine_C* line = nullptr;
+};
+
 TEST(LineLevels, SimplificationPicksOnlyPointsFarFromTheChord) {
   struct Case {
     const char* what;
@@ -268,12 +281,9 @@ TEST(LineLevels, SimplificationPicksOnlyPointsFarFromTheChord) {
       {"1e-4 with k = 3", {1e-4}, 2, {0, 18, 0}},
   };
   for (const Case& c : cases) {
-    TempDir dir;
-    tgvProject_C project;
-    tgvDocument_C* doc = project.Create(Utf8ToUtf16(dir.Path()).c_str(), 0);
-    ASSERT_NE(doc, nullptr);
-    tgvType_C* type = tgvType_C::Create(doc->GetDatabase(), u"t", u"", nullptr, nullptr, tgvUT_Line, false);
-    tgvLine_C* line = tgvLine_C::Create(doc, u"l", type, nullptr, nullptr, false);
+    EmptyLine empty;
+    tgvLine_C* line = empty.line;
+    ASSERT_NE(line, nullptr);
     std::vector<double> lats{0.0};
     lats.insert(lats.end(), c.offsets.begin(), c.offsets.end());
     lats.push_back(0.0);
@@ -296,12 +306,9 @@ TEST(LineEncodings, PolylineAndCoordinatesOfAThreePointLine) {
   // The middle point lies 6e-5 off the chord: level 17 with k = 1, below
   // every threshold (level 18) with k = 2, which encodes as one character.
   for (const Case& c : {Case{0, u"P?P"}, Case{1, u"P>P"}}) {
-    TempDir dir;
-    tgvProject_C project;
-    tgvDocument_C* doc = project.Create(Utf8ToUtf16(dir.Path()).c_str(), 0);
-    ASSERT_NE(doc, nullptr);
-    tgvType_C* type = tgvType_C::Create(doc->GetDatabase(), u"t", u"", nullptr, nullptr, tgvUT_Line, false);
-    tgvLine_C* line = tgvLine_C::Create(doc, u"l", type, nullptr, nullptr, false);
+    EmptyLine empty;
+    tgvLine_C* line = empty.line;
+    ASSERT_NE(line, nullptr);
     for (const GeoPoint_C& g : {GeoPoint_C(0.0, 0.0), GeoPoint_C(0.5, 6e-5), GeoPoint_C(1.0, 0.0)})
       line->AppendPoint(g, IntPoint_C(0, 0), 0, tgvWayPointSensors{}, nullptr);
     line->ComputeLevels(c.mode);
@@ -319,6 +326,36 @@ TEST(LineEncodings, PolylineAndCoordinatesOfAThreePointLine) {
     const std::u16string text = samples.GetText();
     EXPECT_EQ(std::count(text.begin(), text.end(), u'['), 100);
     EXPECT_EQ(text.substr(0, 20), u"[0.000000,0.000000],");
+  }
+}
+
+// The sampler goes by time from the line's stored start time to its last
+// point's time; a line without a stored time is sampled by point count. The
+// first 101 points take the first second and the other 100 one second each,
+// so the second sample is point 100 by time and point 2 by count.
+TEST(LineEncodings, PathSamplesRunFromTheLinesStoredStartTime) {
+  constexpr int64_t kStart = 1700000000;
+  for (const bool stored : {true, false}) {
+    EmptyLine empty;
+    tgvLine_C* line = empty.line;
+    ASSERT_NE(line, nullptr);
+    for (int i = 0; i <= 200; ++i) {
+      tgvGPSSample sample;
+      sample.time = i <= 100 ? UnixToFileTime(kStart, i * 10) : UnixToFileTime(kStart + i - 99, 0);
+      // The first point is logged only when the line has no stored time.
+      ASSERT_TRUE(line->AppendPoint(GeoPoint_C(i * 0.01, 0.0), IntPoint_C(0, 0), 0, tgvWayPointSensors{},
+                                    i > 0 || !stored ? &sample : nullptr));
+    }
+    const IntPair_C start = UnixToFileTime(kStart, 0);
+    if (stored) {
+      ASSERT_TRUE(line->SetTime(start.first, start.second));
+    }
+    WStrBuilder_C samples;
+    ASSERT_TRUE(line->PathSampleJson(&samples, 0));
+    const std::u16string text = samples.GetText();
+    EXPECT_EQ(text.substr(0, 40),
+              stored ? u"[0.000000,0.000000],[0.000000,1.000000]," : u"[0.000000,0.000000],[0.000000,0.020000],")
+        << stored;
   }
 }
 

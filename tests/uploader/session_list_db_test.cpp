@@ -6,6 +6,7 @@
 
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
+#include "tests/common/sqlite_work.h"
 #include "tests/common/temp_dir.h"
 #include "tests/uploader/sqlite_probe.h"
 #include "uploader/SessionListDb.h"
@@ -132,6 +133,32 @@ TEST_F(SessionListDbTest, SyncFollowsTheScanAndKeepsWhatIsUploaded) {
   EXPECT_GT(IdOf("c"), c);
   ASSERT_TRUE(m_db.GetById(IdOf("c"), rowC));
   EXPECT_EQ(rowC.respCode, kRespNeverTried);
+}
+
+// Sync of a scan whose rows are all stored, at two sizes ten times apart:
+// the work per session stays the same (a look-up of each folder in the file
+// would make it grow with the rows).
+TEST(SessionListDbCost, ASecondSyncCostsTheSameWorkPerSessionAtTenTimesTheSessions) {
+  SqliteWork work;
+  double perSession[2] = {};
+  const int32_t sizes[2] = {150, 1500};
+  for (int k = 0; k < 2; ++k) {
+    TempDir dir;
+    ScopedUserFolders folders{dir.Path()};
+    std::filesystem::create_directories(dir.File("ws"));
+    SessionListDb db;
+    ASSERT_TRUE(db.Create(dir.WFile("ws"), dir.WFile("Documents/Pelmora")));
+    std::vector<SessionSummary> scan;
+    for (int32_t i = 0; i < sizes[k]; ++i)
+      scan.push_back(Session(("t" + std::to_string(i)).c_str(), u"Fuji", i % 4, i));
+    ASSERT_TRUE(db.Sync(scan.data(), sizes[k]));
+    for (SessionSummary& s : scan) s.mName = u"Suzuka";
+    SqliteWork::Take();
+    ASSERT_TRUE(db.Sync(scan.data(), sizes[k]));
+    perSession[k] = static_cast<double>(SqliteWork::Take()) / sizes[k];
+    EXPECT_EQ(db.CountByRaceType(0), (sizes[k] + 3) / 4);
+  }
+  EXPECT_LT(perSession[1], perSession[0] * 1.5) << perSession[0] << " steps per session at " << sizes[0];
 }
 
 TEST_F(SessionListDbTest, OnlyRowsWithATrackFolderAreListedNewestFirstWithoutGaps) {

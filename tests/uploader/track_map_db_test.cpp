@@ -125,6 +125,39 @@ TEST_F(TrackMapDbTest, TheMergeFollowsTheServiceListAndFetchesOnlyWhatIsNewChang
   EXPECT_EQ(ReadBytes(BeaconFile("Okayama.bcnx")), okayamaBefore);
 }
 
+TEST_F(TrackMapDbTest, AChangedMapTakesItsNewDateOnlyWithAWholeNewBeaconFile) {
+  TrackListItem fuji = Publish(1, u"Fuji", 100, 10);
+  ASSERT_TRUE(m_maps.Update(&fuji, 1));
+  const std::string before = ReadBytes(BeaconFile("Fuji.bcnx"));
+  fuji = Publish(1, u"Fuji", 200, 20);
+  const std::string after = ReadBytes(m_dir.File("service/www/bcnx/1.bcnx"));
+
+  // A page served with status 200 in place of the file, or a cut transfer:
+  // the old file and date stay, so the next list fetches it again.
+  for (StandinFault fault : {StandinFault::Html, StandinFault::CutShort}) {
+    m_service->AddFault(OneFault(fault, "/bcnx/1.bcnx", 200));
+    ASSERT_TRUE(m_maps.Update(&fuji, 1));
+    EXPECT_EQ(Rows(), (SqlRows{{"1", "O", "Fuji", "100"}}));
+    EXPECT_EQ(ReadBytes(BeaconFile("Fuji.bcnx")), before);
+  }
+  ASSERT_TRUE(m_maps.Update(&fuji, 1));
+  EXPECT_EQ(Rows(), (SqlRows{{"1", "O", "Fuji", "200"}}));
+  EXPECT_EQ(ReadBytes(BeaconFile("Fuji.bcnx")), after);
+
+  // A local file that is not a whole beacon file is fetched again, though
+  // the map has not changed.
+  std::string overcounted = after;
+  overcounted[176] = 2;
+  const std::string bad[] = {"<html><body>Not Found</body></html>",
+                             "<!DOCTYPE html><html>" + std::string(400, ' ') + "</html>", overcounted};
+  for (const std::string& b : bad) {
+    ASSERT_TRUE(WriteBytes(BeaconFile("Fuji.bcnx"), b));
+    ASSERT_TRUE(m_maps.Update(&fuji, 1));
+    EXPECT_EQ(ReadBytes(BeaconFile("Fuji.bcnx")), after) << b.substr(0, 20);
+  }
+  EXPECT_EQ(Fetched().size(), 1u);
+}
+
 TEST_F(TrackMapDbTest, FindByNameGivesTheLargestMapIdOfTheName) {
   EXPECT_EQ(m_maps.FindByName(u"Fuji").mapId, 0) << "empty table";
   std::vector<TrackListItem> list = {Publish(3, u"Fuji", 30, 1), Publish(8, u"Fuji", 10, 1), Publish(5, u"Fuji", 50, 1),
@@ -199,7 +232,7 @@ TEST_F(TrackMapDbTest, TheTwoTablesOfTheFileAreWrittenAtOnceWithoutLosingAWrite)
   std::thread maps([&] {
     for (int i = 1; i <= kRounds; ++i) {
       TrackListItem item;
-      item.mapId = 1, item.uDate = i, item.Label = u"Fuji";  // no address: nothing is fetched
+      item.mapId = i, item.uDate = i, item.Label = u"Fuji";  // no address: nothing is fetched
       if (!m_maps.Update(&item, 1)) ADD_FAILURE() << "update " << i;
     }
   });
@@ -212,7 +245,7 @@ TEST_F(TrackMapDbTest, TheTwoTablesOfTheFileAreWrittenAtOnceWithoutLosingAWrite)
   });
   maps.join(), users.join();
   const std::string path = Utf16ToUtf8(m_maps.Path());
-  EXPECT_EQ(QueryFile(path, "SELECT uDate FROM TrackMap;"), SqlRows{{std::to_string(kRounds)}});
+  EXPECT_EQ(QueryFile(path, "SELECT COUNT(*) FROM TrackMap;"), SqlRows{{std::to_string(kRounds)}});
   EXPECT_EQ(QueryFile(path, "SELECT COUNT(*) FROM UserInfo;"), SqlRows{{std::to_string(kRounds)}});
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <numbers>
@@ -201,6 +202,20 @@ TEST_F(UploadPipelineTest, TheServiceReceivesEverySessionWithItsPointsBeaconsLap
   EXPECT_EQ(Counters(), (std::vector<int32_t>{0, 0, 0, 0}));
   EXPECT_TRUE(m_service->Requests().empty());
   EXPECT_EQ(m_service->Uploads().size(), 2u);
+}
+
+TEST_F(UploadPipelineTest, TheDurationSentIsTheDifferenceOfTheEndTimesInSeconds) {
+  // 240.1 s from a whole second: last / 1000.0 - first / 1000.0 is not
+  // (last - first) / 1000.0 at epoch times, and the service repeats the former.
+  MakeWorkspace({{u"Sprint", kRaceSprint, 10, 240.1}});
+  PutCircuitBeacons();
+  Upload();
+  ASSERT_EQ(m_service->Uploads().size(), 1u);
+  const int64_t first = 1717232400000, last = first + 240100;
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "\"duration\" : %.16f ", last / 1000.0 - first / 1000.0);
+  EXPECT_NE(m_service->Uploads()[0].vals.find(expected), std::string::npos) << m_service->Uploads()[0].vals;
+  EXPECT_EQ(Row(1).duration, last / 1000.0 - first / 1000.0);
 }
 
 TEST_F(UploadPipelineTest, SessionsWithoutTrackMapOrLapsCannotBeAnalysedAndKeepTheirFiles) {

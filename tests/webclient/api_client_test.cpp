@@ -169,6 +169,7 @@ TEST_F(ApiClientTest, LoginRepliesDecideTheLoginState) {
       {"", StandinFault::Html, false, kLoginNone},
       {"", StandinFault::EmptyBody, false, kLoginNone},
       {"", StandinFault::CutShort, false, kLoginNone},
+      {R"({"code":0,"access_token":"t9","user_id":"49")", StandinFault::Raw, false, kLoginNone},
   };
   for (const Case& c : cases) {
     const UserInfoRecord before = Stored();
@@ -215,6 +216,7 @@ TEST_F(ApiClientTest, InfoWithoutAProfileKeepsTheStoredUser) {
       {R"({"code":0,"data":{"1":"text"}})", false, "Code Ignored", 1},
       {R"({"code":0,"data":[{"Name":"x"}]})", false, "Code Ignored", 1},
       {R"(<html><body>502</body></html>)", false, "Code Ignored", 1},
+      {R"({"code":0,"data":{"1":{"gender":2,"Name":"Half)", false, "Code Ignored", 1},
   };
   for (const Case& c : cases) {
     Answer("Info.php", c.body);
@@ -247,6 +249,8 @@ TEST_F(ApiClientTest, TrackListsFillOnlyTheItemsTheReplyHolds) {
       {R"({"code":0,"data":[1,2]})", 0, 2, 0},
       {R"({"code":0})", 0, 2, 0},
       {"[]", 0, 2, 0},
+      // Cut inside a name with status 200: nothing of it is taken.
+      {R"({"code":0,"data":{"1":)" + Item(1) + R"(,"2":{"id":"2","type":"Circuit","Label":"Harb)", 0, 2, 0},
   };
   for (const Case& c : cases) {
     Answer("TrackList.php", c.body);
@@ -291,6 +295,13 @@ TEST_F(ApiClientTest, UploadRepliesGiveTheSessionIdAndCode) {
       {"", StandinFault::Html, 0, 301},
       {"", StandinFault::EmptyBody, 0, 301},
       {"", StandinFault::CutShort, 0, 301},
+      // Replies that end early with status 200 are failures, however far they read.
+      {R"({"code":0,"data":{"id":78})", StandinFault::Raw, 0, 301},
+      {R"({"code":0,"data":{"id":78)", StandinFault::Raw, 0, 301},
+      {R"({"code":304,"id":7)", StandinFault::Raw, 0, 301},
+      {R"({"code":0,"data":{"id":78},"note":"abc)", StandinFault::Raw, 0, 301},
+      {R"({"code":0,"data":{"id":78},"laps":[1,)", StandinFault::Raw, 0, 301},
+      {R"({"code":0,"data":{"id":78},"ok":tr)", StandinFault::Raw, 0, 301},
   };
   for (const Case& c : cases) {
     Answer("UploadSession.php", c.body, c.kind);
@@ -299,6 +310,19 @@ TEST_F(ApiClientTest, UploadRepliesGiveTheSessionIdAndCode) {
     EXPECT_EQ(code, c.code) << c.body;
   }
   m_service->Stop();
+  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), 0);
+  EXPECT_EQ(code, 301);
+}
+
+TEST_F(ApiClientTest, AnUploadWhoseReplyTricklesIsAbandonedAsTooSlow) {
+  ASSERT_TRUE(Login());
+  // Two bytes a second: above any stall, but the whole reply would take
+  // minutes. The transfer ends when it has been slower than 1 KiB/s for 30 s.
+  StandinFaultSpec trickle = OneFault(StandinFault::Trickle, "/API/UploadSession.php", 200,
+                                      R"({"code":0,"data":{"id":5},"note":")" + std::string(300, 'x') + "\"}");
+  trickle.delayMs = 500;
+  m_service->AddFault(trickle);
+  int32_t code = -1;
   EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), 0);
   EXPECT_EQ(code, 301);
 }

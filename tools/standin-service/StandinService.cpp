@@ -326,6 +326,17 @@ void ReplyCutShort(httplib::Response& res, std::string bytes, const char* conten
   });
 }
 
+// Announces the whole body and sends it one byte every `intervalMs`, for as
+// long as the client reads.
+void ReplyTrickled(httplib::Response& res, std::string bytes, const char* contentType, int intervalMs) {
+  auto body = std::make_shared<std::string>(std::move(bytes));
+  res.set_content_provider(body->size(), contentType,
+                           [body, intervalMs](size_t offset, size_t, httplib::DataSink& sink) {
+                             std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+                             return sink.write(body->data() + offset, 1);
+                           });
+}
+
 // Closes the connection without a reply body; request bytes still unread
 // make the close a reset.
 void DropConnection(httplib::Response& res) {
@@ -353,6 +364,15 @@ void StandinService::SetupRoutes() {
   }
 }
 
+std::string StandinService::StaticFile(const std::string& path) const {
+  std::string bytes;
+  if (path.find("..") == std::string::npos) {
+    std::ifstream in(m_options.dataDir + "/www" + path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return bytes;
+}
+
 bool StandinService::ServeStaticFault(const httplib::Request& req, httplib::Response& res) {
   Record(RequestRecord(req));
   StandinFaultSpec fault;
@@ -368,17 +388,15 @@ bool StandinService::ServeStaticFault(const httplib::Request& req, httplib::Resp
       res.status = fault.status;
       res.set_content("<html><body><h1>Service unavailable</h1></body></html>", "text/html");
       return true;
-    case StandinFault::CutShort: {
+    case StandinFault::CutShort:
       // The static file's length is announced, half of it sent, and the connection closed.
-      std::string bytes;
-      if (req.path.find("..") == std::string::npos) {
-        std::ifstream in(m_options.dataDir + "/www" + req.path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      }
       res.status = 200;
-      ReplyCutShort(res, std::move(bytes), "application/octet-stream");
+      ReplyCutShort(res, StaticFile(req.path), "application/octet-stream");
       return true;
-    }
+    case StandinFault::Trickle:
+      res.status = 200;
+      ReplyTrickled(res, StaticFile(req.path), "application/octet-stream", fault.delayMs);
+      return true;
     case StandinFault::Reset:
       DropConnection(res);
       return true;
@@ -420,6 +438,9 @@ bool StandinService::ServeApiFault(const StandinFaultSpec& fault, const std::str
       return true;
     case StandinFault::CutShort:
       ReplyCutShort(res, Dispatch(path, parts), "application/json");
+      return true;
+    case StandinFault::Trickle:
+      ReplyTrickled(res, fault.body.empty() ? Dispatch(path, parts) : fault.body, "application/json", fault.delayMs);
       return true;
     case StandinFault::Delay:
       std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));

@@ -77,6 +77,8 @@ enum class StandinFault {
   Delay,      // waits delayMs, then answers as usual
   Raw,        // replies `body` as it is, with HTTP status `status`
   Reset,      // reads a request up to its first file part, then drops the connection: a reset, nothing stored
+  Trickle,    // announces the body (the reply, or `body` when set, or the static file asked for) and sends one
+              // byte of it every delayMs
 };
 
 struct StandinFaultSpec {
@@ -163,6 +165,8 @@ class StandinService {
   // A request for a static file: recorded, and answered here when a fault
   // applies (true); otherwise it goes on to the file.
   bool ServeStaticFault(const httplib::Request& req, httplib::Response& res);
+  // The bytes of a static file; empty when it is missing or the path leaves the folder.
+  std::string StaticFile(const std::string& path) const;
   void ServeApi(const std::string& path, const httplib::Request& req, httplib::Response& res,
                 const httplib::ContentReader& reader);
   // Applies a fault of the API path, if any: true when the reply is made.

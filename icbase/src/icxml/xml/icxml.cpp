@@ -651,31 +651,32 @@ void icXParser_C::OnEndElement(const char16_t* /*name*/) {
   }
 }
 
-// expat delivers one text in pieces (at line ends and at each character
-// reference). Blank pieces before the first other piece of a text, and after
-// its last, are no text; blank pieces between two others are part of it.
-// The text becomes one node when the next tag ends it (FlushText).
+// expat delivers one text in pieces, split where it likes (at line ends,
+// at each character reference, around some markup characters). What is text
+// is decided on the whole text of the node when the next tag ends it
+// (FlushText): blanks only are no text, and the blanks at either end are
+// layout. Blank pieces before the first other piece need not be kept.
 void icXParser_C::OnCharacterData(const char16_t* text, int32_t length) {
   if (stopped || !text || length <= 0) return;
-  bool blank = IsBlankText(text, length);
   if (!runOpen) {
-    if (blank) return;
+    if (IsBlankText(text, length)) return;
     if (!AcceptText(text, length)) return;
     runOpen = 1;
     runLength = 0;
-    runKept = 0;
   }
-  if (!AppendRun(text, length)) {
-    ReportNoMemory();
-    return;
-  }
-  if (!blank) runKept = runLength;
+  if (!AppendRun(text, length)) ReportNoMemory();
 }
 
+namespace {
+
+// TAB, LF and blank; a CR is text (a CR LF line end reaches here as LF).
+bool IsBlankUnit(char16_t c) { return c == u'\t' || c == u'\n' || c == u' '; }
+
+}  // namespace
+
 bool icXParser_C::IsBlankText(const char16_t* text, int32_t length) {
-  // TAB, LF and blank; a CR is text (a CR LF line end reaches here as LF).
   for (int32_t i = 0; i < length; ++i) {
-    if (text[i] != u'\t' && text[i] != u'\n' && text[i] != u' ') return false;
+    if (!IsBlankUnit(text[i])) return false;
   }
   return true;
 }
@@ -716,8 +717,11 @@ bool icXParser_C::AppendRun(const char16_t* text, int32_t length) {
 void icXParser_C::FlushText() {
   if (!runOpen) return;
   runOpen = 0;
-  runText[runKept] = 0;
-  const char16_t* pooled = Intern(runText);
+  int32_t begin = 0, end = runLength;  // the run holds a unit that is not blank
+  while (IsBlankUnit(runText[begin])) ++begin;
+  while (IsBlankUnit(runText[end - 1])) --end;
+  runText[end] = 0;
+  const char16_t* pooled = Intern(runText + begin);
   icXText_C* node = pooled ? static_cast<icXText_C*>(AllocNode(sizeof(icXText_C))) : nullptr;
   if (!node) {
     ReportNoMemory();

@@ -88,7 +88,8 @@ class icXml_A : public icXml_T<icXml_A> {
 // ---------------------------------------------------------------------------
 // The tree. Nodes live in the parser's arena blocks and die with it; names,
 // values and texts are interned in its string pool, so equal names are equal
-// pointers.
+// pointers. The text between two tags is one text node, without the blanks
+// (TAB, LF, space) at its ends; blanks only are no text.
 
 enum icXNodeKind_E : uint16_t {
   kXNodeElement = 2,
@@ -267,7 +268,8 @@ class icXParser_C : public icXml_A {
   bool CheckElement(const char16_t* tag, const char16_t* name, const char16_t** attrs);
   icXElement_C* LinkElement(const char16_t* tag);
   void AddAttributes(icXElement_C* elem, const char16_t* name, const char16_t** attrs);
-  // Text arrives in pieces; one text node is made of the whole run.
+  // Text arrives in pieces; one text node is made of the whole run, its end
+  // blanks trimmed.
   static bool IsBlankText(const char16_t* text, int32_t length);
   bool AcceptText(const char16_t* text, int32_t length);
   bool AppendRun(const char16_t* text, int32_t length);
@@ -284,11 +286,10 @@ class icXParser_C : public icXml_A {
   icXElement_C* current = nullptr;
   int32_t depth = 0;
   icXDtdTable_C* dtd = nullptr;
-  // The text being read in `current`: runLength units, of which the first
-  // runKept end with its last non-blank piece.
+  // The text being read in `current`: runLength units from its first piece
+  // that is not blank on.
   uint8_t runOpen = 0;
   char16_t* runText = nullptr;
   int32_t runLength = 0;
-  int32_t runKept = 0;
   int32_t runCapacity = 0;
 };
