@@ -813,12 +813,12 @@ bool tgvLine_C::PathSampleJson(WStrBuilder_C* builder, int shift) {
   // From the line's start time (its stored one, which the first point's GPS
   // time keeps in step) to the last point's GPS time.
   const std::optional<IntPair_C> stored = LineTime(this);
-  const std::optional<double> start = stored ? std::optional<double>(Seconds(*stored)) : std::nullopt;
   const std::optional<double> end = PointSeconds(chain.back());
-  const bool byTime = start && end && *end > *start;
-  const double step = byTime ? (*end - *start) / kSamples : static_cast<double>(count) / kSamples;
+  const double first = stored ? Seconds(*stored) : 0.0, last = end ? *end : 0.0;
+  const bool byTime = stored && end && last > first;
+  const double step = byTime ? (last - first) / kSamples : static_cast<double>(count) / kSamples;
   AppendPair(builder, u"[%f,%f]", Shifted(chain.front(), shift));
-  double target = byTime ? *start : 0.0;
+  double target = byTime ? first : 0.0;
   size_t index = 0;
   for (int k = 1; k < kSamples - 1; ++k) {
     target += step;
