@@ -49,7 +49,7 @@ class MemoryUserStore : public ApiUserStore {
 };
 
 std::string g_folder;
-CString Workspace() { return CString(Utf8ToUtf16(g_folder + "/workspace").c_str()); }
+std::u16string Workspace() { return Utf8ToUtf16(g_folder + "/workspace"); }
 
 struct Service {
   Service() {
@@ -69,11 +69,9 @@ struct Service {
     values.serviceBase = service->BaseUrl();
     if (!SetDeployValuesForTest(values)) std::abort();
     SetApiUserStore(&users);
-    SetApiWorkspaceSource(&Workspace);
   }
   ~Service() {
     SetApiUserStore(nullptr);
-    SetApiWorkspaceSource(nullptr);
     service.reset();
     std::error_code ec;
     std::filesystem::remove_all(g_folder, ec);
@@ -144,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       session.startTime = 1700000000;
       session.mName = CString(u"Fuji");
       int32_t code = -1;
-      (void)ApiUploadSession(session, code);
+      (void)ApiUploadSession(session, Workspace(), code);
       break;
     }
   }

@@ -75,6 +75,8 @@ int CFileInfoArray::AddFileInfo(CFileInfo& info, int order) {
 namespace {
 
 // The records of one folder's scan in the order found (AddDir's passes).
+// A mask with wildcards is matched against the folder pass's own listing,
+// so the folder is listed once.
 int Collect(const CString& folder, const CString& mask, bool recurse, bool includeFolders,
             const std::atomic<int32_t>* stop, std::atomic<int32_t>* counter, std::vector<CFileInfo>& found) {
   int count = 0;
@@ -83,12 +85,17 @@ int Collect(const CString& folder, const CString& mask, bool recurse, bool inclu
     ++count;
     if (counter) ++*counter;
   };
+  const bool oneListing = HasWildcards(mask.Str()) && mask.Find(PATH_SEP) < 0;
+  std::vector<WIN32_FIND_DATAW> files;
 
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(folder + u"*", &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (oneListing && MatchFileMask(data.cFileName, mask.Str())) files.push_back(data);
+        continue;
+      }
       if (includeFolders) add(data);
       if (recurse && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         count += Collect(folder + data.cFileName + PATH_SEP_STR, mask, recurse, includeFolders, stop, counter, found);
@@ -97,6 +104,13 @@ int Collect(const CString& folder, const CString& mask, bool recurse, bool inclu
   }
   if (IsStopped(stop)) return count;
 
+  if (oneListing) {
+    for (const WIN32_FIND_DATAW& file : files) {
+      add(file);
+      if (IsStopped(stop)) break;
+    }
+    return count;
+  }
   find = FindFirstFileW(folder + mask, &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {

@@ -77,7 +77,7 @@ bool CSportLapAnalysis::NeedsRun(const DragSettings& drag) const {
 
 int32_t CSportLapAnalysis::Analyze() {
   CSportProjMgr* mgr = CSportProjMgr::GetInstance();
-  std::lock_guard<std::mutex> guard(mgr->AnalysisLock());
+  std::lock_guard<std::recursive_mutex> guard(mgr->AnalysisLock());
   const bool drag = m_pTrack->m_nRacingType == CSportTrack::kDragRacing;
   const DragSettings settings = drag ? ReadDragSettings() : DragSettings{};
   if (!NeedsRun(settings)) return static_cast<int32_t>(m_laps.size());

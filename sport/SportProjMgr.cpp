@@ -136,7 +136,7 @@ void CSportProjMgr::ClosePointDatabase(tgvDocument_C* doc) {
 
 void CSportProjMgr::ReleaseLoaded() {
   m_bLoaded = false;
-  std::lock_guard<std::mutex> guard(m_analysisLock);
+  std::lock_guard<std::recursive_mutex> guard(m_analysisLock);
   m_pActiveUser = nullptr;
   m_users.clear();
   for (CSportTrack* t : m_tracks) t->ReleaseTrackPoints();
@@ -311,7 +311,7 @@ void CSportProjMgr::LoadLapPoints() {
   ProjectDbMgr* projects = ProjectDbMgr::GetInstance();
   tgvDocument_C* doc = projects->GetDocument();
   if (!doc) return;
-  std::lock_guard<std::mutex> guard(m_analysisLock);
+  std::lock_guard<std::recursive_mutex> guard(m_analysisLock);
   m_lapPoints.clear();
   m_ownedLapPoints.clear();
   PtrList_C pois;

@@ -136,8 +136,12 @@ class CSportProjMgr {
   tgvDocument_C* OpenPointDatabase(const CString& trackFile);
   void ClosePointDatabase(tgvDocument_C* doc);
 
-  // The lock of the lap points' crossing state: one analysis at a time.
-  std::mutex& AnalysisLock() { return m_analysisLock; }
+  // The lock of every track's points and lap analysis: one analysis at a
+  // time, and no track's points let go (CSportTrack::ReleaseTrackPoints
+  // takes it) while another thread uses them. Whoever uses a track's points
+  // or analysis, its statistics included, holds it for the whole use. It is
+  // re-entrant, so that such a user may call the analysis.
+  std::recursive_mutex& AnalysisLock() { return m_analysisLock; }
 
   // The 15 statistic names, in their fixed order.
   static const char16_t* const StatisticNames[15];
@@ -164,7 +168,7 @@ class CSportProjMgr {
   std::condition_variable m_dragLoaded;
   bool m_bDragTypesLoaded = false;
   std::deque<DragType> m_dragTypes;  // stable addresses for FindDragType
-  std::mutex m_analysisLock;
+  std::recursive_mutex m_analysisLock;
   std::mutex m_pointDbLock;
   std::map<std::u16string, std::unique_ptr<tgvProject_C>> m_pointDbs;  // by full path
 };

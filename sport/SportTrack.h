@@ -106,7 +106,7 @@ class CSportTrack : public CSportDoc {
   // sessions of device models 1 and 2 get their drag starts marked.
   TrackPointEntry* GetTrackPoints(int32_t& count);
   // Lets the points, the lap analysis built on them and the point database
-  // go; the next use loads them again.
+  // go, under the manager's analysis lock; the next use loads them again.
   void ReleaseTrackPoints();
   // The track's lap analysis, made empty on first use.
   CSportLapAnalysis* GetLapAnalysis();

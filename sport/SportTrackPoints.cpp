@@ -73,6 +73,8 @@ TrackPointEntry* CSportTrack::GetTrackPoints(int32_t& count) {
 }
 
 void CSportTrack::ReleaseTrackPoints() {
+  // Nothing may go while another thread analyses or reads it.
+  std::lock_guard<std::recursive_mutex> analysis(CSportProjMgr::GetInstance()->AnalysisLock());
   std::lock_guard<std::recursive_mutex> guard(m_pointsLock);
   // The laps point at the database's waypoints: they go with it.
   m_lapAnalysis.reset();

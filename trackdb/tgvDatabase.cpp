@@ -244,8 +244,6 @@ uint32_t tgvDatabase_C::SearchLines(PtrList_C* list, uint8_t userType, uint32_t 
 
 namespace {
 
-bool IsPropKind(uint8_t kind) { return kind >= tgvSK_PropInt && kind <= tgvSK_PropText; }
-
 bool IsPropertyOf(const tgvRecord_C* prop, const tgvRecord_C* owner, const char16_t* pooledName) {
   // The three property kinds share the layout of their leading fields.
   const auto* p = static_cast<const tgvPropInt_C*>(prop);
@@ -254,16 +252,6 @@ bool IsPropertyOf(const tgvRecord_C* prop, const tgvRecord_C* owner, const char1
 }
 
 }  // namespace
-
-tgvRecord_C* tgvDatabase_C::FindPropertyInMemory(uint8_t userType, const tgvRecord_C* owner, const char16_t* name) {
-  std::lock_guard<std::recursive_mutex> guard(m_lock);
-  if (!owner || !name || !Usable(userType) || !IsPropKind(GetSchemaKind(userType))) return nullptr;
-  const char16_t* pooled = InternString(name);
-  for (tgvRecord_C* r = FirstOfType(userType); r; r = NextOfType(r)) {
-    if (IsPropertyOf(r, owner, pooled)) return r;
-  }
-  return nullptr;
-}
 
 tgvRecord_C* tgvDatabase_C::FindProperty(uint8_t userType, const tgvRecord_C* owner, const char16_t* name) {
   std::lock_guard<std::recursive_mutex> guard(m_lock);

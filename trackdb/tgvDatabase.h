@@ -120,8 +120,8 @@ class tgvDatabase_C : public tgvRecordHost_I {
   uint32_t SearchLines(PtrList_C* list, uint8_t userType, uint32_t parentId, uint32_t vpId, bool groupsOnly,
                        uint32_t mapId, const char16_t* name);
 
-  // The first live property of the owner with the name (same interned text).
-  tgvRecord_C* FindPropertyInMemory(uint8_t userType, const tgvRecord_C* owner, const char16_t* name);
+  // The first live property of the owner with the name (same interned text),
+  // answered from the link index.
   tgvRecord_C* FindProperty(uint8_t userType, const tgvRecord_C* owner, const char16_t* name);
   // Deletes every property (PropInt, PropDouble, PropText) the record owns;
   // each object delete calls it, since a property left behind would pass to

@@ -814,7 +814,9 @@ bool tgvLine_C::PathSampleJson(WStrBuilder_C* builder, int shift) {
   // time keeps in step) to the last point's GPS time.
   const std::optional<IntPair_C> stored = LineTime(this);
   const std::optional<double> end = PointSeconds(chain.back());
-  const double first = stored ? Seconds(*stored) : 0.0, last = end ? *end : 0.0;
+  // Plain values: GCC 12 cannot follow optionals through `byTime` and takes
+  // the start for one that may be unset.
+  const double first = stored ? Seconds(*stored) : 0.0, last = end.value_or(0.0);
   const bool byTime = stored && end && last > first;
   const double step = byTime ? (last - first) / kSamples : static_cast<double>(count) / kSamples;
   AppendPair(builder, u"[%f,%f]", Shifted(chain.front(), shift));

@@ -15,10 +15,17 @@ struct Ends {
   uint32_t endId = 0;
 };
 
-bool IsLink(const tgvRecord_C* r) { return r && (r->GetSchemaKind() == tgvSK_Link || r->GetSchemaKind() == tgvSK_Val); }
+bool IsLink(const tgvRecord_C* r) { return r && tgvLinkIndex_C::Indexes(r->GetSchemaKind()); }
 
+// A property's owner is its start; it has no end.
 Ends EndsOf(const tgvRecord_C* r) {
-  if (r->GetSchemaKind() == tgvSK_Val) {
+  const uint8_t kind = r->GetSchemaKind();
+  if (kind >= tgvSK_PropInt && kind <= tgvSK_PropText) {
+    // The three property kinds share the layout of their leading fields.
+    const auto* p = static_cast<const tgvPropInt_C*>(r);
+    return {p->GetObjType(), p->GetObjID(), 0, 0};
+  }
+  if (kind == tgvSK_Val) {
     const auto* v = static_cast<const tgvVal_C*>(r);
     return {v->GetStartType(), v->GetStartID(), v->GetEndType(), v->GetEndID()};
   }
@@ -33,6 +40,11 @@ uint64_t EndKey(uint8_t userType, uint8_t type, uint32_t id) {
 uint64_t PairKey(uint32_t startId, uint32_t endId) { return (static_cast<uint64_t>(startId) << 32) | endId; }
 
 }  // namespace
+
+bool tgvLinkIndex_C::Indexes(uint8_t schemaKind) {
+  return schemaKind == tgvSK_Link || schemaKind == tgvSK_Val ||
+         (schemaKind >= tgvSK_PropInt && schemaKind <= tgvSK_PropText);
+}
 
 tgvLinkIndex_C::Map& tgvLinkIndex_C::MapOf(Side side) {
   return side == kStart ? m_byStart : side == kEnd ? m_byEnd : m_valuesByPair;

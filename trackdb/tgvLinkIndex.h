@@ -1,9 +1,10 @@
 // The link records of one store (kinds 4 and 5: tag, file and style links
-// and values) by their two ends, so that the links of a record, the links to
-// a record and a value of an object are found without a walk of their
-// table. Ends are keyed with the link's user type and the end's type, so one
-// index serves every link table; values are also keyed by their two ends
-// together.
+// and values) by their two ends, and the properties by their owner (their
+// start; they have no end), so that the links of a record, the links to a
+// record, a value of an object and a property of an object are found
+// without a walk of their table. Ends are keyed with the record's user type
+// and the end's type, so one index serves every such table; values are also
+// keyed by their two ends together.
 //
 // A bucket keeps its links in id order (the order of the table's rows).
 // Changes wait: a link that was made or whose end moved joins the buckets of
@@ -21,9 +22,12 @@ class tgvRecord_C;
 
 class tgvLinkIndex_C {
  public:
-  // A link read from the file; loads come in id order.
+  // Whether records of the schema kind are indexed: links, values, properties.
+  static bool Indexes(uint8_t schemaKind);
+  // A record read from the file; loads come in id order. Records of other
+  // kinds are passed over.
   void Add(tgvRecord_C* link);
-  // The link was made, or one of its ends changed.
+  // The record was made, or one of its ends (a property's owner) changed.
   void Changed(tgvRecord_C* link);
   // Appends, in id order, the live links of the user type whose start is
   // (startType, startId) when startId is not 0 and whose end is (endType,

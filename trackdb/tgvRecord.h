@@ -109,8 +109,8 @@ class tgvRecord_C {
     field = value;
     return mark ? Save() : true;
   }
-  // The same for a link column (start or end of a link row): the database
-  // is told, so that its link index follows the change.
+  // The same for a link column (start or end of a link row, owner of a
+  // property): the database is told, so that its link index follows.
   template <class T>
   bool AssignLink(T& field, T value, uint8_t mark) {
     tgvRecordHost_I* host = GetDatabase();
@@ -751,9 +751,9 @@ class tgvPropBase_C : public tgvRecord_C {
  public:
   const char16_t* GetName() const { return m_name; }
   uint8_t GetObjType() const { return m_objType; }
-  bool SetObjType(uint8_t v, uint8_t mark) { return Assign(m_objType, v, mark); }
+  bool SetObjType(uint8_t v, uint8_t mark) { return AssignLink(m_objType, v, mark); }
   uint32_t GetObjID() const { return m_objId; }
-  bool SetObjID(uint32_t v, uint8_t mark) { return Assign(m_objId, v, mark); }
+  bool SetObjID(uint32_t v, uint8_t mark) { return AssignLink(m_objId, v, mark); }
   // fUserFlag of a property is a word of its own, not the header byte.
   int32_t GetPropFlag() const { return m_propFlag; }
   bool SetPropFlag(int32_t v, uint8_t mark) { return Assign(m_propFlag, v, mark); }

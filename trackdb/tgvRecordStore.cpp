@@ -296,7 +296,7 @@ bool tgvRecordStore_C::LoadTables() {
         m_sql->GetHandle(), entry, s.objNo,
         [index](uint32_t id, bool deleted) { return index->AddLoaded(id, deleted); }, m_owner);
     if (!ok) return false;
-    if (IsLinkKind(s.schemaKind)) {
+    if (tgvLinkIndex_C::Indexes(s.schemaKind)) {
       for (uint32_t id = 1; id <= index->GetObjNo(); ++id) m_links.Add(index->Find(id));
     }
   }
@@ -516,9 +516,8 @@ uint32_t tgvRecordStore_C::SelectLinksWhere(PtrList_C* list, uint8_t userType,
 
 uint32_t tgvRecordStore_C::SelectProps(PtrList_C* list, uint8_t userType, uint8_t objectType, uint32_t objectId) {
   Slot* s = FindSlot(userType);
-  if (!s || s->schemaKind < tgvSK_PropInt || s->schemaKind > tgvSK_PropText) return 0;
-  const int32_t v[2] = {objectType, static_cast<int32_t>(objectId)};
-  return RunSelect(list, userType, tgvSqlSelectProps(s->tableA.c_str()), nullptr, v, 2);
+  if (!m_sql || !s || s->schemaKind < tgvSK_PropInt || s->schemaKind > tgvSK_PropText || objectId == 0) return 0;
+  return m_links.Select(list, userType, objectType, objectId, 0, 0);
 }
 
 uint32_t tgvRecordStore_C::SelectWhere(PtrList_C* list, uint8_t userType, const tgvCondition_C& where,

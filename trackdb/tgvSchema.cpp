@@ -435,11 +435,6 @@ std::string tgvSqlSelectByOwners(uint8_t kind, const char* table, const char* ow
          OrderClause(kind) + ";";
 }
 
-std::string tgvSqlSelectProps(const char* table) {
-  return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " + tgvColZero +
-         "=0 AND fObjType=? AND fObjID=?;";
-}
-
 // --- search conditions ---
 
 tgvCondition_C::tgvCondition_C() : m_text(std::string(tgvColZero) + "=0 ") {}

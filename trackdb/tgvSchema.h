@@ -100,8 +100,6 @@ std::string tgvSqlSelectLiveIds(uint8_t kind, const char* table);
 // fID of live rows whose owner column equals the bound value.
 std::string tgvSqlSelectByOwner(uint8_t kind, const char* table, const char* ownerColumn);
 std::string tgvSqlSelectByOwners(uint8_t kind, const char* table, const char* ownerColumn1, const char* ownerColumn2);
-// Property rows (kinds 17..19) of one object: fObjType and fObjID bound.
-std::string tgvSqlSelectProps(const char* table);
 
 // A search condition. It starts with "fZero=0 " and grows by fragments, each
 // added only when its argument is given. Every value is a bound parameter

@@ -4,7 +4,6 @@
 
 #include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/RegistrySettings.h"
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 
@@ -25,7 +24,6 @@ BOOL CtessilarApp::InitInstance() {
   (void)userInfoMade;
   m_pUserInfoDb = &userInfo;
   SetApiUserStore(&userInfo);
-  SetApiWorkspaceSource(&GetWorkspaceLocation);
 
   CtessilarDlg dlg;
   m_pMainWnd = &dlg;

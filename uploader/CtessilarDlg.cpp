@@ -198,6 +198,7 @@ BOOL CtessilarDlg::OnInitDialog() {
   m_listSession.AutoSizeColumns();
 
   m_stStatus.SetWindowText(AfxLoadText(124));
+  OfferJobButtons();
   m_loginRect = TemplateRect(kIdLogin);
   UpdateTitle();
   m_stWorkspace.SetWindowText(GetWorkspaceLocation());

@@ -175,6 +175,12 @@ class CtessilarDlg : public CDialog {
   // The progress bar at `percent`, clamped to 0..100.
   void SetProgress(int percent);
   void EnableJobButtons(BOOL enable);
+  // Enables Upload and Setting when nothing they would disturb runs: the
+  // session list is ready, no track maps are being fetched and no upload
+  // runs (two uploads never run at once); else disables them. The list is
+  // read from the workspace's rows before it is ready, and an upload from it
+  // then would meet the row thread.
+  void OfferJobButtons();
 
   // The worker jobs.
   // One session-list record per session counted by ScanSessions (never

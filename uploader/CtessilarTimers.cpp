@@ -119,6 +119,7 @@ void CtessilarDlg::PrepareDbTick() {
       SetTimer(kTimerHideStatus, kHideStatusMs);
       SetStatus(AfxLoadText(kStrDatabaseReady));
       RefreshSessionList();
+      OfferJobButtons();
       // A category the user chose meanwhile is marked already.
       if (m_nCategory == 0) {
         m_stCircuit.SetSelected(TRUE);
@@ -146,7 +147,7 @@ void CtessilarDlg::TrackMapsTick() {
       m_trackMapCursor.Release();
       SetStatus(AfxLoadText(kStrDatabaseReady));
       SetTimer(kTimerHideStatus, kHideStatusMs);
-      EnableJobButtons(TRUE);
+      OfferJobButtons();
       break;
     default:
       break;
@@ -181,7 +182,7 @@ void CtessilarDlg::UploadTick() {
       KillTimer(kTimerUpload);
       m_uploadCursor.Release();
       SetStatus(AfxLoadText(kStrUploadComplete));
-      EnableJobButtons(TRUE);
+      OfferJobButtons();
       PostStep(&CtessilarDlg::ShowUploadResult);
       break;
     default:
@@ -250,4 +251,10 @@ void CtessilarDlg::SetProgress(int percent) { m_progress.SetPos(std::clamp(perce
 void CtessilarDlg::EnableJobButtons(BOOL enable) {
   m_btnUpload.EnableWindow(enable);
   m_btnSetting.EnableWindow(enable);
+}
+
+void CtessilarDlg::OfferJobButtons() {
+  const int32_t upload = m_nUploadState;
+  const bool uploading = upload == 1 || upload == 2;
+  EnableJobButtons(m_nDbState == 3 && m_nTrackMapState != 1 && !uploading);
 }

@@ -30,6 +30,8 @@ constexpr LanguageRow kLanguages[] = {
 // Any folder path of this system fits, unlike the picker's usual MAX_PATH.
 constexpr DWORD kFolderPathCapacity = 4096;
 
+constexpr UINT kStrNotRestarted = 156;  // the restart did not happen: the old workspace stays
+
 CString LoadText(UINT id) {
   CString text;
   text.LoadString(id);
@@ -125,8 +127,12 @@ void CDlgSetting::OnBnClickedOk() {
     SetWorkspaceLocation(workspace);
   }
   // A restart that waited or failed leaves this copy running on the old
-  // workspace; the new location takes effect at the next start.
-  if (RestartProgram(m_restartProgram) == RestartResult::kStarted) PostQuitMessage(0);
+  // workspace, and the user is told so; the new location takes effect at
+  // the next start.
+  if (RestartProgram(m_restartProgram) == RestartResult::kStarted)
+    PostQuitMessage(0);
+  else
+    MessageBoxW(m_hWnd, LoadText(kStrNotRestarted), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CDlgSetting::OnBnClickedCancel() {

@@ -157,26 +157,36 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
   if (!transaction.ok()) return false;
 
   // Every stored row by its folder, read once: the folder column has no
-  // index, so the rows are reached by id from here on.
-  std::unordered_map<std::u16string, std::vector<StoredRow>> stored;
+  // index, so the rows are reached by id from here on. Each folder keeps
+  // the count of its rows that no summary has claimed yet.
+  struct Folder {
+    std::vector<StoredRow> rows;
+    size_t unclaimed = 0;
+  };
+  std::unordered_map<std::u16string, Folder> stored;
+  stored.reserve(static_cast<size_t>(count));
   {
     AppStmt rows(db.get(), "SELECT id, folder, respCode, raceType, mName, desc FROM SessList;");
-    while (rows.NextRow())
-      stored[rows.Text(1).Str()].push_back({rows.Int(0), rows.Int(2), rows.Int(3), rows.Text(4), rows.Text(5)});
+    while (rows.NextRow()) {
+      Folder& folder = stored[rows.Text(1).Str()];
+      folder.rows.push_back({rows.Int(0), rows.Int(2), rows.Int(3), rows.Text(4), rows.Text(5)});
+      ++folder.unclaimed;
+    }
   }
-  // Folders stored, less one per summary of that folder: what remains has
-  // left the workspace, and every row of it goes.
-  std::unordered_map<std::u16string, size_t> gone;
-  for (const auto& [folder, rows] : stored) gone[folder] = rows.size();
   for (int32_t i = 0; i < count; ++i) {
-    auto it = gone.find(summaries[i].folder.Str());
-    if (it != gone.end() && --it->second == 0) gone.erase(it);
+    auto it = stored.find(summaries[i].folder.Str());
+    if (it != stored.end() && it->second.unclaimed > 0) --it->second.unclaimed;
   }
+  // What no summary claimed whole has left the workspace: every row of it goes.
   bool ok = true;
   AppStmt remove(db.get(), "DELETE FROM SessList WHERE id = ?;");
-  for (const auto& entry : gone) {
-    for (const StoredRow& row : stored[entry.first]) ok = remove.Bind(1, row.id).Run() && ok;
-    stored.erase(entry.first);
+  for (auto it = stored.begin(); it != stored.end();) {
+    if (it->second.unclaimed == 0) {
+      ++it;
+      continue;
+    }
+    for (const StoredRow& row : it->second.rows) ok = remove.Bind(1, row.id).Run() && ok;
+    it = stored.erase(it);
   }
 
   // A row that changes keeps its statistics; one already uploaded keeps
@@ -190,11 +200,11 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
       const bool inserted = InsertOn(db.get(), s);
       ok = inserted && ok;
       if (inserted)
-        stored[s.folder.Str()].push_back(
+        stored[s.folder.Str()].rows.push_back(
             {static_cast<int32_t>(sqlite3_last_insert_rowid(db.get())), -1, s.raceType, s.mName, s.desc});
       continue;
     }
-    for (StoredRow& row : it->second) {
+    for (StoredRow& row : it->second.rows) {
       if (row.respCode == 0 || (row.raceType == s.raceType && row.mName == s.mName && row.desc == s.desc)) continue;
       ok = update.Bind(1, s.raceType).Bind(2, s.mName).Bind(3, s.desc).Bind(4, row.id).Run() && ok;
       row.raceType = s.raceType, row.mName = s.mName, row.desc = s.desc;

@@ -185,6 +185,15 @@ bool SummariseTrack(const CSportProjMgr& manager, const CSportUser& user, CSport
   return true;
 }
 
+bool SummariseSession(CSportProjMgr& manager, const CSportUser& user, CSportTrack& track, SessionSummary& out) {
+  std::lock_guard<std::recursive_mutex> analysis(manager.AnalysisLock());
+  const bool summarised = SummariseTrack(manager, user, track, out);
+  // Kept, every session's point database would stay in memory for the rest
+  // of the run.
+  track.ReleaseTrackPoints();
+  return summarised;
+}
+
 void CtessilarDlg::ScanSessions() {
   int32_t total = 0;
   int32_t byType[kRaceTypes] = {};
@@ -228,14 +237,7 @@ void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
       return false;
     }
     SessionSummary record;
-    const bool summarised = SummariseTrack(manager, user, track, record);
-    {
-      // The points were loaded only for this summary: kept, every session's
-      // point database would stay in memory for the rest of the run.
-      std::lock_guard<std::mutex> analysis(manager.AnalysisLock());
-      track.ReleaseTrackPoints();
-    }
-    if (!summarised) return true;
+    if (!SummariseSession(manager, user, track, record)) return true;
     records[static_cast<size_t>(built++)] = std::move(record);
     m_nItemDone = built;
     return true;

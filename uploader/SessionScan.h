@@ -23,3 +23,8 @@ CString DragConditionText(const CSportProjMgr::DragType& type);
 // The track-map name must be one plain name, else it is left empty (the
 // session is counted but not listable).
 bool SummariseTrack(const CSportProjMgr& manager, const CSportUser& user, CSportTrack& track, SessionSummary& out);
+// SummariseTrack as the row thread runs it: under the manager's analysis
+// lock, so that an upload of the same session on another thread never lets
+// the points or the analysis go under it; the points are let go at the end,
+// having been loaded for this summary only.
+bool SummariseSession(CSportProjMgr& manager, const CSportUser& user, CSportTrack& track, SessionSummary& out);

@@ -253,7 +253,7 @@ UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
 
   // One analysis at a time works on a track's points; the points go again
   // at the end, so that memory does not grow with the number of sessions.
-  std::lock_guard<std::mutex> analysis(m_sources.projects->AnalysisLock());
+  std::lock_guard<std::recursive_mutex> analysis(m_sources.projects->AnalysisLock());
   struct Release {
     CSportTrack* track;
     ~Release() { track->ReleaseTrackPoints(); }
@@ -341,7 +341,7 @@ void UploadPipeline::Upload(SessionSummary& record, Prepared prepared, const std
     code = kRespCannotAnalyse;
     ++m_progress.cannotAnalyze;
   } else {
-    const int32_t gid = ApiUploadSession(record, code);
+    const int32_t gid = ApiUploadSession(record, m_sources.workspace, code);
     // A success without the service's id is not taken as an upload: the next
     // try asks again, and a service that holds the session answers 304 with
     // its id.

@@ -19,10 +19,7 @@ void CtessilarDlg::OnClickedUpload() {
   if (db == nullptr) return;
   m_btnUpload.EnableWindow(FALSE);
   m_btnSetting.EnableWindow(FALSE);
-  auto giveUp = [this]() {
-    m_btnUpload.EnableWindow(TRUE);
-    m_btnSetting.EnableWindow(TRUE);
-  };
+  auto giveUp = [this]() { OfferJobButtons(); };
 
   std::vector<int32_t> ids;
   for (int row = 0; row < m_listSession.GetItemCount(); ++row)

@@ -7,22 +7,22 @@
 
 namespace {
 
-constexpr UINT kStrProjectFault = 156;  // "... cannot be read from\n%s\n%s\n..."
-constexpr UINT kStrFolderFault = 162;   // "The workspace folder\n%s\ncannot be used: %s\n..."
-constexpr UINT kStrSystemSays = 166;    // "the system reports: %s."
+constexpr UINT kStrProjectFault = 157;  // "... cannot be read from\n%s\n%s\n..."
+constexpr UINT kStrFolderFault = 163;   // "The workspace folder\n%s\ncannot be used: %s\n..."
+constexpr UINT kStrSystemSays = 167;    // "the system reports: %s."
 
 UINT ProjectReason(ProjectFault fault) {
   switch (fault) {
     case ProjectFault::kMissing:
-      return 157;
-    case ProjectFault::kEmpty:
       return 158;
-    case ProjectFault::kUnreadable:
+    case ProjectFault::kEmpty:
       return 159;
-    case ProjectFault::kNotAProject:
+    case ProjectFault::kUnreadable:
       return 160;
-    default:
+    case ProjectFault::kNotAProject:
       return 161;
+    default:
+      return 162;
   }
 }
 
@@ -37,11 +37,11 @@ CString ProjectFaultText(ProjectFault fault, const CString& file) {
 CString WorkspaceFaultText(const WorkspaceFault& fault) {
   CString reason;
   if (fault.error == EROFS)
-    reason = AfxLoadText(163);
-  else if (fault.error == EACCES || fault.error == EPERM)
     reason = AfxLoadText(164);
-  else if (fault.error == ENOTDIR || fault.error == EEXIST)
+  else if (fault.error == EACCES || fault.error == EPERM)
     reason = AfxLoadText(165);
+  else if (fault.error == ENOTDIR || fault.error == EEXIST)
+    reason = AfxLoadText(166);
   else
     reason.Format(AfxLoadText(kStrSystemSays),
                   CString::FromUtf8(std::generic_category().message(fault.error)).GetString());

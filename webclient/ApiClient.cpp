@@ -24,7 +24,6 @@ constexpr int kStateLength = 16;
 constexpr const char16_t* kFileType = u"application/octet-stream";
 
 std::atomic<ApiUserStore*> g_store{nullptr};
-std::atomic<ApiWorkspaceSource> g_workspace{nullptr};
 std::atomic<long> g_uploadTimeLimit{0};
 
 std::u16string PageUrl(const char* page) { return Utf8ToUtf16(DeployServiceBase() + "/API/" + page); }
@@ -61,11 +60,14 @@ void AddUserFields(CPostMethod& post, const UserInfoRecord& user) {
 
 // The reply read whole; null when the reader could not read all of it (a
 // reply cut short still parses as far as it goes, and half a track list or
-// half a name must never be taken for the service's answer).
+// half a name must never be taken for the service's answer). A repeated
+// member name is reported by the reader but leaves a whole, valid text whose
+// first member is kept: that reply is read.
 std::unique_ptr<CJsonValue> ReadReply(const CString& body) {
   JsonReader_C reader;
   std::unique_ptr<CJsonValue> reply(reader.Parse(body.GetString(), body.GetLength()));
-  if (!reader.GetErrors().empty()) return nullptr;
+  for (const JsonReadErrorRec& error : reader.GetErrors())
+    if (error.code != JSON_ERR_DUPLICATE) return nullptr;
   return reply;
 }
 
@@ -193,7 +195,6 @@ std::u16string SummaryJson(const SessionSummary& s) {
 void SetApiUserStore(ApiUserStore* store) { g_store.store(store); }
 ApiUserStore* GetApiUserStore() { return g_store.load(); }
 void SetApiUploadTimeLimit(long seconds) { g_uploadTimeLimit.store(seconds > 0 ? seconds : 0); }
-void SetApiWorkspaceSource(ApiWorkspaceSource source) { g_workspace.store(source); }
 
 std::atomic<int32_t>& GetLoginState() {
   static std::atomic<int32_t> state{kLoginNone};
@@ -302,13 +303,10 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count) {
   return filled;
 }
 
-int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
-  const ApiWorkspaceSource workspace = g_workspace.load();
-  if (!workspace) return 0;
-  const CString root = workspace();
-  const std::u16string folder = root.Str() + PATH_SEP_STR + u"TransferDb";
+int32_t ApiUploadSession(const SessionSummary& session, const std::u16string& workspace, int32_t& code) {
+  const std::u16string folder = workspace + PATH_SEP_STR + u"TransferDb";
   UserInfoRecord user;
-  if (root.IsEmpty() || !IsFolder(folder) || !StoredUser(user)) return 0;
+  if (workspace.empty() || !IsFolder(folder) || !StoredUser(user)) return 0;
   const std::u16string sess = FormatW(u"%s/sess_%d.db", folder.c_str(), session.id);
   const std::u16string sana = FormatW(u"%s/sana_%d.db", folder.c_str(), session.id);
 
@@ -317,7 +315,7 @@ int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
   post.AddField(u"Vals", SummaryJson(session).c_str());
   post.AddFile(u"qSess", sess.c_str(), kFileType);
   post.AddFile(u"qSana", sana.c_str(), kFileType);
-  post.SetTimeLimit(g_uploadTimeLimit.load());
+  if (const long fixed = g_uploadTimeLimit.load()) post.SetTimeLimit(fixed, TransferDeadline::Growth::kNone);
 
   code = kRespFailed;
   if (post.Execute() != 0) return 0;

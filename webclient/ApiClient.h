@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "platform/classlib/CString.h"
 #include "webclient/ApiUserStore.h"
@@ -26,13 +27,10 @@
 struct SessionSummary;
 
 // What the client needs from the program, registered at start-up. Without
-// a store every call fails as if no token were stored; without a workspace
-// source no upload is made.
+// a store every call fails as if no token were stored.
 void SetApiUserStore(ApiUserStore* store);
 // The registered store; null before one is registered.
 ApiUserStore* GetApiUserStore();
-using ApiWorkspaceSource = CString (*)();  // the workspace folder; empty when unknown
-void SetApiWorkspaceSource(ApiWorkspaceSource source);
 
 // Login states: 0 not logged in; 1 logged in, the service reported a
 // verified account ("VerifyAcc"); 2 logged in, no such report. Only 1 counts
@@ -73,14 +71,18 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count);
 
 // Posts one session: the text fields, "Vals" (the summary as JSON), then the
 // files <workspace>/TransferDb/sess_<id>.db and sana_<id>.db as "qSess" and
-// "qSana". Returns the service's id of the session, or 0.
+// "qSana". `workspace` is the one the files were written under, the one the
+// program runs on (a workspace stored for the next start may hold files of
+// another session with the same id). Returns the service's id of the
+// session, or 0.
 //  - No workspace TransferDb folder or no stored token: 0, `code` untouched.
 //  - A failed transfer, an empty reply, an HTML page, a reply that is not
 //    read whole, is not an object or whose "code" is missing or not a
 //    number: 0 with code 301.
 //  - Otherwise `code` is the reply's code: 0 gives "data"."id" (0 when
 //    absent), 304 (already uploaded) the top-level "id", any other 0.
-int32_t ApiUploadSession(const SessionSummary& session, int32_t& code);
-// The longest an upload may take, in seconds, before the second that every
-// KiB sent adds; 0 (the default) keeps the request layer's 60 s.
+int32_t ApiUploadSession(const SessionSummary& session, const std::u16string& workspace, int32_t& code);
+// The longest an upload may take in all, in seconds, in place of the limit
+// that grows with its size (the request layer's 60 s and a second for every
+// KiB sent), which 0, the default, restores.
 void SetApiUploadTimeLimit(long seconds);

@@ -37,8 +37,7 @@ void CPostMethod::MimeFree::operator()(curl_mime* form) const { curl_mime_free(f
 
 // ---------------------------------------------------------------------------
 
-CHttpMethod::CHttpMethod(const char16_t* url)
-    : m_replyLimit(kDefaultReplyLimit), m_deadline(kDefaultTimeLimitSeconds) {
+CHttpMethod::CHttpMethod(const char16_t* url) : m_replyLimit(kDefaultReplyLimit), m_deadline(kDefaultTimeLimitSeconds) {
   try {
     m_url = url ? url : u"";
   } catch (const std::exception&) {
@@ -51,8 +50,8 @@ CHttpMethod::~CHttpMethod() = default;
 
 void CHttpMethod::SetReplyLimit(size_t bytes) { m_replyLimit = bytes ? bytes : kDefaultReplyLimit; }
 
-void CHttpMethod::SetTimeLimit(long seconds) {
-  m_deadline = TransferDeadline(seconds > 0 ? seconds : kDefaultTimeLimitSeconds);
+void CHttpMethod::SetTimeLimit(long seconds, TransferDeadline::Growth growth) {
+  m_deadline = TransferDeadline(seconds > 0 ? seconds : kDefaultTimeLimitSeconds, growth);
 }
 
 size_t CHttpMethod::WriteCallback(char* data, size_t size, size_t count, void* user) {

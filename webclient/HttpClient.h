@@ -38,8 +38,9 @@ class CHttpMethod {
   // A longer reply fails the transfer.
   void SetReplyLimit(size_t bytes);
   // The longest the whole request may take, in seconds, before the second
-  // that every KiB sent adds; 0 restores the default of 60 s.
-  void SetTimeLimit(long seconds);
+  // that every KiB sent adds (unless `growth` is kNone); 0 restores the
+  // default of 60 s.
+  void SetTimeLimit(long seconds, TransferDeadline::Growth growth = TransferDeadline::Growth::kWithSize);
 
  protected:
   explicit CHttpMethod(const char16_t* url);

@@ -8,9 +8,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "platform/win32/utf.h"
+#include "tools/projgen/SampleWorkspace.h"
 
 namespace {
 
@@ -99,10 +103,82 @@ std::string MakeBenchHome(const std::string& name) {
   return base;
 }
 
-void PrintScalingAndMemory(const std::vector<int>& sizes, double first, double last) {
-  std::printf("time per session, %d / %d sessions: %.2f (goal: at most 1.3)\n", sizes.back(), sizes.front(),
-              last / first);
+double PeakResidentMb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+  return usage.ru_maxrss / 1024.0;
+}
+
+BenchWorkspace GeneratedWorkspace(int sessions) {
+  const std::string folder = std::string(PM_BENCH_WORKSPACES) + "/ws" + std::to_string(sessions);
+  BenchWorkspace ws{folder + "/workspace", folder + "/documents"};
+  const std::string done = folder + "/complete";
+  if (std::filesystem::exists(done)) return ws;
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
+  std::printf("generating %d sessions...\n", sessions);
+  std::fflush(stdout);
+  const double t0 = BenchNow();
+  projgen::SampleOptions options;
+  options.sessions = sessions;
+  options.seconds = 60.0;
+  options.documents = Utf8ToUtf16(ws.documents);
+  if (!projgen::WriteSampleWorkspace(Utf8ToUtf16(ws.root), options)) std::abort();
+  std::FILE* f = std::fopen(done.c_str(), "w");
+  if (!f) std::abort();
+  std::fclose(f);
+  std::printf("generated in %.1f s\n", BenchNow() - t0);
+  return ws;
+}
+
+namespace {
+
+std::string SelfPath() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : self.string();
+}
+
+// The figures a size's process prints on its last line.
+constexpr const char* kResultTag = "@figures";
+
+}  // namespace
+
+int RunSizesApart(int argc, char** argv, std::vector<int> defaults, const char* floorName,
+                  const std::function<SizeFigures(int sessions)>& measure) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string(argv[i]) != "--size") continue;
+    const SizeFigures f = measure(std::atoi(argv[i + 1]));
+    std::printf("%s %.6f %.6f %.3f\n", kResultTag, f.ours, f.floor, PeakResidentMb());
+    return 0;
+  }
+  const std::vector<int> sizes = BenchSizes(argc, argv, defaults);
+  for (int size : sizes) GeneratedWorkspace(size);
+  const std::string self = SelfPath();
+  if (self.empty()) return 1;
+  std::printf("\nsessions  ours ms/session  %s ms/session  ours/%s  peak resident MB\n", floorName, floorName);
+  double first = 0.0, last = 0.0;
+  for (int size : sizes) {
+    const std::string command = "'" + self + "' --size " + std::to_string(size);
+    std::FILE* child = ::popen(command.c_str(), "r");
+    if (!child) return 1;
+    char line[512];
+    SizeFigures f;
+    double peak = 0.0;
+    bool found = false;
+    while (std::fgets(line, sizeof line, child))
+      if (std::sscanf(line, "@figures %lf %lf %lf", &f.ours, &f.floor, &peak) == 3) found = true;
+    if (::pclose(child) != 0 || !found) {
+      std::printf("%8d  failed\n", size);
+      return 1;
+    }
+    std::printf("%8d  %15.3f  %*.3f  %*.2f  %16.1f\n", size, f.ours, static_cast<int>(std::strlen(floorName)) + 11,
+                f.floor, static_cast<int>(std::strlen(floorName)) + 5, f.ours / f.floor, peak);
+    std::fflush(stdout);
+    if (size == sizes.front()) first = f.ours;
+    last = f.ours;
+  }
+  std::printf("time per session, %d / %d sessions: %.2f (goal: at most 1.3)\n", sizes.back(), sizes.front(),
+              last / first);
+  return 0;
 }

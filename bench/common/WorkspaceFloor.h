@@ -27,6 +27,31 @@ std::vector<int> BenchSizes(int argc, char** argv, std::vector<int> defaults);
 // XDG_CONFIG_HOME), so that settings and documents stay out of the user's;
 // empty when it cannot be made.
 std::string MakeBenchHome(const std::string& name);
-// The closing lines: the time per session of the largest size over the
-// smallest's, and the peak resident memory.
-void PrintScalingAndMemory(const std::vector<int>& sizes, double first, double last);
+// The peak resident memory of this process, in MB.
+double PeakResidentMb();
+// A generated sample workspace of one-minute sessions (10 and 20 Hz, every
+// race type) and the documents folder that holds its track map. Made once
+// in the build folder (build/bench/bench-workspaces) and kept between runs;
+// delete that folder to make them again.
+struct BenchWorkspace {
+  std::string root;
+  std::string documents;
+};
+// The workspace of that many sessions, generated when it is not there yet;
+// aborts when it cannot be made.
+BenchWorkspace GeneratedWorkspace(int sessions);
+
+// What one size of a workspace benchmark measures: ms per session of ours
+// and of the floor.
+struct SizeFigures {
+  double ours = 0.0;
+  double floor = 0.0;
+};
+// Runs the benchmark once per size, each size in a process of its own (this
+// program again, given "--size N"), so that each size's peak resident memory
+// is its own; the workspaces are generated first, by this process. Prints
+// one row per size (time per session, ours/floor, peak resident memory) and
+// the time per session of the largest size over the smallest's (goal: at
+// most 1.3). Returns the program's exit code.
+int RunSizesApart(int argc, char** argv, std::vector<int> defaults, const char* floorName,
+                  const std::function<SizeFigures(int sessions)>& measure);

@@ -1,6 +1,7 @@
 #include "platform/win32/findfile.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unicode/uchar.h>
 
@@ -60,15 +61,16 @@ FILETIME ToFileTime(const struct timespec& t) {
   return U64ToFileTime(static_cast<uint64_t>(UnixToFileTime100ns(t.tv_sec, t.tv_nsec / 1000000)));
 }
 
-// The find data of one entry; false when its name does not fit.
-bool FillFindData(const std::string& folder, const std::string& name, WIN32_FIND_DATAW& data) {
+// The find data of one entry, reached as `path` from the folder open as
+// dirFd (AT_FDCWD: path is whole); false when its name does not fit.
+bool FillFindData(int dirFd, const std::string& path, const std::string& name, WIN32_FIND_DATAW& data) {
   std::memset(&data, 0, sizeof data);
   const std::u16string wide = PathFromNative(name);
   if (!WStrCopy(data.cFileName, MAX_PATH, wide.c_str())) return false;
-  const std::string full = folder + "/" + name;
   struct stat link, st;
-  if (::lstat(full.c_str(), &link) != 0) return false;
-  if (::stat(full.c_str(), &st) != 0) st = link;
+  if (::fstatat(dirFd, path.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  // A link is described by what it leads to; a broken one by itself.
+  if (!S_ISLNK(link.st_mode) || ::fstatat(dirFd, path.c_str(), &st, 0) != 0) st = link;
   const bool dir = S_ISDIR(st.st_mode);
   data.dwFileAttributes = FileAttributesFromMode(static_cast<uint32_t>(st.st_mode));
   if (S_ISLNK(link.st_mode)) data.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
@@ -91,15 +93,23 @@ bool ListMatches(const std::string& folder, const std::u16string& mask, std::vec
   if (!dir) return false;
   const std::u32string foldedMask = FoldedCodePoints(mask);
   const bool everything = mask == u"*" || mask == u"*.*";
+  std::vector<WIN32_FIND_DATAW> found;
   while (const dirent* e = readdir(dir.get())) {
     const std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     if (!everything && !GlobMatch(FoldedCodePoints(PathFromNative(name)), foldedMask)) continue;
     WIN32_FIND_DATAW data;
-    if (FillFindData(folder, name, data)) out.push_back(data);
+    if (FillFindData(::dirfd(dir.get()), name, name, data)) found.push_back(data);
   }
-  std::sort(out.begin(), out.end(),
-            [](const WIN32_FIND_DATAW& a, const WIN32_FIND_DATAW& b) { return WStrCmp(a.cFileName, b.cFileName) < 0; });
+  // The entries are large: their places are sorted, then each is copied once.
+  std::vector<const WIN32_FIND_DATAW*> order;
+  order.reserve(found.size());
+  for (const WIN32_FIND_DATAW& data : found) order.push_back(&data);
+  std::sort(order.begin(), order.end(), [](const WIN32_FIND_DATAW* a, const WIN32_FIND_DATAW* b) {
+    return WStrCmp(a->cFileName, b->cFileName) < 0;
+  });
+  out.reserve(out.size() + order.size());
+  for (const WIN32_FIND_DATAW* data : order) out.push_back(*data);
   return true;
 }
 
@@ -136,7 +146,8 @@ HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data) {
     }
   } else {
     WIN32_FIND_DATAW one;
-    if (FillFindData(folder, PathToNative(mask.c_str()), one)) state->entries.push_back(one);
+    const std::string name = PathToNative(mask.c_str());
+    if (FillFindData(AT_FDCWD, folder + "/" + name, name, one)) state->entries.push_back(one);
   }
   if (state->entries.empty()) {
     SetLastError(ERROR_FILE_NOT_FOUND);

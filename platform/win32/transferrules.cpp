@@ -32,7 +32,7 @@ namespace {
 // libcurl's progress callback: a non-zero result ends the transfer.
 int DeadlineProgress(void* deadline, curl_off_t downloadTotal, curl_off_t, curl_off_t uploadTotal, curl_off_t) {
   return static_cast<const TransferDeadline*>(deadline)->Passed(static_cast<int64_t>(downloadTotal) +
-                                                                 static_cast<int64_t>(uploadTotal))
+                                                                static_cast<int64_t>(uploadTotal))
              ? 1
              : 0;
 }
@@ -47,7 +47,8 @@ bool TransferDeadline::Apply(CURL* h) {
 }
 
 bool TransferDeadline::Passed(int64_t bytes) const {
-  const int64_t limit = m_baseSeconds + (bytes > 0 ? bytes : 0) / kTransferLowSpeedBytesPerSecond;
+  const int64_t grown = m_growth == Growth::kWithSize && bytes > 0 ? bytes / kTransferLowSpeedBytesPerSecond : 0;
+  const int64_t limit = m_baseSeconds + grown;
   return std::chrono::steady_clock::now() - m_start > std::chrono::seconds(limit);
 }
 

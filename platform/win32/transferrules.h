@@ -18,13 +18,16 @@ constexpr long kTransferConnectTimeoutSeconds = 30;
 constexpr long kTransferLowSpeedBytesPerSecond = 1024;
 constexpr long kTransferLowSpeedSeconds = 30;
 
-// The overall time limit of one transfer: `baseSeconds`, plus one second for
-// every kTransferLowSpeedBytesPerSecond bytes it sends or its reply announces
-// (its length, when given), so that a large transfer at the slowest speed the
-// rules allow still ends in time. The clock starts when it is applied.
+// The overall time limit of one transfer: `baseSeconds`, plus (kWithSize)
+// one second for every kTransferLowSpeedBytesPerSecond bytes it sends or its
+// reply announces (its length, when given), so that a large transfer at the
+// slowest speed the rules allow still ends in time. The clock starts when it
+// is applied.
 class TransferDeadline {
  public:
-  explicit TransferDeadline(long baseSeconds) : m_baseSeconds(baseSeconds) {}
+  enum class Growth { kWithSize, kNone };
+  explicit TransferDeadline(long baseSeconds, Growth growth = Growth::kWithSize)
+      : m_baseSeconds(baseSeconds), m_growth(growth) {}
   // Installs the limit on `handle`, which must not be performed after this
   // object is gone; false when libcurl refuses it.
   bool Apply(CURL* handle);
@@ -34,6 +37,7 @@ class TransferDeadline {
 
  private:
   long m_baseSeconds;
+  Growth m_growth;
   std::chrono::steady_clock::time_point m_start;
 };
 

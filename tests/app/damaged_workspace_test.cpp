@@ -123,11 +123,11 @@ TEST_F(DamagedWorkspaceTest, ASpoiledProjectFileKeepsEveryUploadedRowAndTheUserI
     UINT reason;
     bool unreadable;
   } cases[] = {
-      {"empty", [&] { WriteBytes(poi, ""); }, 158, false},
-      {"missing", [&] { fs::remove(poi); }, 157, false},
-      {"unreadable", [&] { fs::permissions(poi, fs::perms::none); }, 159, true},
-      {"cut short", [&] { WriteBytes(poi, whole.substr(0, whole.size() / 2)); }, 160, false},
-      {"not SQLite", [&] { WriteBytes(poi, std::string(whole.size(), 'z')); }, 160, false},
+      {"empty", [&] { WriteBytes(poi, ""); }, 159, false},
+      {"missing", [&] { fs::remove(poi); }, 158, false},
+      {"unreadable", [&] { fs::permissions(poi, fs::perms::none); }, 160, true},
+      {"cut short", [&] { WriteBytes(poi, whole.substr(0, whole.size() / 2)); }, 161, false},
+      {"not SQLite", [&] { WriteBytes(poi, std::string(whole.size(), 'z')); }, 161, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -160,7 +160,7 @@ TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotBeWrittenIsReportedAtOnceAndThe
   }
   fs::permissions(db, fs::perms::owner_all);
   EXPECT_GE(shown.Find(CString::FromUtf8(db)), 0) << shown.ToUtf8();
-  EXPECT_GE(shown.Find(ResourceText(164)), 0) << shown.ToUtf8();
+  EXPECT_GE(shown.Find(ResourceText(165)), 0) << shown.ToUtf8();
   EXPECT_EQ(StoredRows(), m_stored);
 }
 

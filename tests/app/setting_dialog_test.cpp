@@ -123,6 +123,21 @@ std::string ReadAll(const std::string& path) {
   return s.str();
 }
 
+// Answers the next `count` message boxes with OK, one after the other,
+// keeping what each showed.
+std::shared_ptr<std::vector<MessageBoxSeen>> AnswerMessageBoxes(size_t count) {
+  auto seen = std::make_shared<std::vector<MessageBoxSeen>>();
+  UiTestPoll([seen, count, last = HWND()]() mutable {
+    HWND box = UiTestInnermostModal();
+    if (box == last || !UiTestIsMessageBox(box)) return false;
+    seen->push_back({UiTestMessageBoxText(box), UiTestMessageBoxCaption(box)});
+    UiTestEndModal(box, IDOK);
+    last = box;
+    return seen->size() == count;
+  });
+  return seen;
+}
+
 TEST_F(SettingDialogTest, AChangedWorkspaceIsStoredAndRestartsTheProgramOnceUnderTheLock) {
   REQUIRE_UI();
   const std::string program = WriteRecorder(m_dir.Path());
@@ -146,20 +161,28 @@ TEST_F(SettingDialogTest, AChangedWorkspaceIsStoredAndRestartsTheProgramOnceUnde
     SCOPED_TRACE(CString(c.workspace).ToUtf8());
     UiTestResetQuit();
     const CString before = GetWorkspaceLocation();
+    const bool restarted = c.result == -1;
     CString shown;
-    auto box = std::make_shared<MessageBoxSeen>();
+    auto boxes = std::make_shared<std::vector<MessageBoxSeen>>();
     Scripted<CDlgSetting> dlg([&](Scripted<CDlgSetting>& d) {
       shown = ItemText(d, kIdWorkspace);
       d.SetDlgItemText(kIdWorkspace, c.workspace);
-      box = AnswerNextMessageBox();
+      boxes = AnswerMessageBoxes(restarted ? 1 : 2);
       UiTestClick(d.GetDlgItem(IDOK));
       if (d.GetSafeHwnd() != nullptr && !AfxIsQuitPending()) UiTestClick(d.GetDlgItem(IDCANCEL));
     });
     dlg.SetRestartProgram(std::u16string(CString(c.program.c_str()).GetString()));
     EXPECT_EQ(dlg.DoModal(), c.result);
     EXPECT_EQ(shown, before);
-    EXPECT_EQ(box->text, CString(u"You changed workspace path. Program need to be restarted now."));
-    EXPECT_EQ(box->caption, CString(u"Morvek Pelmora Uploader"));
+    ASSERT_EQ(boxes->size(), restarted ? 1u : 2u);
+    EXPECT_EQ(boxes->front().text, CString(u"You changed workspace path. Program need to be restarted now."));
+    EXPECT_EQ(boxes->front().caption, CString(u"Morvek Pelmora Uploader"));
+    // A restart that did not happen is told: the window goes on with the
+    // workspace it opened.
+    if (!restarted) {
+      EXPECT_EQ(boxes->back().text, CString(u"The program could not restart. It goes on with the workspace it opened; "
+                                            u"the new workspace is used from the next start."));
+    }
     EXPECT_EQ(GetWorkspaceLocation(), CString(c.workspace));
     UiTestPumpUntil([&]() { return ReadAll(args) == c.starts; }, 3000);
     EXPECT_EQ(ReadAll(args), c.starts);

@@ -168,6 +168,8 @@ TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShows
   };
   CString counts[3];
   ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    // An upload starts only from a ready list.
+    ASSERT_TRUE(UiTestPumpUntil([&]() { return d.m_nDbState.load() == 3; }, 30000));
     d.GetDlgItem(1019)->EnableWindow(FALSE);
     for (const auto& t : ticks) {
       d.m_nItemTotal = t.total;
@@ -246,7 +248,11 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
         opened = true;
         overLogin = loginWindow != nullptr && CWnd::FromHandlePermanent(loginWindow) != nullptr;
         upgrade->GetDlgItemText(1041, shownNotes);
-        if (c.language == 1041) UiTestSaveScreenshot(upgrade, ScreenshotPath("main_window_upgrade_ja"));
+        if (c.language == 1041) {
+          UiTestSaveScreenshot(upgrade, ScreenshotPath("main_window_upgrade_ja"));
+          // The whole screen: the dialog over the main window, as a capture program sees it.
+          EXPECT_TRUE(UiTestSaveWholeScreen(ScreenshotPath("screen_upgrade_ja"), upgrade));
+        }
         if (!c.countdown) {
           UiTestClick(upgrade->GetDlgItem(IDOK));
           return true;

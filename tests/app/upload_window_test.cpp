@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "platform/win32/utf.h"
+#include "tests/app/program_window_test.h"
 #include "tests/app/scripted_main_dlg.h"
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
+#include "tests/common/files.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
 #include "tools/projgen/ProjectGenerator.h"
@@ -33,7 +35,7 @@ namespace {
 constexpr int kIdUpload = 1019, kIdSetting = 1022;
 const StandinAccount kRider{"rider@example.org", "secret", "Rider", 0, "JP", "ja", true};
 
-class UploadWindowTest : public StandinClientTest {
+class UploadWindowTest : public ProgramWindowTest {
  protected:
   void SetUp() override {
     StandinClientTest::SetUp();
@@ -60,33 +62,18 @@ class UploadWindowTest : public StandinClientTest {
     }
     ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("ws"), {driver}, {}));
     ASSERT_TRUE(projgen::WriteTrackMap(m_dir.WFile("Documents"), u"Fuji", u"Fuji Speedway"));
-    SetWorkspaceLocation(CString::FromUtf8(m_dir.File("ws")));
-    SetApiWorkspaceSource(&GetWorkspaceLocation);
-
     ASSERT_GT(m_service->AddAccount(kRider), 0);
     ASSERT_TRUE(m_service->AddTrackMap({7, "Circuit", "Fuji", 1700000000},
                                        MakeBeaconFile({CircuitBeacon(0, 0.3), CircuitBeacon(3, std::numbers::pi)})));
-    ASSERT_TRUE(m_users.Create());
-    m_app.m_pUserInfoDb = &m_users;
-    SetApiUserStore(&m_users);
-    GetLoginState() = kLoginNone;
+    UseWorkspace(m_dir.File("ws"));
   }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    SetApiWorkspaceSource(nullptr);
-    StandinClientTest::TearDown();
-  }
-
-  ScopedUserFolders m_folders{m_dir.Path()};
-  UserInfoDb m_users;
-  CtessilarApp m_app;
 };
 
 TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCountsThem) {
   REQUIRE_UI();
   int rows = 0;
   auto terms = std::make_shared<MessageBoxSeen>(), refused = std::make_shared<MessageBoxSeen>();
-  bool enabledAfterRefusal = false;
+  bool enabledAfterRefusal = false, offeredEarly = false;
   int32_t stateAfterRefusal = -1;
   CString counts[3];
   ScriptedMainDlg dlg(ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
@@ -98,13 +85,23 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
       UiTestClick(login->GetDlgItem(1008));
       return true;
     });
-    // Logged in, the track map fetched, the list made.
+    // Logged in, the track map fetched, the list made; Upload and Setting
+    // are offered only from then on.
     ASSERT_TRUE(UiTestPumpUntil(
         [&]() {
+          if (d.m_nDbState.load() != 3 && (d.Enabled(kIdUpload) || d.Enabled(kIdSetting))) offeredEarly = true;
           return d.m_nTrackMapState.load() == 2 && d.m_nDbState.load() == 3 && d.Enabled(kIdUpload) &&
                  d.List().GetItemCount() == 3;
         },
         30000));
+    // A workspace stored for the next start, whose restart did not happen,
+    // holds files of other sessions with the same ids: the upload posts the
+    // files of the workspace the window runs on.
+    SetWorkspaceLocation(CString::FromUtf8(m_dir.File("next")));
+    std::filesystem::create_directories(m_dir.File("next/TransferDb"));
+    for (const char* name : {"sess", "sana"})
+      for (int id = 1; id <= 3; ++id)
+        WriteBytes(m_dir.File("next/TransferDb/") + name + "_" + std::to_string(id) + ".db", "another session");
     rows = d.List().GetItemCount();
     for (int row = 0; row < rows; ++row) UiTestToggleCheck(&d.List(), row);
 
@@ -125,6 +122,7 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 
   EXPECT_EQ(rows, 3);
+  EXPECT_FALSE(offeredEarly);
   EXPECT_EQ(refused->text.Str(),
             u"When you use our service and upload data, you agree to our terms of use and privacy policy.");
   EXPECT_EQ(terms->text, refused->text);
@@ -135,6 +133,8 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
   EXPECT_EQ(counts[1].Str(), u"0");
   EXPECT_EQ(counts[2].Str(), u"1");
   EXPECT_EQ(m_service->Uploads().size(), 2u);
+  for (const StandinUpload& u : m_service->Uploads()) EXPECT_EQ(u.qSess.rfind("SQLite format 3", 0), 0u);
+  SetWorkspaceLocation(CString::FromUtf8(m_dir.File("ws")));
   SessionListDb sessions;
   ASSERT_TRUE(sessions.Create());
   std::map<std::u16string, int32_t> codes;

@@ -66,7 +66,6 @@ class StandinProgramTest : public StandinClientTest {
  protected:
   void TearDown() override {
     SetApiUserStore(nullptr);
-    SetApiWorkspaceSource(nullptr);
     StandinClientTest::TearDown();
   }
 

@@ -46,7 +46,7 @@ TEST(StringTable, EveryStringOfTheDialogsIsThereInFourLanguagesWithTheSamePlaceh
       EXPECT_EQ(Placeholders(text), Placeholders(s.en)) << s.id;
     }
   }
-  for (UINT id = 101; id <= 155; ++id) {
+  for (UINT id = 101; id <= 156; ++id) {
     bool unused = id == 133 || id == 142 || id == 144 || id == 145;
     EXPECT_EQ(ids.count(id) == 1, !unused) << id;
   }
@@ -86,7 +86,10 @@ TEST(DialogTemplates, EveryDialogHasItsSizeAndItsControls) {
     std::vector<int> controls;
   };
   const Expect expects[] = {
-      {102, 661, 270, {1009, 1010, 1014, 1015, 1016, 1017, 1011, 1012, 1013, 1018, 1034, 1020, 1021, 1019, 1022, 1033, 1023}},
+      {102,
+       661,
+       270,
+       {1009, 1010, 1014, 1015, 1016, 1017, 1011, 1012, 1013, 1018, 1034, 1020, 1021, 1019, 1022, 1033, 1023}},
       {129, 302, 133, {1000, 1002, 1001, 1003, 1005, 1007, 1008, IDCANCEL}},
       {133, 289, 85, {1023, 1024, 1025, 1028, 1026, IDOK, IDCANCEL}},
       {140, 211, 48, {1035, 1036, 1038, 1039, 1040, 1042}},

@@ -21,6 +21,7 @@
 #include "tests/common/standin.h"
 #include "tests/common/temp_dir.h"
 #include "tools/standin-service/StandinService.h"
+#include "tools/standin-service/StandinSetup.h"
 #include "webclient/HttpClient.h"
 #include "webclient/JsonReader.h"
 #include "webclient/LoginCipher.h"
@@ -331,4 +332,35 @@ TEST(StandinProgram, ServesTheApiAsAProgram) {
   int status = child.Stop();
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(StandinSetupFile, ReadsAccountsAndTracksAndRefusesAMalformedEntry) {
+  TempDir dir;
+  const std::string beacons = MakeBeaconFile({StandinBeacon{0, "Start/Finish", 35.1, 139.2, 90.0f, 40, 0}});
+  ASSERT_TRUE(WriteBytes(dir.File("ring.bcnx"), beacons));
+  const struct {
+    const char* text;
+    bool ok;
+  } cases[] = {
+      {"# a comment\n\naccount demo@example.org:pw:Demo Driver\r\ntrack 5:Ring:Circuit:7:ring.bcnx\n", true},
+      {"account demo@example.org\n", false},             // no password
+      {"track x:Ring\n", false},                         // no map id
+      {"track 5:Ring:Circuit:7:missing.bcnx\n", false},  // no such beacon file
+      {"server 127.0.0.1\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ASSERT_TRUE(WriteBytes(dir.File("setup.txt"), std::string(c.text)));
+    StandinSetup setup;
+    std::string error;
+    EXPECT_EQ(ReadStandinSetup(dir.File("setup.txt"), setup, error), c.ok);
+    EXPECT_EQ(error.empty(), c.ok);
+    if (!c.ok) continue;
+    ASSERT_EQ(setup.accounts.size(), 1u);
+    EXPECT_EQ(setup.accounts[0].name, "Demo Driver");
+    ASSERT_EQ(setup.tracks.size(), 1u);
+    EXPECT_EQ(setup.tracks[0].map.mapId, 5);
+    EXPECT_EQ(setup.tracks[0].map.uDate, 7);
+    EXPECT_EQ(setup.tracks[0].beaconFile, beacons);
+  }
 }

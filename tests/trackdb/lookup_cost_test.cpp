@@ -71,6 +71,11 @@ TEST(LookUpCost, EachLookUpReachesTheSameRecordsPerObjectAtTenTimesTheObjects) {
          PtrList_C values;
          return p.pois[i]->GetValues(&values, nullptr) == 3;
        }},
+      {"start time of a line",
+       [](Project& p, size_t i) {
+         uint32_t t1 = 0, t2 = 0;
+         return p.lines[i]->GetTime(&t1, &t2) && t2 == i;
+       }},
   };
   SqliteWork work;
   Project small, large;
@@ -87,7 +92,8 @@ TEST(LookUpCost, EachLookUpReachesTheSameRecordsPerObjectAtTenTimesTheObjects) {
       const uint64_t work = p.db->GetRecordVisits() - before + SqliteWork::Take();
       perObject[k] = static_cast<double>(work) / static_cast<double>(p.lines.size());
     }
-    EXPECT_LE(perObject[1], perObject[0] * 1.5 + 1.0) << c.name << ": " << perObject[0] << " records and steps per object";
+    EXPECT_LE(perObject[1], perObject[0] * 1.5 + 1.0)
+        << c.name << ": " << perObject[0] << " records and steps per object";
   }
 }
 

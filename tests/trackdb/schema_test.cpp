@@ -172,7 +172,6 @@ TEST(TrackDbFormat, StatementTexts) {
   EXPECT_EQ(tgvSqlSelectByOwner(tgvSK_POI, "POI", "fMapID"), "SELECT fID FROM POI WHERE fZero=0 AND fMapID=? ;");
   EXPECT_EQ(tgvSqlSelectByOwners(tgvSK_Type, "TypeD", "fParentID", "fValID"),
             "SELECT fID FROM TypeD WHERE fZero=0 AND fParentID=? AND fValID=? ORDER BY fOrder;");
-  EXPECT_EQ(tgvSqlSelectProps("PropText"), "SELECT fID FROM PropText WHERE fZero=0 AND fObjType=? AND fObjID=?;");
 
   tgvCondition_C cond;
   cond.AddEquals("fParentID", 4);

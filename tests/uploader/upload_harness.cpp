@@ -24,13 +24,6 @@
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 
-namespace {
-
-CString g_workspace;
-CString Workspace() { return g_workspace; }
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc < 4 || argc > 6) return 2;
   const std::u16string workspace = Utf8ToUtf16(argv[1]), userData = Utf8ToUtf16(argv[2]);
@@ -44,8 +37,6 @@ int main(int argc, char** argv) {
   SessionListDb sessions;
   if (!users.Create(userData) || !trackMaps.Create(userData) || !sessions.Create(workspace, userData)) return 1;
   SetApiUserStore(&users);
-  g_workspace = CString(workspace);
-  SetApiWorkspaceSource(&Workspace);
   CSportProjMgr* projects = CSportProjMgr::GetInstance();
   if (projects->OpenWorkspace(workspace.c_str()) != kWorkspaceOk) return 1;
   if (argc == 6) {
@@ -66,7 +57,6 @@ int main(int argc, char** argv) {
   pipeline.Run(records.data(), static_cast<int32_t>(records.size()));
   projects->CloseWorkspace();
   SetApiUserStore(nullptr);
-  SetApiWorkspaceSource(nullptr);
   std::printf("%d %d %d %d\n", ok.load(), fail.load(), duplicate.load(), cannot.load());
   return 0;
 }

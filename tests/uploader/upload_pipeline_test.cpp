@@ -14,6 +14,8 @@
 
 #include "platform/win32/utf.h"
 #include "sport/SportProjMgr.h"
+#include "sport/SportTrack.h"
+#include "sport/SportUser.h"
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
@@ -23,6 +25,7 @@
 #include "tools/projgen/SampleWorkspace.h"
 #include "uploader/BeaconFile.h"
 #include "uploader/SessionListDb.h"
+#include "uploader/SessionScan.h"
 #include "uploader/TrackMapDb.h"
 #include "uploader/UploadPipeline.h"
 #include "uploader/UserInfoDb.h"
@@ -30,9 +33,6 @@
 #include "webclient/deploy.h"
 
 namespace {
-
-CString g_workspace;
-CString Workspace() { return g_workspace; }
 
 const uint64_t kDay = projgen::FileTimeOf(2024, 6, 1, 9, 0, 0);
 constexpr int32_t kMapId = 7;
@@ -54,8 +54,6 @@ class UploadPipelineTest : public StandinClientTest {
     std::filesystem::create_directories(m_dir.File("Documents/Pelmora"));
     ASSERT_TRUE(m_users.Create(m_userData));
     SetApiUserStore(&m_users);
-    g_workspace = CString(m_workspace);
-    SetApiWorkspaceSource(&Workspace);
     const StandinAccount rider = {"rider@example.org", "secret", "Rider", 0, "Japan", "ja", true};
     m_uid = static_cast<int32_t>(m_service->AddAccount(rider));
     std::atomic<int32_t> state{kLoginNone};
@@ -70,7 +68,6 @@ class UploadPipelineTest : public StandinClientTest {
     CSportProjMgr::GetInstance()->CloseWorkspace();
     SetApiUploadTimeLimit(0);
     SetApiUserStore(nullptr);
-    SetApiWorkspaceSource(nullptr);
     StandinClientTest::TearDown();
   }
 
@@ -361,6 +358,35 @@ TEST_F(UploadPipelineTest, TheRealLoggerSessionUploadsWithTheLoggersLapTimes) {
     EXPECT_NEAR(ours, logger[i], 0.010);
   }
   EXPECT_EQ(Row(1).strBestLapTime, BestLapText(std::stod(laps[0][0])));
+}
+
+TEST_F(UploadPipelineTest, TheRowStatisticsOfASessionBeingPreparedNeverLoseItsPoints) {
+  MakeWorkspace({{u"Sprint", kRaceSprint, 10, 120}});
+  PutCircuitBeacons();
+  SessionSummary record = Row(1);
+  UploadPipeline pipeline({m_workspace, m_userData, &m_sessions, &m_trackMaps, &m_users, CSportProjMgr::GetInstance()},
+                          {m_state, m_done, m_fraction, m_ok, m_fail, m_duplicate, m_cannot});
+  CSportProjMgr& manager = *CSportProjMgr::GetInstance();
+  // Each open computes the statistics anew; meanwhile the upload prepares
+  // the session, letting its points go after each run.
+  for (int round = 0; round < 8; ++round) {
+    SCOPED_TRACE(round);
+    manager.CloseWorkspace();
+    ASSERT_EQ(manager.OpenWorkspace(m_workspace.c_str()), kWorkspaceOk);
+    PtrList_C users, tracks;
+    manager.GetUsers(CString(), users);
+    ASSERT_FALSE(users.IsEmpty());
+    auto* user = static_cast<CSportUser*>(users.GetHeadPosition()->value);
+    user->FindTracks(TrackFilter{}, tracks);
+    ASSERT_FALSE(tracks.IsEmpty());
+    auto* track = static_cast<CSportTrack*>(tracks.GetHeadPosition()->value);
+    SessionSummary row;
+    std::thread rows([&] { SummariseSession(manager, *user, *track, row); });
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(pipeline.Prepare(record), UploadPipeline::Prepared::kWritten);
+    rows.join();
+    EXPECT_GT(row.distance, 0.0);
+    EXPECT_EQ(record.laps, 1);
+  }
 }
 
 TEST(BestLapText, IsMadeFromTheTimeRoundedToWholeMilliseconds) {

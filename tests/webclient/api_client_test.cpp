@@ -20,9 +20,6 @@
 
 namespace {
 
-CString g_workspace;
-CString Workspace() { return g_workspace; }
-
 class ApiClientTest : public StandinClientTest {
  protected:
   void SetUp() override {
@@ -32,14 +29,11 @@ class ApiClientTest : public StandinClientTest {
     std::filesystem::create_directories(m_dir.File("workspace/TransferDb"));
     ASSERT_TRUE(m_users.Create(m_dir.WFile("userdata")));
     SetApiUserStore(&m_users);
-    g_workspace = CString(m_dir.WFile("workspace"));
-    SetApiWorkspaceSource(&Workspace);
     m_uid = m_service->AddAccount(kRider);
     ASSERT_GT(m_uid, 0);
   }
   void TearDown() override {
     SetApiUserStore(nullptr);
-    SetApiWorkspaceSource(nullptr);
     StandinClientTest::TearDown();
   }
 
@@ -84,6 +78,7 @@ class ApiClientTest : public StandinClientTest {
   UserInfoDb m_users;
   std::atomic<int32_t> m_state{kLoginNone};
   int64_t m_uid = 0;
+  const std::u16string m_workspace = m_dir.WFile("workspace");
 };
 
 TEST_F(ApiClientTest, EveryCallIsAcceptedByTheServiceWithItsFieldsInOrder) {
@@ -111,7 +106,7 @@ TEST_F(ApiClientTest, EveryCallIsAcceptedByTheServiceWithItsFieldsInOrder) {
   EXPECT_EQ(items[1].BCNXFile.ToUtf8(), m_service->BaseUrl() + "/bcnx/12.bcnx");
 
   int32_t code = -1;
-  const int32_t id = ApiUploadSession(Session(3, 1700000500), code);
+  const int32_t id = ApiUploadSession(Session(3, 1700000500), m_workspace, code);
   EXPECT_EQ(code, 0);
   EXPECT_GT(id, 0);
   ApiLogout();
@@ -249,6 +244,8 @@ TEST_F(ApiClientTest, TrackListsFillOnlyTheItemsTheReplyHolds) {
       {R"({"code":0,"data":[1,2]})", 0, 2, 0},
       {R"({"code":0})", 0, 2, 0},
       {"[]", 0, 2, 0},
+      // A repeated member is valid text: the first one is kept.
+      {R"({"code":0,"data":{"1":)" + Item(1) + R"(,"1":{"id":"9"}},"code":1})", 1, 2, 1},
       // Cut inside a name with status 200: nothing of it is taken.
       {R"({"code":0,"data":{"1":)" + Item(1) + R"(,"2":{"id":"2","type":"Circuit","Label":"Harb)", 0, 2, 0},
   };
@@ -272,10 +269,10 @@ TEST_F(ApiClientTest, TrackListsFillOnlyTheItemsTheReplyHolds) {
 TEST_F(ApiClientTest, UploadRepliesGiveTheSessionIdAndCode) {
   ASSERT_TRUE(Login());
   int32_t code = -1;
-  const int32_t id = ApiUploadSession(Session(1, 1700000100), code);
+  const int32_t id = ApiUploadSession(Session(1, 1700000100), m_workspace, code);
   ASSERT_EQ(code, 0);
   ASSERT_GT(id, 0);
-  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), id);  // the same session again
+  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), m_workspace, code), id);  // the same session again
   EXPECT_EQ(code, 304);
   struct Case {
     std::string body;
@@ -306,11 +303,11 @@ TEST_F(ApiClientTest, UploadRepliesGiveTheSessionIdAndCode) {
   for (const Case& c : cases) {
     Answer("UploadSession.php", c.body, c.kind);
     code = -1;
-    EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), c.result) << c.body;
+    EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), m_workspace, code), c.result) << c.body;
     EXPECT_EQ(code, c.code) << c.body;
   }
   m_service->Stop();
-  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), 0);
+  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), m_workspace, code), 0);
   EXPECT_EQ(code, 301);
 }
 
@@ -323,7 +320,7 @@ TEST_F(ApiClientTest, AnUploadWhoseReplyTricklesIsAbandonedAsTooSlow) {
   trickle.delayMs = 500;
   m_service->AddFault(trickle);
   int32_t code = -1;
-  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), 0);
+  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), m_workspace, code), 0);
   EXPECT_EQ(code, 301);
 }
 
@@ -336,7 +333,7 @@ TEST_F(ApiClientTest, TheSummaryNamesTheRaceGroupAndKeepsItsTexts) {
     SessionSummary s = Session(2, ++start);
     s.raceType = raceType;
     int32_t code = -1;
-    EXPECT_GT(ApiUploadSession(s, code), 0) << raceType;
+    EXPECT_GT(ApiUploadSession(s, m_workspace, code), 0) << raceType;
   }
   const std::vector<StandinUpload> uploads = m_service->Uploads();
   ASSERT_EQ(uploads.size(), std::size(types));
@@ -359,18 +356,16 @@ TEST_F(ApiClientTest, NothingIsSentWithoutATokenOrTheSessionFiles) {
   ApiLogout();
   EXPECT_EQ(ApiGetTrackCount(), 0);
   EXPECT_EQ(ApiGetTrackList(items, 1), 0);
-  EXPECT_EQ(ApiUploadSession(Session(1, 1), code), 0);
+  EXPECT_EQ(ApiUploadSession(Session(1, 1), m_workspace, code), 0);
   EXPECT_EQ(code, -1);
   EXPECT_TRUE(m_service->Requests().empty());
 
   ASSERT_TRUE(Login());
-  g_workspace = CString(m_dir.WFile("elsewhere"));  // no TransferDb there
-  EXPECT_EQ(ApiUploadSession(Session(1, 1), code), 0);
+  EXPECT_EQ(ApiUploadSession(Session(1, 1), m_dir.WFile("elsewhere"), code), 0);  // no TransferDb there
   EXPECT_EQ(code, -1);
-  g_workspace = CString(m_dir.WFile("workspace"));
   SessionSummary s = Session(5, 1);
   s.id = 4;  // no files of session 4: the request cannot be made
-  EXPECT_EQ(ApiUploadSession(s, code), 0);
+  EXPECT_EQ(ApiUploadSession(s, m_workspace, code), 0);
   EXPECT_EQ(code, 301);
   EXPECT_EQ(m_service->Requests().size(), 1u);  // the login alone
 }

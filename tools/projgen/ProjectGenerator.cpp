@@ -1,7 +1,10 @@
 #include "tools/projgen/ProjectGenerator.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
+#include <thread>
 
 #include "platform/win32/timeutil.h"
 #include "platform/win32/utf.h"
@@ -202,6 +205,7 @@ bool WriteWorkspace(const std::u16string& root, const std::vector<WorkspaceUser>
   const std::u16string main = db5 + u"/SportProjIndex";
   ProjectDb db;
   if (!MakeFolder(main) || !db.Create(main + u"/bruser.poi")) return false;
+  std::vector<std::pair<std::u16string, const WorkspaceTrack*>> pointDbs;
   int n = 0;
   for (const WorkspaceUser& user : users) {
     tgvPOI_C* poi = db.AddUser(user.name, user.fields);
@@ -212,13 +216,24 @@ bool WriteWorkspace(const std::u16string& root, const std::vector<WorkspaceUser>
       ++n;
       if (!FieldOf(fields, u"FieldTrackFile"))
         fields.push_back({u"FieldTrackFile", u"Track" + Utf8ToUtf16(std::to_string(n))});
-      const std::u16string file = *FieldOf(fields, u"FieldTrackFile");
-      if (!db.AddTrack(track.name, fields) || !WritePoints(db5 + u"/" + file, track)) return false;
+      if (!db.AddTrack(track.name, fields)) return false;
+      pointDbs.emplace_back(db5 + u"/" + *FieldOf(fields, u"FieldTrackFile"), &track);
     }
   }
   for (const Fields& lapPoint : lapPoints)
     if (!db.AddLapPoint(u"LapPoint", lapPoint)) return false;
-  return db.Close() && FinishProject(main);
+  if (!db.Close() || !FinishProject(main)) return false;
+  // The point databases are files of their own: written side by side.
+  std::atomic<size_t> next{0};
+  std::atomic<bool> ok{true};
+  std::vector<std::thread> writers(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 8));
+  for (std::thread& w : writers)
+    w = std::thread([&] {
+      for (size_t i; ok && (i = next++) < pointDbs.size();)
+        if (!WritePoints(pointDbs[i].first, *pointDbs[i].second)) ok = false;
+    });
+  for (std::thread& w : writers) w.join();
+  return ok;
 }
 
 }  // namespace projgen

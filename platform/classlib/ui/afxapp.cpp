@@ -2,6 +2,7 @@
 // requests.
 #include <atomic>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -28,6 +29,29 @@ CWinApp* g_app = nullptr;
 class PmApp : public wxApp {
  public:
   bool OnInit() override { return true; }
+};
+
+// The toolkit's windows go on the screen's default visual. Where that visual
+// takes no GL drawing (on a virtual display it does not), GDK puts every window
+// on a GL visual of its own with a colormap that is never installed, and a
+// whole-screen capture that rebuilds the screen window by window through their
+// visuals and colormaps (xwd -root) shows the windows mapped over others, the
+// dialogs, as black rectangles. Nothing here draws with GL: GDK is told so
+// while it opens the display, and the variable goes again at once, so that the
+// programs started later (browser, installer) choose for themselves. A value
+// the user set is left as it is.
+class NoGlVisualWhileOpening {
+ public:
+  NoGlVisualWhileOpening() : m_set(std::getenv(kName) == nullptr && setenv(kName, "disable", 0) == 0) {}
+  ~NoGlVisualWhileOpening() {
+    if (m_set) unsetenv(kName);
+  }
+  NoGlVisualWhileOpening(const NoGlVisualWhileOpening&) = delete;
+  NoGlVisualWhileOpening& operator=(const NoGlVisualWhileOpening&) = delete;
+
+ private:
+  static constexpr const char* kName = "GDK_GL";
+  bool m_set;
 };
 
 }  // namespace
@@ -88,8 +112,9 @@ bool AfxUiInit(int argc, char** argv) {
   int ac = argc;
   std::vector<char*> av(argv, argv + argc);
   av.push_back(nullptr);
-  if (!wxEntryStart(ac, av.data())) {
-    return false;
+  {
+    NoGlVisualWhileOpening noGl;
+    if (!wxEntryStart(ac, av.data())) return false;
   }
   wxTheApp->SetExitOnFrameDelete(false);
   g_uiThread = std::this_thread::get_id();

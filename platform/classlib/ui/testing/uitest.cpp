@@ -4,9 +4,12 @@
 #include <X11/Xutil.h>
 #include <wx/choice.h>
 #include <wx/image.h>
+#include <wx/mstream.h>
 #include <wx/utils.h>
 
 #include <chrono>
+#include <cstdio>
+#include <memory>
 #include <thread>
 
 #include "platform/classlib/ui/internal/wxbridge.h"
@@ -56,7 +59,54 @@ wxImage ReadScreen(wxRect area) {
   return image;
 }
 
+// The whole screen as xwd takes it, through netpbm's reader of its files.
+wxImage ReadWholeScreen() {
+  struct PipeCloser {
+    void operator()(FILE* f) const { pclose(f); }
+  };
+  std::unique_ptr<FILE, PipeCloser> pipe(popen("xwd -root -silent | xwdtopnm 2>/dev/null", "r"));
+  if (!pipe) return wxImage();
+  std::string bytes;
+  char chunk[65536];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe.get())) > 0;) bytes.append(chunk, n);
+  if (pclose(pipe.release()) != 0 || bytes.empty()) return wxImage();
+  if (wxImage::FindHandler(wxBITMAP_TYPE_PNM) == nullptr) wxImage::AddHandler(new wxPNMHandler);
+  wxMemoryInputStream in(bytes.data(), bytes.size());
+  return wxImage(in, wxBITMAP_TYPE_PNM);
+}
+
+bool SavePng(const wxImage& image, const std::string& pngPath) {
+  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+  return image.SaveFile(wxString::FromUTF8(pngPath), wxBITMAP_TYPE_PNG);
+}
+
+// Whether `area` of the picture shows what the server holds there: a caret
+// that blinks between the two reads may differ, nothing more.
+bool ShowsScreenArea(const wxImage& picture, wxRect area) {
+  area.Intersect(wxRect(0, 0, picture.GetWidth(), picture.GetHeight()));
+  const wxImage screen = ReadScreen(area);
+  if (area.IsEmpty() || !screen.IsOk() || screen.GetWidth() != area.width) return false;
+  long differing = 0;
+  for (int y = 0; y < area.height; ++y)
+    for (int x = 0; x < area.width; ++x)
+      if (picture.GetRed(area.x + x, area.y + y) != screen.GetRed(x, y) ||
+          picture.GetGreen(area.x + x, area.y + y) != screen.GetGreen(x, y) ||
+          picture.GetBlue(area.x + x, area.y + y) != screen.GetBlue(x, y))
+        ++differing;
+  return differing * 100 <= static_cast<long>(area.width) * area.height;
+}
+
 }  // namespace
+
+bool UiTestSaveWholeScreen(const std::string& pngPath, CWnd* shown) {
+  Flush();
+  const wxImage picture = ReadWholeScreen();
+  if (!picture.IsOk() || !SavePng(picture, pngPath)) return false;
+  if (shown == nullptr) return true;
+  if (shown->m_hWnd == nullptr) return false;
+  const wxWindow* w = Wx(shown->m_hWnd);
+  return ShowsScreenArea(picture, wxRect(w->GetScreenPosition(), w->GetSize()));
+}
 
 bool UiTestSaveScreenshot(CWnd* wnd, const std::string& pngPath) {
   if (wnd == nullptr || wnd->m_hWnd == nullptr) return false;
@@ -72,10 +122,7 @@ bool UiTestSaveScreenshot(CWnd* wnd, const std::string& pngPath) {
   if (w == top) area = wxRect(top->ClientToScreen(wxPoint(0, 0)), top->GetClientSize());
   if (area.width <= 0 || area.height <= 0) return false;
   wxImage image = ReadScreen(area);
-  if (!image.IsOk()) return false;
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  bool ok = image.SaveFile(wxString::FromUTF8(pngPath), wxBITMAP_TYPE_PNG);
-  return ok;
+  return image.IsOk() && SavePng(image, pngPath);
 }
 
 HWND UiTestInnermostModal() { return Hwnd(InnermostModal()); }

@@ -9,6 +9,12 @@
 
 // Saves a PNG of the window as it is on the screen; false when it cannot.
 bool UiTestSaveScreenshot(CWnd* wnd, const std::string& pngPath);
+// Saves a PNG of the whole screen as a screen-capture program takes it (xwd
+// -root, which reads every window through its own visual and colormap), once
+// the toolkit has done the drawing it has pending; nothing is redrawn for it.
+// With `shown`, the picture must also show that window as the X server holds
+// it: false when it cannot be taken or the window's area in it differs.
+bool UiTestSaveWholeScreen(const std::string& pngPath, CWnd* shown = nullptr);
 
 // The innermost open modal window (a dialog, a message box or the folder
 // picker), or null.

@@ -1,0 +1,33 @@
+// The program's window against the stand-in service on a workspace the test
+// writes: the user's folders in the test's temporary home, the user store of
+// the program, logged out. Link standin_service.
+#pragma once
+
+#include <string>
+
+#include "tests/common/env.h"
+#include "tests/common/standin.h"
+#include "uploader/CtessilarApp.h"
+#include "uploader/RegistrySettings.h"
+#include "uploader/UserInfoDb.h"
+#include "webclient/ApiClient.h"
+
+class ProgramWindowTest : public StandinClientTest {
+ protected:
+  // Stores `workspace` as the program's and starts logged out; from SetUp.
+  void UseWorkspace(const std::string& workspace) {
+    SetWorkspaceLocation(CString::FromUtf8(workspace));
+    ASSERT_TRUE(m_users.Create());
+    m_app.m_pUserInfoDb = &m_users;
+    SetApiUserStore(&m_users);
+    GetLoginState() = kLoginNone;
+  }
+  void TearDown() override {
+    SetApiUserStore(nullptr);
+    StandinClientTest::TearDown();
+  }
+
+  ScopedUserFolders m_folders{m_dir.Path()};
+  UserInfoDb m_users;
+  CtessilarApp m_app;
+};
