@@ -13,8 +13,11 @@
 #include "uploader/SessionListDb.h"
 #include "uploader/TrackMapDb.h"
 #include "uploader/UserInfoDb.h"
+#include "webclient/ApiUserStore.h"
 
-class AppContext {
+// It is also the web-service client's host (SetApiHost): the client's user
+// store and workspace are the window's.
+class AppContext : public ApiHost {
  public:
   AppContext() = default;
   AppContext(const AppContext&) = delete;
@@ -30,11 +33,14 @@ class AppContext {
   // True when all three were made. Call once, before anything uses them.
   bool Create(const CreateFailure& failure);
 
-  const CString& Workspace() const { return m_workspace; }
   const std::u16string& UserData() const { return m_userData; }
   UserInfoDb& Users() { return m_users; }
   TrackMapDb& TrackMaps() { return m_trackMaps; }
   SessionListDb& SessionList() { return m_sessionList; }
+
+  ApiUserStore* UserStore() override { return &m_users; }
+  // The settled workspace.
+  std::u16string Workspace() override { return m_workspace.Str(); }
 
  private:
   CString m_workspace;

@@ -16,7 +16,7 @@ CtessilarApp::CtessilarApp() = default;
 
 // The client keeps no store that goes with the application object.
 CtessilarApp::~CtessilarApp() {
-  if (m_context && GetApiUserStore() == &m_context->Users()) SetApiUserStore(nullptr);
+  if (m_context && GetApiUserStore() == &m_context->Users()) SetApiHost(nullptr);
 }
 
 BOOL CtessilarApp::InitInstance() {
@@ -32,7 +32,7 @@ BOOL CtessilarApp::InitInstance() {
   m_context = std::make_unique<AppContext>();
   m_context->Create(LogCreateFailure);
   m_pUserInfoDb = &m_context->Users();
-  SetApiUserStore(&m_context->Users());
+  SetApiHost(m_context.get());
 
   CtessilarDlg dlg(*m_context);
   m_pMainWnd = &dlg;

@@ -159,7 +159,7 @@ BOOL CtessilarDlg::OnInitDialog() {
     m_ownContext->Create(LogCreateFailure);
     m_pContext = m_ownContext.get();
   }
-  const CString workspace = m_pContext->Workspace();
+  const CString workspace(m_pContext->Workspace());
   m_userData = m_pContext->UserData();
   m_pSessionListDb = &m_pContext->SessionList();
   m_pTrackMapDb = &m_pContext->TrackMaps();

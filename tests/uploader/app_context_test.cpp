@@ -26,7 +26,7 @@ TEST(AppContext, TheDatabasesLieUnderTheSettledFoldersAndEachFailedOneIsTold) {
   AppContext context;
   EXPECT_TRUE(context.Create(tell));
   EXPECT_TRUE(failed.empty());
-  EXPECT_EQ(context.Workspace().ToUtf8(), dir.File("ws"));
+  EXPECT_EQ(Utf16ToUtf8(context.Workspace()), dir.File("ws"));
   EXPECT_EQ(Utf16ToUtf8(context.UserData()), dir.File("Documents/Pelmora"));
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("ws/TransferDb/SessionList.db")));
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("Documents/Pelmora/TransferDb/transferDbTool.db")));
