@@ -13,8 +13,10 @@ function(pm_library name)
 endfunction()
 
 # pm_test(<name> SOURCES ... [DEPS ...] [LABELS ...] [GUI])
-# A GoogleTest program whose cases run as separate CTest tests. Tests find
-# the shared fixtures through PM_TEST_DATA and the project root through PM_SOURCE_DIR.
+# A GoogleTest program, one CTest test that runs all its cases in one
+# process, so that state one case leaves behind for the next is found.
+# Tests find the shared fixtures through PM_TEST_DATA and the project root
+# through PM_SOURCE_DIR.
 # GUI marks a dialog test: label "gui", and the "display" lock, because such
 # tests share the one virtual display and take pictures of it, so they run one
 # at a time also under ctest -j. When PM_TEST_ONLY names programs, the others
@@ -31,7 +33,7 @@ function(pm_test name)
     PM_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     PM_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     PM_BINARY_DIR="${PROJECT_BINARY_DIR}")
-  set(props TIMEOUT 300)
+  set(props TIMEOUT 900)
   set(labels ${A_LABELS})
   if(A_GUI)
     list(APPEND labels gui)
@@ -42,7 +44,8 @@ function(pm_test name)
     list(JOIN labels "," label_text)
     list(APPEND props LABELS "${label_text}")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${props})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES ${props})
 endfunction()
 
 # pm_bench(<name> SOURCES ... [DEPS ...])

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/win32/utf.h"
+#include "tests/common/api_host.h"
 #include "tools/standin-service/StandinService.h"
 #include "webclient/ApiClient.h"
 #include "webclient/SessionSummary.h"
@@ -68,16 +69,16 @@ struct Service {
     DeployValues values = BuiltInDeployValues();
     values.serviceBase = service->BaseUrl();
     if (!SetDeployValuesForTest(values)) std::abort();
-    SetApiUserStore(&users);
+    host.SetWorkspace(Workspace());
   }
   ~Service() {
-    SetApiUserStore(nullptr);
     service.reset();
     std::error_code ec;
     std::filesystem::remove_all(g_folder, ec);
   }
   MemoryUserStore users;
   std::unique_ptr<StandinService> service;
+  TestApiHost host{&users};
 };
 
 void Answer(StandinService& service, const char* page, const uint8_t* data, size_t size) {
@@ -142,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       session.startTime = 1700000000;
       session.mName = CString(u"Fuji");
       int32_t code = -1;
-      (void)ApiUploadSession(session, Workspace(), code);
+      (void)ApiUploadSession(session, code);
       break;
     }
   }

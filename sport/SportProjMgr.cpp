@@ -358,6 +358,12 @@ void CSportProjMgr::WaitForDragTypes() {
   m_dragLoaded.wait(guard, [this] { return m_bDragTypesLoaded; });
 }
 
+void CSportProjMgr::ResetDragTypes() {
+  std::lock_guard<std::mutex> guard(m_dragLock);
+  m_dragTypes.clear();
+  m_bDragTypesLoaded = false;
+}
+
 const CSportProjMgr::DragType* CSportProjMgr::FindDragType(int kind, int& index, double start, double end) const {
   const int32_t s = ScaleDragValue(start), e = ScaleDragValue(end);
   std::lock_guard<std::mutex> guard(m_dragLock);

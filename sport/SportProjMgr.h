@@ -121,6 +121,10 @@ class CSportProjMgr {
   void DragTypesLoaded();
   // Waits until DragTypesLoaded has been called.
   void WaitForDragTypes();
+  // Empties the drag-type list and marks it not loaded, so that a new load
+  // (a new window in the same process) starts from nothing. No type that
+  // FindDragType gave may be in use meanwhile.
+  void ResetDragTypes();
   // The first type of the kind whose start and end scale to those of start
   // and end: x 10000, toward zero, after a nudge of 0.001 away from zero so
   // that a value printed with six decimals ("0.700000") and one computed in

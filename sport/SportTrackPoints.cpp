@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <variant>
 
 #include "platform/win32/timeutil.h"
 #include "platform/win32/wstr.h"
@@ -21,6 +22,53 @@
 namespace {
 
 constexpr int kMaxDragStarts = 100;
+
+// The statistics kept as fields of the track, in the order they are
+// written: doubles, durations (100 ns) and the two times, which only a track
+// with points has.
+using DoubleStatistic = double TrackStatistics::*;
+using DurationStatistic = int64_t TrackStatistics::*;
+using TimeStatistic = uint64_t TrackStatistics::*;
+
+struct StatisticField {
+  const char16_t* key;
+  std::variant<DoubleStatistic, DurationStatistic, TimeStatistic> value;
+};
+
+const StatisticField kStatisticFields[] = {
+    {u"FieldTotalDistance", &TrackStatistics::totalDistance},
+    {u"FieldStartTime", &TrackStatistics::startTime},
+    {u"FieldEndTime", &TrackStatistics::endTime},
+    {u"FieldAverageSpeed", &TrackStatistics::averageSpeed},
+    {u"FieldAverageMovingSpeed", &TrackStatistics::averageMovingSpeed},
+    {u"FieldMaxSpeed", &TrackStatistics::maxSpeed},
+    {u"TotalAscent", &TrackStatistics::totalAscent},
+    {u"TotalDescent", &TrackStatistics::totalDescent},
+    {u"TotalMovingTime", &TrackStatistics::totalMovingTime},
+    {u"TotalStoppedTime", &TrackStatistics::totalStoppedTime},
+    {u"AscentDist", &TrackStatistics::ascentDist},
+    {u"DescentDist", &TrackStatistics::descentDist},
+    {u"FlatDist", &TrackStatistics::flatDist},
+    {u"AscentTime", &TrackStatistics::ascentTime},
+    {u"DescentTime", &TrackStatistics::descentTime},
+    {u"FlatTime", &TrackStatistics::flatTime},
+    {u"AscentSpeed", &TrackStatistics::ascentSpeed},
+    {u"DescentSpeed", &TrackStatistics::descentSpeed},
+    {u"FlatSpeed", &TrackStatistics::flatSpeed},
+    {u"AverageAscentVerticalSpeed", &TrackStatistics::avgAscentVerticalSpeed},
+    {u"AverageDescentVerticalSpeed", &TrackStatistics::avgDescentVerticalSpeed},
+    {u"MaxAscentVerticalSpeed", &TrackStatistics::maxAscentVerticalSpeed},
+    {u"MaxDescentVerticalSpeed", &TrackStatistics::maxDescentVerticalSpeed},
+    {u"OverallGrade", &TrackStatistics::overallGrade},
+    {u"AverageAscentGrade", &TrackStatistics::avgAscentGrade},
+    {u"AverageDescentGrade", &TrackStatistics::avgDescentGrade},
+    {u"StartElevation", &TrackStatistics::startElevation},
+    {u"EndElevation", &TrackStatistics::endElevation},
+    {u"MaxElevation", &TrackStatistics::maxElevation},
+    {u"MinElevation", &TrackStatistics::minElevation},
+    {u"MaxAscentGrade", &TrackStatistics::maxAscentGrade},
+    {u"MaxDescentGrade", &TrackStatistics::maxDescentGrade},
+};
 
 // Up to 100 indices of "12,345,": the leading digits of each entry (0
 // without); an empty text gives the single index 0.
@@ -184,40 +232,14 @@ void CSportTrack::ComputeStatistics() {
 
   SetFieldDouble(u"CenterLat", centerLat);
   SetFieldDouble(u"CenterLon", centerLon);
-  SetFieldDouble(u"FieldTotalDistance", st.totalDistance);
-  if (hasPoints) {
-    SetFieldTime(u"FieldStartTime", st.startTime);
-    SetFieldTime(u"FieldEndTime", st.endTime);
+  for (const StatisticField& f : kStatisticFields) {
+    if (const auto* d = std::get_if<DoubleStatistic>(&f.value))
+      SetFieldDouble(f.key, st.**d);
+    else if (const auto* t = std::get_if<DurationStatistic>(&f.value))
+      SetFieldDuration(f.key, st.**t);
+    else if (hasPoints)
+      SetFieldTime(f.key, st.*std::get<TimeStatistic>(f.value));
   }
-  SetFieldDouble(u"FieldAverageSpeed", st.averageSpeed);
-  SetFieldDouble(u"FieldAverageMovingSpeed", st.averageMovingSpeed);
-  SetFieldDouble(u"FieldMaxSpeed", st.maxSpeed);
-  SetFieldDouble(u"TotalAscent", st.totalAscent);
-  SetFieldDouble(u"TotalDescent", st.totalDescent);
-  SetFieldDuration(u"TotalMovingTime", st.totalMovingTime);
-  SetFieldDuration(u"TotalStoppedTime", st.totalStoppedTime);
-  SetFieldDouble(u"AscentDist", st.ascentDist);
-  SetFieldDouble(u"DescentDist", st.descentDist);
-  SetFieldDouble(u"FlatDist", st.flatDist);
-  SetFieldDuration(u"AscentTime", st.ascentTime);
-  SetFieldDuration(u"DescentTime", st.descentTime);
-  SetFieldDuration(u"FlatTime", st.flatTime);
-  SetFieldDouble(u"AscentSpeed", st.ascentSpeed);
-  SetFieldDouble(u"DescentSpeed", st.descentSpeed);
-  SetFieldDouble(u"FlatSpeed", st.flatSpeed);
-  SetFieldDouble(u"AverageAscentVerticalSpeed", st.avgAscentVerticalSpeed);
-  SetFieldDouble(u"AverageDescentVerticalSpeed", st.avgDescentVerticalSpeed);
-  SetFieldDouble(u"MaxAscentVerticalSpeed", st.maxAscentVerticalSpeed);
-  SetFieldDouble(u"MaxDescentVerticalSpeed", st.maxDescentVerticalSpeed);
-  SetFieldDouble(u"OverallGrade", st.overallGrade);
-  SetFieldDouble(u"AverageAscentGrade", st.avgAscentGrade);
-  SetFieldDouble(u"AverageDescentGrade", st.avgDescentGrade);
-  SetFieldDouble(u"StartElevation", st.startElevation);
-  SetFieldDouble(u"EndElevation", st.endElevation);
-  SetFieldDouble(u"MaxElevation", st.maxElevation);
-  SetFieldDouble(u"MinElevation", st.minElevation);
-  SetFieldDouble(u"MaxAscentGrade", st.maxAscentGrade);
-  SetFieldDouble(u"MaxDescentGrade", st.maxDescentGrade);
   SetFieldDouble(u"DBVersion", 0.108);
   if (hasPoints) {
     m_ftStart = st.startTime;

@@ -1,7 +1,7 @@
 // The statistics of a stored track, computed from its point entries
-// (TrackPoints.h) and stored by the sport track under the field keys named
-// beside each member. Every value starts at 0; a ratio whose denominator is 0
-// is 0, never NaN or infinite.
+// (TrackPoints.h) and stored by the sport track as fields, each under the key
+// its table gives (CSportTrack::ComputeStatistics). Every value starts at 0;
+// a ratio whose denominator is 0 is 0, never NaN or infinite.
 #pragma once
 
 #include <cstdint>
@@ -11,39 +11,39 @@ class tgvLine_C;
 struct TrackPointEntry;
 
 struct TrackStatistics {
-  double totalDistance = 0.0;            // FieldTotalDistance, km
-  uint64_t startTime = 0;                // FieldStartTime, FILETIME
-  uint64_t endTime = 0;                  // FieldEndTime, FILETIME
+  double totalDistance = 0.0;            // km
+  uint64_t startTime = 0;                // FILETIME
+  uint64_t endTime = 0;                  // FILETIME
   int64_t totalTime = 0;                 // 100 ns
-  double averageSpeed = 0.0;             // FieldAverageSpeed, km/h
-  double averageMovingSpeed = 0.0;       // FieldAverageMovingSpeed, km/h
-  double maxSpeed = 0.0;                 // FieldMaxSpeed, km/h
-  double totalAscent = 0.0;              // TotalAscent, m
-  double totalDescent = 0.0;             // TotalDescent, m
-  int64_t totalMovingTime = 0;           // TotalMovingTime, 100 ns
-  int64_t totalStoppedTime = 0;          // TotalStoppedTime, 100 ns
-  double ascentDist = 0.0;               // AscentDist, km
-  double descentDist = 0.0;              // DescentDist, km
-  double flatDist = 0.0;                 // FlatDist, km
-  int64_t ascentTime = 0;                // AscentTime, 100 ns
-  int64_t descentTime = 0;               // DescentTime, 100 ns
-  int64_t flatTime = 0;                  // FlatTime, 100 ns
-  double ascentSpeed = 0.0;              // AscentSpeed, km/h
-  double descentSpeed = 0.0;             // DescentSpeed, km/h
-  double flatSpeed = 0.0;                // FlatSpeed, km/h
-  double avgAscentVerticalSpeed = 0.0;   // AverageAscentVerticalSpeed, m/min
-  double avgDescentVerticalSpeed = 0.0;  // AverageDescentVerticalSpeed, m/min
-  double maxAscentVerticalSpeed = 0.0;   // MaxAscentVerticalSpeed, m/min
-  double maxDescentVerticalSpeed = 0.0;  // MaxDescentVerticalSpeed, m/min
-  double overallGrade = 0.0;             // OverallGrade, %
-  double avgAscentGrade = 0.0;           // AverageAscentGrade, %
-  double avgDescentGrade = 0.0;          // AverageDescentGrade, %
-  double startElevation = 0.0;           // StartElevation, m
-  double endElevation = 0.0;             // EndElevation, m
-  double maxElevation = 0.0;             // MaxElevation, m
-  double minElevation = 0.0;             // MinElevation, m
-  double maxAscentGrade = 0.0;           // MaxAscentGrade, %
-  double maxDescentGrade = 0.0;          // MaxDescentGrade, %
+  double averageSpeed = 0.0;             // km/h
+  double averageMovingSpeed = 0.0;       // km/h
+  double maxSpeed = 0.0;                 // km/h
+  double totalAscent = 0.0;              // m
+  double totalDescent = 0.0;             // m
+  int64_t totalMovingTime = 0;           // 100 ns
+  int64_t totalStoppedTime = 0;          // 100 ns
+  double ascentDist = 0.0;               // km
+  double descentDist = 0.0;              // km
+  double flatDist = 0.0;                 // km
+  int64_t ascentTime = 0;                // 100 ns
+  int64_t descentTime = 0;               // 100 ns
+  int64_t flatTime = 0;                  // 100 ns
+  double ascentSpeed = 0.0;              // km/h
+  double descentSpeed = 0.0;             // km/h
+  double flatSpeed = 0.0;                // km/h
+  double avgAscentVerticalSpeed = 0.0;   // m/min
+  double avgDescentVerticalSpeed = 0.0;  // m/min
+  double maxAscentVerticalSpeed = 0.0;   // m/min
+  double maxDescentVerticalSpeed = 0.0;  // m/min
+  double overallGrade = 0.0;             // %
+  double avgAscentGrade = 0.0;           // %
+  double avgDescentGrade = 0.0;          // %
+  double startElevation = 0.0;           // m
+  double endElevation = 0.0;             // m
+  double maxElevation = 0.0;             // m
+  double minElevation = 0.0;             // m
+  double maxAscentGrade = 0.0;           // %
+  double maxDescentGrade = 0.0;          // %
 };
 
 // A stretch moving less than this (km/h) counts as stopped.

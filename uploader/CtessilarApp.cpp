@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "sport/SportProjMgr.h"
+#include "uploader/AppContext.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
@@ -10,6 +11,13 @@
 BEGIN_MESSAGE_MAP(CtessilarApp, CWinApp)
 ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
 END_MESSAGE_MAP()
+
+CtessilarApp::CtessilarApp() = default;
+
+// The client keeps no store that goes with the application object.
+CtessilarApp::~CtessilarApp() {
+  if (m_context && GetApiUserStore() == &m_context->Users()) SetApiHost(nullptr);
+}
 
 BOOL CtessilarApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{};
@@ -19,13 +27,14 @@ BOOL CtessilarApp::InitInstance() {
   CWinApp::InitInstance();
   SetRegistryKey(u"Morvek Pelmora Db Transfer Tool");
 
-  static UserInfoDb userInfo;
-  static const bool userInfoMade = userInfo.Create();
-  (void)userInfoMade;
-  m_pUserInfoDb = &userInfo;
-  SetApiUserStore(&userInfo);
+  // The folders are settled before the window opens, so that the session
+  // list's file is under the real workspace from the first run on.
+  m_context = std::make_unique<AppContext>();
+  m_context->Create(LogCreateFailure);
+  m_pUserInfoDb = &m_context->Users();
+  SetApiHost(m_context.get());
 
-  CtessilarDlg dlg;
+  CtessilarDlg dlg(*m_context);
   m_pMainWnd = &dlg;
   const INT_PTR result = dlg.DoModal();
 

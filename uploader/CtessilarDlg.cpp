@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "uploader/AboutDlg.h"
+#include "uploader/AppContext.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/DlgSetting.h"
 #include "uploader/RegistrySettings.h"
@@ -105,6 +106,8 @@ CtessilarDlg::CtessilarDlg(CWnd* parent) : CDialog(IDD, parent) {
   if (CWinApp* app = AfxGetApp()) m_hIcon = app->LoadIcon(128);
 }
 
+CtessilarDlg::CtessilarDlg(AppContext& context, CWnd* parent) : CtessilarDlg(parent) { m_pContext = &context; }
+
 // Workers use the dialog's fields: they end before the fields go.
 CtessilarDlg::~CtessilarDlg() { m_workers.StopAndJoin(); }
 
@@ -151,19 +154,15 @@ BOOL CtessilarDlg::OnInitDialog() {
   lf.lfUnderline = FALSE;
   m_fontPlain.CreateFontIndirect(&lf);
 
-  // The workspace location is settled (and a default written back) before
-  // the session list is opened, so that its file is under the real workspace
-  // from the first run on.
-  const CString workspace = LocateWorkspace();
-  m_userData = UserDataFolder();
-  static SessionListDb sessionList;
-  static const bool sessionListMade = sessionList.Create(workspace.Str(), m_userData);
-  static TrackMapDb trackMaps;
-  static const bool trackMapsMade = trackMaps.Create();
-  (void)sessionListMade;
-  (void)trackMapsMade;
-  m_pSessionListDb = &sessionList;
-  m_pTrackMapDb = &trackMaps;
+  if (m_pContext == nullptr) {
+    m_ownContext = std::make_unique<AppContext>();
+    m_ownContext->Create(LogCreateFailure);
+    m_pContext = m_ownContext.get();
+  }
+  const CString workspace(m_pContext->Workspace());
+  m_userData = m_pContext->UserData();
+  m_pSessionListDb = &m_pContext->SessionList();
+  m_pTrackMapDb = &m_pContext->TrackMaps();
 
   m_strWorkspace = workspace;
   m_workers.Start([this](std::stop_token stop) { CheckUpdateThread(stop); });

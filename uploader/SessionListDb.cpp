@@ -12,13 +12,6 @@
 
 namespace {
 
-constexpr const char* kCreateSessList =
-    "CREATE TABLE IF NOT EXISTS SessList (id INTEGER PRIMARY KEY AUTOINCREMENT, gid INTEGER, uid INTEGER, respCode "
-    "INTEGER DEFAULT -1, nickName TEXT, raceType INTEGER, mapId INTEGER, mName TEXT, folder TEXT, unit INTEGER, "
-    "timezone INTEGER, startDateTime TEXT, startTime INTEGER, duration DOUBLE, distance DOUBLE, maxSpd DOUBLE, minSpd "
-    "DOUBLE, avgSpd DOUBLE, maxAlt DOUBLE, minAlt DOUBLE, avgAlt DOUBLE, maxG DOUBLE, minG DOUBLE, avgG DOUBLE, laps "
-    "INTEGER, bestLap INTEGER, strBestLapTime TEXT, bestLapTime DOUBLE, desc TEXT);";
-
 using IntField = int32_t SessionSummary::*;
 using DoubleField = double SessionSummary::*;
 using TextField = CString SessionSummary::*;
@@ -26,39 +19,41 @@ using TextField = CString SessionSummary::*;
 struct Column {
   const char* name;
   std::variant<IntField, DoubleField, TextField> field;
+  const char* type;  // as the table declares it
 };
 
-// The columns of SessList in table order, each with the record field it holds.
+// The columns of SessList in table order, each with the record field it
+// holds and its declaration; every statement is made from this table.
 const Column kColumns[] = {
-    {"id", &SessionSummary::id},
-    {"gid", &SessionSummary::gid},
-    {"uid", &SessionSummary::uid},
-    {"respCode", &SessionSummary::respCode},
-    {"nickName", &SessionSummary::nickName},
-    {"raceType", &SessionSummary::raceType},
-    {"mapId", &SessionSummary::mapId},
-    {"mName", &SessionSummary::mName},
-    {"folder", &SessionSummary::folder},
-    {"unit", &SessionSummary::unit},
-    {"timezone", &SessionSummary::timezone},
-    {"startDateTime", &SessionSummary::startDateTime},
-    {"startTime", &SessionSummary::startTime},
-    {"duration", &SessionSummary::duration},
-    {"distance", &SessionSummary::distance},
-    {"maxSpd", &SessionSummary::maxSpd},
-    {"minSpd", &SessionSummary::minSpd},
-    {"avgSpd", &SessionSummary::avgSpd},
-    {"maxAlt", &SessionSummary::maxAlt},
-    {"minAlt", &SessionSummary::minAlt},
-    {"avgAlt", &SessionSummary::avgAlt},
-    {"maxG", &SessionSummary::maxG},
-    {"minG", &SessionSummary::minG},
-    {"avgG", &SessionSummary::avgG},
-    {"laps", &SessionSummary::laps},
-    {"bestLap", &SessionSummary::bestLap},
-    {"strBestLapTime", &SessionSummary::strBestLapTime},
-    {"bestLapTime", &SessionSummary::bestLapTime},
-    {"desc", &SessionSummary::desc},
+    {"id", &SessionSummary::id, "INTEGER PRIMARY KEY AUTOINCREMENT"},
+    {"gid", &SessionSummary::gid, "INTEGER"},
+    {"uid", &SessionSummary::uid, "INTEGER"},
+    {"respCode", &SessionSummary::respCode, "INTEGER DEFAULT -1"},
+    {"nickName", &SessionSummary::nickName, "TEXT"},
+    {"raceType", &SessionSummary::raceType, "INTEGER"},
+    {"mapId", &SessionSummary::mapId, "INTEGER"},
+    {"mName", &SessionSummary::mName, "TEXT"},
+    {"folder", &SessionSummary::folder, "TEXT"},
+    {"unit", &SessionSummary::unit, "INTEGER"},
+    {"timezone", &SessionSummary::timezone, "INTEGER"},
+    {"startDateTime", &SessionSummary::startDateTime, "TEXT"},
+    {"startTime", &SessionSummary::startTime, "INTEGER"},
+    {"duration", &SessionSummary::duration, "DOUBLE"},
+    {"distance", &SessionSummary::distance, "DOUBLE"},
+    {"maxSpd", &SessionSummary::maxSpd, "DOUBLE"},
+    {"minSpd", &SessionSummary::minSpd, "DOUBLE"},
+    {"avgSpd", &SessionSummary::avgSpd, "DOUBLE"},
+    {"maxAlt", &SessionSummary::maxAlt, "DOUBLE"},
+    {"minAlt", &SessionSummary::minAlt, "DOUBLE"},
+    {"avgAlt", &SessionSummary::avgAlt, "DOUBLE"},
+    {"maxG", &SessionSummary::maxG, "DOUBLE"},
+    {"minG", &SessionSummary::minG, "DOUBLE"},
+    {"avgG", &SessionSummary::avgG, "DOUBLE"},
+    {"laps", &SessionSummary::laps, "INTEGER"},
+    {"bestLap", &SessionSummary::bestLap, "INTEGER"},
+    {"strBestLapTime", &SessionSummary::strBestLapTime, "TEXT"},
+    {"bestLapTime", &SessionSummary::bestLapTime, "DOUBLE"},
+    {"desc", &SessionSummary::desc, "TEXT"},
 };
 
 // The row id and the upload result are the table's own: an insert leaves them
@@ -81,6 +76,18 @@ const std::string& InsertSql() {
       marks += "?";
     }
     return "INSERT INTO SessList(" + names + ") VALUES(" + marks + ");";
+  }();
+  return sql;
+}
+
+const std::string& CreateSql() {
+  static const std::string sql = [] {
+    std::string columns;
+    for (const Column& c : kColumns) {
+      if (!columns.empty()) columns += ", ";
+      columns += std::string(c.name) + " " + c.type;
+    }
+    return "CREATE TABLE IF NOT EXISTS SessList (" + columns + ");";
   }();
   return sql;
 }
@@ -142,7 +149,7 @@ bool SessionListDb::Create(const std::u16string& workspace, const std::u16string
   m_path = folder + PATH_SEP_STR + u"SessionList.db";
   if (!EnsureFolder(folder, FolderParents::kMustExist)) return false;
   SqliteHandle db = OpenAppDb(m_path);
-  return db && ExecAppSql(db.get(), kCreateSessList);
+  return db && ExecAppSql(db.get(), CreateSql().c_str());
 }
 
 bool SessionListDb::Create() { return Create(GetWorkspaceLocation().Str(), UserDataFolder()); }

@@ -366,7 +366,7 @@ void UploadPipeline::Upload(SessionSummary& record, Prepared prepared, const std
     code = kRespCannotAnalyse;
     ++m_progress.cannotAnalyze;
   } else {
-    const int32_t gid = ApiUploadSession(record, m_sources.workspace, code);
+    const int32_t gid = ApiUploadSession(record, code);
     // A success without the service's id is not taken as an upload: the next
     // try asks again, and a service that holds the session answers 304 with
     // its id.

@@ -23,7 +23,7 @@ constexpr long kSmallRequestSeconds = 30;
 constexpr int kStateLength = 16;
 constexpr const char16_t* kFileType = u"application/octet-stream";
 
-std::atomic<ApiUserStore*> g_store{nullptr};
+std::atomic<ApiHost*> g_host{nullptr};
 std::atomic<long> g_uploadTimeLimit{0};
 
 std::u16string PageUrl(const char* page) { return Utf8ToUtf16(DeployServiceBase() + "/API/" + page); }
@@ -39,7 +39,7 @@ int32_t ClampToInt32(int64_t v) {
 // The registered store with the stored user in `user`; null (nothing to
 // send) when there is no store or no token is stored.
 ApiUserStore* StoredUser(UserInfoRecord& user) {
-  ApiUserStore* store = g_store.load();
+  ApiUserStore* store = GetApiUserStore();
   if (!store) return nullptr;
   store->GetLastUser(user);
   return user.token.IsEmpty() ? nullptr : store;
@@ -192,8 +192,11 @@ std::u16string SummaryJson(const SessionSummary& s) {
 
 }  // namespace
 
-void SetApiUserStore(ApiUserStore* store) { g_store.store(store); }
-ApiUserStore* GetApiUserStore() { return g_store.load(); }
+void SetApiHost(ApiHost* host) { g_host.store(host); }
+ApiUserStore* GetApiUserStore() {
+  ApiHost* host = g_host.load();
+  return host != nullptr ? host->UserStore() : nullptr;
+}
 void SetApiUploadTimeLimit(long seconds) { g_uploadTimeLimit.store(seconds > 0 ? seconds : 0); }
 
 std::atomic<int32_t>& GetLoginState() {
@@ -203,7 +206,7 @@ std::atomic<int32_t>& GetLoginState() {
 
 bool ApiLogin(std::atomic<int32_t>& loginState, const CString& email, const CString& password) {
   loginState = kLoginNone;
-  ApiUserStore* store = g_store.load();
+  ApiUserStore* store = GetApiUserStore();
   const std::u16string state = RandomState();
   if (!store || state.empty()) return false;
   const std::string iv = Utf16ToUtf8(state);
@@ -303,7 +306,9 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count) {
   return filled;
 }
 
-int32_t ApiUploadSession(const SessionSummary& session, const std::u16string& workspace, int32_t& code) {
+int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
+  ApiHost* host = g_host.load();
+  const std::u16string workspace = host != nullptr ? host->Workspace() : std::u16string();
   const std::u16string folder = workspace + PATH_SEP_STR + u"TransferDb";
   UserInfoRecord user;
   if (workspace.empty() || !IsFolder(folder) || !StoredUser(user)) return 0;

@@ -27,9 +27,10 @@
 struct SessionSummary;
 
 // What the client needs from the program, registered at start-up. Without
-// a store every call fails as if no token were stored.
-void SetApiUserStore(ApiUserStore* store);
-// The registered store; null before one is registered.
+// a host (or a host without a store) every call fails as if no token were
+// stored.
+void SetApiHost(ApiHost* host);
+// The registered host's user store; null before a host is registered.
 ApiUserStore* GetApiUserStore();
 
 // Login states: 0 not logged in; 1 logged in, the service reported a
@@ -71,17 +72,17 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count);
 
 // Posts one session: the text fields, "Vals" (the summary as JSON), then the
 // files <workspace>/TransferDb/sess_<id>.db and sana_<id>.db as "qSess" and
-// "qSana". `workspace` is the one the files were written under, the one the
-// program runs on (a workspace stored for the next start may hold files of
-// another session with the same id). Returns the service's id of the
-// session, or 0.
+// "qSana", where <workspace> is the host's, the one the program runs on and
+// the files were written under (a workspace stored for the next start may
+// hold files of another session with the same id). Returns the service's id
+// of the session, or 0.
 //  - No workspace TransferDb folder or no stored token: 0, `code` untouched.
 //  - A failed transfer, an empty reply, an HTML page, a reply that is not
 //    read whole, is not an object or whose "code" is missing or not a
 //    number: 0 with code 301.
 //  - Otherwise `code` is the reply's code: 0 gives "data"."id" (0 when
 //    absent), 304 (already uploaded) the top-level "id", any other 0.
-int32_t ApiUploadSession(const SessionSummary& session, const std::u16string& workspace, int32_t& code);
+int32_t ApiUploadSession(const SessionSummary& session, int32_t& code);
 // The longest an upload may take in all, in seconds, in place of the limit
 // that grows with its size (the request layer's 60 s and a second for every
 // KiB sent), which 0, the default, restores.

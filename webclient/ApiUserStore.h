@@ -1,9 +1,12 @@
-// The signed-in user as the web-service client reads and writes it, and the
-// store that keeps it between calls (the program's user table). The program
-// registers its store with the client at start-up (SetApiUserStore).
+// What the web-service client needs from the program: the signed-in user as
+// the client reads and writes it, the store that keeps it between calls (the
+// program's user table), and the host that the program registers with the
+// client at start-up (SetApiHost): one object that gives both the store and
+// the workspace the program runs on.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/classlib/CString.h"
 
@@ -24,4 +27,14 @@ class ApiUserStore {
   virtual void GetLastUser(UserInfoRecord& out) = 0;
   // Keeps the record as the last user; false when it could not be stored.
   virtual bool Save(const UserInfoRecord& record) = 0;
+};
+
+class ApiHost {
+ public:
+  virtual ~ApiHost() = default;
+  // The store of the signed-in user; null when there is none.
+  virtual ApiUserStore* UserStore() = 0;
+  // The workspace the program runs on: its TransferDb folder holds the files
+  // an upload posts. Empty when there is none.
+  virtual std::u16string Workspace() = 0;
 };

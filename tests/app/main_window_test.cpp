@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/app/scripted_main_dlg.h"
+#include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
@@ -223,9 +224,10 @@ class MainWindowServiceTest : public StandinProgramTest {
     m_uid = m_service->AddAccount(rider);
     UserInfoDb earlierRun;
     ASSERT_TRUE(earlierRun.Create());
-    SetApiUserStore(&earlierRun);
-    ASSERT_TRUE(ApiLogin(GetLoginState(), CString(rider.email.c_str()), CString(rider.password.c_str())));
-    SetApiUserStore(nullptr);
+    {
+      TestApiHost host(&earlierRun);
+      ASSERT_TRUE(ApiLogin(GetLoginState(), CString(rider.email.c_str()), CString(rider.password.c_str())));
+    }
     GetLoginState() = kLoginNone;  // a new run starts logged out
   }
   bool LogoutSent() const {

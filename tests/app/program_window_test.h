@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/standin.h"
 #include "uploader/CtessilarApp.h"
@@ -19,15 +20,12 @@ class ProgramWindowTest : public StandinClientTest {
     SetWorkspaceLocation(CString::FromUtf8(workspace));
     ASSERT_TRUE(m_users.Create());
     m_app.m_pUserInfoDb = &m_users;
-    SetApiUserStore(&m_users);
+    m_host.SetWorkspace(CString::FromUtf8(workspace).Str());
     GetLoginState() = kLoginNone;
-  }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    StandinClientTest::TearDown();
   }
 
   ScopedUserFolders m_folders{m_dir.Path()};
   UserInfoDb m_users;
+  TestApiHost m_host{&m_users};
   CtessilarApp m_app;
 };

@@ -9,6 +9,7 @@
 
 #include "sport/SportProjMgr.h"
 #include "tests/app/scripted_main_dlg.h"
+#include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/temp_dir.h"
@@ -227,7 +228,7 @@ TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheir
   const std::u16string userData = CString::FromUtf8(s_dir->File("Documents/Pelmora")).Str();
   UserInfoDb users;
   ASSERT_TRUE(users.Create(userData));
-  SetApiUserStore(&users);
+  TestApiHost host(&users);
   std::atomic<int32_t> login{kLoginNone};
   ASSERT_TRUE(ApiLogin(login, CString::FromUtf8(rider.email), CString::FromUtf8(rider.password)));
 
@@ -238,7 +239,6 @@ TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheir
     EXPECT_EQ(d.m_nTrackMapCount.load(), 2);
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);
-  SetApiUserStore(nullptr);
   ResetDeployValues();
 
   TrackMapDb maps;

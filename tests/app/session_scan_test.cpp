@@ -115,6 +115,7 @@ class SessionScanTest : public ::testing::Test {
   void TearDown() override {
     m_dlg.StopWorkers();
     CSportProjMgr::GetInstance()->CloseWorkspace();
+    CSportProjMgr::GetInstance()->ResetDragTypes();
   }
 
   // The drag types of the settings, as the drag-type thread loads them.

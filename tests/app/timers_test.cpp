@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/app/scripted_main_dlg.h"
+#include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/program_ui_env.h"
@@ -56,18 +57,14 @@ class MainWindowTimersTest : public StandinClientTest {
     StandinClientTest::SetUp();
     if (HasFatalFailure()) return;
     m_app.m_pUserInfoDb = s_users;
-    SetApiUserStore(s_users);
     GetLoginState() = kLoginNone;
-  }
-  void TearDown() override {
-    SetApiUserStore(nullptr);
-    StandinClientTest::TearDown();
   }
   static std::string UserData(const std::string& name) { return s_dir->File("Documents/Pelmora/" + name); }
 
   static inline TempDir* s_dir = nullptr;
   static inline ScopedUserFolders* s_folders = nullptr;
   static inline UserInfoDb* s_users = nullptr;
+  TestApiHost m_host{s_users, s_dir->WFile("ws")};
   CtessilarApp m_app;
 };
 

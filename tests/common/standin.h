@@ -65,7 +65,7 @@ class StandinClientTest : public StandinServiceTest {
 class StandinProgramTest : public StandinClientTest {
  protected:
   void TearDown() override {
-    SetApiUserStore(nullptr);
+    SetApiHost(nullptr);
     StandinClientTest::TearDown();
   }
 

@@ -17,6 +17,7 @@
 
 #include "platform/win32/utf.h"
 #include "sport/SportProjMgr.h"
+#include "tests/common/api_host.h"
 #include "uploader/SessionListDb.h"
 #include "uploader/TrackMapDb.h"
 #include "uploader/UploadPipeline.h"
@@ -36,7 +37,7 @@ int main(int argc, char** argv) {
   TrackMapDb trackMaps;
   SessionListDb sessions;
   if (!users.Create(userData) || !trackMaps.Create(userData) || !sessions.Create(workspace, userData)) return 1;
-  SetApiUserStore(&users);
+  TestApiHost host(&users, workspace);
   CSportProjMgr* projects = CSportProjMgr::GetInstance();
   if (projects->OpenWorkspace(workspace.c_str()) != kWorkspaceOk) return 1;
   if (argc == 6) {
@@ -56,7 +57,6 @@ int main(int argc, char** argv) {
                           {std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
   pipeline.Run(records.data(), static_cast<int32_t>(records.size()));
   projects->CloseWorkspace();
-  SetApiUserStore(nullptr);
   std::printf("%d %d %d %d\n", ok.load(), fail.load(), duplicate.load(), cannot.load());
   return 0;
 }

@@ -51,6 +51,7 @@ class UploadPipelineTest : public StandinUserTest {
     StandinUserTest::SetUp();
     if (HasFatalFailure()) return;
     std::filesystem::create_directories(m_dir.File("ws"));
+    m_host.SetWorkspace(m_workspace);
     const StandinAccount rider = {"rider@example.org", "secret", "Rider", 0, "Japan", "ja", true};
     m_uid = static_cast<int32_t>(m_service->AddAccount(rider));
     std::atomic<int32_t> state{kLoginNone};

@@ -26,6 +26,7 @@ class ApiClientTest : public StandinUserTest {
     StandinUserTest::SetUp();
     if (HasFatalFailure()) return;
     std::filesystem::create_directories(m_dir.File("workspace/TransferDb"));
+    m_host.SetWorkspace(m_workspace);
     m_uid = m_service->AddAccount(kRider);
     ASSERT_GT(m_uid, 0);
   }
@@ -98,7 +99,7 @@ TEST_F(ApiClientTest, EveryCallIsAcceptedByTheServiceWithItsFieldsInOrder) {
   EXPECT_EQ(items[1].BCNXFile.ToUtf8(), m_service->BaseUrl() + "/bcnx/12.bcnx");
 
   int32_t code = -1;
-  const int32_t id = ApiUploadSession(Session(3, 1700000500), m_workspace, code);
+  const int32_t id = ApiUploadSession(Session(3, 1700000500), code);
   EXPECT_EQ(code, 0);
   EXPECT_GT(id, 0);
   ApiLogout();
@@ -261,10 +262,10 @@ TEST_F(ApiClientTest, TrackListsFillOnlyTheItemsTheReplyHolds) {
 TEST_F(ApiClientTest, UploadRepliesGiveTheSessionIdAndCode) {
   ASSERT_TRUE(Login());
   int32_t code = -1;
-  const int32_t id = ApiUploadSession(Session(1, 1700000100), m_workspace, code);
+  const int32_t id = ApiUploadSession(Session(1, 1700000100), code);
   ASSERT_EQ(code, 0);
   ASSERT_GT(id, 0);
-  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), m_workspace, code), id);  // the same session again
+  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), id);  // the same session again
   EXPECT_EQ(code, 304);
   struct Case {
     std::string body;
@@ -295,11 +296,11 @@ TEST_F(ApiClientTest, UploadRepliesGiveTheSessionIdAndCode) {
   for (const Case& c : cases) {
     Answer("UploadSession.php", c.body, c.kind);
     code = -1;
-    EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), m_workspace, code), c.result) << c.body;
+    EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), c.result) << c.body;
     EXPECT_EQ(code, c.code) << c.body;
   }
   m_service->Stop();
-  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), m_workspace, code), 0);
+  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), 0);
   EXPECT_EQ(code, 301);
 }
 
@@ -312,7 +313,7 @@ TEST_F(ApiClientTest, AnUploadWhoseReplyTricklesIsAbandonedAsTooSlow) {
   trickle.delayMs = 500;
   m_service->AddFault(trickle);
   int32_t code = -1;
-  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), m_workspace, code), 0);
+  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), 0);
   EXPECT_EQ(code, 301);
 }
 
@@ -325,7 +326,7 @@ TEST_F(ApiClientTest, TheSummaryNamesTheRaceGroupAndKeepsItsTexts) {
     SessionSummary s = Session(2, ++start);
     s.raceType = raceType;
     int32_t code = -1;
-    EXPECT_GT(ApiUploadSession(s, m_workspace, code), 0) << raceType;
+    EXPECT_GT(ApiUploadSession(s, code), 0) << raceType;
   }
   const std::vector<StandinUpload> uploads = m_service->Uploads();
   ASSERT_EQ(uploads.size(), std::size(types));
@@ -348,16 +349,18 @@ TEST_F(ApiClientTest, NothingIsSentWithoutATokenOrTheSessionFiles) {
   ApiLogout();
   EXPECT_EQ(ApiGetTrackCount(), 0);
   EXPECT_EQ(ApiGetTrackList(items, 1), 0);
-  EXPECT_EQ(ApiUploadSession(Session(1, 1), m_workspace, code), 0);
+  EXPECT_EQ(ApiUploadSession(Session(1, 1), code), 0);
   EXPECT_EQ(code, -1);
   EXPECT_TRUE(m_service->Requests().empty());
 
   ASSERT_TRUE(Login());
-  EXPECT_EQ(ApiUploadSession(Session(1, 1), m_dir.WFile("elsewhere"), code), 0);  // no TransferDb there
+  m_host.SetWorkspace(m_dir.WFile("elsewhere"));  // no TransferDb there
+  EXPECT_EQ(ApiUploadSession(Session(1, 1), code), 0);
   EXPECT_EQ(code, -1);
+  m_host.SetWorkspace(m_workspace);
   SessionSummary s = Session(5, 1);
   s.id = 4;  // no files of session 4: the request cannot be made
-  EXPECT_EQ(ApiUploadSession(s, m_workspace, code), 0);
+  EXPECT_EQ(ApiUploadSession(s, code), 0);
   EXPECT_EQ(code, 301);
   EXPECT_EQ(m_service->Requests().size(), 1u);  // the login alone
 }
