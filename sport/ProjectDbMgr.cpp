@@ -1,7 +1,8 @@
 #include "sport/ProjectDbMgr.h"
 
+#include <cstdio>
+
 #include "icbase/src/icutil/mempool.h"
-#include "platform/classlib/ui/afxshell.h"
 #include "platform/win32/files.h"
 #include "platform/win32/shellfileop.h"
 #include "platform/win32/threads.h"
@@ -23,7 +24,7 @@ const char16_t kMapFileMask[] = u"*.bin";
 const char16_t kImageFolder[] = u"imagegrid";
 const char16_t kIconFolder[] = u"icon";
 const char16_t kAttachFolder[] = u"attachfile";
-const char16_t kOpenFailed[] = u"[OpenProject] Open tgv project ... fail";
+const char kOpenFailed[] = "[OpenProject] Open tgv project ... fail";
 // A second open of a freshly created project waits this long (ms) first.
 constexpr DWORD kReopenDelay = 500;
 
@@ -173,7 +174,7 @@ tgvProject_C* ProjectDbMgr::OpenProject(const CString& name, int& code) {
     if (report)
       report(fault, file);
     else
-      MessageBoxW(nullptr, kOpenFailed, nullptr, MB_OK);
+      std::fprintf(stderr, "%s\n", kOpenFailed);
   }
   return project;
 }

@@ -91,9 +91,11 @@ class ProjectDbMgr {
   // kProjectNotOpened: the failure is reported (SetOpenFailureReport) and no
   // working copy is left behind.
   tgvProject_C* OpenProject(const CString& name, int& code);
-  // How a failed open is told: by default the message box "[OpenProject]
-  // Open tgv project ... fail"; the program installs one that names the file
-  // and the reason. Called on the opening thread, without the manager's lock.
+  // How a failed open is told: by default the line "[OpenProject] Open tgv
+  // project ... fail" on the standard error output, since the sport model has
+  // no window; the program installs a report that shows the file and the
+  // reason in a message box. Called on the opening thread, without the
+  // manager's lock.
   using OpenFailureReport = std::function<void(ProjectFault fault, const CString& file)>;
   void SetOpenFailureReport(OpenFailureReport report);
   // kProjectOk when nothing was open or the working copy is gone,
