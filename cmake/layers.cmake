@@ -7,7 +7,7 @@
 # configuration when one of them links the window layer, directly or through
 # another library; the test "WindowFreeLayers" fails when a source of one of
 # them includes a header of that layer.
-set(PM_WINDOW_FREE platform_win32 classlib icutil icxml trackdb lapgear sport webclient export export_drivers)
+set(PM_WINDOW_FREE platform_win32 classlib icutil icxml trackdb lapgear sport webclient appcore export export_drivers)
 set(PM_WINDOW_LAYER classlib_ui classlib_ui_testing res uploader_lib)
 # The include prefixes of the window layer.
 set(PM_WINDOW_INCLUDES "platform/classlib/ui/" "res/" "uploader/" "wx/")

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "appcore/BeaconFile.h"
 #include "fuzz/fuzz_file.h"
-#include "uploader/BeaconFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static FuzzFile file(".bcnx");

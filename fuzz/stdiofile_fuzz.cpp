@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "appcore/SelfUpdate.h"
 #include "fuzz/fuzz_file.h"
 #include "platform/classlib/CStdioFileEx.h"
-#include "uploader/SelfUpdate.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static FuzzFile file(".txt");

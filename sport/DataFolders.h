@@ -1,6 +1,6 @@
 // The folders of the program's own data that more than one layer needs: the
 // per-user data folder and the workspace's transfer folder. Each has this one
-// owner; uploader/TransferFolders.h builds the paths inside them.
+// owner; appcore/TransferFolders.h builds the paths inside them.
 #pragma once
 
 #include <string>

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
+#include "appcore/AppContext.h"
+#include "appcore/UserInfoDb.h"
 #include "sport/SportProjMgr.h"
-#include "uploader/AppContext.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 
 BEGIN_MESSAGE_MAP(CtessilarApp, CWinApp)

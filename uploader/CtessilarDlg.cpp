@@ -3,16 +3,16 @@
 #include <new>
 #include <vector>
 
+#include "appcore/AppContext.h"
+#include "appcore/RegistrySettings.h"
+#include "appcore/SessionListDb.h"
+#include "appcore/SessionRows.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/TransferFolders.h"
+#include "appcore/WorkspaceLocation.h"
 #include "uploader/AboutDlg.h"
-#include "uploader/AppContext.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/DlgSetting.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/SessionRows.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/TransferFolders.h"
-#include "uploader/WorkspaceLocation.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

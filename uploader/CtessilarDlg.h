@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "appcore/JobStates.h"
+#include "appcore/WorkerThreads.h"
 #include "platform/classlib/ui/afxwin.h"
 #include "res/resource_ids.h"
-#include "uploader/JobStates.h"
 #include "uploader/ListCtrlExtension.h"
 #include "uploader/StaticExtension.h"
-#include "uploader/WorkerThreads.h"
 #include "webclient/SessionSummary.h"
 
 class AppContext;
@@ -197,7 +197,7 @@ class CtessilarDlg : public CDialog {
   void RetrieveTrackListThread(std::stop_token stop);
   void LocateWorkspaceThread(std::stop_token stop);
   void LoadDragRacingTypesThread(std::stop_token stop);
-  // Both phases of the upload over m_pUploadItems (uploader/UploadPipeline.h).
+  // Both phases of the upload over m_pUploadItems (appcore/UploadPipeline.h).
   void UploadThread(std::stop_token stop);
 
   // Selects category `index` unless it is the selected one already.

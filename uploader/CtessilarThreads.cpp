@@ -3,13 +3,13 @@
 #include <new>
 #include <vector>
 
+#include "appcore/DragTypes.h"
+#include "appcore/SelfUpdate.h"
+#include "appcore/TrackMapDb.h"
 #include "platform/win32/threads.h"
 #include "sport/ProjectDbMgr.h"
 #include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/DragTypes.h"
-#include "uploader/SelfUpdate.h"
-#include "uploader/TrackMapDb.h"
 #include "uploader/WorkspaceFaults.h"
 #include "webclient/ApiClient.h"
 

@@ -4,12 +4,12 @@
 // login, result and software-update dialogs.
 #include <algorithm>
 
+#include "appcore/UserInfoDb.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/DlgLogin.h"
 #include "uploader/DlgResult.h"
 #include "uploader/DlgSelfUpgrade.h"
-#include "uploader/UserInfoDb.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "uploader/DlgSelfUpgrade.h"
 
+#include "appcore/SelfUpdate.h"
+#include "appcore/TransferFolders.h"
 #include "platform/classlib/CStdioFileEx.h"
 #include "platform/win32/files.h"
 #include "uploader/LanguageTag.h"
-#include "uploader/SelfUpdate.h"
-#include "uploader/TransferFolders.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The software update (dialog 142), opened once a newer installer has been
-// downloaded and verified (uploader/SelfUpdate.h). It shows the release notes
+// downloaded and verified (appcore/SelfUpdate.h). It shows the release notes
 // of the UI language from the update description, counts down 20 seconds
 // and then starts the installer, a program for this machine, and quits the
 // program; Execute does the same at once. Escape and the close box do

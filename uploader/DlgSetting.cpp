@@ -2,10 +2,10 @@
 
 #include <iterator>
 
+#include "appcore/RegistrySettings.h"
+#include "appcore/Restart.h"
 #include "platform/win32/files.h"
 #include "uploader/CtessilarApp.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/Restart.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
 #include "icbase/src/icutil/mempool.h"
 #include "icbase/src/icutil/paths.h"
 #include "platform/win32/timeutil.h"
@@ -19,7 +20,6 @@
 #include "sport/TrackPoints.h"
 #include "trackdb/tgvRecord.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/SessionListDb.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The Upload button and the upload thread of the main window.
+#include "appcore/SessionListDb.h"
+#include "appcore/UploadPipeline.h"
 #include "platform/classlib/ui/afxres.h"
 #include "sport/SportProjMgr.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/UploadPipeline.h"
 #include "webclient/ApiClient.h"
 
 void CtessilarDlg::OnClickedUpload() {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
 #include "bench/common/WorkspaceFloor.h"
 #include "export/tgvGpxExport.h"
 #include "export/tgvKmlExport.h"
@@ -25,7 +26,6 @@
 #include "trackdb/tgvDatabase.h"
 #include "trackdb/tgvDocument.h"
 #include "trackdb/tgvLine.h"
-#include "uploader/SessionListDb.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "appcore/SessionFileWriter.h"
 #include "bench/common/ThroughputReporter.h"
 #include "platform/win32/utf.h"
-#include "uploader/SessionFileWriter.h"
 
 namespace {
 

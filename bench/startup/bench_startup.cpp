@@ -26,11 +26,11 @@
 #include <thread>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
 #include "bench/common/WorkspaceFloor.h"
 #include "platform/win32/utf.h"
 #include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/SessionListDb.h"
 
 namespace {
 

@@ -20,6 +20,9 @@
 #include <variant>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/UploadPipeline.h"
 #include "bench/common/ThroughputReporter.h"
 #include "platform/win32/sqlitestatement.h"
 #include "platform/win32/utf.h"
@@ -27,9 +30,6 @@
 #include "sport/SportTrack.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/standin-service/StandinService.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/UploadPipeline.h"
 
 namespace {
 

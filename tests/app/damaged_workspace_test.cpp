@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
 #include "sport/SportProjMgr.h"
 #include "sport/SportTrack.h"
 #include "sport/SportUser.h"
@@ -19,7 +20,6 @@
 #include "tests/common/program_ui_env.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/SessionListDb.h"
 #include "uploader/SessionScan.h"
 #include "webclient/ApiClient.h"
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
 #include "platform/win32/sqlitestatement.h"
 #include "platform/win32/utf.h"
 #include "tests/app/program_window_test.h"
@@ -24,7 +25,6 @@
 #include "tools/standin-service/StandinSetup.h"
 #include "uploader/DlgLogin.h"
 #include "uploader/DlgSetting.h"
-#include "uploader/SessionListDb.h"
 
 namespace {
 

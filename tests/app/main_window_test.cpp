@@ -5,6 +5,10 @@
 #include <map>
 #include <vector>
 
+#include "appcore/Registry.h"
+#include "appcore/RegistrySettings.h"
+#include "appcore/UserInfoDb.h"
+#include "appcore/WorkspaceLocation.h"
 #include "tests/app/scripted_main_dlg.h"
 #include "tests/common/api_host.h"
 #include "tests/common/env.h"
@@ -13,10 +17,6 @@
 #include "tests/common/temp_dir.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/Registry.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/UserInfoDb.h"
-#include "uploader/WorkspaceLocation.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

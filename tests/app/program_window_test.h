@@ -5,12 +5,12 @@
 
 #include <string>
 
+#include "appcore/RegistrySettings.h"
+#include "appcore/UserInfoDb.h"
 #include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/standin.h"
 #include "uploader/CtessilarApp.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 
 class ProgramWindowTest : public StandinClientTest {

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+#include "appcore/Registry.h"
+#include "appcore/RegistrySettings.h"
 #include "tests/app/sample_program.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
@@ -19,8 +21,6 @@
 #include "tools/projgen/SampleWorkspace.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/Registry.h"
-#include "uploader/RegistrySettings.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

@@ -6,13 +6,13 @@
 
 #include <functional>
 
+#include "appcore/Registry.h"
+#include "appcore/RegistrySettings.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
 #include "tools/projgen/SampleWorkspace.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/Registry.h"
-#include "uploader/RegistrySettings.h"
 #include "webclient/ApiClient.h"
 
 class SampleProgramTest : public StandinProgramTest {

@@ -7,6 +7,11 @@
 #include <memory>
 #include <vector>
 
+#include "appcore/Registry.h"
+#include "appcore/RegistrySettings.h"
+#include "appcore/SessionListDb.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/UserInfoDb.h"
 #include "sport/SportProjMgr.h"
 #include "tests/app/scripted_main_dlg.h"
 #include "tests/common/api_host.h"
@@ -17,11 +22,6 @@
 #include "tools/standin-service/StandinService.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/Registry.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
 #include "sport/SportProjMgr.h"
 #include "sport/SportTrack.h"
 #include "sport/SportUser.h"
@@ -17,7 +18,6 @@
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/SessionListDb.h"
 #include "uploader/SessionScan.h"
 
 namespace {

@@ -6,15 +6,15 @@
 #include <fstream>
 #include <sstream>
 
+#include "appcore/Registry.h"
+#include "appcore/RegistrySettings.h"
+#include "appcore/Restart.h"
 #include "platform/win32/namedmutex.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/temp_dir.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/DlgSetting.h"
-#include "uploader/Registry.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/Restart.h"
 
 namespace {
 

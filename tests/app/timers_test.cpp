@@ -8,6 +8,9 @@
 #include <set>
 #include <string>
 
+#include "appcore/RegistrySettings.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/UserInfoDb.h"
 #include "tests/app/scripted_main_dlg.h"
 #include "tests/common/api_host.h"
 #include "tests/common/env.h"
@@ -20,9 +23,6 @@
 #include "uploader/DlgLogin.h"
 #include "uploader/DlgResult.h"
 #include "uploader/DlgSelfUpgrade.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/LoginCipher.h"
 

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "appcore/RegistrySettings.h"
+#include "appcore/SessionListDb.h"
+#include "appcore/UserInfoDb.h"
 #include "platform/win32/utf.h"
 #include "tests/app/program_window_test.h"
 #include "tests/app/scripted_main_dlg.h"
@@ -25,9 +28,6 @@
 #include "uploader/CtessilarDlg.h"
 #include "uploader/DlgLogin.h"
 #include "uploader/DlgResult.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "uploader/WorkerThreads.h"
+#include "appcore/WorkerThreads.h"
 
 namespace {
 

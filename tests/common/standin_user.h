@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
+#include "appcore/UserInfoDb.h"
 #include "tests/common/api_host.h"
 #include "tests/common/standin.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 
 class StandinUserTest : public StandinClientTest {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "appcore/AppContext.h"
+#include "appcore/RegistrySettings.h"
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
-#include "uploader/AppContext.h"
-#include "uploader/RegistrySettings.h"
 
 namespace {
 

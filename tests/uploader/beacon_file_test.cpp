@@ -9,10 +9,10 @@
 #include <type_traits>
 #include <vector>
 
+#include "appcore/BeaconFile.h"
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
-#include "uploader/BeaconFile.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 #include <filesystem>
 #include <string>
 
+#include "appcore/UserInfoDb.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin_user.h"
 #include "uploader/DlgLogin.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "appcore/Registry.h"
+#include "appcore/RegistrySettings.h"
 #include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
-#include "uploader/Registry.h"
-#include "uploader/RegistrySettings.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "appcore/SelfUpdate.h"
 #include "tests/common/files.h"
 #include "tests/common/standin.h"
-#include "uploader/SelfUpdate.h"
 #include "webclient/LoginCipher.h"
 #include "webclient/deploy.h"
 

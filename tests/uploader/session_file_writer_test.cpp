@@ -3,12 +3,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "appcore/SessionFileWriter.h"
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
 #include "tests/uploader/sqlite_probe.h"
-#include "uploader/SessionFileWriter.h"
 
 namespace {
 

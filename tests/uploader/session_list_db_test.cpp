@@ -4,12 +4,12 @@
 #include <thread>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
 #include "tests/common/sqlite_work.h"
 #include "tests/common/temp_dir.h"
 #include "tests/uploader/sqlite_probe.h"
-#include "uploader/SessionListDb.h"
 
 namespace {
 

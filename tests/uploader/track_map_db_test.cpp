@@ -4,13 +4,13 @@
 #include <set>
 #include <thread>
 
+#include "appcore/TrackMapDb.h"
+#include "appcore/UserInfoDb.h"
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/standin.h"
 #include "tests/uploader/sqlite_probe.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/UserInfoDb.h"
 
 namespace {
 

@@ -2,16 +2,16 @@
 
 #include <filesystem>
 
+#include "appcore/RegistrySettings.h"
+#include "appcore/SessionFileWriter.h"
+#include "appcore/SessionListDb.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/TransferFolders.h"
+#include "appcore/UserInfoDb.h"
 #include "platform/win32/utf.h"
 #include "tests/common/data_names.h"
 #include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/SessionFileWriter.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/TransferFolders.h"
-#include "uploader/UserInfoDb.h"
 
 namespace {
 

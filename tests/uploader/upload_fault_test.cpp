@@ -24,14 +24,14 @@
 #include <thread>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/UserInfoDb.h"
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/standin_user.h"
 #include "tests/uploader/sqlite_probe.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 
 namespace {

@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "appcore/SessionListDb.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/UploadPipeline.h"
+#include "appcore/UserInfoDb.h"
 #include "platform/win32/utf.h"
 #include "sport/SportProjMgr.h"
 #include "tests/common/api_host.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/UploadPipeline.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

@@ -12,6 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include "appcore/BeaconFile.h"
+#include "appcore/SessionListDb.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/UploadPipeline.h"
+#include "appcore/UserInfoDb.h"
 #include "platform/win32/utf.h"
 #include "sport/SportProjMgr.h"
 #include "sport/SportTrack.h"
@@ -23,12 +28,7 @@
 #include "tests/uploader/sqlite_probe.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
-#include "uploader/BeaconFile.h"
-#include "uploader/SessionListDb.h"
 #include "uploader/SessionScan.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/UploadPipeline.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "appcore/UserInfoDb.h"
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
 #include "tests/common/standin_user.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiClient.h"
 #include "webclient/HttpClient.h"
 #include "webclient/JsonReader.h"

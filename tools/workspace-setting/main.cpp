@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "appcore/RegistrySettings.h"
+#include "appcore/TransferFolders.h"
 #include "platform/classlib/CString.h"
 #include "platform/win32/utf.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/TransferFolders.h"
 
 int main(int argc, char** argv) {
   if (argc > 2) {

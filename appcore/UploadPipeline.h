@@ -26,8 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "appcore/JobStates.h"
 #include "platform/classlib/CString.h"
-#include "uploader/JobStates.h"
 #include "webclient/SessionSummary.h"
 
 class ApiUserStore;

@@ -1,4 +1,4 @@
-#include "uploader/SelfUpdate.h"
+#include "appcore/SelfUpdate.h"
 
 #define CRYPTOPP_ENABLE_NAMESPACE_WEAK 1
 #include <cryptopp/filters.h>
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "appcore/TransferFolders.h"
 #include "platform/classlib/CStdioFileEx.h"
 #include "platform/win32/download.h"
 #include "platform/win32/filehandle.h"
@@ -15,7 +16,6 @@
 #include "platform/win32/format.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/wstr.h"
-#include "uploader/TransferFolders.h"
 #include "webclient/deploy.h"
 
 namespace {

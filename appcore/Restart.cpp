@@ -1,4 +1,4 @@
-#include "uploader/Restart.h"
+#include "appcore/Restart.h"
 
 #include "platform/win32/namedmutex.h"
 #include "platform/win32/process.h"

@@ -1,12 +1,12 @@
-#include "uploader/SessionFileWriter.h"
+#include "appcore/SessionFileWriter.h"
 
 #include <cstdint>
 
+#include "appcore/AppSqlite.h"
+#include "appcore/RegistrySettings.h"
+#include "appcore/TransferFolders.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
-#include "uploader/AppSqlite.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/TransferFolders.h"
 #include "webclient/JsonValue.h"
 #include "webclient/SessionSummary.h"
 

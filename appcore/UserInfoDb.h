@@ -11,8 +11,8 @@
 #include <mutex>
 #include <string>
 
+#include "appcore/TransferFolders.h"
 #include "platform/classlib/CString.h"
-#include "uploader/TransferFolders.h"
 #include "webclient/ApiUserStore.h"
 
 // The user store of the web-service client (webclient/ApiClient.h).

@@ -1,12 +1,12 @@
-#include "uploader/RegistrySettings.h"
+#include "appcore/RegistrySettings.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
+#include "appcore/Registry.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/timezones.h"
-#include "uploader/Registry.h"
 
 namespace {
 

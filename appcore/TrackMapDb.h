@@ -13,7 +13,7 @@
 #include <mutex>
 #include <string>
 
-#include "uploader/TransferFolders.h"
+#include "appcore/TransferFolders.h"
 #include "webclient/TrackListItem.h"
 
 class TrackMapDb {

@@ -1,14 +1,14 @@
-#include "uploader/SessionListDb.h"
+#include "appcore/SessionListDb.h"
 
 #include <string>
 #include <unordered_map>
 #include <variant>
 #include <vector>
 
+#include "appcore/AppSqlite.h"
+#include "appcore/RegistrySettings.h"
+#include "appcore/TransferFolders.h"
 #include "platform/win32/files.h"
-#include "uploader/AppSqlite.h"
-#include "uploader/RegistrySettings.h"
-#include "uploader/TransferFolders.h"
 
 namespace {
 

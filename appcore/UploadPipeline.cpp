@@ -1,4 +1,4 @@
-#include "uploader/UploadPipeline.h"
+#include "appcore/UploadPipeline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,6 +6,11 @@
 #include <new>
 #include <thread>
 
+#include "appcore/BeaconFile.h"
+#include "appcore/SessionFileWriter.h"
+#include "appcore/SessionListDb.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/TransferFolders.h"
 #include "lapgear/CircuitLapGear.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
@@ -17,11 +22,6 @@
 #include "sport/TrackPoints.h"
 #include "trackdb/tgvGeometry.h"
 #include "trackdb/tgvRecord.h"
-#include "uploader/BeaconFile.h"
-#include "uploader/SessionFileWriter.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/TransferFolders.h"
 #include "webclient/ApiClient.h"
 #include "webclient/ApiUserStore.h"
 

@@ -1,4 +1,4 @@
-#include "uploader/WorkerThreads.h"
+#include "appcore/WorkerThreads.h"
 
 #include <condition_variable>
 #include <mutex>

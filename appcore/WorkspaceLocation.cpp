@@ -1,8 +1,8 @@
-#include "uploader/WorkspaceLocation.h"
+#include "appcore/WorkspaceLocation.h"
 
+#include "appcore/RegistrySettings.h"
 #include "platform/win32/files.h"
 #include "platform/win32/knownfolders.h"
-#include "uploader/RegistrySettings.h"
 
 CString LocateWorkspace() {
   CString location = GetWorkspaceLocation();

@@ -15,8 +15,8 @@
 
 #include <string>
 
+#include "appcore/TransferFolders.h"
 #include "platform/classlib/CString.h"
-#include "uploader/TransferFolders.h"
 
 // Versions above this one are newer than the program.
 constexpr int kProgramVersion = 100;

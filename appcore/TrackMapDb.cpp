@@ -1,12 +1,12 @@
-#include "uploader/TrackMapDb.h"
+#include "appcore/TrackMapDb.h"
 
 #include <vector>
 
+#include "appcore/AppSqlite.h"
+#include "appcore/BeaconFile.h"
+#include "appcore/TransferFolders.h"
 #include "platform/win32/download.h"
 #include "platform/win32/files.h"
-#include "uploader/AppSqlite.h"
-#include "uploader/BeaconFile.h"
-#include "uploader/TransferFolders.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "uploader/AppContext.h"
+#include "appcore/AppContext.h"
 
 #include <cstdio>
 
+#include "appcore/WorkspaceLocation.h"
 #include "platform/win32/utf.h"
 #include "sport/DataFolders.h"
-#include "uploader/WorkspaceLocation.h"
 
 bool AppContext::Create(const CreateFailure& failure) {
   m_workspace = LocateWorkspace();

@@ -1,4 +1,4 @@
-#include "uploader/TransferFolders.h"
+#include "appcore/TransferFolders.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "uploader/BeaconFile.h"
+#include "appcore/BeaconFile.h"
 
 #include <cstdio>
 #include <cstring>

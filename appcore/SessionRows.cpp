@@ -1,10 +1,10 @@
-#include "uploader/SessionRows.h"
+#include "appcore/SessionRows.h"
 
 #include <cmath>
 #include <cstdint>
 
+#include "appcore/TransferFolders.h"
 #include "platform/classlib/CStdioFileEx.h"
-#include "uploader/TransferFolders.h"
 
 CString TrackMapDisplayName(const std::u16string& userData, const CString& mapName) {
   const std::u16string folder = TrackMapFolder(userData, mapName.Str());

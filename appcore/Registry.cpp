@@ -1,4 +1,4 @@
-#include "uploader/Registry.h"
+#include "appcore/Registry.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,10 @@
-#include "uploader/DragTypes.h"
+#include "appcore/DragTypes.h"
 
 #include <charconv>
 #include <string>
 
+#include "appcore/Registry.h"
 #include "sport/SportProjMgr.h"
-#include "uploader/Registry.h"
 
 namespace {
 

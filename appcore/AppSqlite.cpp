@@ -1,4 +1,4 @@
-#include "uploader/AppSqlite.h"
+#include "appcore/AppSqlite.h"
 
 #include <cstring>
 #include <filesystem>

@@ -9,10 +9,10 @@
 #include <functional>
 #include <string>
 
+#include "appcore/SessionListDb.h"
+#include "appcore/TrackMapDb.h"
+#include "appcore/UserInfoDb.h"
 #include "platform/classlib/CString.h"
-#include "uploader/SessionListDb.h"
-#include "uploader/TrackMapDb.h"
-#include "uploader/UserInfoDb.h"
 #include "webclient/ApiUserStore.h"
 
 // It is also the web-service client's host (SetApiHost): the client's user

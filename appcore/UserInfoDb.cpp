@@ -1,10 +1,10 @@
-#include "uploader/UserInfoDb.h"
+#include "appcore/UserInfoDb.h"
 
+#include "appcore/AppSqlite.h"
+#include "appcore/TransferFolders.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
 #include "platform/win32/timeutil.h"
-#include "uploader/AppSqlite.h"
-#include "uploader/TransferFolders.h"
 
 namespace {
 
