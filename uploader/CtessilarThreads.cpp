@@ -5,6 +5,7 @@
 
 #include "appcore/DragTypes.h"
 #include "appcore/SelfUpdate.h"
+#include "appcore/SessionScan.h"
 #include "appcore/TrackMapDb.h"
 #include "platform/win32/threads.h"
 #include "sport/ProjectDbMgr.h"
@@ -74,4 +75,18 @@ void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
 
 void CtessilarDlg::LoadDragRacingTypesThread(std::stop_token /*stop*/) {
   LoadDragRacingTypes(*CSportProjMgr::GetInstance());
+}
+
+static_assert(CtessilarDlg::kRaceTypes == kSessionRaceTypes, "one race type per category static");
+
+void CtessilarDlg::ScanSessions() {
+  const SessionCounts counts = CountSessions(*CSportProjMgr::GetInstance());
+  for (int32_t type = 0; type < kRaceTypes; ++type) m_nRaceTotal[type] = counts.byType[type];
+  m_nSessionTotal = counts.total;
+  m_workers.Start([this](std::stop_token stop) { BuildSessionRowsThread(stop); });
+}
+
+void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
+  SessionRowScan scan({CSportProjMgr::GetInstance(), m_pSessionListDb}, {m_nDbState, m_nItemDone});
+  scan.Run(m_nSessionTotal, stop);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "appcore/SessionListDb.h"
+#include "appcore/SessionScan.h"
 #include "sport/SportProjMgr.h"
 #include "sport/SportTrack.h"
 #include "sport/SportUser.h"
@@ -20,7 +21,6 @@
 #include "tests/common/program_ui_env.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/SessionScan.h"
 #include "webclient/ApiClient.h"
 
 namespace fs = std::filesystem;

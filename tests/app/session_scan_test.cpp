@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "appcore/SessionListDb.h"
+#include "appcore/SessionScan.h"
 #include "sport/SportProjMgr.h"
 #include "sport/SportTrack.h"
 #include "sport/SportUser.h"
@@ -18,7 +19,6 @@
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
 #include "uploader/CtessilarDlg.h"
-#include "uploader/SessionScan.h"
 
 namespace {
 
@@ -226,6 +226,20 @@ TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedOrEmptyProjectLeavesTh
   ASSERT_TRUE(CSportProjMgr::GetInstance()->IsProjectLoaded());
   m_dlg.BuildSessionRowsThread(std::stop_token());
   EXPECT_EQ(Rows().size(), stored);
+}
+
+// The scan is a job of its own: without a window it counts and lists the
+// same sessions.
+TEST_F(SessionScanTest, TheScanRunsAsAJobWithoutTheWindow) {
+  LoadDragTypes();
+  const SessionCounts counts = CountSessions(*CSportProjMgr::GetInstance());
+  std::atomic<int32_t> state{kDbScanning}, done{0};
+  SessionRowScan({CSportProjMgr::GetInstance(), &m_list}, {state, done}).Run(counts.total);
+  EXPECT_EQ(counts.total, 9);
+  EXPECT_EQ(std::vector<int32_t>(counts.byType, counts.byType + 7), (std::vector<int32_t>{1, 1, 1, 1, 3, 1, 1}));
+  EXPECT_EQ(state.load(), kDbListReady);
+  EXPECT_EQ(done.load(), 8);
+  EXPECT_EQ(Rows().size(), 8u);
 }
 
 // A track without a stored zone, whose statistics the row computes: one

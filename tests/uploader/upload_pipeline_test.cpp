@@ -14,6 +14,7 @@
 
 #include "appcore/BeaconFile.h"
 #include "appcore/SessionListDb.h"
+#include "appcore/SessionScan.h"
 #include "appcore/TrackMapDb.h"
 #include "appcore/UploadPipeline.h"
 #include "appcore/UserInfoDb.h"
@@ -28,7 +29,6 @@
 #include "tests/uploader/sqlite_probe.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
-#include "uploader/SessionScan.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

@@ -1,7 +1,4 @@
-// The scan of the workspace into session rows: ScanSessions counts the
-// sessions on the UI thread, the row thread builds one record per session and
-// brings SessionList.db in line with them.
-#include "uploader/SessionScan.h"
+#include "appcore/SessionScan.h"
 
 #include <cmath>
 #include <limits>
@@ -19,7 +16,6 @@
 #include "sport/SportUser.h"
 #include "sport/TrackPoints.h"
 #include "trackdb/tgvRecord.h"
-#include "uploader/CtessilarDlg.h"
 
 namespace {
 
@@ -194,22 +190,20 @@ bool SummariseSession(CSportProjMgr& manager, const CSportUser& user, CSportTrac
   return summarised;
 }
 
-void CtessilarDlg::ScanSessions() {
-  int32_t total = 0;
-  int32_t byType[kRaceTypes] = {};
-  ForEachSession(*CSportProjMgr::GetInstance(), [&](CSportUser&, CSportTrack& track) {
-    ++total;
-    if (track.m_nRacingType >= 0 && track.m_nRacingType < kRaceTypes) ++byType[track.m_nRacingType];
+SessionCounts CountSessions(const CSportProjMgr& manager) {
+  SessionCounts counts;
+  ForEachSession(manager, [&](CSportUser&, CSportTrack& track) {
+    ++counts.total;
+    if (track.m_nRacingType >= 0 && track.m_nRacingType < kSessionRaceTypes) ++counts.byType[track.m_nRacingType];
     return true;
   });
-  for (int32_t type = 0; type < kRaceTypes; ++type) m_nRaceTotal[type] = byType[type];
-  m_nSessionTotal = total;
-  m_workers.Start([this](std::stop_token stop) { BuildSessionRowsThread(stop); });
+  return counts;
 }
 
-void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
-  const int32_t capacity = m_nSessionTotal;
-  SessionListDb* sessionList = m_pSessionListDb;
+SessionRowScan::SessionRowScan(SessionScanSources sources, SessionScanProgress progress)
+    : m_sources(sources), m_progress(progress) {}
+
+void SessionRowScan::Run(int32_t capacity, std::stop_token stop) {
   std::vector<SessionSummary> records;
   try {
     records.resize(static_cast<size_t>(capacity > 0 ? capacity : 0));
@@ -218,10 +212,10 @@ void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
   } catch (const std::length_error&) {
     return;
   }
-  if (sessionList == nullptr) return;
-  m_nItemDone = 0;
+  if (m_sources.sessionList == nullptr || m_sources.projects == nullptr) return;
+  m_progress.itemDone = 0;
 
-  CSportProjMgr& manager = *CSportProjMgr::GetInstance();
+  CSportProjMgr& manager = *m_sources.projects;
   // A drag session is matched against the whole list of drag types: one not
   // yet loaded would drop the session, and Sync would delete its row.
   manager.WaitForDragTypes();
@@ -239,7 +233,7 @@ void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
     SessionSummary record;
     if (!SummariseSession(manager, user, track, record)) return true;
     records[static_cast<size_t>(built++)] = std::move(record);
-    m_nItemDone = built;
+    m_progress.itemDone = built;
     return true;
   });
   if (stopped) return;
@@ -249,6 +243,6 @@ void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
   // whole shows nothing of the workspace, and a project without any session
   // is more likely cut short than emptied; each leaves the stored rows as
   // they are.
-  if (!beyondCount && visited > 0 && manager.IsProjectLoaded()) sessionList->Sync(records.data(), built);
-  m_nDbState = kDbListReady;
+  if (!beyondCount && visited > 0 && manager.IsProjectLoaded()) m_sources.sessionList->Sync(records.data(), built);
+  m_progress.state = kDbListReady;
 }
