@@ -34,8 +34,8 @@ namespace {
 
 // The same names in narrow text, for building statements.
 const char* const kTableNamesA[tgvRecordTypeCount + 1] = {
-    nullptr, "TypeD", "TagD", "FileD", "ValD", "NTag", "FTag", "Val", "CP", "POI", "WP",
-    "Line", "Map", "PropInt", "PropDouble", "PropText", "VP", "GPSLog", "VStyle", "VSTag",
+    nullptr, "TypeD", "TagD", "FileD",   "ValD",       "NTag",     "FTag", "Val",    "CP",     "POI",
+    "WP",    "Line",  "Map",  "PropInt", "PropDouble", "PropText", "VP",   "GPSLog", "VStyle", "VSTag",
 };
 
 }  // namespace

@@ -35,22 +35,22 @@ constexpr uint32_t tgvRecordTypeCount = 19;
 // row reader and writer and the field clearing. 10..15 are not used.
 enum tgvSchemaKind : uint8_t {
   tgvSK_None = 0,
-  tgvSK_Type = 1,       // TypeD
-  tgvSK_Tag = 2,        // TagD, FileD
-  tgvSK_ValueDef = 3,   // ValD
-  tgvSK_Link = 4,       // NTag, FTag, VSTag
-  tgvSK_Val = 5,        // Val
-  tgvSK_CP = 6,         // CP
-  tgvSK_POI = 7,        // POI
-  tgvSK_WP = 8,         // WP
-  tgvSK_Line = 9,       // Line
-  tgvSK_Map = 16,       // Map
-  tgvSK_PropInt = 17,   // PropInt
+  tgvSK_Type = 1,         // TypeD
+  tgvSK_Tag = 2,          // TagD, FileD
+  tgvSK_ValueDef = 3,     // ValD
+  tgvSK_Link = 4,         // NTag, FTag, VSTag
+  tgvSK_Val = 5,          // Val
+  tgvSK_CP = 6,           // CP
+  tgvSK_POI = 7,          // POI
+  tgvSK_WP = 8,           // WP
+  tgvSK_Line = 9,         // Line
+  tgvSK_Map = 16,         // Map
+  tgvSK_PropInt = 17,     // PropInt
   tgvSK_PropDouble = 18,  // PropDouble
-  tgvSK_PropText = 19,  // PropText
-  tgvSK_VP = 20,        // VP
-  tgvSK_GPSLog = 21,    // GPSLog
-  tgvSK_Style = 22,     // VStyle
+  tgvSK_PropText = 19,    // PropText
+  tgvSK_VP = 20,          // VP
+  tgvSK_GPSLog = 21,      // GPSLog
+  tgvSK_Style = 22,       // VStyle
 };
 
 // The highest schema kind number; kinds run 1..tgvSchemaKindMax with gaps.
@@ -61,7 +61,7 @@ struct tgvRecordTypeEntry {
   uint8_t userType;
   uint8_t schemaKind;
   uint16_t zero;
-  uint32_t recordSize;       // bytes of one in-memory record of this type
+  uint32_t recordSize;  // bytes of one in-memory record of this type
   const char16_t* tableName;
 };
 

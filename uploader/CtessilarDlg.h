@@ -105,12 +105,12 @@ class CtessilarDlg : public CDialog {
   std::atomic<int32_t> m_nDbState{kDbStart};              // DbState
   std::atomic<int32_t> m_nTrackMapState{kTrackMapsIdle};  // TrackMapState
   std::atomic<int32_t> m_nUploadState{kUploadIdle};       // UploadState
-  std::atomic<double> m_dItemFraction{0.0};              // share of the current session converted, 0.0 to 1.0
-  std::atomic<int32_t> m_nItemTotal{0};                  // sessions chosen for upload
-  std::atomic<SessionSummary*> m_pUploadItems{nullptr};  // m_nItemTotal records
-  std::atomic<int32_t> m_nItemDone{0};                   // sessions done in the current job
-  std::atomic<int32_t> m_nSessionTotal{0};               // sessions found in the workspace
-  std::atomic<int32_t> m_nTrackMapCount{0};              // track maps announced by the service
+  std::atomic<double> m_dItemFraction{0.0};               // share of the current session converted, 0.0 to 1.0
+  std::atomic<int32_t> m_nItemTotal{0};                   // sessions chosen for upload
+  std::atomic<SessionSummary*> m_pUploadItems{nullptr};   // m_nItemTotal records
+  std::atomic<int32_t> m_nItemDone{0};                    // sessions done in the current job
+  std::atomic<int32_t> m_nSessionTotal{0};                // sessions found in the workspace
+  std::atomic<int32_t> m_nTrackMapCount{0};               // track maps announced by the service
   std::atomic<int32_t> m_nUploadOk{0};
   std::atomic<int32_t> m_nUploadFail{0};
   std::atomic<int32_t> m_nUploadDuplicate{0};

@@ -37,7 +37,7 @@ int CompareSortKeys(const CString& a, const CString& b, bool ascending) {
 // ---------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CCheckHeadCtrl, CHeaderCtrl)
-  ON_NOTIFY_REFLECT(HDN_ITEMCLICKW, &CCheckHeadCtrl::OnItemClick)
+ON_NOTIFY_REFLECT(HDN_ITEMCLICKW, &CCheckHeadCtrl::OnItemClick)
 END_MESSAGE_MAP()
 
 int CCheckHeadCtrl::GetSortColumn() { return g_sortColumn; }
@@ -67,7 +67,7 @@ void CCheckHeadCtrl::OnItemClick(NMHDR* hdr, LRESULT* result) {
 // ---------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CListCtrlExtension, CListCtrl)
-  ON_NOTIFY_REFLECT_EX(LVN_ITEMCHANGED, &CListCtrlExtension::OnItemChanged)
+ON_NOTIFY_REFLECT_EX(LVN_ITEMCHANGED, &CListCtrlExtension::OnItemChanged)
 END_MESSAGE_MAP()
 
 void CListCtrlExtension::PreSubclassWindow() {

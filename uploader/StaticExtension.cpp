@@ -1,10 +1,10 @@
 #include "uploader/StaticExtension.h"
 
 BEGIN_MESSAGE_MAP(CStaticExtension, CStatic)
-  ON_WM_MOUSEHOVER()
-  ON_WM_MOUSEMOVE()
-  ON_WM_MOUSELEAVE()
-  ON_WM_SETCURSOR()
+ON_WM_MOUSEHOVER()
+ON_WM_MOUSEMOVE()
+ON_WM_MOUSELEAVE()
+ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
 void CStaticExtension::OnMouseMove(UINT flags, CPoint point) {
@@ -21,15 +21,20 @@ void CStaticExtension::OnMouseMove(UINT flags, CPoint point) {
 
 void CStaticExtension::OnMouseHover(UINT flags, CPoint point) {
   switch (m_nLinkStyle) {
-    case 1: SetCursor(LoadCursor(nullptr, IDC_HAND)); break;
+    case 1:
+      SetCursor(LoadCursor(nullptr, IDC_HAND));
+      break;
     case 2:
     case 3:
-    case 4: Invalidate(); break;
+    case 4:
+      Invalidate();
+      break;
     case 5:
       SetCursor(LoadCursor(nullptr, IDC_HAND));
       Invalidate();
       break;
-    default: break;
+    default:
+      break;
   }
   CStatic::OnMouseHover(flags, point);
 }

@@ -67,13 +67,34 @@ class CJsonValue {
   bool SetArray();
   bool SetObject();
 
-  CJsonValue& operator=(int32_t v) { SetInt(v); return *this; }
-  CJsonValue& operator=(uint32_t v) { SetInt(static_cast<int32_t>(v)); return *this; }
-  CJsonValue& operator=(float v) { SetDouble(v); return *this; }
-  CJsonValue& operator=(double v) { SetDouble(v); return *this; }
-  CJsonValue& operator=(const char* s) { SetString(s); return *this; }
-  CJsonValue& operator=(const char16_t* s) { SetString(s); return *this; }
-  CJsonValue& operator=(const std::u16string& s) { SetString(s); return *this; }
+  CJsonValue& operator=(int32_t v) {
+    SetInt(v);
+    return *this;
+  }
+  CJsonValue& operator=(uint32_t v) {
+    SetInt(static_cast<int32_t>(v));
+    return *this;
+  }
+  CJsonValue& operator=(float v) {
+    SetDouble(v);
+    return *this;
+  }
+  CJsonValue& operator=(double v) {
+    SetDouble(v);
+    return *this;
+  }
+  CJsonValue& operator=(const char* s) {
+    SetString(s);
+    return *this;
+  }
+  CJsonValue& operator=(const char16_t* s) {
+    SetString(s);
+    return *this;
+  }
+  CJsonValue& operator=(const std::u16string& s) {
+    SetString(s);
+    return *this;
+  }
 
   // Arrays: false (nothing added, nothing adopted) when this is not an array.
   bool Append(const CJsonValue& value);  // deep copy

@@ -27,13 +27,12 @@ std::u16string EncryptPayload(const char16_t* plainText, const BYTE* iv) {
 
   std::string encoded;
   try {
-    CryptoPP::CBC_Mode<CryptoPP::AES>::Encryption enc(reinterpret_cast<const CryptoPP::byte*>(key.data()),
-                                                       key.size(), ivBytes);
-    CryptoPP::StringSource source(
-        plain, true,
-        new CryptoPP::StreamTransformationFilter(
-            enc, new CryptoPP::Base64Encoder(new CryptoPP::StringSink(encoded), true, 72),
-            CryptoPP::StreamTransformationFilter::PKCS_PADDING));
+    CryptoPP::CBC_Mode<CryptoPP::AES>::Encryption enc(reinterpret_cast<const CryptoPP::byte*>(key.data()), key.size(),
+                                                      ivBytes);
+    CryptoPP::StringSource source(plain, true,
+                                  new CryptoPP::StreamTransformationFilter(
+                                      enc, new CryptoPP::Base64Encoder(new CryptoPP::StringSink(encoded), true, 72),
+                                      CryptoPP::StreamTransformationFilter::PKCS_PADDING));
   } catch (const CryptoPP::Exception&) {
     return std::u16string();
   }
@@ -47,8 +46,7 @@ std::string Md5Hex(const void* data, size_t size) {
     CryptoPP::Weak1::MD5 md5;
     CryptoPP::byte digest[CryptoPP::Weak1::MD5::DIGESTSIZE];
     md5.CalculateDigest(digest, static_cast<const CryptoPP::byte*>(data), size);
-    CryptoPP::ArraySource(digest, sizeof digest, true,
-                          new CryptoPP::HexEncoder(new CryptoPP::StringSink(hex), true));
+    CryptoPP::ArraySource(digest, sizeof digest, true, new CryptoPP::HexEncoder(new CryptoPP::StringSink(hex), true));
   } catch (const CryptoPP::Exception&) {
     return std::string();
   }

@@ -5,9 +5,8 @@
 
 #include <cstdio>
 #include <memory>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "bench/common/ThroughputReporter.h"
 #include "platform/win32/utf.h"
@@ -19,17 +18,19 @@ namespace {
 // {"code":0,"data":{"1":{"id":"1","type":"Circuit","Label":...,"uDate":...,"BCNXFile":...},...}}
 const std::string& TrackListText() {
   static const std::string text = [] {
-    const char* labels[] = {"Fuji Speedway", "\xE9\x88\xB4\xE9\xB9\xBF\xE3\x82\xB5\xE3\x83\xBC\xE3\x82\xAD\xE3\x83\x83\xE3\x83\x88",
-                            "N\xC3\xBC" "rburgring Nordschleife", "Autopolis \"East\" loop"};
+    const char* labels[] = {"Fuji Speedway",
+                            "\xE9\x88\xB4\xE9\xB9\xBF\xE3\x82\xB5\xE3\x83\xBC\xE3\x82\xAD\xE3\x83\x83\xE3\x83\x88",
+                            "N\xC3\xBC"
+                            "rburgring Nordschleife",
+                            "Autopolis \"East\" loop"};
     std::string s = "{\"code\":0,\"data\":{";
     for (int i = 1; s.size() < 5 * 1024 * 1024; ++i) {
       if (i > 1) s += ",";
       std::string id = std::to_string(i);
       s += "\"" + id + "\":{\"id\":\"" + id + "\",\"type\":\"Circuit\",\"Label\":\"" +
-           nlohmann::json(std::string(labels[i % 4])).get<std::string>() + " " + id +
-           "\",\"uDate\":\"" + std::to_string(1700000000 + i) +
-           "\",\"BCNXFile\":\"https://127.0.0.1:18080/bcnx/" + id + ".bcnx\",\"lat\":" +
-           std::to_string(34.8 + i * 1e-5) + ",\"laps\":" + std::to_string(i % 97) + "}";
+           nlohmann::json(std::string(labels[i % 4])).get<std::string>() + " " + id + "\",\"uDate\":\"" +
+           std::to_string(1700000000 + i) + "\",\"BCNXFile\":\"https://127.0.0.1:18080/bcnx/" + id +
+           ".bcnx\",\"lat\":" + std::to_string(34.8 + i * 1e-5) + ",\"laps\":" + std::to_string(i % 97) + "}";
     }
     s += "}}";
     // The label with a quote must stay valid JSON.

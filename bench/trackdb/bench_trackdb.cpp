@@ -136,7 +136,9 @@ int main(int argc, char** argv) {
   std::error_code ec;
   std::filesystem::remove_all(Folder(), ec);
 
-  auto ns = [&](const char* bench, int size) { return reporter.NsPerItem(std::string(bench) + "/" + std::to_string(size)); };
+  auto ns = [&](const char* bench, int size) {
+    return reporter.NsPerItem(std::string(bench) + "/" + std::to_string(size));
+  };
   std::printf("\ntracks  values   ours ns/value  floor ns/value  ours/floor\n");
   for (int size : kSizes) {
     const double ours = ns("BM_OpenAndReadEveryField", size);

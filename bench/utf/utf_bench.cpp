@@ -22,14 +22,16 @@ std::string Repeat(const std::string& piece) {
 }
 
 const std::string& Sample(int kind) {
-  static const std::string ascii =
-      Repeat("{\"id\":\"1207\",\"type\":\"Circuit\",\"uDate\":\"1700001207\",\"BCNXFile\":\"https://127.0.0.1/b.bcnx\"},");
+  static const std::string ascii = Repeat(
+      "{\"id\":\"1207\",\"type\":\"Circuit\",\"uDate\":\"1700001207\",\"BCNXFile\":\"https://127.0.0.1/b.bcnx\"},");
   static const std::string mixed = Repeat(
       "{\"id\":\"1207\",\"Label\":\"N\xC3\xBCrburgring Nordschleife\",\"type\":\"Circuit\"},"
-      "{\"id\":\"1208\",\"Label\":\"\xE9\x88\xB4\xE9\xB9\xBF\xE3\x82\xB5\xE3\x83\xBC\xE3\x82\xAD\xE3\x83\x83\xE3\x83\x88 1208\"},");
+      "{\"id\":\"1208\",\"Label\":"
+      "\"\xE9\x88\xB4\xE9\xB9\xBF\xE3\x82\xB5\xE3\x83\xBC\xE3\x82\xAD\xE3\x83\x83\xE3\x83\x88 1208\"},");
   static const std::string japanese = Repeat(
       "\xE9\x88\xB4\xE9\xB9\xBF\xE3\x82\xB5\xE3\x83\xBC\xE3\x82\xAD\xE3\x83\x83\xE3\x83\x88\xE3\x80\x81"
-      "\xE5\xAF\x8C\xE5\xA3\xAB\xE3\x82\xB9\xE3\x83\x94\xE3\x83\xBC\xE3\x83\x89\xE3\x82\xA6\xE3\x82\xA7\xE3\x82\xA4 \xF0\x9F\x8F\x81\n");
+      "\xE5\xAF\x8C\xE5\xA3\xAB\xE3\x82\xB9\xE3\x83\x94\xE3\x83\xBC\xE3\x83\x89\xE3\x82\xA6\xE3\x82\xA7\xE3\x82\xA4 "
+      "\xF0\x9F\x8F\x81\n");
   return kind == 0 ? ascii : kind == 1 ? mixed : japanese;
 }
 
@@ -103,8 +105,8 @@ bool SameResults() {
     const std::string& text = Sample(kind);
     const std::u16string ours = Utf8ToUtf16(text);
     const std::string theirs = IconvConvert(to16, text.data(), text.size(), text.size() * 2);
-    same = theirs.size() == ours.size() * 2 && theirs.compare(0, theirs.size(), reinterpret_cast<const char*>(ours.data()),
-                                                               ours.size() * 2) == 0;
+    same = theirs.size() == ours.size() * 2 &&
+           theirs.compare(0, theirs.size(), reinterpret_cast<const char*>(ours.data()), ours.size() * 2) == 0;
     same = same && Utf16ToUtf8(ours) == text &&
            IconvConvert(to8, reinterpret_cast<const char*>(ours.data()), ours.size() * 2, ours.size() * 3) == text;
   }

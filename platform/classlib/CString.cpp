@@ -16,13 +16,11 @@ inline size_t ClampIndex(int i, size_t size) {
   return std::min(static_cast<size_t>(i), size);
 }
 
-bool IsSpace(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
-}
+bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f'; }
 
 char16_t ToLower(char16_t c) {
   if (c < 0x80) return WCharLowerAscii(c);
-  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 0x20);  // Latin-1
+  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 0x20);   // Latin-1
   if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 0x20);  // Greek
   if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 0x20);                // Cyrillic
   if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
@@ -68,9 +66,12 @@ CString::CString(char16_t ch, int repeat) {
 }
 
 CString& CString::operator=(const char16_t* s) {
-  if (!s) m_s.clear();
-  else if (s >= m_s.data() && s <= m_s.data() + m_s.size()) m_s = std::u16string(s);  // aliasing
-  else m_s.assign(s);
+  if (!s)
+    m_s.clear();
+  else if (s >= m_s.data() && s <= m_s.data() + m_s.size())
+    m_s = std::u16string(s);  // aliasing
+  else
+    m_s.assign(s);
   return *this;
 }
 
@@ -263,7 +264,8 @@ int CString::Insert(int index, const char16_t* s) {
 
 int CString::Delete(int index, int count) {
   if (index < 0) index = 0;
-  if (count > 0 && static_cast<size_t>(index) < m_s.size()) m_s.erase(static_cast<size_t>(index), static_cast<size_t>(count));
+  if (count > 0 && static_cast<size_t>(index) < m_s.size())
+    m_s.erase(static_cast<size_t>(index), static_cast<size_t>(count));
   return GetLength();
 }
 
@@ -282,12 +284,30 @@ void CString::trimRightIf(bool (*pred)(char16_t, const void*), const void* ctx) 
 CString& CString::Trim() { return TrimRight().TrimLeft(); }
 CString& CString::Trim(char16_t ch) { return TrimRight(ch).TrimLeft(ch); }
 CString& CString::Trim(const char16_t* set) { return TrimRight(set).TrimLeft(set); }
-CString& CString::TrimLeft() { trimLeftIf(PredSpace, nullptr); return *this; }
-CString& CString::TrimLeft(char16_t ch) { trimLeftIf(PredChar, &ch); return *this; }
-CString& CString::TrimLeft(const char16_t* set) { trimLeftIf(PredSet, set); return *this; }
-CString& CString::TrimRight() { trimRightIf(PredSpace, nullptr); return *this; }
-CString& CString::TrimRight(char16_t ch) { trimRightIf(PredChar, &ch); return *this; }
-CString& CString::TrimRight(const char16_t* set) { trimRightIf(PredSet, set); return *this; }
+CString& CString::TrimLeft() {
+  trimLeftIf(PredSpace, nullptr);
+  return *this;
+}
+CString& CString::TrimLeft(char16_t ch) {
+  trimLeftIf(PredChar, &ch);
+  return *this;
+}
+CString& CString::TrimLeft(const char16_t* set) {
+  trimLeftIf(PredSet, set);
+  return *this;
+}
+CString& CString::TrimRight() {
+  trimRightIf(PredSpace, nullptr);
+  return *this;
+}
+CString& CString::TrimRight(char16_t ch) {
+  trimRightIf(PredChar, &ch);
+  return *this;
+}
+CString& CString::TrimRight(const char16_t* set) {
+  trimRightIf(PredSet, set);
+  return *this;
+}
 
 CString& CString::MakeLower() {
   for (char16_t& c : m_s) c = ToLower(c);

@@ -19,9 +19,9 @@ class CString {
   CString() = default;
   CString(const CString&) = default;
   CString(CString&&) noexcept = default;
-  CString(const char16_t* s);                 // null gives an empty string
-  CString(const char16_t* s, int length);     // at most `length` units (stops at none)
-  CString(const char* utf8);                  // narrow text is UTF-8 here
+  CString(const char16_t* s);              // null gives an empty string
+  CString(const char16_t* s, int length);  // at most `length` units (stops at none)
+  CString(const char* utf8);               // narrow text is UTF-8 here
   CString(char16_t ch, int repeat = 1);
   CString(const std::u16string& s) : m_s(s) {}
   CString(std::u16string&& s) noexcept : m_s(std::move(s)) {}
@@ -86,12 +86,12 @@ class CString {
   int FindOneOf(const char16_t* charSet) const;
 
   // Editing; each returns what the class library returns.
-  int Replace(char16_t oldCh, char16_t newCh);              // count replaced
+  int Replace(char16_t oldCh, char16_t newCh);                    // count replaced
   int Replace(const char16_t* oldText, const char16_t* newText);  // count replaced
-  int Remove(char16_t ch);                                  // count removed
-  int Insert(int index, char16_t ch);                       // new length
-  int Insert(int index, const char16_t* s);                 // new length
-  int Delete(int index, int count = 1);                     // new length
+  int Remove(char16_t ch);                                        // count removed
+  int Insert(int index, char16_t ch);                             // new length
+  int Insert(int index, const char16_t* s);                       // new length
+  int Delete(int index, int count = 1);                           // new length
 
   // Trimming: whitespace, one unit, or any unit of a set.
   CString& Trim();

@@ -41,9 +41,7 @@ class CArray {
   INT_PTR GetUpperBound() const { return GetSize() - 1; }
   BOOL IsEmpty() const { return m_data.empty(); }
   // New elements are value-initialised; a negative size empties the array.
-  void SetSize(INT_PTR newSize, INT_PTR growBy = -1) {
-    m_data.resize(newSize > 0 ? static_cast<size_t>(newSize) : 0);
-  }
+  void SetSize(INT_PTR newSize, INT_PTR growBy = -1) { m_data.resize(newSize > 0 ? static_cast<size_t>(newSize) : 0); }
   void FreeExtra() { m_data.shrink_to_fit(); }
   void RemoveAll() { m_data.clear(); }
 
@@ -220,8 +218,10 @@ class CList {
     if (!at) return linkAfter(m_tail, n);
     n->next = at;
     n->prev = at->prev;
-    if (at->prev) at->prev->next = n;
-    else m_head = n;
+    if (at->prev)
+      at->prev->next = n;
+    else
+      m_head = n;
     at->prev = n;
     ++m_count;
     return n;
@@ -237,17 +237,23 @@ class CList {
     }
     n->prev = at;
     n->next = at->next;
-    if (at->next) at->next->prev = n;
-    else m_tail = n;
+    if (at->next)
+      at->next->prev = n;
+    else
+      m_tail = n;
     at->next = n;
     ++m_count;
     return n;
   }
   void unlink(Node* n) {
-    if (n->prev) n->prev->next = n->next;
-    else m_head = n->next;
-    if (n->next) n->next->prev = n->prev;
-    else m_tail = n->prev;
+    if (n->prev)
+      n->prev->next = n->next;
+    else
+      m_head = n->next;
+    if (n->next)
+      n->next->prev = n->prev;
+    else
+      m_tail = n->prev;
     delete n;
     --m_count;
   }
@@ -327,15 +333,21 @@ class CMap {
   };
   void link(Assoc* a) {
     a->prev = m_last;
-    if (m_last) m_last->next = a;
-    else m_first = a;
+    if (m_last)
+      m_last->next = a;
+    else
+      m_first = a;
     m_last = a;
   }
   void unlink(Assoc* a) {
-    if (a->prev) a->prev->next = a->next;
-    else m_first = a->next;
-    if (a->next) a->next->prev = a->prev;
-    else m_last = a->prev;
+    if (a->prev)
+      a->prev->next = a->next;
+    else
+      m_first = a->next;
+    if (a->next)
+      a->next->prev = a->prev;
+    else
+      m_last = a->prev;
     delete a;
   }
 

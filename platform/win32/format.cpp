@@ -131,9 +131,12 @@ void FormatInteger(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
   if (base == 8 && sp.alt && (body.empty() || body[0] != '0')) body.insert(body.begin(), '0');
   std::string prefix;
   if (isSigned) {
-    if (neg) prefix = "-";
-    else if (sp.plus) prefix = "+";
-    else if (sp.space) prefix = " ";
+    if (neg)
+      prefix = "-";
+    else if (sp.plus)
+      prefix = "+";
+    else if (sp.space)
+      prefix = " ";
   }
   if (base == 16 && sp.alt && mag != 0) prefix += (conv == C('X')) ? "0X" : "0x";
   AppendNumber(out, prefix, body, sp, sp.zero && !sp.left && sp.precision < 0);
@@ -191,18 +194,20 @@ void FormatFloat(std::basic_string<C>& out, C conv, const Spec& sp, Args& a) {
     int p = prec == 0 ? 1 : prec;
     std::string sci = ToCharsSci(mag, p - 1);
     int x = std::atoi(sci.c_str() + sci.find('e') + 1);
-    if (p > x && x >= -4) body = ToCharsFixed(mag, p - 1 - x);
-    else body = sci;
-    if (!sp.alt) StripFractionZeros(body);
+    if (p > x && x >= -4)
+      body = ToCharsFixed(mag, p - 1 - x);
+    else
+      body = sci;
+    if (!sp.alt)
+      StripFractionZeros(body);
     else if (body.find('.') == std::string::npos) {
       size_t e = body.find('e');
       body.insert(e == std::string::npos ? body.size() : e, ".");
     }
   } else {  // 'a'
     std::vector<char> buf(static_cast<size_t>(prec) + 64);
-    auto r = sp.precision >= 0
-                 ? std::to_chars(buf.data(), buf.data() + buf.size(), mag, std::chars_format::hex, prec)
-                 : std::to_chars(buf.data(), buf.data() + buf.size(), mag, std::chars_format::hex);
+    auto r = sp.precision >= 0 ? std::to_chars(buf.data(), buf.data() + buf.size(), mag, std::chars_format::hex, prec)
+                               : std::to_chars(buf.data(), buf.data() + buf.size(), mag, std::chars_format::hex);
     body.assign(buf.data(), r.ptr);
     prefix += "0x";
   }

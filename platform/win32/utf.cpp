@@ -39,10 +39,14 @@ Decoded DecodeUtf8(const UTF8* p, const UTF8* end) {
   if (n == 1) return {b0, 1, DecodeStatus::ok};
   if (n == 0) return {0, 1, DecodeStatus::illegal};
   UTF8 lo = 0x80, hi = 0xBF;
-  if (b0 == 0xE0) lo = 0xA0;
-  else if (b0 == 0xED) hi = 0x9F;
-  else if (b0 == 0xF0) lo = 0x90;
-  else if (b0 == 0xF4) hi = 0x8F;
+  if (b0 == 0xE0)
+    lo = 0xA0;
+  else if (b0 == 0xED)
+    hi = 0x9F;
+  else if (b0 == 0xF0)
+    lo = 0x90;
+  else if (b0 == 0xF4)
+    hi = 0x8F;
   UTF32 cp = (n == 2) ? (b0 & 0x1F) : (n == 3) ? (b0 & 0x0F) : (b0 & 0x07);
   for (int i = 1; i < n; ++i) {
     if (p + i >= end) return {0, i, DecodeStatus::truncated};
@@ -142,8 +146,7 @@ inline bool PutUtf32(UTF32*& t, UTF32* tEnd, UTF32 cp) {
 }
 
 template <typename T, typename Put>
-ConversionResult FromUtf8(const UTF8** sourceStart, const UTF8* sourceEnd, T** targetStart, T* targetEnd,
-                          Put put) {
+ConversionResult FromUtf8(const UTF8** sourceStart, const UTF8* sourceEnd, T** targetStart, T* targetEnd, Put put) {
   ConversionResult result = conversionOK;
   const UTF8* s = *sourceStart;
   T* t = *targetStart;
@@ -387,10 +390,8 @@ std::u16string Utf32ToUtf16(std::u32string_view s) {
   return out;
 }
 
-int MultiByteToWideChar(UINT, DWORD flags, LPCSTR multiByteStr, int cbMultiByte, LPWSTR wideCharStr,
-                        int cchWideChar) {
-  if (!multiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
-      (cchWideChar > 0 && !wideCharStr))
+int MultiByteToWideChar(UINT, DWORD flags, LPCSTR multiByteStr, int cbMultiByte, LPWSTR wideCharStr, int cchWideChar) {
+  if (!multiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 || (cchWideChar > 0 && !wideCharStr))
     return 0;
   size_t n = (cbMultiByte == -1) ? std::strlen(multiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
   size_t bad;
@@ -404,11 +405,10 @@ int MultiByteToWideChar(UINT, DWORD flags, LPCSTR multiByteStr, int cbMultiByte,
   return need;
 }
 
-int WideCharToMultiByte(UINT, DWORD flags, LPCWSTR wideCharStr, int cchWideChar, LPSTR multiByteStr,
-                        int cbMultiByte, LPCSTR, LPBOOL usedDefaultChar) {
+int WideCharToMultiByte(UINT, DWORD flags, LPCWSTR wideCharStr, int cchWideChar, LPSTR multiByteStr, int cbMultiByte,
+                        LPCSTR, LPBOOL usedDefaultChar) {
   if (usedDefaultChar) *usedDefaultChar = FALSE;
-  if (!wideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
-      (cbMultiByte > 0 && !multiByteStr))
+  if (!wideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 || (cbMultiByte > 0 && !multiByteStr))
     return 0;
   size_t n = 0;
   if (cchWideChar == -1) {

@@ -65,7 +65,7 @@ typedef intptr_t LRESULT;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 
 // 0x00BBGGRR, as on Windows.
-#define RGB(r, g, b)                                                                  \
+#define RGB(r, g, b)                                                                             \
   (static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8) | \
                          (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
 #define GetRValue(rgb) (static_cast<BYTE>(rgb))
@@ -76,9 +76,8 @@ typedef intptr_t LRESULT;
 #define HIWORD(l) (static_cast<WORD>((static_cast<DWORD_PTR>(l) >> 16) & 0xffff))
 #define LOBYTE(w) (static_cast<BYTE>(static_cast<DWORD_PTR>(w) & 0xff))
 #define HIBYTE(w) (static_cast<BYTE>((static_cast<DWORD_PTR>(w) >> 8) & 0xff))
-#define MAKELONG(a, b)                                                               \
-  (static_cast<LONG>(static_cast<DWORD>(static_cast<WORD>(a)) |                      \
-                     (static_cast<DWORD>(static_cast<WORD>(b)) << 16)))
+#define MAKELONG(a, b) \
+  (static_cast<LONG>(static_cast<DWORD>(static_cast<WORD>(a)) | (static_cast<DWORD>(static_cast<WORD>(b)) << 16)))
 
 // 100-ns intervals since 1601-01-01 UTC, in two 32-bit halves.
 struct FILETIME {

@@ -1,8 +1,8 @@
 #include "platform/win32/wstr.h"
 
 #include <charconv>
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <string>
 

@@ -95,7 +95,8 @@ class DamagedWorkspaceTest : public SampleProgramTest {
     RunLoggedIn(login, [&](CtessilarDlg& main) {
       // The preparation marks the Circuit category once the list is filled.
       auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(MainDlgIds::kIdCircuit));
-      EXPECT_TRUE(UiTestPumpUntil([&] { return circuit->IsSelected() && main.m_nTrackMapState.load() == kTrackMapsDone; }, 60000));
+      EXPECT_TRUE(UiTestPumpUntil(
+          [&] { return circuit->IsSelected() && main.m_nTrackMapState.load() == kTrackMapsDone; }, 60000));
       script(main);
     });
     return *message;

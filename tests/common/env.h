@@ -23,8 +23,10 @@ class ScopedEnv {
   void Restore() {
     if (m_restored) return;
     m_restored = true;
-    if (m_old) setenv(m_name.c_str(), m_old->c_str(), 1);
-    else unsetenv(m_name.c_str());
+    if (m_old)
+      setenv(m_name.c_str(), m_old->c_str(), 1);
+    else
+      unsetenv(m_name.c_str());
   }
 
  private:

@@ -14,8 +14,10 @@ class TempDir {
  public:
   TempDir() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "pmtest_XXXXXX").string();
-    if (::mkdtemp(tmpl.data())) m_path = tmpl;
-    else ADD_FAILURE() << "no temporary folder";
+    if (::mkdtemp(tmpl.data()))
+      m_path = tmpl;
+    else
+      ADD_FAILURE() << "no temporary folder";
   }
   ~TempDir() {
     if (m_path.empty()) return;

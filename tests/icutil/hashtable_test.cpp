@@ -43,8 +43,8 @@ TEST(HashTable, DoublesOnTheInsertionAfterFourPerBucketAndKeepsEveryItem) {
 
 TEST(HashTable, StaleLinkOfAnInsertedItemIsNotSpliced) {
   HashTable_C table(ItemHash, KeyHash, ItemEquals, ItemNext, ItemSetNext, 8, 1);
-  Item foreign{16, nullptr};    // never inserted
-  Item stale{8, &foreign};      // same bucket as `foreign`, carrying a stale link
+  Item foreign{16, nullptr};  // never inserted
+  Item stale{8, &foreign};    // same bucket as `foreign`, carrying a stale link
   table.Insert(&stale);
   EXPECT_EQ(stale.next, nullptr);
   EXPECT_EQ(table.Find(&foreign.key, false), nullptr);
@@ -167,7 +167,7 @@ TEST(StrPool, TextThatFitsTheFirstBlockButNotItsRestIsPooledInABlockOfItsSize) {
 TEST(StrPool, AllocationFailureGivesNullNeverAnotherText) {
   StrPool_C pool(64);
   ASSERT_NE(pool.Intern(std::u16string(20, u'a').c_str()), nullptr);  // fills the first block
-  std::u16string longer(20, u'q');  // needs a new block
+  std::u16string longer(20, u'q');                                    // needs a new block
   {
     FailAllocs fail;
     EXPECT_EQ(pool.Intern(longer.c_str()), nullptr);

@@ -1,9 +1,10 @@
+#include "icbase/src/icutil/paths.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "icbase/src/icutil/paths.h"
 #include "platform/win32/utf.h"
 #include "tests/common/data_names.h"
 #include "tests/common/files.h"

@@ -1,10 +1,11 @@
+#include "icbase/src/icutil/times.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
-#include "icbase/src/icutil/times.h"
 #include "tests/common/env.h"
 
 namespace {
@@ -17,7 +18,6 @@ IntPair_C FT(uint64_t v) {
 }
 
 constexpr uint64_t kEpoch = 116444736000000000ULL;
-
 
 }  // namespace
 
@@ -129,7 +129,7 @@ TEST(RecordTimes, LocalFieldsFollowTheZone) {
   {
     ScopedTz zone("CET-1CEST,M3.5.0,M10.5.0/3");
     ASSERT_TRUE(TimeToLocalFields(t, &y, &mo, &d, &h, &mi, &se));
-    EXPECT_EQ(h, 14);  // summer time
+    EXPECT_EQ(h, 14);                                                                          // summer time
     ASSERT_TRUE(TimeToLocalFields(UnixToFileTime(1578398400, 0), &y, &mo, &d, &h, &mi, &se));  // 2020-01-07 12:00 UTC
     EXPECT_EQ(h, 13);
   }

@@ -48,14 +48,12 @@ TEST(UniFileWrite, SurrogatePairsStayWholeAndLoneSurrogatesBecomeReplacement) {
   // A high surrogate followed by an ordinary unit, a lone low surrogate, and
   // a high surrogate at the very end.
   std::u16string lone = {0xD83D, u'a', 0xDE00, u'b', 0xD83D};
-  EXPECT_EQ(SaveBytes(dir, lone, 1),
-            (Bytes{0xEF, 0xBF, 0xBD, 0x61, 0xEF, 0xBF, 0xBD, 0x62, 0xEF, 0xBF, 0xBD}));
+  EXPECT_EQ(SaveBytes(dir, lone, 1), (Bytes{0xEF, 0xBF, 0xBD, 0x61, 0xEF, 0xBF, 0xBD, 0x62, 0xEF, 0xBF, 0xBD}));
   // Two high surrogates in a row: the first is lone, the second pairs.
   std::u16string twoHigh = {0xD83D, 0xD83D, 0xDE00};
   EXPECT_EQ(SaveBytes(dir, twoHigh, 1), (Bytes{0xEF, 0xBF, 0xBD, 0xF0, 0x9F, 0x98, 0x80}));
   // UTF-16 output writes the units unchanged, lone or not.
-  EXPECT_EQ(SaveBytes(dir, lone, 3),
-            (Bytes{0xFF, 0xFE, 0x3D, 0xD8, 0x61, 0x00, 0x00, 0xDE, 0x62, 0x00, 0x3D, 0xD8}));
+  EXPECT_EQ(SaveBytes(dir, lone, 3), (Bytes{0xFF, 0xFE, 0x3D, 0xD8, 0x61, 0x00, 0x00, 0xDE, 0x62, 0x00, 0x3D, 0xD8}));
 }
 
 TEST(UniFileWrite, RawWritersIgnoreTheEncoding) {
@@ -81,7 +79,7 @@ TEST(UniFileWrite, OpenRulesForWriting) {
   EXPECT_TRUE(dir.Entries().empty());
   ASSERT_TRUE(f.Open(path.c_str(), 2, 3));
   EXPECT_FALSE(f.Open(path.c_str(), 2, 3));  // already open
-  EXPECT_EQ(f.ReadChar(), 0xFFFF);          // opened for writing
+  EXPECT_EQ(f.ReadChar(), 0xFFFF);           // opened for writing
   const char16_t* line = u"x";
   EXPECT_EQ(f.ReadLine(&line), -1);
   EXPECT_EQ(line, nullptr);

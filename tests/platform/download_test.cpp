@@ -23,9 +23,7 @@ class DownloadTest : public StandinServiceTest {
     return URLDownloadToFileW(nullptr, Utf8ToUtf16(url).c_str(), m_dir.WFile("7.bcnx").c_str(), 0, nullptr);
   }
   std::string Url(const std::string& path) const { return m_service->BaseUrl() + path; }
-  void Fault(StandinFault kind, int status = 500) {
-    m_service->AddFault(OneFault(kind, "/bcnx/7.bcnx", status));
-  }
+  void Fault(StandinFault kind, int status = 500) { m_service->AddFault(OneFault(kind, "/bcnx/7.bcnx", status)); }
 
   static constexpr const char* kOldBytes = "previous beacons";
   const std::string kNewBytes = std::string(100000, 'b') + "end";

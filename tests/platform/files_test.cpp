@@ -1,7 +1,6 @@
 #include "platform/win32/files.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -107,9 +107,9 @@ TEST(UtfLongText, BadBytesInsideLongTextsBecomeOneFffdEach) {
       std::u16string strict = u"old";
       EXPECT_FALSE(Utf8ToUtf16Strict(text, strict));
       EXPECT_TRUE(strict.empty());
-      EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0),
-                0);
+      EXPECT_EQ(
+          MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0),
+          0);
     }
   }
 }
@@ -141,17 +141,17 @@ TEST(UtfLongText, UnpairedSurrogatesInsideLongTextsTakeThreeBytes) {
   const std::u16string text = ascii + std::u16string{high, u'x', low} + ascii;
   const std::string expected = asciiNarrow + kFffd8 + "x" + kFffd8 + asciiNarrow;
   BOOL usedDefault = FALSE;
-  const int need = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       &usedDefault);
+  const int need =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
   EXPECT_EQ(need, static_cast<int>(expected.size()));
   EXPECT_TRUE(usedDefault);
   std::vector<char> out(static_cast<size_t>(need));
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), need - 1, nullptr,
                                 nullptr),
             0);
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), need, nullptr,
-                                nullptr),
-            need);
+  EXPECT_EQ(
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), need, nullptr, nullptr),
+      need);
   EXPECT_EQ(std::string(out.begin(), out.end()), expected);
   std::string strict = "old";
   EXPECT_FALSE(Utf16ToUtf8Strict(text, strict));
@@ -166,8 +166,13 @@ TEST(UtfLongText, RangeConverterStopsAtTheSameCharacterAfterLongAsciiRuns) {
     std::string tail;
     ConversionResult result;
   };
-  const Case cases[] = {{"\xE6\x97", sourceExhausted}, {"\xF0\x9F\x8F", sourceExhausted}, {"\xE6" "a", sourceIllegal},
-                        {"\x80", sourceIllegal}, {"\xC0\xAF", sourceIllegal}};
+  const Case cases[] = {{"\xE6\x97", sourceExhausted},
+                        {"\xF0\x9F\x8F", sourceExhausted},
+                        {"\xE6"
+                         "a",
+                         sourceIllegal},
+                        {"\x80", sourceIllegal},
+                        {"\xC0\xAF", sourceIllegal}};
   for (const Case& c : cases) {
     const std::string text = ascii + c.tail;
     const UTF8* s = reinterpret_cast<const UTF8*>(text.data());

@@ -6,8 +6,8 @@
 #include <vector>
 
 namespace {
-const char kEAcute[] = "\xC3\xA9";          // U+00E9
-const char kGClef[] = "\xF0\x9D\x84\x9E";   // U+1D11E
+const char kEAcute[] = "\xC3\xA9";         // U+00E9
+const char kGClef[] = "\xF0\x9D\x84\x9E";  // U+1D11E
 }  // namespace
 
 TEST(Utf, RoundTripKeepsSurrogatePairsWhole) {
@@ -26,7 +26,9 @@ TEST(Utf, RoundTripKeepsSurrogatePairsWhole) {
 
 TEST(Utf, ReplacingModeTurnsBadInputIntoFffd) {
   // Lone continuation byte, overlong form, encoded surrogate, truncated sequence.
-  EXPECT_EQ(Utf8ToUtf16("a\x80" "b"), u"a\uFFFDb");
+  EXPECT_EQ(Utf8ToUtf16("a\x80"
+                        "b"),
+            u"a\uFFFDb");
   EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
   EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
   EXPECT_EQ(Utf8ToUtf16("x\xE6\x97"), u"x\uFFFD");
@@ -36,7 +38,9 @@ TEST(Utf, ReplacingModeTurnsBadInputIntoFffd) {
   lone.push_back(char16_t(0xDC00));
   lone.push_back(u'b');
   lone.push_back(char16_t(0xD800));
-  EXPECT_EQ(Utf16ToUtf8(lone), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(Utf16ToUtf8(lone),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
 }
 
 TEST(Utf, StrictModeRefusesBadInput) {

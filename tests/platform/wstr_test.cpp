@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <climits>
+#include <clocale>
 
 #include "platform/win32/wintypes.h"
 #include "tests/common/locale.h"

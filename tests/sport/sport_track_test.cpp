@@ -202,7 +202,6 @@ TEST_F(SportTrackTest, DragSettingsComeFromTheirFields) {
   EXPECT_TRUE(isDistance);
 }
 
-
 TEST_F(SportTrackTest, ALineWithoutAStyleGetsItsOwnOnce) {
   const uint32_t id = m_gen.AddTrack(u"Run", {})->GetId();
   Reopen();

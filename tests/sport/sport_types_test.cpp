@@ -80,7 +80,6 @@ TEST_F(SportTypes, CachedIdsAreKeptOnlyOnceFoundAndFollowTheOpenProject) {
   EXPECT_EQ(std::u16string(def->GetType()->GetName()), u"TypeTrack");
 }
 
-
 TEST_F(SportTypes, TheProjectManagerAnswersForItsOpenDocument) {
   ProjectDbMgr* mgr = ProjectDbMgr::GetInstance();
   EXPECT_EQ(mgr->FindOrCreateType(kSportPoiKind, u"TypeUser"), nullptr);
@@ -94,7 +93,6 @@ TEST_F(SportTypes, TheProjectManagerAnswersForItsOpenDocument) {
   mgr->m_pDocument = nullptr;
   EXPECT_EQ(mgr->FindOrCreateValueDef(type, u"FieldNickName"), nullptr);
 }
-
 
 TEST_F(SportTypes, ThreadsAskingForANewFieldAtOnceMakeItOnce) {
   tgvDatabase_C* db = m_gen.Db();

@@ -72,7 +72,8 @@ inline bool WriteSample(const std::u16string& root) {
   WorkspaceUser second{u"Second", {}, {}};
   second.tracks.push_back(
       Track(u"Rally", u"RallyRacing", CircuitSamples(kCircuit, 10, 20.0, projgen::FileTimeOf(2024, 1, 15, 2, 0, 0))));
-  return WriteWorkspace(root, {driver, second}, {CircuitLine(kCircuit, 0, 0.0), CircuitLine(kCircuit, 3, std::numbers::pi)});
+  return WriteWorkspace(root, {driver, second},
+                        {CircuitLine(kCircuit, 0, 0.0), CircuitLine(kCircuit, 3, std::numbers::pi)});
 }
 
 class SportWorkspaceTest : public ::testing::Test {

@@ -253,7 +253,6 @@ TEST_F(TrackStatisticsTest, EndBeforeStartIsOneHourAndNoPointsWriteNothing) {
   EXPECT_EQ(n, 0);
 }
 
-
 TEST_F(TrackStatisticsTest, LinesGiveTheirLengthAndTimesOrTheirPointsTimes) {
   std::vector<projgen::Sample> samples;
   for (const Step& s : Hill(54.0))

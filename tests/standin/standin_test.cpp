@@ -1,14 +1,16 @@
 // The stand-in web service driven the way the program drives the real one:
 // multipart POSTs from CPostMethod, login fields from EncryptPayload, replies
 // read with JsonReader_C.
-#include <gtest/gtest.h>
-#include <httplib.h>
-#include <signal.h>
-#include <sys/wait.h>
+#include "tests/common/standin.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <map>
@@ -18,7 +20,6 @@
 
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
-#include "tests/common/standin.h"
 #include "tests/common/temp_dir.h"
 #include "tools/standin-service/StandinService.h"
 #include "tools/standin-service/StandinSetup.h"
@@ -71,10 +72,10 @@ class StandinTest : public StandinServiceTest {
     DeployValues v = GetDeployValues();
     v.cipherKey = key;
     SetDeployValuesForTest(v);
-    std::u16string token = EncryptPayload(Utf8ToUtf16(std::to_string(app) + ":" + key).c_str(),
-                                          reinterpret_cast<const BYTE*>(iv.data()));
-    std::u16string user = EncryptPayload(Utf8ToUtf16(email + ":" + password).c_str(),
-                                         reinterpret_cast<const BYTE*>(iv.data()));
+    std::u16string token =
+        EncryptPayload(Utf8ToUtf16(std::to_string(app) + ":" + key).c_str(), reinterpret_cast<const BYTE*>(iv.data()));
+    std::u16string user =
+        EncryptPayload(Utf8ToUtf16(email + ":" + password).c_str(), reinterpret_cast<const BYTE*>(iv.data()));
     ResetDeployValues();
     return Post(Url("login.php"), {{"Client_id", std::to_string(app)},
                                    {"Client_token", Utf16ToUtf8(token)},
@@ -317,8 +318,8 @@ TEST(StandinProgram, ServesTheApiAsAProgram) {
 
   const std::string iv = "0123456789abcdef";
   const std::string app = std::to_string(DeployAppNumber());
-  std::u16string token = EncryptPayload(Utf8ToUtf16(app + ":" + DeployCipherKey()).c_str(),
-                                        reinterpret_cast<const BYTE*>(iv.data()));
+  std::u16string token =
+      EncryptPayload(Utf8ToUtf16(app + ":" + DeployCipherKey()).c_str(), reinterpret_cast<const BYTE*>(iv.data()));
   std::u16string user = EncryptPayload(u"demo@example.org:demo", reinterpret_cast<const BYTE*>(iv.data()));
   auto r = Post(line + "/API/login.php",
                 {{"Client_id", app}, {"Client_token", Utf16ToUtf8(token)}, {"State", iv}, {"User", Utf16ToUtf8(user)}});

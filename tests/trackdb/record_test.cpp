@@ -172,8 +172,7 @@ TEST_F(TrackDbRecord, DeletionClearsTheKindsFieldsAndReuseStartsFresh) {
   tgvClearRecordFields(poi);
   poi->SetDeletedFlag(1);
   ASSERT_TRUE(m_db.SaveRecord(poi));
-  EXPECT_EQ(Rows("SELECT * FROM POI;"),
-            std::vector<std::string>{"1|1|<null>|0|0|0.0|0.0|0.0|0.0|0.0"});
+  EXPECT_EQ(Rows("SELECT * FROM POI;"), std::vector<std::string>{"1|1|<null>|0|0|0.0|0.0|0.0|0.0|0.0"});
   const int saves = m_db.Saves();
   EXPECT_FALSE(poi->SetTypeID(3, 1));
   EXPECT_EQ(m_db.Saves(), saves);

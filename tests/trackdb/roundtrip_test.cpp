@@ -39,8 +39,7 @@ void FillAllColumns(tgvRecord_C* r, TestDb& db, uint32_t seed) {
 }
 
 ::testing::AssertionResult SameFields(const tgvRecord_C* a, const tgvRecord_C* b) {
-  if (a->GetUserType() != b->GetUserType() || a->GetId() != b->GetId() ||
-      a->IsDeleted() != b->IsDeleted())
+  if (a->GetUserType() != b->GetUserType() || a->GetId() != b->GetId() || a->IsDeleted() != b->IsDeleted())
     return ::testing::AssertionFailure() << "header differs";
   const tgvSchema* s = tgvGetSchema(a->GetSchemaKind());
   for (uint32_t i = 0; i < s->columnCount; ++i) {
@@ -49,16 +48,19 @@ void FillAllColumns(tgvRecord_C* r, TestDb& db, uint32_t seed) {
     const tgvColValue y = c.get(b);
     bool same = false;
     switch (c.cls) {
-      case tgvCol_Int: same = x.i == y.i; break;
-      case tgvCol_Double: same = std::memcmp(&x.d, &y.d, sizeof(double)) == 0; break;
+      case tgvCol_Int:
+        same = x.i == y.i;
+        break;
+      case tgvCol_Double:
+        same = std::memcmp(&x.d, &y.d, sizeof(double)) == 0;
+        break;
       case tgvCol_Text:
         same = (!x.s && !y.s) || (x.s && y.s && std::u16string_view(x.s) == y.s);
         break;
     }
     if (!same)
       return ::testing::AssertionFailure()
-             << Utf16ToUtf8(tgvFindRecordType(a->GetUserType())->tableName) << "." << c.name
-             << " differs";
+             << Utf16ToUtf8(tgvFindRecordType(a->GetUserType())->tableName) << "." << c.name << " differs";
   }
   return ::testing::AssertionSuccess();
 }
@@ -141,17 +143,13 @@ TEST_F(TrackDbFile, EveryKindSurvivesCreateCloseReopen) {
   EXPECT_EQ(poi->GetName(), again.InternString(kPairText));
 
   // Null texts stay NULL in the file, empty texts stay empty.
-  EXPECT_EQ(QueryRows(again.Db(), "SELECT count(*) FROM Val WHERE fValue IS NULL;"),
-            std::vector<std::string>{"1"});
-  EXPECT_EQ(QueryRows(again.Db(), "SELECT count(*) FROM Val WHERE fValue = '';"),
-            std::vector<std::string>{"1"});
+  EXPECT_EQ(QueryRows(again.Db(), "SELECT count(*) FROM Val WHERE fValue IS NULL;"), std::vector<std::string>{"1"});
+  EXPECT_EQ(QueryRows(again.Db(), "SELECT count(*) FROM Val WHERE fValue = '';"), std::vector<std::string>{"1"});
   // The deleted rows are there with fZero = 1 and read as deleted.
-  EXPECT_EQ(QueryRows(again.Db(), "SELECT fID, fZero FROM WP;"),
-            (std::vector<std::string>{"1|0", "2|0", "3|1"}));
+  EXPECT_EQ(QueryRows(again.Db(), "SELECT fID, fZero FROM WP;"), (std::vector<std::string>{"1|0", "2|0", "3|1"}));
   EXPECT_TRUE(again.Find(tgvUT_WP, 3)->IsDeleted());
   // A 32-bit word at or above 2^31 is kept as a signed integer.
-  EXPECT_EQ(QueryRows(again.Db(), "SELECT fGPSTime2 FROM GPSLog WHERE fID=1;"),
-            std::vector<std::string>{"-2"});
+  EXPECT_EQ(QueryRows(again.Db(), "SELECT fGPSTime2 FROM GPSLog WHERE fID=1;"), std::vector<std::string>{"-2"});
   // Counters written after each insert.
   EXPECT_EQ(QueryRows(again.Db(), "SELECT fObjNo, fObjFreeNo FROM BR_TGVLib WHERE fUserType=18;"),
             std::vector<std::string>{"3|0"});
@@ -202,16 +200,11 @@ TEST_F(TrackDbFile, OpenRefusals) {
 
   EXPECT_EQ(reopen(""), std::make_pair(-1, tgvSummary_Current));
   // Versions below 9 and from 17 on are refused; 0 counts as 9.
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=8 WHERE fUserType=0;").second,
-            tgvSummary_Refused);
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=1 WHERE fUserType=0;").second,
-            tgvSummary_Refused);
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=17 WHERE fUserType=0;").second,
-            tgvSummary_Refused);
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=0 WHERE fUserType=0;"),
-            std::make_pair(9, tgvSummary_Upgrade));
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=15 WHERE fUserType=0;"),
-            std::make_pair(15, tgvSummary_Upgrade));
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=8 WHERE fUserType=0;").second, tgvSummary_Refused);
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=1 WHERE fUserType=0;").second, tgvSummary_Refused);
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=17 WHERE fUserType=0;").second, tgvSummary_Refused);
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=0 WHERE fUserType=0;"), std::make_pair(9, tgvSummary_Upgrade));
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=15 WHERE fUserType=0;"), std::make_pair(15, tgvSummary_Upgrade));
   // A summary row out of order (PropInt before Map).
   EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fUserType=13, fDBType=17, fTypeName='PropInt' "
                    "WHERE rowid=13;"
@@ -220,24 +213,19 @@ TEST_F(TrackDbFile, OpenRefusals) {
                 .second,
             tgvSummary_Refused);
   // A row whose schema kind or table name does not match.
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=4 WHERE fUserType=7;").second,
-            tgvSummary_Refused);
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fTypeName='Poi' WHERE fUserType=9;").second,
-            tgvSummary_Refused);
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fDBType=4 WHERE fUserType=7;").second, tgvSummary_Refused);
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fTypeName='Poi' WHERE fUserType=9;").second, tgvSummary_Refused);
   // Fewer record-type rows than record types; no version row at all.
   EXPECT_EQ(reopen("DELETE FROM BR_TGVLib WHERE fUserType=19;").second, tgvSummary_Refused);
   EXPECT_EQ(reopen("DELETE FROM BR_TGVLib;").second, tgvSummary_Refused);
   // Counters that cannot be right.
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fObjNo=-5 WHERE fUserType=11;").second,
-            tgvSummary_Refused);
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fObjFreeNo=3 WHERE fUserType=11;").second,
-            tgvSummary_Refused);
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fObjNo=-5 WHERE fUserType=11;").second, tgvSummary_Refused);
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fObjFreeNo=3 WHERE fUserType=11;").second, tgvSummary_Refused);
   // A table whose second row carries fID 3; a table with fewer rows than fObjNo.
   EXPECT_EQ(reopen("UPDATE Line SET fID=3 WHERE fID=2;").second, tgvSummary_Refused);
   EXPECT_EQ(reopen("DELETE FROM Line WHERE fID=2;").second, tgvSummary_Refused);
   // Rows beyond fObjNo are not read.
-  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fObjNo=1 WHERE fUserType=11;").second,
-            tgvSummary_Current);
+  EXPECT_EQ(reopen("UPDATE BR_TGVLib SET fObjNo=1 WHERE fUserType=11;").second, tgvSummary_Current);
 }
 
 TEST_F(TrackDbFile, SummaryMessages) {
@@ -270,8 +258,7 @@ std::vector<std::string> Search(sqlite3* db, const tgvCondition_C& cond) {
 TEST_F(TrackDbFile, SearchConditionsBindNamesAndLimits) {
   TestDb db;
   ASSERT_TRUE(db.Open(Path()));
-  const char16_t* names[] = {u"cab", u"abc", u"xyz", u"O'Brien", u"100% sure", u"a_b",
-                             u"back\\slash"};
+  const char16_t* names[] = {u"cab", u"abc", u"xyz", u"O'Brien", u"100% sure", u"a_b", u"back\\slash"};
   for (uint32_t i = 0; i < 7; ++i) {
     auto* poi = db.New<tgvPOI_C>(tgvUT_POI);
     poi->SetName(names[i], 0);

@@ -96,8 +96,8 @@ class TestDb : public tgvRecordHost_I {
   }
   bool Insert(tgvRecord_C* r) {
     if (!tgvInsertRecordRow(m_db, r)) return false;
-    return tgvWriteTableCounters(m_db, *tgvFindRecordType(r->GetUserType()),
-                                 m_objNo[r->GetUserType()], 0, &m_lastError);
+    return tgvWriteTableCounters(m_db, *tgvFindRecordType(r->GetUserType()), m_objNo[r->GetUserType()], 0,
+                                 &m_lastError);
   }
 
   template <class T = tgvRecord_C>
@@ -112,9 +112,7 @@ class TestDb : public tgvRecordHost_I {
     ++m_saves;
     return tgvUpdateRecordRow(m_db, record);
   }
-  const char16_t* InternString(const char16_t* text) override {
-    return text ? m_pool.Intern(text) : nullptr;
-  }
+  const char16_t* InternString(const char16_t* text) override { return text ? m_pool.Intern(text) : nullptr; }
 
   bool Exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
   void SetOpen(bool open) { m_open = open; }

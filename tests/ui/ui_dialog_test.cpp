@@ -83,9 +83,9 @@ class LoginLikeDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(LoginLikeDialog, CDialog)
-  ON_BN_CLICKED(1008, &LoginLikeDialog::OnLogin)
-  ON_BN_CLICKED(1005, &LoginLikeDialog::OnLink)
-  ON_BN_CLICKED(IDCANCEL, &LoginLikeDialog::OnCancelClicked)
+ON_BN_CLICKED(1008, &LoginLikeDialog::OnLogin)
+ON_BN_CLICKED(1005, &LoginLikeDialog::OnLink)
+ON_BN_CLICKED(IDCANCEL, &LoginLikeDialog::OnCancelClicked)
 END_MESSAGE_MAP()
 
 TEST(UiDialog, TemplateControlsSitAtTheirPlacesAndAPictureIsSaved) {
@@ -181,11 +181,14 @@ class TickingDialog : public CDialog {
     ++ticks;
     if (ticks == 1) {
       ticksWhenNestedOpened = ticks;
-      ScriptedDialog nested(140, [this](ScriptedDialog& n) {
-        UiTestPumpUntil([this]() { return ticks >= 6; });
-        ticksWhenNestedClosed = ticks;
-        n.EndDialog(IDOK);
-      }, this);
+      ScriptedDialog nested(
+          140,
+          [this](ScriptedDialog& n) {
+            UiTestPumpUntil([this]() { return ticks >= 6; });
+            ticksWhenNestedClosed = ticks;
+            n.EndDialog(IDOK);
+          },
+          this);
       nestedResult = nested.DoModal();
       KillTimer(1);
       EndDialog(IDOK);
@@ -195,7 +198,7 @@ class TickingDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(TickingDialog, CDialog)
-  ON_WM_TIMER()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 TEST(UiDialog, TimersKeepTickingUnderAModalDialogOpenedFromATimer) {
@@ -212,7 +215,8 @@ TEST(UiDialog, QuitFromANestedDialogEndsBothLoopsWithMinusOne) {
   INT_PTR inner = 0;
   bool afterInnerRan = false;
   ScriptedDialog outer(140, [&](ScriptedDialog& o) {
-    ScriptedDialog nested(129, [](ScriptedDialog&) { PostQuitMessage(0); }, &o);
+    ScriptedDialog nested(
+        129, [](ScriptedDialog&) { PostQuitMessage(0); }, &o);
     inner = nested.DoModal();
     afterInnerRan = true;
   });
@@ -270,7 +274,7 @@ class WorkerTimerDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(WorkerTimerDialog, CDialog)
-  ON_WM_TIMER()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 TEST(UiDialog, ATimerArmedFromAWorkerTicksOnTheUiThread) {
@@ -321,7 +325,7 @@ class ColourDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(ColourDialog, CDialog)
-  ON_WM_CTLCOLOR()
+ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 TEST(UiDialog, ColoursComeFromTheParentsCtlColorHandler) {
@@ -333,7 +337,7 @@ TEST(UiDialog, ColoursComeFromTheParentsCtlColorHandler) {
     EXPECT_EQ(text, 0xFFFFFFu);
     EXPECT_EQ(bk, 0x404040u);
     ASSERT_TRUE(UiTestCtlColors(d.GetDlgItem(1005), &text, &bk));
-    EXPECT_EQ(text, 0x00FFFFu);  // yellow in 0x00BBGGRR
+    EXPECT_EQ(text, 0x00FFFFu);                                     // yellow in 0x00BBGGRR
     EXPECT_FALSE(UiTestCtlColors(d.GetDlgItem(1001), &text, &bk));  // the edit keeps its look
     ShootThenEnd(d, "login_dialog_colours", IDOK);
   };
@@ -373,7 +377,7 @@ class SettingsLike : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(SettingsLike, CDialog)
-  ON_CBN_SELCHANGE(1025, &SettingsLike::OnSelChange)
+ON_CBN_SELCHANGE(1025, &SettingsLike::OnSelChange)
 END_MESSAGE_MAP()
 
 TEST(UiDialog, ComboItemsCarryDataAndReportSelectionChanges) {

@@ -30,11 +30,11 @@ class UiEnvironment : public ::testing::Environment {
   }
 };
 
-#define REQUIRE_UI()                                          \
-  do {                                                        \
-    if (!UiAvailable()) GTEST_SKIP() << "no display";         \
-    UiTestResetQuit();                                        \
-    SetThreadUILanguage(1033);                                \
+#define REQUIRE_UI()                                  \
+  do {                                                \
+    if (!UiAvailable()) GTEST_SKIP() << "no display"; \
+    UiTestResetQuit();                                \
+    SetThreadUILanguage(1033);                        \
   } while (0)
 
 // Where the pictures of the test run go: <build>/screenshots/<name>.png.

@@ -61,35 +61,35 @@ class MainLikeDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(MainLikeDialog, CDialog)
-  ON_WM_CTLCOLOR()
-  ON_BN_CLICKED(MainDlgIds::kIdCircuit, &MainLikeDialog::OnCircuit)
-  ON_NOTIFY(LVN_ITEMCHANGED, MainDlgIds::kIdList, &MainLikeDialog::OnListItemChanged)
-  END_MESSAGE_MAP()
+ON_WM_CTLCOLOR()
+ON_BN_CLICKED(MainDlgIds::kIdCircuit, &MainLikeDialog::OnCircuit)
+ON_NOTIFY(LVN_ITEMCHANGED, MainDlgIds::kIdList, &MainLikeDialog::OnListItemChanged)
+END_MESSAGE_MAP()
 
-  const char16_t* kUsers[] = {u"  Kai  ", u"  Anna  ", u"  Mio  ", u"  Ben  ", u"  Eva  ", u"  Lia  "};
-  const char16_t* kDates[] = {u"  2020/03/01  12:00  ", u"  2019/11/30  09:15  ", u"  2020/01/15  16:40  ",
-                              u"  2018/07/04  10:05  ", u"  2020/03/01  08:00  ", u"  2019/05/20  14:30  "};
+const char16_t* kUsers[] = {u"  Kai  ", u"  Anna  ", u"  Mio  ", u"  Ben  ", u"  Eva  ", u"  Lia  "};
+const char16_t* kDates[] = {u"  2020/03/01  12:00  ", u"  2019/11/30  09:15  ", u"  2020/01/15  16:40  ",
+                            u"  2018/07/04  10:05  ", u"  2020/03/01  08:00  ", u"  2019/05/20  14:30  "};
 
-  void FillList(CListCtrlExtension& list) {
-    list.SetRedraw(FALSE);
-    const char16_t* heads[] = {u"No.",         u"Status",     u"User",       u"Date",
-                               u"Fastest Lap", u"Total Time", u"Track Name", u"Note"};
-    for (int c = 0; c < 8; ++c) list.InsertColumn(c, heads[c], c == 7 ? LVCFMT_LEFT : LVCFMT_CENTER);
-    for (int k = 6; k >= 1; --k) {
-      CString no;
-      no.Format(u"   %d ", k);
-      int row = list.InsertItem(0, no);
-      list.SetItemText(row, 1, k % 3 == 0 ? u"Upload success" : u"");
-      list.SetItemText(row, 2, kUsers[k - 1]);
-      list.SetItemText(row, 3, kDates[k - 1]);
-      list.SetItemText(row, 4, u"  01:23.456 (03/12)  ");
-      list.SetItemText(row, 5, u"  00 : 25 : 41  ");
-      list.SetItemText(row, 6, u"Pelmora Ring");
-      list.SetItemText(row, 7, u"wet track");
-      list.SetItemData(row, static_cast<DWORD_PTR>(100 + k));
-    }
-    list.AutoSizeColumns();
-    list.SetRedraw(TRUE);
+void FillList(CListCtrlExtension& list) {
+  list.SetRedraw(FALSE);
+  const char16_t* heads[] = {u"No.",         u"Status",     u"User",       u"Date",
+                             u"Fastest Lap", u"Total Time", u"Track Name", u"Note"};
+  for (int c = 0; c < 8; ++c) list.InsertColumn(c, heads[c], c == 7 ? LVCFMT_LEFT : LVCFMT_CENTER);
+  for (int k = 6; k >= 1; --k) {
+    CString no;
+    no.Format(u"   %d ", k);
+    int row = list.InsertItem(0, no);
+    list.SetItemText(row, 1, k % 3 == 0 ? u"Upload success" : u"");
+    list.SetItemText(row, 2, kUsers[k - 1]);
+    list.SetItemText(row, 3, kDates[k - 1]);
+    list.SetItemText(row, 4, u"  01:23.456 (03/12)  ");
+    list.SetItemText(row, 5, u"  00 : 25 : 41  ");
+    list.SetItemText(row, 6, u"Pelmora Ring");
+    list.SetItemText(row, 7, u"wet track");
+    list.SetItemData(row, static_cast<DWORD_PTR>(100 + k));
+  }
+  list.AutoSizeColumns();
+  list.SetRedraw(TRUE);
 }
 
 std::vector<DWORD_PTR> Order(CListCtrl& list) {
@@ -125,8 +125,8 @@ TEST(ListExtension, RowsKeepAlternatingColoursAndTheHeaderSortToggles) {
     CClientDC dc(&list);
     EXPECT_GE(list.GetColumnWidth(4), dc.GetTextExtent(CString(u"  01:23.456 (03/12)  ")).cx);
 
-    list.SetCheck(1, TRUE);  // Anna, data 102
-    list.SetCheck(4, TRUE);  // Eva, data 105
+    list.SetCheck(1, TRUE);       // Anna, data 102
+    list.SetCheck(4, TRUE);       // Eva, data 105
     EXPECT_EQ(d.itemChanges, 2);  // the parent sees the changes as well as the list
 
     UiTestColumnClick(&list, 3);  // Date, ascending

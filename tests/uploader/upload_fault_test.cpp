@@ -321,7 +321,8 @@ TEST_F(UploadFaultTest, KilledAtRandomPointsAndStartedAgainEachSessionIsUploaded
       // takes now: on a machine that got busier or quieter the spread follows.
       if (fresh)
         pick.param(decltype(pick)::param_type(
-            0, std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin).count()));
+            0,
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin).count()));
       ExpectCompleted(uid, left, run);
       uid = NewRound();
       fresh = true;

@@ -30,8 +30,7 @@ std::string OpensslEncrypt(const std::string& utf8) {
   WriteBytes(dir.File("plain"), utf8);
   std::string key = DeployCipherKey();
   std::string cmd = "openssl enc -aes-256-cbc -K " + ToHex(key) + " -iv " +
-                    ToHex(std::string(reinterpret_cast<const char*>(kIv), 16)) + " -base64 -A -in " +
-                    dir.File("plain");
+                    ToHex(std::string(reinterpret_cast<const char*>(kIv), 16)) + " -base64 -A -in " + dir.File("plain");
   std::string out;
   EXPECT_TRUE(RunCommand(cmd, &out, CommandOutput::kStdoutOnly)) << cmd;
   return WithoutLineFeeds(out);
@@ -89,8 +88,7 @@ TEST(LoginCipher, SameTextAndIvGiveTheSameResultAndDecipherBack) {
   TempDir dir;
   WriteBytes(dir.File("cipher"), a + "\n");
   std::string cmd = "openssl enc -d -aes-256-cbc -K " + ToHex(DeployCipherKey()) + " -iv " +
-                    ToHex(std::string(reinterpret_cast<const char*>(kIv), 16)) + " -base64 -in " +
-                    dir.File("cipher");
+                    ToHex(std::string(reinterpret_cast<const char*>(kIv), 16)) + " -base64 -in " + dir.File("cipher");
   std::string out;
   EXPECT_TRUE(RunCommand(cmd, &out, CommandOutput::kStdoutOnly));
   EXPECT_EQ(out, text);

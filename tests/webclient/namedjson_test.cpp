@@ -39,10 +39,10 @@ TEST(NamedJsonFile, WritesLinesAndReplaysThemToTheirHandlers) {
   // Lines that cannot be replayed are skipped: no parenthesis, nothing after
   // it, an unknown name, a line that is too long.
   std::vector<uint8_t> bytes = ReadByteVector(dir.File("calls.txt"));
-  const std::vector<uint8_t> bad = Utf16LeBytes(u"no parenthesis\r\nlap(\r\nunknown(1);\r\nnote(\"" +
-                                                    std::u16string(NamedJsonFile_C::kMaxLine, u'x') +
-                                                    u"\");\r\nnote([1,2]);",
-                                                false);
+  const std::vector<uint8_t> bad =
+      Utf16LeBytes(u"no parenthesis\r\nlap(\r\nunknown(1);\r\nnote(\"" +
+                       std::u16string(NamedJsonFile_C::kMaxLine, u'x') + u"\");\r\nnote([1,2]);",
+                   false);
   bytes.insert(bytes.end(), bad.begin(), bad.end());
   WriteBytes(dir.File("replay.txt"), bytes);
 

@@ -34,7 +34,7 @@ struct StandinOptions {
   std::string dataDir;   // required: the store "standin.db" and the static folder "www"
   std::string certFile;  // PEM certificate and key: both set = HTTPS
   std::string keyFile;
-  int port = 0;          // 0 = any free port
+  int port = 0;  // 0 = any free port
   // Deployment values shared with the client; empty/0 = the values the build was made with.
   int32_t appNumber = 0;
   std::string cipherKey;
@@ -73,12 +73,12 @@ enum class StandinFault {
   Code,       // the reply is {"code": code, "data": {}}
   Html,       // an HTML error page with HTTP status `status`
   EmptyBody,  // status 200, no body
-  CutShort,   // announces a body (the reply, or the static file asked for) and closes the connection half-way through it
-  Delay,      // waits delayMs, then answers as usual
-  Raw,        // replies `body` as it is, with HTTP status `status`
-  Reset,      // reads a request up to its first file part, then drops the connection: a reset, nothing stored
-  Trickle,    // announces the body (the reply, or `body` when set, or the static file asked for) and sends one
-              // byte of it every delayMs
+  CutShort,  // announces a body (the reply, or the static file asked for) and closes the connection half-way through it
+  Delay,     // waits delayMs, then answers as usual
+  Raw,       // replies `body` as it is, with HTTP status `status`
+  Reset,     // reads a request up to its first file part, then drops the connection: a reset, nothing stored
+  Trickle,   // announces the body (the reply, or `body` when set, or the static file asked for) and sends one
+             // byte of it every delayMs
 };
 
 struct StandinFaultSpec {

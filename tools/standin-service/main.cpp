@@ -38,14 +38,22 @@ int main(int argc, char** argv) {
     std::string v = argv[++i];
     std::string error;
     bool ok = true;
-    if (a == "--data") options.dataDir = v;
-    else if (a == "--port") options.port = std::atoi(v.c_str());
-    else if (a == "--cert") options.certFile = v;
-    else if (a == "--key") options.keyFile = v;
-    else if (a == "--account") ok = ParseStandinAccount(v, setup.accounts.emplace_back());
-    else if (a == "--track") ok = ParseStandinTrack(v, ".", setup.tracks.emplace_back());
-    else if (a == "--setup") ok = ReadStandinSetup(v, setup, error);
-    else ok = false;
+    if (a == "--data")
+      options.dataDir = v;
+    else if (a == "--port")
+      options.port = std::atoi(v.c_str());
+    else if (a == "--cert")
+      options.certFile = v;
+    else if (a == "--key")
+      options.keyFile = v;
+    else if (a == "--account")
+      ok = ParseStandinAccount(v, setup.accounts.emplace_back());
+    else if (a == "--track")
+      ok = ParseStandinTrack(v, ".", setup.tracks.emplace_back());
+    else if (a == "--setup")
+      ok = ReadStandinSetup(v, setup, error);
+    else
+      ok = false;
     if (!ok) {
       if (!error.empty()) std::fprintf(stderr, "standin-service: %s\n", error.c_str());
       return Usage();

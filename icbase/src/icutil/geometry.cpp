@@ -18,8 +18,7 @@ IntPoint_C IntRect_C::Center() const {
 
 bool IntRect_C::Intersects(const IntRect_C& o) const {
   if (!HasArea() || !o.HasArea()) return false;
-  return std::max(min.x, o.min.x) <= std::min(max.x, o.max.x) &&
-         std::max(min.y, o.min.y) <= std::min(max.y, o.max.y);
+  return std::max(min.x, o.min.x) <= std::min(max.x, o.max.x) && std::max(min.y, o.min.y) <= std::min(max.y, o.max.y);
 }
 
 bool IntRect_C::ExtendToPoint(int32_t x, int32_t y) {
@@ -100,8 +99,7 @@ bool GeoBox_C::CornersContain(const GeoPoint_C& p) const {
 
 bool GeoBox_C::Intersects(const GeoBox_C& o) const {
   if (!IsValid() || !o.IsValid()) return false;
-  return std::max(min.x, o.min.x) <= std::min(max.x, o.max.x) &&
-         std::max(min.y, o.min.y) <= std::min(max.y, o.max.y);
+  return std::max(min.x, o.min.x) <= std::min(max.x, o.max.x) && std::max(min.y, o.min.y) <= std::min(max.y, o.max.y);
 }
 
 bool GeoBox_C::ExtendToPoint(double lon, double lat) {

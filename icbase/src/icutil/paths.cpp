@@ -44,8 +44,7 @@ bool UniPath_C::FileExists() const { return FileName_C(GetText(), PATH_SEP).IsFi
 // ---------------------------------------------------------------------------
 // FileName_C
 
-FileName_C::FileName_C(const char16_t* path_, char16_t separator_)
-    : separator(separator_), path(SafeWcsDup(path_)) {}
+FileName_C::FileName_C(const char16_t* path_, char16_t separator_) : separator(separator_), path(SafeWcsDup(path_)) {}
 
 FileName_C::~FileName_C() { MemFree(path); }
 

@@ -297,13 +297,31 @@ void UniString_C::ToHtml() {
   for (int32_t i = 0; i < length; ++i) {
     char16_t c = buffer[i];
     switch (c) {
-      case u'\n': out += u"<br />"; changed = true; break;
-      case u'\r': changed = true; break;
-      case u'<': out += u"&lt;"; changed = true; break;
-      case u'>': out += u"&gt;"; changed = true; break;
-      case u'&': out += u"&amp;"; changed = true; break;
-      case u'"': out += u"&quot;"; changed = true; break;
-      default: out.push_back(c);
+      case u'\n':
+        out += u"<br />";
+        changed = true;
+        break;
+      case u'\r':
+        changed = true;
+        break;
+      case u'<':
+        out += u"&lt;";
+        changed = true;
+        break;
+      case u'>':
+        out += u"&gt;";
+        changed = true;
+        break;
+      case u'&':
+        out += u"&amp;";
+        changed = true;
+        break;
+      case u'"':
+        out += u"&quot;";
+        changed = true;
+        break;
+      default:
+        out.push_back(c);
     }
   }
   if (!changed || out.empty()) return;
@@ -339,13 +357,32 @@ void UniString_C::EscapeJs() {
   for (int32_t i = 0; i < length; ++i) {
     char16_t c = buffer[i];
     switch (c) {
-      case u'\t': out += u"\\t"; changed = true; continue;
-      case u'\n': out += u"\\n"; changed = true; continue;
-      case u'\r': out += u"\\r"; changed = true; continue;
-      case u'"': out += u"\\\""; changed = true; continue;
-      case u'\'': out += u"\\'"; changed = true; continue;
-      case u'\\': out += u"\\\\"; changed = true; continue;
-      default: break;
+      case u'\t':
+        out += u"\\t";
+        changed = true;
+        continue;
+      case u'\n':
+        out += u"\\n";
+        changed = true;
+        continue;
+      case u'\r':
+        out += u"\\r";
+        changed = true;
+        continue;
+      case u'"':
+        out += u"\\\"";
+        changed = true;
+        continue;
+      case u'\'':
+        out += u"\\'";
+        changed = true;
+        continue;
+      case u'\\':
+        out += u"\\\\";
+        changed = true;
+        continue;
+      default:
+        break;
     }
     if (c < 0x20 || c == 0x2028 || c == 0x2029) {
       out += u"\\u";

@@ -126,9 +126,7 @@ bool CatN(C* dst, size_t capacity, const C* src, size_t count) {
 }  // namespace
 
 char16_t* SafeWcsDup(const char16_t* text) { return DupText(text); }
-bool SafeWcsCpy(char16_t* dst, size_t capacity, const char16_t* src) {
-  return CopyN(dst, capacity, src, SIZE_MAX);
-}
+bool SafeWcsCpy(char16_t* dst, size_t capacity, const char16_t* src) { return CopyN(dst, capacity, src, SIZE_MAX); }
 bool SafeWcsNCpy(char16_t* dst, size_t capacity, const char16_t* src, size_t count) {
   return CopyN(dst, capacity, src, count);
 }
@@ -138,9 +136,7 @@ bool SafeWcsNCat(char16_t* dst, size_t capacity, const char16_t* src, size_t cou
 }
 char* StrDupSafe(const char* text) { return DupText(text); }
 bool StrCpySafe(char* dst, size_t capacity, const char* src) { return CopyN(dst, capacity, src, SIZE_MAX); }
-bool StrNCpySafe(char* dst, size_t capacity, const char* src, size_t count) {
-  return CopyN(dst, capacity, src, count);
-}
+bool StrNCpySafe(char* dst, size_t capacity, const char* src, size_t count) { return CopyN(dst, capacity, src, count); }
 
 // ---------------------------------------------------------------------------
 // Searches

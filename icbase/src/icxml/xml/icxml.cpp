@@ -192,8 +192,7 @@ bool icXml_T<T>::Parse(const void* buffer, int32_t length, bool isFinal, int32_t
   size_t units = length >= 0 ? static_cast<size_t>(length) : WStrLen(static_cast<const char16_t*>(buffer));
   size_t bytes = units * static_cast<size_t>(charSize > 0 ? charSize : 1);
   if (bytes > static_cast<size_t>(INT32_MAX)) return false;
-  return XML_Parse(parser, static_cast<const char*>(buffer), static_cast<int>(bytes), isFinal ? 1 : 0) ==
-         XML_STATUS_OK;
+  return XML_Parse(parser, static_cast<const char*>(buffer), static_cast<int>(bytes), isFinal ? 1 : 0) == XML_STATUS_OK;
 }
 
 template <class T>
@@ -262,14 +261,22 @@ struct Tokens_S {
 int32_t AttrTypeOf(const char16_t* letter) {
   if (!letter || !letter[0] || letter[1]) return 0;
   switch (letter[0]) {
-    case u'S': return kXAttrS;
-    case u'F': return kXAttrF;
-    case u'O': return kXAttrO;
-    case u'A': return kXAttrA;
-    case u'P': return kXAttrP;
-    case u'T': return kXAttrT;
-    case u'N': return kXAttrN;
-    default: return 0;
+    case u'S':
+      return kXAttrS;
+    case u'F':
+      return kXAttrF;
+    case u'O':
+      return kXAttrO;
+    case u'A':
+      return kXAttrA;
+    case u'P':
+      return kXAttrP;
+    case u'T':
+      return kXAttrT;
+    case u'N':
+      return kXAttrN;
+    default:
+      return 0;
   }
 }
 
@@ -321,8 +328,7 @@ void icXDtdTable_C::AddParents(icXDtdTag_C* def, const icXDtdRecord_C& rec) {
   for (int32_t i = 0; i < parts.count; ++i) {
     const char16_t* name = owner->Intern(parts.items[i]);
     if (!name || !FindTag(name)) {
-      message.Format(u"Error: (DTD table) can not find the parent tag (%s) of tag (%s)\n", parts.items[i],
-                     rec.tag);
+      message.Format(u"Error: (DTD table) can not find the parent tag (%s) of tag (%s)\n", parts.items[i], rec.tag);
       Report();
       continue;
     }
@@ -790,8 +796,7 @@ bool icXParser_C::ParseFile(const char16_t* path) {
     if (ok) ok = Parse(nullptr, 0, true, 1);
     // A handler that stopped the parser has already said why.
     if (!ok && !stopped) {
-      log.Format(u"Error: %hs (ln:%d, col:%d).\n", GetErrorString(), GetCurrentLineNumber(),
-                 GetCurrentColumnNumber());
+      log.Format(u"Error: %hs (ln:%d, col:%d).\n", GetErrorString(), GetCurrentLineNumber(), GetCurrentColumnNumber());
     }
   }
   file.Close();
@@ -826,14 +831,29 @@ void AppendEscaped(WStrBuilder_C& out, const char16_t* text, bool attribute, boo
   for (const char16_t* p = text; *p; ++p) {
     const char16_t* rep = nullptr;
     switch (*p) {
-      case u'&': rep = u"&amp;"; break;
-      case u'<': rep = u"&lt;"; break;
-      case u'>': rep = u"&gt;"; break;
-      case u'\r': rep = u"&#13;"; break;
-      case u'"': rep = attribute ? u"&quot;" : nullptr; break;
-      case u'\n': rep = attribute ? u"&#10;" : nullptr; break;
-      case u'\t': rep = attribute ? u"&#9;" : nullptr; break;
-      default: break;
+      case u'&':
+        rep = u"&amp;";
+        break;
+      case u'<':
+        rep = u"&lt;";
+        break;
+      case u'>':
+        rep = u"&gt;";
+        break;
+      case u'\r':
+        rep = u"&#13;";
+        break;
+      case u'"':
+        rep = attribute ? u"&quot;" : nullptr;
+        break;
+      case u'\n':
+        rep = attribute ? u"&#10;" : nullptr;
+        break;
+      case u'\t':
+        rep = attribute ? u"&#9;" : nullptr;
+        break;
+      default:
+        break;
     }
     if (!rep) continue;
     if (p > run) ok = out.Append(run, static_cast<int32_t>(p - run)) && ok;
