@@ -251,6 +251,7 @@ bool tgvRecordStore_C::BuildSlots(const tgvRecordTypeEntry* recordTypeTable) {
 
 bool tgvRecordStore_C::CreateTables(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path) {
   if (m_sql) {
+    if (!PrepareWrite()) return false;
     std::u16string err;
     if (!tgvCreateSummaryTable(m_sql->GetHandle(), recordTypeTable, path, &err)) {
       m_owner->SetLastError(err.c_str());
@@ -268,6 +269,7 @@ bool tgvRecordStore_C::CheckAndLoad(const tgvRecordTypeEntry* recordTypeTable) {
   tgvSummary summary;
   tgvSummaryCheck check = tgvReadSummary(m_sql->GetHandle(), recordTypeTable, &summary);
   if (check == tgvSummary_Upgrade) {
+    if (!PrepareWrite()) return false;
     tgvDBUpgrade_C upgrade(m_sql.get());
     if (!upgrade.Upgrade(summary.version)) return false;
     check = tgvReadSummary(m_sql->GetHandle(), recordTypeTable, &summary);
@@ -314,9 +316,16 @@ bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* reco
   m_owner = owner;
   bool isNew = true;
   if (path && !OpenFile(path, &isNew, mode)) return false;
-  EnsureTransaction();
-  const bool ok =
+  // A file read in place is loaded under one read lock, which ends with the
+  // load: the other program that keeps the file may write to it again.
+  const bool inPlace = m_sql && m_sql->IsInPlace();
+  if (inPlace)
+    m_inTransaction = m_sql->Transaction(true);
+  else
+    EnsureTransaction();
+  bool ok =
       BuildSlots(recordTypeTable) && (isNew ? CreateTables(recordTypeTable, path) : CheckAndLoad(recordTypeTable));
+  if (ok && m_sql && m_sql->IsInPlace()) ok = EndTransaction();
   if (!ok) {
     // Nothing of a failed open reaches the file: not the tables of a new
     // file, not a half-done upgrade.
@@ -328,10 +337,21 @@ bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* reco
 }
 
 void tgvRecordStore_C::EnsureTransaction() {
-  if (m_inTransaction || !m_sql) return;
+  // Reads of a file in place take its read lock one statement at a time.
+  if (m_inTransaction || !m_sql || m_sql->IsInPlace()) return;
   // The flag follows the outcome, so that a COMMIT is only ever sent for a
   // transaction that began.
   m_inTransaction = m_sql->Transaction(true);
+}
+
+bool tgvRecordStore_C::PrepareWrite() {
+  if (!m_sql) return false;
+  if (m_sql->IsInPlace()) {
+    if (!m_sql->MakePrivate()) return false;
+    m_inTransaction = false;  // the read lock went with the file's connection
+  }
+  EnsureTransaction();
+  return true;
 }
 
 bool tgvRecordStore_C::EndTransaction() {
@@ -348,6 +368,8 @@ bool tgvRecordStore_C::EndTransaction() {
 
 bool tgvRecordStore_C::Flush() {
   if (!m_sql) return false;
+  // A store still in place has written nothing: the file holds its counters.
+  if (m_sql->IsInPlace()) return true;
   if (!EndTransaction()) return false;
   m_sql->SetSynchronous(true);
   bool ok = true;
@@ -400,8 +422,7 @@ tgvObjIndex_C* tgvRecordStore_C::GetIndex(uint8_t userType) {
 }
 
 bool tgvRecordStore_C::WriteRow(tgvRecord_C* record, Slot& slot, bool insert) {
-  if (!m_sql || !record) return false;
-  EnsureTransaction();
+  if (!record || !PrepareWrite()) return false;
   sqlite3* db = m_sql->GetHandle();
   // The texts are made on a type's first write: most opens write nothing.
   std::string& sql = insert ? slot.insertSql : slot.updateSql;
@@ -428,8 +449,7 @@ bool tgvRecordStore_C::InsertObject(tgvRecord_C* record) {
 
 bool tgvRecordStore_C::UpdateTableCounters(uint8_t userType) {
   Slot* s = FindSlot(userType);
-  if (!s || !m_sql) return false;
-  EnsureTransaction();
+  if (!s || !PrepareWrite()) return false;
   if (!m_inTransaction) return WriteTableCounters(*s);
   s->countersDirty = true;
   return true;

@@ -141,6 +141,22 @@ TEST(Project, ReadOnlyOpenLeavesEveryFileAsItWas) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("bruser.poi")));
 }
 
+TEST(Project, ReadOnlyOpenHoldsNoLockOnceLoaded) {
+  TempDir dir;
+  const std::u16string folder = Utf8ToUtf16(dir.Path());
+  ASSERT_TRUE(BuildProject(folder, [](projgen::ProjectDb& gen) {
+    return gen.AddPointLine(u"run", Drive(600, 10, projgen::FileTimeOf(2024, 5, 1, 9, 0, 0)), false) != nullptr;
+  }));
+  tgvProject_C project;
+  tgvDocument_C* doc = project.Open(folder.c_str(), tgvOpen_ReadOnly);
+  ASSERT_NE(doc, nullptr);
+  PtrList_C lines;
+  ASSERT_EQ(doc->GetLines(&lines, nullptr, true), 1u);
+  // The other program renames the line while the document is open here.
+  EXPECT_TRUE(ExecFile(dir.File("bruser.poi"), "UPDATE Line SET fName = 'late';"));
+  EXPECT_EQ(std::u16string(static_cast<tgvLine_C*>(lines.RemoveHead())->GetName()), u"run");
+}
+
 TEST(Project, ReadOnlyOpenSeesRowsStillInTheWriteAheadLog) {
   TempDir dir;
   const std::u16string folder = Utf8ToUtf16(dir.Path());
