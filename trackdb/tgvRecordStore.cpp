@@ -296,7 +296,7 @@ bool tgvRecordStore_C::LoadTables() {
     const tgvRecordTypeEntry entry{s.userType, s.schemaKind, 0, s.recordSize, s.tableName};
     const bool ok = tgvLoadRecordTable(
         m_sql->GetHandle(), entry, s.objNo,
-        [index](uint32_t id, bool deleted) { return index->AddLoaded(id, deleted); }, m_owner);
+        [index](uint32_t id, bool deleted) { return index->AddLoaded(id, deleted); }, m_owner, m_withSensors);
     if (!ok) return false;
     if (tgvLinkIndex_C::Indexes(s.schemaKind)) {
       for (uint32_t id = 1; id <= index->GetObjNo(); ++id) m_links.Add(index->Find(id));
@@ -312,6 +312,7 @@ bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* reco
   m_typeCount = 0;
   m_links.Clear();
   m_walkVisits = 0;
+  m_withSensors = mode != tgvOpen_ReadPoints;
   if (!owner || !recordTypeTable) return false;
   m_owner = owner;
   bool isNew = true;

@@ -227,4 +227,5 @@ class tgvRecordStore_C {
   tgvCachedStatement m_countersStmt;
   tgvLinkIndex_C m_links;
   uint64_t m_walkVisits = 0;
+  bool m_withSensors = true;  // false: the waypoints' sensor values are not read
 };

@@ -91,7 +91,7 @@ bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
   m_path = path;
   const bool fresh = !path || !PathFileExistsW(path);
   if (isNew) *isNew = fresh;
-  m_readOnly = mode == tgvOpen_ReadOnly;
+  m_readOnly = mode != tgvOpen_ReadWrite;
   m_inPlace = false;
   m_readVersion = -1;
   sqlite3* raw = nullptr;

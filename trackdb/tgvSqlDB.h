@@ -23,7 +23,11 @@
 // connection that holds no lock between its reads; the copy is taken at the
 // first write. Any other file (a write-ahead log, a hot journal to roll
 // back) is copied at once.
-enum tgvOpenMode : uint8_t { tgvOpen_ReadWrite = 0, tgvOpen_ReadOnly = 1 };
+// tgvOpen_ReadPoints reads a track's points for their summary and upload:
+// read-only as above, and the waypoints' sensor values (temperature,
+// pressure, heart rate, engine speed, barometric altitude, wheel speed) are
+// not read; they are 0 in memory, and so are a line's sensor flags.
+enum tgvOpenMode : uint8_t { tgvOpen_ReadWrite = 0, tgvOpen_ReadOnly = 1, tgvOpen_ReadPoints = 2 };
 
 class tgvSqlDB_C {
  public:
@@ -41,7 +45,7 @@ class tgvSqlDB_C {
   // kOpenFailed).
   // Then "PRAGMA synchronous = OFF;" and "PRAGMA count_changes = 0;". The
   // path is the caller's text and must outlive the connection.
-  // tgvOpen_ReadOnly: a file that exists is read in place or copied into
+  // Read-only modes: a file that exists is read in place or copied into
   // memory (false when it cannot be read as a database); a missing one
   // gives an empty database in memory with isNew true.
   bool Open(const char16_t* path, bool* isNew, tgvOpenMode mode = tgvOpen_ReadWrite);
