@@ -151,20 +151,57 @@ int ProjectDbMgr::CloseLocked() {
   return deleted ? kProjectOk : kProjectCopyNotDeleted;
 }
 
+void ProjectDbMgr::SetOpenFailureReport(OpenFailureReport report) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_openFailureReport = std::move(report);
+}
+
 tgvProject_C* ProjectDbMgr::OpenProject(const CString& name, int& code) {
   tgvProject_C* project;
+  OpenFailureReport report;
+  ProjectFault fault;
+  CString file;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     project = OpenLocked(name, code);
+    report = m_openFailureReport;
+    fault = m_fault;
+    file = m_faultFile;
   }
-  // Shown without the lock: the UI thread may need the manager meanwhile.
-  if (!project) MessageBoxW(nullptr, kOpenFailed, nullptr, MB_OK);
+  // Told without the lock: the UI thread may need the manager meanwhile.
+  if (!project) {
+    if (report)
+      report(fault, file);
+    else
+      MessageBoxW(nullptr, kOpenFailed, nullptr, MB_OK);
+  }
   return project;
+}
+
+ProjectFault ProjectDbMgr::CopyProjectFiles(const CString& projectPath, const CString& working, CString& file) {
+  file = JoinPath(projectPath, kDatabaseFile, false);
+  DWORD attributes = 0;
+  uint64_t size = 0;
+  if (!GetFileStatus(file, &attributes, &size)) return ProjectFault::kMissing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ProjectFault::kUnreadable;
+  if (size == 0) return ProjectFault::kEmpty;
+  if (!IsReadableFile(file)) return ProjectFault::kUnreadable;
+  for (const char16_t* name : {kDescriptorFile, kDatabaseFile}) {
+    file = JoinPath(projectPath, name, false);
+    if (!CopyFolder(file, JoinPath(working, name, false))) return ProjectFault::kNotCopied;
+  }
+  // The map file holds no session: the project opens without it.
+  const CString mapFile = LastMapFile(projectPath);
+  if (!mapFile.IsEmpty()) CopyFolder(JoinPath(projectPath, mapFile, false), JoinPath(working, mapFile, false));
+  file = JoinPath(projectPath, kDatabaseFile, false);
+  return ProjectFault::kNone;
 }
 
 tgvProject_C* ProjectDbMgr::OpenLocked(const CString& name, int& code) {
   code = kProjectOk;
   CloseLocked();
+  m_fault = ProjectFault::kNotCopied;
+  m_faultFile = JoinPath(ProjectPathFor(name), kDatabaseFile, false);
 
   const CString projectFolder = Normalized(m_projectFolder);
   const CString projectPath = Normalized(ProjectPathFor(name));
@@ -182,13 +219,12 @@ tgvProject_C* ProjectDbMgr::OpenLocked(const CString& name, int& code) {
   if (GetFileAttributesW(working) != INVALID_FILE_ATTRIBUTES) DeleteFolder(working);
   MakeFolderWhenMissing(transfer);
   CreateProjectSubfolders(working);
-  for (const char16_t* file : {kDescriptorFile, kDatabaseFile})
-    CopyFolder(JoinPath(projectPath, file, false), JoinPath(working, file, false));
-  const CString mapFile = LastMapFile(projectPath);
-  if (!mapFile.IsEmpty()) CopyFolder(JoinPath(projectPath, mapFile, false), JoinPath(working, mapFile, false));
-
-  if (!m_project) m_project = std::make_unique<tgvProject_C>();
-  m_pDocument = m_project->Open(AddTrailingBackslash(working));
+  m_fault = CopyProjectFiles(projectPath, working, m_faultFile);
+  if (m_fault == ProjectFault::kNone) {
+    if (!m_project) m_project = std::make_unique<tgvProject_C>();
+    m_pDocument = m_project->Open(AddTrailingBackslash(working));
+    if (!m_pDocument) m_fault = ProjectFault::kNotAProject;
+  }
   if (!m_pDocument) {
     DeleteFolder(working);
     code = kProjectNotOpened;

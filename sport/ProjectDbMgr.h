@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -40,6 +41,16 @@ enum ProjectCode : int {
   kProjectCopyNotDeleted = 5,  // close: the working copy could not be deleted
   kProjectNotOpened = 15,      // open: the working copy could not be made or opened
   kProjectExists = 16,         // create: a project of that name exists (letter case ignored)
+};
+
+// Why the last open of a project failed, for the user: which file, and why.
+enum class ProjectFault {
+  kNone,
+  kMissing,      // the project's database file is not there
+  kEmpty,        // it has no bytes: a copy that never got its contents
+  kUnreadable,   // it cannot be read (no permission, or not a file)
+  kNotAProject,  // it is read, but is no project database (damaged, cut short, another kind of file)
+  kNotCopied,    // the project's files could not be copied into the working copy
 };
 
 // One entry of the project's image-folder list.
@@ -74,10 +85,17 @@ class ProjectDbMgr {
   tgvProject_C* CreateProject(const CString& name, int& code);
   // Closes the open project, then opens the working copy of the project
   // called name (a folder of that name in other letter case when none has it
-  // exactly). kProjectOk, or null with kProjectNotOpened: the message box
-  // "[OpenProject] Open tgv project ... fail" is shown and no working copy is
-  // left behind.
+  // exactly). The project's database must be there, have bytes, be readable
+  // and copy whole, or nothing is opened: an empty working copy would read
+  // as a project without sessions. kProjectOk, or null with
+  // kProjectNotOpened: the failure is reported (SetOpenFailureReport) and no
+  // working copy is left behind.
   tgvProject_C* OpenProject(const CString& name, int& code);
+  // How a failed open is told: by default the message box "[OpenProject]
+  // Open tgv project ... fail"; the program installs one that names the file
+  // and the reason. Called on the opening thread, without the manager's lock.
+  using OpenFailureReport = std::function<void(ProjectFault fault, const CString& file)>;
+  void SetOpenFailureReport(OpenFailureReport report);
   // kProjectOk when nothing was open or the working copy is gone,
   // kProjectCopyNotDeleted when it could not be deleted.
   int CloseActiveProject();
@@ -123,6 +141,9 @@ class ProjectDbMgr {
   int CloseLocked();
   // Create up to the new project's first save and reset; false with the code set.
   bool CreateLocked(const CString& name, int& code);
+  // Copies the project's files at projectPath into working; the fault that
+  // stops it, and the file, else kNone.
+  static ProjectFault CopyProjectFiles(const CString& projectPath, const CString& working, CString& file);
   // Gives the open document a POI type and a line type when it has none.
   void AddMissingTypes();
   // The project's folder for name: the one of that exact name, else the
@@ -133,6 +154,9 @@ class ProjectDbMgr {
   void RefreshFolderList();
 
   mutable std::mutex m_mutex;
+  OpenFailureReport m_openFailureReport;
+  ProjectFault m_fault = ProjectFault::kNone;  // of the last open
+  CString m_faultFile;
   std::unique_ptr<tgvProject_C> m_project;
   CString m_projectName;
   CString m_workingCopy;  // deleted from disk at close; no trailing '/'

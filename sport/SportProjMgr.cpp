@@ -1,5 +1,6 @@
 #include "sport/SportProjMgr.h"
 
+#include <cerrno>
 #include <cmath>
 
 #include "icbase/src/icutil/paths.h"
@@ -135,6 +136,7 @@ void CSportProjMgr::ClosePointDatabase(tgvDocument_C* doc) {
 }
 
 void CSportProjMgr::ReleaseLoaded() {
+  m_bLoaded = false;
   std::lock_guard<std::recursive_mutex> guard(m_analysisLock);
   m_pActiveUser = nullptr;
   m_users.clear();
@@ -153,7 +155,14 @@ void CSportProjMgr::CloseWorkspace() {
   m_lock.Release();
 }
 
-bool CSportProjMgr::IsProjectLoaded() const { return ProjectDbMgr::GetInstance()->GetDocument() != nullptr; }
+bool CSportProjMgr::IsProjectLoaded() const {
+  return m_bLoaded && ProjectDbMgr::GetInstance()->GetDocument() != nullptr;
+}
+
+WorkspaceFault CSportProjMgr::GetWorkspaceFault() const {
+  std::lock_guard<std::mutex> guard(m_folderLock);
+  return m_fault;
+}
 
 void CSportProjMgr::SetLockPause(std::function<bool()> pause) { m_lockPause = std::move(pause); }
 
@@ -198,6 +207,19 @@ int CSportProjMgr::OpenWorkspace(const char16_t* workspace) {
   ReleaseLoaded();
   m_lock.Release();
   m_strWorkspace = workspace;
+  auto stop = [this](int code, const CString& folder, int error) {
+    std::lock_guard<std::mutex> guard(m_folderLock);
+    m_fault = {folder, error};
+    return code;
+  };
+  stop(kWorkspaceOk, CString(), 0);
+  // Only a lock that another holder has is waited for.
+  auto lock = [&](const CString& folder) -> int {
+    int error = 0;
+    const LockTry got = WaitForLock(m_lock, Join(folder, u"single").Str(), m_lockPause, &error);
+    if (got == LockTry::kHeld) return kWorkspaceOk;
+    return got == LockTry::kBusy ? kWorkspaceBadFolder : stop(kWorkspaceNotWritable, folder, error);
+  };
   const CString ws = WithoutTrailingSeparators(m_strWorkspace);
   // A workspace that has its database folder is locked before anything in it
   // is touched; a new one only once its folder is made.
@@ -207,19 +229,23 @@ int CSportProjMgr::OpenWorkspace(const char16_t* workspace) {
       std::lock_guard<std::mutex> guard(m_folderLock);
       m_strDbFolder = Join(ws, u"db.v5");
     }
-    if (!WaitForLock(m_lock, Join(GetDatabaseFolder(), u"single").Str(), m_lockPause)) return kWorkspaceBadFolder;
+    if (const int code = lock(GetDatabaseFolder())) return code;
   }
   const CString db = WithoutTrailingSeparators(PrepareDatabaseFolder(m_strWorkspace));
-  if (IsFile(db)) return kWorkspaceBadFolder;
-  if (!IsFolder(db)) CreateDirectoryW(db);
-  if (!IsFolder(db)) return kWorkspaceFolderNotMade;
+  if (IsFile(db)) return stop(kWorkspaceBadFolder, db, ENOTDIR);
+  if (!IsFolder(db) && !CreateDirectoryW(db)) {
+    const int error = errno;
+    if (!IsFolder(db)) return stop(kWorkspaceFolderNotMade, db, error);
+  }
   {
     std::lock_guard<std::mutex> guard(m_folderLock);
     m_strDbFolder = db;
   }
   ProjectDbMgr* projects = ProjectDbMgr::GetInstance();
   projects->SetProjectFolder(Join(db, u""));
-  if (!lockFirst && !WaitForLock(m_lock, Join(db, u"single").Str(), m_lockPause)) return kWorkspaceBadFolder;
+  if (!lockFirst) {
+    if (const int code = lock(db)) return code;
+  }
 
   int code = 0;
   for (int i = 0; i < kCreateTries; ++i) {
@@ -232,17 +258,18 @@ int CSportProjMgr::OpenWorkspace(const char16_t* workspace) {
 
 void CSportProjMgr::LoadAll() {
   if (!ProjectDbMgr::GetInstance()->GetDocument()) return;
-  LoadUsers();
-  LoadTracks();
+  const bool users = LoadUsers();
+  const bool tracks = LoadTracks();
   LoadLapPoints();
   // Sorted once here, so that the readers of the lists only read.
   for (auto& user : m_users) user->SortTracksByStartTime();
+  m_bLoaded = users && tracks;
 }
 
-void CSportProjMgr::LoadUsers() {
+bool CSportProjMgr::LoadUsers() {
   ProjectDbMgr* projects = ProjectDbMgr::GetInstance();
   tgvDocument_C* doc = projects->GetDocument();
-  if (!doc) return;
+  if (!doc) return false;
   m_users.clear();
   m_pActiveUser = nullptr;
   PtrList_C pois;
@@ -254,12 +281,13 @@ void CSportProjMgr::LoadUsers() {
     m_users.push_back(std::make_unique<CSportUser>(poi));
     if (m_users.back()->m_bActive) m_pActiveUser = m_users.back().get();
   }
+  return type != nullptr;
 }
 
-void CSportProjMgr::LoadTracks() {
+bool CSportProjMgr::LoadTracks() {
   ProjectDbMgr* projects = ProjectDbMgr::GetInstance();
   tgvDocument_C* doc = projects->GetDocument();
-  if (!doc) return;
+  if (!doc) return false;
   PtrList_C lines;
   CollectObjects(doc, kSportLineKind, lines);
   tgvType_C* type = projects->FindOrCreateType(kSportLineKind, u"TypeTrack");
@@ -277,6 +305,7 @@ void CSportProjMgr::LoadTracks() {
       break;
     }
   }
+  return type != nullptr;
 }
 
 void CSportProjMgr::LoadLapPoints() {

@@ -13,6 +13,7 @@
 // guarded; readers that need it whole wait for its loader (WaitForDragTypes).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -38,6 +39,15 @@ enum WorkspaceCode : int {
   kWorkspaceOk = 0,             // the steps ran (also when the project could not be opened)
   kWorkspaceFolderNotMade = 3,  // the database folder does not exist and cannot be made
   kWorkspaceBadFolder = 12,     // no workspace, the database folder is a file, or the lock was given up
+  kWorkspaceNotWritable = 13,   // the lock file cannot be made or locked (a read-only folder, no permission)
+};
+
+// Why an open of a workspace stopped short: the folder it could not use and
+// the system's error number (EROFS, EACCES, ENOTDIR for a file in its place,
+// ...). Empty folder and 0 when nothing stopped it.
+struct WorkspaceFault {
+  CString folder;
+  int error = 0;
 };
 
 class CSportProjMgr {
@@ -63,11 +73,16 @@ class CSportProjMgr {
   void CloseWorkspace();
   // Prepares, locks, creates or opens the sport project and loads it.
   // Blocks while another holder has the workspace lock, trying again after
-  // each lock pause. Meant once per run; a later call first lets the
+  // each lock pause; a lock that cannot be taken for any other reason ends
+  // the open at once (kWorkspaceNotWritable). Codes 3, 12 (but for a null
+  // workspace or a given-up wait) and 13 leave their reason in
+  // GetWorkspaceFault. Meant once per run; a later call first lets the
   // objects and the lock of the earlier one go.
   int OpenWorkspace(const char16_t* workspace);
-  // True while a project is open and loaded: without one, no user and no
-  // track is known, which says nothing about the sessions of the workspace.
+  WorkspaceFault GetWorkspaceFault() const;
+  // True while a project is open and its users and tracks were read whole:
+  // otherwise what is known says nothing about the sessions of the
+  // workspace.
   bool IsProjectLoaded() const;
   // The database folder of the workspace, prepared as described above; the
   // workspace is taken without trailing separators. A workspace that names
@@ -82,8 +97,9 @@ class CSportProjMgr {
   // Users, tracks, lap points (when a document is open), then sorts every
   // user's tracks.
   void LoadAll();
-  void LoadUsers();
-  void LoadTracks();
+  // Each false without a document or when its record type cannot be had.
+  bool LoadUsers();
+  bool LoadTracks();
   void LoadLapPoints();
 
   // Appends every user whose name contains the filter (case-sensitive; an
@@ -142,6 +158,8 @@ class CSportProjMgr {
   CString m_strWorkspace;
   mutable std::mutex m_folderLock;
   CString m_strDbFolder;
+  WorkspaceFault m_fault;  // guarded by m_folderLock
+  std::atomic<bool> m_bLoaded{false};
   WorkspaceLock m_lock;
   std::function<bool()> m_lockPause;
   std::vector<std::unique_ptr<CSportLapPoint>> m_ownedLapPoints;

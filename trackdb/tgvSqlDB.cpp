@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32/files.h"
+#include "platform/win32/shellfileop.h"
 #include "platform/win32/utf.h"
 
 tgvSqlDB_C::tgvSqlDB_C() : m_state(kClosed), m_stmtState(kNone), m_path(nullptr), m_queryTag(0) {}
@@ -84,6 +85,29 @@ unsigned char* ReadWholeFile(sqlite3* source, sqlite3_int64* size, int64_t expec
   return image;
 }
 
+// A file whose writer died mid-write has a hot journal, which a read-only
+// connection may not roll back. The file and its journal are copied into a
+// private folder, where SQLite rolls the journal back as it first reads the
+// copy; the result is taken whole and the copy removed. The writer's files
+// are only read. Null when that fails.
+unsigned char* ReadRolledBack(const char16_t* path, sqlite3_int64* size) {
+  const std::u16string folder = MakePrivateTempFolder();
+  if (folder.empty()) return nullptr;
+  const std::u16string copy = folder + u"/db", journal = u"-journal";
+  unsigned char* image = nullptr;
+  if (SilentCopy(path, copy, CopyScope::kFilesOnly) &&
+      SilentCopy(std::u16string(path) + journal, copy + journal, CopyScope::kFilesOnly)) {
+    sqlite3* raw = nullptr;
+    const bool opened = sqlite3_open_v2(Utf16ToUtf8(copy).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                                        nullptr) == SQLITE_OK;
+    SqliteHandle db(raw);
+    if (opened && sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) == SQLITE_OK)
+      image = sqlite3_serialize(db.get(), "main", size, 0);
+  }
+  SilentDelete(folder);
+  return image;
+}
+
 }  // namespace
 
 bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
@@ -146,6 +170,7 @@ bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
   // copy is handed to the connection whole.
   sqlite3_int64 size = 0;
   unsigned char* image = ReadWholeFile(source.get(), &size);
+  if (!image && sqlite3_extended_errcode(source.get()) == SQLITE_READONLY_ROLLBACK) image = ReadRolledBack(path, &size);
   if (!image) image = sqlite3_serialize(source.get(), "main", &size, 0);
   return AdoptImage(image, size);
 }

@@ -4,11 +4,13 @@
 #include <vector>
 
 #include "platform/win32/threads.h"
+#include "sport/ProjectDbMgr.h"
 #include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/DragTypes.h"
 #include "uploader/SelfUpdate.h"
 #include "uploader/TrackMapDb.h"
+#include "uploader/WorkspaceFaults.h"
 #include "webclient/ApiClient.h"
 
 namespace {
@@ -59,7 +61,14 @@ void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
     for (int i = 0; i < 10 && !stop.stop_requested(); ++i) Sleep(100);
     return !stop.stop_requested();
   });
+  // The user is told at once, in plain words, why the sessions cannot be
+  // read; the window goes on with the stored session list, and Setting can
+  // choose another workspace.
+  ProjectDbMgr::GetInstance()->SetOpenFailureReport(
+      [](ProjectFault fault, const CString& file) { ShowWorkspaceFault(ProjectFaultText(fault, file)); });
   manager->OpenWorkspace(m_strWorkspace.GetString());
+  const WorkspaceFault fault = manager->GetWorkspaceFault();
+  if (!fault.folder.IsEmpty() && !stop.stop_requested()) ShowWorkspaceFault(WorkspaceFaultText(fault));
   if (!stop.stop_requested()) m_nDbState = 1;
 }
 

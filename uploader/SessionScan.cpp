@@ -245,8 +245,10 @@ void CtessilarDlg::BuildSessionRowsThread(std::stop_token stop) {
   if (stopped) return;
   // Sync reads a session missing from the records as gone and deletes its
   // row: a walk that found more sessions than counted (the workspace changed
-  // meanwhile) is incomplete, and a project that could not be opened shows
-  // no session at all; either leaves the stored rows as they are.
-  if (!beyondCount && manager.IsProjectLoaded()) sessionList->Sync(records.data(), built);
+  // meanwhile) is incomplete, a project that could not be opened and read
+  // whole shows nothing of the workspace, and a project without any session
+  // is more likely cut short than emptied; each leaves the stored rows as
+  // they are.
+  if (!beyondCount && visited > 0 && manager.IsProjectLoaded()) sessionList->Sync(records.data(), built);
   m_nDbState = 3;
 }

@@ -1,10 +1,12 @@
 #include "platform/win32/files.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -28,6 +30,21 @@ bool GetFileStatus(const char16_t* path, DWORD* attributes, uint64_t* size) {
   if (attributes) *attributes = FileAttributesFromMode(static_cast<uint32_t>(st.st_mode));
   if (size) *size = dir ? 0 : static_cast<uint64_t>(st.st_size);
   return true;
+}
+
+bool IsReadableFile(const char16_t* path) {
+  if (!path || !*path) return false;
+  const int fd = ::open(PathToNative(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+std::u16string MakePrivateTempFolder() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/pelmora-XXXXXX";
+  if (!::mkdtemp(pattern.data())) return std::u16string();
+  return PathFromNative(pattern);
 }
 
 bool PathFitsSystem(const char16_t* path) {

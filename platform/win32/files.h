@@ -35,6 +35,12 @@ DWORD GetFileAttributesW(const char16_t* path);
 // The attributes above for a file-system mode (st_mode).
 DWORD FileAttributesFromMode(uint32_t mode);
 bool PathFileExistsW(const char16_t* path);
+// Whether this process may open the path for reading now.
+bool IsReadableFile(const char16_t* path);
+// A new folder that only this user may enter, in the system's folder for
+// temporary files ($TMPDIR, else /tmp); empty when none can be made. The
+// caller removes it.
+std::u16string MakePrivateTempFolder();
 // Attributes (as above) and size of a path in one query; false when the path
 // does not exist. The size of a folder is 0. Either out pointer may be null.
 bool GetFileStatus(const char16_t* path, DWORD* attributes, uint64_t* size);

@@ -10,22 +10,28 @@
 
 WorkspaceLock::~WorkspaceLock() { Release(); }
 
-bool WorkspaceLock::TryLock(const std::u16string& path) {
-  if (m_fd >= 0) return true;
-  if (path.empty()) return false;
+LockTry WorkspaceLock::Try(const std::u16string& path, int* error) {
+  if (m_fd >= 0) return LockTry::kHeld;
+  auto failed = [error](int number) {
+    if (error) *error = number;
+    return LockTry::kFailed;
+  };
+  if (path.empty()) return failed(ENOENT);
   // The file is opened before it is locked, so it is truncated also while
   // another holder has it; nothing is ever written to it.
   const int fd = open(PathToNative(path.c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
+  if (fd < 0) return failed(errno);
   int rc;
   do rc = flock(fd, LOCK_EX | LOCK_NB);
   while (rc != 0 && errno == EINTR);
   if (rc != 0) {
+    const int number = errno;
     close(fd);
-    return false;
+    // Only a lock that someone holds is worth waiting for.
+    return number == EWOULDBLOCK || number == EAGAIN ? LockTry::kBusy : failed(number);
   }
   m_fd = fd;
-  return true;
+  return LockTry::kHeld;
 }
 
 void WorkspaceLock::Release() {
@@ -34,10 +40,9 @@ void WorkspaceLock::Release() {
   m_fd = -1;
 }
 
-bool WaitForLock(WorkspaceLock& lock, const std::u16string& path, const std::function<bool()>& pause) {
-  if (lock.TryLock(path) || lock.TryLock(path)) return true;
-  while (pause && pause()) {
-    if (lock.TryLock(path)) return true;
-  }
-  return false;
+LockTry WaitForLock(WorkspaceLock& lock, const std::u16string& path, const std::function<bool()>& pause, int* error) {
+  LockTry result = lock.Try(path, error);
+  if (result == LockTry::kBusy) result = lock.Try(path, error);
+  while (result == LockTry::kBusy && pause && pause()) result = lock.Try(path, error);
+  return result;
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "tests/app/sample_program.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
@@ -26,7 +27,6 @@
 namespace {
 
 const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
-const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, "JP", "ja", true};
 constexpr int kIdList = 1018;
 constexpr int kIdStatus = 1020;
 
@@ -34,54 +34,17 @@ constexpr int kIdStatus = 1020;
 // each race type, on the sample map whose track-map folder exists), the drag
 // type those drag sessions were timed with, and the stand-in service with
 // the user's account and the map.
-class ReadyWindowTest : public StandinProgramTest {
+class ReadyWindowTest : public SampleProgramTest {
  protected:
   void SetUp() override {
-    StandinProgramTest::SetUp();
+    SampleProgramTest::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_GT(m_service->AddAccount(kRider), 0);
-    ASSERT_TRUE(m_service->AddTrackMap({12, "O", "Fuji", 100}, MakeBeaconFile({StandinBeacon{}})));
-
-    projgen::SampleOptions options;
-    options.sessions = 14;
-    options.seconds = 120;
-    options.documents = m_dir.WFile("Documents");
-    ASSERT_TRUE(projgen::WriteSampleWorkspace(m_dir.WFile("ws"), options));
-    SetWorkspaceLocation(CString::FromUtf8(m_dir.File("ws")));
-    CRegistry reg(kRegCreateKey);
-    ASSERT_TRUE(reg.Open(kSettingsKey));
-    reg[u"DragRacingTypeNum"].SetDword(1);
-    reg[u"DragRacingType_1"].SetString(CString(u"0 0 100 0"));
-    GetLoginState() = kLoginNone;
+    WriteSample(14, 120);
   }
 
   // Runs the program; `script` runs in the main window once the user has
   // logged in through the dialog of the first tick, then the window closes.
-  void RunProgram(std::function<void(CtessilarDlg&)> script) {
-    CtessilarApp app;
-    UiTestPoll([]() {
-      HWND top = UiTestInnermostModal();
-      CWnd* login = top != nullptr ? CWnd::FromHandle(top) : nullptr;
-      if (login == nullptr || login->GetDlgItem(1003) == nullptr) return false;
-      login->SetDlgItemText(1001, CString::FromUtf8(kRider.email));
-      login->SetDlgItemText(1003, CString::FromUtf8(kRider.password));
-      UiTestClick(login->GetDlgItem(1008));
-      return true;
-    });
-    bool ran = false;
-    UiTestPoll([&]() {
-      auto* main = static_cast<CtessilarDlg*>(app.m_pMainWnd);
-      if (main == nullptr || main->GetSafeHwnd() == nullptr || GetLoginState().load() != kLoginVerified ||
-          UiTestInnermostModal() != main->m_hWnd)
-        return false;
-      script(*main);
-      ran = true;
-      main->SendMessage(WM_CLOSE);
-      return true;
-    });
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_TRUE(ran);
-  }
+  void RunProgram(std::function<void(CtessilarDlg&)> script) { RunLoggedIn(LogInWhenAsked, std::move(script)); }
 
   // Until the session list is ready and shown (the preparation marks the
   // Circuit category when it ends) and the service's maps are in.

@@ -193,7 +193,7 @@ TEST_F(SessionScanTest, TheRowsWaitForTheDragTypes) {
   EXPECT_EQ(m_list.CountByRaceType(kRaceDrag), 2);
 }
 
-TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedProjectLeavesTheStoredRowsAsTheyAre) {
+TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedOrEmptyProjectLeavesTheStoredRowsAsTheyAre) {
   Scan();
   const size_t stored = Rows().size();
 
@@ -213,11 +213,17 @@ TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedProjectLeavesTheStored
   EXPECT_EQ(m_dlg.m_nDbState.load(), 2);
   EXPECT_EQ(Rows().size(), stored);
 
-  // No project open: no session is found, and none of the rows is deleted.
+  // No project open, or one without any session (more likely cut short
+  // than emptied): no session is found, and none of the rows is deleted.
   CSportProjMgr::GetInstance()->CloseWorkspace();
   m_dlg.m_nSessionTotal = 0;
   m_dlg.BuildSessionRowsThread(std::stop_token());
   EXPECT_EQ(m_dlg.m_nDbState.load(), 3);
+  EXPECT_EQ(Rows().size(), stored);
+  ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("bare"), {{u"Aki", {}, {}}}, {}));
+  ASSERT_EQ(CSportProjMgr::GetInstance()->OpenWorkspace(m_dir.WFile("bare").c_str()), kWorkspaceOk);
+  ASSERT_TRUE(CSportProjMgr::GetInstance()->IsProjectLoaded());
+  m_dlg.BuildSessionRowsThread(std::stop_token());
   EXPECT_EQ(Rows().size(), stored);
 }
 

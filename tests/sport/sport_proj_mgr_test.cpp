@@ -3,14 +3,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
 #include "sport/ProjectDbMgr.h"
 #include "sport/SportLapPoint.h"
 #include "sport/SportUser.h"
+#include "tests/common/no_file_override.h"
 #include "tests/sport/sport_workspace.h"
 
 namespace {
@@ -77,6 +80,72 @@ TEST_F(SportWorkspaceTest, OpenRefusesNoWorkspaceAndADatabaseFolderThatIsAFile) 
   EXPECT_EQ(m_mgr->OpenWorkspace(nullptr), kWorkspaceBadFolder);
   Touch(m_dir.File("filews/db.v5"), "x");
   EXPECT_EQ(m_mgr->OpenWorkspace(CString::FromUtf8(m_dir.File("filews"))), kWorkspaceBadFolder);
+  EXPECT_EQ(m_mgr->GetWorkspaceFault().folder.ToUtf8(), m_dir.File("filews/db.v5"));
+  EXPECT_EQ(m_mgr->GetWorkspaceFault().error, ENOTDIR);
+}
+
+// A lock file that cannot be made (no permission here, a read-only mount
+// alike) ends the open at once with the folder and the reason: only a lock
+// that another program holds is waited for.
+TEST_F(SportWorkspaceTest, AWorkspaceThatCannotBeWrittenEndsTheOpenAtOnceWithItsReason) {
+  ASSERT_TRUE(sportws::WriteSample(Root()));
+  const std::string db = m_dir.File("ws/db.v5");
+  fs::remove(db + "/single");
+  fs::permissions(db, fs::perms::owner_read | fs::perms::owner_exec);
+  int pauses = 0;
+  m_mgr->SetLockPause([&] { return ++pauses < 3; });
+  {
+    ScopedNoFileOverride noOverride;
+    EXPECT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceNotWritable);
+  }
+  fs::permissions(db, fs::perms::owner_all);
+  EXPECT_EQ(pauses, 0);
+  EXPECT_EQ(m_mgr->GetWorkspaceFault().folder.ToUtf8(), db);
+  EXPECT_EQ(m_mgr->GetWorkspaceFault().error, EACCES);
+  EXPECT_FALSE(m_mgr->IsProjectLoaded());
+}
+
+// A project file that is empty, missing, unreadable, a folder, cut short or
+// not a database is not loaded: nothing is known of the sessions, the file
+// and the reason are reported, and no working copy stays behind.
+TEST_F(SportWorkspaceTest, ADamagedProjectFileIsNotLoadedAndItsFileAndReasonAreReported) {
+  const struct {
+    const char* name;
+    std::function<void(const std::string&)> spoil;
+    ProjectFault fault;
+  } cases[] = {
+      {"empty", [](const std::string& p) { Touch(p, ""); }, ProjectFault::kEmpty},
+      {"missing", [](const std::string& p) { fs::remove(p); }, ProjectFault::kMissing},
+      {"unreadable", [](const std::string& p) { fs::permissions(p, fs::perms::none); }, ProjectFault::kUnreadable},
+      {"a folder", [](const std::string& p) { fs::remove(p), fs::create_directory(p); }, ProjectFault::kUnreadable},
+      {"cut short", [](const std::string& p) { fs::resize_file(p, fs::file_size(p) / 2); }, ProjectFault::kNotAProject},
+      {"not SQLite", [](const std::string& p) { Touch(p, std::string(8192, 'z')); }, ProjectFault::kNotAProject},
+  };
+  ProjectFault reported = ProjectFault::kNone;
+  CString reportedFile;
+  ProjectDbMgr::GetInstance()->SetOpenFailureReport([&](ProjectFault fault, const CString& file) {
+    reported = fault;
+    reportedFile = file;
+  });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string ws = m_dir.File(std::string("ws_") + c.name);
+    ASSERT_TRUE(sportws::WriteSample(Utf8ToUtf16(ws)));
+    const std::string poi = ws + "/db.v5/SportProjIndex/bruser.poi";
+    c.spoil(poi);
+    reported = ProjectFault::kNone;
+    {
+      ScopedNoFileOverride noOverride;
+      EXPECT_EQ(m_mgr->OpenWorkspace(Utf8ToUtf16(ws).c_str()), kWorkspaceOk);
+    }
+    EXPECT_FALSE(m_mgr->IsProjectLoaded());
+    EXPECT_TRUE(m_mgr->GetTracks().empty());
+    EXPECT_EQ(reported, c.fault);
+    EXPECT_EQ(reportedFile.ToUtf8(), poi);
+    EXPECT_FALSE(fs::exists(ws + "/TransferDb/SportProjIndex"));
+    m_mgr->CloseWorkspace();
+  }
+  ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr);
 }
 
 TEST_F(SportWorkspaceTest, ASecondProgramWaitsAtTheLockAndGoesOnWhenTheFirstExits) {
@@ -116,6 +185,7 @@ TEST_F(SportWorkspaceTest, ASecondProgramWaitsAtTheLockAndGoesOnWhenTheFirstExit
 
 TEST_F(SportWorkspaceTest, LoadBringsUsersTracksOfEveryKindAndLapPoints) {
   Open();
+  EXPECT_TRUE(m_mgr->IsProjectLoaded());
   PtrList_C users;
   ASSERT_EQ(m_mgr->GetUsers(CString(), users), 2);
   CSportUser* driver = static_cast<CSportUser*>(users.GetHeadPosition()->value);

@@ -1,5 +1,8 @@
 // The connection wrapper's statement rule and the upgrade's refusals.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
 
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
@@ -99,4 +102,38 @@ TEST(TrackDbSql, UpgradeRefusesVersionsOutsideNineToFifteen) {
   EXPECT_FALSE(db.Open(RecordTypeTable, missing.c_str(), nullptr));
   EXPECT_EQ(db.GetState(), tgvDatabase_C::kOpenFailed);
   EXPECT_EQ(db.GetRegSlot(), 0u);
+}
+
+// What a writer that died mid-write leaves: the file with some pages of the
+// unfinished change and the hot journal that undoes them. The read-only open
+// reads the data as it was before the change and leaves both files alone.
+TEST(TrackDbSql, AReadOnlyOpenRollsAHotJournalBackInItsCopyAlone) {
+  TempDir tmp;
+  const std::string live = tmp.File("live.db"), hot = tmp.File("hot.db");
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(live.c_str(), &raw), SQLITE_OK);
+  SqliteHandle writer(raw);
+  const char* steps[] = {"CREATE TABLE t (a TEXT);",
+                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                         "INSERT INTO t SELECT printf('%.500c', 'x') FROM n;",
+                         "PRAGMA cache_size = 2;", "BEGIN;", "UPDATE t SET a = 'changed';"};
+  for (const char* sql : steps) ASSERT_EQ(sqlite3_exec(writer.get(), sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+  // The files as the dead writer left them, under names no live lock covers.
+  std::filesystem::copy_file(live, hot);
+  std::filesystem::copy_file(live + "-journal", hot + "-journal");
+  writer.reset();
+  const std::string before = ReadBytes(hot), journal = ReadBytes(hot + "-journal");
+  ASSERT_FALSE(journal.empty());
+
+  tgvSqlDB_C db;
+  const std::u16string path = tmp.WFile("hot.db");
+  ASSERT_TRUE(db.Open(path.c_str(), nullptr, tgvOpen_ReadOnly));
+  bool hasRow = false;
+  ASSERT_TRUE(db.Prepare(u"SELECT count(*), sum(a = 'changed') FROM t;"));
+  ASSERT_TRUE(db.Step(&hasRow));
+  EXPECT_EQ(db.ColumnInt(1), 300);
+  EXPECT_EQ(db.ColumnInt(2), 0);
+  EXPECT_TRUE(db.Close());
+  EXPECT_EQ(ReadBytes(hot), before);
+  EXPECT_EQ(ReadBytes(hot + "-journal"), journal);
 }

@@ -1,0 +1,167 @@
+// The whole program on a workspace whose sessions were all uploaded, started
+// on a spoiled project file or on a workspace it may not write: the user is
+// told which file or folder and why while the login dialog is still open,
+// the window goes on with the stored session list, and no row or upload
+// state is lost. Its own program: the window's session list is made once per
+// process.
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "sport/SportProjMgr.h"
+#include "sport/SportTrack.h"
+#include "sport/SportUser.h"
+#include "tests/app/sample_program.h"
+#include "tests/common/files.h"
+#include "tests/common/no_file_override.h"
+#include "tests/common/program_ui_env.h"
+#include "uploader/CtessilarApp.h"
+#include "uploader/CtessilarDlg.h"
+#include "uploader/SessionListDb.h"
+#include "uploader/SessionScan.h"
+#include "webclient/ApiClient.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// How long the login waits for the message before it goes on regardless.
+constexpr auto kMessageBound = std::chrono::seconds(5);
+
+class DamagedWorkspaceTest : public SampleProgramTest {
+ protected:
+  void SetUp() override {
+    SampleProgramTest::SetUp();
+    if (HasFatalFailure()) return;
+    WriteSample(7, 60);
+    SeedUploadedRows();
+  }
+
+  // Every session of the workspace stored in SessionList.db as uploaded, as
+  // a run that uploaded them all leaves it.
+  void SeedUploadedRows() {
+    CSportProjMgr* manager = CSportProjMgr::GetInstance();
+    ASSERT_EQ(manager->OpenWorkspace(m_dir.WFile("ws").c_str()), kWorkspaceOk);
+    manager->AddDragType(0, 0.0f, 100.0f, 0);
+    std::vector<SessionSummary> rows;
+    for (CSportTrack* track : manager->GetTracks()) {
+      SessionSummary row;
+      if (track->m_pUser && SummariseTrack(*manager, *track->m_pUser, *track, row)) rows.push_back(row);
+    }
+    manager->CloseWorkspace();
+    SessionListDb list;
+    ASSERT_TRUE(list.Create(m_dir.WFile("ws"), m_dir.WFile("Documents/Pelmora")));
+    ASSERT_TRUE(list.Sync(rows.data(), static_cast<int32_t>(rows.size())));
+    for (int32_t id = 1; id <= static_cast<int32_t>(rows.size()); ++id)
+      ASSERT_TRUE(list.SetRespCode(id, kRespUploaded));
+    m_stored = StoredRows();
+    ASSERT_EQ(m_stored.size(), 7u);
+  }
+
+  // "folder:respCode" of every stored row, by id.
+  std::vector<std::string> StoredRows() {
+    SessionListDb list;
+    std::vector<std::string> out;
+    if (!list.Create(m_dir.WFile("ws"), m_dir.WFile("Documents/Pelmora"))) return out;
+    SessionSummary row;
+    for (int32_t id = 1; list.GetById(id, row); ++id)
+      out.push_back(row.folder.ToUtf8() + ":" + std::to_string(row.respCode));
+    return out;
+  }
+
+  // Runs the program. The login dialog of the first tick waits for a message
+  // box (at most kMessageBound), which is read and answered; then the user
+  // logs in, and once the window is ready `script` runs and the window
+  // closes. The message's text; empty when none came while the login waited.
+  CString RunProgram(std::function<void(CtessilarDlg&)> script) {
+    UiTestResetQuit();
+    GetLoginState() = kLoginNone;
+    auto message = std::make_shared<CString>();
+    const auto start = std::chrono::steady_clock::now();
+    UiTestPoll([message, start]() {
+      HWND top = UiTestInnermostModal();
+      if (top != nullptr && UiTestIsMessageBox(top)) {
+        *message = UiTestMessageBoxText(top);
+        UiTestEndModal(top, IDOK);
+        return true;
+      }
+      return std::chrono::steady_clock::now() - start > kMessageBound;
+    });
+    auto login = [message, start]() {
+      return (!message->IsEmpty() || std::chrono::steady_clock::now() - start > kMessageBound) && LogInWhenAsked();
+    };
+    RunLoggedIn(login, [&](CtessilarDlg& main) {
+      // The preparation marks the Circuit category once the list is filled.
+      auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(1010));
+      EXPECT_TRUE(UiTestPumpUntil([&] { return circuit->IsSelected() && main.m_nTrackMapState.load() == 2; }, 60000));
+      script(main);
+    });
+    return *message;
+  }
+
+  // The window with the stored list: the four uploaded circuit sessions, and
+  // Setting free to choose another workspace.
+  static void ExpectStoredListAndSetting(CtessilarDlg& main) {
+    auto& list = *static_cast<CListCtrl*>(main.GetDlgItem(1018));
+    EXPECT_EQ(list.GetItemCount(), 4);
+    for (int row = 0; row < list.GetItemCount(); ++row) EXPECT_EQ(list.GetItemText(row, 1), ResourceText(146));
+    EXPECT_TRUE(main.GetDlgItem(1022)->IsWindowEnabled());
+  }
+
+  std::vector<std::string> m_stored;
+};
+
+TEST_F(DamagedWorkspaceTest, ASpoiledProjectFileKeepsEveryUploadedRowAndTheUserIsToldWhichFileAndWhy) {
+  REQUIRE_UI();
+  const std::string poi = m_dir.File("ws/db.v5/SportProjIndex/bruser.poi");
+  const std::string whole = ReadBytes(poi);
+  const struct {
+    const char* name;
+    std::function<void()> spoil;
+    UINT reason;
+    bool unreadable;
+  } cases[] = {
+      {"empty", [&] { WriteBytes(poi, ""); }, 159, false},
+      {"missing", [&] { fs::remove(poi); }, 158, false},
+      {"unreadable", [&] { fs::permissions(poi, fs::perms::none); }, 160, true},
+      {"cut short", [&] { WriteBytes(poi, whole.substr(0, whole.size() / 2)); }, 161, false},
+      {"not SQLite", [&] { WriteBytes(poi, std::string(whole.size(), 'z')); }, 161, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(poi);
+    WriteBytes(poi, whole);
+    c.spoil();
+    CString shown;
+    {
+      std::unique_ptr<ScopedNoFileOverride> noOverride(c.unreadable ? new ScopedNoFileOverride : nullptr);
+      shown = RunProgram(ExpectStoredListAndSetting);
+    }
+    EXPECT_GE(shown.Find(CString::FromUtf8(poi)), 0) << shown.ToUtf8();
+    EXPECT_GE(shown.Find(ResourceText(c.reason)), 0) << shown.ToUtf8();
+    EXPECT_EQ(StoredRows(), m_stored);
+  }
+}
+
+// The workspace's database folder may not be written (as on a read-only
+// mount): the message names it and the reason at once, and the window stays
+// usable with the stored list.
+TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotBeWrittenIsReportedAtOnceAndTheWindowStaysUsable) {
+  REQUIRE_UI();
+  const std::string db = m_dir.File("ws/db.v5");
+  fs::remove(db + "/single");
+  fs::permissions(db, fs::perms::owner_read | fs::perms::owner_exec);
+  CString shown;
+  {
+    ScopedNoFileOverride noOverride;
+    shown = RunProgram(ExpectStoredListAndSetting);
+  }
+  fs::permissions(db, fs::perms::owner_all);
+  EXPECT_GE(shown.Find(CString::FromUtf8(db)), 0) << shown.ToUtf8();
+  EXPECT_GE(shown.Find(ResourceText(165)), 0) << shown.ToUtf8();
+  EXPECT_EQ(StoredRows(), m_stored);
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+// The messages that tell the user, in the UI language, why the workspace or
+// its project cannot be used: which folder or file, and why.
+#pragma once
+
+#include "platform/classlib/CString.h"
+#include "sport/ProjectDbMgr.h"
+#include "sport/SportProjMgr.h"
+
+// "The sessions of the workspace cannot be read from <file> <reason> ...".
+CString ProjectFaultText(ProjectFault fault, const CString& file);
+// "The workspace folder <folder> cannot be used: <reason> ...": read-only,
+// no permission, a file in the folder's place, else the system's words.
+CString WorkspaceFaultText(const WorkspaceFault& fault);
+
+// Shows the text in a message box from any thread (the UI thread shows it
+// over whatever is open) and returns when it is answered.
+void ShowWorkspaceFault(const CString& text);
