@@ -31,7 +31,7 @@ struct tgvWayPointSensors {
   double rpmSpeed = 0.0;
 };
 
-class tgvDatabase_C : public tgvRecordHost_I {
+class tgvDatabase_C final : public tgvRecordHost_I {
  public:
   enum State : uint8_t { kClosed = 0, kOpen = 1, kOpenFailed = 2 };
 

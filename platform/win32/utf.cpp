@@ -305,7 +305,8 @@ size_t utf8Size(std::u16string_view s) {
   size_t n = 0;
   for (const UTF16 c : s) n += 1 + (c >= 0x80) + (c >= 0x800);
   size_t pairs = 0;
-  for (size_t i = 1; i < s.size(); ++i) pairs += ((s[i - 1] & 0xFC00) == 0xD800) & ((s[i] & 0xFC00) == 0xDC00);
+  for (size_t i = 1; i < s.size(); ++i)
+    pairs += static_cast<size_t>((s[i - 1] & 0xFC00) == 0xD800) & static_cast<size_t>((s[i] & 0xFC00) == 0xDC00);
   return n - 2 * pairs;
 }
 
