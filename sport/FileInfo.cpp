@@ -147,9 +147,14 @@ void CFileInfoArray::AddAll(std::vector<CFileInfo>& found, int order) {
   }
   // Each add goes before the records equal to it, so equal records end
   // newest first: the records in reverse, sorted stably, then merged in
-  // ahead of their equals already held.
-  std::reverse(found.begin(), found.end());
-  std::stable_sort(found.begin(), found.end(), before);
+  // ahead of their equals already held. Records found in strictly rising
+  // order (a folder's listing by path) hold no equals and are sorted as
+  // they are.
+  const auto notBefore = [&](const CFileInfo& a, const CFileInfo& b) { return !before(a, b); };
+  if (std::adjacent_find(found.begin(), found.end(), notBefore) != found.end()) {
+    std::reverse(found.begin(), found.end());
+    std::stable_sort(found.begin(), found.end(), before);
+  }
   std::vector<CFileInfo> merged;
   merged.reserve(static_cast<size_t>(heldCount) + found.size());
   std::merge(std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()),

@@ -118,8 +118,9 @@ tgvDocument_C* CSportProjMgr::OpenPointDatabase(const CString& trackFile) {
   auto it = m_pointDbs.find(path);
   if (it != m_pointDbs.end()) return it->second->GetDocument();
   auto project = std::make_unique<tgvProject_C>();
-  // Read-only: this program never changes the logger program's files.
-  tgvDocument_C* doc = project->Open(path.c_str(), tgvOpen_ReadOnly);
+  // Read-only: this program never changes the logger program's files. The
+  // summary and the upload use no sensor value of a waypoint.
+  tgvDocument_C* doc = project->Open(path.c_str(), tgvOpen_ReadPoints);
   if (!doc) return nullptr;
   m_pointDbs.emplace(path, std::move(project));
   return doc;

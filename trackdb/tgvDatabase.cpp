@@ -25,7 +25,7 @@ bool tgvDatabase_C::Open(const tgvRecordTypeEntry* recordTypeTable, const char16
   std::lock_guard<std::recursive_mutex> guard(m_lock);
   Close();
   m_owner = owner;
-  m_readOnly = mode == tgvOpen_ReadOnly;
+  m_readOnly = mode != tgvOpen_ReadWrite;
   m_pool.reset(new (std::nothrow) StrPool_C(kPoolFirstBlock));
   m_store.reset(new (std::nothrow) tgvRecordStore_C());
   bool ok = m_pool && m_store;

@@ -45,7 +45,7 @@ class tgvDatabase_C final : public tgvRecordHost_I {
   // also when the registry has no free slot. Read-only: see tgvOpenMode.
   bool Open(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path, tgvDocument_C* owner,
             tgvOpenMode mode = tgvOpen_ReadWrite);
-  // Opened with tgvOpen_ReadOnly: nothing it does reaches the file.
+  // Opened read-only (tgvOpenMode): nothing it does reaches the file.
   bool IsReadOnly() const { return m_readOnly; }
   // Commits and writes the counters with synchronous writes; false when the
   // COMMIT or a counter write failed (the transaction stays open).

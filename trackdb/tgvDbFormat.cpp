@@ -103,14 +103,16 @@ bool tgvBindUpdateRow(sqlite3_stmt* stmt, const tgvRecord_C* record) {
          BindInt(stmt, 2 + static_cast<int>(s->columnCount), static_cast<int32_t>(record->GetId()));
 }
 
-bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* pool) {
+bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* pool, bool withSensors) {
   if (!stmt || !record) return false;
   const tgvSchema* s = tgvGetSchema(record->GetSchemaKind());
   if (!s) return false;
-  if (sqlite3_column_count(stmt) < 2 + static_cast<int>(s->columnCount)) return false;
+  const int columns = sqlite3_column_count(stmt);
+  int col = 1;
   for (uint32_t i = 0; i < s->columnCount; ++i) {
     const tgvColumn& c = s->columns[i];
-    const int col = 2 + static_cast<int>(i);
+    if (c.sensor && !withSensors) continue;
+    if (++col >= columns) return false;
     tgvColValue v{};
     v.cls = c.cls;
     switch (c.cls) {
@@ -258,11 +260,12 @@ bool tgvHasTable(sqlite3* db, const char* table) {
 }
 
 bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, const tgvMakeRecordFn& make,
-                        tgvRecordHost_I* pool) {
+                        tgvRecordHost_I* pool, bool withSensors) {
   if (!db || !make) return false;
   const std::string table = tgvTableIdent(type.tableName);
   if (table.empty() || !tgvGetSchema(type.schemaKind)) return false;
-  SqliteStatement st(db, tgvSqlSelectAll(table.c_str()));
+  SqliteStatement st(
+      db, withSensors ? tgvSqlSelectAll(table.c_str()) : tgvSqlSelectWithoutSensors(type.schemaKind, table.c_str()));
   if (!st.ok()) return false;
   for (uint32_t k = 1; k <= objNo; ++k) {
     if (!st.NextRow()) return false;
@@ -270,7 +273,7 @@ bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t ob
     const bool deleted = sqlite3_column_int(st.get(), 1) != 0;
     tgvRecord_C* record = make(k, deleted);
     if (!record || record->GetSchemaKind() != type.schemaKind) return false;
-    if (!tgvReadRowFields(st.get(), record, pool)) return false;
+    if (!tgvReadRowFields(st.get(), record, pool, withSensors)) return false;
   }
   return true;
 }

@@ -36,7 +36,9 @@ bool tgvBindUpdateRow(sqlite3_stmt* stmt, const tgvRecord_C* record);
 // Reads columns 3 onward of the current row ("SELECT * FROM t ;") into the
 // record's fields, without writing anything back. Texts are pooled through
 // the host (NULL stays null); a POI's map point is truncated toward zero.
-bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* pool);
+// Without sensors: the row holds no sensor column (tgvSqlSelectWithoutSensors)
+// and the record's sensor fields are left as they are.
+bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* pool, bool withSensors = true);
 
 // One statement: prepare, bind the record, step once, finalize.
 bool tgvInsertRecordRow(sqlite3* db, const tgvRecord_C* record);
@@ -112,11 +114,12 @@ bool tgvHasTable(sqlite3* db, const char* table);
 // Makes the record for row id (deleted when fZero is not 0); null fails the load.
 using tgvMakeRecordFn = std::function<tgvRecord_C*(uint32_t id, bool deleted)>;
 
-// Loads a record table: "SELECT * FROM t ;" stepped objNo times; row k must
-// carry fID k. Each row's record comes from make and is filled by
-// tgvReadRowFields. Fails on a missing row or a wrong id.
+// Loads a record table: "SELECT * FROM t ;" (without sensors: the select
+// without the sensor columns) stepped objNo times; row k must carry fID k.
+// Each row's record comes from make and is filled by tgvReadRowFields.
+// Fails on a missing row or a wrong id.
 bool tgvLoadRecordTable(sqlite3* db, const tgvRecordTypeEntry& type, uint32_t objNo, const tgvMakeRecordFn& make,
-                        tgvRecordHost_I* pool);
+                        tgvRecordHost_I* pool, bool withSensors = true);
 
 // The narrow form of a table name; empty unless it is a plain identifier.
 std::string tgvTableIdent(const char16_t* tableName);

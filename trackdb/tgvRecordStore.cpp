@@ -251,6 +251,7 @@ bool tgvRecordStore_C::BuildSlots(const tgvRecordTypeEntry* recordTypeTable) {
 
 bool tgvRecordStore_C::CreateTables(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path) {
   if (m_sql) {
+    if (!PrepareWrite()) return false;
     std::u16string err;
     if (!tgvCreateSummaryTable(m_sql->GetHandle(), recordTypeTable, path, &err)) {
       m_owner->SetLastError(err.c_str());
@@ -268,6 +269,7 @@ bool tgvRecordStore_C::CheckAndLoad(const tgvRecordTypeEntry* recordTypeTable) {
   tgvSummary summary;
   tgvSummaryCheck check = tgvReadSummary(m_sql->GetHandle(), recordTypeTable, &summary);
   if (check == tgvSummary_Upgrade) {
+    if (!PrepareWrite()) return false;
     tgvDBUpgrade_C upgrade(m_sql.get());
     if (!upgrade.Upgrade(summary.version)) return false;
     check = tgvReadSummary(m_sql->GetHandle(), recordTypeTable, &summary);
@@ -294,7 +296,7 @@ bool tgvRecordStore_C::LoadTables() {
     const tgvRecordTypeEntry entry{s.userType, s.schemaKind, 0, s.recordSize, s.tableName};
     const bool ok = tgvLoadRecordTable(
         m_sql->GetHandle(), entry, s.objNo,
-        [index](uint32_t id, bool deleted) { return index->AddLoaded(id, deleted); }, m_owner);
+        [index](uint32_t id, bool deleted) { return index->AddLoaded(id, deleted); }, m_owner, m_withSensors);
     if (!ok) return false;
     if (tgvLinkIndex_C::Indexes(s.schemaKind)) {
       for (uint32_t id = 1; id <= index->GetObjNo(); ++id) m_links.Add(index->Find(id));
@@ -310,13 +312,21 @@ bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* reco
   m_typeCount = 0;
   m_links.Clear();
   m_walkVisits = 0;
+  m_withSensors = mode != tgvOpen_ReadPoints;
   if (!owner || !recordTypeTable) return false;
   m_owner = owner;
   bool isNew = true;
   if (path && !OpenFile(path, &isNew, mode)) return false;
-  EnsureTransaction();
-  const bool ok =
+  // A file read in place is loaded under one read lock, which ends with the
+  // load: the other program that keeps the file may write to it again.
+  const bool inPlace = m_sql && m_sql->IsInPlace();
+  if (inPlace)
+    m_inTransaction = m_sql->Transaction(true);
+  else
+    EnsureTransaction();
+  bool ok =
       BuildSlots(recordTypeTable) && (isNew ? CreateTables(recordTypeTable, path) : CheckAndLoad(recordTypeTable));
+  if (ok && m_sql && m_sql->IsInPlace()) ok = EndTransaction();
   if (!ok) {
     // Nothing of a failed open reaches the file: not the tables of a new
     // file, not a half-done upgrade.
@@ -328,10 +338,21 @@ bool tgvRecordStore_C::Open(tgvDatabase_C* owner, const tgvRecordTypeEntry* reco
 }
 
 void tgvRecordStore_C::EnsureTransaction() {
-  if (m_inTransaction || !m_sql) return;
+  // Reads of a file in place take its read lock one statement at a time.
+  if (m_inTransaction || !m_sql || m_sql->IsInPlace()) return;
   // The flag follows the outcome, so that a COMMIT is only ever sent for a
   // transaction that began.
   m_inTransaction = m_sql->Transaction(true);
+}
+
+bool tgvRecordStore_C::PrepareWrite() {
+  if (!m_sql) return false;
+  if (m_sql->IsInPlace()) {
+    if (!m_sql->MakePrivate()) return false;
+    m_inTransaction = false;  // the read lock went with the file's connection
+  }
+  EnsureTransaction();
+  return true;
 }
 
 bool tgvRecordStore_C::EndTransaction() {
@@ -348,6 +369,8 @@ bool tgvRecordStore_C::EndTransaction() {
 
 bool tgvRecordStore_C::Flush() {
   if (!m_sql) return false;
+  // A store still in place has written nothing: the file holds its counters.
+  if (m_sql->IsInPlace()) return true;
   if (!EndTransaction()) return false;
   m_sql->SetSynchronous(true);
   bool ok = true;
@@ -400,8 +423,7 @@ tgvObjIndex_C* tgvRecordStore_C::GetIndex(uint8_t userType) {
 }
 
 bool tgvRecordStore_C::WriteRow(tgvRecord_C* record, Slot& slot, bool insert) {
-  if (!m_sql || !record) return false;
-  EnsureTransaction();
+  if (!record || !PrepareWrite()) return false;
   sqlite3* db = m_sql->GetHandle();
   // The texts are made on a type's first write: most opens write nothing.
   std::string& sql = insert ? slot.insertSql : slot.updateSql;
@@ -428,8 +450,7 @@ bool tgvRecordStore_C::InsertObject(tgvRecord_C* record) {
 
 bool tgvRecordStore_C::UpdateTableCounters(uint8_t userType) {
   Slot* s = FindSlot(userType);
-  if (!s || !m_sql) return false;
-  EnsureTransaction();
+  if (!s || !PrepareWrite()) return false;
   if (!m_inTransaction) return WriteTableCounters(*s);
   s->countersDirty = true;
   return true;

@@ -209,6 +209,9 @@ class tgvRecordStore_C {
   bool CreateTables(const tgvRecordTypeEntry* recordTypeTable, const char16_t* path);
   bool CheckAndLoad(const tgvRecordTypeEntry* recordTypeTable);
   bool LoadTables();
+  // Before a write: a file read in place moves to its private copy, and the
+  // transaction is open. False when the write cannot go anywhere.
+  bool PrepareWrite();
   bool WriteTableCounters(Slot& s);
   bool WriteRow(tgvRecord_C* record, Slot& slot, bool insert);
   uint32_t RunSelect(PtrList_C* list, uint8_t userType, const std::string& sql, const tgvCondition_C* params,
@@ -224,4 +227,5 @@ class tgvRecordStore_C {
   tgvCachedStatement m_countersStmt;
   tgvLinkIndex_C m_links;
   uint64_t m_walkVisits = 0;
+  bool m_withSensors = true;  // false: the waypoints' sensor values are not read
 };

@@ -94,6 +94,14 @@ constexpr tgvColumn IntAsDouble(const char* name) {
   return tgvColumn{name, "DOUBLE", tgvCol_Double, 0, &ColGet<M, tgvCol_Double>, &ColSet<M, tgvCol_Double>};
 }
 
+// A sensor value: a column the read of a track's points leaves out.
+template <auto M>
+constexpr tgvColumn Sensor(const char* name) {
+  tgvColumn c = Col<M>(name, "DOUBLE");
+  c.sensor = 1;
+  return c;
+}
+
 constexpr const char* V256 = "VARCHAR(256)";
 constexpr const char* V128 = "VARCHAR(128)";
 
@@ -160,12 +168,12 @@ struct tgvSchemaAccess {
       Col<&tgvWayPoint_C::m_latitude>("fLatitude", "DOUBLE"),
       Col<&tgvWayPoint_C::m_altitude>("fAltitude", "DOUBLE"),
       Col<&tgvWayPoint_C::m_order>("fOrder", "INT"),
-      Col<&tgvWayPoint_C::m_temperature>("fTemperature", "DOUBLE"),
-      Col<&tgvWayPoint_C::m_mbar>("fMBar", "DOUBLE"),
-      Col<&tgvWayPoint_C::m_bpm>("fBPM", "DOUBLE"),
-      Col<&tgvWayPoint_C::m_rpm>("fRPM", "DOUBLE"),
-      Col<&tgvWayPoint_C::m_mbarAlti>("fMBarAlti", "DOUBLE"),
-      Col<&tgvWayPoint_C::m_rpmSpeed>("fRPMSpeed", "DOUBLE"),
+      Sensor<&tgvWayPoint_C::m_temperature>("fTemperature"),
+      Sensor<&tgvWayPoint_C::m_mbar>("fMBar"),
+      Sensor<&tgvWayPoint_C::m_bpm>("fBPM"),
+      Sensor<&tgvWayPoint_C::m_rpm>("fRPM"),
+      Sensor<&tgvWayPoint_C::m_mbarAlti>("fMBarAlti"),
+      Sensor<&tgvWayPoint_C::m_rpmSpeed>("fRPMSpeed"),
   };
   static constexpr tgvColumn kLine[] = {
       Col<&tgvLine_C::m_name>("fName", V256),
@@ -418,6 +426,19 @@ std::string tgvSqlUpdate(uint8_t kind, const char* table) {
 }
 
 std::string tgvSqlSelectAll(const char* table) { return std::string("SELECT * FROM ") + (table ? table : "") + " ;"; }
+
+std::string tgvSqlSelectWithoutSensors(uint8_t kind, const char* table) {
+  const tgvSchema* s = tgvGetSchema(kind);
+  bool any = false;
+  std::string sql = std::string("SELECT ") + tgvColID + ", " + tgvColZero;
+  for (uint32_t i = 0; s && i < s->columnCount; ++i) {
+    if (s->columns[i].sensor)
+      any = true;
+    else
+      sql += std::string(", ") + s->columns[i].name;
+  }
+  return any ? sql + " FROM " + (table ? table : "") + " ;" : tgvSqlSelectAll(table);
+}
 
 std::string tgvSqlSelectLiveIds(uint8_t kind, const char* table) {
   return std::string("SELECT ") + tgvColID + " FROM " + (table ? table : "") + " WHERE " + tgvColZero + "=0 " +

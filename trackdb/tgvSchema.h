@@ -38,6 +38,7 @@ struct tgvColumn {
   uint8_t keptOnDelete;  // 1: the deletion step leaves the field as it is
   tgvColGetFn get;       // the record's field as a column value
   tgvColSetFn set;       // stores a column value into the field (no write)
+  uint8_t sensor = 0;    // 1: a sensor value, which a read of the points leaves out
 };
 
 // The columns of one schema kind (after fID and fZero), in table order.
@@ -95,6 +96,9 @@ std::string tgvSqlCreateTable(uint8_t kind, const char* table);
 std::string tgvSqlInsert(uint8_t kind, const char* table);  // binds fID, fZero, columns
 std::string tgvSqlUpdate(uint8_t kind, const char* table);  // binds fZero, columns, fID
 std::string tgvSqlSelectAll(const char* table);             // SELECT * FROM t ;
+// The same without the sensor columns: "SELECT fID, fZero, <columns> FROM t ;";
+// "SELECT * FROM t ;" for a kind that has none.
+std::string tgvSqlSelectWithoutSensors(uint8_t kind, const char* table);
 // fID of every live row, by fOrder for the kinds that have an order column.
 std::string tgvSqlSelectLiveIds(uint8_t kind, const char* table);
 // fID of live rows whose owner column equals the bound value.

@@ -28,28 +28,53 @@ bool OpenConnection(const char* path, sqlite3** db) {
   return rc == SQLITE_OK && sqlite3_exec(*db, "PRAGMA encoding = 'UTF-16';", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// The bytes of a database file kept in the classic journal mode, read with
-// SQLite's own handle while a statement holds the file's read lock, so that
-// no writer can be half-way through. Reading the header value takes that
-// lock without reading the schema, which the copy reads anyway. Null when
-// the file must be copied through SQLite's page cache instead: a write-ahead
-// log may hold newer pages, and an empty or short file has no header.
-unsigned char* ReadWholeFile(sqlite3* source, sqlite3_int64* size) {
+// The file under a connection, its size, and the read lock held by a
+// statement that reads the header value, which takes the lock without
+// reading the schema, so that no writer can be half-way through. Null when
+// the lock cannot be taken: not a database, or a hot journal that a
+// read-only connection may not roll back.
+sqlite3_file* LockedFile(sqlite3* db, SqliteStmtHandle& lock, sqlite3_int64* size) {
   sqlite3_stmt* raw = nullptr;
-  sqlite3_prepare_v2(source, "PRAGMA schema_version;", -1, &raw, nullptr);
-  SqliteStmtHandle lock(raw);
+  sqlite3_prepare_v2(db, "PRAGMA schema_version;", -1, &raw, nullptr);
+  lock.reset(raw);
   sqlite3_file* file = nullptr;
   if (!lock || sqlite3_step(lock.get()) != SQLITE_ROW ||
-      sqlite3_file_control(source, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods)
+      sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods ||
+      file->pMethods->xFileSize(file, size) != SQLITE_OK)
     return nullptr;
+  return file;
+}
+
+// Whether a file starts with the header of a database kept in the classic
+// journal mode. An empty or short file has no header; a write-ahead log may
+// hold pages newer than the file.
+bool IsClassicJournalFile(sqlite3_file* file, sqlite3_int64 size) {
   constexpr int kHeaderBytes = 100;
   unsigned char header[kHeaderBytes];
-  sqlite3_int64 bytes = 0;
-  if (file->pMethods->xFileSize(file, &bytes) != SQLITE_OK || bytes < kHeaderBytes ||
-      file->pMethods->xRead(file, header, kHeaderBytes, 0) != SQLITE_OK)
-    return nullptr;
+  if (size < kHeaderBytes || file->pMethods->xRead(file, header, kHeaderBytes, 0) != SQLITE_OK) return false;
   // Bytes 18 and 19: the write and read format versions, 1 for the classic journal.
-  if (header[18] != 1 || header[19] != 1) return nullptr;
+  return header[18] == 1 && header[19] == 1;
+}
+
+// Counts the changes that other connections committed to the file, as this
+// connection has seen them (-1 when it cannot be read).
+int64_t DataVersion(sqlite3* db) {
+  sqlite3_stmt* raw = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA data_version;", -1, &raw, nullptr);
+  SqliteStmtHandle st(raw);
+  return st && sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : -1;
+}
+
+// The bytes of a database file kept in the classic journal mode, read with
+// SQLite's own handle under the file's read lock. Null when the file must be
+// copied through SQLite's page cache instead, and when a data version is
+// expected and the file's is another.
+unsigned char* ReadWholeFile(sqlite3* source, sqlite3_int64* size, int64_t expectedVersion = -1) {
+  SqliteStmtHandle lock;
+  sqlite3_int64 bytes = 0;
+  sqlite3_file* file = LockedFile(source, lock, &bytes);
+  if (!file || !IsClassicJournalFile(file, bytes)) return nullptr;
+  if (expectedVersion >= 0 && DataVersion(source) != expectedVersion) return nullptr;
   auto* image = static_cast<unsigned char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(bytes)));
   if (!image) return nullptr;
   if (bytes > INT32_MAX || file->pMethods->xRead(file, image, static_cast<int>(bytes), 0) != SQLITE_OK) {
@@ -90,11 +115,13 @@ bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
   m_path = path;
   const bool fresh = !path || !PathFileExistsW(path);
   if (isNew) *isNew = fresh;
-  m_readOnly = mode == tgvOpen_ReadOnly;
+  m_readOnly = mode != tgvOpen_ReadWrite;
+  m_inPlace = false;
+  m_readVersion = -1;
   sqlite3* raw = nullptr;
   int rc = SQLITE_MISUSE;
   if (m_readOnly && path) {
-    rc = OpenCopy(path, !fresh) ? SQLITE_OK : SQLITE_CANTOPEN;
+    rc = (!fresh && OpenInPlace(path)) || OpenCopy(path, !fresh) ? SQLITE_OK : SQLITE_CANTOPEN;
   } else if (path) {
     rc = OpenConnection(Utf16ToUtf8(path).c_str(), &raw) ? SQLITE_OK : SQLITE_CANTOPEN;
     m_db.reset(raw);  // a failed open's handle is closed too
@@ -111,12 +138,24 @@ bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
   return true;
 }
 
-bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
+bool tgvSqlDB_C::OpenInPlace(const char16_t* path) {
   sqlite3* raw = nullptr;
-  const bool opened = OpenConnection(":memory:", &raw);
-  m_db.reset(raw);
-  if (!opened) return false;
-  if (!exists) return true;
+  const int rc = sqlite3_open_v2(Utf16ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  SqliteHandle file(raw);  // a failed open's handle is closed too
+  if (rc != SQLITE_OK) return false;
+  {
+    SqliteStmtHandle lock;
+    sqlite3_int64 size = 0;
+    sqlite3_file* f = LockedFile(file.get(), lock, &size);
+    if (!f || !IsClassicJournalFile(f, size)) return false;
+  }
+  m_db = std::move(file);
+  m_inPlace = true;
+  return true;
+}
+
+bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
+  if (!exists) return AdoptImage(nullptr, 0);
   sqlite3* file = nullptr;
   const std::string path8 = Utf16ToUtf8(path);
   SqliteHandle source(sqlite3_open_v2(path8.c_str(), &file, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) ==
@@ -133,8 +172,18 @@ bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
   unsigned char* image = ReadWholeFile(source.get(), &size);
   if (!image && sqlite3_extended_errcode(source.get()) == SQLITE_READONLY_ROLLBACK) image = ReadRolledBack(path, &size);
   if (!image) image = sqlite3_serialize(source.get(), "main", &size, 0);
+  return AdoptImage(image, size);
+}
+
+bool tgvSqlDB_C::AdoptImage(unsigned char* image, int64_t size) {
+  sqlite3* raw = nullptr;
+  const bool opened = OpenConnection(":memory:", &raw);
+  m_db.reset(raw);
   // An empty file is an empty database; what is not a database has no size.
-  if (!image) return size == 0;
+  if (!opened || !image) {
+    sqlite3_free(image);
+    return opened && size == 0;
+  }
   // A copy in memory keeps no write-ahead log (its pages are in the copy
   // already): it is marked as a file of the classic journal.
   constexpr sqlite3_int64 kFormatBytes = 20;
@@ -143,6 +192,30 @@ bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
   if (sqlite3_deserialize(m_db.get(), "main", image, size, size, kOwned) != SQLITE_OK) return false;
   // What is not a database is found now, as the copy's schema is read.
   return sqlite3_exec(m_db.get(), "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool tgvSqlDB_C::MakePrivate() {
+  if (m_state != kOpen) return false;
+  if (!m_inPlace) return true;
+  m_stmt.reset();
+  m_stmtState = kNone;
+  m_queryTag = 0;
+  // Inside a transaction the file is as this connection reads it; outside,
+  // it must be as the last transaction left it.
+  const bool inTransaction = !sqlite3_get_autocommit(m_db.get());
+  if (!inTransaction && m_readVersion < 0) return false;
+  sqlite3_int64 size = 0;
+  unsigned char* image = ReadWholeFile(m_db.get(), &size, inTransaction ? -1 : m_readVersion);
+  if (!image) return false;
+  SqliteHandle file(m_db.release());
+  if (!AdoptImage(image, size)) {
+    m_db = std::move(file);
+    return false;
+  }
+  m_inPlace = false;
+  SetSynchronous(false);
+  SetCountChangesOff();
+  return true;
 }
 
 bool tgvSqlDB_C::Close() {
@@ -156,6 +229,8 @@ bool tgvSqlDB_C::Close() {
   m_db.reset();
   m_path = nullptr;
   m_state = kClosed;
+  m_inPlace = false;
+  m_readVersion = -1;
   return true;
 }
 
@@ -223,7 +298,13 @@ bool tgvSqlDB_C::SetSynchronous(bool on) {
 
 bool tgvSqlDB_C::SetCountChangesOff() { return Exec(u"PRAGMA count_changes = 0;"); }
 
-bool tgvSqlDB_C::Transaction(bool begin) { return Exec(begin ? u"BEGIN TRANSACTION;" : u"COMMIT TRANSACTION;"); }
+bool tgvSqlDB_C::Transaction(bool begin) {
+  // What a transaction in place has read is the file at this version: a
+  // later private copy must find the file unchanged.
+  if (!begin && m_inPlace && m_state == kOpen && !sqlite3_get_autocommit(m_db.get()))
+    m_readVersion = DataVersion(m_db.get());
+  return Exec(begin ? u"BEGIN TRANSACTION;" : u"COMMIT TRANSACTION;");
+}
 
 bool tgvSqlDB_C::Rollback() { return Exec(u"ROLLBACK TRANSACTION;"); }
 

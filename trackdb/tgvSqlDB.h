@@ -16,11 +16,18 @@
 
 #include "platform/win32/sqlitestatement.h"
 
-// How a database file is opened. A read-only open copies the file into a
-// connection held in memory: what the library writes on open or later
-// (rows, counters, an upgrade) reaches that copy only, and the file is
-// never created, locked for writing or changed.
-enum tgvOpenMode : uint8_t { tgvOpen_ReadWrite = 0, tgvOpen_ReadOnly = 1 };
+// How a database file is opened. A read-only open never creates, locks for
+// writing or changes the file: what the library writes on open or later
+// (rows, counters, an upgrade) reaches a private copy held in memory only.
+// A database file in the classic journal mode is read in place, by a
+// connection that holds no lock between its reads; the copy is taken at the
+// first write. Any other file (a write-ahead log, a hot journal to roll
+// back) is copied at once.
+// tgvOpen_ReadPoints reads a track's points for their summary and upload:
+// read-only as above, and the waypoints' sensor values (temperature,
+// pressure, heart rate, engine speed, barometric altitude, wheel speed) are
+// not read; they are 0 in memory, and so are a line's sensor flags.
+enum tgvOpenMode : uint8_t { tgvOpen_ReadWrite = 0, tgvOpen_ReadOnly = 1, tgvOpen_ReadPoints = 2 };
 
 class tgvSqlDB_C {
  public:
@@ -38,10 +45,17 @@ class tgvSqlDB_C {
   // kOpenFailed).
   // Then "PRAGMA synchronous = OFF;" and "PRAGMA count_changes = 0;". The
   // path is the caller's text and must outlive the connection.
-  // tgvOpen_ReadOnly: a file that exists is copied into memory (false when
-  // it cannot be read as a database); a missing one gives an empty
-  // database in memory with isNew true.
+  // Read-only modes: a file that exists is read in place or copied into
+  // memory (false when it cannot be read as a database); a missing one
+  // gives an empty database in memory with isNew true.
   bool Open(const char16_t* path, bool* isNew, tgvOpenMode mode = tgvOpen_ReadWrite);
+  // A read-only open that reads its file in place moves to a private copy
+  // in memory, taken while the file is as this connection last read it
+  // inside a transaction (or within the open transaction itself); true when
+  // the connection already writes into memory. False, still in place, when
+  // the file changed since or cannot be copied. The current statement is
+  // finalized first.
+  bool MakePrivate();
   // Finalizes the current statement and closes; false (still open) when
   // SQLite reports the connection busy.
   bool Close();
@@ -82,6 +96,7 @@ class tgvSqlDB_C {
 
   uint8_t GetState() const { return m_state; }
   bool IsReadOnly() const { return m_readOnly; }
+  bool IsInPlace() const { return m_inPlace; }
   uint8_t GetStatementState() const { return m_stmtState; }
   const char16_t* GetPath() const { return m_path; }
   uint32_t GetQueryTag() const { return m_queryTag; }
@@ -95,10 +110,18 @@ class tgvSqlDB_C {
 
   // The connection on a file's copy and the file copied into it.
   bool OpenCopy(const char16_t* path, bool exists);
+  // The file itself, read-only, when it can be read in place.
+  bool OpenInPlace(const char16_t* path);
+  // A connection in memory on a file image (taken over, freed on failure).
+  bool AdoptImage(unsigned char* image, int64_t size);
 
   uint8_t m_state;
   uint8_t m_stmtState;
   bool m_readOnly = false;
+  bool m_inPlace = false;
+  // In place: the file's data version when the last transaction ended,
+  // -1 before one has.
+  int64_t m_readVersion = -1;
   const char16_t* m_path;
   SqliteHandle m_db;
   SqliteStmtHandle m_stmt;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
@@ -139,6 +140,61 @@ TEST(Project, ReadOnlyOpenLeavesEveryFileAsItWas) {
   ASSERT_NE(doc, nullptr);
   EXPECT_NE(doc->GetRootMap(), nullptr);
   EXPECT_FALSE(std::filesystem::exists(dir.File("bruser.poi")));
+}
+
+TEST(Project, ReadOnlyOpenHoldsNoLockOnceLoaded) {
+  TempDir dir;
+  const std::u16string folder = Utf8ToUtf16(dir.Path());
+  ASSERT_TRUE(BuildProject(folder, [](projgen::ProjectDb& gen) {
+    return gen.AddPointLine(u"run", Drive(600, 10, projgen::FileTimeOf(2024, 5, 1, 9, 0, 0)), false) != nullptr;
+  }));
+  tgvProject_C project;
+  tgvDocument_C* doc = project.Open(folder.c_str(), tgvOpen_ReadOnly);
+  ASSERT_NE(doc, nullptr);
+  PtrList_C lines;
+  ASSERT_EQ(doc->GetLines(&lines, nullptr, true), 1u);
+  // The other program renames the line while the document is open here.
+  EXPECT_TRUE(ExecFile(dir.File("bruser.poi"), "UPDATE Line SET fName = 'late';"));
+  EXPECT_EQ(std::u16string(static_cast<tgvLine_C*>(lines.RemoveHead())->GetName()), u"run");
+}
+
+// A read of the points leaves the waypoints' sensor values out and reads
+// every other field as the read-only open does.
+TEST(Project, ReadOfThePointsLeavesOnlyTheSensorValuesOut) {
+  TempDir dir;
+  const std::u16string folder = Utf8ToUtf16(dir.Path());
+  ASSERT_TRUE(BuildProject(folder, [](projgen::ProjectDb& gen) {
+    return gen.AddPointLine(u"run", Drive(600, 10, projgen::FileTimeOf(2024, 5, 1, 9, 0, 0)), false) != nullptr;
+  }));
+  ASSERT_TRUE(ExecFile(dir.File("bruser.poi"),
+                       "UPDATE WP SET fTemperature = 21, fMBar = 1013, fBPM = 120, fRPM = 5000, fMBarAlti = 40, "
+                       "fRPMSpeed = 90;"));
+  tgvProject_C all, points;
+  tgvDocument_C* docs[2] = {all.Open(folder.c_str(), tgvOpen_ReadOnly),
+                            points.Open(folder.c_str(), tgvOpen_ReadPoints)};
+  PtrList_C lines[2], waypoints[2];
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_NE(docs[k], nullptr);
+    EXPECT_TRUE(docs[k]->IsReadOnly());
+    ASSERT_EQ(docs[k]->GetLines(&lines[k], nullptr, true), 1u);
+    ASSERT_EQ(static_cast<tgvLine_C*>(lines[k].GetHeadPosition()->value)->CollectPoints(&waypoints[k], false, -1),
+              600u);
+  }
+  EXPECT_TRUE(static_cast<tgvLine_C*>(lines[0].GetHeadPosition()->value)->HasRPM());
+  EXPECT_FALSE(static_cast<tgvLine_C*>(lines[1].GetHeadPosition()->value)->HasRPM());
+  for (auto a = waypoints[0].GetHeadPosition(), b = waypoints[1].GetHeadPosition(); a && b; a = a->next, b = b->next) {
+    const auto* p = static_cast<const tgvWayPoint_C*>(a->value);
+    const auto* q = static_cast<const tgvWayPoint_C*>(b->value);
+    ASSERT_EQ(p->GetId(), q->GetId());
+    EXPECT_EQ(p->GetRPM(), 5000.0);
+    for (double sensor :
+         {q->GetTemperature(), q->GetMBar(), q->GetBPM(), q->GetRPM(), q->GetMBarAlti(), q->GetRPMSpeed()})
+      EXPECT_EQ(sensor, 0.0);
+    EXPECT_EQ(std::make_tuple(p->GetLatitude(), p->GetLongitude(), p->GetAltitude(), p->GetOrder(), p->GetPosX(),
+                              p->GetPosY(), p->GetMapID(), p->GetLevel()),
+              std::make_tuple(q->GetLatitude(), q->GetLongitude(), q->GetAltitude(), q->GetOrder(), q->GetPosX(),
+                              q->GetPosY(), q->GetMapID(), q->GetLevel()));
+  }
 }
 
 TEST(Project, ReadOnlyOpenSeesRowsStillInTheWriteAheadLog) {

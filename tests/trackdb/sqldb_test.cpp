@@ -6,6 +6,7 @@
 
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
+#include "tests/trackdb/test_db.h"
 #include "trackdb/tgvDBUpgrade.h"
 #include "trackdb/tgvDatabase.h"
 #include "trackdb/tgvSqlDB.h"
@@ -47,6 +48,38 @@ TEST(TrackDbSql, StatementRuleAndColumnsBeforeAStep) {
   EXPECT_FALSE(db.Open(missing.c_str(), &isNew));
   EXPECT_EQ(db.GetState(), tgvSqlDB_C::kOpenFailed);
   EXPECT_EQ(db.GetHandle(), nullptr);
+}
+
+// A read-only open reads the file in place and leaves no lock behind its
+// transactions, so that the other program keeps writing; the first write
+// here moves to a private copy, which is refused once the file has changed
+// under what was read.
+TEST(TrackDbSql, ReadOnlyOpenReadsInPlaceAndCopiesOnTheFirstWrite) {
+  TempDir tmp;
+  const std::string file = tmp.File("x.db");
+  ASSERT_TRUE(ExecFile(file, "CREATE TABLE t (a INT); INSERT INTO t VALUES (1);"));
+  for (bool changed : {false, true}) {
+    tgvSqlDB_C db;
+    bool isNew = true, hasRow = false;
+    const std::u16string path = tmp.WFile("x.db");
+    ASSERT_TRUE(db.Open(path.c_str(), &isNew, tgvOpen_ReadOnly));
+    EXPECT_FALSE(isNew);
+    EXPECT_TRUE(db.IsInPlace());
+    ASSERT_TRUE(db.Transaction(true));
+    ASSERT_TRUE(db.Prepare(u"SELECT count(*) FROM t;") && db.Step(&hasRow) && hasRow);
+    const int rows = db.ColumnInt(1);
+    ASSERT_TRUE(db.Transaction(false));
+    if (changed) {
+      EXPECT_TRUE(ExecFile(file, "INSERT INTO t VALUES (2);"));  // its commit meets no lock
+    }
+    const std::string before = ReadBytes(file);
+    EXPECT_EQ(db.MakePrivate(), !changed);
+    EXPECT_EQ(db.IsInPlace(), changed);
+    EXPECT_EQ(db.Exec(u"INSERT INTO t VALUES (3);"), !changed);
+    ASSERT_TRUE(db.Prepare(u"SELECT count(*) FROM t;") && db.Step(&hasRow) && hasRow);
+    EXPECT_EQ(db.ColumnInt(1), rows + 1) << changed;  // the other program's row, or this copy's
+    EXPECT_EQ(ReadBytes(file), before);
+  }
 }
 
 TEST(TrackDbSql, UpgradeRefusesVersionsOutsideNineToFifteen) {
