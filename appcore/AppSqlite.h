@@ -59,6 +59,8 @@ class AppStmt {
   int32_t Int(int column) const;
   double Double(int column) const;
   CString Text(int column) const;  // NULL reads as empty
+  // The same text without a copy, valid until the next step or reset.
+  std::u16string_view TextView(int column) const { return m_stmt.Text16View(column); }
 
  private:
   SqliteStatement m_stmt;

@@ -1,7 +1,9 @@
 #include "appcore/SessionListDb.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -124,18 +126,109 @@ void ReadSummary(const AppStmt& stmt, SessionSummary& s) {
   }
 }
 
-// What Sync needs of a stored row.
-struct StoredRow {
-  int32_t id;
-  int32_t respCode;
-  int32_t raceType;
-  CString mName;
-  CString desc;
+// The stored rows as Sync reads them: one array in table order, their texts
+// in one pool and their folders in an open-addressing table, so that a list
+// of many thousand sessions costs no allocation per row and a look-up
+// touches a few cache lines.
+class StoredRows {
+ public:
+  struct Text {
+    uint32_t at = 0, size = 0;  // a span of the pool
+  };
+  struct Row {
+    int32_t id, respCode, raceType;
+    int32_t next = -1;      // the next row of the same folder, or -1
+    int32_t unclaimed = 0;  // on a folder's first row: its rows no summary has claimed
+    bool seen = false;      // on a folder's first row: a summary has claimed it
+    bool gone = false;      // on a folder's first row: its rows are deleted
+    size_t hash;            // of the folder
+    Text folder, mName, desc;
+  };
+
+  // Adds a row; unless it is claimed already, it counts as unclaimed on its
+  // folder's first row. The first row of a folder whose rows are gone starts
+  // the folder again.
+  void Add(int32_t id, int32_t respCode, int32_t raceType, std::u16string_view folder, std::u16string_view mName,
+           std::u16string_view desc, bool claimed) {
+    if ((m_rows.size() + 1) * 2 > m_slots.size()) Grow();
+    const size_t hash = std::hash<std::u16string_view>()(folder);
+    m_rows.push_back({id, respCode, raceType, -1, 0, false, false, hash, Keep(folder), Keep(mName), Keep(desc)});
+    const auto row = static_cast<int32_t>(m_rows.size() - 1);
+    int32_t& slot = m_slots[Slot(folder, hash)];
+    if (slot < 0 || m_rows[slot].gone) {
+      slot = row;
+    } else {  // the folder's later rows follow its first
+      m_rows[row].next = m_rows[slot].next;
+      m_rows[slot].next = row;
+    }
+    if (!claimed) ++m_rows[slot].unclaimed;
+  }
+
+  // The first row of the folder, or -1.
+  int32_t Find(std::u16string_view folder) const {
+    return m_slots.empty() ? -1 : m_slots[Slot(folder, std::hash<std::u16string_view>()(folder))];
+  }
+
+  Row& operator[](int32_t row) { return m_rows[static_cast<size_t>(row)]; }
+
+  // Whether the row needs no update to these values: it holds them, or it is
+  // uploaded and keeps its own.
+  bool Holds(const Row& row, int32_t raceType, std::u16string_view mName, std::u16string_view desc) const {
+    return row.respCode == 0 || (row.raceType == raceType && View(row.mName) == mName && View(row.desc) == desc);
+  }
+  // The same for every row of the folder that starts at `first`.
+  bool AllHold(int32_t first, int32_t raceType, std::u16string_view mName, std::u16string_view desc) const {
+    for (int32_t r = first; r >= 0; r = m_rows[static_cast<size_t>(r)].next)
+      if (!Holds(m_rows[static_cast<size_t>(r)], raceType, mName, desc)) return false;
+    return true;
+  }
+  size_t size() const { return m_rows.size(); }
+  std::u16string_view View(Text t) const { return std::u16string_view(m_pool).substr(t.at, t.size); }
+  // A copy of the text in the pool.
+  Text Keep(std::u16string_view text) {
+    if (m_pool.size() + text.size() > UINT32_MAX) {
+      m_full = true;
+      return Text{};
+    }
+    const Text t{static_cast<uint32_t>(m_pool.size()), static_cast<uint32_t>(text.size())};
+    m_pool.append(text);
+    return t;
+  }
+  // Whether a text did not fit the pool's 32-bit positions (and reads empty).
+  bool full() const { return m_full; }
+
+ private:
+  // The folder's slot, or the empty one where it would go.
+  size_t Slot(std::u16string_view folder, size_t hash) const {
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      const int32_t row = m_slots[i];
+      if (row < 0) return i;
+      const Row& r = m_rows[static_cast<size_t>(row)];
+      if (r.hash == hash && View(r.folder) == folder) return i;
+    }
+  }
+
+  void Grow() {
+    std::vector<int32_t> old(std::max<size_t>(m_slots.size() * 2, 64), -1);
+    old.swap(m_slots);
+    const size_t mask = m_slots.size() - 1;
+    for (int32_t row : old) {
+      if (row < 0) continue;
+      size_t i = m_rows[static_cast<size_t>(row)].hash & mask;
+      while (m_slots[i] >= 0) i = (i + 1) & mask;
+      m_slots[i] = row;
+    }
+  }
+
+  std::vector<Row> m_rows;
+  std::u16string m_pool;
+  std::vector<int32_t> m_slots;  // a folder's first row, -1 when empty; a power of two
+  bool m_full = false;
 };
 
-bool InsertOn(sqlite3* db, const SessionSummary& s) {
+bool InsertOn(AppStmt& insert, const SessionSummary& s) {
   if (s.folder.IsEmpty()) return false;
-  AppStmt insert(db, InsertSql().c_str());
   BindSummary(insert, s);
   return insert.Run();
 }
@@ -163,60 +256,68 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
   AppTransaction transaction(db.get());
   if (!transaction.ok()) return false;
 
-  // Every stored row by its folder, read once: the folder column has no
-  // index, so the rows are reached by id from here on. Each folder keeps
-  // the count of its rows that no summary has claimed yet.
-  struct Folder {
-    std::vector<StoredRow> rows;
-    size_t unclaimed = 0;
-  };
-  std::unordered_map<std::u16string, Folder> stored;
-  stored.reserve(static_cast<size_t>(count));
+  // Every stored row, read once: the folder column has no index, so the
+  // rows are reached by id from here on.
+  StoredRows stored;
   {
     AppStmt rows(db.get(), "SELECT id, folder, respCode, raceType, mName, desc FROM SessList;");
-    while (rows.NextRow()) {
-      Folder& folder = stored[rows.Text(1).Str()];
-      folder.rows.push_back({rows.Int(0), rows.Int(2), rows.Int(3), rows.Text(4), rows.Text(5)});
-      ++folder.unclaimed;
-    }
-  }
-  for (int32_t i = 0; i < count; ++i) {
-    auto it = stored.find(summaries[i].folder.Str());
-    if (it != stored.end() && it->second.unclaimed > 0) --it->second.unclaimed;
-  }
-  // What no summary claimed whole has left the workspace: every row of it goes.
-  bool ok = true;
-  AppStmt remove(db.get(), "DELETE FROM SessList WHERE id = ?;");
-  for (auto it = stored.begin(); it != stored.end();) {
-    if (it->second.unclaimed == 0) {
-      ++it;
-      continue;
-    }
-    for (const StoredRow& row : it->second.rows) ok = remove.Bind(1, row.id).Run() && ok;
-    it = stored.erase(it);
+    while (rows.NextRow())
+      stored.Add(rows.Int(0), rows.Int(2), rows.Int(3), rows.TextView(1), rows.TextView(4), rows.TextView(5), false);
   }
 
-  // A row that changes keeps its statistics; one already uploaded keeps
-  // everything. A value that is already stored is not written again.
+  // Each summary claims one row of its folder, and the first summary of a
+  // folder whose rows already hold its values has nothing left to do. A
+  // folder with rows that no summary claimed has left the workspace (or
+  // holds more rows than sessions): every row of it goes, and a summary of
+  // it is inserted anew.
+  std::vector<int32_t> firstRow(static_cast<size_t>(count));
+  std::vector<bool> unchanged(static_cast<size_t>(count));
+  for (int32_t i = 0; i < count; ++i) {
+    const SessionSummary& s = summaries[i];
+    const int32_t first = firstRow[static_cast<size_t>(i)] = stored.Find(s.folder.Str());
+    if (first < 0) continue;
+    StoredRows::Row& head = stored[first];
+    if (head.unclaimed > 0) --head.unclaimed;
+    unchanged[static_cast<size_t>(i)] = !head.seen && stored.AllHold(first, s.raceType, s.mName.Str(), s.desc.Str());
+    head.seen = true;
+  }
+  bool ok = true, anyGone = false;
+  AppStmt remove(db.get(), "DELETE FROM SessList WHERE id = ?;");
+  for (size_t first = 0; first < stored.size(); ++first) {
+    if (stored[static_cast<int32_t>(first)].unclaimed == 0) continue;
+    for (int32_t r = static_cast<int32_t>(first); r >= 0; r = stored[r].next)
+      ok = remove.Bind(1, stored[r].id).Run() && ok;
+    stored[static_cast<int32_t>(first)].gone = anyGone = true;
+  }
+
+  // A row that changes keeps its statistics, one already uploaded keeps
+  // everything, and a value that is already stored is not written again. A
+  // summary without a row is inserted, and a later summary of the same
+  // folder finds that row.
+  AppStmt insert(db.get(), InsertSql().c_str());
   AppStmt update(db.get(), "UPDATE SessList SET raceType=?, mName=?, desc=? WHERE respCode!=0 AND id=?;");
   for (int32_t i = 0; i < count; ++i) {
     const SessionSummary& s = summaries[i];
-    if (s.folder.IsEmpty()) continue;
-    auto it = stored.find(s.folder.Str());
-    if (it == stored.end()) {
-      const bool inserted = InsertOn(db.get(), s);
+    if (s.folder.IsEmpty() || (unchanged[static_cast<size_t>(i)] && !anyGone)) continue;
+    int32_t first = firstRow[static_cast<size_t>(i)];
+    if (first < 0 || stored[first].gone) first = stored.Find(s.folder.Str());  // inserted by now?
+    if (first < 0 || stored[first].gone) {
+      const bool inserted = InsertOn(insert, s);
       ok = inserted && ok;
       if (inserted)
-        stored[s.folder.Str()].rows.push_back(
-            {static_cast<int32_t>(sqlite3_last_insert_rowid(db.get())), -1, s.raceType, s.mName, s.desc});
+        stored.Add(static_cast<int32_t>(sqlite3_last_insert_rowid(db.get())), -1, s.raceType, s.folder.Str(),
+                   s.mName.Str(), s.desc.Str(), true);
       continue;
     }
-    for (StoredRow& row : it->second.rows) {
-      if (row.respCode == 0 || (row.raceType == s.raceType && row.mName == s.mName && row.desc == s.desc)) continue;
+    for (int32_t r = first; r >= 0; r = stored[r].next) {
+      StoredRows::Row& row = stored[r];
+      if (stored.Holds(row, s.raceType, s.mName.Str(), s.desc.Str())) continue;
       ok = update.Bind(1, s.raceType).Bind(2, s.mName).Bind(3, s.desc).Bind(4, row.id).Run() && ok;
-      row.raceType = s.raceType, row.mName = s.mName, row.desc = s.desc;
+      row.raceType = s.raceType, row.mName = stored.Keep(s.mName.Str()), row.desc = stored.Keep(s.desc.Str());
     }
   }
+  // Texts beyond the pool's reach would have compared wrong: nothing is kept.
+  if (stored.full()) return false;
   return transaction.Commit() && ok;
 }
 
@@ -224,7 +325,9 @@ bool SessionListDb::Insert(const SessionSummary& summary) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (summary.folder.IsEmpty()) return false;
   SqliteHandle db = OpenAppDb(m_path);
-  return db && InsertOn(db.get(), summary);
+  if (!db) return false;
+  AppStmt insert(db.get(), InsertSql().c_str());
+  return InsertOn(insert, summary);
 }
 
 bool SessionListDb::UpdateStats(int32_t id, const SessionStatsUpdate& st) {

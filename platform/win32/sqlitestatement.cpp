@@ -70,11 +70,13 @@ int64_t SqliteStatement::Int64(int column) const { return sqlite3_column_int64(m
 
 double SqliteStatement::Double(int column) const { return sqlite3_column_double(m_stmt.get(), column); }
 
-std::u16string SqliteStatement::Text16(int column) const {
+std::u16string SqliteStatement::Text16(int column) const { return std::u16string(Text16View(column)); }
+
+std::u16string_view SqliteStatement::Text16View(int column) const {
   const void* text = sqlite3_column_text16(m_stmt.get(), column);
-  if (text == nullptr) return std::u16string();
+  if (text == nullptr) return {};
   const int bytes = sqlite3_column_bytes16(m_stmt.get(), column);
-  return std::u16string(static_cast<const char16_t*>(text), static_cast<size_t>(bytes) / sizeof(char16_t));
+  return {static_cast<const char16_t*>(text), static_cast<size_t>(bytes) / sizeof(char16_t)};
 }
 
 std::string SqliteStatement::Bytes(int column) const {

@@ -58,6 +58,8 @@ class SqliteStatement {
   int64_t Int64(int column) const;
   double Double(int column) const;
   std::u16string Text16(int column) const;
+  // The same text without a copy, valid until the next step or reset.
+  std::u16string_view Text16View(int column) const;
   // The column's bytes as they are stored (a text as UTF-8).
   std::string Bytes(int column) const;
 

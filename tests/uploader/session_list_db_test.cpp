@@ -135,6 +135,21 @@ TEST_F(SessionListDbTest, SyncFollowsTheScanAndKeepsWhatIsUploaded) {
   EXPECT_EQ(rowC.respCode, kRespNeverTried);
 }
 
+// A folder may hold several rows (written by hand, or by an older list) and a
+// scan may name a folder twice: each summary claims one row, a folder with a
+// row left unclaimed loses all of them (and its summary makes a new row), and
+// a folder new in this scan is inserted once, then updated by its second
+// summary.
+TEST_F(SessionListDbTest, SyncCountsTheRowsOfAFolderAgainstItsSummaries) {
+  for (const char* folder : {"d", "d", "f", "f"}) ASSERT_TRUE(m_db.Insert(Session(folder, u"Fuji", kRaceSprint, 1)));
+  std::vector<SessionSummary> scan = {Session("f", u"Suzuka", kRaceSprint, 1), Session("e", u"Fuji", kRaceSprint, 2),
+                                      Session("d", u"Fuji", kRaceSprint, 3), Session("f", u"Suzuka", kRaceSprint, 1),
+                                      Session("e", u"Motegi", kRaceSprint, 2)};
+  ASSERT_TRUE(m_db.Sync(scan.data(), static_cast<int32_t>(scan.size())));
+  EXPECT_EQ(QueryFile(Utf16ToUtf8(m_db.Path()), "SELECT folder, mName FROM SessList ORDER BY id;"),
+            (SqlRows{{"f", "Suzuka"}, {"f", "Suzuka"}, {"e", "Motegi"}, {"d", "Fuji"}}));
+}
+
 // Sync of a scan whose rows are all stored, at two sizes ten times apart:
 // the work per session stays the same (a look-up of each folder in the file
 // would make it grow with the rows).
