@@ -134,11 +134,16 @@ uint32_t tgvLinkIndex_C::Select(PtrList_C* list, uint8_t userType, uint8_t start
 
 tgvRecord_C* tgvLinkIndex_C::FindValue(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId) {
   ApplyPending();
-  const Bucket* b = Tidy(kPair, PairKey(startId, endId));
+  // An object has a few values as a rule: they are looked for among the
+  // values of the object, so that reading one object's values meets the same
+  // few cache lines. An object with many values is looked up by the pair.
+  constexpr size_t kWalked = 32;
+  const Bucket* b = Tidy(kStart, EndKey(tgvUT_Val, startType, startId));
+  if (b && b->links.size() > kWalked) b = Tidy(kPair, PairKey(startId, endId));
   if (!b) return nullptr;
   for (tgvRecord_C* r : b->links) {
     const Ends e = EndsOf(r);
-    if (e.startType == startType && e.endType == endType) return r;
+    if (e.startType == startType && e.startId == startId && e.endType == endType && e.endId == endId) return r;
   }
   return nullptr;
 }

@@ -26,7 +26,6 @@ struct Project {
     db = doc.GetDatabase();
     lineType = tgvType_C::Create(db, u"Track", u"", nullptr, nullptr, tgvUT_Line, false);
     poiType = tgvType_C::Create(db, u"User", u"", nullptr, nullptr, tgvUT_POI, false);
-    std::vector<tgvValueDef_C*> defs;
     for (tgvType_C* type : {lineType, poiType})
       for (const char16_t* key : {u"a", u"b", u"c"})
         defs.push_back(tgvValueDef_C::Create(db, key, type, 1, nullptr, false));
@@ -51,6 +50,7 @@ struct Project {
   tgvType_C* poiType = nullptr;
   std::vector<tgvLine_C*> lines;
   std::vector<tgvPOI_C*> pois;
+  std::vector<tgvValueDef_C*> defs;  // a, b, c of the lines, then of the POIs
 };
 
 TEST(LookUpCost, EachLookUpReachesTheSameRecordsPerObjectAtTenTimesTheObjects) {
@@ -70,6 +70,11 @@ TEST(LookUpCost, EachLookUpReachesTheSameRecordsPerObjectAtTenTimesTheObjects) {
        [](Project& p, size_t i) {
          PtrList_C values;
          return p.pois[i]->GetValues(&values, nullptr) == 3;
+       }},
+      {"one value of a line",
+       [](Project& p, size_t i) {
+         tgvVal_C* value = p.defs[1]->FindLineValue(p.lines[i]);
+         return value && std::u16string_view(value->GetValue()) == Utf8ToUtf16(std::to_string(i));
        }},
       {"start time of a line",
        [](Project& p, size_t i) {
@@ -94,6 +99,38 @@ TEST(LookUpCost, EachLookUpReachesTheSameRecordsPerObjectAtTenTimesTheObjects) {
     }
     EXPECT_LE(perObject[1], perObject[0] * 1.5 + 1.0)
         << c.name << ": " << perObject[0] << " records and steps per object";
+  }
+}
+
+// A value is found by its object and definition, the lowest id first, and a
+// deleted one is not, whether the object has a few values or very many.
+TEST(LookUpCost, AValueIsFoundAmongAFewValuesAndAmongMany) {
+  Project p;
+  ASSERT_NO_FATAL_FAILURE(p.Fill(2));
+  tgvLine_C* crowded = p.lines[1];
+  std::vector<tgvValueDef_C*> more;
+  for (int d = 0; d < 40; ++d) {
+    more.push_back(
+        tgvValueDef_C::Create(p.db, Utf8ToUtf16("m" + std::to_string(d)).c_str(), p.lineType, 1, nullptr, false));
+    ASSERT_TRUE(tgvVal_C::Create(p.db, Utf8ToUtf16(std::to_string(d)).c_str(), crowded, more.back()));
+  }
+  tgvVal_C* first[2] = {p.defs[2]->FindLineValue(p.lines[0]), p.defs[2]->FindLineValue(p.lines[1])};
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_TRUE(first[k] && tgvVal_C::Create(p.db, u"later", p.lines[k], p.defs[2]));
+    EXPECT_EQ(p.defs[2]->FindLineValue(p.lines[k]), first[k]) << "the lowest id";
+  }
+  for (int k = 0; k < 2; ++k) {
+    tgvLine_C* line = p.lines[k];
+    ASSERT_TRUE(first[k]->Delete());
+    ASSERT_NE(p.defs[2]->FindLineValue(line), nullptr);
+    EXPECT_EQ(std::u16string_view(p.defs[2]->FindLineValue(line)->GetValue()), u"later");
+    EXPECT_EQ(p.defs[3]->FindLineValue(line), nullptr) << "a definition of the POIs";
+  }
+  for (int d = 0; d < 40; ++d) {
+    tgvVal_C* value = more[d]->FindLineValue(crowded);
+    ASSERT_NE(value, nullptr) << d;
+    EXPECT_EQ(std::u16string_view(value->GetValue()), Utf8ToUtf16(std::to_string(d)));
+    EXPECT_EQ(more[d]->FindLineValue(p.lines[0]), nullptr);
   }
 }
 
