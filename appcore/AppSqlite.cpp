@@ -5,6 +5,7 @@
 
 #include "platform/win32/filehandle.h"
 #include "platform/win32/files.h"
+#include "platform/win32/utf.h"
 
 namespace {
 
@@ -30,9 +31,14 @@ SqliteHandle OpenAppDb(const std::u16string& path, AppDbMode mode) {
   if (path.empty()) return nullptr;
   if (mode == AppDbMode::kPrivate && !MakePrivateFile(path)) return nullptr;
   sqlite3* raw = nullptr;
-  int rc = sqlite3_open16(path.c_str(), &raw);
+  // Each connection lives in one call of one thread (the database objects
+  // open one per operation, under their own lock), so SQLite's per-call
+  // locking is not needed.
+  int rc = sqlite3_open_v2(Utf16ToUtf8(path).c_str(), &raw,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   SqliteHandle db(raw);  // a failed open still hands back a handle to close
-  if (rc != SQLITE_OK) return nullptr;
+  // A new file stores its texts as UTF-16; an existing one keeps its own.
+  if (rc != SQLITE_OK || !ExecAppSql(db.get(), "PRAGMA encoding = 'UTF-16';")) return nullptr;
   sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
   // The per-session files are rebuilt from scratch on every attempt, so a
   // crash can cost nothing that a retry does not write again.

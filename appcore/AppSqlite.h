@@ -3,9 +3,9 @@
 // statement with position binding and column reads. Only the sources of the
 // uploader's database objects include this header.
 //
-// Every connection is opened with the UTF-16 open, so a new file gets the
-// text encoding UTF-16, and waits up to 5 s for a lock held by another
-// connection instead of failing with SQLITE_BUSY. SQL is narrow text; values
+// Every connection gives a new file the text encoding UTF-16, serves one
+// thread (without SQLite's per-call locking), and waits up to 5 s for a lock
+// held by another connection instead of failing with SQLITE_BUSY. SQL is narrow text; values
 // are always bound.
 #pragma once
 

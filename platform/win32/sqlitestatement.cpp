@@ -4,6 +4,15 @@
 
 #include <climits>
 
+namespace {
+
+// SQLite keeps statistics of its memory under a lock that every allocation
+// takes; nothing here reads them. They are turned off before SQLite starts,
+// while the program is still one thread (at load, before main).
+const bool kNoMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+
+}  // namespace
+
 void SqliteCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
 void SqliteFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
