@@ -65,9 +65,10 @@ CString ModelName(int32_t deviceModel) {
   return deviceModel >= 0 && deviceModel < 4 ? CString(kModels[deviceModel]) : CString();
 }
 
-// The track whose file key is the record's folder (exact case), over every
-// user's tracks; null when none.
-CSportTrack* FindSessionTrack(CSportProjMgr& projects, const CString& folder) {
+// Every user's tracks by their file key (exact case); where two share a key,
+// the first in the order of the users and their tracks.
+std::unordered_map<std::u16string, CSportTrack*> TracksByFile(CSportProjMgr& projects) {
+  std::unordered_map<std::u16string, CSportTrack*> byFile;
   PtrList_C users;
   projects.GetUsers(CString(), users);
   for (PtrListNode_C* u = users.GetHeadPosition(); u;) {
@@ -76,10 +77,10 @@ CSportTrack* FindSessionTrack(CSportProjMgr& projects, const CString& folder) {
     user->FindTracks(TrackFilter{}, tracks);
     for (PtrListNode_C* t = tracks.GetHeadPosition(); t;) {
       auto* track = static_cast<CSportTrack*>(PtrList_C::GetNext(t));
-      if (track->GetTrackFile() == folder) return track;
+      byFile.try_emplace(track->GetTrackFile().Str(), track);
     }
   }
-  return nullptr;
+  return byFile;
 }
 
 // Running statistics of the session's points.
@@ -310,9 +311,22 @@ void UploadPipeline::Run(SessionSummary* records, int32_t count, std::stop_token
   }
 }
 
+CSportTrack* UploadPipeline::TrackOf(const CString& folder) {
+  if (m_sources.projects == nullptr) return nullptr;
+  // Reading a track's file key is a look-up of its own: the keys are read
+  // again only when the loaded tracks changed, not once per session and track.
+  const uint64_t loads = m_sources.projects->GetLoadCount();
+  if (!m_tracksRead || loads != m_tracksLoad) {
+    m_tracks = TracksByFile(*m_sources.projects);
+    m_tracksRead = true, m_tracksLoad = loads;
+  }
+  const auto it = m_tracks.find(folder.Str());
+  return it == m_tracks.end() ? nullptr : it->second;
+}
+
 UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
   if (record.respCode == kRespUploaded) return Prepared::kUploaded;
-  CSportTrack* track = m_sources.projects ? FindSessionTrack(*m_sources.projects, record.folder) : nullptr;
+  CSportTrack* track = TrackOf(record.folder);
   if (track == nullptr || m_sources.trackMaps == nullptr) return Prepared::kNotFound;
   const TrackListItem map = m_sources.trackMaps->FindByName(record.mName);
   if (map.mapId <= 0) return Prepared::kNotFound;

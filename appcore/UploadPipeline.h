@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <stop_token>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "appcore/JobStates.h"
@@ -32,6 +33,7 @@
 
 class ApiUserStore;
 class CSportProjMgr;
+class CSportTrack;
 class SessionListDb;
 class TrackMapDb;
 
@@ -95,9 +97,14 @@ class UploadPipeline {
 
  private:
   void Pause(std::chrono::milliseconds pause, const std::stop_token& stop) const;
+  // The track whose file key is the folder; null when none.
+  CSportTrack* TrackOf(const CString& folder);
 
   UploadSources m_sources;
   UploadProgress m_progress;
   UploadPauses m_pauses;
   int32_t m_uid = 0;
+  std::unordered_map<std::u16string, CSportTrack*> m_tracks;
+  bool m_tracksRead = false;
+  uint64_t m_tracksLoad = 0;  // the project's load count when they were read
 };

@@ -137,6 +137,7 @@ void CSportProjMgr::ClosePointDatabase(tgvDocument_C* doc) {
 
 void CSportProjMgr::ReleaseLoaded() {
   m_bLoaded = false;
+  ++m_loadCount;
   std::lock_guard<std::recursive_mutex> guard(m_analysisLock);
   m_pActiveUser = nullptr;
   m_users.clear();
@@ -271,6 +272,7 @@ bool CSportProjMgr::LoadUsers() {
   tgvDocument_C* doc = projects->GetDocument();
   if (!doc) return false;
   m_users.clear();
+  ++m_loadCount;
   m_pActiveUser = nullptr;
   PtrList_C pois;
   CollectObjects(doc, kSportPoiKind, pois);
@@ -289,6 +291,7 @@ bool CSportProjMgr::LoadTracks() {
   tgvDocument_C* doc = projects->GetDocument();
   if (!doc) return false;
   PtrList_C lines;
+  ++m_loadCount;
   CollectObjects(doc, kSportLineKind, lines);
   tgvType_C* type = projects->FindOrCreateType(kSportLineKind, u"TypeTrack");
   for (PtrListNode_C* pos = lines.GetHeadPosition(); pos;) {

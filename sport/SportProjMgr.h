@@ -110,6 +110,9 @@ class CSportProjMgr {
   const std::vector<CSportLapPoint*>& GetLapPoints() const { return m_lapPoints; }
   // Every loaded track, attached or not.
   const std::vector<CSportTrack*>& GetTracks() const { return m_tracks; }
+  // Changes whenever the loaded users or tracks are let go or read anew: a
+  // user or track found earlier is the one loaded while this stays the same.
+  uint64_t GetLoadCount() const { return m_loadCount; }
   const CString& GetWorkspace() const { return m_strWorkspace; }
   // The database folder <workspace>/db.v5 without a trailing '/'; empty
   // before OpenWorkspace. The point databases of the tracks live in it.
@@ -164,6 +167,7 @@ class CSportProjMgr {
   CString m_strDbFolder;
   WorkspaceFault m_fault;  // guarded by m_folderLock
   std::atomic<bool> m_bLoaded{false};
+  std::atomic<uint64_t> m_loadCount{0};
   WorkspaceLock m_lock;
   std::function<bool()> m_lockPause;
   std::vector<std::unique_ptr<CSportLapPoint>> m_ownedLapPoints;
