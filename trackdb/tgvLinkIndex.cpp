@@ -37,8 +37,6 @@ uint64_t EndKey(uint8_t userType, uint8_t type, uint32_t id) {
   return (static_cast<uint64_t>(userType) << 40) | (static_cast<uint64_t>(type) << 32) | id;
 }
 
-uint64_t PairKey(uint32_t startId, uint32_t endId) { return (static_cast<uint64_t>(startId) << 32) | endId; }
-
 }  // namespace
 
 bool tgvLinkIndex_C::Indexes(uint8_t schemaKind) {
@@ -46,9 +44,7 @@ bool tgvLinkIndex_C::Indexes(uint8_t schemaKind) {
          (schemaKind >= tgvSK_PropInt && schemaKind <= tgvSK_PropText);
 }
 
-tgvLinkIndex_C::Map& tgvLinkIndex_C::MapOf(Side side) {
-  return side == kStart ? m_byStart : side == kEnd ? m_byEnd : m_valuesByPair;
-}
+tgvLinkIndex_C::Map& tgvLinkIndex_C::MapOf(Side side) { return side == kStart ? m_byStart : m_byEnd; }
 
 void tgvLinkIndex_C::Join(Side side, uint64_t key, tgvRecord_C* link) {
   try {
@@ -69,7 +65,6 @@ void tgvLinkIndex_C::Add(tgvRecord_C* link) {
   const uint8_t type = link->GetUserType();
   if (e.startId) Join(kStart, EndKey(type, e.startType, e.startId), link);
   if (e.endId) Join(kEnd, EndKey(type, e.endType, e.endId), link);
-  if (link->GetSchemaKind() == tgvSK_Val) Join(kPair, PairKey(e.startId, e.endId), link);
 }
 
 void tgvLinkIndex_C::Changed(tgvRecord_C* link) {
@@ -95,9 +90,7 @@ const tgvLinkIndex_C::Bucket* tgvLinkIndex_C::Tidy(Side side, uint64_t key) {
     if (r->IsDeleted()) return true;
     const Ends e = EndsOf(r);
     const uint8_t type = r->GetUserType();
-    return side == kStart ? EndKey(type, e.startType, e.startId) != key
-           : side == kEnd ? EndKey(type, e.endType, e.endId) != key
-                          : PairKey(e.startId, e.endId) != key;
+    return side == kStart ? EndKey(type, e.startType, e.startId) != key : EndKey(type, e.endType, e.endId) != key;
   };
   std::erase_if(b.links, stale);
   if (!b.ordered) {
@@ -134,12 +127,10 @@ uint32_t tgvLinkIndex_C::Select(PtrList_C* list, uint8_t userType, uint8_t start
 
 tgvRecord_C* tgvLinkIndex_C::FindValue(uint8_t startType, uint32_t startId, uint8_t endType, uint32_t endId) {
   ApplyPending();
-  // An object has a few values as a rule: they are looked for among the
-  // values of the object, so that reading one object's values meets the same
-  // few cache lines. An object with many values is looked up by the pair.
-  constexpr size_t kWalked = 32;
+  // Among the values of the object: an object has one value per definition
+  // of its type at most, as a rule, so the walk stays short, and reading one
+  // object's fields meets the same few cache lines.
   const Bucket* b = Tidy(kStart, EndKey(tgvUT_Val, startType, startId));
-  if (b && b->links.size() > kWalked) b = Tidy(kPair, PairKey(startId, endId));
   if (!b) return nullptr;
   for (tgvRecord_C* r : b->links) {
     const Ends e = EndsOf(r);
@@ -151,7 +142,6 @@ tgvRecord_C* tgvLinkIndex_C::FindValue(uint8_t startType, uint32_t startId, uint
 void tgvLinkIndex_C::Clear() {
   m_byStart.clear();
   m_byEnd.clear();
-  m_valuesByPair.clear();
   m_pending.clear();
   m_visits = 0;
 }

@@ -3,8 +3,7 @@
 // start; they have no end), so that the links of a record, the links to a
 // record, a value of an object and a property of an object are found
 // without a walk of their table. Ends are keyed with the record's user type
-// and the end's type, so one index serves every such table; values are also
-// keyed by their two ends together.
+// and the end's type, so one index serves every such table.
 //
 // A bucket keeps its links in id order (the order of the table's rows).
 // Changes wait: a link that was made or whose end moved joins the buckets of
@@ -48,7 +47,7 @@ class tgvLinkIndex_C {
     std::vector<tgvRecord_C*> links;
     bool ordered = true;  // by id, without repeats
   };
-  enum Side { kStart, kEnd, kPair };
+  enum Side { kStart, kEnd };
   using Map = std::unordered_map<uint64_t, Bucket>;
 
   Map& MapOf(Side side);
@@ -59,7 +58,6 @@ class tgvLinkIndex_C {
 
   Map m_byStart;
   Map m_byEnd;
-  Map m_valuesByPair;
   std::vector<tgvRecord_C*> m_pending;
   uint64_t m_visits = 0;
 };
