@@ -39,9 +39,19 @@ void FillPoints(TrackPointEntry* e, int32_t n, const PtrList_C& points, std::vec
   }
 }
 
+// The straight distance from a stretch's start never exceeds the path driven
+// since (a sum of great-circle steps) while every point between has a
+// position, so it is measured only once the path comes within a metre of the
+// stretch length; the metre is far beyond the rounding of the summed steps.
+constexpr double kSurelyInsideStretchKm = kGradeStretchKm - 0.001;
+
 void FillStretches(TrackPointEntry* e, int32_t n, const std::vector<GreatCirclePoint>& at) {
   int32_t a = 0;
+  int32_t lastWithout = -1;  // the latest point without a position
   for (int32_t i = 1; i < n; ++i) {
+    const bool pathBounds = lastWithout <= a;
+    if (!at[i].valid) lastWithout = i;
+    if (i != n - 1 && pathBounds && e[i].distance - e[a].distance <= kSurelyInsideStretchKm) continue;
     const double d = GreatCirclePointDistanceKm(at[a], at[i]);
     if (!(d > kGradeStretchKm) && i != n - 1) continue;
     double sum = 0.0;

@@ -6,6 +6,7 @@
 #include "sport/TrackPoints.h"
 #include "sport/TrackStatistics.h"
 #include "tests/sport/sport_project.h"
+#include "trackdb/tgvGeometry.h"
 
 namespace {
 
@@ -75,6 +76,37 @@ TEST_F(TrackStatisticsTest, EntriesOfAKnownTrack) {
     EXPECT_DOUBLE_EQ(e[k].ascent, ascent[k]) << k;
     EXPECT_DOUBLE_EQ(e[k].descent, descent[k]) << k;
   }
+}
+
+// A stretch ends at the first point more than 200 m in a straight line from
+// its start: on a straight run, right after a jump of 500 m over a point
+// without a position, and on a zigzag whose path runs ahead of the straight
+// distance.
+TEST_F(TrackStatisticsTest, StretchesEndByTheStraightDistanceFromTheirStart) {
+  std::vector<projgen::Sample> samples;
+  for (int k = 0; k < 120; ++k) {
+    const double north = k <= 7 ? 0.03 * k : 0.71 + 0.02 * (k - 9);  // km; point 7 ends the first stretch
+    samples.push_back({k == 8 ? 999.0 : 45.0 + north / kKmPerDegree, 10.0 + (k > 9 ? (k % 2) * 0.0005 : 0.0), 100.0 + k,
+                       50.0, m_t0 + static_cast<uint64_t>(k) * kSecond, true});
+  }
+  const uint32_t id = m_gen.AddPointLine(u"zigzag", samples, true)->GetId();
+  Reopen();
+  Find<tgvLine_C>(tgvUT_Line, id)->CollectPoints(&m_points, false, -1);
+  int32_t n = 0;
+  std::unique_ptr<TrackPointEntry[]> e = BuildTrackPointEntries(m_points, &n);
+  ASSERT_EQ(n, 120);
+  auto valid = [&](int k) { return samples[k].lat <= 90.0; };
+  int ends = 0;
+  for (int a = 0, i = 1; i < n; ++i) {
+    const double d = valid(a) && valid(i)
+                         ? GreatCircleDistanceKm(samples[a].lon, samples[a].lat, samples[i].lon, samples[i].lat)
+                         : 0.0;
+    const bool end = d > kGradeStretchKm || i == n - 1;
+    EXPECT_EQ(e[i].stretchEnd, end) << i;
+    if (end) a = i, ++ends;
+  }
+  EXPECT_GT(ends, 8);
+  EXPECT_TRUE(e[7].stretchEnd && e[9].stretchEnd) << "the jump ends the stretch at once";
 }
 
 TEST_F(TrackStatisticsTest, StatisticsOfAKnownTrack) {
