@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -255,12 +256,23 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
   if (!db) return false;
   AppTransaction transaction(db.get());
   if (!transaction.ok()) return false;
+  // Memory that runs out half-way leaves the list as it was (rolled back);
+  // a statement that fails leaves the others' work kept.
+  try {
+    bool ok = true;
+    if (!SyncRows(db.get(), summaries, count, ok)) return false;
+    return transaction.Commit() && ok;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
 
+bool SessionListDb::SyncRows(sqlite3* db, const SessionSummary* summaries, int32_t count, bool& ok) {
   // Every stored row, read once: the folder column has no index, so the
   // rows are reached by id from here on.
   StoredRows stored;
   {
-    AppStmt rows(db.get(), "SELECT id, folder, respCode, raceType, mName, desc FROM SessList;");
+    AppStmt rows(db, "SELECT id, folder, respCode, raceType, mName, desc FROM SessList;");
     while (rows.NextRow())
       stored.Add(rows.Int(0), rows.Int(2), rows.Int(3), rows.TextView(1), rows.TextView(4), rows.TextView(5), false);
   }
@@ -281,8 +293,8 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
     unchanged[static_cast<size_t>(i)] = !head.seen && stored.AllHold(first, s.raceType, s.mName.Str(), s.desc.Str());
     head.seen = true;
   }
-  bool ok = true, anyGone = false;
-  AppStmt remove(db.get(), "DELETE FROM SessList WHERE id = ?;");
+  bool anyGone = false;
+  AppStmt remove(db, "DELETE FROM SessList WHERE id = ?;");
   for (size_t first = 0; first < stored.size(); ++first) {
     if (stored[static_cast<int32_t>(first)].unclaimed == 0) continue;
     for (int32_t r = static_cast<int32_t>(first); r >= 0; r = stored[r].next)
@@ -294,8 +306,8 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
   // everything, and a value that is already stored is not written again. A
   // summary without a row is inserted, and a later summary of the same
   // folder finds that row.
-  AppStmt insert(db.get(), InsertSql().c_str());
-  AppStmt update(db.get(), "UPDATE SessList SET raceType=?, mName=?, desc=? WHERE respCode!=0 AND id=?;");
+  AppStmt insert(db, InsertSql().c_str());
+  AppStmt update(db, "UPDATE SessList SET raceType=?, mName=?, desc=? WHERE respCode!=0 AND id=?;");
   for (int32_t i = 0; i < count; ++i) {
     const SessionSummary& s = summaries[i];
     if (s.folder.IsEmpty() || (unchanged[static_cast<size_t>(i)] && !anyGone)) continue;
@@ -305,8 +317,8 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
       const bool inserted = InsertOn(insert, s);
       ok = inserted && ok;
       if (inserted)
-        stored.Add(static_cast<int32_t>(sqlite3_last_insert_rowid(db.get())), -1, s.raceType, s.folder.Str(),
-                   s.mName.Str(), s.desc.Str(), true);
+        stored.Add(static_cast<int32_t>(sqlite3_last_insert_rowid(db)), -1, s.raceType, s.folder.Str(), s.mName.Str(),
+                   s.desc.Str(), true);
       continue;
     }
     for (int32_t r = first; r >= 0; r = stored[r].next) {
@@ -317,8 +329,7 @@ bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
     }
   }
   // Texts beyond the pool's reach would have compared wrong: nothing is kept.
-  if (stored.full()) return false;
-  return transaction.Commit() && ok;
+  return !stored.full();
 }
 
 bool SessionListDb::Insert(const SessionSummary& summary) {

@@ -14,6 +14,8 @@
 
 #include "webclient/SessionSummary.h"
 
+struct sqlite3;
+
 // The statistics that the upload writes back into a row.
 struct SessionStatsUpdate {
   int32_t mapId = 0;
@@ -80,6 +82,9 @@ class SessionListDb {
   bool IsUploaded(int32_t id);
 
  private:
+  // Sync's work inside its transaction; false when it must be rolled back,
+  // `ok` false when a statement failed.
+  bool SyncRows(sqlite3* db, const SessionSummary* summaries, int32_t count, bool& ok);
   int32_t ReadListable(const char* sql, int32_t raceType, bool bindRaceType, SessionSummary* out, int32_t capacity);
   bool IsListable(const CString& mName) const;
 
