@@ -5,8 +5,8 @@
 //
 // Every connection gives a new file the text encoding UTF-16, serves one
 // thread (without SQLite's per-call locking), and waits up to 5 s for a lock
-// held by another connection instead of failing with SQLITE_BUSY. SQL is narrow text; values
-// are always bound.
+// held by another connection instead of failing with SQLITE_BUSY. SQL is
+// narrow text; values are always bound.
 #pragma once
 
 #include <sqlite3.h>

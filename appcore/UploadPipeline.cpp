@@ -316,9 +316,9 @@ CSportTrack* UploadPipeline::TrackOf(const CString& folder) {
   // Reading a track's file key is a look-up of its own: the keys are read
   // again only when the loaded tracks changed, not once per session and track.
   const uint64_t loads = m_sources.projects->GetLoadCount();
-  if (!m_tracksRead || loads != m_tracksLoad) {
+  if (loads != m_tracksLoad) {
     m_tracks = TracksByFile(*m_sources.projects);
-    m_tracksRead = true, m_tracksLoad = loads;
+    m_tracksLoad = loads;
   }
   const auto it = m_tracks.find(folder.Str());
   return it == m_tracks.end() ? nullptr : it->second;

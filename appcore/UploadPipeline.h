@@ -105,6 +105,6 @@ class UploadPipeline {
   UploadPauses m_pauses;
   int32_t m_uid = 0;
   std::unordered_map<std::u16string, CSportTrack*> m_tracks;
-  bool m_tracksRead = false;
-  uint64_t m_tracksLoad = 0;  // the project's load count when they were read
+  // The project's load count when they were read; none at first.
+  uint64_t m_tracksLoad = UINT64_MAX;
 };
