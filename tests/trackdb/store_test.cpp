@@ -447,6 +447,38 @@ TEST_F(Store, ALinkIsFoundByTheEndsItWasMovedTo) {
   moved(*Open());  // the file read again agrees
 }
 
+// Another program deletes a row by its deleted flag alone: the row keeps its
+// ends. The value that takes the row again is found by the next field write,
+// which then changes it instead of adding a second value for the field.
+TEST_F(Store, AValueReusingARowDeletedWithItsEndsIsFoundByTheNextWrite) {
+  uint32_t poiId = 0, defId = 0;
+  {
+    auto db = Open();
+    tgvType_C* type = db->CreateType(tgvUT_TypeD, u"T", u"i", tgvUT_POI, nullptr);
+    tgvValueDef_C* def = db->CreateValueDef(tgvUT_ValD, u"Best", 1, 0, type, nullptr);
+    tgvPOI_C* poi = NewPOI(*db, u"p");
+    ASSERT_NE(db->CreateValue(tgvUT_Val, poi, def, u"61.5"), nullptr);
+    poiId = poi->GetId();
+    defId = def->GetId();
+    ASSERT_TRUE(db->Flush());
+  }
+  ASSERT_TRUE(RawExec("UPDATE Val SET fZero=1 WHERE fID=1; UPDATE BR_TGVLib SET fObjFreeNo=1 WHERE fUserType=7;"));
+
+  auto db = Open();
+  tgvRecord_C* poi = db->FindRecord(tgvUT_POI, poiId);
+  tgvRecord_C* def = db->FindRecord(tgvUT_ValD, defId);
+  auto write = [&](const char16_t* text) {
+    if (tgvVal_C* v = db->FindValue(tgvUT_POI, poiId, tgvUT_ValD, defId)) return v->SetValue(text);
+    return db->CreateValue(tgvUT_Val, poi, def, text) != nullptr;
+  };
+  ASSERT_TRUE(write(u"60.9"));
+  const tgvVal_C* found = db->FindValue(tgvUT_POI, poiId, tgvUT_ValD, defId);
+  EXPECT_EQ(found ? found->GetId() : 0u, 1u);  // the deleted row, taken again
+  ASSERT_TRUE(write(u"59.8"));
+  db.reset();
+  EXPECT_EQ(Rows("SELECT fID, fValue FROM Val WHERE fZero=0;"), std::vector<std::string>{"1|59.8"});
+}
+
 TEST_F(Store, DeletingATypeMovesTheObjectsOfItsChildrenToTheSurvivingAncestor) {
   auto db = Open();
   tgvType_C* root = tgvType_C::Create(db.get(), u"Root", u"i", nullptr, nullptr, tgvUT_POI, false);
