@@ -277,9 +277,12 @@ void CSportLapAnalysis::AnalyzeDragByMarks(const TrackPath& path, const DragSett
         if (entries[k].dragStart) start = k;
       } else {
         if (entries[k].dragStart) armed = true;
-        // A falling run opens where the speed has come down to the start
-        // speed, as a rising one opens where it has come up to it.
-        if (armed && (falling ? speed <= drag.start : speed >= drag.start)) {
+        // A falling run opens where the speed comes down through the start
+        // speed, as a rising one opens where it has come up to it: a mark
+        // while standing waits for the stop that follows the next launch.
+        const bool reached =
+            falling ? k > 0 && path.At(k - 1).speed > drag.start && speed <= drag.start : speed >= drag.start;
+        if (armed && reached) {
           start = k;
           armed = false;
         }

@@ -112,7 +112,12 @@ tgvRecord_C* tgvDatabase_C::NewRecord(uint8_t userType, bool* reused) {
   bool wasFreed = false;
   tgvRecord_C* record = m_store->GetIndex(userType)->NewObject(&wasFreed);
   if (!record) return nullptr;
-  if (wasFreed) tgvResetReusedRecord(record);
+  if (wasFreed) {
+    tgvResetReusedRecord(record);
+    // A row deleted by another program may keep its ends, so the creator's
+    // setters can find nothing to change: the index is told here.
+    m_store->GetLinkIndex().Changed(record);
+  }
   m_store->UpdateTableCounters(userType);
   if (reused) *reused = wasFreed;
   return record;

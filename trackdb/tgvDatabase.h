@@ -80,6 +80,8 @@ class tgvDatabase_C final : public tgvRecordHost_I {
 
   // --- records (0, null or false when not open or the type is unknown) ---
   // A freed id first (reused = true), else the next id; counters written.
+  // A reused link, value or property joins the link index with the ends it
+  // has when the index is next read.
   tgvRecord_C* NewRecord(uint8_t userType, bool* reused);
   bool InsertRecord(tgvRecord_C* record);
   // Clears the fields; unless memoryOnly also marks the row deleted and

@@ -310,8 +310,9 @@ bool tgvLink_C::SetStart(const tgvRecord_C* object) {
   if (!db) return false;
   DbLock lock = db->Lock();
   if (!object) return db->DeleteRecord(this, false);
-  m_startType = object->GetUserType();
-  m_startId = object->GetId();
+  // Through the link setters, so that the link index follows the move.
+  SetStartType(object->GetUserType(), 0);
+  SetStartID(object->GetId(), 0);
   return Save();
 }
 
@@ -320,8 +321,9 @@ bool tgvLink_C::SetEnd(const tgvRecord_C* object) {
   if (!db) return false;
   DbLock lock = db->Lock();
   if (!object) return db->DeleteRecord(this, false);
-  m_endType = object->GetUserType();
-  m_endId = object->GetId();
+  // Through the link setters, so that the link index follows the move.
+  SetEndType(object->GetUserType(), 0);
+  SetEndID(object->GetId(), 0);
   return Save();
 }
 

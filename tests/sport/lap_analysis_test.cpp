@@ -120,23 +120,43 @@ TEST_F(SportWorkspaceTest, DragRunsAreMeasuredFromTheLaunchOncePerStart) {
   EXPECT_EQ(quarter.m_lstSplits.GetTail()->m_strName, u"4/4");
 }
 
-// A stop from 180 km/h at 5 m/s^2, marked while still fast, timed from 100
-// km/h down to 1.5 km/h (the end speed 0 is taken as 1.5).
+// A stop from 180 km/h at 5 m/s^2 timed from 100 km/h down to 1.5 km/h (the
+// end speed 0 is taken as 1.5), marked while still fast, or while standing
+// before the launch that precedes the stop: the run is the stop either way.
 TEST_F(SportWorkspaceTest, AFallingRunFromAMarkOpensWhereTheSpeedHasComeDownToTheStart) {
-  std::vector<projgen::Sample> samples = projgen::LaunchSamples(
+  const std::vector<projgen::Sample> launch = projgen::LaunchSamples(
       sportws::kCircuit.centerLat, sportws::kCircuit.centerLon, 10, 2.0, sportws::kAccel, 10.0, sportws::kDay);
-  std::vector<projgen::Sample> stop(samples.rbegin(), samples.rend());
-  for (size_t k = 0; k < stop.size(); ++k) stop[k].time = samples[k].time;
+  std::vector<projgen::Sample> stop(launch.rbegin(), launch.rend());
+  for (size_t k = 0; k < stop.size(); ++k) stop[k].time = launch[k].time;
+  // The launch, then the stop on along the same heading, an hour later.
+  std::vector<projgen::Sample> launchAndStop = launch;
+  const projgen::Sample top = launch.back();
+  for (size_t k = 1; k < launch.size(); ++k) {
+    projgen::Sample s = launch[launch.size() - 1 - k];
+    s.lat = 2 * top.lat - s.lat;
+    s.time = top.time + (launch[k].time - launch[0].time);
+    launchAndStop.push_back(s);
+  }
+  for (projgen::Sample& s : launchAndStop) s.time += sportws::kHour;
+  ASSERT_EQ(launch[5].speed, 0.0);  // the mark of the second track: standing
   const projgen::Fields drag = {{u"DeviceModel", u"2"},
                                 {u"Kt7DragStartWp", u"5,"},
                                 {u"FieldDragType", u"0"},
                                 {u"FieldDragDistanceStart", u"100.000000"},
                                 {u"FieldDragDistance", u"0.000000"}};
-  ASSERT_TRUE(projgen::WriteWorkspace(Root(), {{u"D", {}, {sportws::Track(u"Stop", u"DragRacing", stop, drag)}}}, {}));
+  ASSERT_TRUE(projgen::WriteWorkspace(Root(),
+                                      {{u"D",
+                                        {},
+                                        {sportws::Track(u"Stop", u"DragRacing", stop, drag),
+                                         sportws::Track(u"LaunchAndStop", u"DragRacing", launchAndStop, drag)}}},
+                                      {}));
   ASSERT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
-  CSportLapAnalysis* a = FindTrack(u"Stop")->GetLapAnalysis();
-  ASSERT_EQ(a->Analyze(), 1);
-  EXPECT_NEAR(Seconds(a->GetLapTimes(*a->Laps()[0])), (100.0 - 1.5) / 3.6 / sportws::kAccel, 0.002);
+  for (const char16_t* name : {u"Stop", u"LaunchAndStop"}) {
+    SCOPED_TRACE(Utf16ToUtf8(name));
+    CSportLapAnalysis* a = FindTrack(name)->GetLapAnalysis();
+    ASSERT_EQ(a->Analyze(), 1);
+    EXPECT_NEAR(Seconds(a->GetLapTimes(*a->Laps()[0])), (100.0 - 1.5) / 3.6 / sportws::kAccel, 0.002);
+  }
 }
 
 TEST_F(SportWorkspaceTest, InterpolationsKeepThePointsOwnTimeWhereTheyWouldDivideByZero) {

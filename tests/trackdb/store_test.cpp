@@ -38,6 +38,17 @@ class Store : public ::testing::Test {
   tgvPOI_C* NewPOI(tgvDatabase_C& db, const char16_t* name) {
     return db.CreatePOI(tgvUT_POI, name, IntPoint_C(1, 2), GeoPoint_C(8.5, 47.25, 420.0), 0, 0, 0);
   }
+  // Ids of the links of the type by their ends (an id of 0: that end is not asked).
+  static std::vector<uint32_t> LinkIds(tgvDatabase_C& db, uint8_t userType, const tgvRecord_C* start,
+                                       const tgvRecord_C* end) {
+    PtrList_C list;
+    db.SelectLinks(&list, userType, start ? start->GetUserType() : 0, start ? start->GetId() : 0,
+                   end ? end->GetUserType() : 0, end ? end->GetId() : 0);
+    std::vector<uint32_t> ids;
+    for (PtrListNode_C* pos = list.GetHeadPosition(); pos;)
+      ids.push_back(static_cast<tgvRecord_C*>(PtrList_C::GetNext(pos))->GetId());
+    return ids;
+  }
 
   TempDir m_tmp;
   std::u16string m_path16;
@@ -408,6 +419,64 @@ TEST_F(Store, SearchesAndOwnerQueriesFindTheRightRecords) {
             (V{2}));
   EXPECT_EQ(ids([&](PtrList_C* l) { return db->SelectLinksInMemory(l, tgvUT_NTag, tgvUT_POI, 1, 0, 0); }), (V{1}));
   EXPECT_EQ(ids([&](PtrList_C* l) { return db->SelectAll(l, tgvUT_Map); }), (V{2, 1}));
+}
+
+TEST_F(Store, ALinkIsFoundByTheEndsItWasMovedTo) {
+  using V = std::vector<uint32_t>;
+  auto db = Open();
+  const uint32_t a = NewPOI(*db, u"a")->GetId(), b = NewPOI(*db, u"b")->GetId();
+  const uint32_t red = db->CreateTag(tgvUT_TagD, u"red", nullptr, tgvUT_POI, nullptr)->GetId();
+  const uint32_t blue = db->CreateTag(tgvUT_TagD, u"blue", nullptr, tgvUT_POI, nullptr)->GetId();
+  auto poi = [](tgvDatabase_C& d, uint32_t id) { return d.FindRecord(tgvUT_POI, id); };
+  auto tag = [](tgvDatabase_C& d, uint32_t id) { return d.FindRecord(tgvUT_TagD, id); };
+  tgvLink_C* link = db->CreateLink(tgvUT_NTag, poi(*db, a), tag(*db, red));
+  ASSERT_NE(link, nullptr);
+  const uint32_t id = link->GetId();
+  // A look-up first, so that the index holds the link by its first ends.
+  EXPECT_EQ(LinkIds(*db, tgvUT_NTag, poi(*db, a), tag(*db, red)), V{id});
+  ASSERT_TRUE(link->SetStart(poi(*db, b)));
+  ASSERT_TRUE(link->SetEnd(tag(*db, blue)));
+  auto moved = [&](tgvDatabase_C& d) {
+    EXPECT_EQ(LinkIds(d, tgvUT_NTag, poi(d, b), nullptr), V{id});
+    EXPECT_EQ(LinkIds(d, tgvUT_NTag, nullptr, tag(d, blue)), V{id});
+    EXPECT_EQ(LinkIds(d, tgvUT_NTag, poi(d, a), nullptr), V{});
+    EXPECT_EQ(LinkIds(d, tgvUT_NTag, nullptr, tag(d, red)), V{});
+  };
+  moved(*db);
+  db.reset();
+  moved(*Open());  // the file read again agrees
+}
+
+// Another program deletes a row by its deleted flag alone: the row keeps its
+// ends. The value that takes the row again is found by the next field write,
+// which then changes it instead of adding a second value for the field.
+TEST_F(Store, AValueReusingARowDeletedWithItsEndsIsFoundByTheNextWrite) {
+  uint32_t poiId = 0, defId = 0;
+  {
+    auto db = Open();
+    tgvType_C* type = db->CreateType(tgvUT_TypeD, u"T", u"i", tgvUT_POI, nullptr);
+    tgvValueDef_C* def = db->CreateValueDef(tgvUT_ValD, u"Best", 1, 0, type, nullptr);
+    tgvPOI_C* poi = NewPOI(*db, u"p");
+    ASSERT_NE(db->CreateValue(tgvUT_Val, poi, def, u"61.5"), nullptr);
+    poiId = poi->GetId();
+    defId = def->GetId();
+    ASSERT_TRUE(db->Flush());
+  }
+  ASSERT_TRUE(RawExec("UPDATE Val SET fZero=1 WHERE fID=1; UPDATE BR_TGVLib SET fObjFreeNo=1 WHERE fUserType=7;"));
+
+  auto db = Open();
+  tgvRecord_C* poi = db->FindRecord(tgvUT_POI, poiId);
+  tgvRecord_C* def = db->FindRecord(tgvUT_ValD, defId);
+  auto write = [&](const char16_t* text) {
+    if (tgvVal_C* v = db->FindValue(tgvUT_POI, poiId, tgvUT_ValD, defId)) return v->SetValue(text);
+    return db->CreateValue(tgvUT_Val, poi, def, text) != nullptr;
+  };
+  ASSERT_TRUE(write(u"60.9"));
+  const tgvVal_C* found = db->FindValue(tgvUT_POI, poiId, tgvUT_ValD, defId);
+  EXPECT_EQ(found ? found->GetId() : 0u, 1u);  // the deleted row, taken again
+  ASSERT_TRUE(write(u"59.8"));
+  db.reset();
+  EXPECT_EQ(Rows("SELECT fID, fValue FROM Val WHERE fZero=0;"), std::vector<std::string>{"1|59.8"});
 }
 
 TEST_F(Store, DeletingATypeMovesTheObjectsOfItsChildrenToTheSurvivingAncestor) {
