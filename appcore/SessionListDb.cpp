@@ -127,6 +127,19 @@ void ReadSummary(const AppStmt& stmt, SessionSummary& s) {
   }
 }
 
+// What Sync brings into a stored row that is not uploaded: the session's
+// category, names and start. The start changes when the zone it is shown in
+// is read differently (another computer zone, an older version's reading).
+// The texts are views: of the summary, or of a row until the next step.
+struct SyncedValues {
+  int32_t raceType, timezone, startTime;
+  std::u16string_view mName, desc, startDateTime;
+
+  static SyncedValues Of(const SessionSummary& s) {
+    return {s.raceType, s.timezone, s.startTime, s.mName.Str(), s.desc.Str(), s.startDateTime.Str()};
+  }
+};
+
 // The stored rows as Sync reads them: one array in table order, their texts
 // in one pool and their folders in an open-addressing table, so that a list
 // of many thousand sessions costs no allocation per row and a look-up
@@ -137,23 +150,24 @@ class StoredRows {
     uint32_t at = 0, size = 0;  // a span of the pool
   };
   struct Row {
-    int32_t id, respCode, raceType;
+    int32_t id, respCode, raceType, timezone, startTime;
     int32_t next = -1;      // the next row of the same folder, or -1
     int32_t unclaimed = 0;  // on a folder's first row: its rows no summary has claimed
     bool seen = false;      // on a folder's first row: a summary has claimed it
     bool gone = false;      // on a folder's first row: its rows are deleted
     size_t hash;            // of the folder
-    Text folder, mName, desc;
+    Text folder, mName, desc, startDateTime;
   };
 
   // Adds a row; unless it is claimed already, it counts as unclaimed on its
   // folder's first row. The first row of a folder whose rows are gone starts
   // the folder again.
-  void Add(int32_t id, int32_t respCode, int32_t raceType, std::u16string_view folder, std::u16string_view mName,
-           std::u16string_view desc, bool claimed) {
+  void Add(int32_t id, int32_t respCode, std::u16string_view folder, const SyncedValues& values, bool claimed) {
     if ((m_rows.size() + 1) * 2 > m_slots.size()) Grow();
     const size_t hash = std::hash<std::u16string_view>()(folder);
-    m_rows.push_back({id, respCode, raceType, -1, 0, false, false, hash, Keep(folder), Keep(mName), Keep(desc)});
+    Row added{id, respCode, 0, 0, 0, -1, 0, false, false, hash, Keep(folder), {}, {}, {}};
+    Take(added, values);
+    m_rows.push_back(added);
     const auto row = static_cast<int32_t>(m_rows.size() - 1);
     int32_t& slot = m_slots[Slot(folder, hash)];
     if (slot < 0 || m_rows[slot].gone) {
@@ -174,14 +188,21 @@ class StoredRows {
 
   // Whether the row needs no update to these values: it holds them, or it is
   // uploaded and keeps its own.
-  bool Holds(const Row& row, int32_t raceType, std::u16string_view mName, std::u16string_view desc) const {
-    return row.respCode == 0 || (row.raceType == raceType && View(row.mName) == mName && View(row.desc) == desc);
+  bool Holds(const Row& row, const SyncedValues& v) const {
+    return row.respCode == 0 ||
+           (row.raceType == v.raceType && row.timezone == v.timezone && row.startTime == v.startTime &&
+            View(row.mName) == v.mName && View(row.desc) == v.desc && View(row.startDateTime) == v.startDateTime);
   }
   // The same for every row of the folder that starts at `first`.
-  bool AllHold(int32_t first, int32_t raceType, std::u16string_view mName, std::u16string_view desc) const {
+  bool AllHold(int32_t first, const SyncedValues& v) const {
     for (int32_t r = first; r >= 0; r = m_rows[static_cast<size_t>(r)].next)
-      if (!Holds(m_rows[static_cast<size_t>(r)], raceType, mName, desc)) return false;
+      if (!Holds(m_rows[static_cast<size_t>(r)], v)) return false;
     return true;
+  }
+  // The row holds the values from now on.
+  void Take(Row& row, const SyncedValues& v) {
+    row.raceType = v.raceType, row.timezone = v.timezone, row.startTime = v.startTime;
+    row.mName = Keep(v.mName), row.desc = Keep(v.desc), row.startDateTime = Keep(v.startDateTime);
   }
   size_t size() const { return m_rows.size(); }
   std::u16string_view View(Text t) const { return std::u16string_view(m_pool).substr(t.at, t.size); }
@@ -272,9 +293,13 @@ bool SessionListDb::SyncRows(sqlite3* db, const SessionSummary* summaries, int32
   // rows are reached by id from here on.
   StoredRows stored;
   {
-    AppStmt rows(db, "SELECT id, folder, respCode, raceType, mName, desc FROM SessList;");
-    while (rows.NextRow())
-      stored.Add(rows.Int(0), rows.Int(2), rows.Int(3), rows.TextView(1), rows.TextView(4), rows.TextView(5), false);
+    AppStmt rows(
+        db, "SELECT id, folder, respCode, raceType, timezone, startTime, mName, desc, startDateTime FROM SessList;");
+    while (rows.NextRow()) {
+      const SyncedValues values{rows.Int(3),      rows.Int(4),      rows.Int(5),
+                                rows.TextView(6), rows.TextView(7), rows.TextView(8)};
+      stored.Add(rows.Int(0), rows.Int(2), rows.TextView(1), values, false);
+    }
   }
 
   // Each summary claims one row of its folder, and the first summary of a
@@ -290,7 +315,7 @@ bool SessionListDb::SyncRows(sqlite3* db, const SessionSummary* summaries, int32
     if (first < 0) continue;
     StoredRows::Row& head = stored[first];
     if (head.unclaimed > 0) --head.unclaimed;
-    unchanged[static_cast<size_t>(i)] = !head.seen && stored.AllHold(first, s.raceType, s.mName.Str(), s.desc.Str());
+    unchanged[static_cast<size_t>(i)] = !head.seen && stored.AllHold(first, SyncedValues::Of(s));
     head.seen = true;
   }
   bool anyGone = false;
@@ -307,7 +332,9 @@ bool SessionListDb::SyncRows(sqlite3* db, const SessionSummary* summaries, int32
   // summary without a row is inserted, and a later summary of the same
   // folder finds that row.
   AppStmt insert(db, InsertSql().c_str());
-  AppStmt update(db, "UPDATE SessList SET raceType=?, mName=?, desc=? WHERE respCode!=0 AND id=?;");
+  AppStmt update(db,
+                 "UPDATE SessList SET raceType=?, mName=?, desc=?, timezone=?, startDateTime=?, startTime=? "
+                 "WHERE respCode!=0 AND id=?;");
   for (int32_t i = 0; i < count; ++i) {
     const SessionSummary& s = summaries[i];
     if (s.folder.IsEmpty() || (unchanged[static_cast<size_t>(i)] && !anyGone)) continue;
@@ -317,15 +344,15 @@ bool SessionListDb::SyncRows(sqlite3* db, const SessionSummary* summaries, int32
       const bool inserted = InsertOn(insert, s);
       ok = inserted && ok;
       if (inserted)
-        stored.Add(static_cast<int32_t>(sqlite3_last_insert_rowid(db)), -1, s.raceType, s.folder.Str(), s.mName.Str(),
-                   s.desc.Str(), true);
+        stored.Add(static_cast<int32_t>(sqlite3_last_insert_rowid(db)), -1, s.folder.Str(), SyncedValues::Of(s), true);
       continue;
     }
     for (int32_t r = first; r >= 0; r = stored[r].next) {
       StoredRows::Row& row = stored[r];
-      if (stored.Holds(row, s.raceType, s.mName.Str(), s.desc.Str())) continue;
-      ok = update.Bind(1, s.raceType).Bind(2, s.mName).Bind(3, s.desc).Bind(4, row.id).Run() && ok;
-      row.raceType = s.raceType, row.mName = stored.Keep(s.mName.Str()), row.desc = stored.Keep(s.desc.Str());
+      if (stored.Holds(row, SyncedValues::Of(s))) continue;
+      update.Bind(1, s.raceType).Bind(2, s.mName).Bind(3, s.desc);
+      ok = update.Bind(4, s.timezone).Bind(5, s.startDateTime).Bind(6, s.startTime).Bind(7, row.id).Run() && ok;
+      stored.Take(row, SyncedValues::Of(s));
     }
   }
   // Texts beyond the pool's reach would have compared wrong: nothing is kept.

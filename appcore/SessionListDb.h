@@ -53,9 +53,10 @@ class SessionListDb {
   // Brings the table in line with a fresh scan: rows whose folder is no
   // longer among the summaries are deleted; a summary without a row is
   // inserted; an existing row that is not uploaded (respCode != 0) takes the
-  // summary's raceType, mName and desc, its statistics stay. Summaries with
-  // an empty folder are skipped. A negative count, or a count without
-  // summaries, changes nothing and gives false.
+  // summary's raceType, mName, desc and its start (timezone, startDateTime,
+  // startTime), its statistics stay; an uploaded row keeps what the service
+  // was sent. Summaries with an empty folder are skipped. A negative count,
+  // or a count without summaries, changes nothing and gives false.
   bool Sync(const SessionSummary* summaries, int32_t count);
   // Inserts one row (id from the autoincrement, respCode -1); nothing for an
   // empty folder.

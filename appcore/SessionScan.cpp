@@ -156,16 +156,14 @@ bool SummariseTrack(const CSportProjMgr& manager, const CSportUser& user, CSport
     if (!condition.IsEmpty()) out.mName = condition;
   }
 
-  // One zone for the row, read after the statistics (which the fastest lap
-  // above may have computed, storing the start and a zone): the start shown
-  // in it, and startTime the true UTC start.
-  int32_t zone = 0;
-  bool dst = false;
-  track.GetShownZone(zone, dst);
+  // Read after the statistics, which the fastest lap above may have
+  // computed, giving the track its start: the start shown in one zone, that
+  // zone's offset, and startTime the true UTC start.
+  const CSportTrack::ShownStart shown = track.GetShownStart();
   CalendarTime start;
-  SplitFileTime(ShiftToZone(track.m_ftStart, zone, dst), &start);
+  SplitFileTime(shown.local, &start);
   out.startDateTime.Format(u"%d/%02d/%02d  %02d:%02d", start.year, start.month, start.day, start.hour, start.minute);
-  out.timezone = -zone;
+  out.timezone = -shown.bias;
   out.raceType = track.m_nRacingType;
   out.gid = 0;
   out.uid = 0;

@@ -1,6 +1,7 @@
 #include "sport/SportTime.h"
 
 #include "platform/win32/timeutil.h"
+#include "platform/win32/utf.h"
 
 bool SplitFileTime(uint64_t fileTime, CalendarTime* out) {
   if (!out) return false;
@@ -81,12 +82,16 @@ uint64_t ShiftToZone(uint64_t utc, int32_t bias, bool dst) {
   return utc + static_cast<uint64_t>(offset);
 }
 
-void ComputerZoneAt(uint64_t utc, int32_t& bias, bool& dst, std::u16string& name) {
-  TIME_ZONE_INFORMATION tzi;
-  const DWORD status = GetTimeZoneInformation(&tzi);
-  bias = tzi.Bias;
-  CalendarTime local;
-  SplitFileTime(ShiftToZone(utc, bias, false), &local);
-  dst = status != TIME_ZONE_ID_UNKNOWN && status != TIME_ZONE_ID_INVALID && IsDaylightSavingAt(local, tzi);
-  name = dst ? tzi.DaylightName : tzi.StandardName;
+ComputerZone ComputerZoneAt(uint64_t utc) {
+  int64_t seconds = 0;
+  FileTime100nsToUnix(utc, &seconds, nullptr);
+  ComputerZone zone;
+  LocalZone local;
+  if (!LocalZoneAt(seconds, &local)) return zone;
+  // Minutes, as the zone is stored; zones of whole minutes lose nothing.
+  zone.bias = -(local.standard / 60);
+  zone.dst = local.summer;
+  zone.offset = static_cast<int64_t>(local.offset) * kFileTimeTicksPerSecond;
+  zone.name = Utf8ToUtf16(local.name);
+  return zone;
 }

@@ -42,10 +42,20 @@ int64_t TimeSpan(const TrackTimes& times);
 // daylight saving.
 bool IsDaylightSavingAt(const CalendarTime& local, const TIME_ZONE_INFORMATION& tzi);
 
-// The computer's zone at a UTC time: its bias in minutes (UTC = local +
-// bias), whether its rules save daylight then (decided on the standard local
-// time, UTC - bias) and the zone's standard or daylight name to match.
-void ComputerZoneAt(uint64_t utc, int32_t& bias, bool& dst, std::u16string& name);
+// The computer's zone at a UTC time, as the system's zone database gives it
+// for that instant (LocalZoneAt).
+struct ComputerZone {
+  // Minutes, UTC = local + bias outside summer time: the zone's standard
+  // offset then (Berlin -60, Dublin 0, Lord Howe -630).
+  int32_t bias = 0;
+  bool dst = false;  // the clock runs ahead of its standard then
+  // local - UTC in force then, in 100-ns units. Not always -bias plus an hour
+  // with dst: Lord Howe's summer time is 30 minutes.
+  int64_t offset = 0;
+  std::u16string name;  // the zone's abbreviation then
+};
+// UTC, no summer time, for an instant the platform cannot break down.
+ComputerZone ComputerZoneAt(uint64_t utc);
 // A UTC time in a zone of that bias: utc - bias minutes, an hour later with
 // dst (wrapping as the unsigned FILETIME does).
 uint64_t ShiftToZone(uint64_t utc, int32_t bias, bool dst);

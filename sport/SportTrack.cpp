@@ -50,6 +50,10 @@ CSportTrack::CSportTrack(tgvLine_C* line) : m_pLine(line) {
     m_nUserID = WStrToInt(GetFieldText(u"FieldUserID"));
     ParseTimeText(GetFieldText(u"FieldStartTime"), &m_ftStart);
     ParseTimeText(GetFieldText(u"FieldEndTime"), &m_ftEnd);
+    const CString zone = GetFieldText(u"FieldTimeZone");
+    m_bZoneAtOpen = !zone.IsEmpty();
+    m_nZoneAtOpen = WStrToInt(zone);
+    m_bDSTAtOpen = IsOne(GetFieldText(u"FieldDST"));
   }
   // A line without a style gets its own in the project database.
   tgvStyle_C* style = line->GetStyle();
@@ -146,11 +150,10 @@ bool CSportTrack::ReadStoredZone(int32_t& minutes, bool& dst, CString& name) {
 
 void CSportTrack::GetTimeZone(int32_t& minutes, bool& dst, CString& name) { ReadStoredZone(minutes, dst, name); }
 
-void CSportTrack::GetShownZone(int32_t& minutes, bool& dst) {
-  CString name;
-  if (ReadStoredZone(minutes, dst, name)) return;
-  std::u16string computerName;
-  ComputerZoneAt(m_ftStart, minutes, dst, computerName);
+CSportTrack::ShownStart CSportTrack::GetShownStart() const {
+  if (m_bZoneAtOpen) return {ShiftToZone(m_ftStart, m_nZoneAtOpen, m_bDSTAtOpen), m_nZoneAtOpen};
+  const ComputerZone computer = ComputerZoneAt(m_ftStart);
+  return {m_ftStart + static_cast<uint64_t>(computer.offset), computer.bias};
 }
 
 void CSportTrack::SetTimeZone(int32_t minutes, bool dst, const CString& name) {

@@ -76,10 +76,18 @@ class CSportTrack : public CSportDoc {
   // FieldTimeZone the outputs are left as they are.
   void GetTimeZone(int32_t& minutes, bool& dst, CString& name);
   void SetTimeZone(int32_t minutes, bool dst, const CString& name);
-  // The zone the track's times are shown in: the stored one, else the
-  // computer's at the start (ComputerZoneAt). The session list shows the
-  // start in it and derives nothing else from another zone.
-  void GetShownZone(int32_t& minutes, bool& dst);
+  // The start as the session list shows it, and the bias of the zone it is
+  // shown in (minutes, as GetTimeZone gives them).
+  struct ShownStart {
+    uint64_t local = 0;
+    int32_t bias = 0;
+  };
+  // A track that had a FieldTimeZone when the project was read is shown in
+  // that zone with the FieldDST read with it: the statistics rewrite FieldDST
+  // by the computer's rules, which say nothing of where the session was
+  // recorded. Any other track is shown at the computer's true local time of
+  // its start, in the computer's zone then (ComputerZoneAt).
+  ShownStart GetShownStart() const;
 
   CString GetTrackFile() const { return GetFieldText(u"FieldTrackFile"); }
   CString GetTrackName() const { return GetFieldText(u"FieldTrackName"); }
@@ -174,6 +182,11 @@ class CSportTrack : public CSportDoc {
   std::recursive_mutex m_pointsLock;
 
   CString m_strUniqueName;
+  // FieldTimeZone and FieldDST as the project was read; set by the
+  // constructor only.
+  bool m_bZoneAtOpen = false;
+  int32_t m_nZoneAtOpen = 0;
+  bool m_bDSTAtOpen = false;
   // The time-zone cache.
   std::mutex m_zoneLock;
   bool m_bTimeZoneCached = false;

@@ -251,10 +251,8 @@ void CSportTrack::ComputeStatistics() {
   bool storedDst = false;
   CString storedName;
   if (!ReadStoredZone(minutes, storedDst, storedName)) {
-    bool dst = false;
-    std::u16string name;
-    ComputerZoneAt(m_ftStart, minutes, dst, name);
-    SetTimeZone(minutes, dst, CString(name.c_str()));
+    const ComputerZone computer = ComputerZoneAt(m_ftStart);
+    SetTimeZone(computer.bias, computer.dst, CString(computer.name.c_str()));
     return;
   }
   TIME_ZONE_INFORMATION tzi;

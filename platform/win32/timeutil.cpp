@@ -1,6 +1,8 @@
 #include "platform/win32/timeutil.h"
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -145,6 +147,38 @@ bool LocalBreakdown(int64_t unixSeconds, struct tm* out) {
   time_t t = static_cast<time_t>(unixSeconds);
   if (static_cast<int64_t>(t) != unixSeconds) return false;
   return localtime_r(&t, out) != nullptr;
+}
+
+bool LocalZoneAt(int64_t unixSeconds, LocalZone* out) {
+  if (!out) return false;
+  tzset();
+  struct tm at;
+  if (!LocalBreakdown(unixSeconds, &at)) return false;
+  // Weekly probes find every stretch of a zone's year longer than a week
+  // (Dublin's winter, a summer time suspended for a month).
+  constexpr int64_t kWeek = 7 * 86400;
+  constexpr int kWeeks = 26;
+  bool unmarkedFound = at.tm_isdst <= 0;
+  long standard = at.tm_gmtoff;
+  long lowestMarked = at.tm_isdst > 0 ? at.tm_gmtoff : LONG_MAX;
+  for (int week = 1; week <= kWeeks; ++week) {
+    for (const int64_t side : {-1, 1}) {
+      struct tm probe;
+      if (!LocalBreakdown(unixSeconds + side * week * kWeek, &probe)) continue;
+      if (probe.tm_isdst > 0) {
+        lowestMarked = std::min(lowestMarked, probe.tm_gmtoff);
+      } else if (!unmarkedFound) {
+        standard = probe.tm_gmtoff;
+        unmarkedFound = true;
+      }
+    }
+  }
+  standard = std::min(standard, lowestMarked);
+  out->offset = static_cast<int32_t>(at.tm_gmtoff);
+  out->standard = static_cast<int32_t>(standard);
+  out->summer = at.tm_gmtoff > standard;
+  out->name = at.tm_zone ? at.tm_zone : "";
+  return true;
 }
 
 int64_t UtcToUnix(int year, int month, int day, int hour, int minute, int second) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 #include "platform/win32/wintypes.h"
 
@@ -43,6 +44,22 @@ void GetSystemTimeAsFileTime(FILETIME* ft);
 // breakdown); false when the platform cannot represent the result.
 bool UtcBreakdown(int64_t unixSeconds, struct tm* out);
 bool LocalBreakdown(int64_t unixSeconds, struct tm* out);
+// The process's zone (TZ, read again at every call) at an instant, as the
+// system's zone database gives it.
+struct LocalZone {
+  int32_t offset = 0;  // seconds east of UTC in force at the instant: local = UTC + offset
+  // Seconds east of UTC of the zone's time outside summer time around the
+  // instant: the offset then when the database does not mark it as daylight
+  // saving, else that of the nearest unmarked time within half a year; and
+  // never above an offset that a marked time of that half year keeps (the
+  // database marks Dublin's winter, not its summer, as the exception, so its
+  // standard is 0 all year).
+  int32_t standard = 0;
+  bool summer = false;  // offset > standard
+  std::string name;     // the zone's abbreviation at the instant ("CEST", "GMT", "+1030")
+};
+// False, `out` untouched, when the platform cannot break the instant down.
+bool LocalZoneAt(int64_t unixSeconds, LocalZone* out);
 // Unix seconds of a UTC calendar date and time (proleptic Gregorian; the
 // fields are not normalised, callers pass valid ones).
 int64_t UtcToUnix(int year, int month, int day, int hour, int minute, int second);

@@ -242,43 +242,128 @@ TEST_F(SessionScanTest, TheScanRunsAsAJobWithoutTheWindow) {
   EXPECT_EQ(Rows().size(), 8u);
 }
 
-// A track without a stored zone, whose statistics the row computes: one
-// zone, the computer's, for the shown start and the zone column, and
-// startTime the true UTC start, wherever the computer is.
-TEST(SessionRowZone, ATrackWithoutAZoneIsShownInTheComputersZoneWithItsUtcStart) {
+// A sprint logged for 30 s from `start` into the point database `file`, with
+// `fields` besides.
+projgen::WorkspaceTrack LoggedSprint(const char16_t* file, uint64_t start, const projgen::Fields& fields = {}) {
+  projgen::WorkspaceTrack t{file,
+                            {{u"SportType", u"Car Racing"},
+                             {u"RacingType", u"Sprint"},
+                             {u"FieldTrackFile", file},
+                             {u"FieldStartTime", projgen::TimeHalves(start)}},
+                            projgen::CircuitSamples(projgen::Circuit{}, 10, 30, start)};
+  t.fields.insert(t.fields.end(), fields.begin(), fields.end());
+  return t;
+}
+
+// The row's startTime of a start: seconds since 1970.
+int32_t UnixStart(uint64_t start) { return static_cast<int32_t>(start / 10000000 - 11644473600LL); }
+
+// A track without a stored zone, whose statistics the row computes: shown at
+// the computer's true local time of its start as the system's zone database
+// gives it (the hour after the clocks go back, other years' rules, a winter
+// the database marks as the exception, half an hour of summer time); the
+// zone column and the zone written into the track are the computer's offset
+// outside summer time then, with the summer flag beside it; startTime is the
+// true UTC start.
+TEST(SessionRowZone, ATrackWithoutAZoneIsShownAtTheComputersTrueLocalTimeWithItsUtcStart) {
+  using projgen::FileTimeOf;
   const struct {
     const char* tz;
     uint64_t start;
     const char16_t* shown;
     int32_t timezone;
+    const char16_t* dst;  // FieldDST written
   } cases[] = {
-      {"Asia/Tokyo", projgen::FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/06/01  09:00", 540},
-      {"Europe/Berlin", projgen::FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/06/01  02:00", 60},
-      {"Europe/Berlin", projgen::FileTimeOf(2024, 1, 15, 12, 0, 0), u"2024/01/15  13:00", 60},
-      {"America/Los_Angeles", projgen::FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/05/31  17:00", -480},
+      {"Asia/Tokyo", FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/06/01  09:00", 540, u"0"},
+      {"Europe/Berlin", FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/06/01  02:00", 60, u"1"},
+      {"Europe/Berlin", FileTimeOf(2024, 1, 15, 12, 0, 0), u"2024/01/15  13:00", 60, u"0"},
+      {"Europe/Berlin", FileTimeOf(2024, 10, 27, 0, 30, 0), u"2024/10/27  02:30", 60, u"1"},
+      {"Europe/Berlin", FileTimeOf(2024, 10, 27, 1, 30, 0), u"2024/10/27  02:30", 60, u"0"},
+      {"Australia/Sydney", FileTimeOf(2024, 4, 6, 16, 30, 0), u"2024/04/07  02:30", 600, u"0"},
+      {"Australia/Sydney", FileTimeOf(2024, 1, 15, 0, 0, 0), u"2024/01/15  11:00", 600, u"1"},
+      {"America/Los_Angeles", FileTimeOf(2024, 6, 1, 0, 0, 0), u"2024/05/31  17:00", -480, u"1"},
+      {"America/Los_Angeles", FileTimeOf(2024, 11, 3, 9, 30, 0), u"2024/11/03  01:30", -480, u"0"},
+      {"America/Los_Angeles", FileTimeOf(2006, 10, 30, 20, 0, 0), u"2006/10/30  12:00", -480, u"0"},
+      {"America/Mexico_City", FileTimeOf(2021, 6, 1, 18, 0, 0), u"2021/06/01  13:00", -360, u"1"},
+      {"America/Sao_Paulo", FileTimeOf(2018, 12, 1, 15, 0, 0), u"2018/12/01  13:00", -180, u"1"},
+      {"Europe/Dublin", FileTimeOf(2024, 1, 15, 12, 0, 0), u"2024/01/15  12:00", 0, u"0"},
+      {"Europe/Dublin", FileTimeOf(2024, 7, 15, 12, 0, 0), u"2024/07/15  13:00", 0, u"1"},
+      // Lord Howe's summer is 30 minutes ahead of its 10:30: the shown start
+      // follows the system; the zone sent says 630 and summer time.
+      {"Australia/Lord_Howe", FileTimeOf(2024, 1, 15, 12, 0, 0), u"2024/01/15  23:00", 630, u"1"},
+      {"Australia/Lord_Howe", FileTimeOf(2024, 7, 15, 12, 0, 0), u"2024/07/15  22:30", 630, u"0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.tz) + " " + Utf16ToUtf8(c.shown));
     ScopedTz tz(c.tz);
     TempDir dir;
-    projgen::WorkspaceTrack t{u"Run",
-                              {{u"SportType", u"Car Racing"},
-                               {u"RacingType", u"Sprint"},
-                               {u"FieldTrackFile", u"Run"},
-                               {u"FieldStartTime", projgen::TimeHalves(c.start)}},
-                              projgen::CircuitSamples(projgen::Circuit{}, 10, 30, c.start)};
-    ASSERT_TRUE(projgen::WriteWorkspace(dir.WFile("ws"), {{u"Aki", {}, {t}}}, {}));
+    ASSERT_TRUE(projgen::WriteWorkspace(dir.WFile("ws"), {{u"Aki", {}, {LoggedSprint(u"Run", c.start)}}}, {}));
     CSportProjMgr* manager = CSportProjMgr::GetInstance();
     ASSERT_EQ(manager->OpenWorkspace(dir.WFile("ws").c_str()), kWorkspaceOk);
     ASSERT_EQ(manager->GetTracks().size(), 1u);
     CSportTrack& track = *manager->GetTracks()[0];
     SessionSummary row;
     ASSERT_TRUE(SummariseTrack(*manager, *track.m_pUser, track, row));
-    EXPECT_EQ(row.startDateTime, CString(c.shown));
+    EXPECT_EQ(row.startDateTime.ToUtf8(), Utf16ToUtf8(c.shown));
     EXPECT_EQ(row.timezone, c.timezone);
-    EXPECT_EQ(row.startTime, static_cast<int32_t>(c.start / 10000000 - 11644473600LL));
+    EXPECT_EQ(row.startTime, UnixStart(c.start));
+    EXPECT_EQ(track.GetFieldText(u"FieldTimeZone").ToUtf8(), std::to_string(-c.timezone));
+    EXPECT_EQ(track.GetFieldText(u"FieldDST").ToUtf8(), Utf16ToUtf8(c.dst));
     manager->CloseWorkspace();
   }
+}
+
+// Logger sessions that carry the zone they were recorded in are listed at
+// their local start there, summer and winter, in both hemispheres, whatever
+// the computer's zone: the statistics rewrite FieldDST by the computer's
+// rules, but the list keeps the FieldDST stored with the session.
+TEST(SessionRowZone, ASessionWithAStoredZoneIsListedAtItsLocalStartOnAnyComputer) {
+  using projgen::FileTimeOf;
+  const struct {
+    const char16_t* file;
+    uint64_t start;
+    const char16_t* zone;  // FieldTimeZone: the bias, UTC = local + bias
+    const char16_t* dst;
+    const char16_t* shown;
+    int32_t timezone;
+  } sessions[] = {
+      {u"FloridaMay", FileTimeOf(2024, 5, 10, 14, 13, 0), u"300", u"1", u"2024/05/10  10:13", -300},
+      {u"FloridaJan", FileTimeOf(2024, 1, 10, 15, 13, 0), u"300", u"0", u"2024/01/10  10:13", -300},
+      {u"SydneyJan", FileTimeOf(2024, 1, 10, 0, 13, 0), u"-600", u"1", u"2024/01/10  11:13", 600},
+      {u"SydneyJul", FileTimeOf(2024, 7, 10, 0, 13, 0), u"-600", u"0", u"2024/07/10  10:13", 600},
+  };
+  TempDir dir;
+  std::vector<projgen::WorkspaceTrack> tracks;
+  for (const auto& s : sessions)
+    tracks.push_back(LoggedSprint(s.file, s.start, {{u"FieldTimeZone", s.zone}, {u"FieldDST", s.dst}}));
+  ASSERT_TRUE(projgen::WriteWorkspace(dir.WFile("ws"), {{u"Aki", {}, std::move(tracks)}}, {}));
+  CSportProjMgr* manager = CSportProjMgr::GetInstance();
+  manager->DragTypesLoaded();
+  for (const char* computer : {"UTC", "Asia/Tokyo", "Europe/Berlin"}) {
+    SCOPED_TRACE(computer);
+    ScopedTz tz(computer);
+    TempDir run;
+    ASSERT_EQ(manager->OpenWorkspace(dir.WFile("ws").c_str()), kWorkspaceOk);
+    SessionListDb list;
+    ASSERT_TRUE(list.Create(Utf8ToUtf16(run.Path()), run.WFile("userdata")));
+    std::atomic<int32_t> state{kDbScanning}, done{0};
+    SessionRowScan({manager, &list}, {state, done}).Run(CountSessions(*manager).total);
+    std::map<std::u16string, SessionSummary> rows;
+    for (int32_t id = 1; id <= static_cast<int32_t>(std::size(sessions)); ++id) {
+      SessionSummary row;
+      if (list.GetById(id, row)) rows[row.folder.Str()] = row;
+    }
+    for (const auto& s : sessions) {
+      SCOPED_TRACE(Utf16ToUtf8(s.file));
+      ASSERT_EQ(rows.count(s.file), 1u);
+      const SessionSummary& row = rows[s.file];
+      EXPECT_EQ(row.startDateTime.ToUtf8(), Utf16ToUtf8(s.shown));
+      EXPECT_EQ(row.timezone, s.timezone);
+      EXPECT_EQ(row.startTime, UnixStart(s.start));
+    }
+    manager->CloseWorkspace();
+  }
+  manager->ResetDragTypes();
 }
 
 TEST(DragConditionText, FollowsTheKindAndUnitOfTheDragType) {

@@ -135,6 +135,31 @@ TEST_F(SessionListDbTest, SyncFollowsTheScanAndKeepsWhatIsUploaded) {
   EXPECT_EQ(rowC.respCode, kRespNeverTried);
 }
 
+// A start stored by an earlier reading (another version, another computer
+// zone) is what an upload would send: a row not uploaded takes the scan's,
+// an uploaded one keeps what the service holds.
+TEST_F(SessionListDbTest, SyncRewritesTheStartOfARowNotUploadedAndKeepsAnUploadedOne) {
+  auto started = [](const char* folder, int32_t startTime, const char16_t* shown, int32_t timezone) {
+    SessionSummary s = Session(folder, u"Fuji", kRaceSprint, startTime);
+    s.startDateTime = shown, s.timezone = timezone;
+    return s;
+  };
+  std::vector<SessionSummary> scan = {started("up", 1715346780, u"2024/05/10  09:13", 0),
+                                      started("failed", 1715346780, u"2024/05/10  09:13", 0),
+                                      started("new", 1715346780, u"2024/05/10  09:13", 0)};
+  ASSERT_TRUE(m_db.Sync(scan.data(), 3));
+  ASSERT_TRUE(m_db.SetRespCode(IdOf("up"), kRespUploaded) && m_db.SetRespCode(IdOf("failed"), kRespFailed));
+
+  for (SessionSummary& s : scan)
+    s = started(Utf16ToUtf8(s.folder.Str()).c_str(), 1715343180, u"2024/05/10  10:13", -300);
+  ASSERT_TRUE(m_db.Sync(scan.data(), 3));
+  EXPECT_EQ(QueryFile(Utf16ToUtf8(m_db.Path()),
+                      "SELECT folder, startTime, startDateTime, timezone FROM SessList ORDER BY id;"),
+            (SqlRows{{"up", "1715346780", "2024/05/10  09:13", "0"},
+                     {"failed", "1715343180", "2024/05/10  10:13", "-300"},
+                     {"new", "1715343180", "2024/05/10  10:13", "-300"}}));
+}
+
 // A folder may hold several rows (written by hand, or by an older list) and a
 // scan may name a folder twice: each summary claims one row, a folder with a
 // row left unclaimed loses all of them (and its summary makes a new row), and
