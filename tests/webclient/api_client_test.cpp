@@ -365,6 +365,40 @@ TEST_F(ApiClientTest, AnUploadWaitsForItsAnswerButNotForAReplyThatTrickles) {
   EXPECT_EQ(m_service->Uploads()[0].qSess.size(), 100u * 1024);
 }
 
+TEST_F(ApiClientTest, TheSmallCallsGiveUpAfterThirtySecondsInAll) {
+  ASSERT_TRUE(Login());
+  ASSERT_TRUE(ApiGetInfo());
+  // Replies that announce 80 KiB and come at 2 KiB/s, above the low-speed
+  // rule: each would take 40 s. The login sends more than 20 KiB.
+  const std::string pad = R"(,"pad":")" + std::string(80 * 1024, 'x') + "\"}";
+  const std::pair<const char*, std::string> replies[] = {
+      {"login.php", R"({"code":0,"access_token":"late","user_id":"77")"},
+      {"Info.php", R"({"code":0,"data":{"1":{"gender":2,"Name":"Late"}})"},
+      {"TrackList.php", R"({"code":0,"data":{"1":{"id":"5","Label":"Late"}})"},
+  };
+  for (const auto& [page, reply] : replies) {
+    StandinFaultSpec slow = OneFault(StandinFault::Trickle, std::string("/API/") + page, 200, reply + pad);
+    slow.delayMs = 125;
+    slow.trickleBytes = 256;
+    m_service->AddFault(slow);
+  }
+  const UserInfoRecord before = Stored();
+  std::atomic<int32_t> lateState{kLoginVerified};
+  bool loggedIn = true, infoRead = true;
+  std::thread login([&] {
+    loggedIn = ApiLogin(lateState, CString(u"late@example.org"), CString(std::u16string(16 * 1024, u'p').c_str()));
+  });
+  std::thread info([&] { infoRead = ApiGetInfo(); });
+  EXPECT_EQ(ApiGetTrackCount(), 0);
+  login.join();
+  info.join();
+  EXPECT_FALSE(loggedIn);
+  EXPECT_EQ(lateState.load(), kLoginNone);
+  EXPECT_FALSE(infoRead);
+  EXPECT_EQ(Stored().uid, before.uid);
+  EXPECT_EQ(Stored().name.ToUtf8(), before.name.ToUtf8());
+}
+
 TEST_F(ApiClientTest, TheSummaryNamesTheRaceGroupAndKeepsItsTexts) {
   ASSERT_TRUE(Login());
   const std::pair<int32_t, const char16_t*> types[] = {{0, u"Circuit"}, {3, u"Circuit"}, {4, u"Drag"},
