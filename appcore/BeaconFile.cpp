@@ -91,6 +91,54 @@ bool ReadStoredCount(const char16_t* path, int32_t* stored, uint64_t* afterHeade
   return true;
 }
 
+struct BlockWalk {
+  int32_t filled = 0;  // records filled
+  bool whole = true;   // every block whole and within the room, up to the end of the file
+};
+
+// The one reading of the layout, for the reader and the download check
+// alike. Blocks follow one another from the start of the file (`size` bytes)
+// to its end: a header, then the entries its count gives, clamped to those
+// present. Each block fills `beacons` (room for `room` records) from its
+// first element; entries beyond the room are dropped. The walk is whole when
+// every count is one of 0 .. `room` with all its entries present and the
+// last block ends where the file ends: anything after it (a short header,
+// padding taken for another block) is not. Without `beacons` nothing is
+// filled, and the walk stops where it stops being whole.
+BlockWalk WalkBlocks(FILE* f, uint64_t size, BeaconRec* beacons, int32_t room) {
+  BlockWalk walk;
+  uint64_t pos = 0;
+  uint8_t header[kBeaconHeaderSize];
+  while (pos < size) {
+    if (!ReadZeroed(f, header, sizeof header)) {
+      walk.whole = false;
+      break;
+    }
+    pos += kBeaconHeaderSize;
+    const int32_t stored = I32At(header + kCountOffset);
+    const int32_t count = ClampCount(stored, size - pos);
+    if (stored != count || stored > room) walk.whole = false;
+    if (beacons == nullptr) {
+      pos += static_cast<uint64_t>(count) * kBeaconEntrySize;
+      if (!walk.whole || fseeko(f, static_cast<off_t>(pos), SEEK_SET) != 0) return BlockWalk{0, false};
+      continue;
+    }
+    int32_t split = 0;
+    for (int32_t k = 0; k < count; ++k) {
+      uint8_t entry[kBeaconEntrySize];
+      if (!ReadZeroed(f, entry, sizeof entry)) {
+        walk.whole = false;
+        return walk;
+      }
+      pos += kBeaconEntrySize;
+      if (k >= room) continue;
+      FillRecord(beacons[k], entry, split);
+      if (k >= walk.filled) walk.filled = k + 1;
+    }
+  }
+  return walk;
+}
+
 }  // namespace
 
 int32_t ReadBeaconCount(const char16_t* path) {
@@ -100,36 +148,17 @@ int32_t ReadBeaconCount(const char16_t* path) {
 }
 
 bool IsWholeBeaconFile(const char16_t* path) {
-  int32_t stored = 0;
-  uint64_t afterHeader = 0;
-  return ReadStoredCount(path, &stored, &afterHeader) && stored >= 1 &&
-         static_cast<uint64_t>(stored) <= afterHeader / kBeaconEntrySize;
+  // The room the reader is given is the first header's count.
+  const int32_t room = ReadBeaconCount(path);
+  uint64_t size = 0;
+  FileHandle f = OpenBeaconFile(path, &size);
+  return room >= 1 && f && WalkBlocks(f.get(), size, nullptr, room).whole;
 }
 
 int32_t ReadBeaconFile(const char16_t* path, BeaconRec* beacons, int32_t capacity) {
   uint64_t size = 0;
   FileHandle f = OpenBeaconFile(path, &size);
-  if (!f || size < kBeaconHeaderSize + kBeaconEntrySize) return 0;
-  if (beacons == nullptr || capacity < 0) capacity = 0;
-  if (capacity > 0) std::memset(beacons, 0, sizeof(BeaconRec) * capacity);
-
-  // Blocks follow one another until the end of the file; each block fills
-  // the array from its first element. A well-formed file holds one block.
-  int32_t filled = 0;
-  uint64_t pos = 0;
-  uint8_t header[kBeaconHeaderSize];
-  while (pos < size && ReadZeroed(f.get(), header, sizeof header)) {
-    pos += kBeaconHeaderSize;
-    int32_t count = ClampCount(I32At(header + kCountOffset), size - pos);
-    int32_t split = 0;
-    for (int32_t k = 0; k < count; ++k) {
-      uint8_t entry[kBeaconEntrySize];
-      if (!ReadZeroed(f.get(), entry, sizeof entry)) return filled;
-      pos += kBeaconEntrySize;
-      if (k >= capacity) continue;
-      FillRecord(beacons[k], entry, split);
-      if (k >= filled) filled = k + 1;
-    }
-  }
-  return filled;
+  if (!f || size < kBeaconHeaderSize + kBeaconEntrySize || beacons == nullptr || capacity <= 0) return 0;
+  std::memset(beacons, 0, sizeof(BeaconRec) * capacity);
+  return WalkBlocks(f.get(), size, beacons, capacity).filled;
 }

@@ -4,7 +4,9 @@
 // Layout (little-endian, no padding): a 180-byte header whose last field
 // (offset 176, int32) is the number of entries, then 64-byte entries:
 // type int32, name 32 bytes (not used), latitude double, longitude double,
-// heading float, width int32, colour int32.
+// heading float, width int32, colour int32. The reader takes whatever
+// follows the entries for another such block, to the end of the file; a
+// well-formed file holds one.
 #pragma once
 
 #include <cstdint>
@@ -20,9 +22,11 @@ constexpr int32_t kBeaconEntrySize = 64;
 // one entry.
 int32_t ReadBeaconCount(const char16_t* path);
 
-// True when the file is what the reader takes for a whole beacon file: a
-// header whose count is at least 1 and no more than the entries that follow
-// it. A page of text served in its place never is.
+// True when the reader reads the file whole, given the room ReadBeaconCount
+// gives: the first header's count is at least 1, every block has all the
+// entries its count gives and no more than the first, and the last block
+// ends where the file ends. A page of text served in its place, or a beacon
+// file followed by anything else (padding, a short header), never is.
 bool IsWholeBeaconFile(const char16_t* path);
 
 // Fills `beacons` (room for `capacity` records) from the file and returns how

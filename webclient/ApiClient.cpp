@@ -215,7 +215,7 @@ bool ApiLogin(std::atomic<int32_t>& loginState, const CString& email, const CStr
   const std::u16string credentials = FormatW(u"%s:%s", email.GetString(), password.GetString());
 
   CPostMethod post(PageUrl("login.php").c_str());
-  post.SetTimeLimit(kSmallRequestSeconds);
+  post.SetTimeLimit(kSmallRequestSeconds, TransferDeadline::Growth::kNone);
   post.AddField(u"Client_id", Decimal(DeployAppNumber()).c_str());
   post.AddField(u"Client_token", EncryptPayload(clientToken.c_str(), ivBytes).c_str());
   post.AddField(u"State", state.c_str());
@@ -240,7 +240,7 @@ bool ApiGetInfo() {
   ApiUserStore* store = StoredUser(user);
   if (!store) return false;
   CPostMethod post(PageUrl("Info.php").c_str());
-  post.SetTimeLimit(kSmallRequestSeconds);
+  post.SetTimeLimit(kSmallRequestSeconds, TransferDeadline::Growth::kNone);
   AddUserFields(post, user);
   const std::unique_ptr<CJsonValue> reply = Perform(post);
   const CJsonValue* profile = ObjectMember(ObjectMember(reply.get(), u"data"), u"1");
@@ -258,7 +258,7 @@ void ApiLogout() {
   UserInfoRecord user;
   if (!StoredUser(user)) return;
   CPostMethod post(PageUrl("logout.php").c_str());
-  post.SetTimeLimit(kSmallRequestSeconds);
+  post.SetTimeLimit(kSmallRequestSeconds, TransferDeadline::Growth::kNone);
   AddUserFields(post, user);
   post.Execute();
 }
@@ -270,7 +270,7 @@ std::unique_ptr<CJsonValue> TrackListReply() {
   UserInfoRecord user;
   if (!StoredUser(user)) return nullptr;
   CPostMethod post(PageUrl("TrackList.php").c_str());
-  post.SetTimeLimit(kSmallRequestSeconds);
+  post.SetTimeLimit(kSmallRequestSeconds, TransferDeadline::Growth::kNone);
   AddUserFields(post, user);
   post.AddField(u"Filter", u"All");
   return Perform(post);

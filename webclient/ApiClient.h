@@ -8,9 +8,11 @@
 //
 // Every call but the login sends the stored user's id and access token and
 // sends nothing while no token is stored. The login, the account
-// information and the track calls give up after 30 s in all, so that a
-// server that trickles its reply cannot hold up the user; an upload may take
-// a second longer for every KiB it sends (webclient/HttpClient.h).
+// information, the logout and the track calls give up after 30 s in all,
+// whatever they send or their reply announces, so that a server that
+// trickles its reply cannot hold up the user; an upload may take a second
+// longer for every KiB it sends, and its service may take 60 s to answer
+// once the files are sent (webclient/HttpClient.h).
 //
 // The calls may run on several threads; they share the registered store
 // (which serialises its own operations) and the login state.

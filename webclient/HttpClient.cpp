@@ -73,9 +73,9 @@ CURL* CHttpMethod::InitHandle() {
   CURL* h = handle.get();
   if (!h) return nullptr;
   const std::string url = Utf16ToUtf8(m_url.c_str());
-  const bool ok = ApplyTransferRules(h) && curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+  const bool ok = ApplyTransferRules(h, m_deadline) && curl_easy_setopt(h, CURLOPT_URL, url.c_str()) == CURLE_OK &&
                   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpMethod::WriteCallback) == CURLE_OK &&
-                  curl_easy_setopt(h, CURLOPT_WRITEDATA, this) == CURLE_OK && m_deadline.Apply(h);
+                  curl_easy_setopt(h, CURLOPT_WRITEDATA, this) == CURLE_OK;
   if (!ok) return nullptr;
   m_handle = std::move(handle);
   return h;

@@ -1,10 +1,11 @@
 // A small request layer over libcurl: one object per request, built on the
 // stack, performed once with Execute and read back with GetResponse.
 // Every request verifies the TLS peer and host, accepts only http and https
-// URLs, gives up on a connection that cannot be made within 30 s, on a
-// transfer slower than 1 KiB/s for 30 s and on one that outlasts its time
-// limit (platform/win32/transferrules.h), and refuses a reply body beyond
-// 64 MiB.
+// URLs, gives up on a connection that cannot be made within 30 s, on a body
+// sent or a reply received slower than 1 KiB/s for 30 s, on an answer that
+// does not begin within 60 s of the body's last byte, and on a request that
+// outlasts its time limit (platform/win32/transferrules.h), and refuses a
+// reply body beyond 64 MiB.
 #pragma once
 
 #include <cstddef>
@@ -38,8 +39,8 @@ class CHttpMethod {
   // A longer reply fails the transfer.
   void SetReplyLimit(size_t bytes);
   // The longest the whole request may take, in seconds, before the second
-  // that every KiB sent adds (unless `growth` is kNone); 0 restores the
-  // default of 60 s.
+  // that every KiB of its body adds (unless `growth` is kNone); 0 restores
+  // the default of 60 s. The size the reply announces adds nothing.
   void SetTimeLimit(long seconds, TransferDeadline::Growth growth = TransferDeadline::Growth::kWithSize);
 
  protected:

@@ -87,8 +87,7 @@ HRESULT DownloadToFile(const char16_t* url, const char16_t* fileName, const Down
   Sink sink{file.get()};
   TransferDeadline deadline(rules.timeLimitSeconds);
   bool ok =
-      ApplyTransferRules(h.get()) && deadline.Apply(h.get()) &&
-      curl_easy_setopt(h.get(), CURLOPT_URL, narrowUrl.c_str()) == CURLE_OK &&
+      ApplyTransferRules(h.get(), deadline) && curl_easy_setopt(h.get(), CURLOPT_URL, narrowUrl.c_str()) == CURLE_OK &&
       curl_easy_setopt(h.get(), CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
       curl_easy_setopt(h.get(), CURLOPT_MAXREDIRS, kMaxRedirects) == CURLE_OK &&
       curl_easy_setopt(h.get(), CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kDownloadMaxBytes)) == CURLE_OK &&

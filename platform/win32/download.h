@@ -32,8 +32,8 @@ constexpr uint64_t kDownloadMaxBytes = uint64_t(1) << 30;
 
 // What a download must meet besides the rules of every transfer.
 struct DownloadRules {
-  // The overall time limit in seconds, before the second that every KiB the
-  // reply announces adds (TransferDeadline).
+  // The overall time limit in seconds (TransferDeadline); the size the reply
+  // announces does not lengthen it.
   long timeLimitSeconds = 60;
   // When set, the downloaded body (at its temporary path) must pass it
   // before it replaces the target.

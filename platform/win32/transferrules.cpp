@@ -30,9 +30,9 @@ bool IsHttpOrHttpsUrl(const std::u16string& url) {
 namespace {
 
 // libcurl's progress callback: a non-zero result ends the transfer.
-int DeadlineProgress(void* deadline, curl_off_t downloadTotal, curl_off_t, curl_off_t uploadTotal, curl_off_t) {
-  return static_cast<const TransferDeadline*>(deadline)->Passed(static_cast<int64_t>(downloadTotal) +
-                                                                static_cast<int64_t>(uploadTotal))
+int DeadlineProgress(void* deadline, curl_off_t, curl_off_t received, curl_off_t toSend, curl_off_t sent) {
+  return static_cast<TransferDeadline*>(deadline)->Passed(static_cast<int64_t>(sent), static_cast<int64_t>(toSend),
+                                                          static_cast<int64_t>(received))
              ? 1
              : 0;
 }
@@ -40,16 +40,36 @@ int DeadlineProgress(void* deadline, curl_off_t downloadTotal, curl_off_t, curl_
 }  // namespace
 
 bool TransferDeadline::Apply(CURL* h) {
-  m_start = std::chrono::steady_clock::now();
+  m_start = m_windowStart = Clock::now();
+  m_windowBytes = 0;
+  m_answerAwaited = false;
   return h && curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &DeadlineProgress) == CURLE_OK &&
          curl_easy_setopt(h, CURLOPT_XFERINFODATA, this) == CURLE_OK &&
          curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
 }
 
-bool TransferDeadline::Passed(int64_t bytes) const {
-  const int64_t grown = m_growth == Growth::kWithSize && bytes > 0 ? bytes / kTransferLowSpeedBytesPerSecond : 0;
-  const int64_t limit = m_baseSeconds + grown;
-  return std::chrono::steady_clock::now() - m_start > std::chrono::seconds(limit);
+bool TransferDeadline::Passed(int64_t sent, int64_t toSend, int64_t received) {
+  const Clock::time_point now = Clock::now();
+  const int64_t grown = m_growth == Growth::kWithSize && toSend > 0 ? toSend / kTransferLowSpeedBytesPerSecond : 0;
+  if (now - m_start > std::chrono::seconds(m_baseSeconds + grown)) return true;
+  if (toSend > 0 && sent >= toSend && received == 0) {
+    if (!m_answerAwaited) m_bodySent = now;
+    m_answerAwaited = true;
+    // The low-speed window starts again with the reply.
+    m_windowStart = now;
+    m_windowBytes = sent;
+    return now - m_bodySent > std::chrono::seconds(kTransferAnswerSeconds);
+  }
+  return TooSlow(now, sent + received);
+}
+
+bool TransferDeadline::TooSlow(Clock::time_point now, int64_t moved) {
+  if (moved - m_windowBytes >= int64_t{kTransferLowSpeedBytesPerSecond} * kTransferLowSpeedSeconds) {
+    m_windowStart = now;
+    m_windowBytes = moved;
+    return false;
+  }
+  return now - m_windowStart > std::chrono::seconds(kTransferLowSpeedSeconds);
 }
 
 void SetTransferCaFile(const std::string& pemPath) {
@@ -66,15 +86,13 @@ void EnsureCurlGlobalInit() {
   std::call_once(g_curlInit, [] { curl_global_init(CURL_GLOBAL_ALL); });
 }
 
-bool ApplyTransferRules(CURL* h) {
-  if (!h) return false;
+bool ApplyTransferRules(CURL* h, TransferDeadline& deadline) {
+  if (!h || !deadline.Apply(h)) return false;
   const std::string caFile = TransferCaFile();
   bool ok = curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
             curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK &&
             curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
             curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kTransferConnectTimeoutSeconds) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, kTransferLowSpeedBytesPerSecond) == CURLE_OK &&
-            curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kTransferLowSpeedSeconds) == CURLE_OK &&
             curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
             curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
   if (ok && !caFile.empty()) ok = curl_easy_setopt(h, CURLOPT_CAINFO, caFile.c_str()) == CURLE_OK;

@@ -209,6 +209,36 @@ TEST_F(BeaconFileTest, ReturnsHowManyRecordsItFilledAndRefusesWhatIsNotAFile) {
   EXPECT_EQ(rec.width, 77);
 }
 
+TEST_F(BeaconFileTest, TheDownloadCheckAcceptsWhatTheReaderReadsWholeAndNothingElse) {
+  const Entry line = {0, "", 1, 2, 3, 4, 5};
+  const std::vector<uint8_t> one = Block(2, {line, line});
+  auto with = [&one](std::vector<uint8_t> tail) {
+    tail.insert(tail.begin(), one.begin(), one.end());
+    return tail;
+  };
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool whole;
+  } cases[] = {
+      {"one block", one, true},
+      {"a smaller block after it", with(Block(1, {line})), true},
+      {"an empty block after it", with(Block(0, {})), true},
+      {"10 MB of blanks after it", with(std::vector<uint8_t>(10 << 20, ' ')), false},
+      {"one more byte", with({0}), false},
+      {"100 zero bytes, short of a header", with(std::vector<uint8_t>(100, 0)), false},
+      {"a block larger than the first", with(Block(3, {line, line, line})), false},
+      {"a block with a negative count", with(Block(-1, {})), false},
+      {"a block short of its count", with(Block(2, {line})), false},
+      {"fewer entries than the count", Block(3, {line, line}), false},
+      {"no entry in the first block", Block(0, {line}), false},
+  };
+  for (const Case& c : cases) {
+    const std::u16string path = Write("check.bcnx", c.bytes);
+    EXPECT_EQ(IsWholeBeaconFile(path.c_str()), c.whole) << c.what;
+  }
+}
+
 TEST_F(BeaconFileTest, AMapNameOutsideAsciiIsFound) {
   std::u16string path = Write(
       "N\xC3\xBC"

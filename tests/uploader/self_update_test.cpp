@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "appcore/SelfUpdate.h"
@@ -113,6 +115,34 @@ TEST_F(SelfUpdateTest, NoStoreOrNoDescriptionChecksNothingFurther) {
   EXPECT_EQ(Check(), 0);
   EXPECT_FALSE(std::filesystem::exists(Local("auto_update.txt")));
   EXPECT_TRUE(std::filesystem::is_directory(m_dir.File("userdata/TransferDb")));
+}
+
+TEST_F(SelfUpdateTest, TheDescriptionIsGivenUpAfterThirtySecondsWhenTheStoreStallsOrTrickles) {
+  // A sound offer whose description announces 80 KiB and comes at 2 KiB/s,
+  // above the low-speed rule (40 s in all); or one the store sits on for 35 s.
+  const std::string installer = "installer";
+  const std::string md5 = Md5Hex(installer.data(), installer.size());
+  const std::string notes = "EN\n" + std::string(80 * 1024, 'n') + "\nINFOEND\n";
+  ASSERT_TRUE(m_service->PublishUpdate("version\n101\nchksum\n" + md5 + "\n" + notes, installer));
+  const std::string description = "/public/PelmoraUploader/auto_update.txt";
+  StandinFaultSpec trickle = OneFault(StandinFault::Trickle, description);
+  trickle.delayMs = 125;
+  trickle.trickleBytes = 256;
+  m_service->AddFault(trickle);
+  int trickled = -1;
+  std::thread check([&] { trickled = Check(); });
+  for (int i = 0; i < 1000 && m_service->Requests().empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the trickle is taken first
+
+  StandinFaultSpec stall = OneFault(StandinFault::Delay, description);
+  stall.delayMs = 35000;
+  m_service->AddFault(stall);
+  std::filesystem::create_directories(m_dir.File("stalled"));
+  EXPECT_EQ(CheckSelfUpdate(m_dir.WFile("stalled")), 0);
+  check.join();
+  EXPECT_EQ(trickled, 0);
+  EXPECT_EQ(StoreTargets().size(), 2u);  // the installer was never asked for
+  EXPECT_FALSE(std::filesystem::exists(Local("auto_update.txt")));
 }
 
 TEST(VerifyFileMd5, UpperCasesTheExpectedTextAndRefusesAnUnreadableFile) {

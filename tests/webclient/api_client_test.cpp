@@ -3,9 +3,12 @@
 // deciphered, every member of the upload summary by name and kind).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "appcore/UserInfoDb.h"
@@ -56,6 +59,12 @@ class ApiClientTest : public StandinUserTest {
     WriteBytes(m_dir.File("workspace/TransferDb/sess_" + std::to_string(id) + ".db"), "sess");
     WriteBytes(m_dir.File("workspace/TransferDb/sana_" + std::to_string(id) + ".db"), "sana");
     return s;
+  }
+  // Waits until the service has received `n` requests (at most 10 s).
+  bool ReceivedRequests(size_t n) {
+    for (int i = 0; i < 1000 && m_service->Requests().size() < n; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return m_service->Requests().size() >= n;
   }
   // The names of the parts of each request the service received.
   std::vector<std::vector<std::string>> PartNames() {
@@ -126,13 +135,33 @@ TEST_F(ApiClientTest, EveryCallIsAcceptedByTheServiceWithItsFieldsInOrder) {
 }
 
 TEST_F(ApiClientTest, ARequestGivesUpWhenItsTimeLimitRunsOut) {
-  StandinFaultSpec slow;
-  slow.kind = StandinFault::Delay;
-  slow.delayMs = 2500;
-  m_service->AddFault(slow);
-  CPostMethod post(Utf8ToUtf16(m_service->BaseUrl() + "/API/Info.php").c_str());
-  post.SetTimeLimit(1);
-  EXPECT_EQ(post.Execute(), 1);
+  // A limit of 1 s, which only the bytes the request sends lengthen.
+  struct Case {
+    const char* what;
+    StandinFault kind;
+    int delayMs;
+    std::string reply;  // trickled 256 bytes every delayMs
+    size_t bodyBytes;   // of a file part, none when 0
+    int result;
+  } cases[] = {
+      {"a stall", StandinFault::Delay, 2500, "", 0, 1},
+      {"a reply that announces 16 KiB and comes at 2.5 KiB/s", StandinFault::Trickle, 100,
+       "{\"pad\":\"" + std::string(16 * 1024, 'x') + "\"}", 0, 1},
+      {"an answer after 2.5 s to 200 KiB sent", StandinFault::Delay, 2500, "", 200 * 1024, 0},
+  };
+  for (const Case& c : cases) {
+    StandinFaultSpec slow = OneFault(c.kind, "/API/Info.php", 200, c.reply);
+    slow.delayMs = c.delayMs;
+    slow.trickleBytes = 256;
+    m_service->AddFault(slow);
+    CPostMethod post(Utf8ToUtf16(m_service->BaseUrl() + "/API/Info.php").c_str());
+    post.SetTimeLimit(1);
+    post.AddField(u"a", u"1");
+    const std::u16string file = m_dir.WFile("body.db");
+    ASSERT_TRUE(WriteBytes(m_dir.File("body.db"), std::string(c.bodyBytes, 'b')));
+    if (c.bodyBytes) post.AddFile(u"qSess", file.c_str(), u"application/octet-stream");
+    EXPECT_EQ(post.Execute(), c.result) << c.what;
+  }
 }
 
 TEST_F(ApiClientTest, LoginRepliesDecideTheLoginState) {
@@ -304,17 +333,70 @@ TEST_F(ApiClientTest, UploadRepliesGiveTheSessionIdAndCode) {
   EXPECT_EQ(code, 301);
 }
 
-TEST_F(ApiClientTest, AnUploadWhoseReplyTricklesIsAbandonedAsTooSlow) {
+TEST_F(ApiClientTest, AnUploadWaitsForItsAnswerButNotForAReplyThatTrickles) {
   ASSERT_TRUE(Login());
-  // Two bytes a second: above any stall, but the whole reply would take
-  // minutes. The transfer ends when it has been slower than 1 KiB/s for 30 s.
+  // 200 KiB whose service stores them and answers 40 s later: longer than
+  // the low-speed rule allows a transfer, but no longer than a service may
+  // take to answer.
+  StandinFaultSpec late = OneFault(StandinFault::Delay, "/API/UploadSession.php");
+  late.delayMs = 40000;
+  m_service->AddFault(late);
+  SessionSummary stored = Session(1, 1700000100);
+  ASSERT_TRUE(WriteBytes(m_dir.File("workspace/TransferDb/sess_1.db"), std::string(100 * 1024, 's')));
+  ASSERT_TRUE(WriteBytes(m_dir.File("workspace/TransferDb/sana_1.db"), std::string(100 * 1024, 'a')));
+  int32_t storedCode = -1, storedId = 0;
+  std::thread upload([&] { storedId = ApiUploadSession(stored, storedCode); });
+  EXPECT_TRUE(ReceivedRequests(2));  // the login and that upload, which took the fault
+
+  // Meanwhile two bytes a second: above any stall, but the whole reply would
+  // take minutes. The transfer ends when it has been slower than 1 KiB/s for 30 s.
   StandinFaultSpec trickle = OneFault(StandinFault::Trickle, "/API/UploadSession.php", 200,
                                       R"({"code":0,"data":{"id":5},"note":")" + std::string(300, 'x') + "\"}");
   trickle.delayMs = 500;
   m_service->AddFault(trickle);
   int32_t code = -1;
-  EXPECT_EQ(ApiUploadSession(Session(1, 1700000100), code), 0);
+  EXPECT_EQ(ApiUploadSession(Session(2, 1700000200), code), 0);
   EXPECT_EQ(code, 301);
+
+  upload.join();
+  EXPECT_EQ(storedCode, 0);
+  ASSERT_EQ(m_service->Uploads().size(), 1u);
+  EXPECT_EQ(storedId, m_service->Uploads()[0].id);
+  EXPECT_EQ(m_service->Uploads()[0].qSess.size(), 100u * 1024);
+}
+
+TEST_F(ApiClientTest, TheSmallCallsGiveUpAfterThirtySecondsInAll) {
+  ASSERT_TRUE(Login());
+  ASSERT_TRUE(ApiGetInfo());
+  // Replies that announce 80 KiB and come at 2 KiB/s, above the low-speed
+  // rule: each would take 40 s. The login sends more than 20 KiB.
+  const std::string pad = R"(,"pad":")" + std::string(80 * 1024, 'x') + "\"}";
+  const std::pair<const char*, std::string> replies[] = {
+      {"login.php", R"({"code":0,"access_token":"late","user_id":"77")"},
+      {"Info.php", R"({"code":0,"data":{"1":{"gender":2,"Name":"Late"}})"},
+      {"TrackList.php", R"({"code":0,"data":{"1":{"id":"5","Label":"Late"}})"},
+  };
+  for (const auto& [page, reply] : replies) {
+    StandinFaultSpec slow = OneFault(StandinFault::Trickle, std::string("/API/") + page, 200, reply + pad);
+    slow.delayMs = 125;
+    slow.trickleBytes = 256;
+    m_service->AddFault(slow);
+  }
+  const UserInfoRecord before = Stored();
+  std::atomic<int32_t> lateState{kLoginVerified};
+  bool loggedIn = true, infoRead = true;
+  std::thread login([&] {
+    loggedIn = ApiLogin(lateState, CString(u"late@example.org"), CString(std::u16string(16 * 1024, u'p').c_str()));
+  });
+  std::thread info([&] { infoRead = ApiGetInfo(); });
+  EXPECT_EQ(ApiGetTrackCount(), 0);
+  login.join();
+  info.join();
+  EXPECT_FALSE(loggedIn);
+  EXPECT_EQ(lateState.load(), kLoginNone);
+  EXPECT_FALSE(infoRead);
+  EXPECT_EQ(Stored().uid, before.uid);
+  EXPECT_EQ(Stored().name.ToUtf8(), before.name.ToUtf8());
 }
 
 TEST_F(ApiClientTest, TheSummaryNamesTheRaceGroupAndKeepsItsTexts) {

@@ -7,6 +7,7 @@
 #include <httplib.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -326,14 +327,16 @@ void ReplyCutShort(httplib::Response& res, std::string bytes, const char* conten
   });
 }
 
-// Announces the whole body and sends it one byte every `intervalMs`, for as
-// long as the client reads.
-void ReplyTrickled(httplib::Response& res, std::string bytes, const char* contentType, int intervalMs) {
+// Announces the whole body and sends it `fault.trickleBytes` bytes every
+// `fault.delayMs`, for as long as the client reads.
+void ReplyTrickled(httplib::Response& res, std::string bytes, const char* contentType, const StandinFaultSpec& fault) {
   auto body = std::make_shared<std::string>(std::move(bytes));
+  const int intervalMs = fault.delayMs;
+  const size_t step = fault.trickleBytes > 1 ? static_cast<size_t>(fault.trickleBytes) : 1;
   res.set_content_provider(body->size(), contentType,
-                           [body, intervalMs](size_t offset, size_t, httplib::DataSink& sink) {
+                           [body, intervalMs, step](size_t offset, size_t length, httplib::DataSink& sink) {
                              std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
-                             return sink.write(body->data() + offset, 1);
+                             return sink.write(body->data() + offset, std::min(step, length));
                            });
 }
 
@@ -395,7 +398,7 @@ bool StandinService::ServeStaticFault(const httplib::Request& req, httplib::Resp
       return true;
     case StandinFault::Trickle:
       res.status = 200;
-      ReplyTrickled(res, StaticFile(req.path), "application/octet-stream", fault.delayMs);
+      ReplyTrickled(res, StaticFile(req.path), "application/octet-stream", fault);
       return true;
     case StandinFault::Reset:
       DropConnection(res);
@@ -440,7 +443,7 @@ bool StandinService::ServeApiFault(const StandinFaultSpec& fault, const std::str
       ReplyCutShort(res, Dispatch(path, parts), "application/json");
       return true;
     case StandinFault::Trickle:
-      ReplyTrickled(res, fault.body.empty() ? Dispatch(path, parts) : fault.body, "application/json", fault.delayMs);
+      ReplyTrickled(res, fault.body.empty() ? Dispatch(path, parts) : fault.body, "application/json", fault);
       return true;
     case StandinFault::Delay:
       std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));

@@ -77,8 +77,8 @@ enum class StandinFault {
   Delay,     // waits delayMs, then answers as usual
   Raw,       // replies `body` as it is, with HTTP status `status`
   Reset,     // reads a request up to its first file part, then drops the connection: a reset, nothing stored
-  Trickle,   // announces the body (the reply, or `body` when set, or the static file asked for) and sends one
-             // byte of it every delayMs
+  Trickle,   // announces the body (the reply, or `body` when set, or the static file asked for) and sends
+             // trickleBytes of it every delayMs
 };
 
 struct StandinFaultSpec {
@@ -87,6 +87,7 @@ struct StandinFaultSpec {
   int code = 500;
   int status = 500;
   int delayMs = 0;
+  int trickleBytes = 1;
   std::string body;
   int times = -1;  // number of requests it applies to; -1 = until cleared
 };
