@@ -21,6 +21,10 @@
 namespace {
 
 constexpr long kDescriptionTimeLimitSeconds = 30;
+// The installer is many megabytes, fetched in the background on whatever
+// line the user has: half an hour in all (a stall still ends it within the
+// low-speed rule's 30 s).
+constexpr long kInstallerTimeLimitSeconds = 1800;
 
 struct UpdateDescription {
   CString version;
@@ -103,8 +107,9 @@ int CheckSelfUpdate(const std::u16string& userData) {
     return 0;
   UpdateDescription d = ReadDescription(descriptionPath);
   if (WStrToInt(d.version) <= kProgramVersion) return 0;
-  if (URLDownloadToFileW(nullptr, StoreAddress(kUpdateInstallerName, rand).c_str(), installerPath.c_str(), 0,
-                         nullptr) != S_OK)
+  DownloadRules installer;
+  installer.timeLimitSeconds = kInstallerTimeLimitSeconds;
+  if (DownloadToFile(StoreAddress(kUpdateInstallerName, rand).c_str(), installerPath.c_str(), installer) != S_OK)
     return 0;
   if (d.checksum.IsEmpty()) return 0;
   if (!VerifyFileMd5(installerPath.c_str(), d.checksum)) return 0;
