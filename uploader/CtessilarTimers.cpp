@@ -252,6 +252,9 @@ void CtessilarDlg::OnClickedLogin() {
   ApplyColours();
   SetTimer(kTimerTrackMaps, kTickMs);
   StartTrackMapRetrieval();
+  // At once, not at timer 2's next tick: an upload started before the maps
+  // are in would find none.
+  OfferJobButtons();
 }
 
 void CtessilarDlg::ResetProgress() {

@@ -203,4 +203,32 @@ TEST_F(UploadWindowTest, ALoginDuringAnUploadDoesNotOfferUploadOrSettingBeforeIt
   EXPECT_EQ(counts[0].Str(), u"2");
 }
 
+// The window offers the ready list when the rider logs in: from that moment
+// until the track maps are in, Upload and Setting are not offered.
+TEST_F(UploadWindowTest, ALoginOnAReadyListOffersNoUploadUntilTheTrackMapsAreIn) {
+  REQUIRE_UI();
+  StandinFaultSpec slow = OneFault(StandinFault::Delay, "/API/TrackList.php");
+  slow.delayMs = 1000;
+  m_service->AddFault(slow);
+  auto offered = std::make_shared<bool>(false), over = std::make_shared<bool>(false);
+  auto logInOnReadyList = [offered, over]() {
+    auto* main = static_cast<CtessilarDlg*>(AfxGetApp()->m_pMainWnd);
+    if (main == nullptr || !Enabled(*main, kIdUpload) || !LogInWhenAsked(kRider)) return false;
+    UiTestPoll([main, offered, over]() {
+      if (*over) return true;
+      if (main->m_nTrackMapState.load() == kTrackMapsRetrieving &&
+          (Enabled(*main, kIdUpload) || Enabled(*main, kIdSetting)))
+        *offered = true;
+      return main->m_nTrackMapState.load() == kTrackMapsDone;
+    });
+    return true;
+  };
+  auto mapsIn = [](CtessilarDlg& main) {
+    return main.m_nTrackMapState.load() == kTrackMapsDone && Enabled(main, kIdUpload);
+  };
+  RunProgram(logInOnReadyList, mapsIn, [](CtessilarDlg&) {});
+  *over = true;
+  EXPECT_FALSE(*offered);
+}
+
 }  // namespace
