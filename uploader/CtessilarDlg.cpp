@@ -165,6 +165,7 @@ BOOL CtessilarDlg::OnInitDialog() {
   m_pTrackMapDb = &m_pContext->TrackMaps();
 
   m_strWorkspace = workspace;
+  m_hReportWindow = m_hWnd;
   m_workers.Start([this](std::stop_token stop) { CheckUpdateThread(stop); });
   m_workers.Start([this](std::stop_token stop) { LocateWorkspaceThread(stop); });
   m_workers.Start([this](std::stop_token stop) { LoadDragRacingTypesThread(stop); });

@@ -94,6 +94,13 @@ class CtessilarDlg : public CDialog {
   // The progress bar at 0, shown.
   void ResetProgress();
 
+  // Shows `text` in a message box of the main window `window` from any
+  // thread and returns at once: a worker never waits for the user. The box
+  // opens over whatever is open then; a text that comes before the first
+  // tick has posted the login waits for it, so that the box opens over the
+  // login dialog, not under it. Nothing when the window is gone.
+  static void ReportToUser(HWND window, const CString& text);
+
   // Asks the worker threads to stop and waits for them within the bound;
   // false when some still run.
   bool StopWorkers(std::chrono::milliseconds bound = WorkerThreads::kDefaultBound);
@@ -121,6 +128,10 @@ class CtessilarDlg : public CDialog {
   std::atomic<bool> m_bSelfUpgradeReady{false};
   // Set when the update check has ended, after m_bSelfUpgradeReady.
   std::atomic<bool> m_bUpdateCheckEnded{false};
+  // Set by the workspace thread while it waits for another program to let
+  // the workspace go: Setting is offered meanwhile, to choose another. The
+  // wait is the project manager's and may outlive the window.
+  const std::shared_ptr<std::atomic<bool>> m_bWaitingForLock = std::make_shared<std::atomic<bool>>(false);
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -173,6 +184,9 @@ class CtessilarDlg : public CDialog {
   void SelfUpgradeTick();
   void ShowUploadResult();
   void RunSelfUpgrade();
+  // The texts of ReportToUser, in order, on the UI thread.
+  void ShowReport(const CString& text);
+  void ShowPendingReports();
   // Runs `step` on this window from the UI thread's queue once the current
   // handler has returned; nothing when the window is gone by then.
   void PostStep(void (CtessilarDlg::*step)());
@@ -185,7 +199,9 @@ class CtessilarDlg : public CDialog {
   // session list is ready, no track maps are being fetched and no upload
   // runs (two uploads never run at once); else disables them. The list is
   // read from the workspace's rows before it is ready, and an upload from it
-  // then would meet the row thread.
+  // then would meet the row thread. While the workspace waits for another
+  // program, Setting is offered all the same: it is the way to another
+  // workspace.
   void OfferJobButtons();
 
   // The worker jobs.
@@ -280,6 +296,11 @@ class CtessilarDlg : public CDialog {
   JobCursor m_trackMapCursor;
   JobCursor m_uploadCursor;
   bool m_bLoginOpen = false;
+  // The window as set-up made it, for the workers' reports: m_hWnd itself
+  // goes back to null on the UI thread when the window closes.
+  HWND m_hReportWindow = nullptr;
+  // Texts of ReportToUser not shown yet (UI thread only).
+  std::vector<CString> m_pendingReports;
 
   WorkerThreads m_workers;
 

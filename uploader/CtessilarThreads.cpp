@@ -58,18 +58,22 @@ void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
   CSportProjMgr* manager = CSportProjMgr::GetInstance();
   // While another copy of the program holds the workspace, the open waits at
   // its lock; a stop at exit ends that wait.
-  manager->SetLockPause([stop]() {
+  manager->SetLockPause([waiting = m_bWaitingForLock, stop]() {
+    *waiting = true;
     for (int i = 0; i < 10 && !stop.stop_requested(); ++i) Sleep(100);
     return !stop.stop_requested();
   });
   // The user is told at once, in plain words, why the sessions cannot be
-  // read; the window goes on with the stored session list, and Setting can
-  // choose another workspace.
+  // read; the window goes on with the stored session list meanwhile, and
+  // Setting can choose another workspace.
   ProjectDbMgr::GetInstance()->SetOpenFailureReport(
-      [](ProjectFault fault, const CString& file) { ShowWorkspaceFault(ProjectFaultText(fault, file)); });
+      [window = m_hReportWindow](ProjectFault fault, const CString& file) {
+        ReportToUser(window, ProjectFaultText(fault, file));
+      });
   manager->OpenWorkspace(m_strWorkspace.GetString());
+  *m_bWaitingForLock = false;
   const WorkspaceFault fault = manager->GetWorkspaceFault();
-  if (!fault.folder.IsEmpty() && !stop.stop_requested()) ShowWorkspaceFault(WorkspaceFaultText(fault));
+  if (!fault.folder.IsEmpty() && !stop.stop_requested()) ReportToUser(m_hReportWindow, WorkspaceFaultText(fault));
   if (!stop.stop_requested()) m_nDbState = kDbWorkspaceOpen;
 }
 

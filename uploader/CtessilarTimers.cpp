@@ -75,9 +75,31 @@ bool CtessilarDlg::StartupTick() {
   if (left - 1 != 0) return false;
   ShowWindow(SW_MAXIMIZE);
   // Opened from the queue rather than inside this tick, so that database
-  // preparation goes on behind the login dialog.
+  // preparation goes on behind the login dialog. What the workers reported
+  // meanwhile is shown after it, over the login dialog.
   PostStep(&CtessilarDlg::OnClickedLogin);
+  if (!m_pendingReports.empty()) PostStep(&CtessilarDlg::ShowPendingReports);
   return true;
+}
+
+void CtessilarDlg::ReportToUser(HWND window, const CString& text) {
+  AfxPostToUiThread([window, text]() {
+    if (auto* dlg = dynamic_cast<CtessilarDlg*>(CWnd::FromHandlePermanent(window))) dlg->ShowReport(text);
+  });
+}
+
+void CtessilarDlg::ShowReport(const CString& text) {
+  m_pendingReports.push_back(text);
+  if (m_nStartupCountdown.load() <= 0) ShowPendingReports();
+}
+
+void CtessilarDlg::ShowPendingReports() {
+  while (!m_pendingReports.empty()) {
+    const CString text = m_pendingReports.front();
+    m_pendingReports.erase(m_pendingReports.begin());
+    // Without an owner the box goes over the innermost open dialog.
+    MessageBoxW(nullptr, text, kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
+  }
 }
 
 void CtessilarDlg::PostStep(void (CtessilarDlg::*step)()) {
@@ -95,6 +117,10 @@ void CtessilarDlg::HideStatusTick() {
 
 void CtessilarDlg::PrepareDbTick() {
   switch (m_nDbState.load()) {
+    case kDbStart:
+      // Setting follows the wait at the workspace lock.
+      OfferJobButtons();
+      break;
     case kDbWorkspaceOpen:
       m_nDbState = kDbScanning;
       ScanSessions();
@@ -226,6 +252,9 @@ void CtessilarDlg::OnClickedLogin() {
   ApplyColours();
   SetTimer(kTimerTrackMaps, kTickMs);
   StartTrackMapRetrieval();
+  // At once, not at timer 2's next tick: an upload started before the maps
+  // are in would find none.
+  OfferJobButtons();
 }
 
 void CtessilarDlg::ResetProgress() {
@@ -249,5 +278,7 @@ void CtessilarDlg::EnableJobButtons(BOOL enable) {
 void CtessilarDlg::OfferJobButtons() {
   const int32_t upload = m_nUploadState;
   const bool uploading = upload == kUploadTransferring || upload == kUploadUploading;
-  EnableJobButtons(m_nDbState == kDbListReady && m_nTrackMapState != kTrackMapsRetrieving && !uploading);
+  const bool free = m_nDbState == kDbListReady && m_nTrackMapState != kTrackMapsRetrieving && !uploading;
+  m_btnUpload.EnableWindow(free);
+  m_btnSetting.EnableWindow(free || (m_nDbState == kDbStart && m_bWaitingForLock->load()));
 }

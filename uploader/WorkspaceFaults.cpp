@@ -46,5 +46,3 @@ CString WorkspaceFaultText(const WorkspaceFault& fault) {
   text.Format(AfxLoadText(kStrFolderFault), fault.folder.GetString(), reason.GetString());
   return text;
 }
-
-void ShowWorkspaceFault(const CString& text) { MessageBoxW(nullptr, text, nullptr, MB_OK | MB_ICONEXCLAMATION); }

@@ -11,7 +11,3 @@ CString ProjectFaultText(ProjectFault fault, const CString& file);
 // "The workspace folder <folder> cannot be used: <reason> ...": read-only,
 // no permission, a file in the folder's place, else the system's words.
 CString WorkspaceFaultText(const WorkspaceFault& fault);
-
-// Shows the text in a message box from any thread (the UI thread shows it
-// over whatever is open) and returns when it is answered.
-void ShowWorkspaceFault(const CString& text);

@@ -27,8 +27,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// How long the login waits for the message before it goes on regardless.
-constexpr auto kMessageBound = std::chrono::seconds(5);
+// How long the message, and behind it the stored list, may take to show
+// over the login dialog; the login goes on regardless after it.
+constexpr auto kMessageBound = std::chrono::seconds(10);
 
 class DamagedWorkspaceTest : public SampleProgramTest {
  protected:
@@ -71,44 +72,60 @@ class DamagedWorkspaceTest : public SampleProgramTest {
     return out;
   }
 
-  // Runs the program. The login dialog of the first tick waits for a message
-  // box (at most kMessageBound), which is read and answered; then the user
-  // logs in, and once the window is ready `script` runs and the window
-  // closes. The message's text; empty when none came while the login waited.
-  CString RunProgram(std::function<void(CtessilarDlg&)> script) {
+  // What a message over the first tick's login dialog showed.
+  struct Shown {
+    CString text;               // empty when no message came over the login
+    bool listedBehind = false;  // the stored list and Setting were there behind it
+  };
+
+  // Runs the program as the user starts it. A message box over the login
+  // dialog of the first tick is read, and answered only once the window
+  // behind it lists the stored rows and offers Setting (a worker that waited
+  // for the answer would hold that up), or once kMessageBound has passed.
+  // Then the user logs in, and once the window is ready it closes. A box
+  // that shows only later is answered too, so that the program can end.
+  Shown RunProgram() {
     UiTestResetQuit();
     GetLoginState() = kLoginNone;
-    auto message = std::make_shared<CString>();
+    auto shown = std::make_shared<Shown>();
+    auto answered = std::make_shared<bool>(false);
+    auto over = std::make_shared<bool>(false);
     const auto start = std::chrono::steady_clock::now();
-    UiTestPoll([message, start]() {
+    auto late = [start]() { return std::chrono::steady_clock::now() - start > kMessageBound; };
+    UiTestPoll([shown, answered, over, late]() {
       HWND top = UiTestInnermostModal();
-      if (top != nullptr && UiTestIsMessageBox(top)) {
-        *message = UiTestMessageBoxText(top);
-        UiTestEndModal(top, IDOK);
-        return true;
+      if (*over) return true;
+      if (top == nullptr || !UiTestIsMessageBox(top)) return false;
+      if (!late()) {
+        shown->text = UiTestMessageBoxText(top);
+        auto* main = static_cast<CtessilarDlg*>(AfxGetApp()->m_pMainWnd);
+        shown->listedBehind = main != nullptr && ShowsStoredListAndSetting(*main);
+        if (!shown->listedBehind) return false;
       }
-      return std::chrono::steady_clock::now() - start > kMessageBound;
+      UiTestEndModal(top, IDOK);
+      *answered = true;
+      return true;
     });
-    auto login = [message, start]() {
-      return (!message->IsEmpty() || std::chrono::steady_clock::now() - start > kMessageBound) && LogInWhenAsked();
-    };
-    RunLoggedIn(login, [&](CtessilarDlg& main) {
-      // The preparation marks the Circuit category once the list is filled.
-      auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(MainDlgIds::kIdCircuit));
-      EXPECT_TRUE(UiTestPumpUntil(
-          [&] { return circuit->IsSelected() && main.m_nTrackMapState.load() == kTrackMapsDone; }, 60000));
-      script(main);
-    });
-    return *message;
+    RunLoggedIn([answered, late]() { return (*answered || late()) && LogInWhenAsked(); },
+                [&](CtessilarDlg& main) {
+                  // The preparation marks the Circuit category once the list is filled.
+                  auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(MainDlgIds::kIdCircuit));
+                  EXPECT_TRUE(UiTestPumpUntil(
+                      [&] { return circuit->IsSelected() && main.m_nTrackMapState.load() == kTrackMapsDone; }, 60000));
+                  EXPECT_TRUE(ShowsStoredListAndSetting(main));
+                });
+    *over = true;
+    return *shown;
   }
 
-  // The window with the stored list: the four uploaded circuit sessions, and
+  // The window with the stored list (the four uploaded circuit sessions) and
   // Setting free to choose another workspace.
-  static void ExpectStoredListAndSetting(CtessilarDlg& main) {
+  static bool ShowsStoredListAndSetting(CtessilarDlg& main) {
     auto& list = *static_cast<CListCtrl*>(main.GetDlgItem(MainDlgIds::kIdList));
-    EXPECT_EQ(list.GetItemCount(), 4);
-    for (int row = 0; row < list.GetItemCount(); ++row) EXPECT_EQ(list.GetItemText(row, 1), ResourceText(146));
-    EXPECT_TRUE(main.GetDlgItem(MainDlgIds::kIdSetting)->IsWindowEnabled());
+    if (list.GetItemCount() != 4 || !main.GetDlgItem(MainDlgIds::kIdSetting)->IsWindowEnabled()) return false;
+    for (int row = 0; row < list.GetItemCount(); ++row)
+      if (list.GetItemText(row, 1) != ResourceText(146)) return false;
+    return true;
   }
 
   std::vector<std::string> m_stored;
@@ -135,13 +152,14 @@ TEST_F(DamagedWorkspaceTest, ASpoiledProjectFileKeepsEveryUploadedRowAndTheUserI
     fs::remove(poi);
     WriteBytes(poi, whole);
     c.spoil();
-    CString shown;
+    Shown shown;
     {
       std::unique_ptr<ScopedNoFileOverride> noOverride(c.unreadable ? new ScopedNoFileOverride : nullptr);
-      shown = RunProgram(ExpectStoredListAndSetting);
+      shown = RunProgram();
     }
-    EXPECT_GE(shown.Find(CString::FromUtf8(poi)), 0) << shown.ToUtf8();
-    EXPECT_GE(shown.Find(ResourceText(c.reason)), 0) << shown.ToUtf8();
+    EXPECT_GE(shown.text.Find(CString::FromUtf8(poi)), 0) << shown.text.ToUtf8();
+    EXPECT_GE(shown.text.Find(ResourceText(c.reason)), 0) << shown.text.ToUtf8();
+    EXPECT_TRUE(shown.listedBehind);
     EXPECT_EQ(StoredRows(), m_stored);
   }
 }
@@ -154,14 +172,15 @@ TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotBeWrittenIsReportedAtOnceAndThe
   const std::string db = m_dir.File("ws/db.v5");
   fs::remove(db + "/single");
   fs::permissions(db, fs::perms::owner_read | fs::perms::owner_exec);
-  CString shown;
+  Shown shown;
   {
     ScopedNoFileOverride noOverride;
-    shown = RunProgram(ExpectStoredListAndSetting);
+    shown = RunProgram();
   }
   fs::permissions(db, fs::perms::owner_all);
-  EXPECT_GE(shown.Find(CString::FromUtf8(db)), 0) << shown.ToUtf8();
-  EXPECT_GE(shown.Find(ResourceText(kStrFolderNoPermission)), 0) << shown.ToUtf8();
+  EXPECT_GE(shown.text.Find(CString::FromUtf8(db)), 0) << shown.text.ToUtf8();
+  EXPECT_GE(shown.text.Find(ResourceText(kStrFolderNoPermission)), 0) << shown.text.ToUtf8();
+  EXPECT_TRUE(shown.listedBehind);
   EXPECT_EQ(StoredRows(), m_stored);
 }
 

@@ -21,6 +21,7 @@
 #include "tools/projgen/SampleWorkspace.h"
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
+#include "uploader/DlgSetting.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 
@@ -119,8 +120,9 @@ TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSes
 }
 
 // The first copy holds the workspace; this one shows "Open database" until
-// that copy exits, then goes on.
-TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExits) {
+// that copy exits, then goes on. Meanwhile Setting, the way to another
+// workspace, can be pressed, and Upload cannot.
+TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndOffersSetting) {
   REQUIRE_UI();
   const std::string lockPath = m_dir.File("ws/db.v5/single");
   int held[2], release[2];
@@ -148,6 +150,18 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExits) {
       return std::chrono::steady_clock::now() > until;
     });
     EXPECT_EQ(ItemText(main, kIdStatus), ResourceText(kStrOpenDatabase, 1033));
+    EXPECT_FALSE(main.GetDlgItem(kIdUpload)->IsWindowEnabled());
+    EXPECT_TRUE(main.GetDlgItem(kIdSetting)->IsWindowEnabled());
+    bool settingOpened = false;
+    UiTestPoll([&settingOpened]() {
+      CDlgSetting* setting = Innermost<CDlgSetting>();
+      if (setting == nullptr) return false;
+      settingOpened = true;
+      setting->EndDialog(IDCANCEL);
+      return true;
+    });
+    UiTestClick(main.GetDlgItem(kIdSetting));
+    EXPECT_TRUE(UiTestPumpUntil([&] { return settingOpened; }, 3000));
     (void)!write(release[1], "x", 1);
     released = waitpid(first, nullptr, 0) == first;
     EXPECT_TRUE(WaitUntilReady(main, 1033));

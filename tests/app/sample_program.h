@@ -1,7 +1,8 @@
-// The whole program on a generated workspace, as a user starts it: the
-// stand-in service with a rider's account and the sample map, a sample
-// workspace stored as the program's, the drag type its drag sessions were
-// timed with, and the rider's login through the dialog of the first tick.
+// The whole program as a user starts it (its application object and
+// context, the login dialog of its first tick), and a generated workspace
+// for it: the stand-in service with a rider's account and the sample map, a
+// sample workspace stored as the program's, the drag type its drag sessions
+// were timed with, and the rider's login through the dialog of the first tick.
 #pragma once
 
 #include <functional>
@@ -14,6 +15,40 @@
 #include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
 #include "webclient/ApiClient.h"
+
+// A poll step: once a login dialog is the innermost window, `account` logs
+// in through it; true then.
+inline bool LogInWhenAsked(const StandinAccount& account) {
+  HWND top = UiTestInnermostModal();
+  CWnd* login = top != nullptr ? CWnd::FromHandle(top) : nullptr;
+  if (login == nullptr || login->GetDlgItem(LoginDlgIds::kIdPassword) == nullptr) return false;
+  login->SetDlgItemText(LoginDlgIds::kIdEmail, CString::FromUtf8(account.email));
+  login->SetDlgItemText(LoginDlgIds::kIdPassword, CString::FromUtf8(account.password));
+  UiTestClick(login->GetDlgItem(LoginDlgIds::kIdLogin));
+  return true;
+}
+
+// Runs the program as the user starts it, its application object and
+// context: `login` is polled until it has answered the login dialog of the
+// first tick; once the main window is the innermost and `ready` holds for
+// it, `script` runs in it and the window closes.
+inline void RunProgram(std::function<bool()> login, std::function<bool(CtessilarDlg&)> ready,
+                       std::function<void(CtessilarDlg&)> script) {
+  CtessilarApp app;
+  UiTestPoll(std::move(login));
+  bool ran = false;
+  UiTestPoll([&]() {
+    auto* main = static_cast<CtessilarDlg*>(app.m_pMainWnd);
+    if (main == nullptr || main->GetSafeHwnd() == nullptr || UiTestInnermostModal() != main->m_hWnd || !ready(*main))
+      return false;
+    script(*main);
+    ran = true;
+    main->SendMessage(WM_CLOSE);
+    return true;
+  });
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_TRUE(ran);
+}
 
 class SampleProgramTest : public StandinProgramTest {
  protected:
@@ -44,34 +79,13 @@ class SampleProgramTest : public StandinProgramTest {
 
   // A poll step: once the login dialog is the innermost window, the rider
   // logs in through it; true then.
-  static bool LogInWhenAsked() {
-    HWND top = UiTestInnermostModal();
-    CWnd* login = top != nullptr ? CWnd::FromHandle(top) : nullptr;
-    if (login == nullptr || login->GetDlgItem(LoginDlgIds::kIdPassword) == nullptr) return false;
-    login->SetDlgItemText(LoginDlgIds::kIdEmail, CString::FromUtf8(kRider.email));
-    login->SetDlgItemText(LoginDlgIds::kIdPassword, CString::FromUtf8(kRider.password));
-    UiTestClick(login->GetDlgItem(LoginDlgIds::kIdLogin));
-    return true;
-  }
+  static bool LogInWhenAsked() { return ::LogInWhenAsked(kRider); }
 
   // Runs the program: `login` is polled until it has logged the rider in
   // through the dialog of the first tick; once the rider is in and the main
   // window is the innermost, `script` runs in it and the window closes.
   static void RunLoggedIn(std::function<bool()> login, std::function<void(CtessilarDlg&)> script) {
-    CtessilarApp app;
-    UiTestPoll(std::move(login));
-    bool ran = false;
-    UiTestPoll([&]() {
-      auto* main = static_cast<CtessilarDlg*>(app.m_pMainWnd);
-      if (main == nullptr || main->GetSafeHwnd() == nullptr || GetLoginState().load() != kLoginVerified ||
-          UiTestInnermostModal() != main->m_hWnd)
-        return false;
-      script(*main);
-      ran = true;
-      main->SendMessage(WM_CLOSE);
-      return true;
-    });
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_TRUE(ran);
+    RunProgram(
+        std::move(login), [](CtessilarDlg&) { return GetLoginState().load() == kLoginVerified; }, std::move(script));
   }
 };
