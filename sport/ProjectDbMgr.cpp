@@ -20,6 +20,8 @@ namespace {
 
 const char16_t kDescriptorFile[] = u"bruser.brx";
 const char16_t kDatabaseFile[] = u"bruser.poi";
+// The files SQLite keeps beside a database while it changes.
+const char16_t* const kDatabaseCompanions[] = {u"-journal", u"-wal", u"-shm"};
 const char16_t kMapFileMask[] = u"*.bin";
 const char16_t kImageFolder[] = u"imagegrid";
 const char16_t kIconFolder[] = u"icon";
@@ -190,6 +192,16 @@ ProjectFault ProjectDbMgr::CopyProjectFiles(const CString& projectPath, const CS
   for (const char16_t* name : {kDescriptorFile, kDatabaseFile}) {
     file = JoinPath(projectPath, name, false);
     if (!CopyFolder(file, JoinPath(working, name, false))) return ProjectFault::kNotCopied;
+  }
+  // What a writer leaves beside the database is part of it: the hot journal
+  // of a change cut short undoes the pages it wrote, a write-ahead log holds
+  // what was committed since the file. Copied with it, SQLite rolls back or
+  // reads the log in the working copy alone; without them the copy would
+  // read half a change as committed.
+  for (const char16_t* suffix : kDatabaseCompanions) {
+    file = JoinPath(projectPath, kDatabaseFile, false) + suffix;
+    if (PathFileExistsW(file) && !CopyFolder(file, JoinPath(working, kDatabaseFile, false) + suffix))
+      return ProjectFault::kNotCopied;
   }
   // The map file holds no session: the project opens without it.
   const CString mapFile = LastMapFile(projectPath);

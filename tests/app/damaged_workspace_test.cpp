@@ -16,6 +16,7 @@
 #include "sport/SportTrack.h"
 #include "sport/SportUser.h"
 #include "tests/app/sample_program.h"
+#include "tests/common/dead_writer.h"
 #include "tests/common/files.h"
 #include "tests/common/no_file_override.h"
 #include "tests/common/program_ui_env.h"
@@ -163,6 +164,22 @@ TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotBeWrittenIsReportedAtOnceAndThe
   EXPECT_GE(shown.Find(CString::FromUtf8(db)), 0) << shown.ToUtf8();
   EXPECT_GE(shown.Find(ResourceText(kStrFolderNoPermission)), 0) << shown.ToUtf8();
   EXPECT_EQ(StoredRows(), m_stored);
+}
+
+// The logger program died half-way through removing a session: the project
+// is read as last committed, so every session is found, no uploaded row is
+// deleted and nothing is reported; the logger program's files stay as they are.
+TEST_F(DamagedWorkspaceTest, AProjectFileLeftMidChangeKeepsEverySessionAndEveryRow) {
+  REQUIRE_UI();
+  const std::string poi = m_dir.File("ws/db.v5/SportProjIndex/bruser.poi");
+  ASSERT_TRUE(LeaveChangeHalfWritten(poi, "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Session 1'",
+                                     "SELECT count(*) FROM Line WHERE fName = '___Deleted_Track___'"));
+  const std::string file = ReadBytes(poi), journal = ReadBytes(poi + "-journal");
+  const CString shown = RunProgram(ExpectStoredListAndSetting);
+  EXPECT_TRUE(shown.IsEmpty()) << shown.ToUtf8();
+  EXPECT_EQ(StoredRows(), m_stored);
+  EXPECT_EQ(ReadBytes(poi), file);
+  EXPECT_EQ(ReadBytes(poi + "-journal"), journal);
 }
 
 }  // namespace

@@ -10,9 +10,11 @@
 #include <map>
 #include <sstream>
 
+#include "platform/win32/sqlitestatement.h"
 #include "sport/ProjectDbMgr.h"
 #include "sport/SportLapPoint.h"
 #include "sport/SportUser.h"
+#include "tests/common/dead_writer.h"
 #include "tests/common/no_file_override.h"
 #include "tests/sport/sport_workspace.h"
 
@@ -106,13 +108,15 @@ TEST_F(SportWorkspaceTest, AWorkspaceThatCannotBeWrittenEndsTheOpenAtOnceWithIts
 }
 
 // A project file that is empty, missing, unreadable, a folder, cut short or
-// not a database is not loaded: nothing is known of the sessions, the file
-// and the reason are reported, and no working copy stays behind.
+// not a database, or whose journal cannot be copied with it, is not loaded:
+// nothing is known of the sessions, the file and the reason are reported,
+// and no working copy stays behind.
 TEST_F(SportWorkspaceTest, ADamagedProjectFileIsNotLoadedAndItsFileAndReasonAreReported) {
   const struct {
     const char* name;
     std::function<void(const std::string&)> spoil;
     ProjectFault fault;
+    const char* file = "";  // after the project file's path
   } cases[] = {
       {"empty", [](const std::string& p) { Touch(p, ""); }, ProjectFault::kEmpty},
       {"missing", [](const std::string& p) { fs::remove(p); }, ProjectFault::kMissing},
@@ -120,6 +124,12 @@ TEST_F(SportWorkspaceTest, ADamagedProjectFileIsNotLoadedAndItsFileAndReasonAreR
       {"a folder", [](const std::string& p) { fs::remove(p), fs::create_directory(p); }, ProjectFault::kUnreadable},
       {"cut short", [](const std::string& p) { fs::resize_file(p, fs::file_size(p) / 2); }, ProjectFault::kNotAProject},
       {"not SQLite", [](const std::string& p) { Touch(p, std::string(8192, 'z')); }, ProjectFault::kNotAProject},
+      {"journal unreadable",
+       [](const std::string& p) {
+         Touch(p + "-journal", std::string(512, 'j'));
+         fs::permissions(p + "-journal", fs::perms::none);
+       },
+       ProjectFault::kNotCopied, "-journal"},
   };
   ProjectFault reported = ProjectFault::kNone;
   CString reportedFile;
@@ -141,7 +151,7 @@ TEST_F(SportWorkspaceTest, ADamagedProjectFileIsNotLoadedAndItsFileAndReasonAreR
     EXPECT_FALSE(m_mgr->IsProjectLoaded());
     EXPECT_TRUE(m_mgr->GetTracks().empty());
     EXPECT_EQ(reported, c.fault);
-    EXPECT_EQ(reportedFile.ToUtf8(), poi);
+    EXPECT_EQ(reportedFile.ToUtf8(), poi + c.file);
     EXPECT_FALSE(fs::exists(ws + "/TransferDb/SportProjIndex"));
     m_mgr->CloseWorkspace();
   }
@@ -225,6 +235,51 @@ TEST_F(SportWorkspaceTest, TheLoggerProgramsFilesAreUnchangedAfterAFullLoadAndAn
   for (CSportTrack* t : m_mgr->GetTracks()) t->ComputeStatistics();
   EXPECT_GT(FindTrack(u"Sprint")->GetTotalDistance(), 0.0);
   for (CSportTrack* t : m_mgr->GetTracks()) t->ReleaseTrackPoints();
+  EXPECT_EQ(Snapshot(m_dir.File("ws/db.v5")), before);
+}
+
+// The logger program died half-way through removing a session: bruser.poi
+// holds pages of the change and its hot journal the pages before. The open
+// reads the project as last committed, with every session, and the logger
+// program's files stay as they are for it to roll back.
+TEST_F(SportWorkspaceTest, AProjectLeftMidChangeIsReadAsLastCommittedAndLeftAsItIs) {
+  ASSERT_TRUE(sportws::WriteSample(Root()));
+  ASSERT_TRUE(LeaveChangeHalfWritten(m_dir.File("ws/db.v5/SportProjIndex/bruser.poi"),
+                                     "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Sprint'",
+                                     "SELECT count(*) FROM Line WHERE fName = '___Deleted_Track___'"));
+  const auto before = Snapshot(m_dir.File("ws/db.v5"));
+  ASSERT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
+  EXPECT_TRUE(m_mgr->IsProjectLoaded());
+  EXPECT_EQ(m_mgr->GetTracks().size(), 8u);
+  EXPECT_NE(FindTrack(u"Sprint"), nullptr);
+  m_mgr->CloseWorkspace();
+  EXPECT_EQ(Snapshot(m_dir.File("ws/db.v5")), before);
+}
+
+// A project kept with a write-ahead log: what was committed to the log and
+// not yet into bruser.poi is part of the project.
+TEST_F(SportWorkspaceTest, AProjectKeptWithAWriteAheadLogIsReadWithWhatTheLogCommitted) {
+  ASSERT_TRUE(sportws::WriteSample(Root()));
+  const std::string poi = m_dir.File("ws/db.v5/SportProjIndex/bruser.poi");
+  const std::string live = m_dir.File("live.poi");
+  fs::copy_file(poi, live);
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(live.c_str(), &raw), SQLITE_OK);
+  SqliteHandle writer(raw);
+  const char* sql =
+      "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; "
+      "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Sprint';";
+  ASSERT_EQ(sqlite3_exec(writer.get(), sql, nullptr, nullptr, nullptr), SQLITE_OK);
+  // The files while the writer still has them open: the commit is in the log alone.
+  for (const char* suffix : {"", "-wal", "-shm"})
+    fs::copy_file(live + suffix, poi + suffix, fs::copy_options::overwrite_existing);
+  writer.reset();
+  const auto before = Snapshot(m_dir.File("ws/db.v5"));
+  ASSERT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
+  EXPECT_TRUE(m_mgr->IsProjectLoaded());
+  EXPECT_EQ(m_mgr->GetTracks().size(), 7u);
+  EXPECT_EQ(FindTrack(u"Sprint"), nullptr);
+  m_mgr->CloseWorkspace();
   EXPECT_EQ(Snapshot(m_dir.File("ws/db.v5")), before);
 }
 
