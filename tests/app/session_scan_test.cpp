@@ -238,6 +238,28 @@ TEST_F(SessionScanTest, AProjectReadWholeWithoutAnySessionEmptiesTheList) {
   EXPECT_TRUE(Rows().empty());
 }
 
+// A workspace deeper than SQLite's own file layer takes: its project, the
+// points of its sessions and its session list are read and written as
+// anywhere else.
+TEST_F(SessionScanTest, AWorkspaceAsDeepAsTheSystemTakesIsListedWhole) {
+  CSportProjMgr* manager = CSportProjMgr::GetInstance();
+  for (const size_t depth : {600u, 3000u}) {
+    SCOPED_TRACE(depth);
+    manager->CloseWorkspace();
+    manager->ResetDragTypes();
+    const std::u16string ws = Utf8ToUtf16(m_dir.Deep(depth));
+    projgen::SampleOptions sample;
+    sample.sessions = 7;
+    ASSERT_TRUE(projgen::WriteSampleWorkspace(ws, sample));
+    ASSERT_EQ(manager->OpenWorkspace(ws.c_str()), kWorkspaceOk);
+    EXPECT_TRUE(manager->IsProjectLoaded());
+    ASSERT_TRUE(m_list.Create(ws, m_dir.WFile("userdata")));
+    Scan();
+    EXPECT_EQ(m_dlg.m_nSessionTotal.load(), 7);
+    EXPECT_EQ(Rows().size(), 7u);
+  }
+}
+
 // The scan is a job of its own: without a window it counts and lists the
 // same sessions.
 TEST_F(SessionScanTest, TheScanRunsAsAJobWithoutTheWindow) {
