@@ -1,5 +1,6 @@
 #include "sport/ProjectDbMgr.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "icbase/src/icutil/mempool.h"
@@ -47,9 +48,26 @@ void MakeFolderWhenMissing(const CString& path) {
   if (!IsFolder(path)) CreateDirectoryW(path);
 }
 
+bool IsRefusedWrite(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
 CString WithoutTrailingSlash(CString path) {
   while (path.GetLength() > 1 && path[path.GetLength() - 1] == PATH_SEP) path.Delete(path.GetLength() - 1);
   return path;
+}
+
+// Makes the working copy's folders (the transfer folder too when missing).
+// False, with the folder that may not be written, only when the system
+// refuses the write; other failures show as the copy fails.
+bool MakeWorkingFolder(const CString& transfer, const CString& working, CString& unwritable) {
+  if (!IsFolder(transfer) && !CreateDirectoryW(transfer) && IsRefusedWrite(errno)) {
+    unwritable = ParentOf(transfer);
+    return false;
+  }
+  if (!ProjectDbMgr::CreateProjectSubfolders(working) && IsRefusedWrite(errno) && !IsFolder(working)) {
+    unwritable = transfer;
+    return false;
+  }
+  return true;
 }
 
 // The last "*.bin" file of the folder in full-path order; empty when none.
@@ -227,11 +245,24 @@ tgvProject_C* ProjectDbMgr::OpenLocked(const CString& name, int& code) {
     return nullptr;
   }
   m_projectPath = projectPath;
+  // Whether a journal lies beside the database can only be known, and the
+  // copy only made whole, where the system takes the paths.
+  const char16_t* const longest = u"-journal";
+  if (!PathFitsSystem(JoinPath(projectPath, kDatabaseFile, false) + longest) ||
+      !PathFitsSystem(JoinPath(working, kDatabaseFile, false) + longest)) {
+    m_fault = ProjectFault::kPathTooLong;
+    m_faultFile = ParentOf(projectFolder);
+    code = kProjectNotOpened;
+    return nullptr;
+  }
 
   // What a run that ended without closing left there is not the project's.
   if (GetFileAttributesW(working) != INVALID_FILE_ATTRIBUTES) DeleteFolder(working);
-  MakeFolderWhenMissing(transfer);
-  CreateProjectSubfolders(working);
+  if (!MakeWorkingFolder(transfer, working, m_faultFile)) {
+    m_fault = ProjectFault::kFolderNotWritable;
+    code = kProjectNotOpened;
+    return nullptr;
+  }
   m_fault = CopyProjectFiles(projectPath, working, m_faultFile);
   if (m_fault == ProjectFault::kNone) {
     if (!m_project) m_project = std::make_unique<tgvProject_C>();

@@ -46,13 +46,17 @@ enum ProjectCode : int {
 };
 
 // Why the last open of a project failed, for the user: which file, and why.
+// The last two are faults of the workspace's folders; their file is a folder.
 enum class ProjectFault {
   kNone,
-  kMissing,      // the project's database file is not there
-  kEmpty,        // it has no bytes: a copy that never got its contents
-  kUnreadable,   // it cannot be read (no permission, or not a file)
-  kNotAProject,  // it is read, but is no project database (damaged, cut short, another kind of file)
-  kNotCopied,    // the project's files could not be copied into the working copy
+  kMissing,            // the project's database file is not there
+  kEmpty,              // it has no bytes: a copy that never got its contents
+  kUnreadable,         // it cannot be read (no permission, or not a file)
+  kNotAProject,        // it is read, but is no project database (damaged, cut short, another kind of file)
+  kNotCopied,          // the project's files could not be copied into the working copy
+  kFolderNotWritable,  // the working copy cannot be made: the folder that may not be written
+  kPathTooLong,        // a file of the project or its working copy is beyond the system's path
+                       // limit: the workspace folder (the one above the project folder)
 };
 
 // One entry of the project's image-folder list.

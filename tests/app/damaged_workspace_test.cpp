@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "appcore/RegistrySettings.h"
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionScan.h"
 #include "sport/SportProjMgr.h"
@@ -164,6 +165,58 @@ TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotBeWrittenIsReportedAtOnceAndThe
   EXPECT_GE(shown.Find(CString::FromUtf8(db)), 0) << shown.ToUtf8();
   EXPECT_GE(shown.Find(ResourceText(kStrFolderNoPermission)), 0) << shown.ToUtf8();
   EXPECT_EQ(StoredRows(), m_stored);
+}
+
+// The lock file is there to be opened, yet the working copy of the project
+// cannot be made: the message names the workspace folder at fault and why,
+// and the window stays usable with the stored list.
+TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByItsFolder) {
+  REQUIRE_UI();
+  const std::string ws = m_dir.File("ws"), transfer = ws + "/TransferDb";
+  // Deep enough that the working copy's journal is beyond the system's
+  // limit, while the project's own is not.
+  const std::string deep = m_dir.Deep(4054, false);
+  const struct {
+    const char* name;
+    std::function<void()> spoil, mend;
+    std::string folder;
+    UINT reason;
+  } cases[] = {
+      {"folders read-only",
+       [&] {
+         fs::permissions(transfer, fs::perms::owner_read | fs::perms::owner_exec);
+         fs::permissions(ws, fs::perms::owner_read | fs::perms::owner_exec);
+       },
+       [&] {
+         fs::permissions(ws, fs::perms::owner_all);
+         fs::permissions(transfer, fs::perms::owner_all);
+       },
+       transfer, kStrFolderNoPermission},
+      {"too deep",
+       [&] {
+         fs::create_directories(fs::path(deep).parent_path());
+         fs::rename(ws, deep);
+         SetWorkspaceLocation(CString::FromUtf8(deep));
+       },
+       [&] {
+         fs::rename(deep, ws);
+         SetWorkspaceLocation(CString::FromUtf8(ws));
+       },
+       deep, kStrPathTooLong},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.spoil();
+    CString shown;
+    {
+      ScopedNoFileOverride noOverride;
+      shown = RunProgram(ExpectStoredListAndSetting);
+    }
+    c.mend();
+    EXPECT_GE(shown.Find(CString::FromUtf8(c.folder)), 0) << shown.ToUtf8();
+    EXPECT_GE(shown.Find(ResourceText(c.reason)), 0) << shown.ToUtf8();
+    EXPECT_EQ(StoredRows(), m_stored);
+  }
 }
 
 // The logger program died half-way through removing a session: the project

@@ -158,6 +158,61 @@ TEST_F(SportWorkspaceTest, ADamagedProjectFileIsNotLoadedAndItsFileAndReasonAreR
   ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr);
 }
 
+// The lock file is there to be opened, but the working copy cannot be made
+// beside the project: the project is not loaded and the workspace folder at
+// fault is reported, the one that may not be written or the one too deep.
+TEST_F(SportWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByItsFolder) {
+  const auto readOnly = [](const std::string& folder) {
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  };
+  const struct {
+    const char* name;
+    std::string ws;
+    std::function<void(const std::string&)> spoil;
+    ProjectFault fault;
+    const char* folder;  // after the workspace's path
+  } cases[] = {
+      {"no transfer folder, the workspace read-only", m_dir.File("ro_new"),
+       [&](const std::string& ws) {
+         readOnly(ws + "/db.v5");
+         readOnly(ws);
+       },
+       ProjectFault::kFolderNotWritable, ""},
+      {"the transfer folder read-only", m_dir.File("ro_old"),
+       [&](const std::string& ws) {
+         fs::create_directory(ws + "/TransferDb");
+         readOnly(ws + "/TransferDb");
+       },
+       ProjectFault::kFolderNotWritable, "/TransferDb"},
+      // The project's journal fits the system's limit, the working copy's not.
+      {"too deep", m_dir.Deep(4054), [](const std::string&) {}, ProjectFault::kPathTooLong, ""},
+  };
+  ProjectFault reported = ProjectFault::kNone;
+  CString reportedFile;
+  ProjectDbMgr::GetInstance()->SetOpenFailureReport([&](ProjectFault fault, const CString& file) {
+    reported = fault;
+    reportedFile = file;
+  });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(sportws::WriteSample(Utf8ToUtf16(c.ws)));
+    Touch(c.ws + "/db.v5/single", "");
+    c.spoil(c.ws);
+    reported = ProjectFault::kNone;
+    {
+      ScopedNoFileOverride noOverride;
+      EXPECT_EQ(m_mgr->OpenWorkspace(Utf8ToUtf16(c.ws).c_str()), kWorkspaceOk);
+      EXPECT_FALSE(m_mgr->IsProjectLoaded());
+      m_mgr->CloseWorkspace();
+    }
+    std::error_code none;
+    for (const char* folder : {"", "/db.v5", "/TransferDb"}) fs::permissions(c.ws + folder, fs::perms::owner_all, none);
+    EXPECT_EQ(reported, c.fault);
+    EXPECT_EQ(reportedFile.ToUtf8(), c.ws + c.folder);
+  }
+  ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr);
+}
+
 TEST_F(SportWorkspaceTest, ASecondProgramWaitsAtTheLockAndGoesOnWhenTheFirstExits) {
   ASSERT_TRUE(sportws::WriteSample(Root()));
   int release[2];
