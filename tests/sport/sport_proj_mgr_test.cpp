@@ -36,6 +36,19 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
   return out;
 }
 
+// The last failure of an open that the project manager reported, while alive.
+struct CaughtReport {
+  CaughtReport() {
+    ProjectDbMgr::GetInstance()->SetOpenFailureReport([this](ProjectFault f, const CString& path) {
+      fault = f;
+      file = path.ToUtf8();
+    });
+  }
+  ~CaughtReport() { ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr); }
+  ProjectFault fault = ProjectFault::kNone;
+  std::string file;
+};
+
 void Touch(const std::string& path, const std::string& text) {
   fs::create_directories(fs::path(path).parent_path());
   std::ofstream(path) << text;
@@ -131,31 +144,25 @@ TEST_F(SportWorkspaceTest, ADamagedProjectFileIsNotLoadedAndItsFileAndReasonAreR
        },
        ProjectFault::kNotCopied, "-journal"},
   };
-  ProjectFault reported = ProjectFault::kNone;
-  CString reportedFile;
-  ProjectDbMgr::GetInstance()->SetOpenFailureReport([&](ProjectFault fault, const CString& file) {
-    reported = fault;
-    reportedFile = file;
-  });
+  CaughtReport reported;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string ws = m_dir.File(std::string("ws_") + c.name);
     ASSERT_TRUE(sportws::WriteSample(Utf8ToUtf16(ws)));
     const std::string poi = ws + "/db.v5/SportProjIndex/bruser.poi";
     c.spoil(poi);
-    reported = ProjectFault::kNone;
+    reported.fault = ProjectFault::kNone;
     {
       ScopedNoFileOverride noOverride;
       EXPECT_EQ(m_mgr->OpenWorkspace(Utf8ToUtf16(ws).c_str()), kWorkspaceOk);
     }
     EXPECT_FALSE(m_mgr->IsProjectLoaded());
     EXPECT_TRUE(m_mgr->GetTracks().empty());
-    EXPECT_EQ(reported, c.fault);
-    EXPECT_EQ(reportedFile.ToUtf8(), poi + c.file);
+    EXPECT_EQ(reported.fault, c.fault);
+    EXPECT_EQ(reported.file, poi + c.file);
     EXPECT_FALSE(fs::exists(ws + "/TransferDb/SportProjIndex"));
     m_mgr->CloseWorkspace();
   }
-  ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr);
 }
 
 // The lock file is there to be opened, but the working copy cannot be made
@@ -187,18 +194,13 @@ TEST_F(SportWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByIts
       // The project's journal fits the system's limit, the working copy's not.
       {"too deep", m_dir.Deep(4054), [](const std::string&) {}, ProjectFault::kPathTooLong, ""},
   };
-  ProjectFault reported = ProjectFault::kNone;
-  CString reportedFile;
-  ProjectDbMgr::GetInstance()->SetOpenFailureReport([&](ProjectFault fault, const CString& file) {
-    reported = fault;
-    reportedFile = file;
-  });
+  CaughtReport reported;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(sportws::WriteSample(Utf8ToUtf16(c.ws)));
     Touch(c.ws + "/db.v5/single", "");
     c.spoil(c.ws);
-    reported = ProjectFault::kNone;
+    reported.fault = ProjectFault::kNone;
     {
       ScopedNoFileOverride noOverride;
       EXPECT_EQ(m_mgr->OpenWorkspace(Utf8ToUtf16(c.ws).c_str()), kWorkspaceOk);
@@ -207,10 +209,9 @@ TEST_F(SportWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByIts
     }
     std::error_code none;
     for (const char* folder : {"", "/db.v5", "/TransferDb"}) fs::permissions(c.ws + folder, fs::perms::owner_all, none);
-    EXPECT_EQ(reported, c.fault);
-    EXPECT_EQ(reportedFile.ToUtf8(), c.ws + c.folder);
+    EXPECT_EQ(reported.fault, c.fault);
+    EXPECT_EQ(reported.file, c.ws + c.folder);
   }
-  ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr);
 }
 
 TEST_F(SportWorkspaceTest, ASecondProgramWaitsAtTheLockAndGoesOnWhenTheFirstExits) {
@@ -293,49 +294,55 @@ TEST_F(SportWorkspaceTest, TheLoggerProgramsFilesAreUnchangedAfterAFullLoadAndAn
   EXPECT_EQ(Snapshot(m_dir.File("ws/db.v5")), before);
 }
 
-// The logger program died half-way through removing a session: bruser.poi
-// holds pages of the change and its hot journal the pages before. The open
-// reads the project as last committed, with every session, and the logger
-// program's files stay as they are for it to roll back.
-TEST_F(SportWorkspaceTest, AProjectLeftMidChangeIsReadAsLastCommittedAndLeftAsItIs) {
-  ASSERT_TRUE(sportws::WriteSample(Root()));
-  ASSERT_TRUE(LeaveChangeHalfWritten(m_dir.File("ws/db.v5/SportProjIndex/bruser.poi"),
-                                     "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Sprint'",
-                                     "SELECT count(*) FROM Line WHERE fName = '___Deleted_Track___'"));
-  const auto before = Snapshot(m_dir.File("ws/db.v5"));
-  ASSERT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
-  EXPECT_TRUE(m_mgr->IsProjectLoaded());
-  EXPECT_EQ(m_mgr->GetTracks().size(), 8u);
-  EXPECT_NE(FindTrack(u"Sprint"), nullptr);
-  m_mgr->CloseWorkspace();
-  EXPECT_EQ(Snapshot(m_dir.File("ws/db.v5")), before);
-}
-
-// A project kept with a write-ahead log: what was committed to the log and
-// not yet into bruser.poi is part of the project.
-TEST_F(SportWorkspaceTest, AProjectKeptWithAWriteAheadLogIsReadWithWhatTheLogCommitted) {
-  ASSERT_TRUE(sportws::WriteSample(Root()));
-  const std::string poi = m_dir.File("ws/db.v5/SportProjIndex/bruser.poi");
-  const std::string live = m_dir.File("live.poi");
-  fs::copy_file(poi, live);
-  sqlite3* raw = nullptr;
-  ASSERT_EQ(sqlite3_open(live.c_str(), &raw), SQLITE_OK);
-  SqliteHandle writer(raw);
-  const char* sql =
-      "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; "
-      "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Sprint';";
-  ASSERT_EQ(sqlite3_exec(writer.get(), sql, nullptr, nullptr, nullptr), SQLITE_OK);
-  // The files while the writer still has them open: the commit is in the log alone.
-  for (const char* suffix : {"", "-wal", "-shm"})
-    fs::copy_file(live + suffix, poi + suffix, fs::copy_options::overwrite_existing);
-  writer.reset();
-  const auto before = Snapshot(m_dir.File("ws/db.v5"));
-  ASSERT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);
-  EXPECT_TRUE(m_mgr->IsProjectLoaded());
-  EXPECT_EQ(m_mgr->GetTracks().size(), 7u);
-  EXPECT_EQ(FindTrack(u"Sprint"), nullptr);
-  m_mgr->CloseWorkspace();
-  EXPECT_EQ(Snapshot(m_dir.File("ws/db.v5")), before);
+// The project as the logger program leaves it beside bruser.poi: half-way
+// through removing a session when it died (pages of the change in the file,
+// its hot journal holding the pages before), or with the removal committed
+// to its write-ahead log alone. The open reads the project as last
+// committed, and the logger program's files stay as they are.
+TEST_F(SportWorkspaceTest, AProjectIsReadAsLastCommittedWhateverItsWriterLeftBesideIt) {
+  const char* const removal = "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Sprint'";
+  const struct {
+    const char* name;
+    std::function<void(const std::string& poi)> leave;
+    size_t tracks;
+  } cases[] = {
+      {"a change cut short",
+       [&](const std::string& poi) {
+         ASSERT_TRUE(
+             LeaveChangeHalfWritten(poi, removal, "SELECT count(*) FROM Line WHERE fName = '___Deleted_Track___'"));
+       },
+       8},
+      {"a change in the log",
+       [&](const std::string& poi) {
+         const std::string live = poi + ".live";
+         fs::copy_file(poi, live);
+         sqlite3* raw = nullptr;
+         ASSERT_EQ(sqlite3_open(live.c_str(), &raw), SQLITE_OK);
+         SqliteHandle writer(raw);
+         const std::string sql = std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; ") + removal;
+         ASSERT_EQ(sqlite3_exec(writer.get(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+         // The files while the writer has them open: the commit is in the log alone.
+         for (const char* suffix : {"", "-wal", "-shm"})
+           fs::copy_file(live + suffix, poi + suffix, fs::copy_options::overwrite_existing);
+         writer.reset();
+         fs::remove(live);
+       },
+       7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string ws = m_dir.File(std::string("ws_") + c.name);
+    ASSERT_TRUE(sportws::WriteSample(Utf8ToUtf16(ws)));
+    c.leave(ws + "/db.v5/SportProjIndex/bruser.poi");
+    if (HasFatalFailure()) return;
+    const auto before = Snapshot(ws + "/db.v5");
+    ASSERT_EQ(m_mgr->OpenWorkspace(Utf8ToUtf16(ws).c_str()), kWorkspaceOk);
+    EXPECT_TRUE(m_mgr->IsProjectLoaded());
+    EXPECT_EQ(m_mgr->GetTracks().size(), c.tracks);
+    EXPECT_EQ(FindTrack(u"Sprint") != nullptr, c.tracks == 8);
+    m_mgr->CloseWorkspace();
+    EXPECT_EQ(Snapshot(ws + "/db.v5"), before);
+  }
 }
 
 TEST(DragTypes, FindMatchesToFourDecimalsWhateverTheUnitOrPrecision) {
