@@ -21,7 +21,7 @@ namespace {
 
 const char16_t kDescriptorFile[] = u"bruser.brx";
 const char16_t kDatabaseFile[] = u"bruser.poi";
-// The files SQLite keeps beside a database while it changes.
+// The files SQLite keeps beside a database while it changes, the longest name first.
 const char16_t* const kDatabaseCompanions[] = {u"-journal", u"-wal", u"-shm"};
 const char16_t kMapFileMask[] = u"*.bin";
 const char16_t kImageFolder[] = u"imagegrid";
@@ -247,7 +247,7 @@ tgvProject_C* ProjectDbMgr::OpenLocked(const CString& name, int& code) {
   m_projectPath = projectPath;
   // Whether a journal lies beside the database can only be known, and the
   // copy only made whole, where the system takes the paths.
-  const char16_t* const longest = u"-journal";
+  const char16_t* const longest = kDatabaseCompanions[0];
   if (!PathFitsSystem(JoinPath(projectPath, kDatabaseFile, false) + longest) ||
       !PathFitsSystem(JoinPath(working, kDatabaseFile, false) + longest)) {
     m_fault = ProjectFault::kPathTooLong;
