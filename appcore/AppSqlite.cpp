@@ -5,6 +5,7 @@
 
 #include "platform/win32/filehandle.h"
 #include "platform/win32/files.h"
+#include "platform/win32/sqlitevfs.h"
 #include "platform/win32/utf.h"
 
 namespace {
@@ -34,8 +35,8 @@ SqliteHandle OpenAppDb(const std::u16string& path, AppDbMode mode) {
   // Each connection lives in one call of one thread (the database objects
   // open one per operation, under their own lock), so SQLite's per-call
   // locking is not needed.
-  int rc = sqlite3_open_v2(Utf16ToUtf8(path).c_str(), &raw,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc =
+      OpenSqlite(Utf16ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
   SqliteHandle db(raw);  // a failed open still hands back a handle to close
   // A new file stores its texts as UTF-16; an existing one keeps its own.
   if (rc != SQLITE_OK || !ExecAppSql(db.get(), "PRAGMA encoding = 'UTF-16';")) return nullptr;

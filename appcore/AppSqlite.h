@@ -3,10 +3,12 @@
 // statement with position binding and column reads. Only the sources of the
 // uploader's database objects include this header.
 //
-// Every connection gives a new file the text encoding UTF-16, serves one
-// thread (without SQLite's per-call locking), and waits up to 5 s for a lock
-// held by another connection instead of failing with SQLITE_BUSY. SQL is
-// narrow text; values are always bound.
+// Every connection reaches its file through the program's file layer (any
+// path the system takes, platform/win32/sqlitevfs.h), gives a new file the
+// text encoding UTF-16, serves one thread (without SQLite's per-call
+// locking), and waits up to 5 s for a lock held by another connection
+// instead of failing with SQLITE_BUSY. SQL is narrow text; values are always
+// bound.
 #pragma once
 
 #include <sqlite3.h>

@@ -1,6 +1,7 @@
 #include "appcore/RegistrySettings.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -53,7 +54,14 @@ CString SettingText(const char16_t* name) {
 int32_t TimeZoneRecord::Bias() const { return TziBias(tzi); }
 int32_t TimeZoneRecord::DaylightBias() const { return TziDaylightBias(tzi); }
 
-CString GetWorkspaceLocation() { return SettingText(u"Fennaro_Workspace_Location"); }
+// A workspace may lie as deep as the system takes paths, beyond the text an
+// entry holds: its location is read whole.
+CString GetWorkspaceLocation() {
+  HKEY raw = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) return CString();
+  KeyHolder key(raw);
+  return QueryText(key.get(), u"Fennaro_Workspace_Location", SIZE_MAX);
+}
 
 void SetWorkspaceLocation(const CString& folder) {
   CRegistry reg(kRegCreateKey);

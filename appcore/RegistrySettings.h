@@ -20,7 +20,8 @@ struct TimeZoneRecord {
   int32_t DaylightBias() const;
 };
 
-// "Fennaro_Workspace_Location": the workspace folder; empty when not set.
+// "Fennaro_Workspace_Location": the workspace folder, whole at any length;
+// empty when not set.
 CString GetWorkspaceLocation();
 // Writes "Fennaro_Workspace_Location", creating the key when missing.
 void SetWorkspaceLocation(const CString& folder);

@@ -237,10 +237,10 @@ void SessionRowScan::Run(int32_t capacity, std::stop_token stop) {
   if (stopped) return;
   // Sync reads a session missing from the records as gone and deletes its
   // row: a walk that found more sessions than counted (the workspace changed
-  // meanwhile) is incomplete, a project that could not be opened and read
-  // whole shows nothing of the workspace, and a project without any session
-  // is more likely cut short than emptied; each leaves the stored rows as
-  // they are.
-  if (!beyondCount && visited > 0 && manager.IsProjectLoaded()) m_sources.sessionList->Sync(records.data(), built);
+  // meanwhile) is incomplete, and a project that could not be opened and
+  // read whole shows nothing of the workspace; each leaves the stored rows
+  // as they are. A project read whole without any session is the truth: its
+  // rows go.
+  if (!beyondCount && manager.IsProjectLoaded()) m_sources.sessionList->Sync(records.data(), built);
   m_progress.state = kDbListReady;
 }

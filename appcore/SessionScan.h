@@ -64,8 +64,8 @@ class SessionRowScan {
 
   // Builds one record per session, at most `capacity` (the count the window
   // showed), once the drag types are loaded, and syncs the session list with
-  // them. A walk that finds more sessions than `capacity`, or none, or a
-  // project that is not loaded leaves the stored rows as they are. A stop
+  // them. A walk that finds more sessions than `capacity`, or a project
+  // that is not loaded, leaves the stored rows as they are. A stop
   // ends the scan where it is, the list unchanged and the state not moved.
   void Run(int32_t capacity, std::stop_token stop = {});
 

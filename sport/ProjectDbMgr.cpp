@@ -1,5 +1,6 @@
 #include "sport/ProjectDbMgr.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "icbase/src/icutil/mempool.h"
@@ -20,6 +21,8 @@ namespace {
 
 const char16_t kDescriptorFile[] = u"bruser.brx";
 const char16_t kDatabaseFile[] = u"bruser.poi";
+// The files SQLite keeps beside a database while it changes, the longest name first.
+const char16_t* const kDatabaseCompanions[] = {u"-journal", u"-wal", u"-shm"};
 const char16_t kMapFileMask[] = u"*.bin";
 const char16_t kImageFolder[] = u"imagegrid";
 const char16_t kIconFolder[] = u"icon";
@@ -45,9 +48,26 @@ void MakeFolderWhenMissing(const CString& path) {
   if (!IsFolder(path)) CreateDirectoryW(path);
 }
 
+bool IsRefusedWrite(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
 CString WithoutTrailingSlash(CString path) {
   while (path.GetLength() > 1 && path[path.GetLength() - 1] == PATH_SEP) path.Delete(path.GetLength() - 1);
   return path;
+}
+
+// Makes the working copy's folders (the transfer folder too when missing).
+// False, with the folder that may not be written, only when the system
+// refuses the write; other failures show as the copy fails.
+bool MakeWorkingFolder(const CString& transfer, const CString& working, CString& unwritable) {
+  if (!IsFolder(transfer) && !CreateDirectoryW(transfer) && IsRefusedWrite(errno)) {
+    unwritable = ParentOf(transfer);
+    return false;
+  }
+  if (!ProjectDbMgr::CreateProjectSubfolders(working) && IsRefusedWrite(errno) && !IsFolder(working)) {
+    unwritable = transfer;
+    return false;
+  }
+  return true;
 }
 
 // The last "*.bin" file of the folder in full-path order; empty when none.
@@ -191,6 +211,16 @@ ProjectFault ProjectDbMgr::CopyProjectFiles(const CString& projectPath, const CS
     file = JoinPath(projectPath, name, false);
     if (!CopyFolder(file, JoinPath(working, name, false))) return ProjectFault::kNotCopied;
   }
+  // What a writer leaves beside the database is part of it: the hot journal
+  // of a change cut short undoes the pages it wrote, a write-ahead log holds
+  // what was committed since the file. Copied with it, SQLite rolls back or
+  // reads the log in the working copy alone; without them the copy would
+  // read half a change as committed.
+  for (const char16_t* suffix : kDatabaseCompanions) {
+    file = JoinPath(projectPath, kDatabaseFile, false) + suffix;
+    if (PathFileExistsW(file) && !CopyFolder(file, JoinPath(working, kDatabaseFile, false) + suffix))
+      return ProjectFault::kNotCopied;
+  }
   // The map file holds no session: the project opens without it.
   const CString mapFile = LastMapFile(projectPath);
   if (!mapFile.IsEmpty()) CopyFolder(JoinPath(projectPath, mapFile, false), JoinPath(working, mapFile, false));
@@ -215,11 +245,24 @@ tgvProject_C* ProjectDbMgr::OpenLocked(const CString& name, int& code) {
     return nullptr;
   }
   m_projectPath = projectPath;
+  // Whether a journal lies beside the database can only be known, and the
+  // copy only made whole, where the system takes the paths.
+  const char16_t* const longest = kDatabaseCompanions[0];
+  if (!PathFitsSystem(JoinPath(projectPath, kDatabaseFile, false) + longest) ||
+      !PathFitsSystem(JoinPath(working, kDatabaseFile, false) + longest)) {
+    m_fault = ProjectFault::kPathTooLong;
+    m_faultFile = ParentOf(projectFolder);
+    code = kProjectNotOpened;
+    return nullptr;
+  }
 
   // What a run that ended without closing left there is not the project's.
   if (GetFileAttributesW(working) != INVALID_FILE_ATTRIBUTES) DeleteFolder(working);
-  MakeFolderWhenMissing(transfer);
-  CreateProjectSubfolders(working);
+  if (!MakeWorkingFolder(transfer, working, m_faultFile)) {
+    m_fault = ProjectFault::kFolderNotWritable;
+    code = kProjectNotOpened;
+    return nullptr;
+  }
   m_fault = CopyProjectFiles(projectPath, working, m_faultFile);
   if (m_fault == ProjectFault::kNone) {
     if (!m_project) m_project = std::make_unique<tgvProject_C>();

@@ -1,10 +1,12 @@
 // The process-wide record of where the sport project lives and which project
 // is open. The project folder (<workspace>/db.v5/, set by the workspace code)
 // holds the projects; the program never opens one in place. An open copies
-// the project's "bruser.brx", "bruser.poi" and its last "*.bin" file into the
-// working copy <workspace>/TransferDb/<name> and opens that copy; closing the
-// project, and the end of the process, delete the working copy again, and
-// with it every change made through the document.
+// the project's "bruser.brx", "bruser.poi" with the journal or write-ahead
+// log beside it, and its last "*.bin" file into the working copy
+// <workspace>/TransferDb/<name> and opens that copy, where SQLite rolls a
+// change cut short back or reads the log; closing the project, and the end
+// of the process, delete the working copy again, and with it every change
+// made through the document.
 //
 // Paths are normalised lexically ("db.v5/../TransferDb" is "TransferDb"), so
 // a linked db.v5 cannot move the copy or the delete elsewhere. A name that
@@ -44,13 +46,17 @@ enum ProjectCode : int {
 };
 
 // Why the last open of a project failed, for the user: which file, and why.
+// The last two are faults of the workspace's folders; their file is a folder.
 enum class ProjectFault {
   kNone,
-  kMissing,      // the project's database file is not there
-  kEmpty,        // it has no bytes: a copy that never got its contents
-  kUnreadable,   // it cannot be read (no permission, or not a file)
-  kNotAProject,  // it is read, but is no project database (damaged, cut short, another kind of file)
-  kNotCopied,    // the project's files could not be copied into the working copy
+  kMissing,            // the project's database file is not there
+  kEmpty,              // it has no bytes: a copy that never got its contents
+  kUnreadable,         // it cannot be read (no permission, or not a file)
+  kNotAProject,        // it is read, but is no project database (damaged, cut short, another kind of file)
+  kNotCopied,          // the project's files could not be copied into the working copy
+  kFolderNotWritable,  // the working copy cannot be made: the folder that may not be written
+  kPathTooLong,        // a file of the project or its working copy is beyond the system's path
+                       // limit: the workspace folder (the one above the project folder)
 };
 
 // One entry of the project's image-folder list.
@@ -86,8 +92,9 @@ class ProjectDbMgr {
   // Closes the open project, then opens the working copy of the project
   // called name (a folder of that name in other letter case when none has it
   // exactly). The project's database must be there, have bytes, be readable
-  // and copy whole, or nothing is opened: an empty working copy would read
-  // as a project without sessions. kProjectOk, or null with
+  // and copy whole with its journal or log, or nothing is opened: an empty
+  // working copy would read as a project without sessions, one without its
+  // journal would read a change cut short as committed. kProjectOk, or null with
   // kProjectNotOpened: the failure is reported (SetOpenFailureReport) and no
   // working copy is left behind.
   tgvProject_C* OpenProject(const CString& name, int& code);

@@ -6,6 +6,7 @@
 
 #include "platform/win32/files.h"
 #include "platform/win32/shellfileop.h"
+#include "platform/win32/sqlitevfs.h"
 #include "platform/win32/utf.h"
 
 tgvSqlDB_C::tgvSqlDB_C() : m_state(kClosed), m_stmtState(kNone), m_path(nullptr), m_queryTag(0) {}
@@ -24,7 +25,7 @@ constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_O
 // A new file stores its texts as UTF-16, as an open through the UTF-16
 // interface makes it; an existing file keeps its own encoding.
 bool OpenConnection(const char* path, sqlite3** db) {
-  const int rc = sqlite3_open_v2(path, db, kOpenFlags, nullptr);
+  const int rc = OpenSqlite(path, db, kOpenFlags);
   return rc == SQLITE_OK && sqlite3_exec(*db, "PRAGMA encoding = 'UTF-16';", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
@@ -98,8 +99,8 @@ unsigned char* ReadRolledBack(const char16_t* path, sqlite3_int64* size) {
   if (SilentCopy(path, copy, CopyScope::kFilesOnly) &&
       SilentCopy(std::u16string(path) + journal, copy + journal, CopyScope::kFilesOnly)) {
     sqlite3* raw = nullptr;
-    const bool opened = sqlite3_open_v2(Utf16ToUtf8(copy).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                        nullptr) == SQLITE_OK;
+    const bool opened =
+        OpenSqlite(Utf16ToUtf8(copy).c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) == SQLITE_OK;
     SqliteHandle db(raw);
     if (opened && sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) == SQLITE_OK)
       image = sqlite3_serialize(db.get(), "main", size, 0);
@@ -140,7 +141,7 @@ bool tgvSqlDB_C::Open(const char16_t* path, bool* isNew, tgvOpenMode mode) {
 
 bool tgvSqlDB_C::OpenInPlace(const char16_t* path) {
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(Utf16ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int rc = OpenSqlite(Utf16ToUtf8(path).c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX);
   SqliteHandle file(raw);  // a failed open's handle is closed too
   if (rc != SQLITE_OK) return false;
   {
@@ -158,10 +159,8 @@ bool tgvSqlDB_C::OpenCopy(const char16_t* path, bool exists) {
   if (!exists) return AdoptImage(nullptr, 0);
   sqlite3* file = nullptr;
   const std::string path8 = Utf16ToUtf8(path);
-  SqliteHandle source(sqlite3_open_v2(path8.c_str(), &file, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) ==
-                              SQLITE_OK
-                          ? file
-                          : nullptr);
+  SqliteHandle source(
+      OpenSqlite(path8.c_str(), &file, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX) == SQLITE_OK ? file : nullptr);
   if (!source) {
     sqlite3_close_v2(file);
     return false;

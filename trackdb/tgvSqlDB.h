@@ -9,6 +9,9 @@
 // statement, reading columns a stepped one. A statement whose step failed is
 // finalized by the next Prepare, never leaked.
 //
+// Files are reached through the program's file layer, which takes any path
+// the system takes (platform/win32/sqlitevfs.h).
+//
 // Used by one thread at a time; the database manager holds the lock.
 #pragma once
 

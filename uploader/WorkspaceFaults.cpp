@@ -26,6 +26,9 @@ UINT ProjectReason(ProjectFault fault) {
 }  // namespace
 
 CString ProjectFaultText(ProjectFault fault, const CString& file) {
+  // The workspace's folders are at fault, not the file.
+  if (fault == ProjectFault::kFolderNotWritable) return WorkspaceFaultText({file, EACCES});
+  if (fault == ProjectFault::kPathTooLong) return WorkspaceFaultText({file, ENAMETOOLONG});
   CString text;
   text.Format(AfxLoadText(kStrProjectFault), file.GetString(), AfxLoadText(ProjectReason(fault)).GetString());
   return text;
@@ -39,6 +42,8 @@ CString WorkspaceFaultText(const WorkspaceFault& fault) {
     reason = AfxLoadText(kStrFolderNoPermission);
   else if (fault.error == ENOTDIR || fault.error == EEXIST)
     reason = AfxLoadText(kStrFileInPlaceOfFolder);
+  else if (fault.error == ENAMETOOLONG)
+    reason = AfxLoadText(kStrPathTooLong);
   else
     reason.Format(AfxLoadText(kStrSystemSays),
                   CString::FromUtf8(std::generic_category().message(fault.error)).GetString());

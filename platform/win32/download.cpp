@@ -25,11 +25,23 @@ struct CurlFree {
 
 std::atomic<unsigned> g_tempCounter{0};
 
+constexpr char kPartSuffix[] = ".part-";
+
+// The temporary files that downloads of `target` killed half-way left beside it.
+void RemoveDeadPartFiles(const std::string& target) {
+  const size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  RemoveLeftoversOfEndedProcesses(PathFromNative(folder), name + kPartSuffix);
+}
+
 // A new, empty temporary file beside `target`, created exclusively with the
-// usual permissions (0666 less the umask); its path goes to `tempPath`.
+// usual permissions (0666 less the umask); its path goes to `tempPath`. Its
+// name, <target>.part-<process id>-<n>, tells whose it is.
 FileHandle CreateTempBeside(const std::string& target, std::string& tempPath) {
+  RemoveDeadPartFiles(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = target + ".part-" + std::to_string(getpid()) + "-" + std::to_string(g_tempCounter++);
+    tempPath = target + kPartSuffix + std::to_string(getpid()) + "-" + std::to_string(g_tempCounter++);
     int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       FILE* f = fdopen(fd, "wb");

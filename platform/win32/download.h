@@ -7,7 +7,9 @@
 // temporary file behind. Redirects are followed (at most 5, http and https
 // only); every other rule is the one of the request layer
 // (platform/win32/transferrules.h). The target's folder must exist. Blocks
-// until the transfer ends; safe from any thread.
+// until the transfer ends; safe from any thread. The temporary files that
+// downloads of the same target left when their process was killed are
+// removed first.
 #pragma once
 
 #include <cstdint>

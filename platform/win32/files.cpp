@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "platform/win32/utf.h"
@@ -40,11 +43,52 @@ bool IsReadableFile(const char16_t* path) {
   return true;
 }
 
-std::u16string MakePrivateTempFolder() {
+namespace {
+
+constexpr char kTempFolderPrefix[] = "pelmora-";
+
+std::string TempBase() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/pelmora-XXXXXX";
+  return base && *base ? base : "/tmp";
+}
+
+// The process id of a name <prefix><digits>-<more>; 0 for any other name.
+pid_t ProcessOfLeftover(const std::string& name, const std::string& prefix) {
+  if (name.compare(0, prefix.size(), prefix) != 0) return 0;
+  pid_t pid = 0;
+  const char* const end = name.data() + name.size();
+  const char* digits = name.data() + prefix.size();
+  const auto [after, error] = std::from_chars(digits, end, pid);
+  if (error != std::errc() || after == digits || after + 1 >= end || *after != '-') return 0;
+  return pid;
+}
+
+// A process of another user may run under the id too: it counts as running.
+bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+}  // namespace
+
+std::u16string MakePrivateTempFolder() {
+  RemoveLeftoverTempFolders();
+  std::string pattern = TempBase() + "/" + kTempFolderPrefix + std::to_string(::getpid()) + "-XXXXXX";
   if (!::mkdtemp(pattern.data())) return std::u16string();
   return PathFromNative(pattern);
+}
+
+void RemoveLeftoverTempFolders() { RemoveLeftoversOfEndedProcesses(PathFromNative(TempBase()), kTempFolderPrefix); }
+
+void RemoveLeftoversOfEndedProcesses(const std::u16string& folder, const std::string& prefix) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(PathToNative(folder.c_str()), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const pid_t pid = ProcessOfLeftover(it->path().filename().string(), prefix);
+    if (pid <= 0 || pid == ::getpid() || ProcessRuns(pid)) continue;
+    // Only this user's: a shared folder for temporary files holds others' too.
+    struct stat st;
+    if (::lstat(it->path().c_str(), &st) != 0 || st.st_uid != ::geteuid()) continue;
+    std::error_code removed;
+    std::filesystem::remove_all(it->path(), removed);
+  }
 }
 
 bool PathFitsSystem(const char16_t* path) {

@@ -39,8 +39,17 @@ bool PathFileExistsW(const char16_t* path);
 bool IsReadableFile(const char16_t* path);
 // A new folder that only this user may enter, in the system's folder for
 // temporary files ($TMPDIR, else /tmp); empty when none can be made. The
-// caller removes it.
+// caller removes it. Its name, "pelmora-<process id>-...", tells whose it is;
+// those of processes that ended are removed first (RemoveLeftoverTempFolders).
 std::u16string MakePrivateTempFolder();
+// Removes the private temporary folders of processes that ended without
+// removing theirs (killed half-way): they may hold copies of the user's data.
+void RemoveLeftoverTempFolders();
+// Removes from `folder` what processes that no longer run left there: every
+// entry of this user named <prefix><process id>-<more>, a folder with all it
+// holds. The entries of this process and of processes that run, and every
+// other name, stay.
+void RemoveLeftoversOfEndedProcesses(const std::u16string& folder, const std::string& prefix);
 // Attributes (as above) and size of a path in one query; false when the path
 // does not exist. The size of a folder is 0. Either out pointer may be null.
 bool GetFileStatus(const char16_t* path, DWORD* attributes, uint64_t* size);

@@ -10,12 +10,14 @@
 #include <memory>
 #include <vector>
 
+#include "appcore/RegistrySettings.h"
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionScan.h"
 #include "sport/SportProjMgr.h"
 #include "sport/SportTrack.h"
 #include "sport/SportUser.h"
 #include "tests/app/sample_program.h"
+#include "tests/common/dead_writer.h"
 #include "tests/common/files.h"
 #include "tests/common/no_file_override.h"
 #include "tests/common/program_ui_env.h"
@@ -182,6 +184,74 @@ TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotBeWrittenIsReportedAtOnceAndThe
   EXPECT_GE(shown.text.Find(ResourceText(kStrFolderNoPermission)), 0) << shown.text.ToUtf8();
   EXPECT_TRUE(shown.listedBehind);
   EXPECT_EQ(StoredRows(), m_stored);
+}
+
+// The lock file is there to be opened, yet the working copy of the project
+// cannot be made: the message names the workspace folder at fault and why,
+// and the window stays usable with the stored list.
+TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByItsFolder) {
+  REQUIRE_UI();
+  const std::string ws = m_dir.File("ws"), transfer = ws + "/TransferDb";
+  // Deep enough that the working copy's journal is beyond the system's
+  // limit, while the project's own is not.
+  const std::string deep = m_dir.Deep(4054, false);
+  const struct {
+    const char* name;
+    std::function<void()> spoil, mend;
+    std::string folder;
+    UINT reason;
+  } cases[] = {
+      {"folders read-only",
+       [&] {
+         fs::permissions(transfer, fs::perms::owner_read | fs::perms::owner_exec);
+         fs::permissions(ws, fs::perms::owner_read | fs::perms::owner_exec);
+       },
+       [&] {
+         fs::permissions(ws, fs::perms::owner_all);
+         fs::permissions(transfer, fs::perms::owner_all);
+       },
+       transfer, kStrFolderNoPermission},
+      {"too deep",
+       [&] {
+         fs::create_directories(fs::path(deep).parent_path());
+         fs::rename(ws, deep);
+         SetWorkspaceLocation(CString::FromUtf8(deep));
+       },
+       [&] {
+         fs::rename(deep, ws);
+         SetWorkspaceLocation(CString::FromUtf8(ws));
+       },
+       deep, kStrPathTooLong},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.spoil();
+    CString shown;
+    {
+      ScopedNoFileOverride noOverride;
+      shown = RunProgram(ExpectStoredListAndSetting);
+    }
+    c.mend();
+    EXPECT_GE(shown.Find(CString::FromUtf8(c.folder)), 0) << shown.ToUtf8();
+    EXPECT_GE(shown.Find(ResourceText(c.reason)), 0) << shown.ToUtf8();
+    EXPECT_EQ(StoredRows(), m_stored);
+  }
+}
+
+// The logger program died half-way through removing a session: the project
+// is read as last committed, so every session is found, no uploaded row is
+// deleted and nothing is reported; the logger program's files stay as they are.
+TEST_F(DamagedWorkspaceTest, AProjectFileLeftMidChangeKeepsEverySessionAndEveryRow) {
+  REQUIRE_UI();
+  const std::string poi = m_dir.File("ws/db.v5/SportProjIndex/bruser.poi");
+  ASSERT_TRUE(LeaveChangeHalfWritten(poi, "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Session 1'",
+                                     "SELECT count(*) FROM Line WHERE fName = '___Deleted_Track___'"));
+  const std::string file = ReadBytes(poi), journal = ReadBytes(poi + "-journal");
+  const CString shown = RunProgram(ExpectStoredListAndSetting);
+  EXPECT_TRUE(shown.IsEmpty()) << shown.ToUtf8();
+  EXPECT_EQ(StoredRows(), m_stored);
+  EXPECT_EQ(ReadBytes(poi), file);
+  EXPECT_EQ(ReadBytes(poi + "-journal"), journal);
 }
 
 }  // namespace

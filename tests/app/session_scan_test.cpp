@@ -194,7 +194,7 @@ TEST_F(SessionScanTest, TheRowsWaitForTheDragTypes) {
   EXPECT_EQ(m_list.CountByRaceType(kRaceDrag), 2);
 }
 
-TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedOrEmptyProjectLeavesTheStoredRowsAsTheyAre) {
+TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedProjectLeavesTheStoredRowsAsTheyAre) {
   Scan();
   const size_t stored = Rows().size();
 
@@ -214,18 +214,50 @@ TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedOrEmptyProjectLeavesTh
   EXPECT_EQ(m_dlg.m_nDbState.load(), kDbScanning);
   EXPECT_EQ(Rows().size(), stored);
 
-  // No project open, or one without any session (more likely cut short
-  // than emptied): no session is found, and none of the rows is deleted.
+  // No project open: no session is found, and none of the rows is deleted.
   CSportProjMgr::GetInstance()->CloseWorkspace();
   m_dlg.m_nSessionTotal = 0;
   m_dlg.BuildSessionRowsThread(std::stop_token());
   EXPECT_EQ(m_dlg.m_nDbState.load(), kDbListReady);
   EXPECT_EQ(Rows().size(), stored);
+}
+
+// The user removed every session: the project is read whole and holds none,
+// so no stored row stands for a session any more.
+TEST_F(SessionScanTest, AProjectReadWholeWithoutAnySessionEmptiesTheList) {
+  Scan();
+  ASSERT_EQ(Rows().size(), 8u);
+  CSportProjMgr::GetInstance()->CloseWorkspace();
   ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("bare"), {{u"Aki", {}, {}}}, {}));
   ASSERT_EQ(CSportProjMgr::GetInstance()->OpenWorkspace(m_dir.WFile("bare").c_str()), kWorkspaceOk);
   ASSERT_TRUE(CSportProjMgr::GetInstance()->IsProjectLoaded());
-  m_dlg.BuildSessionRowsThread(std::stop_token());
-  EXPECT_EQ(Rows().size(), stored);
+  m_dlg.m_nDbState = kDbScanning;
+  m_dlg.ScanSessions();
+  WaitForRows();
+  EXPECT_EQ(m_dlg.m_nSessionTotal.load(), 0);
+  EXPECT_TRUE(Rows().empty());
+}
+
+// A workspace deeper than SQLite's own file layer takes: its project, the
+// points of its sessions and its session list are read and written as
+// anywhere else.
+TEST_F(SessionScanTest, AWorkspaceAsDeepAsTheSystemTakesIsListedWhole) {
+  CSportProjMgr* manager = CSportProjMgr::GetInstance();
+  for (const size_t depth : {600u, 3000u}) {
+    SCOPED_TRACE(depth);
+    manager->CloseWorkspace();
+    manager->ResetDragTypes();
+    const std::u16string ws = Utf8ToUtf16(m_dir.Deep(depth));
+    projgen::SampleOptions sample;
+    sample.sessions = 7;
+    ASSERT_TRUE(projgen::WriteSampleWorkspace(ws, sample));
+    ASSERT_EQ(manager->OpenWorkspace(ws.c_str()), kWorkspaceOk);
+    EXPECT_TRUE(manager->IsProjectLoaded());
+    ASSERT_TRUE(m_list.Create(ws, m_dir.WFile("userdata")));
+    Scan();
+    EXPECT_EQ(m_dlg.m_nSessionTotal.load(), 7);
+    EXPECT_EQ(Rows().size(), 7u);
+  }
 }
 
 // The scan is a job of its own: without a window it counts and lists the

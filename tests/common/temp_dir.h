@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,6 +35,17 @@ class TempDir {
   // A path inside the folder, in UTF-8 and in UTF-16.
   std::string File(const std::string& name) const { return m_path + "/" + name; }
   std::u16string WFile(const std::string& name) const { return Utf8ToUtf16(File(name)); }
+  // A folder path inside the folder that is `length` bytes long in all (one
+  // more where a part of one byte would be left), each part at most 200
+  // bytes, under the system's limit of 255; made with its parents when
+  // `make` is set.
+  std::string Deep(size_t length, bool make = true) const {
+    std::string path = m_path;
+    while (path.size() < length) path += "/" + std::string(std::clamp<size_t>(length - path.size() - 1, 1, 200), 'd');
+    std::error_code ec;
+    if (make) std::filesystem::create_directories(path, ec);
+    return path;
+  }
   // The names of the folder's entries.
   std::vector<std::string> Entries() const {
     std::vector<std::string> out;

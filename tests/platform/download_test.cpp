@@ -1,7 +1,10 @@
 #include "platform/win32/download.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/win32/utf.h"
@@ -86,6 +89,26 @@ TEST_F(DownloadTest, AFailedFirstDownloadCreatesNoFile) {
   EXPECT_EQ(m_dir.Entries().size(), 1u);
   EXPECT_EQ(URLDownloadToFileW(nullptr, u"", m_dir.WFile("7.bcnx").c_str(), 0, nullptr), E_INVALIDARG);
   EXPECT_EQ(URLDownloadToFileW(nullptr, Utf8ToUtf16(Url("/bcnx/7.bcnx")).c_str(), u"", 0, nullptr), E_INVALIDARG);
+}
+
+// A download killed half-way leaves its temporary file beside the target;
+// the next download of that target removes it. The files of downloads that
+// still run (in this process or another) and of other targets stay.
+TEST_F(DownloadTest, WhatADownloadKilledHalfWayLeftGoesBeforeTheNextOfItsTarget) {
+  const pid_t ended = ::fork();
+  ASSERT_GE(ended, 0);
+  if (ended == 0) ::_exit(0);
+  ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+  const std::string dead = std::to_string(ended), running = std::to_string(::getpid());
+  const std::string left = "7.bcnx.part-" + dead + "-3";
+  const std::string kept[] = {"7.bcnx.part-" + running + "-99", "7.bcnx.part-1-0", "8.bcnx.part-" + dead + "-0",
+                              "7.bcnx.part-x-0"};
+  for (const std::string& name : kept) ASSERT_TRUE(WriteBytes(m_dir.File(name), "half"));
+  ASSERT_TRUE(WriteBytes(m_dir.File(left), "half"));
+
+  EXPECT_EQ(Fetch(Url("/bcnx/7.bcnx")), S_OK);
+  EXPECT_FALSE(std::filesystem::exists(m_dir.File(left)));
+  for (const std::string& name : kept) EXPECT_TRUE(std::filesystem::exists(m_dir.File(name))) << name;
 }
 
 }  // namespace

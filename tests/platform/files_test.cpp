@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include "platform/win32/filehandle.h"
 #include "platform/win32/threads.h"
 #include "platform/win32/utf.h"
+#include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
 
@@ -54,6 +56,42 @@ TEST(Files, StatusOfFilesAndFolders) {
   EXPECT_FALSE(PathFileExistsW(u""));
   EXPECT_EQ(WFopen(nullptr, "rb"), nullptr);
   EXPECT_EQ(PathToNative(nullptr), "");
+}
+
+// A process killed while it held a private temporary folder leaves it, with
+// the copy of the user's data inside; the next folder made goes only after
+// it is removed. The folders of processes that run, and other names, stay.
+TEST(Files, PrivateFoldersOfEndedProcessesAreRemovedBeforeTheNextIsMade) {
+  TempDir t;
+  ScopedEnv tmpdir("TMPDIR", t.Path().c_str());
+  int channel[2];
+  ASSERT_EQ(::pipe(channel), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const std::string folder = PathToNative(MakePrivateTempFolder().c_str());
+    const bool kept = WriteBytes(folder + "/copy.db", "the user's sessions") &&
+                      ::write(channel[1], folder.data(), folder.size()) == static_cast<ssize_t>(folder.size());
+    ::_exit(kept ? 0 : 1);  // as if killed: nothing removed
+  }
+  ::close(channel[1]);
+  char buf[4096];
+  const ssize_t n = ::read(channel[0], buf, sizeof buf);
+  ::close(channel[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::string left(buf, static_cast<size_t>(n > 0 ? n : 0));
+  ASSERT_TRUE(fs::exists(left + "/copy.db"));
+  for (const char* other : {"pelmora-1-init", "pelmora-abc", "pelmora-", "other"}) fs::create_directory(t.File(other));
+
+  const std::u16string mine = MakePrivateTempFolder();
+  ASSERT_FALSE(mine.empty());
+  EXPECT_FALSE(fs::exists(left));
+  for (const char* other : {"pelmora-1-init", "pelmora-abc", "pelmora-", "other"})
+    EXPECT_TRUE(fs::exists(t.File(other))) << other;
+  RemoveLeftoverTempFolders();
+  EXPECT_TRUE(fs::is_directory(PathToNative(mine.c_str())));
 }
 
 TEST(Files, SizesBeyond32Bits) {

@@ -10,9 +10,11 @@
 #include <map>
 #include <sstream>
 
+#include "platform/win32/sqlitestatement.h"
 #include "sport/ProjectDbMgr.h"
 #include "sport/SportLapPoint.h"
 #include "sport/SportUser.h"
+#include "tests/common/dead_writer.h"
 #include "tests/common/no_file_override.h"
 #include "tests/sport/sport_workspace.h"
 
@@ -33,6 +35,19 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
   }
   return out;
 }
+
+// The last failure of an open that the project manager reported, while alive.
+struct CaughtReport {
+  CaughtReport() {
+    ProjectDbMgr::GetInstance()->SetOpenFailureReport([this](ProjectFault f, const CString& path) {
+      fault = f;
+      file = path.ToUtf8();
+    });
+  }
+  ~CaughtReport() { ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr); }
+  ProjectFault fault = ProjectFault::kNone;
+  std::string file;
+};
 
 void Touch(const std::string& path, const std::string& text) {
   fs::create_directories(fs::path(path).parent_path());
@@ -106,13 +121,15 @@ TEST_F(SportWorkspaceTest, AWorkspaceThatCannotBeWrittenEndsTheOpenAtOnceWithIts
 }
 
 // A project file that is empty, missing, unreadable, a folder, cut short or
-// not a database is not loaded: nothing is known of the sessions, the file
-// and the reason are reported, and no working copy stays behind.
+// not a database, or whose journal cannot be copied with it, is not loaded:
+// nothing is known of the sessions, the file and the reason are reported,
+// and no working copy stays behind.
 TEST_F(SportWorkspaceTest, ADamagedProjectFileIsNotLoadedAndItsFileAndReasonAreReported) {
   const struct {
     const char* name;
     std::function<void(const std::string&)> spoil;
     ProjectFault fault;
+    const char* file = "";  // after the project file's path
   } cases[] = {
       {"empty", [](const std::string& p) { Touch(p, ""); }, ProjectFault::kEmpty},
       {"missing", [](const std::string& p) { fs::remove(p); }, ProjectFault::kMissing},
@@ -120,32 +137,81 @@ TEST_F(SportWorkspaceTest, ADamagedProjectFileIsNotLoadedAndItsFileAndReasonAreR
       {"a folder", [](const std::string& p) { fs::remove(p), fs::create_directory(p); }, ProjectFault::kUnreadable},
       {"cut short", [](const std::string& p) { fs::resize_file(p, fs::file_size(p) / 2); }, ProjectFault::kNotAProject},
       {"not SQLite", [](const std::string& p) { Touch(p, std::string(8192, 'z')); }, ProjectFault::kNotAProject},
+      {"journal unreadable",
+       [](const std::string& p) {
+         Touch(p + "-journal", std::string(512, 'j'));
+         fs::permissions(p + "-journal", fs::perms::none);
+       },
+       ProjectFault::kNotCopied, "-journal"},
   };
-  ProjectFault reported = ProjectFault::kNone;
-  CString reportedFile;
-  ProjectDbMgr::GetInstance()->SetOpenFailureReport([&](ProjectFault fault, const CString& file) {
-    reported = fault;
-    reportedFile = file;
-  });
+  CaughtReport reported;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string ws = m_dir.File(std::string("ws_") + c.name);
     ASSERT_TRUE(sportws::WriteSample(Utf8ToUtf16(ws)));
     const std::string poi = ws + "/db.v5/SportProjIndex/bruser.poi";
     c.spoil(poi);
-    reported = ProjectFault::kNone;
+    reported.fault = ProjectFault::kNone;
     {
       ScopedNoFileOverride noOverride;
       EXPECT_EQ(m_mgr->OpenWorkspace(Utf8ToUtf16(ws).c_str()), kWorkspaceOk);
     }
     EXPECT_FALSE(m_mgr->IsProjectLoaded());
     EXPECT_TRUE(m_mgr->GetTracks().empty());
-    EXPECT_EQ(reported, c.fault);
-    EXPECT_EQ(reportedFile.ToUtf8(), poi);
+    EXPECT_EQ(reported.fault, c.fault);
+    EXPECT_EQ(reported.file, poi + c.file);
     EXPECT_FALSE(fs::exists(ws + "/TransferDb/SportProjIndex"));
     m_mgr->CloseWorkspace();
   }
-  ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr);
+}
+
+// The lock file is there to be opened, but the working copy cannot be made
+// beside the project: the project is not loaded and the workspace folder at
+// fault is reported, the one that may not be written or the one too deep.
+TEST_F(SportWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByItsFolder) {
+  const auto readOnly = [](const std::string& folder) {
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  };
+  const struct {
+    const char* name;
+    std::string ws;
+    std::function<void(const std::string&)> spoil;
+    ProjectFault fault;
+    const char* folder;  // after the workspace's path
+  } cases[] = {
+      {"no transfer folder, the workspace read-only", m_dir.File("ro_new"),
+       [&](const std::string& ws) {
+         readOnly(ws + "/db.v5");
+         readOnly(ws);
+       },
+       ProjectFault::kFolderNotWritable, ""},
+      {"the transfer folder read-only", m_dir.File("ro_old"),
+       [&](const std::string& ws) {
+         fs::create_directory(ws + "/TransferDb");
+         readOnly(ws + "/TransferDb");
+       },
+       ProjectFault::kFolderNotWritable, "/TransferDb"},
+      // The project's journal fits the system's limit, the working copy's not.
+      {"too deep", m_dir.Deep(4054), [](const std::string&) {}, ProjectFault::kPathTooLong, ""},
+  };
+  CaughtReport reported;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(sportws::WriteSample(Utf8ToUtf16(c.ws)));
+    Touch(c.ws + "/db.v5/single", "");
+    c.spoil(c.ws);
+    reported.fault = ProjectFault::kNone;
+    {
+      ScopedNoFileOverride noOverride;
+      EXPECT_EQ(m_mgr->OpenWorkspace(Utf8ToUtf16(c.ws).c_str()), kWorkspaceOk);
+      EXPECT_FALSE(m_mgr->IsProjectLoaded());
+      m_mgr->CloseWorkspace();
+    }
+    std::error_code none;
+    for (const char* folder : {"", "/db.v5", "/TransferDb"}) fs::permissions(c.ws + folder, fs::perms::owner_all, none);
+    EXPECT_EQ(reported.fault, c.fault);
+    EXPECT_EQ(reported.file, c.ws + c.folder);
+  }
 }
 
 TEST_F(SportWorkspaceTest, ASecondProgramWaitsAtTheLockAndGoesOnWhenTheFirstExits) {
@@ -226,6 +292,57 @@ TEST_F(SportWorkspaceTest, TheLoggerProgramsFilesAreUnchangedAfterAFullLoadAndAn
   EXPECT_GT(FindTrack(u"Sprint")->GetTotalDistance(), 0.0);
   for (CSportTrack* t : m_mgr->GetTracks()) t->ReleaseTrackPoints();
   EXPECT_EQ(Snapshot(m_dir.File("ws/db.v5")), before);
+}
+
+// The project as the logger program leaves it beside bruser.poi: half-way
+// through removing a session when it died (pages of the change in the file,
+// its hot journal holding the pages before), or with the removal committed
+// to its write-ahead log alone. The open reads the project as last
+// committed, and the logger program's files stay as they are.
+TEST_F(SportWorkspaceTest, AProjectIsReadAsLastCommittedWhateverItsWriterLeftBesideIt) {
+  const char* const removal = "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Sprint'";
+  const struct {
+    const char* name;
+    std::function<void(const std::string& poi)> leave;
+    size_t tracks;
+  } cases[] = {
+      {"a change cut short",
+       [&](const std::string& poi) {
+         ASSERT_TRUE(
+             LeaveChangeHalfWritten(poi, removal, "SELECT count(*) FROM Line WHERE fName = '___Deleted_Track___'"));
+       },
+       8},
+      {"a change in the log",
+       [&](const std::string& poi) {
+         const std::string live = poi + ".live";
+         fs::copy_file(poi, live);
+         sqlite3* raw = nullptr;
+         ASSERT_EQ(sqlite3_open(live.c_str(), &raw), SQLITE_OK);
+         SqliteHandle writer(raw);
+         const std::string sql = std::string("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0; ") + removal;
+         ASSERT_EQ(sqlite3_exec(writer.get(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+         // The files while the writer has them open: the commit is in the log alone.
+         for (const char* suffix : {"", "-wal", "-shm"})
+           fs::copy_file(live + suffix, poi + suffix, fs::copy_options::overwrite_existing);
+         writer.reset();
+         fs::remove(live);
+       },
+       7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string ws = m_dir.File(std::string("ws_") + c.name);
+    ASSERT_TRUE(sportws::WriteSample(Utf8ToUtf16(ws)));
+    c.leave(ws + "/db.v5/SportProjIndex/bruser.poi");
+    if (HasFatalFailure()) return;
+    const auto before = Snapshot(ws + "/db.v5");
+    ASSERT_EQ(m_mgr->OpenWorkspace(Utf8ToUtf16(ws).c_str()), kWorkspaceOk);
+    EXPECT_TRUE(m_mgr->IsProjectLoaded());
+    EXPECT_EQ(m_mgr->GetTracks().size(), c.tracks);
+    EXPECT_EQ(FindTrack(u"Sprint") != nullptr, c.tracks == 8);
+    m_mgr->CloseWorkspace();
+    EXPECT_EQ(Snapshot(ws + "/db.v5"), before);
+  }
 }
 
 TEST(DragTypes, FindMatchesToFourDecimalsWhateverTheUnitOrPrecision) {

@@ -51,9 +51,12 @@ TEST_F(RegistrySettingsTest, DisplayLanguageReadsFromTextOrNumber) {
 }
 
 TEST_F(RegistrySettingsTest, WorkspaceLocationComesBackAsWritten) {
-  const CString folder(u"/home/ren\u00e9/Documents/Pelmora_Workspace \"1\"\\x");
-  SetWorkspaceLocation(folder);
-  EXPECT_EQ(GetWorkspaceLocation().Str(), folder.Str());
+  // Also a folder deeper than the text a settings entry holds.
+  for (const CString& folder :
+       {CString(u"/home/ren\u00e9/Documents/Pelmora_Workspace \"1\"\\x"), CString::FromUtf8(m_dir.Deep(3000, false))}) {
+    SetWorkspaceLocation(folder);
+    EXPECT_EQ(GetWorkspaceLocation().Str(), folder.Str());
+  }
 }
 
 TEST_F(RegistrySettingsTest, DaylightSavingGivesTheDisplayZonesBias) {
