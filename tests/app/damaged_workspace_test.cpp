@@ -84,9 +84,12 @@ class DamagedWorkspaceTest : public SampleProgramTest {
   // dialog of the first tick is read, and answered only once the window
   // behind it lists the stored rows and offers Setting (a worker that waited
   // for the answer would hold that up), or once kMessageBound has passed.
-  // Then the user logs in, and once the window is ready it closes. A box
-  // that shows only later is answered too, so that the program can end.
-  Shown RunProgram() {
+  // Without a message to wait for, the login goes on as soon as the window
+  // behind it lists the stored rows. Then the user logs in, and once the
+  // window is ready it closes. A box that shows only later is answered too,
+  // so that the program can end.
+  enum class Expect { kMessage, kNoMessage };
+  Shown RunProgram(Expect expect = Expect::kMessage) {
     UiTestResetQuit();
     GetLoginState() = kLoginNone;
     auto shown = std::make_shared<Shown>();
@@ -94,28 +97,39 @@ class DamagedWorkspaceTest : public SampleProgramTest {
     auto over = std::make_shared<bool>(false);
     const auto start = std::chrono::steady_clock::now();
     auto late = [start]() { return std::chrono::steady_clock::now() - start > kMessageBound; };
-    UiTestPoll([shown, answered, over, late]() {
+    auto listedBehind = []() {
+      auto* main = static_cast<CtessilarDlg*>(AfxGetApp()->m_pMainWnd);
+      return main != nullptr && ShowsStoredListAndSetting(*main);
+    };
+    UiTestPoll([shown, answered, over, late, listedBehind]() {
       HWND top = UiTestInnermostModal();
       if (*over) return true;
       if (top == nullptr || !UiTestIsMessageBox(top)) return false;
       if (!late()) {
         shown->text = UiTestMessageBoxText(top);
-        auto* main = static_cast<CtessilarDlg*>(AfxGetApp()->m_pMainWnd);
-        shown->listedBehind = main != nullptr && ShowsStoredListAndSetting(*main);
+        shown->listedBehind = listedBehind();
         if (!shown->listedBehind) return false;
       }
       UiTestEndModal(top, IDOK);
       *answered = true;
       return true;
     });
-    RunLoggedIn([answered, late]() { return (*answered || late()) && LogInWhenAsked(); },
-                [&](CtessilarDlg& main) {
-                  // The preparation marks the Circuit category once the list is filled.
-                  auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(MainDlgIds::kIdCircuit));
-                  EXPECT_TRUE(UiTestPumpUntil(
-                      [&] { return circuit->IsSelected() && main.m_nTrackMapState.load() == kTrackMapsDone; }, 60000));
-                  EXPECT_TRUE(ShowsStoredListAndSetting(main));
-                });
+    auto logIn = [expect, shown, answered, late, listedBehind]() {
+      if (expect == Expect::kNoMessage && !shown->listedBehind) shown->listedBehind = listedBehind();
+      const bool goOn = *answered || late() || (expect == Expect::kNoMessage && shown->listedBehind);
+      return goOn && LogInWhenAsked();
+    };
+    RunLoggedIn(logIn, [&](CtessilarDlg& main) {
+      // The preparation marks the Circuit category once the list is filled;
+      // Setting comes back once the track maps are in.
+      auto* circuit = static_cast<CStaticExtension*>(main.GetDlgItem(MainDlgIds::kIdCircuit));
+      EXPECT_TRUE(UiTestPumpUntil(
+          [&] {
+            return circuit->IsSelected() && main.m_nTrackMapState.load() == kTrackMapsDone &&
+                   ShowsStoredListAndSetting(main);
+          },
+          60000));
+    });
     *over = true;
     return *shown;
   }
@@ -226,14 +240,15 @@ TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByI
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     c.spoil();
-    CString shown;
+    Shown shown;
     {
       ScopedNoFileOverride noOverride;
-      shown = RunProgram(ExpectStoredListAndSetting);
+      shown = RunProgram();
     }
     c.mend();
-    EXPECT_GE(shown.Find(CString::FromUtf8(c.folder)), 0) << shown.ToUtf8();
-    EXPECT_GE(shown.Find(ResourceText(c.reason)), 0) << shown.ToUtf8();
+    EXPECT_GE(shown.text.Find(CString::FromUtf8(c.folder)), 0) << shown.text.ToUtf8();
+    EXPECT_GE(shown.text.Find(ResourceText(c.reason)), 0) << shown.text.ToUtf8();
+    EXPECT_TRUE(shown.listedBehind);
     EXPECT_EQ(StoredRows(), m_stored);
   }
 }
@@ -247,8 +262,9 @@ TEST_F(DamagedWorkspaceTest, AProjectFileLeftMidChangeKeepsEverySessionAndEveryR
   ASSERT_TRUE(LeaveChangeHalfWritten(poi, "UPDATE Line SET fName = '___Deleted_Track___' WHERE fName = 'Session 1'",
                                      "SELECT count(*) FROM Line WHERE fName = '___Deleted_Track___'"));
   const std::string file = ReadBytes(poi), journal = ReadBytes(poi + "-journal");
-  const CString shown = RunProgram(ExpectStoredListAndSetting);
-  EXPECT_TRUE(shown.IsEmpty()) << shown.ToUtf8();
+  const Shown shown = RunProgram(Expect::kNoMessage);
+  EXPECT_TRUE(shown.text.IsEmpty()) << shown.text.ToUtf8();
+  EXPECT_TRUE(shown.listedBehind);
   EXPECT_EQ(StoredRows(), m_stored);
   EXPECT_EQ(ReadBytes(poi), file);
   EXPECT_EQ(ReadBytes(poi + "-journal"), journal);
