@@ -1,11 +1,13 @@
 #include "icbase/src/icutil/unistring.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "icbase/src/icutil/utils.h"
+#include "icbase/src/icutil/xmlescape.h"
 #include "platform/win32/format.h"
 #include "platform/win32/wstr.h"
 
@@ -292,39 +294,15 @@ void UniString_C::ToKeyLetters() {
 
 void UniString_C::ToHtml() {
   if (length <= 0) return;
+  const std::u16string_view text(buffer, static_cast<size_t>(length));
   std::u16string out;
-  bool changed = false;
-  for (int32_t i = 0; i < length; ++i) {
-    char16_t c = buffer[i];
-    switch (c) {
-      case u'\n':
-        out += u"<br />";
-        changed = true;
-        break;
-      case u'\r':
-        changed = true;
-        break;
-      case u'<':
-        out += u"&lt;";
-        changed = true;
-        break;
-      case u'>':
-        out += u"&gt;";
-        changed = true;
-        break;
-      case u'&':
-        out += u"&amp;";
-        changed = true;
-        break;
-      case u'"':
-        out += u"&quot;";
-        changed = true;
-        break;
-      default:
-        out.push_back(c);
-    }
+  for (size_t from = 0; from <= text.size();) {
+    const size_t end = std::min(text.find_first_of(u"\r\n", from), text.size());
+    AppendXmlEscaped(out, text.substr(from, end - from), kXmlQuote);
+    if (end < text.size() && text[end] == u'\n') out += u"<br />";
+    from = end + 1;
   }
-  if (!changed || out.empty()) return;
+  if (out.empty() || out == text) return;
   AssignN(out.c_str(), ClampLength(out.size()));
 }
 
