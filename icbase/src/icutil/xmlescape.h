@@ -1,5 +1,4 @@
-// Text placed into XML and HTML: the KML and GPX files, the XHTML map page
-// and its HTML fragments, the XML reader's own files.
+// Text placed into XML files and into HTML (pages and their fragments).
 //
 // The characters & < > always become entities; the flags name what else a
 // place needs. A null text is empty.
