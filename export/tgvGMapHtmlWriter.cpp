@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "export/xmlescape.h"
+#include "icbase/src/icutil/xmlescape.h"
 #include "platform/win32/format.h"
 #include "trackdb/tgvLanguages.h"
 
@@ -89,7 +89,7 @@ void tgvGMapHtmlWriter_C::Begin(MapPageOptions_C* options) {
 void tgvGMapHtmlWriter_C::WriteHead() {
   const bool withFolder = !m_programFolder.empty();
   std::u16string folder;
-  AppendXmlAttr(folder, m_programFolder.c_str());
+  AppendXmlEscaped(folder, m_programFolder, kXmlAttribute | kXmlCharsOnly);
   m_text.Put(
       u"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
       u"\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n"
@@ -113,7 +113,7 @@ void tgvGMapHtmlWriter_C::WriteHead() {
   if (defaultHost) src += u"&amp;v=2.140";
   if (!m_options->key.IsEmpty()) {
     src += u"&amp;key=";
-    AppendXmlAttr(src, m_options->key.GetText());
+    AppendXmlEscaped(src, m_options->key.GetText(), kXmlAttribute | kXmlCharsOnly);
   }
   m_text.Putf(u"<script src=\"%s\" type=\"text/javascript\"></script>\n", src.c_str());
   if (withFolder) {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "export/geofields.h"
-#include "export/xmlescape.h"
+#include "icbase/src/icutil/xmlescape.h"
 #include "platform/win32/format.h"
 
 namespace {
@@ -55,7 +55,7 @@ void tgvGpxWriter_C::WriteHeader(int32_t localFlag, IntPair_C now) {
 
 void tgvGpxWriter_C::WriteCData(const char16_t* tag, const char16_t* text) {
   std::u16string line = std::u16string(u"<") + tag + u">";
-  AppendCData(line, text);
+  AppendXmlCData(line, text);
   m_text.Put(line + u"</" + tag + u">\r\n");
 }
 
@@ -87,7 +87,7 @@ void tgvGpxWriter_C::AddWayPoint(const char16_t* name, double latitude, double l
     std::u16string ext = u"<extensions><extType";
     if (m_mode != kModeBare) ext += std::u16string(u" xmlns=\"") + kExtTypeNs + u"\"";
     ext += u">";
-    AppendXmlText(ext, type);
+    AppendXmlEscaped(ext, type, kXmlCharsOnly);
     m_text.Put(ext + u"</extType></extensions>\r\n");
   }
   m_text.Put(u"</wpt>\r\n");

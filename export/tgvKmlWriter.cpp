@@ -1,6 +1,6 @@
 #include "export/tgvKmlWriter.h"
 
-#include "export/xmlescape.h"
+#include "icbase/src/icutil/xmlescape.h"
 #include "platform/win32/format.h"
 
 namespace {
@@ -18,9 +18,9 @@ std::u16string tgvKmlWriter_C::FormatElement(const char16_t* tag, const char16_t
   if (!value || !*value) return {};
   std::u16string out = m_indent + u"<" + tag + u">";
   if (cdata)
-    AppendCData(out, value);
+    AppendXmlCData(out, value);
   else
-    AppendXmlText(out, value);
+    AppendXmlEscaped(out, value, kXmlCharsOnly);
   return out + u"</" + tag + u">\r\n";
 }
 
@@ -28,7 +28,7 @@ std::u16string tgvKmlWriter_C::FormatOpenTag(const char16_t* tag, const char16_t
   std::u16string out = m_indent + u"<" + tag;
   if (id && *id) {
     out += u" id=\"";
-    AppendXmlAttr(out, id);
+    AppendXmlEscaped(out, id, kXmlAttribute | kXmlCharsOnly);
     out += u"\"";
   }
   return out + u">\r\n";

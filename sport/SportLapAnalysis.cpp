@@ -37,17 +37,41 @@ bool IsDragDevice(const CSportTrack& t) { return t.m_nDeviceModel == 1 || t.m_nD
 
 double Wrap360(double deg) { return deg > 360.0 ? deg - 360.0 : deg < 0.0 ? deg + 360.0 : deg; }
 
-// The number before the first ',' of the drag-start text.
 CString Label(const char16_t* format, int k) {
   CString text;
   text.Format(format, k);
   return text;
 }
 
+// The number before the first ',' of the drag-start text.
 int32_t FirstDragStart(const CString& text) {
   const int comma = text.Find(u',');
   return WStrToInt(comma < 0 ? text : text.Left(comma));
 }
+
+// A lap's splits, appended one after another: each runs from where the last
+// one ended (the lap's start for the first).
+class SplitChain {
+ public:
+  SplitChain(const TrackPath& path, CSportLapValue& lap, int32_t start) : m_path(path), m_lap(lap), m_from(start) {}
+
+  // The next split, up to point k, for the target `at` (a speed or a distance).
+  void Cut(int32_t k, double at, const CString& name) {
+    const auto& from = m_path.At(m_from);
+    const auto& to = m_path.At(k);
+    m_last = new CSportSplitValue(&m_lap, m_last, from.wp, to.wp, static_cast<int64_t>(from.time),
+                                  static_cast<int64_t>(to.time), name);
+    m_last->m_dTarget = at;
+    m_lap.m_lstSplits.AddTail(m_last);
+    m_from = k;
+  }
+
+ private:
+  const TrackPath& m_path;
+  CSportLapValue& m_lap;
+  int32_t m_from;
+  CSportSplitValue* m_last = nullptr;
+};
 
 }  // namespace
 
@@ -418,17 +442,11 @@ void CSportLapAnalysis::BuildSpeedSplits(const TrackPath& path, CSportLapValue& 
       CSportProjMgr::GetInstance()->FindDragType(1, index, lap.m_dStartSpeed, lap.m_dEndSpeed);
   const bool imperial = type && type->imperial != 0;
   if (imperial) step /= kMilesPerKm;
-  CSportSplitValue* prev = nullptr;
-  int32_t from = start;
+  SplitChain splits(path, lap, start);
   double target = lap.m_dStartSpeed + step;
+  // Named by the speed reached, in the drag type's unit.
   auto cut = [&](int32_t k, double at) {
-    CString name;
-    name.Format(u"%d", static_cast<int>(std::lround(imperial ? at * kMilesPerKm : at)));
-    prev = new CSportSplitValue(&lap, prev, path.At(from).wp, path.At(k).wp, static_cast<int64_t>(path.At(from).time),
-                                static_cast<int64_t>(path.At(k).time), name);
-    prev->m_dTarget = at;
-    lap.m_lstSplits.AddTail(prev);
-    from = k;
+    splits.Cut(k, at, Label(u"%d", static_cast<int>(std::lround(imperial ? at * kMilesPerKm : at))));
   };
   for (int32_t k = start + 1; k < end; ++k) {
     const double v = path.At(k).speed;
@@ -459,37 +477,29 @@ void CSportLapAnalysis::BuildDistanceSplits(const TrackPath& path, CSportLapValu
       for (int k = 1; k <= 4; ++k) cuts.push_back(total * k / 4.0), labels.push_back(Label(u"%d/4", k));
       break;
   }
-  CSportSplitValue* prev = nullptr;
-  int32_t from = start;
+  SplitChain splits(path, lap, start);
   size_t next = 0;
   int seconds = 0;
-  auto cut = [&](int32_t k, double at, const CString& name) {
-    prev = new CSportSplitValue(&lap, prev, path.At(from).wp, path.At(k).wp, static_cast<int64_t>(path.At(from).time),
-                                static_cast<int64_t>(path.At(k).time), name);
-    prev->m_dTarget = at;
-    lap.m_lstSplits.AddTail(prev);
-    from = k;
-  };
   for (int32_t k = start + 1; k < end; ++k) {
     if (m_nSplitKind == kSeconds) {
       // Whole seconds from the run's start.
       const double elapsed = static_cast<double>(static_cast<int64_t>(path.At(k).time - path.At(start).time)) / 1e7;
       if (elapsed >= seconds + 1) {
         ++seconds;
-        cut(k, seconds, Label(seconds == 1 ? u"%d second" : u"%d seconds", seconds));
+        splits.Cut(k, seconds, Label(seconds == 1 ? u"%d second" : u"%d seconds", seconds));
       }
       continue;
     }
     const double d = path.PathDistance(start, k);
     while (next + 1 < cuts.size() && d >= cuts[next]) {
-      cut(k, cuts[next], labels[next]);
+      splits.Cut(k, cuts[next], labels[next]);
       ++next;
     }
   }
   if (m_nSplitKind == kSeconds) {
-    cut(end, total, Label(seconds == 0 ? u"%d second" : u"%d seconds", seconds + 1));
+    splits.Cut(end, total, Label(seconds == 0 ? u"%d second" : u"%d seconds", seconds + 1));
   } else {
-    while (next + 1 < cuts.size()) cut(end, cuts[next], labels[next]), ++next;
-    cut(end, total, labels.back());
+    while (next + 1 < cuts.size()) splits.Cut(end, cuts[next], labels[next]), ++next;
+    splits.Cut(end, total, labels.back());
   }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "icbase/src/icutil/unistring.h"
+#include "icbase/src/icutil/xmlescape.h"
 #include "platform/win32/format.h"
 #include "trackdb/tgvDatabase.h"
 #include "trackdb/tgvDocument.h"
@@ -84,31 +85,7 @@ std::u16string MapPageJs(const char16_t* text) {
   return s.GetText();
 }
 
-std::u16string MapPageHtml(const char16_t* text) {
-  std::u16string out;
-  for (const char16_t* p = text; p && *p; ++p) {
-    switch (*p) {
-      case u'&':
-        out += u"&amp;";
-        break;
-      case u'<':
-        out += u"&lt;";
-        break;
-      case u'>':
-        out += u"&gt;";
-        break;
-      case u'"':
-        out += u"&quot;";
-        break;
-      case u'\'':
-        out += u"&#39;";
-        break;
-      default:
-        out.push_back(*p);
-    }
-  }
-  return out;
-}
+std::u16string MapPageHtml(const char16_t* text) { return XmlEscaped(text, kXmlQuote | kXmlApostrophe); }
 
 std::u16string MapLineColor(const tgvStyle_C* style) {
   if (!style) return u"null";

@@ -145,82 +145,61 @@ inline bool PutUtf32(UTF32*& t, UTF32* tEnd, UTF32 cp) {
   return true;
 }
 
-template <typename T, typename Put>
-ConversionResult FromUtf8(const UTF8** sourceStart, const UTF8* sourceEnd, T** targetStart, T* targetEnd, Put put) {
-  ConversionResult result = conversionOK;
-  const UTF8* s = *sourceStart;
-  T* t = *targetStart;
-  while (s < sourceEnd) {
-    Decoded d = DecodeUtf8(s, sourceEnd);
-    if (d.st != DecodeStatus::ok) {
-      // Only a character that runs past the end of the input is cut short;
-      // anything else is malformed.
-      result = (d.st == DecodeStatus::truncated) ? sourceExhausted : sourceIllegal;
-      break;
-    }
-    if (!put(t, targetEnd, d.cp)) {
-      result = targetExhausted;
-      break;
-    }
-    s += d.len;
-  }
-  *sourceStart = s;
-  *targetStart = t;
-  return result;
+// One character read from the source: its code point and units, or what
+// stops the conversion before it.
+struct Step {
+  UTF32 cp;
+  int len;
+  ConversionResult stop;  // conversionOK: go on
+};
+
+// Malformed UTF-8 stops both modes. Only a character that runs past the end
+// of the input is cut short; anything else is malformed.
+Step StepUtf8(const UTF8* s, const UTF8* end, ConversionFlags) {
+  const Decoded d = DecodeUtf8(s, end);
+  if (d.st == DecodeStatus::ok) return {d.cp, d.len, conversionOK};
+  return {0, 0, d.st == DecodeStatus::truncated ? sourceExhausted : sourceIllegal};
 }
 
-template <typename T, typename Put>
-ConversionResult FromUtf16(const UTF16** sourceStart, const UTF16* sourceEnd, T** targetStart, T* targetEnd,
-                           ConversionFlags flags, Put put) {
-  ConversionResult result = conversionOK;
-  const UTF16* s = *sourceStart;
-  T* t = *targetStart;
-  while (s < sourceEnd) {
-    UTF32 cp;
-    bool bad;
-    int n = ReadUtf16(s, sourceEnd, cp, bad);
-    if (n == 0) {
-      result = sourceExhausted;
-      break;
-    }
-    if (bad) {
-      if (flags == strictConversion) {
-        result = sourceIllegal;
-        break;
-      }
-      cp = kUniReplacementChar;
-    }
-    if (!put(t, targetEnd, cp)) {
-      result = targetExhausted;
-      break;
-    }
-    s += n;
-  }
-  *sourceStart = s;
-  *targetStart = t;
-  return result;
+// An unpaired surrogate or a value outside Unicode: a strict conversion stops
+// at it, a lenient one writes U+FFFD for it.
+Step Checked(UTF32 cp, int len, bool bad, ConversionFlags flags) {
+  if (!bad) return {cp, len, conversionOK};
+  if (flags == strictConversion) return {0, 0, sourceIllegal};
+  return {kUniReplacementChar, len, conversionOK};
 }
 
-template <typename T, typename Put>
-ConversionResult FromUtf32(const UTF32** sourceStart, const UTF32* sourceEnd, T** targetStart, T* targetEnd,
-                           ConversionFlags flags, Put put) {
+Step StepUtf16(const UTF16* s, const UTF16* end, ConversionFlags flags) {
+  UTF32 cp;
+  bool bad;
+  const int n = ReadUtf16(s, end, cp, bad);
+  if (n == 0) return {0, 0, sourceExhausted};
+  return Checked(cp, n, bad, flags);
+}
+
+Step StepUtf32(const UTF32* s, const UTF32*, ConversionFlags flags) {
+  return Checked(*s, 1, IsSurrogate(*s) || *s > kUniMaxLegalUtf32, flags);
+}
+
+// The loop of every range converter: reads with `read`, writes with `put`,
+// and leaves both pointers where the conversion got.
+template <typename S, typename T, typename Read, typename Put>
+ConversionResult ConvertRange(const S** sourceStart, const S* sourceEnd, T** targetStart, T* targetEnd,
+                              ConversionFlags flags, Read read, Put put) {
   ConversionResult result = conversionOK;
-  const UTF32* s = *sourceStart;
+  const S* s = *sourceStart;
   T* t = *targetStart;
   while (s < sourceEnd) {
-    UTF32 cp = *s;
-    if (IsSurrogate(cp) || cp > kUniMaxLegalUtf32) {
-      if (flags == strictConversion) {
-        result = sourceIllegal;
-        break;
-      }
-      cp = kUniReplacementChar;
+    const Step step = read(s, sourceEnd, flags);
+    if (step.stop != conversionOK) {
+      result = step.stop;
+      break;
     }
-    if (!put(t, targetEnd, cp)) {
+    if (!put(t, targetEnd, step.cp)) {
       result = targetExhausted;
       break;
     }
-    ++s;
+    s += step.len;
   }
   *sourceStart = s;
   *targetStart = t;
@@ -230,33 +209,33 @@ ConversionResult FromUtf32(const UTF32** sourceStart, const UTF32* sourceEnd, T*
 }  // namespace
 
 ConversionResult ConvertUTF8toUTF16(const UTF8** sourceStart, const UTF8* sourceEnd, UTF16** targetStart,
-                                    UTF16* targetEnd, ConversionFlags) {
-  return FromUtf8(sourceStart, sourceEnd, targetStart, targetEnd, PutUtf16);
+                                    UTF16* targetEnd, ConversionFlags flags) {
+  return ConvertRange(sourceStart, sourceEnd, targetStart, targetEnd, flags, StepUtf8, PutUtf16);
 }
 
 ConversionResult ConvertUTF8toUTF32(const UTF8** sourceStart, const UTF8* sourceEnd, UTF32** targetStart,
-                                    UTF32* targetEnd, ConversionFlags) {
-  return FromUtf8(sourceStart, sourceEnd, targetStart, targetEnd, PutUtf32);
+                                    UTF32* targetEnd, ConversionFlags flags) {
+  return ConvertRange(sourceStart, sourceEnd, targetStart, targetEnd, flags, StepUtf8, PutUtf32);
 }
 
 ConversionResult ConvertUTF16toUTF8(const UTF16** sourceStart, const UTF16* sourceEnd, UTF8** targetStart,
                                     UTF8* targetEnd, ConversionFlags flags) {
-  return FromUtf16(sourceStart, sourceEnd, targetStart, targetEnd, flags, PutUtf8);
+  return ConvertRange(sourceStart, sourceEnd, targetStart, targetEnd, flags, StepUtf16, PutUtf8);
 }
 
 ConversionResult ConvertUTF16toUTF32(const UTF16** sourceStart, const UTF16* sourceEnd, UTF32** targetStart,
                                      UTF32* targetEnd, ConversionFlags flags) {
-  return FromUtf16(sourceStart, sourceEnd, targetStart, targetEnd, flags, PutUtf32);
+  return ConvertRange(sourceStart, sourceEnd, targetStart, targetEnd, flags, StepUtf16, PutUtf32);
 }
 
 ConversionResult ConvertUTF32toUTF8(const UTF32** sourceStart, const UTF32* sourceEnd, UTF8** targetStart,
                                     UTF8* targetEnd, ConversionFlags flags) {
-  return FromUtf32(sourceStart, sourceEnd, targetStart, targetEnd, flags, PutUtf8);
+  return ConvertRange(sourceStart, sourceEnd, targetStart, targetEnd, flags, StepUtf32, PutUtf8);
 }
 
 ConversionResult ConvertUTF32toUTF16(const UTF32** sourceStart, const UTF32* sourceEnd, UTF16** targetStart,
                                      UTF16* targetEnd, ConversionFlags flags) {
-  return FromUtf32(sourceStart, sourceEnd, targetStart, targetEnd, flags, PutUtf16);
+  return ConvertRange(sourceStart, sourceEnd, targetStart, targetEnd, flags, StepUtf32, PutUtf16);
 }
 
 bool isLegalUTF8Sequence(const UTF8* source, const UTF8* sourceEnd) {

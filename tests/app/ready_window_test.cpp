@@ -2,11 +2,6 @@
 // asked on the first tick, the workspace opened and scanned behind it, the
 // ready state with every category's sessions, the category links, a second
 // copy that waits at the workspace lock, and the stored UI language.
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -16,6 +11,7 @@
 #include "appcore/RegistrySettings.h"
 #include "tests/app/sample_program.h"
 #include "tests/common/env.h"
+#include "tests/common/lock_holder.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
 #include "tools/projgen/SampleWorkspace.h"
@@ -124,25 +120,8 @@ TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSes
 // workspace, can be pressed, and Upload cannot.
 TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndOffersSetting) {
   REQUIRE_UI();
-  const std::string lockPath = m_dir.File("ws/db.v5/single");
-  int held[2], release[2];
-  ASSERT_EQ(pipe(held), 0);
-  ASSERT_EQ(pipe(release), 0);
-  const pid_t first = fork();
-  ASSERT_GE(first, 0);
-  if (first == 0) {
-    // Only system calls here: the parent has other threads.
-    const int fd = open(lockPath.c_str(), O_WRONLY | O_CREAT, 0666);
-    const char ok = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0 ? '1' : '0';
-    (void)!write(held[1], &ok, 1);
-    char c;
-    (void)!read(release[0], &c, 1);
-    _exit(0);
-  }
-  char ok = 0;
-  ASSERT_EQ(read(held[0], &ok, 1), 1);
-  ASSERT_EQ(ok, '1');
-  bool released = false;
+  LockHolder first(m_dir.File("ws/db.v5/single"));
+  ASSERT_TRUE(first.Held());
   RunProgram([&](CtessilarDlg& main) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
     UiTestPumpUntil([&] {
@@ -162,16 +141,10 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndO
     });
     UiTestClick(main.GetDlgItem(kIdSetting));
     EXPECT_TRUE(UiTestPumpUntil([&] { return settingOpened; }, 3000));
-    (void)!write(release[1], "x", 1);
-    released = waitpid(first, nullptr, 0) == first;
+    EXPECT_TRUE(first.Release());
     EXPECT_TRUE(WaitUntilReady(main, 1033));
     EXPECT_EQ(static_cast<CListCtrl*>(main.GetDlgItem(kIdList))->GetItemCount(), 8);
   });
-  if (!released) {
-    (void)!write(release[1], "x", 1);
-    waitpid(first, nullptr, 0);
-  }
-  for (int fd : {held[0], held[1], release[0], release[1]}) close(fd);
 }
 
 TEST_F(ReadyWindowTest, TheStoredUiLanguageShowsTheWindowInJapanese) {

@@ -504,3 +504,24 @@ TEST_F(XmlFiles, SaveFileEscapesAndKeepsTexts) {
   icXParser_C empty(nullptr, nullptr);
   EXPECT_FALSE(empty.SaveFile(out.c_str()));  // no root
 }
+
+// The tree is the caller's to change: whatever its values and texts come to
+// hold, the saved file is one the reader takes back, without the characters
+// XML does not allow and with U+FFFD for an unpaired surrogate.
+TEST_F(XmlFiles, SaveFileWritesWhatTheReaderTakesBackWhateverTheTreeHolds) {
+  std::u16string src = Put("src.xml", u"<r q=\"v\">t</r>");
+  icXParser_C p(nullptr, nullptr);
+  ASSERT_TRUE(p.ParseFile(src.c_str()));
+  icXElement_C* r = p.GetRoot();
+  r->firstAttr->value = p.Intern(u"a\x01\xFFFE b\xD800");
+  r->firstText->text = p.Intern(u"c\x1f\r d\xFFFF");
+  std::u16string out = dir.WFile("out.xml");
+  ASSERT_TRUE(p.SaveFile(out.c_str()));
+
+  icXParser_C q(nullptr, nullptr);
+  ASSERT_TRUE(q.ParseFile(out.c_str())) << std::string(Utf16ToUtf8(Log(q)));
+  EXPECT_EQ(std::u16string(q.GetRoot()->firstAttr->value), u"a b\xFFFD");
+  std::u16string text;
+  for (const icXText_C* t = q.GetRoot()->firstText; t; t = t->Next()) text += t->text;
+  EXPECT_EQ(text, u"c\r d");
+}

@@ -39,6 +39,21 @@ std::vector<int64_t> IdsOf(const std::vector<SectorRec>& sectors) {
   return ids;
 }
 
+// Feeds the false first lap the drive holds, a small loop back over the line
+// at kLon + 110 m that must leave the engine armed with nothing told; then
+// two real laps round a long loop at 100 km/h, and stops the engine.
+void FalseFirstLapThenTwoLaps(Recording<ProbeGear>& run, Drive& drive) {
+  auto& [rec, gear] = run;
+  const size_t falseLap = drive.points().size();
+  feed(gear, drive.points());
+  EXPECT_EQ(gear.getState(), LapGear::kStateArmed);
+  EXPECT_EQ(gear.startedLaps(), 0);
+  EXPECT_TRUE(rec.events.empty());
+  for (int i = 0; i < 2; ++i) drive.by(0, 200).by(100, 0).by(0, -400).by(-100, 0).to(kLat, LonAt(110));
+  feed(gear, drive.points(), falseLap);
+  gear.stop();
+}
+
 }  // namespace
 
 TEST(LapGearStates, SlowSessionProducesNothing) {
@@ -285,16 +300,7 @@ TEST(LapGearFalseFirstLap, ShortFirstLapWithoutSplitsIsDropped) {
   // A quick loop back over the line: about 2 s at 250 km/h.
   drive.by(25, 0, 250.0).by(0, -40, 250.0).by(-25, 0, 250.0).to(kLat, LonAt(110), 250.0);
   for (auto& p : drive.points()) p.Gx = 4.0;
-  const size_t shortLoop = drive.points().size();
-  feed(gear, drive.points());
-  EXPECT_EQ(gear.getState(), LapGear::kStateArmed);
-  EXPECT_EQ(gear.startedLaps(), 0);
-  EXPECT_TRUE(rec.events.empty());
-
-  // Then two real laps round a long loop at 100 km/h.
-  for (int i = 0; i < 2; ++i) drive.by(0, 200).by(100, 0).by(0, -400).by(-100, 0).to(kLat, LonAt(110));
-  feed(gear, drive.points(), shortLoop);
-  gear.stop();
+  FalseFirstLapThenTwoLaps(run, drive);
 
   ASSERT_EQ(rec.laps.size(), 1u);
   ASSERT_EQ(rec.sectors.size(), 1u);
@@ -320,15 +326,7 @@ TEST(LapGearFalseFirstLap, FirstLapWithoutASplitIsDroppedHoweverLong) {
   Drive drive(kLat, kLon, 30.0);
   // A slow small loop, far longer than 5 s, that misses the split.
   drive.by(0, 110, 30.0).by(25, 0, 30.0).by(0, -40, 30.0).by(-25, 0, 30.0).to(kLat, LonAt(110), 30.0);
-  const size_t shortLoop = drive.points().size();
-  feed(gear, drive.points());
-  EXPECT_EQ(gear.getState(), LapGear::kStateArmed);
-  EXPECT_EQ(gear.startedLaps(), 0);
-  EXPECT_TRUE(rec.events.empty());
-
-  for (int i = 0; i < 2; ++i) drive.by(0, 200).by(100, 0).by(0, -400).by(-100, 0).to(kLat, LonAt(110));
-  feed(gear, drive.points(), shortLoop);
-  gear.stop();
+  FalseFirstLapThenTwoLaps(run, drive);
   ASSERT_EQ(rec.laps.size(), 1u);
   EXPECT_EQ(IdsOf(rec.sectorsOfLap(1)), (std::vector<int64_t>{1, 2}));
   EXPECT_DOUBLE_EQ(rec.sectors[0].MaxSpd, 100.0);

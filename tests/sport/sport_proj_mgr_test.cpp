@@ -1,8 +1,5 @@
 // The sport project manager on generated workspaces: the database folder,
 // the workspace lock against another process, and what a load brings in.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +12,7 @@
 #include "sport/SportLapPoint.h"
 #include "sport/SportUser.h"
 #include "tests/common/dead_writer.h"
+#include "tests/common/lock_holder.h"
 #include "tests/common/no_file_override.h"
 #include "tests/sport/sport_workspace.h"
 
@@ -216,29 +214,11 @@ TEST_F(SportWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByIts
 
 TEST_F(SportWorkspaceTest, ASecondProgramWaitsAtTheLockAndGoesOnWhenTheFirstExits) {
   ASSERT_TRUE(sportws::WriteSample(Root()));
-  int release[2];
-  int held[2];
-  ASSERT_EQ(pipe(release), 0);
-  ASSERT_EQ(pipe(held), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    WorkspaceLock lock;
-    const char ok = lock.TryLock(Root() + u"/db.v5/single") ? '1' : '0';
-    (void)!write(held[1], &ok, 1);
-    char c;
-    (void)!read(release[0], &c, 1);
-    _exit(0);
-  }
-  char ok = 0;
-  ASSERT_EQ(read(held[0], &ok, 1), 1);
-  ASSERT_EQ(ok, '1');
+  LockHolder first(Utf16ToUtf8(Root() + u"/db.v5/single"));
+  ASSERT_TRUE(first.Held());
   int pauses = 0;
   m_mgr->SetLockPause([&] {
-    if (++pauses == 3) {
-      (void)!write(release[1], "x", 1);
-      waitpid(child, nullptr, 0);
-    }
+    if (++pauses == 3) first.Release();
     return pauses < 100;
   });
   EXPECT_EQ(m_mgr->OpenWorkspace(Root().c_str()), kWorkspaceOk);

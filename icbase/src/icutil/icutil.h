@@ -11,3 +11,4 @@
 #include "icbase/src/icutil/unistring.h"
 #include "icbase/src/icutil/utdm/unifile.h"
 #include "icbase/src/icutil/utils.h"
+#include "icbase/src/icutil/xmlescape.h"

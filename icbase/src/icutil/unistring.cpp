@@ -1,11 +1,13 @@
 #include "icbase/src/icutil/unistring.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "icbase/src/icutil/utils.h"
+#include "icbase/src/icutil/xmlescape.h"
 #include "platform/win32/format.h"
 #include "platform/win32/wstr.h"
 
@@ -292,39 +294,15 @@ void UniString_C::ToKeyLetters() {
 
 void UniString_C::ToHtml() {
   if (length <= 0) return;
+  const std::u16string_view text(buffer, static_cast<size_t>(length));
   std::u16string out;
-  bool changed = false;
-  for (int32_t i = 0; i < length; ++i) {
-    char16_t c = buffer[i];
-    switch (c) {
-      case u'\n':
-        out += u"<br />";
-        changed = true;
-        break;
-      case u'\r':
-        changed = true;
-        break;
-      case u'<':
-        out += u"&lt;";
-        changed = true;
-        break;
-      case u'>':
-        out += u"&gt;";
-        changed = true;
-        break;
-      case u'&':
-        out += u"&amp;";
-        changed = true;
-        break;
-      case u'"':
-        out += u"&quot;";
-        changed = true;
-        break;
-      default:
-        out.push_back(c);
-    }
+  for (size_t from = 0; from <= text.size();) {
+    const size_t end = std::min(text.find_first_of(u"\r\n", from), text.size());
+    AppendXmlEscaped(out, text.substr(from, end - from), kXmlQuote);
+    if (end < text.size() && text[end] == u'\n') out += u"<br />";
+    from = end + 1;
   }
-  if (!changed || out.empty()) return;
+  if (out.empty() || out == text) return;
   AssignN(out.c_str(), ClampLength(out.size()));
 }
 
@@ -351,50 +329,30 @@ void UniString_C::EscapeJs() {
   TrimRight(u'\n');
   TrimRight(u'\r');
   if (length <= 0) return;
+  struct Escape {
+    char16_t c;
+    const char16_t* text;
+  };
+  static constexpr Escape kEscapes[] = {{u'\t', u"\\t"}, {u'\n', u"\\n"}, {u'\r', u"\\r"},
+                                        {u'"', u"\\\""}, {u'\'', u"\\'"}, {u'\\', u"\\\\"}};
   static const char16_t kHex[] = u"0123456789abcdef";
+  const std::u16string_view text(buffer, static_cast<size_t>(length));
   std::u16string out;
-  bool changed = false;
-  for (int32_t i = 0; i < length; ++i) {
-    char16_t c = buffer[i];
-    switch (c) {
-      case u'\t':
-        out += u"\\t";
-        changed = true;
-        continue;
-      case u'\n':
-        out += u"\\n";
-        changed = true;
-        continue;
-      case u'\r':
-        out += u"\\r";
-        changed = true;
-        continue;
-      case u'"':
-        out += u"\\\"";
-        changed = true;
-        continue;
-      case u'\'':
-        out += u"\\'";
-        changed = true;
-        continue;
-      case u'\\':
-        out += u"\\\\";
-        changed = true;
-        continue;
-      default:
-        break;
-    }
-    if (c < 0x20 || c == 0x2028 || c == 0x2029) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    const Escape* escape =
+        std::find_if(std::begin(kEscapes), std::end(kEscapes), [c](const Escape& e) { return e.c == c; });
+    if (escape != std::end(kEscapes)) {
+      out += escape->text;
+    } else if (c < 0x20 || c == 0x2028 || c == 0x2029) {
       out += u"\\u";
       for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(c >> shift) & 0xF]);
-      changed = true;
-    } else if (c == u'/' && i > 0 && buffer[i - 1] == u'<') {
+    } else if (c == u'/' && i > 0 && text[i - 1] == u'<') {
       out += u"\\/";  // keeps "</script>" from ending the page's script
-      changed = true;
     } else {
       out.push_back(c);
     }
   }
-  if (!changed || out.empty()) return;
+  if (out.empty() || out == text) return;
   AssignN(out.c_str(), ClampLength(out.size()));
 }

@@ -12,10 +12,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "icbase/src/icutil/fatal.h"
 #include "icbase/src/icutil/utdm/unifile.h"
 #include "icbase/src/icutil/utils.h"
+#include "icbase/src/icutil/xmlescape.h"
 #include "platform/win32/wstr.h"
 
 static_assert(sizeof(XML_Char) == sizeof(char16_t), "expat must deliver UTF-16 units");
@@ -823,44 +825,12 @@ void AppendIndent(WStrBuilder_C& out, int32_t level, bool& ok) {
   if (n > 0) ok = out.Append(kBlanks, n) && ok;
 }
 
-// Escapes markup characters; in attribute values also the quote and the
-// white space that a reader would otherwise normalise.
-void AppendEscaped(WStrBuilder_C& out, const char16_t* text, bool attribute, bool& ok) {
-  if (!text) return;
-  const char16_t* run = text;
-  for (const char16_t* p = text; *p; ++p) {
-    const char16_t* rep = nullptr;
-    switch (*p) {
-      case u'&':
-        rep = u"&amp;";
-        break;
-      case u'<':
-        rep = u"&lt;";
-        break;
-      case u'>':
-        rep = u"&gt;";
-        break;
-      case u'\r':
-        rep = u"&#13;";
-        break;
-      case u'"':
-        rep = attribute ? u"&quot;" : nullptr;
-        break;
-      case u'\n':
-        rep = attribute ? u"&#10;" : nullptr;
-        break;
-      case u'\t':
-        rep = attribute ? u"&#9;" : nullptr;
-        break;
-      default:
-        break;
-    }
-    if (!rep) continue;
-    if (p > run) ok = out.Append(run, static_cast<int32_t>(p - run)) && ok;
-    ok = out.Append(rep) && ok;
-    run = p + 1;
-  }
-  if (*run) ok = out.Append(run) && ok;
+// Texts keep their CR, attribute values also their quotes and white space,
+// so that the file reads back as the tree; characters the reader refuses are
+// left out.
+void AppendEscaped(WStrBuilder_C& out, const char16_t* text, uint32_t flags, bool& ok) {
+  const std::u16string escaped = XmlEscaped(text, flags | kXmlCharsOnly);
+  if (!escaped.empty()) ok = out.Append(escaped.c_str(), static_cast<int32_t>(escaped.size())) && ok;
 }
 
 void AppendStartTag(WStrBuilder_C& out, const icXElement_C* e, bool& ok) {
@@ -874,7 +844,7 @@ void AppendStartTag(WStrBuilder_C& out, const icXElement_C* e, bool& ok) {
       AppendIndent(out, d + 1, ok);
       ok = out.Append(a->name) && ok;
       ok = out.Append(u"=\"") && ok;
-      AppendEscaped(out, a->value, true, ok);
+      AppendEscaped(out, a->value, kXmlAttribute, ok);
       ok = out.Append(u"\"\n") && ok;
     }
     AppendIndent(out, d + 1, ok);
@@ -882,7 +852,7 @@ void AppendStartTag(WStrBuilder_C& out, const icXElement_C* e, bool& ok) {
   ok = out.Append(u">\n") && ok;
   // The texts follow the start tag as one run (a reader delivers one text
   // in several pieces, at line ends and character references).
-  for (const icXText_C* t = e->firstText; t; t = t->Next()) AppendEscaped(out, t->text, false, ok);
+  for (const icXText_C* t = e->firstText; t; t = t->Next()) AppendEscaped(out, t->text, kXmlCr, ok);
   if (e->firstText) ok = out.Append(u"\n") && ok;
 }
 

@@ -232,7 +232,9 @@ class icXParser_C : public icXml_A {
   // True when the file was well-formed and passed the tag table; the log
   // tells what happened.
   bool ParseFile(const char16_t* path);
-  // Writes the tree as UTF-16LE with the mark; false without a root.
+  // Writes the tree as UTF-16LE with the mark; false without a root. Values
+  // and texts are escaped so that they read back as they are, less the
+  // characters XML does not allow (an unpaired surrogate as U+FFFD).
   bool SaveFile(const char16_t* path) const;
   // Bytes used over the node blocks (and the pool when owned); the bytes
   // allocated go to *allocated.
