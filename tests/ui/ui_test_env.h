@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -18,16 +19,31 @@ inline bool& UiAvailable() {
   return available;
 }
 
+// The longest a message box waits for a test's step to answer it; the longest
+// waits of the dialog tests are as long.
+constexpr std::chrono::milliseconds kUnansweredBoxLimit{60000};
+
+// The toolkit for the whole test program. A message box that no step of the
+// running test answers within kUnansweredBoxLimit fails that test and is
+// closed, so that the program goes on.
 class UiEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     static char name[] = "ui_test";
     char* argv[] = {name, nullptr};
     UiAvailable() = AfxUiInit(1, argv);
+    if (!UiAvailable()) return;
+    m_unanswered = std::make_unique<UiTestUnansweredBoxes>(
+        [](const CString& text) { ADD_FAILURE() << "a message box no step of the test answered: " << text.ToUtf8(); },
+        kUnansweredBoxLimit);
   }
   void TearDown() override {
+    m_unanswered.reset();
     if (UiAvailable()) AfxUiTerm();
   }
+
+ private:
+  std::unique_ptr<UiTestUnansweredBoxes> m_unanswered;
 };
 
 #define REQUIRE_UI()                                  \
