@@ -110,9 +110,8 @@ class DamagedWorkspaceTest : public SampleProgramTest {
         shown->listedBehind = listedBehind();
         if (!shown->listedBehind) return false;
       }
-      UiTestEndModal(top, IDOK);
-      *answered = true;
-      return true;
+      *answered = AnswerMessageBox(top, IDOK);
+      return *answered;
     });
     auto logIn = [expect, shown, answered, late, listedBehind]() {
       if (expect == Expect::kNoMessage && !shown->listedBehind) shown->listedBehind = listedBehind();

@@ -96,17 +96,22 @@ struct MessageBoxSeen {
   CString caption;
 };
 
+// Answers `box` with `answer` when it is a message box waiting for one,
+// keeping what it showed in `seen`; false for any other window, and for a box
+// already answered that has not closed yet: the box shown next may take its
+// place, even its address, so only a box still waiting counts.
+inline bool AnswerMessageBox(HWND box, int answer, MessageBoxSeen* seen = nullptr) {
+  if (!UiTestIsMessageBox(box)) return false;
+  MessageBoxSeen shown{UiTestMessageBoxText(box), UiTestMessageBoxCaption(box)};
+  if (!UiTestEndModal(box, answer)) return false;
+  if (seen != nullptr) *seen = shown;
+  return true;
+}
+
 // Answers the next message box with `answer`, keeping what it showed.
 inline std::shared_ptr<MessageBoxSeen> AnswerNextMessageBox(int answer = IDOK) {
   auto seen = std::make_shared<MessageBoxSeen>();
-  UiTestPoll([answer, seen]() {
-    HWND box = UiTestInnermostModal();
-    if (!UiTestIsMessageBox(box)) return false;
-    seen->text = UiTestMessageBoxText(box);
-    seen->caption = UiTestMessageBoxCaption(box);
-    UiTestEndModal(box, answer);
-    return true;
-  });
+  UiTestPoll([answer, seen]() { return AnswerMessageBox(UiTestInnermostModal(), answer, seen.get()); });
   return seen;
 }
 
