@@ -1,7 +1,6 @@
 // The session list of the main window in a real window, from a SessionList.db
 // written here: the category captions and their counts, the rows and columns
 // of each category, the switching links, and uploaded rows that stay checked.
-// Its own program: the window's session list is made once per process.
 #include <filesystem>
 #include <fstream>
 #include <memory>
