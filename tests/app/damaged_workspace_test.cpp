@@ -2,8 +2,7 @@
 // on a spoiled project file or on a workspace it may not write: the user is
 // told which file or folder and why while the login dialog is still open,
 // the window goes on with the stored session list, and no row or upload
-// state is lost. Its own program: the window's session list is made once per
-// process.
+// state is lost.
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -110,9 +109,8 @@ class DamagedWorkspaceTest : public SampleProgramTest {
         shown->listedBehind = listedBehind();
         if (!shown->listedBehind) return false;
       }
-      UiTestEndModal(top, IDOK);
-      *answered = true;
-      return true;
+      *answered = AnswerMessageBox(top, IDOK);
+      return *answered;
     });
     auto logIn = [expect, shown, answered, late, listedBehind]() {
       if (expect == Expect::kNoMessage && !shown->listedBehind) shown->listedBehind = listedBehind();

@@ -5,7 +5,6 @@
 // sectors the generator drove; the session on a circuit the service does not
 // have cannot be analysed. The dialogs are taken in whole-screen pictures
 // over the main window.
-// Its own program: the window's databases are made once per process.
 #include <sqlite3.h>
 
 #include <filesystem>

@@ -95,11 +95,7 @@ TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSes
     auto boxes = std::make_shared<int>(0);
     auto watching = std::make_shared<bool>(true);
     UiTestPoll([boxes, watching]() {
-      HWND top = UiTestInnermostModal();
-      if (*watching && top != nullptr && UiTestIsMessageBox(top)) {
-        ++*boxes;
-        UiTestEndModal(top, IDOK);
-      }
+      if (*watching && AnswerMessageBox(UiTestInnermostModal(), IDOK)) ++*boxes;
       return !*watching;
     });
     for (const auto& link : links) {

@@ -1,7 +1,6 @@
 // The session list of the main window in a real window, from a SessionList.db
 // written here: the category captions and their counts, the rows and columns
 // of each category, the switching links, and uploaded rows that stay checked.
-// Its own program: the window's session list is made once per process.
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -155,12 +154,10 @@ TEST_F(SessionListTest, EachCategoryListsItsSessionsWithCaptionsAndCounts) {
     auto seen = std::make_shared<int>(0);
     UiTestPoll([watching, seen]() {
       if (!*watching) return true;
-      HWND top = UiTestInnermostModal();
-      if (top == nullptr || !UiTestIsMessageBox(top)) return false;
-      EXPECT_EQ(UiTestMessageBoxText(top),
-                CString(u"This race type of session does not support to upload to Pelmora Web yet."));
+      MessageBoxSeen box;
+      if (!AnswerMessageBox(UiTestInnermostModal(), IDOK, &box)) return false;
+      EXPECT_EQ(box.text, CString(u"This race type of session does not support to upload to Pelmora Web yet."));
       ++*seen;
-      UiTestEndModal(top, IDOK);
       return false;
     });
     for (const auto& link : links) {

@@ -127,12 +127,10 @@ std::string ReadAll(const std::string& path) {
 // keeping what each showed.
 std::shared_ptr<std::vector<MessageBoxSeen>> AnswerMessageBoxes(size_t count) {
   auto seen = std::make_shared<std::vector<MessageBoxSeen>>();
-  UiTestPoll([seen, count, last = HWND()]() mutable {
-    HWND box = UiTestInnermostModal();
-    if (box == last || !UiTestIsMessageBox(box)) return false;
-    seen->push_back({UiTestMessageBoxText(box), UiTestMessageBoxCaption(box)});
-    UiTestEndModal(box, IDOK);
-    last = box;
+  UiTestPoll([seen, count]() {
+    MessageBoxSeen box;
+    if (!AnswerMessageBox(UiTestInnermostModal(), IDOK, &box)) return false;
+    seen->push_back(box);
     return seen->size() == count;
   });
   return seen;

@@ -1,8 +1,8 @@
 // The main window's timers in a real window against the stand-in service:
 // the login on the first tick while the session list is prepared, the track
 // maps after a login, the upload's progress and result, and the software
-// update the update store offers. Its own program: the window's databases
-// are made once per process, so the user's folders are the suite's.
+// update the update store offers. The user's folders, the workspace and the
+// user database are the suite's, made once for all its cases.
 #include <filesystem>
 #include <memory>
 #include <set>

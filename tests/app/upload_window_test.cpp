@@ -5,7 +5,6 @@
 // sessions of several race types are prepared and posted, and the result
 // dialog's counts match what the service and the session list hold; and what
 // the window offers while an upload runs.
-// Its own program: the window's databases are made once per process.
 #include <filesystem>
 #include <functional>
 #include <map>

@@ -2,7 +2,7 @@
 // test's own user database: made in the per-user data folder of the test's
 // temporary folder, registered as the store of the client's host (m_host,
 // without a workspace until the test gives one) and logged out at the start;
-// unregistered at the end. Link uploader_lib and standin_service.
+// unregistered at the end. Link appcore and standin_service.
 #pragma once
 
 #include <filesystem>

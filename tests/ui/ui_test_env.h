@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -18,16 +19,31 @@ inline bool& UiAvailable() {
   return available;
 }
 
+// The longest a message box waits for a test's step to answer it; the longest
+// waits of the dialog tests are as long.
+constexpr std::chrono::milliseconds kUnansweredBoxLimit{60000};
+
+// The toolkit for the whole test program. A message box that no step of the
+// running test answers within kUnansweredBoxLimit fails that test and is
+// closed, so that the program goes on.
 class UiEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     static char name[] = "ui_test";
     char* argv[] = {name, nullptr};
     UiAvailable() = AfxUiInit(1, argv);
+    if (!UiAvailable()) return;
+    m_unanswered = std::make_unique<UiTestUnansweredBoxes>(
+        [](const CString& text) { ADD_FAILURE() << "a message box no step of the test answered: " << text.ToUtf8(); },
+        kUnansweredBoxLimit);
   }
   void TearDown() override {
+    m_unanswered.reset();
     if (UiAvailable()) AfxUiTerm();
   }
+
+ private:
+  std::unique_ptr<UiTestUnansweredBoxes> m_unanswered;
 };
 
 #define REQUIRE_UI()                                  \
@@ -80,17 +96,22 @@ struct MessageBoxSeen {
   CString caption;
 };
 
+// Answers `box` with `answer` when it is a message box waiting for one,
+// keeping what it showed in `seen`; false for any other window, and for a box
+// already answered that has not closed yet: the box shown next may take its
+// place, even its address, so only a box still waiting counts.
+inline bool AnswerMessageBox(HWND box, int answer, MessageBoxSeen* seen = nullptr) {
+  if (!UiTestIsMessageBox(box)) return false;
+  MessageBoxSeen shown{UiTestMessageBoxText(box), UiTestMessageBoxCaption(box)};
+  if (!UiTestEndModal(box, answer)) return false;
+  if (seen != nullptr) *seen = shown;
+  return true;
+}
+
 // Answers the next message box with `answer`, keeping what it showed.
 inline std::shared_ptr<MessageBoxSeen> AnswerNextMessageBox(int answer = IDOK) {
   auto seen = std::make_shared<MessageBoxSeen>();
-  UiTestPoll([answer, seen]() {
-    HWND box = UiTestInnermostModal();
-    if (!UiTestIsMessageBox(box)) return false;
-    seen->text = UiTestMessageBoxText(box);
-    seen->caption = UiTestMessageBoxCaption(box);
-    UiTestEndModal(box, answer);
-    return true;
-  });
+  UiTestPoll([answer, seen]() { return AnswerMessageBox(UiTestInnermostModal(), answer, seen.get()); });
   return seen;
 }
 

@@ -306,3 +306,46 @@ void UiTestPoll(std::function<bool()> step, int intervalMs) {
   auto* t = new PollTimer(std::move(step));
   t->Start(intervalMs, wxTIMER_CONTINUOUS);
 }
+
+// Looks at the innermost modal window every tenth of a second. A box counts
+// from the tick that first sees it waiting; one that another box replaces at
+// the same address between two ticks counts on, which only lengthens a wait
+// that a test's steps end within milliseconds.
+class UiTestUnansweredBoxes::Watch : public wxTimer {
+ public:
+  Watch(std::function<void(const CString&)> report, std::chrono::milliseconds limit)
+      : m_report(std::move(report)), m_limit(limit) {}
+  void Notify() override {
+    HWND box = UiTestInnermostModal();
+    auto* dialog = box != nullptr ? dynamic_cast<wxDialog*>(Wx(box)) : nullptr;
+    if (!UiTestIsMessageBox(box) || dialog == nullptr || !dialog->IsModal()) {
+      m_box = nullptr;
+      return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (box != m_box) {
+      m_box = box;
+      m_since = now;
+      return;
+    }
+    if (now - m_since < m_limit) return;
+    m_box = nullptr;
+    const CString text = UiTestMessageBoxText(box);
+    UiTestEndModal(box, IDCANCEL);
+    m_report(text);
+  }
+
+ private:
+  std::function<void(const CString&)> m_report;
+  std::chrono::milliseconds m_limit;
+  HWND m_box = nullptr;
+  std::chrono::steady_clock::time_point m_since;
+};
+
+UiTestUnansweredBoxes::UiTestUnansweredBoxes(std::function<void(const CString& text)> report,
+                                             std::chrono::milliseconds limit)
+    : m_watch(std::make_unique<Watch>(std::move(report), limit)) {
+  m_watch->Start(100, wxTIMER_CONTINUOUS);
+}
+
+UiTestUnansweredBoxes::~UiTestUnansweredBoxes() { m_watch->Stop(); }

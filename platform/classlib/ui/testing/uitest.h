@@ -2,7 +2,9 @@
 // would (clicks, keys, mouse moves) and save pictures of what a user sees.
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/classlib/ui/afxwin.h"
@@ -55,3 +57,19 @@ bool UiTestPumpUntil(const std::function<bool()>& done, int maxMs = 10000);
 void UiTestPoll(std::function<bool()> step, int intervalMs = 10);
 // Forgets a quit request, so that one test process can run further dialogs.
 void UiTestResetQuit();
+
+// While it lives, a message box that waits unanswered for `limit` is handed to
+// `report` with its text and closed with IDCANCEL: a dialog test that did not
+// expect the box fails within its time instead of waiting for ever. Made and
+// ended on the UI thread, between AfxUiInit and AfxUiTerm.
+class UiTestUnansweredBoxes {
+ public:
+  UiTestUnansweredBoxes(std::function<void(const CString& text)> report, std::chrono::milliseconds limit);
+  ~UiTestUnansweredBoxes();
+  UiTestUnansweredBoxes(const UiTestUnansweredBoxes&) = delete;
+  UiTestUnansweredBoxes& operator=(const UiTestUnansweredBoxes&) = delete;
+
+ private:
+  class Watch;
+  std::unique_ptr<Watch> m_watch;
+};
