@@ -16,7 +16,7 @@
 #include "appcore/JobStates.h"
 #include "appcore/WorkerThreads.h"
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 #include "uploader/ListCtrlExtension.h"
 #include "uploader/StaticExtension.h"
 #include "webclient/SessionSummary.h"

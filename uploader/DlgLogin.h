@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 #include "uploader/StaticExtension.h"
 
 class UserInfoDb;

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 
 class CDlgSelfUpgrade : public CDialog {
  public:

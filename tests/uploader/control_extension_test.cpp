@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 #include "tests/common/program_ui_env.h"
 #include "uploader/ListCtrlExtension.h"
 #include "uploader/StaticExtension.h"
