@@ -11,8 +11,8 @@
 #include "appcore/TransferFolders.h"
 #include "appcore/WorkspaceLocation.h"
 #include "uploader/AboutDlg.h"
-#include "uploader/CtessilarApp.h"
 #include "uploader/DlgSetting.h"
+#include "uploader/ProgramTitle.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

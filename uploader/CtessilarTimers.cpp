@@ -4,12 +4,13 @@
 // login, result and software-update dialogs.
 #include <algorithm>
 
+#include "appcore/AppContext.h"
 #include "appcore/UserInfoDb.h"
-#include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/DlgLogin.h"
 #include "uploader/DlgResult.h"
 #include "uploader/DlgSelfUpgrade.h"
+#include "uploader/ProgramTitle.h"
 
 namespace {
 
@@ -238,8 +239,7 @@ void CtessilarDlg::OnClickedLogin() {
   // One login dialog at a time: a click on the link just before the first
   // tick would otherwise meet the tick's own login.
   if (IsLoggedIn() || m_bLoginOpen) return;
-  auto* app = dynamic_cast<CtessilarApp*>(AfxGetApp());
-  UserInfoDb* users = app != nullptr ? app->m_pUserInfoDb : nullptr;
+  UserInfoDb* users = m_pContext != nullptr ? &m_pContext->Users() : nullptr;
   CDlgLogin login(users, this);
   m_bLoginOpen = true;
   const INT_PTR result = login.DoModal();

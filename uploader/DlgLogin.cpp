@@ -1,7 +1,7 @@
 #include "uploader/DlgLogin.h"
 
 #include "appcore/UserInfoDb.h"
-#include "uploader/CtessilarApp.h"
+#include "uploader/ProgramTitle.h"
 #include "webclient/ApiClient.h"
 #include "webclient/deploy.h"
 

@@ -5,7 +5,7 @@
 #include "appcore/RegistrySettings.h"
 #include "appcore/Restart.h"
 #include "platform/win32/files.h"
-#include "uploader/CtessilarApp.h"
+#include "uploader/ProgramTitle.h"
 
 namespace {
 
