@@ -10,6 +10,7 @@
 #include "appcore/TrackMapDb.h"
 #include "appcore/TransferFolders.h"
 #include "appcore/WorkspaceLocation.h"
+#include "res/resources.h"
 #include "uploader/AboutDlg.h"
 #include "uploader/DlgSetting.h"
 #include "uploader/ProgramTitle.h"
@@ -103,7 +104,7 @@ ON_NOTIFY(LVN_ITEMCHANGED, kIdList, &CtessilarDlg::OnItemChangedSession)
 END_MESSAGE_MAP()
 
 CtessilarDlg::CtessilarDlg(CWnd* parent) : CDialog(IDD, parent) {
-  if (CWinApp* app = AfxGetApp()) m_hIcon = app->LoadIcon(128);
+  if (CWinApp* app = AfxGetApp()) m_hIcon = app->LoadIcon(kIconProgram);
 }
 
 CtessilarDlg::CtessilarDlg(AppContext& context, CWnd* parent) : CtessilarDlg(parent) { m_pContext = &context; }
@@ -170,8 +171,8 @@ BOOL CtessilarDlg::OnInitDialog() {
   m_workers.Start([this](std::stop_token stop) { LocateWorkspaceThread(stop); });
   m_workers.Start([this](std::stop_token stop) { LoadDragRacingTypesThread(stop); });
 
-  for (CStaticExtension* link : m_categoryStatics) link->SetLinkStyle(4);
-  m_stLogin.SetLinkStyle(5);
+  for (CStaticExtension* link : m_categoryStatics) link->SetLinkStyle(kLinkDarkBackgroundBright);
+  m_stLogin.SetLinkStyle(kLinkHandBrightText);
 
   AdoptStoredLanguage();
 
@@ -365,11 +366,10 @@ HBRUSH CtessilarDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
 }
 
 HBRUSH CtessilarDlg::LinkColours(CDC* dc, const CStaticExtension& link) {
-  const int32_t style = link.GetLinkStyle();
+  const LinkStyle style = link.GetLinkStyle();
   const bool hovered = link.IsTracking() != FALSE;
-  const bool darkWhileHovered = style == 2 || style == 4;
-  if (style >= 3 && style <= 5) dc->SetTextColor(hovered ? kWhite : kGrey);
-  return static_cast<HBRUSH>(GetStockObject(darkWhileHovered && hovered ? DKGRAY_BRUSH : BLACK_BRUSH));
+  if (BrightensOnHover(style)) dc->SetTextColor(hovered ? kWhite : kGrey);
+  return static_cast<HBRUSH>(GetStockObject(DarkensOnHover(style) && hovered ? DKGRAY_BRUSH : BLACK_BRUSH));
 }
 
 void CtessilarDlg::ApplyColours() { Invalidate(); }

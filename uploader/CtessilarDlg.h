@@ -221,8 +221,8 @@ class CtessilarDlg : public CDialog {
   // Takes the row's id and re-checks it when that session is uploaded.
   void KeepUploadedChecked(int row);
 
-  // The colours of a link static: white while the mouse is over it, grey
-  // otherwise; styles 2 and 4 on dark grey while hovered.
+  // The colours of a link static by its style: white while the mouse is
+  // over it, grey otherwise, on dark grey while hovered.
   HBRUSH LinkColours(CDC* dc, const CStaticExtension& link);
   bool IsLoggedIn() const;
   // The control's place in client coordinates as the template gives it.
@@ -231,7 +231,7 @@ class CtessilarDlg : public CDialog {
   HICON m_hIcon = nullptr;
   CFont m_fontUnderline;
   CFont m_fontPlain;
-  LANGID m_nLanguage = 1033;
+  LANGID m_nLanguage = kLangEnglish;
   int m_nInitialWidth = 0;
   int m_nInitialHeight = 0;
   // Each control's rectangle at the end of set-up, by id: every layout is

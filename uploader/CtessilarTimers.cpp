@@ -247,7 +247,7 @@ void CtessilarDlg::OnClickedLogin() {
   if (result == IDCANCEL || !IsLoggedIn()) return;
   UserInfoRecord user;
   if (users != nullptr) users->GetLastUser(user);
-  m_stLogin.SetLinkStyle(0);
+  m_stLogin.SetLinkStyle(kLinkPlain);
   LayoutLoginLink(m_stLogin, user.name);
   ApplyColours();
   SetTimer(kTimerTrackMaps, kTickMs);
