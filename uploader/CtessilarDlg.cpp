@@ -5,17 +5,18 @@
 
 #include "appcore/AppContext.h"
 #include "appcore/RegistrySettings.h"
+#include "appcore/ServicePages.h"
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionRows.h"
 #include "appcore/TrackMapDb.h"
 #include "appcore/TransferFolders.h"
+#include "appcore/UiLanguages.h"
 #include "appcore/WorkspaceLocation.h"
 #include "res/resources.h"
 #include "uploader/AboutDlg.h"
 #include "uploader/DlgSetting.h"
 #include "uploader/ProgramTitle.h"
 #include "webclient/ApiClient.h"
-#include "webclient/deploy.h"
 
 namespace {
 
@@ -55,30 +56,6 @@ bool MakeRecords(std::vector<SessionSummary>& records, int32_t count) {
 }
 
 }  // namespace
-
-bool IsUiLanguage(LANGID lang) {
-  return lang == kLangEnglish || lang == kLangJapanese || lang == kLangGerman || lang == kLangChineseTraditional;
-}
-
-CString ServiceWebAddress() { return CString(DeployServiceBase().c_str()) + u"/Web/"; }
-
-CString TermsOfUseAddress(LANGID lang) {
-  const char16_t* tag = u"EN";
-  switch (lang) {
-    case kLangChineseTraditional:
-      tag = u"ZH_TW";
-      break;
-    case kLangGerman:
-      tag = u"DE";
-      break;
-    case kLangJapanese:
-      tag = u"JA";
-      break;
-    default:
-      break;
-  }
-  return CString(DeployServiceBase().c_str()) + u"/Web/UsageTerms.php?l=" + tag;
-}
 
 BEGIN_MESSAGE_MAP(CtessilarDlg, CDialog)
 ON_WM_SYSCOMMAND()

@@ -1,8 +1,8 @@
 // The main window (dialog 102): the category selectors, the session list, the
 // Upload, Setting and web buttons, the status text and progress bar, the
 // workspace path, the login link and the terms link; its layout on resizing,
-// its colours, its key filter and the web pages it opens; and the fields it
-// shares with its worker threads.
+// its colours and its key filter; and the fields it shares with its worker
+// threads.
 #pragma once
 
 #include <atomic>
@@ -24,13 +24,6 @@
 class AppContext;
 class SessionListDb;
 class TrackMapDb;
-
-// The four UI languages of the string table; any other value is refused.
-bool IsUiLanguage(LANGID lang);
-// The service's web pages: <service>/Web/, and the terms of use in the tag
-// of the language (ZH_TW, DE, JA, else EN).
-CString ServiceWebAddress();
-CString TermsOfUseAddress(LANGID lang);
 
 class CtessilarDlg : public CDialog {
  public:

@@ -1,9 +1,9 @@
 #include "uploader/DlgLogin.h"
 
+#include "appcore/ServicePages.h"
 #include "appcore/UserInfoDb.h"
 #include "uploader/ProgramTitle.h"
 #include "webclient/ApiClient.h"
-#include "webclient/deploy.h"
 
 namespace {
 
@@ -13,8 +13,7 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kYellow = 0x00FFFF;
 constexpr COLORREF kDarkGrey = 0xA9A9A9;
 
-void OpenServicePage(const char16_t* page) {
-  const CString address = CString(DeployServiceBase().c_str()) + page;
+void OpenServicePage(const CString& address) {
   ShellExecuteW(nullptr, u"open", address, nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
@@ -160,9 +159,9 @@ void CDlgLogin::OnBnClickedCancel() {
     PostQuitMessage(0);
 }
 
-void CDlgLogin::OnClickedRegister() { OpenServicePage(u"/Web/register"); }
+void CDlgLogin::OnClickedRegister() { OpenServicePage(CreateAccountAddress()); }
 
-void CDlgLogin::OnClickedForgotPassword() { OpenServicePage(u"/Web/auth/forgetpwd"); }
+void CDlgLogin::OnClickedForgotPassword() { OpenServicePage(ForgotPasswordAddress()); }
 
 HBRUSH CDlgLogin::OnCtlColor(CDC* dc, CWnd* wnd, UINT) {
   dc->SetBkMode(TRANSPARENT);

@@ -2,9 +2,9 @@
 
 #include "appcore/SelfUpdate.h"
 #include "appcore/TransferFolders.h"
+#include "appcore/UiLanguages.h"
 #include "platform/classlib/CStdioFileEx.h"
 #include "platform/win32/files.h"
-#include "uploader/LanguageTag.h"
 
 namespace {
 
