@@ -192,7 +192,7 @@ SessionCounts CountSessions(const CSportProjMgr& manager) {
   SessionCounts counts;
   ForEachSession(manager, [&](CSportUser&, CSportTrack& track) {
     ++counts.total;
-    if (track.m_nRacingType >= 0 && track.m_nRacingType < kSessionRaceTypes) ++counts.byType[track.m_nRacingType];
+    if (track.m_nRacingType >= 0 && track.m_nRacingType < kRaceTypeCount) ++counts.byType[track.m_nRacingType];
     return true;
   });
   return counts;

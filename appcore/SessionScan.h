@@ -35,12 +35,10 @@ bool SummariseTrack(const CSportProjMgr& manager, const CSportUser& user, CSport
 // having been loaded for this summary only.
 bool SummariseSession(CSportProjMgr& manager, const CSportUser& user, CSportTrack& track, SessionSummary& out);
 
-inline constexpr int kSessionRaceTypes = 7;
-
-// Every session of the workspace, and those of each race type (0 to 6).
+// Every session of the workspace, and those of each race type.
 struct SessionCounts {
   int32_t total = 0;
-  int32_t byType[kSessionRaceTypes] = {};
+  int32_t byType[kRaceTypeCount] = {};
 };
 SessionCounts CountSessions(const CSportProjMgr& manager);
 

@@ -26,7 +26,8 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kGrey = 0x808080;
 
 // One category selector's caption: which static, its name string, its indent
-// and the race types it counts (first..last; Circuit Racing sums 0 to 3).
+// and the race types it counts (first..last; Circuit Racing sums the circuit
+// group).
 struct CategoryCaption {
   CStaticExtension CtessilarDlg::*link;
   UINT nameId;
@@ -211,7 +212,7 @@ void CtessilarDlg::UpdateTitle() {
 
 void CtessilarDlg::UpdateCategoryCaptions() {
   static const CategoryCaption kCaptions[] = {
-      {&CtessilarDlg::m_stCircuit, kStrCircuitRacing, kTopIndent, kRaceEndurance, kRaceOther},
+      {&CtessilarDlg::m_stCircuit, kStrCircuitRacing, kTopIndent, kFirstCircuitRace, kLastCircuitRace},
       {&CtessilarDlg::m_stQualify, kStrQualify, kSubIndent, kRaceQualify, kRaceQualify},
       {&CtessilarDlg::m_stSprint, kStrSprint, kSubIndent, kRaceSprint, kRaceSprint},
       {&CtessilarDlg::m_stEndurance, kStrEndurance, kSubIndent, kRaceEndurance, kRaceEndurance},
@@ -228,7 +229,7 @@ void CtessilarDlg::UpdateCategoryCaptions() {
     }
     CString caption;
     // Only the circuit group can be listed: the others show 0 listable.
-    if (c.firstRaceType > 3) listable = 0;
+    if (!IsCircuitRace(c.firstRaceType)) listable = 0;
     caption.Format(u"%s%s (%d/%d)", c.indent, AfxLoadText(c.nameId).GetString(), listable, total);
     (this->*c.link).SetWindowText(caption);
   }
@@ -385,9 +386,9 @@ void CtessilarDlg::OnClickedTerms() {
 void CtessilarDlg::RefreshSessionList() {
   SessionListDb* db = m_pSessionListDb;
   if (db == nullptr) return;
-  for (int32_t type = 0; type < kRaceTypes; ++type) {
+  for (int32_t type = 0; type < kRaceTypeCount; ++type) {
     m_nRaceTotal[type] = db->CountByRaceType(type);
-    m_nRaceListable[type] = type <= kRaceOther ? db->CountTracksWithFolder(type) : 0;
+    m_nRaceListable[type] = IsCircuitRace(type) ? db->CountTracksWithFolder(type) : 0;
   }
   UpdateCategoryCaptions();
   if (m_nCategory == 0)
@@ -399,7 +400,7 @@ void CtessilarDlg::RefreshSessionList() {
 void CtessilarDlg::ShowCategory(int32_t raceType) {
   SessionListDb* db = m_pSessionListDb;
   int32_t count = 0;
-  if (raceType >= kRaceDrag)
+  if (!IsCircuitRace(raceType))
     MessageBox(AfxLoadText(kStrCannotUploadRaceType), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
   else if (db != nullptr)
     count = db->CountTracksWithFolder(raceType);
@@ -414,8 +415,8 @@ void CtessilarDlg::ShowCategory(int32_t raceType) {
 void CtessilarDlg::ShowCircuitCategory() {
   CWaitCursor wait;
   SessionListDb* db = m_pSessionListDb;
-  const int32_t count = m_nRaceListable[kRaceOther] + m_nRaceListable[kRaceQualify] + m_nRaceListable[kRaceSprint] +
-                        m_nRaceListable[kRaceEndurance];
+  int32_t count = 0;
+  for (int32_t type = kFirstCircuitRace; type <= kLastCircuitRace; ++type) count += m_nRaceListable[type];
   std::vector<SessionSummary> records;
   if (!MakeRecords(records, count)) return;
   m_listSession.DeleteAllItems();

@@ -29,8 +29,8 @@ class CtessilarDlg : public CDialog {
  public:
   enum { IDD = MainDlgIds::kIdd };
   static constexpr UINT kIdmAboutBox = 0x0010;
-  static constexpr int kRaceTypes = 7;
-  static constexpr int kCategories = 8;
+  // Circuit Racing, then one selector per race type.
+  static constexpr int kCategories = 1 + kRaceTypeCount;
   // The window's timers. Each polls the fields its job's workers write.
   static constexpr UINT_PTR kTimerHideStatus = 0;   // hides the status and progress 500 ms after a job
   static constexpr UINT_PTR kTimerPrepareDb = 1;    // workspace, session scan, session list
@@ -69,9 +69,9 @@ class CtessilarDlg : public CDialog {
   // Recounts every race type from the session list, renews the captions and
   // refills the list with the current category.
   void RefreshSessionList();
-  // Fills the list with the listable sessions of one race type (types 4 to 6
-  // cannot be uploaded: the list is emptied and a message says so), or of
-  // the circuit group.
+  // Fills the list with the listable sessions of one race type (a type
+  // outside the circuit group cannot be uploaded: the list is emptied and a
+  // message says so), or of the circuit group.
   void ShowCategory(int32_t raceType);
   void ShowCircuitCategory();
   // Rebuilds the columns and puts one row per record, record 0 on top.
@@ -246,8 +246,8 @@ class CtessilarDlg : public CDialog {
   // The workspace settled at set-up, which the workspace thread opens.
   CString m_strWorkspace;
   int32_t m_nCategory = 0;
-  int32_t m_nRaceTotal[kRaceTypes] = {};
-  int32_t m_nRaceListable[kRaceTypes] = {};
+  int32_t m_nRaceTotal[kRaceTypeCount] = {};
+  int32_t m_nRaceListable[kRaceTypeCount] = {};
 
   CStaticExtension m_stLogin;
   CStaticExtension m_stCircuit, m_stQualify, m_stSprint, m_stEndurance, m_stOther;

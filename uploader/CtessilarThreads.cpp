@@ -81,11 +81,9 @@ void CtessilarDlg::LoadDragRacingTypesThread(std::stop_token /*stop*/) {
   LoadDragRacingTypes(*CSportProjMgr::GetInstance());
 }
 
-static_assert(CtessilarDlg::kRaceTypes == kSessionRaceTypes, "one race type per category static");
-
 void CtessilarDlg::ScanSessions() {
   const SessionCounts counts = CountSessions(*CSportProjMgr::GetInstance());
-  for (int32_t type = 0; type < kRaceTypes; ++type) m_nRaceTotal[type] = counts.byType[type];
+  for (int32_t type = 0; type < kRaceTypeCount; ++type) m_nRaceTotal[type] = counts.byType[type];
   m_nSessionTotal = counts.total;
   m_workers.Start([this](std::stop_token stop) { BuildSessionRowsThread(stop); });
 }
