@@ -3,11 +3,10 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
-#include <new>
-#include <stdexcept>
 #include <vector>
 
 #include "appcore/SessionListDb.h"
+#include "appcore/TryResize.h"
 #include "icbase/src/icutil/mempool.h"
 #include "icbase/src/icutil/paths.h"
 #include "platform/win32/timeutil.h"
@@ -203,13 +202,7 @@ SessionRowScan::SessionRowScan(SessionScanSources sources, SessionScanProgress p
 
 void SessionRowScan::Run(int32_t capacity, std::stop_token stop) {
   std::vector<SessionSummary> records;
-  try {
-    records.resize(static_cast<size_t>(capacity > 0 ? capacity : 0));
-  } catch (const std::bad_alloc&) {
-    return;
-  } catch (const std::length_error&) {
-    return;
-  }
+  if (!TryResize(records, capacity)) return;
   if (m_sources.sessionList == nullptr || m_sources.projects == nullptr) return;
   m_progress.itemDone = 0;
 

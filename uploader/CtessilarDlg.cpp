@@ -1,6 +1,5 @@
 #include "uploader/CtessilarDlg.h"
 
-#include <new>
 #include <vector>
 
 #include "appcore/AppContext.h"
@@ -10,6 +9,7 @@
 #include "appcore/SessionRows.h"
 #include "appcore/TrackMapDb.h"
 #include "appcore/TransferFolders.h"
+#include "appcore/TryResize.h"
 #include "appcore/UiLanguages.h"
 #include "appcore/WorkspaceLocation.h"
 #include "res/resources.h"
@@ -43,18 +43,6 @@ const char16_t kSubIndent[] = u"        ";
 // group), then race types 0 to 6.
 constexpr int kCategoryIds[CtessilarDlg::kCategories] = {kIdCircuit, kIdEndurance, kIdSprint,  kIdQualify,
                                                          kIdOther,   kIdDrag,      kIdDataLog, kIdRally};
-
-// Room for `count` records, or none when it cannot be had.
-bool MakeRecords(std::vector<SessionSummary>& records, int32_t count) {
-  try {
-    records.resize(static_cast<size_t>(count > 0 ? count : 0));
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const std::length_error&) {
-    return false;
-  }
-}
 
 }  // namespace
 
@@ -405,7 +393,7 @@ void CtessilarDlg::ShowCategory(int32_t raceType) {
   else if (db != nullptr)
     count = db->CountTracksWithFolder(raceType);
   std::vector<SessionSummary> records;
-  if (!MakeRecords(records, count)) return;
+  if (!TryResize(records, count)) return;
   m_listSession.DeleteAllItems();
   // A row may vanish between the count and the read: only rows read are shown.
   const int32_t read = count > 0 ? db->GetSessionsByRaceType(raceType, records.data(), count) : 0;
@@ -418,7 +406,7 @@ void CtessilarDlg::ShowCircuitCategory() {
   int32_t count = 0;
   for (int32_t type = kFirstCircuitRace; type <= kLastCircuitRace; ++type) count += m_nRaceListable[type];
   std::vector<SessionSummary> records;
-  if (!MakeRecords(records, count)) return;
+  if (!TryResize(records, count)) return;
   m_listSession.DeleteAllItems();
   const int32_t read = count > 0 && db != nullptr ? db->GetCircuitSessions(records.data(), count) : 0;
   FillSessionList(records.data(), read, false);
