@@ -240,7 +240,7 @@ void CtessilarDlg::OnClickedLogin() {
   // tick would otherwise meet the tick's own login.
   if (IsLoggedIn() || m_bLoginOpen) return;
   UserInfoDb* users = m_pContext != nullptr ? &m_pContext->Users() : nullptr;
-  CDlgLogin login(users, this);
+  CDlgLogin login(users, m_workers, this);
   m_bLoginOpen = true;
   const INT_PTR result = login.DoModal();
   m_bLoginOpen = false;
