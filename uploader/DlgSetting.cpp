@@ -100,20 +100,18 @@ void CDlgSetting::OnBnClickedOk() {
 
   CString workspace;
   m_edWorkspace.GetWindowText(workspace);
-  // Exact comparison: folder names differ by case on this system too.
-  if (workspace.Compare(GetWorkspaceLocation()) == 0) {
+  if (!IsNewWorkspace(workspace)) {
     EndDialog(IDOK);
     return;
   }
   {
     CWaitCursor wait;
     MessageBoxW(m_hWnd, LoadText(kStrRestartNeeded), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
-    SetWorkspaceLocation(workspace);
   }
   // A restart that waited or failed leaves this copy running on the old
   // workspace, and the user is told so; the new location takes effect at
   // the next start.
-  if (RestartProgram(m_restartProgram) == RestartResult::kStarted)
+  if (RestartOnWorkspace(workspace, m_restartProgram) == RestartResult::kStarted)
     PostQuitMessage(0);
   else
     MessageBoxW(m_hWnd, LoadText(kStrNotRestarted), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
