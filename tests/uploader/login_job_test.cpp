@@ -15,11 +15,6 @@ const StandinAccount kRider{"rider@example.org", "s3cret pass", "Rin Rider", 1, 
 
 class LoginJobTest : public StandinUserTest {
  protected:
-  void SetUp() override {
-    StandinUserTest::SetUp();
-    if (HasFatalFailure()) return;
-    ASSERT_GT(m_service->AddAccount(kRider), 0);
-  }
   std::vector<std::string> Paths() const {
     std::vector<std::string> paths;
     for (const StandinRequest& r : m_service->Requests()) paths.push_back(r.path);
@@ -28,6 +23,7 @@ class LoginJobTest : public StandinUserTest {
 };
 
 TEST_F(LoginJobTest, LogsInThenReadsTheProfileAndTellsWhichStepFailed) {
+  ASSERT_GT(m_service->AddAccount(kRider), 0);
   const std::vector<std::string> both = {"/API/login.php", "/API/Info.php"};
   const struct {
     const char* what;

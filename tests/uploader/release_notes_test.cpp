@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "appcore/ReleaseNotes.h"
+#include "platform/win32/langids.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
 
@@ -15,20 +16,20 @@ TEST(ReleaseNotes, AreTheBlockOfTheLanguagesTagUpToItsEndMark) {
   const std::u16string userData = dir.WFile("userdata");
   EXPECT_EQ(ReleaseNotes(userData, 1033).Str(), u"");  // no description
   std::filesystem::create_directories(dir.File("userdata/TransferDb"));
+  // Only a line that is the tag itself opens a block; a line that holds
+  // INFOEND anywhere, or the end of the file, closes it.
   const std::string description =
-      "version\n101\nchksum\n0123\n"
-      "EN\nFaster uploads.\nFixed the lap list.\nINFOEND\n"
-      "DE\nSchnellere Uploads.\nINFOEND trailing\nnot shown\n"
-      "JA\n\xE9\xAB\x98\xE9\x80\x9F\xE5\x8C\x96\n\nlast line without an end mark\n";
+      "version\n101\nEN notes\nnot a block\nEN\nLap list.\n\nINFOEND\n"
+      "ZH_TW\n\xE6\x9B\xB4\xE5\xBF\xAB\n-- INFOEND --\nDE\nBis zum Ende.\n";
   const struct {
     LANGID lang;
     const char16_t* notes;
   } cases[] = {
-      {1033, u"Faster uploads.\nFixed the lap list.\n"},
-      {1031, u"Schnellere Uploads.\n"},
-      {1041, u"\u9AD8\u901F\u5316\n\nlast line without an end mark\n"},
-      {1028, u""},                                        // no block for this language
-      {2052, u"Faster uploads.\nFixed the lap list.\n"},  // any other language reads English
+      {kLangEnglish, u"Lap list.\n\n"},              // the empty line is kept
+      {kLangChineseTraditional, u"\u66F4\u5FEB\n"},  // beyond ASCII
+      {kLangGerman, u"Bis zum Ende.\n"},             // up to the end of the file
+      {kLangJapanese, u""},                          // no block for this language
+      {2052, u"Lap list.\n\n"},                      // any other language reads English
   };
   for (bool utf16 : {false, true}) {
     const std::string path = dir.File("userdata/TransferDb/auto_update.txt");
