@@ -7,7 +7,7 @@
 
 #include "appcore/LapTimeText.h"
 #include "appcore/SessionListDb.h"
-#include "appcore/TryResize.h"
+#include "appcore/TryGrow.h"
 #include "icbase/src/icutil/mempool.h"
 #include "icbase/src/icutil/paths.h"
 #include "platform/win32/timeutil.h"

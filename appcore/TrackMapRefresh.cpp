@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "appcore/TrackMapDb.h"
-#include "appcore/TryResize.h"
+#include "appcore/TryGrow.h"
 #include "webclient/ApiClient.h"
 
 TrackMapRefresh::TrackMapRefresh(TrackMapRefreshSources sources, TrackMapRefreshProgress progress)

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
-#include <new>
 #include <thread>
 
 #include "appcore/BeaconFile.h"
@@ -13,6 +12,7 @@
 #include "appcore/SessionScan.h"
 #include "appcore/TrackMapDb.h"
 #include "appcore/TransferFolders.h"
+#include "appcore/TryGrow.h"
 #include "lapgear/CircuitLapGear.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
@@ -325,13 +325,9 @@ UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
 
   int32_t n = 0;
   const TrackPointEntry* entries = track->GetTrackPoints(n);
-  std::vector<WayPointRow> rows;
-  try {
-    if (entries != nullptr && n > 0) rows.reserve(static_cast<size_t>(n));
-  } catch (const std::bad_alloc&) {
-    return Prepared::kNoPoints;
-  }
   if (entries == nullptr || n <= 0) return Prepared::kNoPoints;
+  std::vector<WayPointRow> rows;
+  if (!TryReserve(rows, n)) return Prepared::kNoPoints;
 
   SessionFileWriter writer;
   std::vector<BeaconRec> beacons;

@@ -9,7 +9,7 @@
 #include "appcore/SessionRows.h"
 #include "appcore/TrackMapDb.h"
 #include "appcore/TransferFolders.h"
-#include "appcore/TryResize.h"
+#include "appcore/TryGrow.h"
 #include "appcore/UiLanguages.h"
 #include "appcore/WorkspaceLocation.h"
 #include "res/resources.h"
