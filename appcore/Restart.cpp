@@ -1,5 +1,6 @@
 #include "appcore/Restart.h"
 
+#include "appcore/RegistrySettings.h"
 #include "platform/win32/namedmutex.h"
 #include "platform/win32/process.h"
 
@@ -30,4 +31,11 @@ RestartResult RestartProgram(const std::u16string& program) {
   }
   g_restartMutex = mutex;
   return RestartResult::kStarted;
+}
+
+bool IsNewWorkspace(const CString& workspace) { return workspace.Compare(GetWorkspaceLocation()) != 0; }
+
+RestartResult RestartOnWorkspace(const CString& workspace, const std::u16string& program) {
+  SetWorkspaceLocation(workspace);
+  return RestartProgram(program);
 }

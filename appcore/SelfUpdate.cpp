@@ -86,6 +86,14 @@ std::string FileMd5Hex(const char16_t* path) {
 
 }  // namespace
 
+std::u16string UpdateDescriptionPath(const std::u16string& userData) {
+  return JoinFolder(UserTransferFolder(userData), kUpdateDescriptionName);
+}
+
+std::u16string UpdateInstallerPath(const std::u16string& userData) {
+  return JoinFolder(UserTransferFolder(userData), kUpdateInstallerName);
+}
+
 bool VerifyFileMd5(const char16_t* path, CString& expected) {
   expected.MakeUpper();
   const std::string actual = FileMd5Hex(path);
@@ -94,10 +102,9 @@ bool VerifyFileMd5(const char16_t* path, CString& expected) {
 
 int CheckSelfUpdate(const std::u16string& userData) {
   if (userData.empty() || !IsTrustedStore(DeployUpdateBase())) return 0;
-  const std::u16string folder = UserTransferFolder(userData);
-  if (!EnsureFolder(folder, FolderParents::kMustExist)) return 0;
-  const std::u16string descriptionPath = folder + PATH_SEP_STR + kUpdateDescriptionName;
-  const std::u16string installerPath = folder + PATH_SEP_STR + kUpdateInstallerName;
+  if (!EnsureFolder(UserTransferFolder(userData), FolderParents::kMustExist)) return 0;
+  const std::u16string descriptionPath = UpdateDescriptionPath(userData);
+  const std::u16string installerPath = UpdateInstallerPath(userData);
   const int32_t rand = static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr)));
 
   // The description is a few lines: 30 s in all, like every small request.

@@ -24,6 +24,11 @@ constexpr int kProgramVersion = 100;
 constexpr const char16_t* kUpdateDescriptionName = u"auto_update.txt";
 constexpr const char16_t* kUpdateInstallerName = u"Pelmora_Uploader_installer.exe";
 
+// Where the check keeps the two files: <userdata>/TransferDb/<name>; empty
+// for an empty `userData`.
+std::u16string UpdateDescriptionPath(const std::u16string& userData);
+std::u16string UpdateInstallerPath(const std::u16string& userData);
+
 // 1 when the store offers a newer version and its installer has been
 // downloaded, matches the description's checksum and has been made
 // executable by its owner (it is a program for this machine); 0 on every failure (no

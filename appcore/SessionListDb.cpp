@@ -437,7 +437,9 @@ int32_t SessionListDb::GetSessionsByRaceType(int32_t raceType, SessionSummary* o
 }
 
 int32_t SessionListDb::GetCircuitSessions(SessionSummary* out, int32_t capacity) {
-  return ReadListable("WHERE mName!='' AND raceType BETWEEN 0 AND 3 ORDER BY startTime DESC;", 0, false, out, capacity);
+  static const std::string kTail = "WHERE mName!='' AND raceType BETWEEN " + std::to_string(kFirstCircuitRace) +
+                                   " AND " + std::to_string(kLastCircuitRace) + " ORDER BY startTime DESC;";
+  return ReadListable(kTail.c_str(), 0, false, out, capacity);
 }
 
 int32_t SessionListDb::CountByRaceType(int32_t raceType) {

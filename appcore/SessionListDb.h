@@ -73,7 +73,7 @@ class SessionListDb {
   // The listable rows (as counted above), newest start first, into out[0 ..
   // capacity); returns how many were filled. Slots beyond stay untouched.
   int32_t GetSessionsByRaceType(int32_t raceType, SessionSummary* out, int32_t capacity);
-  // The same for the circuit group (race types 0 to 3).
+  // The same for the circuit group (IsCircuitRace).
   int32_t GetCircuitSessions(SessionSummary* out, int32_t capacity);
   // Rows of the race type, listable or not.
   int32_t CountByRaceType(int32_t raceType);

@@ -5,6 +5,7 @@
 
 #include "appcore/TransferFolders.h"
 #include "platform/classlib/CStdioFileEx.h"
+#include "res_ids/resource_ids.h"
 
 CString TrackMapDisplayName(const std::u16string& userData, const CString& mapName) {
   const std::u16string folder = TrackMapFolder(userData, mapName.Str());
@@ -25,11 +26,11 @@ namespace {
 UINT StatusStringId(int32_t respCode) {
   switch (respCode) {
     case kRespUploaded:
-      return 146;
+      return kStrUploadSuccess;
     case kRespFailed:
-      return 147;
+      return kStrUploadFail;
     case kRespCannotAnalyse:
-      return 149;
+      return kStrCannotAnalyze;
     default:
       return 0;
   }

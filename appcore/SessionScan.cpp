@@ -3,11 +3,11 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
-#include <new>
-#include <stdexcept>
 #include <vector>
 
+#include "appcore/LapTimeText.h"
 #include "appcore/SessionListDb.h"
+#include "appcore/TryGrow.h"
 #include "icbase/src/icutil/mempool.h"
 #include "icbase/src/icutil/paths.h"
 #include "platform/win32/timeutil.h"
@@ -35,22 +35,12 @@ double Seconds(const DurationParts& d) {
   return static_cast<double>((d.hours * 60 + d.minutes) * 60 + d.seconds) + d.milliseconds / 1000.0;
 }
 
-CString LapTimeText(const DurationParts& d) {
-  CString text;
-  if (d.hours <= 0)
-    text.Format(u"%02d:%02d.%03d", d.minutes, d.seconds, d.milliseconds);
-  else
-    text.Format(u"%d:%02d:%02d.%03d", static_cast<int>(d.hours), d.minutes, d.seconds, d.milliseconds);
-  return text;
-}
-
 // Milliseconds since 1970 of the point's GPS time; false for a point without
 // a GPS-log record.
 bool GpsMilliseconds(const TrackPointEntry& entry, int64_t& ms) {
   uint32_t high = 0, low = 0;
   if (entry.point == nullptr || !entry.point->GetLogTimeSpeed(&high, &low, nullptr)) return false;
-  const uint64_t count = (static_cast<uint64_t>(high) << 32) | low;
-  ms = static_cast<int64_t>(count - static_cast<uint64_t>(kFileTimeUnixEpoch)) / kFileTimeTicksPerMs;
+  ms = FileTimeToUnixMs((static_cast<uint64_t>(high) << 32) | low);
   return true;
 }
 
@@ -92,10 +82,9 @@ int32_t StartSeconds(uint64_t start) {
   return static_cast<int32_t>(seconds);
 }
 
-// Calls visit(user, track) for every track of every user, in the order of
-// the users and their tracks' start times, until it returns false.
-template <class Visit>
-void ForEachSession(const CSportProjMgr& manager, Visit visit) {
+}  // namespace
+
+void ForEachSession(const CSportProjMgr& manager, const SessionVisit& visit) {
   PtrList_C users;
   manager.GetUsers(CString(), users);
   for (PtrListNode_C* u = users.GetHeadPosition(); u != nullptr;) {
@@ -107,8 +96,6 @@ void ForEachSession(const CSportProjMgr& manager, Visit visit) {
     }
   }
 }
-
-}  // namespace
 
 CString DragConditionText(const CSportProjMgr::DragType& type) {
   const int a = Truncated(type.first), b = Truncated(type.second);
@@ -192,7 +179,7 @@ SessionCounts CountSessions(const CSportProjMgr& manager) {
   SessionCounts counts;
   ForEachSession(manager, [&](CSportUser&, CSportTrack& track) {
     ++counts.total;
-    if (track.m_nRacingType >= 0 && track.m_nRacingType < kSessionRaceTypes) ++counts.byType[track.m_nRacingType];
+    if (track.m_nRacingType >= 0 && track.m_nRacingType < kRaceTypeCount) ++counts.byType[track.m_nRacingType];
     return true;
   });
   return counts;
@@ -203,13 +190,7 @@ SessionRowScan::SessionRowScan(SessionScanSources sources, SessionScanProgress p
 
 void SessionRowScan::Run(int32_t capacity, std::stop_token stop) {
   std::vector<SessionSummary> records;
-  try {
-    records.resize(static_cast<size_t>(capacity > 0 ? capacity : 0));
-  } catch (const std::bad_alloc&) {
-    return;
-  } catch (const std::length_error&) {
-    return;
-  }
+  if (!TryResize(records, capacity)) return;
   if (m_sources.sessionList == nullptr || m_sources.projects == nullptr) return;
   m_progress.itemDone = 0;
 

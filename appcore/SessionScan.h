@@ -1,5 +1,6 @@
 // How the recorded sessions of the sport model become session-list records:
-// the texts and numbers taken from each track, the count of the sessions,
+// the walk over them, the texts and numbers taken from each track, the count
+// of the sessions,
 // and the scan that builds one record per session and brings SessionList.db
 // in line with them, a job shaped like the upload (its sources, the shared
 // fields it reports through, a stop) that the window's row thread runs.
@@ -7,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <stop_token>
 
 #include "appcore/JobStates.h"
@@ -16,6 +18,11 @@
 
 class CSportTrack;
 class CSportUser;
+
+// Calls visit(user, track) for every track of every user, in the order of
+// the users and their tracks' start times, until it returns false.
+using SessionVisit = std::function<bool(CSportUser& user, CSportTrack& track)>;
+void ForEachSession(const CSportProjMgr& manager, const SessionVisit& visit);
 
 // The condition of a drag band as the list shows it: by unit 0 (metric)
 // "%d m", "%d-%d km/h", "%.f secs"; by unit 1 (imperial) "1/4 mile" and the
@@ -35,12 +42,10 @@ bool SummariseTrack(const CSportProjMgr& manager, const CSportUser& user, CSport
 // having been loaded for this summary only.
 bool SummariseSession(CSportProjMgr& manager, const CSportUser& user, CSportTrack& track, SessionSummary& out);
 
-inline constexpr int kSessionRaceTypes = 7;
-
-// Every session of the workspace, and those of each race type (0 to 6).
+// Every session of the workspace, and those of each race type.
 struct SessionCounts {
   int32_t total = 0;
-  int32_t byType[kSessionRaceTypes] = {};
+  int32_t byType[kRaceTypeCount] = {};
 };
 SessionCounts CountSessions(const CSportProjMgr& manager);
 

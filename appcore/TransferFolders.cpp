@@ -31,6 +31,5 @@ bool EnsureFolder(const std::u16string& folder, FolderParents parents) {
       CreateDirectoryW(folder.c_str());
     }
   }
-  DWORD attributes = GetFileAttributesW(folder.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return FileName_C(folder.c_str()).IsFolder();
 }

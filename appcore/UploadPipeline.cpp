@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
-#include <new>
 #include <thread>
 
 #include "appcore/BeaconFile.h"
+#include "appcore/LapTimeText.h"
 #include "appcore/SessionFileWriter.h"
 #include "appcore/SessionListDb.h"
+#include "appcore/SessionScan.h"
 #include "appcore/TrackMapDb.h"
 #include "appcore/TransferFolders.h"
+#include "appcore/TryGrow.h"
 #include "lapgear/CircuitLapGear.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
@@ -69,17 +71,10 @@ CString ModelName(int32_t deviceModel) {
 // the first in the order of the users and their tracks.
 std::unordered_map<std::u16string, CSportTrack*> TracksByFile(CSportProjMgr& projects) {
   std::unordered_map<std::u16string, CSportTrack*> byFile;
-  PtrList_C users;
-  projects.GetUsers(CString(), users);
-  for (PtrListNode_C* u = users.GetHeadPosition(); u;) {
-    auto* user = static_cast<CSportUser*>(PtrList_C::GetNext(u));
-    PtrList_C tracks;
-    user->FindTracks(TrackFilter{}, tracks);
-    for (PtrListNode_C* t = tracks.GetHeadPosition(); t;) {
-      auto* track = static_cast<CSportTrack*>(PtrList_C::GetNext(t));
-      byFile.try_emplace(track->GetTrackFile().Str(), track);
-    }
-  }
+  ForEachSession(projects, [&](CSportUser&, CSportTrack& track) {
+    byFile.try_emplace(track.GetTrackFile().Str(), &track);
+    return true;
+  });
   return byFile;
 }
 
@@ -130,10 +125,11 @@ void ConvertPoints(const TrackPointEntry* entries, int32_t n, std::vector<WayPoi
       point->GetGSensor(&gx, &gy, &gz);
       const double lat = point->GetLatitude(), lon = point->GetLongitude(), alt = point->GetAltitude();
       const double g = std::sqrt(gx * gx + gy * gy + gz * gz);
+      const uint64_t time = (static_cast<uint64_t>(high) << 32) | low;
       int64_t seconds = 0;
       int32_t ms = 0;
-      FileTime100nsToUnix((static_cast<uint64_t>(high) << 32) | low, &seconds, &ms);
-      stats.Take(speed, alt, g, lat, lon, seconds * 1000 + ms);
+      FileTime100nsToUnix(time, &seconds, &ms);
+      stats.Take(speed, alt, g, lat, lon, FileTimeToUnixMs(time));
 
       const tgvWayPoint_C* next = i + 1 < n ? entries[i + 1].point : nullptr;
       const double heading = next ? InitialBearingDeg(lon, lat, next->GetLongitude(), next->GetLatitude()) : 0.0;
@@ -235,18 +231,6 @@ SessionStatsUpdate StatsUpdateOf(const SessionSummary& record) {
 
 }  // namespace
 
-CString BestLapText(double seconds) {
-  const int64_t total = seconds > 0.0 ? std::llround(seconds * 1000.0) : 0;
-  const int64_t h = total / 3600000, m = total / 60000 % 60, s = total / 1000 % 60, ms = total % 1000;
-  CString text;
-  if (h > 0)
-    text.Format(u"%d:%02d:%02d.%03d", static_cast<int>(h), static_cast<int>(m), static_cast<int>(s),
-                static_cast<int>(ms));
-  else
-    text.Format(u"%02d:%02d.%03d", static_cast<int>(m), static_cast<int>(s), static_cast<int>(ms));
-  return text;
-}
-
 std::vector<SessionSummary> CollectUploadRecords(SessionListDb& sessionList, const std::vector<int32_t>& ids) {
   std::vector<SessionSummary> records;
   records.reserve(ids.size());
@@ -341,13 +325,9 @@ UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
 
   int32_t n = 0;
   const TrackPointEntry* entries = track->GetTrackPoints(n);
-  std::vector<WayPointRow> rows;
-  try {
-    if (entries != nullptr && n > 0) rows.reserve(static_cast<size_t>(n));
-  } catch (const std::bad_alloc&) {
-    return Prepared::kNoPoints;
-  }
   if (entries == nullptr || n <= 0) return Prepared::kNoPoints;
+  std::vector<WayPointRow> rows;
+  if (!TryReserve(rows, n)) return Prepared::kNoPoints;
 
   SessionFileWriter writer;
   std::vector<BeaconRec> beacons;

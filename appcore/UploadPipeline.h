@@ -64,11 +64,6 @@ struct UploadPauses {
   std::chrono::milliseconds afterRequest{300};   // after each request to the service
 };
 
-// The best-lap text: "%02d:%02d.%03d" (minutes, seconds, milliseconds), with
-// "%d:" hours in front from one hour on, from the time rounded to whole
-// milliseconds (83.9996 s gives "01:24.000"). Negative times read as 0.
-CString BestLapText(double seconds);
-
 // The records of the session-list rows `ids`, in that order; ids the list
 // does not hold are dropped.
 std::vector<SessionSummary> CollectUploadRecords(SessionListDb& sessionList, const std::vector<int32_t>& ids);

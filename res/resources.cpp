@@ -5,10 +5,9 @@
 
 namespace {
 
-// The program's icon (128) and the about dialog's picture (139).
 const ResImage kImages[] = {
-    {128, kIcon128Xpm},
-    {139, kBitmap139Xpm},
+    {kIconProgram, kIcon128Xpm},
+    {kBitmapLogo, kBitmap139Xpm},
 };
 
 AfxResourceTables MakeTables() {

@@ -8,6 +8,10 @@
 
 #include "platform/classlib/ui/afxres.h"
 
+// The program's images.
+constexpr UINT kIconProgram = 128;  // the program's icon
+constexpr UINT kBitmapLogo = 139;   // the about dialog's picture (its Logo control names it)
+
 // Registers the program's resources with the UI layer (AfxSetResources);
 // call before the first dialog or string is loaded. Calling it again is harmless.
 void RegisterResources();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "icbase/src/icutil/mempool.h"
+#include "icbase/src/icutil/paths.h"
 #include "platform/win32/files.h"
 #include "platform/win32/shellfileop.h"
 #include "platform/win32/threads.h"
@@ -39,13 +40,8 @@ CString ParentOf(const CString& path) {
   return slash <= 0 ? CString(PATH_SEP_STR) : path.Left(slash);
 }
 
-bool IsFolder(const CString& path) {
-  const DWORD attributes = GetFileAttributesW(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 void MakeFolderWhenMissing(const CString& path) {
-  if (!IsFolder(path)) CreateDirectoryW(path);
+  if (!FileName_C(path).IsFolder()) CreateDirectoryW(path);
 }
 
 bool IsRefusedWrite(int error) { return error == EACCES || error == EPERM || error == EROFS; }
@@ -59,11 +55,11 @@ CString WithoutTrailingSlash(CString path) {
 // False, with the folder that may not be written, only when the system
 // refuses the write; other failures show as the copy fails.
 bool MakeWorkingFolder(const CString& transfer, const CString& working, CString& unwritable) {
-  if (!IsFolder(transfer) && !CreateDirectoryW(transfer) && IsRefusedWrite(errno)) {
+  if (!FileName_C(transfer).IsFolder() && !CreateDirectoryW(transfer) && IsRefusedWrite(errno)) {
     unwritable = ParentOf(transfer);
     return false;
   }
-  if (!ProjectDbMgr::CreateProjectSubfolders(working) && IsRefusedWrite(errno) && !IsFolder(working)) {
+  if (!ProjectDbMgr::CreateProjectSubfolders(working) && IsRefusedWrite(errno) && !FileName_C(working).IsFolder()) {
     unwritable = transfer;
     return false;
   }
@@ -145,7 +141,7 @@ bool ProjectDbMgr::IsProjectExist(const CString& name) const {
 
 CString ProjectDbMgr::ProjectPathFor(const CString& name) const {
   const CString exact = JoinPath(m_projectFolder, name, false);
-  if (IsFolder(exact)) return exact;
+  if (FileName_C(exact).IsFolder()) return exact;
   // A workspace made where letter case does not count may hold the project
   // under another case; the create's existence test ignores case as well.
   const CString other = FindProjectFolderName(m_projectFolder, name);

@@ -8,6 +8,7 @@
 #include "platform/win32/openfiles.h"
 #include "platform/win32/shellfileop.h"
 #include "platform/win32/threads.h"
+#include "sport/DataFolders.h"
 #include "sport/FileInfo.h"
 #include "sport/ProjectDbMgr.h"
 #include "sport/SportLapPoint.h"
@@ -25,16 +26,6 @@ constexpr const char16_t* kDeletedTrack = u"___Deleted_Track___";
 constexpr int kCreateTries = 6;
 constexpr double kMilesPerKm = 0.621371;
 
-bool IsFolder(const CString& path) {
-  const DWORD a = GetFileAttributesW(path);
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool IsFile(const CString& path) {
-  const DWORD a = GetFileAttributesW(path);
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // The path without trailing separators; the root stays "/".
 CString WithoutTrailingSeparators(const CString& path) {
   std::u16string s = path.Str();
@@ -42,12 +33,8 @@ CString WithoutTrailingSeparators(const CString& path) {
   return CString(s.c_str());
 }
 
-CString Join(const CString& folder, const char16_t* name) {
-  CString out = folder;
-  if (out.IsEmpty() || out.Str().back() != PATH_SEP) out += PATH_SEP_STR;
-  out += name;
-  return out;
-}
+// JoinFolder for the manager's paths.
+CString Join(const CString& folder, const char16_t* name) { return CString(JoinFolder(folder.Str(), name).c_str()); }
 
 int32_t ScaleDragValue(double x) { return static_cast<int32_t>(std::trunc(x * 10000.0 + std::copysign(1e-3, x))); }
 
@@ -174,15 +161,15 @@ CString CSportProjMgr::GetDatabaseFolder() const {
 
 CString CSportProjMgr::PrepareDatabaseFolder(const CString& workspace) {
   const CString ws = WithoutTrailingSeparators(workspace);
-  if (IsFile(ws)) return workspace;
+  if (FileName_C(ws).IsFile()) return workspace;
   const CString target = Join(ws, u"db.v5");
   const CString old = Join(ws, u"db.v4");
-  if (!IsFolder(ws)) {
+  if (!FileName_C(ws).IsFolder()) {
     CreateDirectoryW(ws);
     return target;
   }
-  if (IsFolder(target)) return target;
-  if (IsFolder(old)) {
+  if (FileName_C(target).IsFolder()) return target;
+  if (FileName_C(old).IsFolder()) {
     SilentCopy(old.Str(), target.Str(), CopyScope::kFilesAndFolders);
     return target;
   }
@@ -224,7 +211,7 @@ int CSportProjMgr::OpenWorkspace(const char16_t* workspace) {
   const CString ws = WithoutTrailingSeparators(m_strWorkspace);
   // A workspace that has its database folder is locked before anything in it
   // is touched; a new one only once its folder is made.
-  const bool lockFirst = IsFolder(Join(ws, u"db.v5"));
+  const bool lockFirst = FileName_C(Join(ws, u"db.v5")).IsFolder();
   if (lockFirst) {
     {
       std::lock_guard<std::mutex> guard(m_folderLock);
@@ -233,10 +220,10 @@ int CSportProjMgr::OpenWorkspace(const char16_t* workspace) {
     if (const int code = lock(GetDatabaseFolder())) return code;
   }
   const CString db = WithoutTrailingSeparators(PrepareDatabaseFolder(m_strWorkspace));
-  if (IsFile(db)) return stop(kWorkspaceBadFolder, db, ENOTDIR);
-  if (!IsFolder(db) && !CreateDirectoryW(db)) {
+  if (FileName_C(db).IsFile()) return stop(kWorkspaceBadFolder, db, ENOTDIR);
+  if (!FileName_C(db).IsFolder() && !CreateDirectoryW(db)) {
     const int error = errno;
-    if (!IsFolder(db)) return stop(kWorkspaceFolderNotMade, db, error);
+    if (!FileName_C(db).IsFolder()) return stop(kWorkspaceFolderNotMade, db, error);
   }
   {
     std::lock_guard<std::mutex> guard(m_folderLock);

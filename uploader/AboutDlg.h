@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 
 class CAboutDlg : public CDialog {
  public:

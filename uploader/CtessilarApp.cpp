@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "appcore/AppContext.h"
-#include "appcore/UserInfoDb.h"
 #include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
 #include "webclient/ApiClient.h"
@@ -31,7 +30,6 @@ BOOL CtessilarApp::InitInstance() {
   // list's file is under the real workspace from the first run on.
   m_context = std::make_unique<AppContext>();
   m_context->Create(LogCreateFailure);
-  m_pUserInfoDb = &m_context->Users();
   SetApiHost(m_context.get());
 
   CtessilarDlg dlg(*m_context);

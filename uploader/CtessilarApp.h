@@ -7,11 +7,6 @@
 #include "platform/classlib/ui/afxwin.h"
 
 class AppContext;
-class UserInfoDb;
-
-// The program's name: the main window's title and the caption of its message
-// boxes.
-inline constexpr const char16_t kProgramTitle[] = u"Morvek Pelmora Uploader";
 
 class CtessilarApp : public CWinApp {
  public:
@@ -24,9 +19,6 @@ class CtessilarApp : public CWinApp {
   // workers (within a bound) before anything they use goes. Always FALSE:
   // the process ends without a message loop of its own.
   BOOL InitInstance() override;
-
-  // The user database of the context, set by InitInstance.
-  UserInfoDb* m_pUserInfoDb = nullptr;
 
  protected:
   DECLARE_MESSAGE_MAP()

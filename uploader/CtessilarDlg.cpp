@@ -1,20 +1,22 @@
 #include "uploader/CtessilarDlg.h"
 
-#include <new>
 #include <vector>
 
 #include "appcore/AppContext.h"
 #include "appcore/RegistrySettings.h"
+#include "appcore/ServicePages.h"
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionRows.h"
 #include "appcore/TrackMapDb.h"
 #include "appcore/TransferFolders.h"
+#include "appcore/TryGrow.h"
+#include "appcore/UiLanguages.h"
 #include "appcore/WorkspaceLocation.h"
+#include "res/resources.h"
 #include "uploader/AboutDlg.h"
-#include "uploader/CtessilarApp.h"
 #include "uploader/DlgSetting.h"
+#include "uploader/ProgramTitle.h"
 #include "webclient/ApiClient.h"
-#include "webclient/deploy.h"
 
 namespace {
 
@@ -24,7 +26,8 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kGrey = 0x808080;
 
 // One category selector's caption: which static, its name string, its indent
-// and the race types it counts (first..last; Circuit Racing sums 0 to 3).
+// and the race types it counts (first..last; Circuit Racing sums the circuit
+// group).
 struct CategoryCaption {
   CStaticExtension CtessilarDlg::*link;
   UINT nameId;
@@ -41,43 +44,7 @@ const char16_t kSubIndent[] = u"        ";
 constexpr int kCategoryIds[CtessilarDlg::kCategories] = {kIdCircuit, kIdEndurance, kIdSprint,  kIdQualify,
                                                          kIdOther,   kIdDrag,      kIdDataLog, kIdRally};
 
-// Room for `count` records, or none when it cannot be had.
-bool MakeRecords(std::vector<SessionSummary>& records, int32_t count) {
-  try {
-    records.resize(static_cast<size_t>(count > 0 ? count : 0));
-    return true;
-  } catch (const std::bad_alloc&) {
-    return false;
-  } catch (const std::length_error&) {
-    return false;
-  }
-}
-
 }  // namespace
-
-bool IsUiLanguage(LANGID lang) {
-  return lang == kLangEnglish || lang == kLangJapanese || lang == kLangGerman || lang == kLangChineseTraditional;
-}
-
-CString ServiceWebAddress() { return CString(DeployServiceBase().c_str()) + u"/Web/"; }
-
-CString TermsOfUseAddress(LANGID lang) {
-  const char16_t* tag = u"EN";
-  switch (lang) {
-    case kLangChineseTraditional:
-      tag = u"ZH_TW";
-      break;
-    case kLangGerman:
-      tag = u"DE";
-      break;
-    case kLangJapanese:
-      tag = u"JA";
-      break;
-    default:
-      break;
-  }
-  return CString(DeployServiceBase().c_str()) + u"/Web/UsageTerms.php?l=" + tag;
-}
 
 BEGIN_MESSAGE_MAP(CtessilarDlg, CDialog)
 ON_WM_SYSCOMMAND()
@@ -103,7 +70,7 @@ ON_NOTIFY(LVN_ITEMCHANGED, kIdList, &CtessilarDlg::OnItemChangedSession)
 END_MESSAGE_MAP()
 
 CtessilarDlg::CtessilarDlg(CWnd* parent) : CDialog(IDD, parent) {
-  if (CWinApp* app = AfxGetApp()) m_hIcon = app->LoadIcon(128);
+  if (CWinApp* app = AfxGetApp()) m_hIcon = app->LoadIcon(kIconProgram);
 }
 
 CtessilarDlg::CtessilarDlg(AppContext& context, CWnd* parent) : CtessilarDlg(parent) { m_pContext = &context; }
@@ -170,8 +137,8 @@ BOOL CtessilarDlg::OnInitDialog() {
   m_workers.Start([this](std::stop_token stop) { LocateWorkspaceThread(stop); });
   m_workers.Start([this](std::stop_token stop) { LoadDragRacingTypesThread(stop); });
 
-  for (CStaticExtension* link : m_categoryStatics) link->SetLinkStyle(4);
-  m_stLogin.SetLinkStyle(5);
+  for (CStaticExtension* link : m_categoryStatics) link->SetLinkStyle(kLinkDarkBackgroundBright);
+  m_stLogin.SetLinkStyle(kLinkHandBrightText);
 
   AdoptStoredLanguage();
 
@@ -233,7 +200,7 @@ void CtessilarDlg::UpdateTitle() {
 
 void CtessilarDlg::UpdateCategoryCaptions() {
   static const CategoryCaption kCaptions[] = {
-      {&CtessilarDlg::m_stCircuit, kStrCircuitRacing, kTopIndent, kRaceEndurance, kRaceOther},
+      {&CtessilarDlg::m_stCircuit, kStrCircuitRacing, kTopIndent, kFirstCircuitRace, kLastCircuitRace},
       {&CtessilarDlg::m_stQualify, kStrQualify, kSubIndent, kRaceQualify, kRaceQualify},
       {&CtessilarDlg::m_stSprint, kStrSprint, kSubIndent, kRaceSprint, kRaceSprint},
       {&CtessilarDlg::m_stEndurance, kStrEndurance, kSubIndent, kRaceEndurance, kRaceEndurance},
@@ -250,7 +217,7 @@ void CtessilarDlg::UpdateCategoryCaptions() {
     }
     CString caption;
     // Only the circuit group can be listed: the others show 0 listable.
-    if (c.firstRaceType > 3) listable = 0;
+    if (!IsCircuitRace(c.firstRaceType)) listable = 0;
     caption.Format(u"%s%s (%d/%d)", c.indent, AfxLoadText(c.nameId).GetString(), listable, total);
     (this->*c.link).SetWindowText(caption);
   }
@@ -365,11 +332,10 @@ HBRUSH CtessilarDlg::OnCtlColor(CDC* dc, CWnd* wnd, UINT ctlColor) {
 }
 
 HBRUSH CtessilarDlg::LinkColours(CDC* dc, const CStaticExtension& link) {
-  const int32_t style = link.GetLinkStyle();
+  const LinkStyle style = link.GetLinkStyle();
   const bool hovered = link.IsTracking() != FALSE;
-  const bool darkWhileHovered = style == 2 || style == 4;
-  if (style >= 3 && style <= 5) dc->SetTextColor(hovered ? kWhite : kGrey);
-  return static_cast<HBRUSH>(GetStockObject(darkWhileHovered && hovered ? DKGRAY_BRUSH : BLACK_BRUSH));
+  if (BrightensOnHover(style)) dc->SetTextColor(hovered ? kWhite : kGrey);
+  return static_cast<HBRUSH>(GetStockObject(DarkensOnHover(style) && hovered ? DKGRAY_BRUSH : BLACK_BRUSH));
 }
 
 void CtessilarDlg::ApplyColours() { Invalidate(); }
@@ -408,9 +374,9 @@ void CtessilarDlg::OnClickedTerms() {
 void CtessilarDlg::RefreshSessionList() {
   SessionListDb* db = m_pSessionListDb;
   if (db == nullptr) return;
-  for (int32_t type = 0; type < kRaceTypes; ++type) {
+  for (int32_t type = 0; type < kRaceTypeCount; ++type) {
     m_nRaceTotal[type] = db->CountByRaceType(type);
-    m_nRaceListable[type] = type <= kRaceOther ? db->CountTracksWithFolder(type) : 0;
+    m_nRaceListable[type] = IsCircuitRace(type) ? db->CountTracksWithFolder(type) : 0;
   }
   UpdateCategoryCaptions();
   if (m_nCategory == 0)
@@ -422,12 +388,12 @@ void CtessilarDlg::RefreshSessionList() {
 void CtessilarDlg::ShowCategory(int32_t raceType) {
   SessionListDb* db = m_pSessionListDb;
   int32_t count = 0;
-  if (raceType >= kRaceDrag)
+  if (!IsCircuitRace(raceType))
     MessageBox(AfxLoadText(kStrCannotUploadRaceType), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
   else if (db != nullptr)
     count = db->CountTracksWithFolder(raceType);
   std::vector<SessionSummary> records;
-  if (!MakeRecords(records, count)) return;
+  if (!TryResize(records, count)) return;
   m_listSession.DeleteAllItems();
   // A row may vanish between the count and the read: only rows read are shown.
   const int32_t read = count > 0 ? db->GetSessionsByRaceType(raceType, records.data(), count) : 0;
@@ -437,10 +403,10 @@ void CtessilarDlg::ShowCategory(int32_t raceType) {
 void CtessilarDlg::ShowCircuitCategory() {
   CWaitCursor wait;
   SessionListDb* db = m_pSessionListDb;
-  const int32_t count = m_nRaceListable[kRaceOther] + m_nRaceListable[kRaceQualify] + m_nRaceListable[kRaceSprint] +
-                        m_nRaceListable[kRaceEndurance];
+  int32_t count = 0;
+  for (int32_t type = kFirstCircuitRace; type <= kLastCircuitRace; ++type) count += m_nRaceListable[type];
   std::vector<SessionSummary> records;
-  if (!MakeRecords(records, count)) return;
+  if (!TryResize(records, count)) return;
   m_listSession.DeleteAllItems();
   const int32_t read = count > 0 && db != nullptr ? db->GetCircuitSessions(records.data(), count) : 0;
   FillSessionList(records.data(), read, false);

@@ -1,8 +1,8 @@
 // The main window (dialog 102): the category selectors, the session list, the
 // Upload, Setting and web buttons, the status text and progress bar, the
 // workspace path, the login link and the terms link; its layout on resizing,
-// its colours, its key filter and the web pages it opens; and the fields it
-// shares with its worker threads.
+// its colours and its key filter; and the fields it shares with its worker
+// threads.
 #pragma once
 
 #include <atomic>
@@ -16,7 +16,7 @@
 #include "appcore/JobStates.h"
 #include "appcore/WorkerThreads.h"
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 #include "uploader/ListCtrlExtension.h"
 #include "uploader/StaticExtension.h"
 #include "webclient/SessionSummary.h"
@@ -25,19 +25,12 @@ class AppContext;
 class SessionListDb;
 class TrackMapDb;
 
-// The four UI languages of the string table; any other value is refused.
-bool IsUiLanguage(LANGID lang);
-// The service's web pages: <service>/Web/, and the terms of use in the tag
-// of the language (ZH_TW, DE, JA, else EN).
-CString ServiceWebAddress();
-CString TermsOfUseAddress(LANGID lang);
-
 class CtessilarDlg : public CDialog {
  public:
   enum { IDD = MainDlgIds::kIdd };
   static constexpr UINT kIdmAboutBox = 0x0010;
-  static constexpr int kRaceTypes = 7;
-  static constexpr int kCategories = 8;
+  // Circuit Racing, then one selector per race type.
+  static constexpr int kCategories = 1 + kRaceTypeCount;
   // The window's timers. Each polls the fields its job's workers write.
   static constexpr UINT_PTR kTimerHideStatus = 0;   // hides the status and progress 500 ms after a job
   static constexpr UINT_PTR kTimerPrepareDb = 1;    // workspace, session scan, session list
@@ -76,9 +69,9 @@ class CtessilarDlg : public CDialog {
   // Recounts every race type from the session list, renews the captions and
   // refills the list with the current category.
   void RefreshSessionList();
-  // Fills the list with the listable sessions of one race type (types 4 to 6
-  // cannot be uploaded: the list is emptied and a message says so), or of
-  // the circuit group.
+  // Fills the list with the listable sessions of one race type (a type
+  // outside the circuit group cannot be uploaded: the list is emptied and a
+  // message says so), or of the circuit group.
   void ShowCategory(int32_t raceType);
   void ShowCircuitCategory();
   // Rebuilds the columns and puts one row per record, record 0 on top.
@@ -221,8 +214,8 @@ class CtessilarDlg : public CDialog {
   // Takes the row's id and re-checks it when that session is uploaded.
   void KeepUploadedChecked(int row);
 
-  // The colours of a link static: white while the mouse is over it, grey
-  // otherwise; styles 2 and 4 on dark grey while hovered.
+  // The colours of a link static by its style: white while the mouse is
+  // over it, grey otherwise, on dark grey while hovered.
   HBRUSH LinkColours(CDC* dc, const CStaticExtension& link);
   bool IsLoggedIn() const;
   // The control's place in client coordinates as the template gives it.
@@ -231,7 +224,7 @@ class CtessilarDlg : public CDialog {
   HICON m_hIcon = nullptr;
   CFont m_fontUnderline;
   CFont m_fontPlain;
-  LANGID m_nLanguage = 1033;
+  LANGID m_nLanguage = kLangEnglish;
   int m_nInitialWidth = 0;
   int m_nInitialHeight = 0;
   // Each control's rectangle at the end of set-up, by id: every layout is
@@ -253,8 +246,8 @@ class CtessilarDlg : public CDialog {
   // The workspace settled at set-up, which the workspace thread opens.
   CString m_strWorkspace;
   int32_t m_nCategory = 0;
-  int32_t m_nRaceTotal[kRaceTypes] = {};
-  int32_t m_nRaceListable[kRaceTypes] = {};
+  int32_t m_nRaceTotal[kRaceTypeCount] = {};
+  int32_t m_nRaceListable[kRaceTypeCount] = {};
 
   CStaticExtension m_stLogin;
   CStaticExtension m_stCircuit, m_stQualify, m_stSprint, m_stEndurance, m_stOther;

@@ -1,26 +1,14 @@
 // The main window's worker jobs. Each reports only through the window's
 // atomic fields, which its timers poll.
-#include <new>
-#include <vector>
-
 #include "appcore/DragTypes.h"
 #include "appcore/SelfUpdate.h"
 #include "appcore/SessionScan.h"
-#include "appcore/TrackMapDb.h"
+#include "appcore/TrackMapRefresh.h"
 #include "platform/win32/threads.h"
 #include "sport/ProjectDbMgr.h"
 #include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/WorkspaceFaults.h"
-#include "webclient/ApiClient.h"
-
-namespace {
-
-// More track maps than any account holds: an announced count beyond it is
-// taken for a broken reply, not allocated.
-constexpr int32_t kMostTrackMaps = 100000;
-
-}  // namespace
 
 void CtessilarDlg::CheckUpdateThread(std::stop_token stop) {
   if (CheckSelfUpdate() == 1 && !stop.stop_requested()) m_bSelfUpgradeReady = true;
@@ -33,25 +21,10 @@ bool CtessilarDlg::StartTrackMapRetrieval() {
   return m_workers.Start([this](std::stop_token stop) { RetrieveTrackListThread(stop); });
 }
 
+// A failed refresh leaves the state "retrieving".
 void CtessilarDlg::RetrieveTrackListThread(std::stop_token stop) {
-  const int32_t count = ApiGetTrackCount();
-  m_nTrackMapCount = count;
-  TrackMapDb* trackMaps = m_pTrackMapDb;
-  // Without the table, or with a count that cannot be true, the state stays
-  // "retrieving", as after any failure of this job.
-  if (trackMaps == nullptr || count < 0 || count > kMostTrackMaps) return;
-  std::vector<TrackListItem> items;
-  try {
-    items.resize(static_cast<size_t>(count));
-  } catch (const std::bad_alloc&) {
-    return;
-  }
-  if (stop.stop_requested()) return;
-  // Only the items the reply filled are merged: the rest are empty records.
-  const int32_t filled = count > 0 ? ApiGetTrackList(items.data(), count) : 0;
-  if (stop.stop_requested()) return;
-  trackMaps->Update(items.data(), filled);
-  m_nTrackMapState = kTrackMapsDone;
+  TrackMapRefresh refresh({m_pTrackMapDb}, {m_nTrackMapState, m_nTrackMapCount});
+  refresh.Run(stop);
 }
 
 void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
@@ -81,11 +54,9 @@ void CtessilarDlg::LoadDragRacingTypesThread(std::stop_token /*stop*/) {
   LoadDragRacingTypes(*CSportProjMgr::GetInstance());
 }
 
-static_assert(CtessilarDlg::kRaceTypes == kSessionRaceTypes, "one race type per category static");
-
 void CtessilarDlg::ScanSessions() {
   const SessionCounts counts = CountSessions(*CSportProjMgr::GetInstance());
-  for (int32_t type = 0; type < kRaceTypes; ++type) m_nRaceTotal[type] = counts.byType[type];
+  for (int32_t type = 0; type < kRaceTypeCount; ++type) m_nRaceTotal[type] = counts.byType[type];
   m_nSessionTotal = counts.total;
   m_workers.Start([this](std::stop_token stop) { BuildSessionRowsThread(stop); });
 }

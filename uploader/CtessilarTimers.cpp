@@ -4,12 +4,13 @@
 // login, result and software-update dialogs.
 #include <algorithm>
 
+#include "appcore/AppContext.h"
 #include "appcore/UserInfoDb.h"
-#include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/DlgLogin.h"
 #include "uploader/DlgResult.h"
 #include "uploader/DlgSelfUpgrade.h"
+#include "uploader/ProgramTitle.h"
 
 namespace {
 
@@ -238,16 +239,15 @@ void CtessilarDlg::OnClickedLogin() {
   // One login dialog at a time: a click on the link just before the first
   // tick would otherwise meet the tick's own login.
   if (IsLoggedIn() || m_bLoginOpen) return;
-  auto* app = dynamic_cast<CtessilarApp*>(AfxGetApp());
-  UserInfoDb* users = app != nullptr ? app->m_pUserInfoDb : nullptr;
-  CDlgLogin login(users, this);
+  UserInfoDb* users = m_pContext != nullptr ? &m_pContext->Users() : nullptr;
+  CDlgLogin login(users, m_workers, this);
   m_bLoginOpen = true;
   const INT_PTR result = login.DoModal();
   m_bLoginOpen = false;
   if (result == IDCANCEL || !IsLoggedIn()) return;
   UserInfoRecord user;
   if (users != nullptr) users->GetLastUser(user);
-  m_stLogin.SetLinkStyle(0);
+  m_stLogin.SetLinkStyle(kLinkPlain);
   LayoutLoginLink(m_stLogin, user.name);
   ApplyColours();
   SetTimer(kTimerTrackMaps, kTickMs);

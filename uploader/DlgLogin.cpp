@@ -1,9 +1,10 @@
 #include "uploader/DlgLogin.h"
 
+#include "appcore/ServicePages.h"
 #include "appcore/UserInfoDb.h"
-#include "uploader/CtessilarApp.h"
+#include "appcore/WorkerThreads.h"
+#include "uploader/ProgramTitle.h"
 #include "webclient/ApiClient.h"
-#include "webclient/deploy.h"
 
 namespace {
 
@@ -13,8 +14,7 @@ constexpr COLORREF kWhite = 0xFFFFFF;
 constexpr COLORREF kYellow = 0x00FFFF;
 constexpr COLORREF kDarkGrey = 0xA9A9A9;
 
-void OpenServicePage(const char16_t* page) {
-  const CString address = CString(DeployServiceBase().c_str()) + page;
+void OpenServicePage(const CString& address) {
   ShellExecuteW(nullptr, u"open", address, nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
@@ -36,11 +36,11 @@ ON_BN_CLICKED(kIdForgotPassword, &CDlgLogin::OnClickedForgotPassword)
 ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
-CDlgLogin::CDlgLogin(UserInfoDb* userInfo, CWnd* parent) : CDialog(IDD, parent), m_pUserInfo(userInfo) {}
+CDlgLogin::CDlgLogin(UserInfoDb* userInfo, WorkerThreads& workers, CWnd* parent)
+    : CDialog(IDD, parent), m_pUserInfo(userInfo), m_workers(workers) {}
 
 CDlgLogin::~CDlgLogin() {
   *m_alive = false;
-  if (m_request.joinable()) m_request.join();
   if (m_bRequesting) EndWaitCursor();
 }
 
@@ -114,18 +114,15 @@ void CDlgLogin::OnBnClickedLogin() {
   m_bRequesting = true;
   BeginWaitCursor();
   EnableInput(FALSE);
-  if (m_request.joinable()) m_request.join();  // the previous request has ended
-  m_request = std::thread([this, alive = m_alive, email, password]() {
-    LoginOutcome outcome = LoginOutcome::kLoggedIn;
-    if (!ApiLogin(GetLoginState(), email, password))
-      outcome = LoginOutcome::kRefused;
-    else if (!ApiGetInfo())
-      outcome = LoginOutcome::kNoAccountInfo;
+  const bool started = m_workers.Start([this, alive = m_alive, email, password](std::stop_token stop) {
+    const LoginOutcome outcome = LoginJob({email, password}, {GetLoginState()}).Run(stop);
     // The dialog is only reached on the UI thread, and only while it exists.
     AfxPostToUiThread([this, alive, outcome]() {
       if (*alive) OnLoginDone(outcome);
     });
   });
+  // A login that cannot run has failed.
+  if (!started) OnLoginDone(LoginOutcome::kRefused);
 }
 
 void CDlgLogin::OnLoginDone(LoginOutcome outcome) {
@@ -144,6 +141,8 @@ void CDlgLogin::OnLoginDone(LoginOutcome outcome) {
     case LoginOutcome::kNoAccountInfo:
       ShowMessage(kStrActivateAccount, MB_ICONEXCLAMATION);
       break;
+    case LoginOutcome::kStopped:
+      break;
   }
 }
 
@@ -160,9 +159,9 @@ void CDlgLogin::OnBnClickedCancel() {
     PostQuitMessage(0);
 }
 
-void CDlgLogin::OnClickedRegister() { OpenServicePage(u"/Web/register"); }
+void CDlgLogin::OnClickedRegister() { OpenServicePage(CreateAccountAddress()); }
 
-void CDlgLogin::OnClickedForgotPassword() { OpenServicePage(u"/Web/auth/forgetpwd"); }
+void CDlgLogin::OnClickedForgotPassword() { OpenServicePage(ForgotPasswordAddress()); }
 
 HBRUSH CDlgLogin::OnCtlColor(CDC* dc, CWnd* wnd, UINT) {
   dc->SetBkMode(TRANSPARENT);

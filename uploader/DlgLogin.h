@@ -3,30 +3,32 @@
 // password. Login runs the login and the account requests; leaving without
 // logging in offers to quit the program.
 //
-// The requests run on a thread of their own while the dialog stays
-// responsive: it keeps painting, shows the wait cursor and takes no second
-// login until the first has ended, which the web-service client bounds by its
-// time limit. A service that trickles or never answers gives the login
-// failure message.
+// The requests run as a job (appcore/LoginJob.h) of the window's workers
+// while the dialog stays responsive: it keeps painting, shows the wait cursor
+// and takes no second login until the first has ended, which the web-service
+// client bounds by its time limit. A service that trickles or never answers
+// gives the login failure message.
 #pragma once
 
 #include <atomic>
 #include <memory>
-#include <thread>
 
+#include "appcore/LoginJob.h"
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 #include "uploader/StaticExtension.h"
 
 class UserInfoDb;
+class WorkerThreads;
 
 class CDlgLogin : public CDialog {
  public:
   enum { IDD = LoginDlgIds::kIdd };
   // `userInfo` is the program's user table, which the client's login writes;
-  // its last user's e-mail address is offered.
-  explicit CDlgLogin(UserInfoDb* userInfo, CWnd* parent = nullptr);
-  // Waits for a login request that still runs.
+  // its last user's e-mail address is offered. `workers` run the login job;
+  // a job that outlives the dialog ends unseen, and the workers' stop and
+  // join at exit bound it.
+  CDlgLogin(UserInfoDb* userInfo, WorkerThreads& workers, CWnd* parent = nullptr);
   ~CDlgLogin() override;
 
   // DoModal: IDOK once logged in (the user is stored and the client's login
@@ -34,8 +36,6 @@ class CDlgLogin : public CDialog {
   // ends every open modal loop).
 
  protected:
-  enum class LoginOutcome { kLoggedIn, kRefused, kNoAccountInfo };
-
   void DoDataExchange(CDataExchange* dx) override;
   BOOL OnInitDialog() override;
   // Enter: logs in from the e-mail and password edits, nothing elsewhere.
@@ -56,6 +56,7 @@ class CDlgLogin : public CDialog {
   void ShowMessage(UINT stringId, UINT type);
 
   UserInfoDb* m_pUserInfo;
+  WorkerThreads& m_workers;
   CFont m_fontUnderline;
   CStaticExtension m_stRegister;
   CStaticExtension m_stForgotPassword;
@@ -66,9 +67,8 @@ class CDlgLogin : public CDialog {
   CButton m_btnLogin;
   CButton m_btnCancel;
 
-  // The request thread and the flag that tells its completion whether this
-  // dialog still exists (both read and written on the UI thread only).
-  std::thread m_request;
+  // Whether a login job runs (UI thread only), and the flag that tells its
+  // completion whether this dialog still exists.
   bool m_bRequesting = false;
   std::shared_ptr<std::atomic<bool>> m_alive = std::make_shared<std::atomic<bool>>(true);
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 
 class CDlgResult : public CDialog {
  public:

@@ -1,31 +1,11 @@
 #include "uploader/DlgSelfUpgrade.h"
 
+#include "appcore/ReleaseNotes.h"
 #include "appcore/SelfUpdate.h"
-#include "appcore/TransferFolders.h"
-#include "platform/classlib/CStdioFileEx.h"
-#include "platform/win32/files.h"
-#include "uploader/LanguageTag.h"
 
 namespace {
 
 using namespace SelfUpgradeDlgIds;
-
-// The lines after the first line that is exactly `tag`, each followed by
-// "\n", up to the first line that contains "INFOEND" or the end of the file;
-// empty when the file or the tag is missing.
-CString ReadReleaseNotes(const CString& path, const char16_t* tag) {
-  CString notes;
-  CStdioFileEx file;
-  if (!file.Open(path, CFile::typeText | CFile::modeNoTruncate)) return notes;
-  CString line;
-  bool found = false;
-  while (!found && file.ReadString(line)) found = line.Compare(tag) == 0;
-  while (found && file.ReadString(line) && line.Find(u"INFOEND") < 0) {
-    notes += line;
-    notes += u"\n";
-  }
-  return notes;
-}
 
 }  // namespace
 
@@ -34,16 +14,13 @@ ON_WM_TIMER()
 ON_BN_CLICKED(IDOK, &CDlgSelfUpgrade::OnOK)
 END_MESSAGE_MAP()
 
-CDlgSelfUpgrade::CDlgSelfUpgrade(const std::u16string& userData, CWnd* parent) : CDialog(IDD, parent) {
-  const std::u16string folder = UserTransferFolder(userData);
-  m_strNotesPath = folder + PATH_SEP_STR + kUpdateDescriptionName;
-  m_strInstallerPath = folder + PATH_SEP_STR + kUpdateInstallerName;
-}
+CDlgSelfUpgrade::CDlgSelfUpgrade(const std::u16string& userData, CWnd* parent)
+    : CDialog(IDD, parent), m_userData(userData), m_strInstallerPath(UpdateInstallerPath(userData).c_str()) {}
 
 BOOL CDlgSelfUpgrade::OnInitDialog() {
   CDialog::OnInitDialog();
   SetWindowText(AfxLoadText(kStrSoftwareUpdate));
-  SetDlgItemText(kIdNotes, ReadReleaseNotes(m_strNotesPath, UiLanguageTag(GetThreadUILanguage())));
+  SetDlgItemText(kIdNotes, ReleaseNotes(m_userData, GetThreadUILanguage()));
   ShowCountdown();
   SetDlgItemText(IDOK, AfxLoadText(kStrExecute));
   SetTimer(kCountdownTimer, 1000);

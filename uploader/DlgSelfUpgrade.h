@@ -1,6 +1,6 @@
 // The software update (dialog 142), opened once a newer installer has been
 // downloaded and verified (appcore/SelfUpdate.h). It shows the release notes
-// of the UI language from the update description, counts down 20 seconds
+// of the UI language (appcore/ReleaseNotes.h), counts down 20 seconds
 // and then starts the installer, a program for this machine, and quits the
 // program; Execute does the same at once. Escape and the close box do
 // nothing.
@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 
 class CDlgSelfUpgrade : public CDialog {
  public:
@@ -38,7 +38,7 @@ class CDlgSelfUpgrade : public CDialog {
   void ShowCountdown();
 
   int32_t m_nCountdown = kCountdownSeconds;
-  CString m_strNotesPath;
+  std::u16string m_userData;
   CString m_strInstallerPath;
 
   DECLARE_MESSAGE_MAP()

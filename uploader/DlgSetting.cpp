@@ -4,24 +4,13 @@
 
 #include "appcore/RegistrySettings.h"
 #include "appcore/Restart.h"
+#include "appcore/UiLanguages.h"
 #include "platform/win32/files.h"
-#include "uploader/CtessilarApp.h"
+#include "uploader/ProgramTitle.h"
 
 namespace {
 
 using namespace SettingDlgIds;
-
-struct LanguageRow {
-  const char16_t* name;
-  LANGID lang;
-};
-// The combo's rows, in order; each row's data is its language.
-constexpr LanguageRow kLanguages[] = {
-    {u"English", kLangEnglish},
-    {u"日本語", kLangJapanese},
-    {u"Deutsch", kLangGerman},
-    {u"繁體中文", kLangChineseTraditional},
-};
 
 // Any folder path of this system fits, unlike the picker's usual MAX_PATH.
 constexpr DWORD kFolderPathCapacity = 4096;
@@ -57,13 +46,14 @@ void CDlgSetting::DoDataExchange(CDataExchange* dx) {
 BOOL CDlgSetting::OnInitDialog() {
   CDialog::OnInitDialog();
   ApplyTexts();
-  for (const LanguageRow& row : kLanguages) {
-    const int index = m_cbLanguage.AddString(row.name);
-    m_cbLanguage.SetItemData(index, row.lang);
+  // The combo's rows in the order of the languages; each row's data is its language.
+  for (const UiLanguage& language : kUiLanguages) {
+    const int index = m_cbLanguage.AddString(language.name);
+    m_cbLanguage.SetItemData(index, language.id);
   }
   m_nOpenLanguage = GetThreadUILanguage();
-  for (int i = 0; i < static_cast<int>(std::size(kLanguages)); ++i)
-    if (kLanguages[i].lang == m_nOpenLanguage) m_nOpenIndex = i;
+  for (int i = 0; i < static_cast<int>(std::size(kUiLanguages)); ++i)
+    if (kUiLanguages[i].id == m_nOpenLanguage) m_nOpenIndex = i;
   m_cbLanguage.SetCurSel(m_nOpenIndex);
   m_edWorkspace.SetWindowText(GetWorkspaceLocation());
   return TRUE;
@@ -110,20 +100,18 @@ void CDlgSetting::OnBnClickedOk() {
 
   CString workspace;
   m_edWorkspace.GetWindowText(workspace);
-  // Exact comparison: folder names differ by case on this system too.
-  if (workspace.Compare(GetWorkspaceLocation()) == 0) {
+  if (!IsNewWorkspace(workspace)) {
     EndDialog(IDOK);
     return;
   }
   {
     CWaitCursor wait;
     MessageBoxW(m_hWnd, LoadText(kStrRestartNeeded), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
-    SetWorkspaceLocation(workspace);
   }
   // A restart that waited or failed leaves this copy running on the old
   // workspace, and the user is told so; the new location takes effect at
   // the next start.
-  if (RestartProgram(m_restartProgram) == RestartResult::kStarted)
+  if (RestartOnWorkspace(workspace, m_restartProgram) == RestartResult::kStarted)
     PostQuitMessage(0);
   else
     MessageBoxW(m_hWnd, LoadText(kStrNotRestarted), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 
 class CDlgSetting : public CDialog {
  public:
@@ -31,8 +31,8 @@ class CDlgSetting : public CDialog {
   CComboBox m_cbLanguage;
   CEdit m_edWorkspace;
   CButton m_btnBrowse, m_btnOk, m_btnCancel;
-  LANGID m_nOpenLanguage = 1033;  // the UI language when the dialog opened
-  int m_nOpenIndex = -1;          // the row selected then
+  LANGID m_nOpenLanguage = kLangEnglish;  // the UI language when the dialog opened
+  int m_nOpenIndex = -1;                  // the row selected then
   std::u16string m_restartProgram;
 
   DECLARE_MESSAGE_MAP()

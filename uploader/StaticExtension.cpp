@@ -8,7 +8,7 @@ ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
 void CStaticExtension::OnMouseMove(UINT flags, CPoint point) {
-  if (m_nLinkStyle != 0 && !m_bTracking) {
+  if (m_nLinkStyle != kLinkPlain && !m_bTracking) {
     TRACKMOUSEEVENT tme{};
     tme.cbSize = sizeof tme;
     tme.dwFlags = TME_HOVER | TME_LEAVE;
@@ -20,28 +20,14 @@ void CStaticExtension::OnMouseMove(UINT flags, CPoint point) {
 }
 
 void CStaticExtension::OnMouseHover(UINT flags, CPoint point) {
-  switch (m_nLinkStyle) {
-    case 1:
-      SetCursor(LoadCursor(nullptr, IDC_HAND));
-      break;
-    case 2:
-    case 3:
-    case 4:
-      Invalidate();
-      break;
-    case 5:
-      SetCursor(LoadCursor(nullptr, IDC_HAND));
-      Invalidate();
-      break;
-    default:
-      break;
-  }
+  if (ShowsHand(m_nLinkStyle)) SetCursor(LoadCursor(nullptr, IDC_HAND));
+  if (RepaintsOnHover(m_nLinkStyle)) Invalidate();
   CStatic::OnMouseHover(flags, point);
 }
 
 void CStaticExtension::OnMouseLeave() {
   m_bTracking = 0;
-  if (m_nLinkStyle >= 2 && m_nLinkStyle <= 5 && !m_bSelected) Invalidate();
+  if (RepaintsOnHover(m_nLinkStyle) && !m_bSelected) Invalidate();
   CStatic::OnMouseLeave();
 }
 

@@ -7,14 +7,37 @@
 
 #include "platform/classlib/ui/afxwin.h"
 
+// What a link does while the mouse is over it. The values are the ones the
+// link's style field holds.
+enum LinkStyle : int32_t {
+  kLinkPlain = 0,                 // plain text: no tracking
+  kLinkHand = 1,                  // the hand cursor
+  kLinkDarkBackground = 2,        // repainted, on dark grey
+  kLinkBrightText = 3,            // repainted, white instead of grey
+  kLinkDarkBackgroundBright = 4,  // repainted, white on dark grey
+  kLinkHandBrightText = 5,        // the hand cursor, repainted white instead of grey
+};
+
+// The style shows the hand cursor on hover.
+constexpr bool ShowsHand(LinkStyle style) { return style == kLinkHand || style == kLinkHandBrightText; }
+// The link is repainted on hover and leave (the parent's colours follow the
+// tracking flag).
+constexpr bool RepaintsOnHover(LinkStyle style) { return style >= kLinkDarkBackground && style <= kLinkHandBrightText; }
+// The parent paints the link on dark grey while it is hovered.
+constexpr bool DarkensOnHover(LinkStyle style) {
+  return style == kLinkDarkBackground || style == kLinkDarkBackgroundBright;
+}
+// The parent paints the text white while hovered, grey otherwise.
+constexpr bool BrightensOnHover(LinkStyle style) {
+  return style == kLinkBrightText || style == kLinkDarkBackgroundBright || style == kLinkHandBrightText;
+}
+
 class CStaticExtension : public CStatic {
  public:
-  // Styles: 0 plain text (no tracking); 1 hand cursor on hover; 2, 3, 4
-  // repaint on hover and leave; 5 both.
   static constexpr DWORD kHoverTimeMs = 70;
 
-  int32_t GetLinkStyle() const { return m_nLinkStyle; }
-  void SetLinkStyle(int32_t style) { m_nLinkStyle = style; }
+  LinkStyle GetLinkStyle() const { return m_nLinkStyle; }
+  void SetLinkStyle(LinkStyle style) { m_nLinkStyle = style; }
   BOOL IsTracking() const { return m_bTracking; }
   BOOL IsSelected() const { return m_bSelected; }
   void SetSelected(BOOL selected) { m_bSelected = selected ? 1 : 0; }
@@ -25,7 +48,7 @@ class CStaticExtension : public CStatic {
   afx_msg void OnMouseLeave();
   afx_msg BOOL OnSetCursor(CWnd* wnd, UINT hitTest, UINT message);
 
-  int32_t m_nLinkStyle = 1;
+  LinkStyle m_nLinkStyle = kLinkHand;
   BYTE m_bTracking = 0;
   BYTE m_bFlags[3] = {0, 0, 0};
   BYTE m_bSelected = 0;

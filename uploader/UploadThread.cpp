@@ -1,11 +1,11 @@
 // The Upload button and the upload thread of the main window.
+#include "appcore/AppContext.h"
 #include "appcore/SessionListDb.h"
 #include "appcore/UploadPipeline.h"
 #include "platform/classlib/ui/afxres.h"
 #include "sport/SportProjMgr.h"
-#include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
-#include "webclient/ApiClient.h"
+#include "uploader/ProgramTitle.h"
 
 void CtessilarDlg::OnClickedUpload() {
   SessionListDb* db = m_pSessionListDb;
@@ -63,7 +63,7 @@ void CtessilarDlg::UploadThread(std::stop_token stop) {
   sources.userData = m_userData;
   sources.sessionList = m_pSessionListDb;
   sources.trackMaps = m_pTrackMapDb;
-  sources.users = GetApiUserStore();
+  sources.users = &m_pContext->Users();
   sources.projects = CSportProjMgr::GetInstance();
   UploadPipeline pipeline(sources, UploadProgress{m_nUploadState, m_nItemDone, m_dItemFraction, m_nUploadOk,
                                                   m_nUploadFail, m_nUploadDuplicate, m_nCannotAnalyze});

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "platform/classlib/ui/afxwin.h"
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 
 namespace {
 

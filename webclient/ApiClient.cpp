@@ -6,10 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "icbase/src/icutil/paths.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/wstr.h"
+#include "sport/DataFolders.h"
 #include "webclient/HttpClient.h"
 #include "webclient/JsonReader.h"
 #include "webclient/JsonValue.h"
@@ -43,11 +45,6 @@ ApiUserStore* StoredUser(UserInfoRecord& user) {
   if (!store) return nullptr;
   store->GetLastUser(user);
   return user.token.IsEmpty() ? nullptr : store;
-}
-
-bool IsFolder(const std::u16string& path) {
-  const DWORD a = GetFileAttributesW(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The four fields every call but the login starts with.
@@ -309,9 +306,9 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count) {
 int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
   ApiHost* host = g_host.load();
   const std::u16string workspace = host != nullptr ? host->Workspace() : std::u16string();
-  const std::u16string folder = workspace + PATH_SEP_STR + u"TransferDb";
+  const std::u16string folder = WorkspaceTransferFolder(workspace);
   UserInfoRecord user;
-  if (workspace.empty() || !IsFolder(folder) || !StoredUser(user)) return 0;
+  if (workspace.empty() || !FileName_C(folder.c_str()).IsFolder() || !StoredUser(user)) return 0;
   const std::u16string sess = SessionFilePath(folder, SessionFile::kSess, session.id);
   const std::u16string sana = SessionFilePath(folder, SessionFile::kSana, session.id);
 

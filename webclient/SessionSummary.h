@@ -12,7 +12,7 @@
 
 #include "platform/classlib/CString.h"
 
-// Race types; only the circuit group (0 to 3) can be uploaded.
+// Race types.
 enum : int32_t {
   kRaceEndurance = 0,
   kRaceSprint = 1,
@@ -22,6 +22,13 @@ enum : int32_t {
   kRaceDataLog = 5,
   kRaceRally = 6,
 };
+inline constexpr int32_t kRaceTypeCount = kRaceRally + 1;
+
+// The circuit group: the race types whose sessions are listed and uploaded.
+// Sessions of the other types are counted only.
+inline constexpr int32_t kFirstCircuitRace = kRaceEndurance;
+inline constexpr int32_t kLastCircuitRace = kRaceOther;
+constexpr bool IsCircuitRace(int32_t raceType) { return raceType >= kFirstCircuitRace && raceType <= kLastCircuitRace; }
 
 // Reply codes kept per session.
 enum : int32_t {

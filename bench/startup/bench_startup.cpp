@@ -52,9 +52,9 @@ class StartupDlg : public CtessilarDlg {
 // listable ones of the circuit kinds, and the circuit sessions shown first.
 int32_t ReadList(SessionListDb& list) {
   int32_t listable = 0;
-  for (int32_t type = 0; type < CtessilarDlg::kRaceTypes; ++type) {
+  for (int32_t type = 0; type < kRaceTypeCount; ++type) {
     list.CountByRaceType(type);
-    if (type <= kRaceOther) listable += list.CountTracksWithFolder(type);
+    if (IsCircuitRace(type)) listable += list.CountTracksWithFolder(type);
   }
   std::vector<SessionSummary> rows(static_cast<size_t>(listable));
   return listable > 0 ? list.GetCircuitSessions(rows.data(), listable) : 0;

@@ -118,6 +118,13 @@ void FileTime100nsToUnix(uint64_t fileTime, int64_t* seconds, int32_t* ms) {
   if (ms) *ms = static_cast<int32_t>(within / kPerMs);
 }
 
+int64_t FileTimeToUnixMs(uint64_t fileTime) {
+  int64_t seconds = 0;
+  int32_t ms = 0;
+  FileTime100nsToUnix(fileTime, &seconds, &ms);
+  return seconds * 1000 + ms;
+}
+
 int64_t UnixNowSeconds() { return FloorDiv(UnixNowMs(), 1000); }
 
 int64_t UnixNowMs() {

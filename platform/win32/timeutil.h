@@ -33,6 +33,9 @@ int64_t UnixToFileTime100ns(int64_t seconds, int64_t ms = 0);
 // time back. A FILETIME is unsigned: every value, the top bit set included,
 // converts. Either out pointer may be null.
 void FileTime100nsToUnix(uint64_t fileTime, int64_t* seconds, int32_t* ms);
+// Whole milliseconds since 1970 (rounded down, also before 1970) of every
+// FILETIME: seconds * 1000 + ms of FileTime100nsToUnix.
+int64_t FileTimeToUnixMs(uint64_t fileTime);
 
 int64_t UnixNowSeconds();
 int64_t UnixNowMs();

@@ -66,7 +66,6 @@ TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
   EXPECT_EQ(shown.ToUtf8(), workspace);
   EXPECT_TRUE(std::filesystem::is_regular_file(workspace + "/TransferDb/SessionList.db"));
   EXPECT_FALSE(std::filesystem::exists("/TransferDb/SessionList.db"));
-  ASSERT_NE(app.m_pUserInfoDb, nullptr);
   EXPECT_TRUE(std::filesystem::is_regular_file(m_dir.File("Documents/Pelmora/TransferDb/transferDbTool.db")));
 
   // A stored location is used as it is, also when the folder does not exist.

@@ -19,7 +19,6 @@ class ProgramWindowTest : public StandinClientTest {
   void UseWorkspace(const std::string& workspace) {
     SetWorkspaceLocation(CString::FromUtf8(workspace));
     ASSERT_TRUE(m_users.Create());
-    m_app.m_pUserInfoDb = &m_users;
     m_host.SetWorkspace(CString::FromUtf8(workspace).Str());
     GetLoginState() = kLoginNone;
   }

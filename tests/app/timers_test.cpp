@@ -56,7 +56,6 @@ class MainWindowTimersTest : public StandinClientTest {
   void SetUp() override {
     StandinClientTest::SetUp();
     if (HasFatalFailure()) return;
-    m_app.m_pUserInfoDb = s_users;
     GetLoginState() = kLoginNone;
   }
   static std::string UserData(const std::string& name) { return s_dir->File("Documents/Pelmora/" + name); }

@@ -53,6 +53,10 @@ TEST(TimeUtil, FileTimeAndUnixAround1970) {
   int64_t s;
   FileTime100nsToUnix(UnixToFileTime100ns(-5, 250), &s, nullptr);
   EXPECT_EQ(s, -5);
+  // Milliseconds since 1970, rounded down on both sides of it.
+  EXPECT_EQ(FileTimeToUnixMs(UnixToFileTime100ns(1586260800, 123) + 9999), 1586260800123);
+  EXPECT_EQ(FileTimeToUnixMs(kFileTimeUnixEpoch - 1), -1);
+  EXPECT_EQ(FileTimeToUnixMs(kFileTimeUnixEpoch - 2500 * kFileTimeTicksPerMs), -2500);
 }
 
 TEST(TimeUtil, FileTimesWithTheTopBitSetConvertWithoutOverflow) {

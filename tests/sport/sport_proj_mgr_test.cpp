@@ -87,6 +87,8 @@ TEST_F(SportWorkspaceTest, DatabaseFolderComesFromDbV4OrFromTheTopLevelAndNeverC
   EXPECT_TRUE(fs::is_regular_file(m_dir.File("prep_0/db.v4/Track1/bruser.poi")));
   EXPECT_EQ(m_mgr->PrepareDatabaseFolder(CString::FromUtf8(m_dir.File("new"))).ToUtf8(), m_dir.File("new/db.v5"));
   EXPECT_TRUE(fs::is_directory(m_dir.File("new")));
+  // No workspace names no folder: nothing is made at the root.
+  EXPECT_TRUE(m_mgr->PrepareDatabaseFolder(CString()).IsEmpty());
 }
 
 TEST_F(SportWorkspaceTest, OpenRefusesNoWorkspaceAndADatabaseFolderThatIsAFile) {

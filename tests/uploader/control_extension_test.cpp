@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "res/resource_ids.h"
+#include "res_ids/resource_ids.h"
 #include "tests/common/program_ui_env.h"
 #include "uploader/ListCtrlExtension.h"
 #include "uploader/StaticExtension.h"
@@ -29,9 +29,9 @@ class MainLikeDialog : public CDialog {
   }
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
-    m_circuit.SetLinkStyle(4);
-    m_login.SetLinkStyle(5);
-    m_plain.SetLinkStyle(0);
+    m_circuit.SetLinkStyle(kLinkDarkBackgroundBright);
+    m_login.SetLinkStyle(kLinkHandBrightText);
+    m_plain.SetLinkStyle(kLinkPlain);
     m_list.SetExtendedStyle(LVS_EX_CHECKBOXES);
     m_list.SetBkColor(0x404040);
     m_list.SetTextColor(0xFFFFFF);
@@ -46,9 +46,10 @@ class MainLikeDialog : public CDialog {
     if (id == MainDlgIds::kIdStatus || id == MainDlgIds::kIdTerms || id == MainDlgIds::kIdWorkspace)
       dc->SetTextColor(0xFFFFFF);
     if (link != nullptr && id != MainDlgIds::kIdTerms) {
-      int style = link->GetLinkStyle();
-      if ((style == 2 || style == 4) && link->IsTracking()) brush = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
-      if (style >= 3) dc->SetTextColor(link->IsTracking() ? 0xFFFFFF : 0x808080);
+      const LinkStyle style = link->GetLinkStyle();
+      if ((style == kLinkDarkBackground || style == kLinkDarkBackgroundBright) && link->IsTracking())
+        brush = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+      if (style >= kLinkBrightText) dc->SetTextColor(link->IsTracking() ? 0xFFFFFF : 0x808080);
     }
     return brush;
   }
@@ -186,7 +187,7 @@ TEST(StaticExtension, LinksTrackTheMouseShowTheHandAndRepaintInTheirColours) {
     EXPECT_EQ(text, 0x808080u);
     EXPECT_EQ(bk, 0x000000u);
 
-    // Style 4: tracks, and on hover the parent paints it white on dark grey.
+    // Dark background, bright text: tracks, and on hover the parent paints it white on dark grey.
     UiTestMouse(&d.m_circuit, UiTestMouseAction::Enter);
     UiTestMouse(&d.m_circuit, UiTestMouseAction::Move, 5, 4);
     EXPECT_TRUE(d.m_circuit.IsTracking());
@@ -198,7 +199,7 @@ TEST(StaticExtension, LinksTrackTheMouseShowTheHandAndRepaintInTheirColours) {
     ASSERT_TRUE(UiTestCtlColors(&d.m_circuit, &text, &bk));
     EXPECT_EQ(text, 0x808080u);
 
-    // Style 5: the hand cursor once the mouse rests (70 ms), kept while tracking.
+    // Hand, bright text: the hand cursor once the mouse rests (70 ms), kept while tracking.
     UiTestMouse(&d.m_login, UiTestMouseAction::Enter);
     UiTestMouse(&d.m_login, UiTestMouseAction::Move, 3, 3);
     ASSERT_TRUE(UiTestPumpUntil([&]() { return UiTestCursor(&d.m_login) != nullptr; }));
@@ -210,7 +211,7 @@ TEST(StaticExtension, LinksTrackTheMouseShowTheHandAndRepaintInTheirColours) {
     EXPECT_EQ(UiTestCursor(&d.m_login), nullptr);  // back to the arrow until the next hover
     UiTestMouse(&d.m_login, UiTestMouseAction::Leave);
 
-    // Style 0: plain text, never tracks, never the hand.
+    // Plain: plain text, never tracks, never the hand.
     UiTestMouse(&d.m_plain, UiTestMouseAction::Enter);
     UiTestMouse(&d.m_plain, UiTestMouseAction::Move, 3, 3);
     EXPECT_FALSE(d.m_plain.IsTracking());

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "appcore/UserInfoDb.h"
+#include "appcore/WorkerThreads.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin_user.h"
 #include "uploader/DlgLogin.h"
@@ -30,13 +31,20 @@ class LoginDialogTest : public StandinUserTest {
     if (HasFatalFailure()) return;
     ASSERT_GT(m_service->AddAccount(kRider), 0);
   }
+  // The login jobs end before the service does.
+  void TearDown() override {
+    m_workers.StopAndJoin();
+    StandinUserTest::TearDown();
+  }
 
   // Runs `script` inside the login dialog's modal loop.
   INT_PTR Run(std::function<void(CDlgLogin&)> script) {
-    CDlgLogin dlg(&m_users);
+    CDlgLogin dlg(&m_users, m_workers);
     AfxPostToUiThread([&dlg, script]() { script(dlg); });
     return dlg.DoModal();
   }
+
+  WorkerThreads m_workers;
 };
 
 void Type(CDlgLogin& dlg, const char* email, const char* password) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "appcore/BeaconFile.h"
+#include "appcore/LapTimeText.h"
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionScan.h"
 #include "appcore/TrackMapDb.h"

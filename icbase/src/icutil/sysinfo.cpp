@@ -4,6 +4,7 @@
 #include <string>
 
 #include "icbase/src/icutil/fatal.h"
+#include "icbase/src/icutil/paths.h"
 #include "platform/win32/files.h"
 
 namespace {
@@ -13,10 +14,7 @@ std::atomic<int> g_sysInfoCount{0};
 // The program's path when it names an existing file, else empty.
 std::u16string ExistingProgramPath() {
   std::u16string path = GetProgramPath();
-  if (path.empty()) return path;
-  DWORD attrs = GetFileAttributesW(path.c_str());
-  if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) return std::u16string();
-  return path;
+  return FileName_C(path.c_str()).IsFile() ? path : std::u16string();
 }
 
 }  // namespace

@@ -12,13 +12,8 @@
 #include <cstdint>
 
 #include "platform/classlib/CString.h"
+#include "platform/win32/langids.h"
 #include "platform/win32/wintypes.h"
-
-// The UI languages of the string table.
-constexpr LANGID kLangEnglish = 1033;
-constexpr LANGID kLangJapanese = 1041;
-constexpr LANGID kLangGerman = 1031;
-constexpr LANGID kLangChineseTraditional = 1028;
 
 // One string in the four languages (UTF-16, NUL-terminated).
 struct ResString {

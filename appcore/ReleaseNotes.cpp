@@ -1,0 +1,20 @@
+#include "appcore/ReleaseNotes.h"
+
+#include "appcore/SelfUpdate.h"
+#include "appcore/UiLanguages.h"
+#include "platform/classlib/CStdioFileEx.h"
+
+CString ReleaseNotes(const std::u16string& userData, LANGID lang) {
+  CString notes;
+  CStdioFileEx file;
+  if (!file.Open(UpdateDescriptionPath(userData).c_str(), CFile::typeText | CFile::modeNoTruncate)) return notes;
+  const char16_t* tag = UiLanguageTag(lang);
+  CString line;
+  bool found = false;
+  while (!found && file.ReadString(line)) found = line.Compare(tag) == 0;
+  while (found && file.ReadString(line) && line.Find(u"INFOEND") < 0) {
+    notes += line;
+    notes += u"\n";
+  }
+  return notes;
+}
