@@ -27,11 +27,11 @@
 #include "appcore/SessionListDb.h"
 #include "appcore/TrackMapDb.h"
 #include "appcore/UserInfoDb.h"
+#include "tests/appcore/sqlite_probe.h"
 #include "tests/common/circuit_beacons.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/standin_user.h"
-#include "tests/uploader/sqlite_probe.h"
 #include "webclient/ApiClient.h"
 
 namespace {

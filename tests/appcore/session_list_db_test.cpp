@@ -6,10 +6,10 @@
 
 #include "appcore/SessionListDb.h"
 #include "platform/win32/utf.h"
+#include "tests/appcore/sqlite_probe.h"
 #include "tests/common/env.h"
 #include "tests/common/sqlite_work.h"
 #include "tests/common/temp_dir.h"
-#include "tests/uploader/sqlite_probe.h"
 
 namespace {
 

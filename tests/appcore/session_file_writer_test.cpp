@@ -5,10 +5,10 @@
 
 #include "appcore/SessionFileWriter.h"
 #include "platform/win32/utf.h"
+#include "tests/appcore/sqlite_probe.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/temp_dir.h"
-#include "tests/uploader/sqlite_probe.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "appcore/TrackMapDb.h"
 #include "appcore/UserInfoDb.h"
 #include "platform/win32/utf.h"
+#include "tests/appcore/sqlite_probe.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/standin.h"
-#include "tests/uploader/sqlite_probe.h"
 
 namespace {
 

@@ -1,16 +1,20 @@
 // The scan of a generated workspace into SessionList.db: the counts per race
 // type, the record of each session, drag sessions matched to the drag types
-// of the settings, and a row thread that never writes a partial scan.
+// of the settings, and a scan that never writes a partial list.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <map>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionScan.h"
+#include "appcore/WorkerThreads.h"
+#include "platform/win32/utf.h"
 #include "sport/SportProjMgr.h"
 #include "sport/SportTrack.h"
 #include "sport/SportUser.h"
@@ -18,16 +22,8 @@
 #include "tests/common/temp_dir.h"
 #include "tools/projgen/ProjectGenerator.h"
 #include "tools/projgen/SampleWorkspace.h"
-#include "uploader/CtessilarDlg.h"
 
 namespace {
-
-class ScanDlg : public CtessilarDlg {
- public:
-  using CtessilarDlg::BuildSessionRowsThread;
-  using CtessilarDlg::ScanSessions;
-  const int32_t* RaceTotals() const { return m_nRaceTotal; }
-};
 
 const uint64_t kDay = projgen::FileTimeOf(2024, 6, 1, 0, 0, 0);
 const uint64_t kHalfSecond = 5000000;
@@ -110,10 +106,11 @@ class SessionScanTest : public ::testing::Test {
     CSportProjMgr* manager = CSportProjMgr::GetInstance();
     ASSERT_EQ(manager->OpenWorkspace(m_dir.WFile("ws").c_str()), kWorkspaceOk);
     ASSERT_TRUE(m_list.Create(m_dir.WFile("ws"), m_dir.WFile("userdata")));
-    m_dlg.m_pSessionListDb = &m_list;
   }
   void TearDown() override {
-    m_dlg.StopWorkers();
+    // A scan still waiting for the drag types goes on to see the stop.
+    CSportProjMgr::GetInstance()->DragTypesLoaded();
+    m_workers.StopAndJoin();
     CSportProjMgr::GetInstance()->CloseWorkspace();
     CSportProjMgr::GetInstance()->ResetDragTypes();
   }
@@ -126,17 +123,26 @@ class SessionScanTest : public ::testing::Test {
     manager->DragTypesLoaded();
   }
 
-  // Runs the scan as the first timer does and waits for the row thread.
+  // Runs the scan as the window does once the drag types load, and waits for it.
   void Scan() {
     LoadDragTypes();
-    m_dlg.m_nDbState = kDbScanning;
-    m_dlg.ScanSessions();
+    StartScan();
     WaitForRows();
   }
+  // Counts the sessions and starts the scan of up to that many on a worker.
+  void StartScan() {
+    m_counts = CountSessions(*CSportProjMgr::GetInstance());
+    m_state = kDbScanning;
+    ASSERT_TRUE(m_workers.Start([this, total = m_counts.total](std::stop_token stop) { RunScan(total, stop); }));
+  }
   void WaitForRows() {
-    for (int i = 0; i < 3000 && m_dlg.m_nDbState.load() != kDbListReady; ++i)
+    for (int i = 0; i < 3000 && m_state.load() != kDbListReady; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_EQ(m_dlg.m_nDbState.load(), kDbListReady);
+    ASSERT_EQ(m_state.load(), kDbListReady);
+  }
+  // The scan of up to `capacity` sessions on the calling thread.
+  void RunScan(int32_t capacity, std::stop_token stop = {}) {
+    SessionRowScan({CSportProjMgr::GetInstance(), &m_list}, {m_state, m_done}).Run(capacity, stop);
   }
 
   // The stored rows by folder.
@@ -151,15 +157,16 @@ class SessionScanTest : public ::testing::Test {
   ScopedTz m_tz{"UTC"};
   TempDir m_dir;
   SessionListDb m_list;
-  ScanDlg m_dlg;
+  SessionCounts m_counts;
+  std::atomic<int32_t> m_state{kDbScanning}, m_done{0};
+  WorkerThreads m_workers;  // last: stopped before what the scan uses goes
 };
 
 TEST_F(SessionScanTest, EverySessionIsCountedAndEachMatchedOneBecomesARow) {
   Scan();
-  EXPECT_EQ(m_dlg.m_nSessionTotal.load(), 9);
-  EXPECT_EQ(std::vector<int32_t>(m_dlg.RaceTotals(), m_dlg.RaceTotals() + 7),
-            (std::vector<int32_t>{1, 1, 1, 1, 3, 1, 1}));
-  EXPECT_EQ(m_dlg.m_nItemDone.load(), 8);
+  EXPECT_EQ(m_counts.total, 9);
+  EXPECT_EQ(std::vector<int32_t>(m_counts.byType, m_counts.byType + 7), (std::vector<int32_t>{1, 1, 1, 1, 3, 1, 1}));
+  EXPECT_EQ(m_done.load(), 8);
 
   const auto rows = Rows();
   EXPECT_EQ(rows.size(), 8u);
@@ -185,10 +192,9 @@ TEST_F(SessionScanTest, EverySessionIsCountedAndEachMatchedOneBecomesARow) {
 // Drag types that load after the scan has begun still match their sessions,
 // which therefore keep their rows.
 TEST_F(SessionScanTest, TheRowsWaitForTheDragTypes) {
-  m_dlg.m_nDbState = kDbScanning;
-  m_dlg.ScanSessions();
+  StartScan();
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_EQ(m_dlg.m_nDbState.load(), kDbScanning);
+  EXPECT_EQ(m_state.load(), kDbScanning);
   LoadDragTypes();
   WaitForRows();
   EXPECT_EQ(m_list.CountByRaceType(kRaceDrag), 2);
@@ -199,26 +205,23 @@ TEST_F(SessionScanTest, AStoppedOrOverfullWalkOrAnUnopenedProjectLeavesTheStored
   const size_t stored = Rows().size();
 
   // Fewer counted than found: two records, no deletion of the others.
-  m_dlg.m_nDbState = kDbScanning;
-  m_dlg.m_nSessionTotal = 2;
-  m_dlg.BuildSessionRowsThread(std::stop_token());
-  EXPECT_EQ(m_dlg.m_nItemDone.load(), 2);
-  EXPECT_EQ(m_dlg.m_nDbState.load(), kDbListReady);
+  m_state = kDbScanning;
+  RunScan(2);
+  EXPECT_EQ(m_done.load(), 2);
+  EXPECT_EQ(m_state.load(), kDbListReady);
   EXPECT_EQ(Rows().size(), stored);
 
-  m_dlg.m_nDbState = kDbScanning;
-  m_dlg.m_nSessionTotal = 9;
+  m_state = kDbScanning;
   std::stop_source stop;
   stop.request_stop();
-  m_dlg.BuildSessionRowsThread(stop.get_token());
-  EXPECT_EQ(m_dlg.m_nDbState.load(), kDbScanning);
+  RunScan(9, stop.get_token());
+  EXPECT_EQ(m_state.load(), kDbScanning);
   EXPECT_EQ(Rows().size(), stored);
 
   // No project open: no session is found, and none of the rows is deleted.
   CSportProjMgr::GetInstance()->CloseWorkspace();
-  m_dlg.m_nSessionTotal = 0;
-  m_dlg.BuildSessionRowsThread(std::stop_token());
-  EXPECT_EQ(m_dlg.m_nDbState.load(), kDbListReady);
+  RunScan(0);
+  EXPECT_EQ(m_state.load(), kDbListReady);
   EXPECT_EQ(Rows().size(), stored);
 }
 
@@ -231,10 +234,9 @@ TEST_F(SessionScanTest, AProjectReadWholeWithoutAnySessionEmptiesTheList) {
   ASSERT_TRUE(projgen::WriteWorkspace(m_dir.WFile("bare"), {{u"Aki", {}, {}}}, {}));
   ASSERT_EQ(CSportProjMgr::GetInstance()->OpenWorkspace(m_dir.WFile("bare").c_str()), kWorkspaceOk);
   ASSERT_TRUE(CSportProjMgr::GetInstance()->IsProjectLoaded());
-  m_dlg.m_nDbState = kDbScanning;
-  m_dlg.ScanSessions();
+  StartScan();
   WaitForRows();
-  EXPECT_EQ(m_dlg.m_nSessionTotal.load(), 0);
+  EXPECT_EQ(m_counts.total, 0);
   EXPECT_TRUE(Rows().empty());
 }
 
@@ -255,14 +257,14 @@ TEST_F(SessionScanTest, AWorkspaceAsDeepAsTheSystemTakesIsListedWhole) {
     EXPECT_TRUE(manager->IsProjectLoaded());
     ASSERT_TRUE(m_list.Create(ws, m_dir.WFile("userdata")));
     Scan();
-    EXPECT_EQ(m_dlg.m_nSessionTotal.load(), 7);
+    EXPECT_EQ(m_counts.total, 7);
     EXPECT_EQ(Rows().size(), 7u);
   }
 }
 
-// The scan is a job of its own: without a window it counts and lists the
-// same sessions.
-TEST_F(SessionScanTest, TheScanRunsAsAJobWithoutTheWindow) {
+// Run on the calling thread instead of a worker, the scan counts and lists
+// the same sessions.
+TEST_F(SessionScanTest, TheScanRunsAsWellOnTheCallingThread) {
   LoadDragTypes();
   const SessionCounts counts = CountSessions(*CSportProjMgr::GetInstance());
   std::atomic<int32_t> state{kDbScanning}, done{0};
