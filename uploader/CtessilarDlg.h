@@ -289,6 +289,9 @@ class CtessilarDlg : public CDialog {
   JobCursor m_trackMapCursor;
   JobCursor m_uploadCursor;
   bool m_bLoginOpen = false;
+  // The terms box of an Upload press is open: the upload it may start
+  // counts as running, so that a job ending meanwhile offers nothing.
+  bool m_bUploadAsked = false;
   // The window as set-up made it, for the workers' reports: m_hWnd itself
   // goes back to null on the UI thread when the window closes.
   HWND m_hReportWindow = nullptr;

@@ -277,7 +277,7 @@ void CtessilarDlg::EnableJobButtons(BOOL enable) {
 
 void CtessilarDlg::OfferJobButtons() {
   const int32_t upload = m_nUploadState;
-  const bool uploading = upload == kUploadTransferring || upload == kUploadUploading;
+  const bool uploading = m_bUploadAsked || upload == kUploadTransferring || upload == kUploadUploading;
   const bool free = m_nDbState == kDbListReady && m_nTrackMapState != kTrackMapsRetrieving && !uploading;
   m_btnUpload.EnableWindow(free);
   m_btnSetting.EnableWindow(free || (m_nDbState == kDbStart && m_bWaitingForLock->load()));

@@ -17,7 +17,11 @@ void CtessilarDlg::OnClickedUpload() {
   std::vector<int32_t> ids;
   for (int row = 0; row < m_listSession.GetItemCount(); ++row)
     if (m_listSession.GetCheck(row)) ids.push_back(static_cast<int32_t>(m_listSession.GetItemData(row)));
-  if (ids.empty() || MessageBox(AfxLoadText(kStrTerms), kProgramTitle, MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) {
+  m_bUploadAsked = true;
+  const bool accepted =
+      !ids.empty() && MessageBox(AfxLoadText(kStrTerms), kProgramTitle, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+  m_bUploadAsked = false;
+  if (!accepted) {
     giveUp();
     return;
   }

@@ -149,6 +149,33 @@ TEST_F(MainWindowTimersTest, ALoginLinkClickedBeforeTheFirstTickOpensOneLoginDia
   EXPECT_EQ(logins.size(), 1u);
 }
 
+// Timer 2 ends (the track maps came in just before) while the terms box of
+// an Upload press is open: the upload that the box lets start runs with
+// Upload and Setting taken away.
+TEST_F(MainWindowTimersTest, AJobThatEndsWhileTheTermsBoxIsOpenOffersNothingToTheUploadItLetsStart) {
+  REQUIRE_UI();
+  bool offeredDuringUpload = true;
+  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    ASSERT_TRUE(UiTestPumpUntil([&]() { return d.m_nDbState.load() == kDbListReady && d.Enabled(kIdUpload); }, 30000));
+    ASSERT_GT(d.List().GetItemCount(), 0);
+    UiTestToggleCheck(&d.List(), 0);
+    d.m_nTrackMapState = kTrackMapsDone;
+    UiTestPoll([&d]() {
+      HWND box = UiTestInnermostModal();
+      if (!UiTestIsMessageBox(box)) return false;
+      d.Tick(CtessilarDlg::kTimerTrackMaps);
+      return AnswerMessageBox(box, IDOK);
+    });
+    UiTestClick(d.GetDlgItem(kIdUpload));
+    offeredDuringUpload =
+        d.m_nUploadState.load() == kUploadTransferring && (d.Enabled(kIdUpload) || d.Enabled(kIdSetting));
+    d.StopWorkers();
+    d.EndDialog(IDCANCEL);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_FALSE(offeredDuringUpload);
+}
+
 // The upload thread's fields drive timer 3; the ticks are sent.
 TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShowsTheCounts) {
   REQUIRE_UI();
