@@ -142,6 +142,15 @@ class DamagedWorkspaceTest : public SampleProgramTest {
     return true;
   }
 
+  // The message named `where` and gave `reason` over the login, the stored
+  // list was there behind it, and every stored row stays as it was.
+  void ExpectToldWhyAndKept(const Shown& shown, const std::string& where, UINT reason) {
+    EXPECT_GE(shown.text.Find(CString::FromUtf8(where)), 0) << shown.text.ToUtf8();
+    EXPECT_GE(shown.text.Find(ResourceText(reason)), 0) << shown.text.ToUtf8();
+    EXPECT_TRUE(shown.listedBehind);
+    EXPECT_EQ(StoredRows(), m_stored);
+  }
+
   std::vector<std::string> m_stored;
 };
 
@@ -171,10 +180,7 @@ TEST_F(DamagedWorkspaceTest, ASpoiledProjectFileKeepsEveryUploadedRowAndTheUserI
       std::unique_ptr<ScopedNoFileOverride> noOverride(c.unreadable ? new ScopedNoFileOverride : nullptr);
       shown = RunProgram();
     }
-    EXPECT_GE(shown.text.Find(CString::FromUtf8(poi)), 0) << shown.text.ToUtf8();
-    EXPECT_GE(shown.text.Find(ResourceText(c.reason)), 0) << shown.text.ToUtf8();
-    EXPECT_TRUE(shown.listedBehind);
-    EXPECT_EQ(StoredRows(), m_stored);
+    ExpectToldWhyAndKept(shown, poi, c.reason);
   }
 }
 
@@ -192,10 +198,7 @@ TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotBeWrittenIsReportedAtOnceAndThe
     shown = RunProgram();
   }
   fs::permissions(db, fs::perms::owner_all);
-  EXPECT_GE(shown.text.Find(CString::FromUtf8(db)), 0) << shown.text.ToUtf8();
-  EXPECT_GE(shown.text.Find(ResourceText(kStrFolderNoPermission)), 0) << shown.text.ToUtf8();
-  EXPECT_TRUE(shown.listedBehind);
-  EXPECT_EQ(StoredRows(), m_stored);
+  ExpectToldWhyAndKept(shown, db, kStrFolderNoPermission);
 }
 
 // The lock file is there to be opened, yet the working copy of the project
@@ -244,10 +247,7 @@ TEST_F(DamagedWorkspaceTest, AWorkspaceThatCannotHoldTheWorkingCopyIsReportedByI
       shown = RunProgram();
     }
     c.mend();
-    EXPECT_GE(shown.text.Find(CString::FromUtf8(c.folder)), 0) << shown.text.ToUtf8();
-    EXPECT_GE(shown.text.Find(ResourceText(c.reason)), 0) << shown.text.ToUtf8();
-    EXPECT_TRUE(shown.listedBehind);
-    EXPECT_EQ(StoredRows(), m_stored);
+    ExpectToldWhyAndKept(shown, c.folder, c.reason);
   }
 }
 
