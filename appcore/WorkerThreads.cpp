@@ -1,8 +1,8 @@
 #include "appcore/WorkerThreads.h"
 
 #include <condition_variable>
+#include <exception>
 #include <mutex>
-#include <system_error>
 
 // What the workers share with the owner. A worker holds it too, so a worker
 // left running past the bound never touches a destroyed owner.
@@ -19,26 +19,42 @@ WorkerThreads::~WorkerThreads() { StopAndJoin(); }
 
 bool WorkerThreads::Start(Job job) {
   if (StopRequested()) return false;
+  JoinEnded();
   {
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     ++m_shared->running;
   }
   std::shared_ptr<Shared> shared = m_shared;
   try {
-    m_threads.emplace_back([shared, job = std::move(job)]() {
+    // Room first: once the thread runs, keeping it cannot fail.
+    m_threads.reserve(m_threads.size() + 1);
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    std::thread thread([shared, ended, job = std::move(job)]() {
       job(shared->stop.get_token());
       {
         std::lock_guard<std::mutex> lock(shared->mutex);
         --shared->running;
       }
+      *ended = true;
       shared->ended.notify_all();
     });
-  } catch (const std::system_error&) {
+    m_threads.push_back(Worker{std::move(thread), std::move(ended)});
+  } catch (const std::exception&) {
+    // No thread, or no room to keep it: the job does not run.
     std::lock_guard<std::mutex> lock(m_shared->mutex);
     --m_shared->running;
     return false;
   }
   return true;
+}
+
+void WorkerThreads::JoinEnded() {
+  std::erase_if(m_threads, [](Worker& w) {
+    if (!w.ended->load()) return false;
+    // Only its return is left.
+    w.thread.join();
+    return true;
+  });
 }
 
 int WorkerThreads::Running() const {
@@ -57,14 +73,14 @@ bool WorkerThreads::StopAndJoin(std::chrono::milliseconds bound) {
     std::unique_lock<std::mutex> lock(m_shared->mutex);
     allEnded = m_shared->ended.wait_for(lock, bound, [this] { return m_shared->running == 0; });
   }
-  for (std::thread& t : m_threads) {
-    if (!t.joinable()) continue;
+  for (Worker& w : m_threads) {
+    if (!w.thread.joinable()) continue;
     // An ended worker has only its return left: join it. One still running
     // after the bound is let go.
     if (allEnded)
-      t.join();
+      w.thread.join();
     else
-      t.detach();
+      w.thread.detach();
   }
   m_threads.clear();
   return allEnded;

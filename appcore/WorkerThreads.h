@@ -1,8 +1,12 @@
-// The worker threads of the main window. Each runs one job to its end; at
-// exit every worker is asked to stop and waited for, within a bound, before
-// the objects the workers use are destroyed.
+// The worker threads of the main window. Each runs one job to its end, and
+// a worker whose job has ended is joined at the next Start, so that a long
+// run of logins, uploads and refreshes keeps no ended thread; at exit every
+// worker is asked to stop and waited for, within a bound, before the objects
+// the workers use are destroyed. Start, Held and StopAndJoin are called from
+// one thread, the owner's.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -25,11 +29,15 @@ class WorkerThreads {
 
   static constexpr std::chrono::milliseconds kDefaultBound{10000};
 
-  // Runs `job` on a thread of its own. False, and the job is not run, once a
-  // stop has been asked or when no thread can be made.
+  // Joins the workers whose jobs have ended, then runs `job` on a thread of
+  // its own. False, and the job is not run, once a stop has been asked or
+  // when no thread can be made.
   bool Start(Job job);
   // Workers started and not yet ended.
   int Running() const;
+  // Threads started and not yet joined: the running ones, and those that
+  // ended since the last Start.
+  int Held() const { return static_cast<int>(m_threads.size()); }
   bool StopRequested() const;
 
   // Asks every worker to stop and waits until all have ended or `bound` has
@@ -41,6 +49,13 @@ class WorkerThreads {
 
  private:
   struct Shared;
+  struct Worker {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> ended;  // set as its job returns
+  };
+  // Joins the workers whose jobs have ended.
+  void JoinEnded();
+
   std::shared_ptr<Shared> m_shared;
-  std::vector<std::thread> m_threads;
+  std::vector<Worker> m_threads;
 };

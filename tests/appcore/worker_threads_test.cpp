@@ -30,6 +30,22 @@ TEST(WorkerThreads, CooperativeWorkersEndWithinTheBoundAndNoneStartsAfterTheStop
   EXPECT_FALSE(ran);
 }
 
+// A long run of short jobs (logins, refreshes) beside one that runs on keeps
+// no ended thread: each Start joins those that ended before it.
+TEST(WorkerThreads, WorkersThatEndedAreJoinedByTheNextStart) {
+  WorkerThreads workers;
+  ASSERT_TRUE(workers.Start([](std::stop_token stop) {
+    while (!stop.stop_requested()) std::this_thread::sleep_for(1ms);
+  }));
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_TRUE(workers.Start([](std::stop_token) {}));
+    while (workers.Running() > 1) std::this_thread::sleep_for(1ms);
+    EXPECT_LE(workers.Held(), 2) << i;  // the running one and the one just ended
+  }
+  EXPECT_TRUE(workers.StopAndJoin(5s));
+  EXPECT_EQ(workers.Held(), 0);
+}
+
 TEST(WorkerThreads, AWorkerThatOutlivesTheBoundIsReportedAndEndsSafelyLater) {
   auto release = std::make_shared<std::atomic<bool>>(false);
   auto done = std::make_shared<std::atomic<bool>>(false);
