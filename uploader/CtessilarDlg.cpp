@@ -13,6 +13,7 @@
 #include "appcore/UiLanguages.h"
 #include "appcore/WorkspaceLocation.h"
 #include "res/resources.h"
+#include "sport/SportProjMgr.h"
 #include "uploader/AboutDlg.h"
 #include "uploader/DlgSetting.h"
 #include "uploader/ProgramTitle.h"
@@ -133,6 +134,10 @@ BOOL CtessilarDlg::OnInitDialog() {
 
   m_strWorkspace = workspace;
   m_hReportWindow = m_hWnd;
+  // This run's drag types only: the list and its "loaded" mark start empty
+  // here, before any reader can wait on them, since the manager outlives a
+  // window (a second program run in the same process finds the first's).
+  CSportProjMgr::GetInstance()->ResetDragTypes();
   m_workers.Start([this](std::stop_token stop) { CheckUpdateThread(stop); });
   m_workers.Start([this](std::stop_token stop) { LocateWorkspaceThread(stop); });
   m_workers.Start([this](std::stop_token stop) { LoadDragRacingTypesThread(stop); });
@@ -356,9 +361,21 @@ void CtessilarDlg::OnSysCommand(UINT id, LPARAM param) {
 }
 
 void CtessilarDlg::OnClickedSetting() {
+  // Pressed while the workspace waits at another program's lock, the wait
+  // holds until the dialog closes: the workspace is not opened under a
+  // choice of another. A press that comes just as the lock is taken finds
+  // nothing to hold and is not taken.
+  CSportProjMgr* manager = CSportProjMgr::GetInstance();
+  const bool atLock = !JobsFree();
+  if (atLock && (m_nDbState != kDbStart || !manager->HoldLockWait())) {
+    OfferJobButtons();
+    return;
+  }
   CDlgSetting dlg(this);
+  const INT_PTR answer = dlg.DoModal();
+  if (atLock) manager->ResumeLockWait();
   // The settings dialog has switched the UI language already.
-  if (dlg.DoModal() != IDOK || !AdoptStoredLanguage()) return;
+  if (answer != IDOK || !AdoptStoredLanguage()) return;
   UpdateTitle();
   RefreshSessionList();
 }

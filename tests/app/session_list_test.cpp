@@ -249,10 +249,19 @@ TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheir
 
 // The program's start on a generated workspace: the workspace thread opens
 // it (through the project's working copy), the drag types of the settings
-// are loaded (a missing one as zeros), and at exit the working copy goes.
+// are loaded (a missing one as zeros), and at exit the working copy goes. An
+// earlier run in the same process left its own drag types in the manager:
+// this run reads only the stored ones.
 TEST_F(SessionListTest, TheWorkspaceOpensWithTheStoredDragTypesAndItsWorkingCopyGoesAtExit) {
   REQUIRE_UI();
-  const std::string workspace = s_dir->File("generated");
+  // Settings and documents of its own, so that the suite's stay as they are.
+  TempDir home;
+  ScopedUserFolders folders(home.Path());
+  CSportProjMgr* manager = CSportProjMgr::GetInstance();
+  manager->ResetDragTypes();
+  manager->AddDragType(1, 0.0f, 100.0f, 0);
+  manager->DragTypesLoaded();
+  const std::string workspace = home.File("generated");
   projgen::SampleOptions options;
   options.sessions = 3;
   ASSERT_TRUE(projgen::WriteSampleWorkspace(CString::FromUtf8(workspace).Str(), options));
@@ -272,7 +281,6 @@ TEST_F(SessionListTest, TheWorkspaceOpensWithTheStoredDragTypesAndItsWorkingCopy
     main->m_nStartupCountdown = -1;  // seen before the first tick: no login
     // Open: the first timer tick may have started the session scan already.
     if (main->m_nDbState.load() < kDbWorkspaceOpen) return false;
-    CSportProjMgr* manager = CSportProjMgr::GetInstance();
     EXPECT_FALSE(manager->GetTracks().empty());
     copySeen = std::filesystem::is_directory(workingCopy);
     manager->WaitForDragTypes();
@@ -281,12 +289,14 @@ TEST_F(SessionListTest, TheWorkspaceOpensWithTheStoredDragTypesAndItsWorkingCopy
     EXPECT_EQ(index, 0);
     EXPECT_NE(manager->FindDragType(0, index, 0.0, 0.0), nullptr);
     EXPECT_EQ(index, 1);
+    EXPECT_EQ(manager->FindDragType(1, index, 0.0, 100.0), nullptr);
     main->SendMessage(WM_CLOSE);
     return true;
   });
   EXPECT_FALSE(app.InitInstance());
   EXPECT_TRUE(copySeen);
   EXPECT_FALSE(std::filesystem::exists(workingCopy));
+  manager->ResetDragTypes();
 }
 
 }  // namespace
