@@ -21,6 +21,11 @@
 
 namespace {
 
+bool PauseASecond() {
+  Sleep(1000);
+  return true;
+}
+
 constexpr const char16_t* kProjectName = u"SportProjIndex";
 constexpr const char16_t* kDeletedTrack = u"___Deleted_Track___";
 constexpr int kCreateTries = 6;
@@ -79,11 +84,7 @@ CSportProjMgr* CSportProjMgr::GetInstance() {
   return &instance;
 }
 
-CSportProjMgr::CSportProjMgr()
-    : m_lockPause([] {
-        Sleep(1000);
-        return true;
-      }) {
+CSportProjMgr::CSportProjMgr() : m_lockPause(PauseASecond) {
   // The registries that the loaded objects leave at their end, and the
   // project they belong to, are made first so that they outlive the manager.
   // A workspace keeps a database open per track in use.
@@ -152,7 +153,17 @@ WorkspaceFault CSportProjMgr::GetWorkspaceFault() const {
   return m_fault;
 }
 
-void CSportProjMgr::SetLockPause(std::function<bool()> pause) { m_lockPause = std::move(pause); }
+void CSportProjMgr::SetLockPause(std::function<bool()> pause) { m_lockPause = pause ? std::move(pause) : PauseASecond; }
+
+bool CSportProjMgr::HoldLockWait() {
+  int pausing = kLockWaitPausing;
+  return m_lockWait.compare_exchange_strong(pausing, kLockWaitHeld);
+}
+
+void CSportProjMgr::ResumeLockWait() {
+  int held = kLockWaitHeld;
+  m_lockWait.compare_exchange_strong(held, kLockWaitPausing);
+}
 
 CString CSportProjMgr::GetDatabaseFolder() const {
   std::lock_guard<std::mutex> guard(m_folderLock);
@@ -204,7 +215,17 @@ int CSportProjMgr::OpenWorkspace(const char16_t* workspace) {
   // Only a lock that another holder has is waited for.
   auto lock = [&](const CString& folder) -> int {
     int error = 0;
-    const LockTry got = WaitForLock(m_lock, Join(folder, u"single").Str(), m_lockPause, &error);
+    // Each pause lasts while the user holds the wait; the next try follows it.
+    const auto pause = [this]() {
+      m_lockWait = kLockWaitPausing;
+      for (;;) {
+        if (!m_lockPause()) return false;
+        int pausing = kLockWaitPausing;
+        if (m_lockWait.compare_exchange_strong(pausing, kLockWaitTrying)) return true;
+      }
+    };
+    const LockTry got = WaitForLock(m_lock, Join(folder, u"single").Str(), pause, &error);
+    m_lockWait = kLockWaitNone;
     if (got == LockTry::kHeld) return kWorkspaceOk;
     return got == LockTry::kBusy ? kWorkspaceBadFolder : stop(kWorkspaceNotWritable, folder, error);
   };

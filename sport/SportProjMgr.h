@@ -90,9 +90,20 @@ class CSportProjMgr {
   CString PrepareDatabaseFolder(const CString& workspace);
   // Takes the workspace lock without waiting; true when held.
   bool LockWorkspace();
-  // Where OpenWorkspace waits between lock tries: a second in the program.
-  // Returns false to give the open up (OpenWorkspace then gives 12).
+  // Where OpenWorkspace waits between lock tries: a second unless set (null
+  // sets that again). Returns false to give the open up (OpenWorkspace then
+  // gives 12).
   void SetLockPause(std::function<bool()> pause);
+  // True while OpenWorkspace waits at a lock that another holder has; false
+  // from the moment it holds the lock (or gives up), and before it waits.
+  bool IsWaitingForLock() const { return m_lockWait.load() != kLockWaitNone; }
+  // Keeps a waiting open from trying the lock again until ResumeLockWait:
+  // the user may choose another workspace meanwhile, and the open must not
+  // go on under that choice. False, nothing held, when the open is not
+  // waiting between tries (it holds the lock, or is trying it just now). A
+  // held wait still ends when its pause gives the open up.
+  bool HoldLockWait();
+  void ResumeLockWait();
 
   // Users, tracks, lap points (when a document is open), then sorts every
   // user's tracks.
@@ -170,6 +181,9 @@ class CSportProjMgr {
   std::atomic<uint64_t> m_loadCount{0};
   WorkspaceLock m_lock;
   std::function<bool()> m_lockPause;
+  // Where a lock wait stands: none, pausing, held by the user, trying.
+  enum LockWait : int { kLockWaitNone, kLockWaitPausing, kLockWaitHeld, kLockWaitTrying };
+  std::atomic<int> m_lockWait{kLockWaitNone};
   std::vector<std::unique_ptr<CSportLapPoint>> m_ownedLapPoints;
   std::vector<CSportLapPoint*> m_lapPoints;
   mutable std::mutex m_dragLock;

@@ -121,10 +121,6 @@ class CtessilarDlg : public CDialog {
   std::atomic<bool> m_bSelfUpgradeReady{false};
   // Set when the update check has ended, after m_bSelfUpgradeReady.
   std::atomic<bool> m_bUpdateCheckEnded{false};
-  // Set by the workspace thread while it waits for another program to let
-  // the workspace go: Setting is offered meanwhile, to choose another. The
-  // wait is the project manager's and may outlive the window.
-  const std::shared_ptr<std::atomic<bool>> m_bWaitingForLock = std::make_shared<std::atomic<bool>>(false);
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -194,8 +190,11 @@ class CtessilarDlg : public CDialog {
   // read from the workspace's rows before it is ready, and an upload from it
   // then would meet the row thread. While the workspace waits for another
   // program, Setting is offered all the same: it is the way to another
-  // workspace.
+  // workspace, until the lock is taken.
   void OfferJobButtons();
+  // Upload and Setting may be pressed: the list is ready, the track maps are
+  // in and no upload runs.
+  bool JobsFree() const;
 
   // The worker jobs.
   // One session-list record per session counted by ScanSessions (never

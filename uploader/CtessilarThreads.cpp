@@ -31,8 +31,7 @@ void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
   CSportProjMgr* manager = CSportProjMgr::GetInstance();
   // While another copy of the program holds the workspace, the open waits at
   // its lock; a stop at exit ends that wait.
-  manager->SetLockPause([waiting = m_bWaitingForLock, stop]() {
-    *waiting = true;
+  manager->SetLockPause([stop]() {
     for (int i = 0; i < 10 && !stop.stop_requested(); ++i) Sleep(100);
     return !stop.stop_requested();
   });
@@ -44,7 +43,6 @@ void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
         ReportToUser(window, ProjectFaultText(fault, file));
       });
   manager->OpenWorkspace(m_strWorkspace.GetString());
-  *m_bWaitingForLock = false;
   const WorkspaceFault fault = manager->GetWorkspaceFault();
   if (!fault.folder.IsEmpty() && !stop.stop_requested()) ReportToUser(m_hReportWindow, WorkspaceFaultText(fault));
   if (!stop.stop_requested()) m_nDbState = kDbWorkspaceOpen;

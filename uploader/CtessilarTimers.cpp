@@ -6,6 +6,7 @@
 
 #include "appcore/AppContext.h"
 #include "appcore/UserInfoDb.h"
+#include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/DlgLogin.h"
 #include "uploader/DlgResult.h"
@@ -124,6 +125,7 @@ void CtessilarDlg::PrepareDbTick() {
       break;
     case kDbWorkspaceOpen:
       m_nDbState = kDbScanning;
+      OfferJobButtons();
       ScanSessions();
       ResetProgress();
       break;
@@ -275,10 +277,17 @@ void CtessilarDlg::EnableJobButtons(BOOL enable) {
   m_btnSetting.EnableWindow(enable);
 }
 
-void CtessilarDlg::OfferJobButtons() {
+bool CtessilarDlg::JobsFree() const {
   const int32_t upload = m_nUploadState;
   const bool uploading = m_bUploadAsked || upload == kUploadTransferring || upload == kUploadUploading;
-  const bool free = m_nDbState == kDbListReady && m_nTrackMapState != kTrackMapsRetrieving && !uploading;
+  return m_nDbState == kDbListReady && m_nTrackMapState != kTrackMapsRetrieving && !uploading;
+}
+
+// Setting is also offered while the workspace waits at another program's
+// lock, to choose another workspace; from the moment the lock is taken until
+// the list is ready it is not, since the list is being read and written.
+void CtessilarDlg::OfferJobButtons() {
+  const bool free = JobsFree();
   m_btnUpload.EnableWindow(free);
-  m_btnSetting.EnableWindow(free || (m_nDbState == kDbStart && m_bWaitingForLock->load()));
+  m_btnSetting.EnableWindow(free || (m_nDbState == kDbStart && CSportProjMgr::GetInstance()->IsWaitingForLock()));
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "appcore/Registry.h"
@@ -113,7 +114,9 @@ TEST_F(ReadyWindowTest, TheProgramReachesTheReadyStateAndEachCategoryListsItsSes
 
 // The first copy holds the workspace; this one shows "Open database" until
 // that copy exits, then goes on. Meanwhile Setting, the way to another
-// workspace, can be pressed, and Upload cannot.
+// workspace, can be pressed, and Upload cannot; while the settings dialog is
+// open the workspace is not taken, and from the moment it is taken until the
+// list is ready Setting is not offered.
 TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndOffersSetting) {
   REQUIRE_UI();
   LockHolder first(m_dir.File("ws/db.v5/single"));
@@ -127,17 +130,32 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndO
     EXPECT_EQ(ItemText(main, kIdStatus), ResourceText(kStrOpenDatabase, 1033));
     EXPECT_FALSE(main.GetDlgItem(kIdUpload)->IsWindowEnabled());
     EXPECT_TRUE(main.GetDlgItem(kIdSetting)->IsWindowEnabled());
-    bool settingOpened = false;
-    UiTestPoll([&settingOpened]() {
+    // The first copy exits while the dialog is open: two lock pauses pass
+    // and the workspace is still not opened.
+    std::optional<std::chrono::steady_clock::time_point> released;
+    UiTestPoll([&]() {
       CDlgSetting* setting = Innermost<CDlgSetting>();
       if (setting == nullptr) return false;
-      settingOpened = true;
+      if (!released) {
+        EXPECT_TRUE(first.Release());
+        released = std::chrono::steady_clock::now();
+      }
+      EXPECT_EQ(main.m_nDbState.load(), kDbStart);
+      if (std::chrono::steady_clock::now() - *released < std::chrono::milliseconds(2500)) return false;
       setting->EndDialog(IDCANCEL);
       return true;
     });
     UiTestClick(main.GetDlgItem(kIdSetting));
-    EXPECT_TRUE(UiTestPumpUntil([&] { return settingOpened; }, 3000));
-    EXPECT_TRUE(first.Release());
+    ASSERT_TRUE(UiTestPumpUntil([&] { return released && Innermost<CDlgSetting>() == nullptr; }, 10000));
+    bool offeredWhileRead = false;
+    EXPECT_TRUE(UiTestPumpUntil(
+        [&] {
+          if (main.m_nDbState.load() == kDbScanning && main.GetDlgItem(kIdSetting)->IsWindowEnabled())
+            offeredWhileRead = true;
+          return main.m_nDbState.load() == kDbListReady;
+        },
+        60000));
+    EXPECT_FALSE(offeredWhileRead);
     EXPECT_TRUE(WaitUntilReady(main, 1033));
     EXPECT_EQ(static_cast<CListCtrl*>(main.GetDlgItem(kIdList))->GetItemCount(), 8);
   });

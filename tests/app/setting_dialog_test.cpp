@@ -88,6 +88,8 @@ TEST_F(SettingDialogTest, AChosenLanguageShowsAtOnceAndOnlyOkStoresItForTheMainW
         UiTestClick(dlg->GetDlgItem(c.button));
         return true;
       });
+      // Setting is offered once the session list is ready.
+      EXPECT_TRUE(UiTestPumpUntil([&] { return m.GetDlgItem(MainDlgIds::kIdSetting)->IsWindowEnabled(); }, 60000));
       UiTestClick(m.GetDlgItem(MainDlgIds::kIdSetting));
       setting = ItemText(m, MainDlgIds::kIdSetting);
       m.EndDialog(IDCANCEL);
