@@ -76,8 +76,14 @@ inline bool WriteSample(const std::u16string& root) {
                         {CircuitLine(kCircuit, 0, 0.0), CircuitLine(kCircuit, 3, std::numbers::pi)});
 }
 
+// The manager is process-wide: each test closes the workspace it opened and
+// puts the lock pause back, so that the next finds the manager as it was.
 class SportWorkspaceTest : public ::testing::Test {
  protected:
+  void TearDown() override {
+    m_mgr->CloseWorkspace();
+    m_mgr->SetLockPause(nullptr);
+  }
   std::u16string Root() const { return Utf8ToUtf16(m_dir.File("ws")); }
   void Open() {
     ASSERT_TRUE(WriteSample(Root()));
