@@ -89,12 +89,12 @@ unsigned char* ReadWholeFile(sqlite3* source, sqlite3_int64* size, int64_t expec
 // A file whose writer died mid-write has a hot journal, which a read-only
 // connection may not roll back. The file and its journal are copied into a
 // private folder, where SQLite rolls the journal back as it first reads the
-// copy; the result is taken whole and the copy removed. The writer's files
-// are only read. Null when that fails.
+// copy; the result is taken whole and the copy goes with the folder. The
+// writer's files are only read. Null when that fails.
 unsigned char* ReadRolledBack(const char16_t* path, sqlite3_int64* size) {
-  const std::u16string folder = MakePrivateTempFolder();
-  if (folder.empty()) return nullptr;
-  const std::u16string copy = folder + u"/db", journal = u"-journal";
+  const PrivateTempFolder folder = MakePrivateTempFolder();
+  if (!folder) return nullptr;
+  const std::u16string copy = folder.Path() + u"/db", journal = u"-journal";
   unsigned char* image = nullptr;
   if (SilentCopy(path, copy, CopyScope::kFilesOnly) &&
       SilentCopy(std::u16string(path) + journal, copy + journal, CopyScope::kFilesOnly)) {
@@ -105,7 +105,6 @@ unsigned char* ReadRolledBack(const char16_t* path, sqlite3_int64* size) {
     if (opened && sqlite3_exec(db.get(), "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr) == SQLITE_OK)
       image = sqlite3_serialize(db.get(), "main", size, 0);
   }
-  SilentDelete(folder);
   return image;
 }
 

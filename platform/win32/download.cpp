@@ -2,17 +2,22 @@
 
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "platform/win32/entrylock.h"
 #include "platform/win32/filehandle.h"
 #include "platform/win32/files.h"
 #include "platform/win32/transferrules.h"
+#include "platform/win32/uniquefd.h"
 #include "platform/win32/utf.h"
 
 namespace {
@@ -26,30 +31,74 @@ struct CurlFree {
 std::atomic<unsigned> g_tempCounter{0};
 
 constexpr char kPartSuffix[] = ".part-";
+// A try fails when the name is taken (a download in another PID namespace may
+// run under the same id) or a sweep took the new file before its lock.
+constexpr int kCreateAttempts = 100;
 
-// The temporary files that downloads of `target` killed half-way left beside it.
+bool IsDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether `entry` has the form of a temporary file of the download of
+// `name`: <name>.part-<digits>-<digits>.
+bool IsPartFileName(std::string_view entry, const std::string& name) {
+  const std::string prefix = name + kPartSuffix;
+  if (!entry.starts_with(prefix)) return false;
+  entry.remove_prefix(prefix.size());
+  const size_t dash = entry.find('-');
+  return dash != std::string_view::npos && IsDigits(entry.substr(0, dash)) && IsDigits(entry.substr(dash + 1));
+}
+
+// Removes the temporary files that downloads of `target` left when they
+// ended half-way: this user's regular files of the form the downloads make,
+// whose lock is free. The lock is held until the file is gone.
 void RemoveDeadPartFiles(const std::string& target) {
   const size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+  const std::string folderPath = slash == std::string::npos ? "." : target.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  RemoveLeftoversOfEndedProcesses(PathFromNative(folder), name + kPartSuffix);
+  const UniqueFd folder(open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!folder) return;
+  for (const std::string& entry : EntryNames(folder.get())) {
+    if (!IsPartFileName(entry, name)) continue;
+    const UniqueFd part(openat(folder.get(), entry.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!part || fstat(part.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) continue;
+    if (TryLockEntry(part.get()) && IsStillNamed(part.get(), folder.get(), entry))
+      unlinkat(folder.get(), entry.c_str(), 0);
+  }
 }
 
 // A new, empty temporary file beside `target`, created exclusively with the
-// usual permissions (0666 less the umask); its path goes to `tempPath`. Its
-// name, <target>.part-<process id>-<n>, tells whose it is.
-FileHandle CreateTempBeside(const std::string& target, std::string& tempPath) {
+// usual permissions (0666 less the umask) and locked through `lock` until the
+// caller renames or removes it; its path goes to `tempPath`. Its name,
+// <target>.part-<process id>-<n>, tells whose it is; only the lock tells
+// whether it is in use.
+FileHandle CreateTempBeside(const std::string& target, std::string& tempPath, UniqueFd& lock) {
   RemoveDeadPartFiles(target);
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     tempPath = target + kPartSuffix + std::to_string(getpid()) + "-" + std::to_string(g_tempCounter++);
-    int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      FILE* f = fdopen(fd, "wb");
-      if (!f) close(fd);
-      return FileHandle(f);
+    lock.reset(open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!lock) {
+      if (errno == EEXIST) continue;
+      break;
     }
-    if (errno != EEXIST) break;
+    if (!TryLockEntry(lock.get())) {
+      if (errno == EWOULDBLOCK) continue;  // a sweep holds it and removes the file
+      // Without locks here the file would look left over at once.
+      unlink(tempPath.c_str());
+      break;
+    }
+    // A sweep may have taken the file between its making and the lock.
+    if (!IsStillNamed(lock.get(), AT_FDCWD, tempPath)) continue;
+    // The stream writes through its own descriptor, so that closing it keeps the lock.
+    const int own = fcntl(lock.get(), F_DUPFD_CLOEXEC, 0);
+    FILE* f = own >= 0 ? fdopen(own, "wb") : nullptr;
+    if (f) return FileHandle(f);
+    if (own >= 0) close(own);
+    unlink(tempPath.c_str());
+    break;
   }
+  lock.reset();
   tempPath.clear();
   return FileHandle();
 }
@@ -93,7 +142,8 @@ HRESULT DownloadToFile(const char16_t* url, const char16_t* fileName, const Down
   if (!h) return E_FAIL;
 
   std::string tempPath;
-  FileHandle file = CreateTempBeside(target, tempPath);
+  UniqueFd tempLock;  // held until the temporary file is renamed or removed
+  FileHandle file = CreateTempBeside(target, tempPath, tempLock);
   if (!file) return E_FAIL;
 
   Sink sink{file.get()};

@@ -7,9 +7,16 @@
 // temporary file behind. Redirects are followed (at most 5, http and https
 // only); every other rule is the one of the request layer
 // (platform/win32/transferrules.h). The target's folder must exist. Blocks
-// until the transfer ends; safe from any thread. The temporary files that
-// downloads of the same target left when their process was killed are
-// removed first.
+// until the transfer ends; safe from any thread.
+//
+// The temporary file is <target>.part-<process id>-<n>, and the download
+// holds an exclusive lock (flock) on it until it renames or removes it.
+// Before it starts, a download removes what downloads of the same target left
+// when they ended half-way (killed): a regular file of this user named
+// exactly <target>.part-<digits>-<digits> whose lock it can take itself. The
+// lock, not the id in the name, tells whether its download runs: one in
+// another PID namespace sharing the folder is invisible to kill(). Every
+// other file stays, whatever its name.
 #pragma once
 
 #include <cstdint>

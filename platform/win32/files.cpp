@@ -2,17 +2,18 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "platform/win32/entrylock.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/wstr.h"
 
@@ -46,49 +47,149 @@ bool IsReadableFile(const char16_t* path) {
 namespace {
 
 constexpr char kTempFolderPrefix[] = "pelmora-";
+// What mkdtemp puts in place of "XXXXXX": letters and digits.
+constexpr size_t kUniqueChars = 6;
+constexpr mode_t kPrivateMode = 0700;
+// Each try fails only when a sweep took the new folder before its lock.
+constexpr int kMakeAttempts = 100;
 
 std::string TempBase() {
   const char* base = std::getenv("TMPDIR");
   return base && *base ? base : "/tmp";
 }
 
-// The process id of a name <prefix><digits>-<more>; 0 for any other name.
-pid_t ProcessOfLeftover(const std::string& name, const std::string& prefix) {
-  if (name.compare(0, prefix.size(), prefix) != 0) return 0;
-  pid_t pid = 0;
-  const char* const end = name.data() + name.size();
-  const char* digits = name.data() + prefix.size();
-  const auto [after, error] = std::from_chars(digits, end, pid);
-  if (error != std::errc() || after == digits || after + 1 >= end || *after != '-') return 0;
-  return pid;
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAsciiAlnum(char c) { return IsAsciiDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Whether the name has the form MakePrivateTempFolder gives it: the prefix,
+// digits, '-' and six letters or digits.
+bool IsPrivateFolderName(std::string_view name) {
+  if (!name.starts_with(kTempFolderPrefix)) return false;
+  name.remove_prefix(sizeof kTempFolderPrefix - 1);
+  const size_t dash = name.find('-');
+  if (dash == 0 || dash == std::string_view::npos) return false;
+  const std::string_view id = name.substr(0, dash), unique = name.substr(dash + 1);
+  return std::all_of(id.begin(), id.end(), IsAsciiDigit) && unique.size() == kUniqueChars &&
+         std::all_of(unique.begin(), unique.end(), IsAsciiAlnum);
 }
 
-// A process of another user may run under the id too: it counts as running.
-bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+// Whether the open folder is as MakePrivateTempFolder makes it: this user's,
+// and only this user's to enter.
+bool IsPrivateFolder(int folder) {
+  struct stat st;
+  return ::fstat(folder, &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 07777) == kPrivateMode &&
+         st.st_uid == ::geteuid();
+}
+
+// Removes the folder `name` of `parent`, open as `folder`, whose lock the
+// caller holds: the regular files directly in it, then the lock file, then
+// the folder. The program puts nothing else there, so a folder that holds
+// anything else is not as the program left it and stays whole.
+void RemoveHeldFolder(int parent, const std::string& name, int folder) {
+  if (!IsStillNamed(folder, parent, name)) return;
+  const std::vector<std::string> entries = EntryNames(folder);
+  // The lock file is always there: no entries is a listing that failed.
+  if (entries.empty()) return;
+  for (const std::string& entry : entries) {
+    struct stat st;
+    if (::fstatat(folder, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return;
+  }
+  for (const std::string& entry : entries)
+    if (entry != kPrivateFolderLockName) ::unlinkat(folder, entry.c_str(), 0);
+  ::unlinkat(folder, kPrivateFolderLockName, 0);
+  ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+}
+
+// Removes the entry `name` of `parent` when it is a private folder whose
+// maker ended: its lock is free. The lock is held until the folder is gone.
+void RemoveIfLeftover(int parent, const std::string& name) {
+  if (!IsPrivateFolderName(name)) return;
+  const UniqueFd folder(::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!folder || !IsPrivateFolder(folder.get())) return;
+  const UniqueFd lock(::openat(folder.get(), kPrivateFolderLockName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat st;
+  if (!lock || ::fstat(lock.get(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  if (!TryLockEntry(lock.get()) || !IsStillNamed(lock.get(), folder.get(), kPrivateFolderLockName)) return;
+  RemoveHeldFolder(parent, name, folder.get());
+}
 
 }  // namespace
 
-std::u16string MakePrivateTempFolder() {
-  RemoveLeftoverTempFolders();
-  std::string pattern = TempBase() + "/" + kTempFolderPrefix + std::to_string(::getpid()) + "-XXXXXX";
-  if (!::mkdtemp(pattern.data())) return std::u16string();
-  return PathFromNative(pattern);
+PrivateTempFolder::~PrivateTempFolder() { Remove(); }
+
+PrivateTempFolder::PrivateTempFolder(PrivateTempFolder&& other) noexcept
+    : m_path(std::exchange(other.m_path, {})),
+      m_name(std::exchange(other.m_name, {})),
+      m_parent(std::move(other.m_parent)),
+      m_folder(std::move(other.m_folder)),
+      m_lock(std::move(other.m_lock)) {}
+
+PrivateTempFolder& PrivateTempFolder::operator=(PrivateTempFolder&& other) noexcept {
+  if (this == &other) return *this;
+  Remove();
+  m_path = std::exchange(other.m_path, {});
+  m_name = std::exchange(other.m_name, {});
+  m_parent = std::move(other.m_parent);
+  m_folder = std::move(other.m_folder);
+  m_lock = std::move(other.m_lock);
+  return *this;
 }
 
-void RemoveLeftoverTempFolders() { RemoveLeftoversOfEndedProcesses(PathFromNative(TempBase()), kTempFolderPrefix); }
+void PrivateTempFolder::Remove() {
+  if (m_lock) RemoveHeldFolder(m_parent.get(), m_name, m_folder.get());
+  m_lock.reset();
+  m_folder.reset();
+  m_parent.reset();
+  m_path.clear();
+  m_name.clear();
+}
 
-void RemoveLeftoversOfEndedProcesses(const std::u16string& folder, const std::string& prefix) {
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(PathToNative(folder.c_str()), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const pid_t pid = ProcessOfLeftover(it->path().filename().string(), prefix);
-    if (pid <= 0 || pid == ::getpid() || ProcessRuns(pid)) continue;
-    // Only this user's: a shared folder for temporary files holds others' too.
-    struct stat st;
-    if (::lstat(it->path().c_str(), &st) != 0 || st.st_uid != ::geteuid()) continue;
-    std::error_code removed;
-    std::filesystem::remove_all(it->path(), removed);
+PrivateTempFolder MakePrivateTempFolder() {
+  RemoveLeftoverTempFolders();
+  const std::string base = TempBase();
+  UniqueFd parent(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!parent) return PrivateTempFolder();
+  for (int attempt = 0; attempt < kMakeAttempts; ++attempt) {
+    std::string path = base + "/" + kTempFolderPrefix + std::to_string(::getpid()) + "-XXXXXX";
+    if (!::mkdtemp(path.data())) break;
+    const std::string name = path.substr(base.size() + 1);
+    UniqueFd folder(::openat(parent.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder) break;
+    // mkdtemp's mode is 0700 less the umask; the sweep knows the folder by 0700 exactly.
+    UniqueFd lock;
+    if (::fchmod(folder.get(), kPrivateMode) == 0)
+      lock.reset(
+          ::openat(folder.get(), kPrivateFolderLockName, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!lock) {
+      ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
+      break;
+    }
+    if (!TryLockEntry(lock.get())) {
+      if (errno == EWOULDBLOCK) continue;  // a sweep holds it and removes the folder
+      // Without locks here the folder would look left over at once.
+      ::unlinkat(folder.get(), kPrivateFolderLockName, 0);
+      ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
+      break;
+    }
+    // A sweep may have taken the folder between its making and the lock.
+    if (!IsStillNamed(lock.get(), folder.get(), kPrivateFolderLockName) ||
+        !IsStillNamed(folder.get(), parent.get(), name))
+      continue;
+    PrivateTempFolder made;
+    made.m_path = PathFromNative(path);
+    made.m_name = name;
+    made.m_parent = std::move(parent);
+    made.m_folder = std::move(folder);
+    made.m_lock = std::move(lock);
+    return made;
   }
+  return PrivateTempFolder();
+}
+
+void RemoveLeftoverTempFolders() {
+  const UniqueFd base(::open(TempBase().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!base) return;
+  for (const std::string& name : EntryNames(base.get())) RemoveIfLeftover(base.get(), name);
 }
 
 bool PathFitsSystem(const char16_t* path) {

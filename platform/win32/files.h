@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win32/uniquefd.h"
 #include "platform/win32/wintypes.h"
 
 constexpr char16_t PATH_SEP = u'/';
@@ -37,19 +38,60 @@ DWORD FileAttributesFromMode(uint32_t mode);
 bool PathFileExistsW(const char16_t* path);
 // Whether this process may open the path for reading now.
 bool IsReadableFile(const char16_t* path);
-// A new folder that only this user may enter, in the system's folder for
-// temporary files ($TMPDIR, else /tmp); empty when none can be made. The
-// caller removes it. Its name, "pelmora-<process id>-...", tells whose it is;
-// those of processes that ended are removed first (RemoveLeftoverTempFolders).
-std::u16string MakePrivateTempFolder();
-// Removes the private temporary folders of processes that ended without
-// removing theirs (killed half-way): they may hold copies of the user's data.
+// The file in every private temporary folder whose lock (flock, see
+// entrylock.h) tells that the folder is in use; the folder's user leaves it
+// alone.
+constexpr char kPrivateFolderLockName[] = ".lock";
+
+// A private folder for temporary files, made by MakePrivateTempFolder: only
+// this user may enter it. While the object lives it holds the lock of the
+// folder's lock file, so no sweep takes the folder, whatever process or PID
+// namespace it runs in. The program puts only regular files directly in it.
+// The destructor removes them, then the lock file, then the folder, and gives
+// the lock back; a folder that holds anything else (a sub-folder, a link, a
+// device) stays whole, as a sweep leaves it.
+class PrivateTempFolder {
+ public:
+  // No folder: Path() is empty.
+  PrivateTempFolder() = default;
+  ~PrivateTempFolder();
+  PrivateTempFolder(PrivateTempFolder&& other) noexcept;
+  // Removes this object's folder first.
+  PrivateTempFolder& operator=(PrivateTempFolder&& other) noexcept;
+  PrivateTempFolder(const PrivateTempFolder&) = delete;
+  PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+
+  // The folder's full path, without a trailing '/'; empty when there is none.
+  const std::u16string& Path() const { return m_path; }
+  explicit operator bool() const { return !m_path.empty(); }
+
+ private:
+  friend PrivateTempFolder MakePrivateTempFolder();
+  void Remove();
+
+  std::u16string m_path;
+  std::string m_name;  // in m_parent
+  UniqueFd m_parent, m_folder, m_lock;
+};
+
+// A new private folder in the system's folder for temporary files ($TMPDIR,
+// else /tmp), of mode 0700, holding only its lock file; none when it cannot be
+// made. Its name is "pelmora-<process id>-<six letters or digits>": the id
+// says whose it is, only the lock whether it is in use. Left-overs are
+// removed first (RemoveLeftoverTempFolders).
+PrivateTempFolder MakePrivateTempFolder();
+// Removes the private folders of processes that ended without removing theirs
+// (killed half-way): they may hold copies of the user's data. It takes only
+// what MakePrivateTempFolder makes: a folder (not a link) of this user named
+// "pelmora-<digits>-<six letters or digits>", of mode 0700 exactly, with the
+// lock file in it as a regular file, and only when it can take that lock
+// itself. The lock, not the id in the name, tells whether the maker runs: a
+// process in another PID namespace sharing the folder is invisible to kill(),
+// and this process holds its own folders' locks. Holding the lock meanwhile,
+// it removes the regular files directly inside, then the lock file, then the
+// folder; a folder that holds anything else stays whole, and every other
+// entry stays, whatever its name.
 void RemoveLeftoverTempFolders();
-// Removes from `folder` what processes that no longer run left there: every
-// entry of this user named <prefix><process id>-<more>, a folder with all it
-// holds. The entries of this process and of processes that run, and every
-// other name, stay.
-void RemoveLeftoversOfEndedProcesses(const std::u16string& folder, const std::string& prefix);
 // Attributes (as above) and size of a path in one query; false when the path
 // does not exist. The size of a folder is 0. Either out pointer may be null.
 bool GetFileStatus(const char16_t* path, DWORD* attributes, uint64_t* size);

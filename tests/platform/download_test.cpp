@@ -1,14 +1,19 @@
 #include "platform/win32/download.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
 
+#include "platform/win32/uniquefd.h"
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
+#include "tests/common/lock_holder.h"
 #include "tests/common/standin.h"
 
 namespace {
@@ -91,24 +96,55 @@ TEST_F(DownloadTest, AFailedFirstDownloadCreatesNoFile) {
   EXPECT_EQ(URLDownloadToFileW(nullptr, Utf8ToUtf16(Url("/bcnx/7.bcnx")).c_str(), u"", 0, nullptr), E_INVALIDARG);
 }
 
+// A download of the same target that starts while another checks its body
+// (written and closed, not yet in place) leaves the other's file alone.
+TEST_F(DownloadTest, ASecondDownloadOfTheTargetLeavesTheFirstOneWhole) {
+  DownloadRules rules;
+  rules.accept = [](const char16_t* path) {
+    const std::u16string part(path), target = part.substr(0, part.rfind(u".part-"));
+    return URLDownloadToFileW(nullptr, u"http://127.0.0.1:1/bcnx/7.bcnx", target.c_str(), 0, nullptr) ==
+           INET_E_DOWNLOAD_FAILURE;
+  };
+  EXPECT_EQ(DownloadToFile(Utf8ToUtf16(Url("/bcnx/7.bcnx")).c_str(), m_dir.WFile("7.bcnx").c_str(), rules), S_OK);
+  EXPECT_EQ(ReadBytes(m_dir.File("7.bcnx")), kNewBytes);
+}
+
 // A download killed half-way leaves its temporary file beside the target;
 // the next download of that target removes it. The files of downloads that
-// still run (in this process or another) and of other targets stay.
+// still run stay: one in this process, and one whose name carries an id that
+// kill() cannot see (a download in another PID namespace), until it ends.
+// The user's files stay, whatever their names, and so do other targets'.
 TEST_F(DownloadTest, WhatADownloadKilledHalfWayLeftGoesBeforeTheNextOfItsTarget) {
   const pid_t ended = ::fork();
   ASSERT_GE(ended, 0);
   if (ended == 0) ::_exit(0);
   ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
-  const std::string dead = std::to_string(ended), running = std::to_string(::getpid());
-  const std::string left = "7.bcnx.part-" + dead + "-3";
-  const std::string kept[] = {"7.bcnx.part-" + running + "-99", "7.bcnx.part-1-0", "8.bcnx.part-" + dead + "-0",
-                              "7.bcnx.part-x-0"};
-  for (const std::string& name : kept) ASSERT_TRUE(WriteBytes(m_dir.File(name), "half"));
+  const std::string dead = std::to_string(ended);
+  const std::string left = "7.bcnx.part-" + dead + "-3", unseen = "7.bcnx.part-999999999-0",
+                    own = "7.bcnx.part-" + std::to_string(::getpid()) + "-99";
   ASSERT_TRUE(WriteBytes(m_dir.File(left), "half"));
+  LockHolder unseenDownload(m_dir.File(unseen));
+  ASSERT_TRUE(unseenDownload.Held());
+  const UniqueFd ownDownload(::open(m_dir.File(own).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+  ASSERT_TRUE(ownDownload && ::flock(ownDownload.get(), LOCK_EX) == 0);
+  const std::string users[] = {"8.bcnx.part-" + dead + "-0", "7.bcnx.part-x-0", "7.bcnx.part-1-0.txt"};
+  for (const std::string& name : users) ASSERT_TRUE(WriteBytes(m_dir.File(name), "the user's"));
+  const std::string folder = "7.bcnx.part-2-0", link = "7.bcnx.part-3-0", pipe = "7.bcnx.part-4-0";
+  ASSERT_TRUE(std::filesystem::create_directory(m_dir.File(folder)));
+  ASSERT_TRUE(WriteBytes(m_dir.File("notes"), "the user's"));
+  std::filesystem::create_symlink(m_dir.File("notes"), m_dir.File(link));
+  ASSERT_EQ(::mkfifo(m_dir.File(pipe).c_str(), 0600), 0);
 
   EXPECT_EQ(Fetch(Url("/bcnx/7.bcnx")), S_OK);
   EXPECT_FALSE(std::filesystem::exists(m_dir.File(left)));
-  for (const std::string& name : kept) EXPECT_TRUE(std::filesystem::exists(m_dir.File(name))) << name;
+  for (const std::string& name : {unseen, own, folder, link, pipe})
+    EXPECT_TRUE(std::filesystem::exists(m_dir.File(name))) << name;
+  for (const std::string& name : users) EXPECT_EQ(ReadBytes(m_dir.File(name)), "the user's") << name;
+
+  ASSERT_TRUE(unseenDownload.Release());
+  EXPECT_EQ(Fetch(Url("/bcnx/7.bcnx")), S_OK);
+  EXPECT_FALSE(std::filesystem::exists(m_dir.File(unseen)));
+  EXPECT_TRUE(std::filesystem::exists(m_dir.File(own)));
 }
 
 }  // namespace

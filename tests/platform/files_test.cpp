@@ -1,6 +1,7 @@
 #include "platform/win32/files.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <thread>
 
 #include "platform/win32/filehandle.h"
@@ -58,40 +60,135 @@ TEST(Files, StatusOfFilesAndFolders) {
   EXPECT_EQ(PathToNative(nullptr), "");
 }
 
+namespace {
+
+// An id in no process's name: what a maker in another PID namespace that
+// shares the folder for temporary files shows to kill().
+constexpr const char* kUnseenId = "999999999";
+
+// Another process that makes a private temporary folder, puts a copy of the
+// user's data in it and runs until killed, which removes nothing. Given an
+// id, it renames the folder to carry that id instead of its own.
+class FolderMaker {
+ public:
+  explicit FolderMaker(const char* id = nullptr) {
+    int made[2];
+    if (::pipe(made) != 0) return;
+    if (::pipe(m_running) != 0) m_running[0] = m_running[1] = -1;
+    if (m_running[0] >= 0 && (m_pid = ::fork()) == 0) {
+      ::close(m_running[1]);
+      const PrivateTempFolder folder = MakePrivateTempFolder();
+      std::string path = PathToNative(folder.Path().c_str());
+      if (id) {
+        const std::string renamed = std::string(::getenv("TMPDIR")) + "/pelmora-" + id + path.substr(path.rfind('-'));
+        path = ::rename(path.c_str(), renamed.c_str()) == 0 ? renamed : "";
+      }
+      if (!path.empty() && WriteBytes(path + "/copy.db", "the user's sessions"))
+        (void)!::write(made[1], path.data(), path.size());
+      ::close(made[1]);
+      char c;
+      (void)!::read(m_running[0], &c, 1);  // returns when the test ends
+      ::_exit(0);
+    }
+    ::close(made[1]);
+    char buf[4096];
+    const ssize_t n = m_pid > 0 ? ::read(made[0], buf, sizeof buf) : 0;
+    ::close(made[0]);
+    if (n > 0) m_folder.assign(buf, static_cast<size_t>(n));
+  }
+  ~FolderMaker() {
+    Kill();
+    for (int fd : m_running)
+      if (fd >= 0) ::close(fd);
+  }
+  FolderMaker(const FolderMaker&) = delete;
+  FolderMaker& operator=(const FolderMaker&) = delete;
+
+  // The folder as the maker named it; empty when it failed.
+  const std::string& Folder() const { return m_folder; }
+  // Kills the maker and waits for it to end.
+  void Kill() {
+    if (m_pid <= 0) return;
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+  }
+
+ private:
+  int m_running[2] = {-1, -1};
+  pid_t m_pid = -1;
+  std::string m_folder;
+};
+
+}  // namespace
+
 // A process killed while it held a private temporary folder leaves it, with
 // the copy of the user's data inside; the next folder made goes only after
-// it is removed. The folders of processes that run, and other names, stay.
-TEST(Files, PrivateFoldersOfEndedProcessesAreRemovedBeforeTheNextIsMade) {
+// it is removed. A folder whose maker runs stays, though its name carries an
+// id that kill() cannot see; so do this process's own, until it lets them go.
+TEST(Files, PrivateFoldersGoOnceTheirMakerEnded) {
   TempDir t;
   ScopedEnv tmpdir("TMPDIR", t.Path().c_str());
-  int channel[2];
-  ASSERT_EQ(::pipe(channel), 0);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const std::string folder = PathToNative(MakePrivateTempFolder().c_str());
-    const bool kept = WriteBytes(folder + "/copy.db", "the user's sessions") &&
-                      ::write(channel[1], folder.data(), folder.size()) == static_cast<ssize_t>(folder.size());
-    ::_exit(kept ? 0 : 1);  // as if killed: nothing removed
-  }
-  ::close(channel[1]);
-  char buf[4096];
-  const ssize_t n = ::read(channel[0], buf, sizeof buf);
-  ::close(channel[0]);
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  const std::string left(buf, static_cast<size_t>(n > 0 ? n : 0));
-  ASSERT_TRUE(fs::exists(left + "/copy.db"));
-  for (const char* other : {"pelmora-1-init", "pelmora-abc", "pelmora-", "other"}) fs::create_directory(t.File(other));
+  ASSERT_NE(::kill(static_cast<pid_t>(std::stol(kUnseenId)), 0), 0);
+  FolderMaker killed, unseen(kUnseenId);
+  ASSERT_FALSE(killed.Folder().empty());
+  ASSERT_NE(unseen.Folder().find(kUnseenId), std::string::npos);
+  killed.Kill();
 
-  const std::u16string mine = MakePrivateTempFolder();
-  ASSERT_FALSE(mine.empty());
-  EXPECT_FALSE(fs::exists(left));
-  for (const char* other : {"pelmora-1-init", "pelmora-abc", "pelmora-", "other"})
-    EXPECT_TRUE(fs::exists(t.File(other))) << other;
+  PrivateTempFolder mine = MakePrivateTempFolder();
+  ASSERT_TRUE(mine);
+  EXPECT_FALSE(fs::exists(killed.Folder()));
+  EXPECT_TRUE(fs::exists(unseen.Folder() + "/copy.db"));
+  const std::string own = PathToNative(mine.Path().c_str());
+  ASSERT_TRUE(WriteBytes(own + "/copy.db", "the user's sessions"));
   RemoveLeftoverTempFolders();
-  EXPECT_TRUE(fs::is_directory(PathToNative(mine.c_str())));
+  EXPECT_TRUE(fs::exists(own + "/copy.db"));
+
+  unseen.Kill();
+  RemoveLeftoverTempFolders();
+  EXPECT_FALSE(fs::exists(unseen.Folder()));
+  EXPECT_TRUE(fs::exists(own + "/copy.db"));
+  mine = PrivateTempFolder();
+  EXPECT_FALSE(fs::exists(own));
+}
+
+// Only a folder as the program makes it goes, once no one holds its lock:
+// what else the user keeps in the folder for temporary files stays, whatever
+// its name.
+TEST(Files, WhatIsNotTheProgramsPrivateFolderStaysWhateverItsName) {
+  TempDir t;
+  ScopedEnv tmpdir("TMPDIR", t.Path().c_str());
+  enum Shape { kAsMade, kNoLockFile, kLockIsAFolder, kHoldsAFolder, kLinkToOneAsMade };
+  const struct {
+    const char* name;
+    mode_t mode;
+    Shape shape;
+    bool removed;
+  } cases[] = {
+      {"pelmora-7-abcdef", 0700, kAsMade, true},  // its maker ended
+      {"pelmora-2023-season", 0755, kNoLockFile, false},   {"pelmora-2024-season", 0700, kNoLockFile, false},
+      {"pelmora-1-abcdeg", 0755, kAsMade, false},          {"pelmora-1-abcdefg", 0700, kAsMade, false},
+      {"pelmora-1x-abcdef", 0700, kAsMade, false},         {"pelmora-1-abc.ef", 0700, kAsMade, false},
+      {"pelmora-3-abcdef", 0700, kLockIsAFolder, false},   {"pelmora-4-abcdef", 0700, kHoldsAFolder, false},
+      {"pelmora-5-abcdef", 0700, kLinkToOneAsMade, false},
+  };
+  for (const auto& c : cases) {
+    std::string folder = t.File(c.name);
+    if (c.shape == kLinkToOneAsMade) {
+      ASSERT_EQ(::symlink((folder + ".linked").c_str(), folder.c_str()), 0);
+      folder += ".linked";
+    }
+    const std::string lock = folder + "/" + kPrivateFolderLockName;
+    const bool made = fs::create_directory(folder) && WriteBytes(folder + "/notes", "the user's notes") &&
+                      (c.shape != kLockIsAFolder || fs::create_directory(lock)) &&
+                      (c.shape != kHoldsAFolder || fs::create_directory(folder + "/photos")) &&
+                      (c.shape == kNoLockFile || c.shape == kLockIsAFolder || WriteBytes(lock, ""));
+    ASSERT_TRUE(made) << c.name;
+    ASSERT_EQ(::chmod(folder.c_str(), c.mode), 0);
+  }
+
+  RemoveLeftoverTempFolders();
+  for (const auto& c : cases) EXPECT_EQ(fs::exists(t.File(c.name) + "/notes"), !c.removed) << c.name;
 }
 
 TEST(Files, SizesBeyond32Bits) {

@@ -1,0 +1,42 @@
+#include "platform/win32/entrylock.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+bool TryLockEntry(int fd) {
+  int rc;
+  do rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  while (rc != 0 && errno == EINTR);
+  return rc == 0;
+}
+
+bool IsStillNamed(int fd, int folder, const std::string& name) {
+  struct stat held, named;
+  return ::fstat(fd, &held) == 0 && held.st_nlink > 0 &&
+         ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
+}
+
+std::vector<std::string> EntryNames(int folder) {
+  std::vector<std::string> names;
+  // The listing reads through a descriptor of its own, which closedir closes.
+  const int own = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+  if (own < 0) return names;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(own), &::closedir);
+  if (!dir) {
+    ::close(own);
+    return names;
+  }
+  ::rewinddir(dir.get());
+  while (const dirent* entry = ::readdir(dir.get()))
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+      names.emplace_back(entry->d_name);
+  return names;
+}
