@@ -59,11 +59,13 @@ fs::path FirstMissing(const fs::path& path) {
   return missing;
 }
 
-bool CopyEntry(const Source& s, const fs::path& target) {
+// A file copy takes what a link leads to, so that writing the copy (a
+// working copy of another program's database) never reaches the source.
+bool CopyEntry(const Source& s, const fs::path& target, CopyScope scope) {
   std::error_code ec;
   fs::create_directories(target.parent_path(), ec);
   if (ec) return false;
-  if (fs::is_symlink(s.path, ec)) {
+  if (scope == CopyScope::kFilesAndFolders && fs::is_symlink(s.path, ec)) {
     fs::remove(target, ec);
     fs::copy_symlink(s.path, target, ec);
     return !ec;
@@ -76,9 +78,9 @@ bool CopyEntry(const Source& s, const fs::path& target) {
 
 // A copy that fails takes away what it made: a half copy of a folder is
 // never taken for a whole one later.
-bool CopyOne(const Source& s, const fs::path& target) {
+bool CopyOne(const Source& s, const fs::path& target, CopyScope scope) {
   const fs::path made = FirstMissing(target);
-  if (CopyEntry(s, target)) return true;
+  if (CopyEntry(s, target, scope)) return true;
   std::error_code ec;
   if (!made.empty()) fs::remove_all(made, ec);
   return false;
@@ -118,7 +120,7 @@ bool SilentCopy(const std::u16string& from, const std::u16string& to, CopyScope 
     targets.push_back(t);
   }
   bool ok = true;
-  for (size_t i = 0; i < sources.size(); ++i) ok = CopyOne(sources[i], targets[i]) && ok;
+  for (size_t i = 0; i < sources.size(); ++i) ok = CopyOne(sources[i], targets[i], scope) && ok;
   return ok;
 }
 

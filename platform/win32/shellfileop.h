@@ -4,8 +4,10 @@
 // Both take absolute paths and normalise them lexically first ("a/./b/../c"
 // is "a/c"; a trailing '/' is dropped). An empty, relative or root path is
 // refused before anything is touched. The last part of a source may be a mask
-// (platform/win32/findfile.h: "/p/*.bin"). Symbolic links are copied and
-// deleted as links, never followed.
+// (platform/win32/findfile.h: "/p/*.bin"). Symbolic links are deleted as
+// links, never followed; a folder copy copies them as links, while a copy of
+// files alone (kFilesOnly) copies the file a link leads to, so that a copy
+// that is then written never writes through to its source.
 #pragma once
 
 #include <string>

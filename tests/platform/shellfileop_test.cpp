@@ -66,6 +66,12 @@ TEST_F(ShellFileOpTest, AMaskCopiesItsMatchesAndFilesOnlyLeavesFoldersOut) {
   ASSERT_TRUE(SilentCopy(W("src/a.bin"), W("bins"), CopyScope::kFilesOnly));
   EXPECT_EQ(ReadBytes(m_dir.File("bins/a.bin")), "a");
   EXPECT_EQ(ReadBytes(m_dir.File("bins/renamed.txt")), "n");
+  // A linked file is copied as the file it leads to: writing the copy (a
+  // working copy of a database) leaves the source as it was.
+  ASSERT_TRUE(SilentCopy(W("src/link"), W("bins/linked.txt"), CopyScope::kFilesOnly));
+  EXPECT_FALSE(fs::is_symlink(m_dir.File("bins/linked.txt")));
+  WriteBytes(m_dir.File("bins/linked.txt"), "written");
+  EXPECT_EQ(ReadBytes(m_dir.File("outside.txt")), "keep me");
 }
 
 // A folder holding what cannot be copied (a pipe) fails half way: neither
