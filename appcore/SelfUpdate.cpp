@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <ctime>
 
-#include "appcore/TransferFolders.h"
+#include "appcore/EnsureFolder.h"
+#include "datafiles/DataFiles.h"
 #include "platform/classlib/CStdioFileEx.h"
 #include "platform/win32/download.h"
 #include "platform/win32/filehandle.h"
@@ -85,14 +86,6 @@ std::string FileMd5Hex(const char16_t* path) {
 }
 
 }  // namespace
-
-std::u16string UpdateDescriptionPath(const std::u16string& userData) {
-  return JoinFolder(UserTransferFolder(userData), kUpdateDescriptionName);
-}
-
-std::u16string UpdateInstallerPath(const std::u16string& userData) {
-  return JoinFolder(UserTransferFolder(userData), kUpdateInstallerName);
-}
 
 bool VerifyFileMd5(const char16_t* path, CString& expected) {
   expected.MakeUpper();

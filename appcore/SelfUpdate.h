@@ -1,5 +1,6 @@
 // The check for a newer version of the program, run once per start on its
-// own thread. The update store (a deployment value) serves two files:
+// own thread. The update store (a deployment value) serves two files
+// (datafiles/DataFiles.h names them):
 //   auto_update.txt                   the description: a line "version" with
 //                                     the offered version on the next line,
 //                                     a line "chksum" with the installer's
@@ -15,19 +16,11 @@
 
 #include <string>
 
-#include "appcore/TransferFolders.h"
+#include "datafiles/DataFiles.h"
 #include "platform/classlib/CString.h"
 
 // Versions above this one are newer than the program.
 constexpr int kProgramVersion = 100;
-
-constexpr const char16_t* kUpdateDescriptionName = u"auto_update.txt";
-constexpr const char16_t* kUpdateInstallerName = u"Pelmora_Uploader_installer.exe";
-
-// Where the check keeps the two files: <userdata>/TransferDb/<name>; empty
-// for an empty `userData`.
-std::u16string UpdateDescriptionPath(const std::u16string& userData);
-std::u16string UpdateInstallerPath(const std::u16string& userData);
 
 // 1 when the store offers a newer version and its installer has been
 // downloaded, matches the description's checksum and has been made

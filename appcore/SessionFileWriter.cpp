@@ -3,12 +3,12 @@
 #include <cstdint>
 
 #include "appcore/AppSqlite.h"
+#include "appcore/EnsureFolder.h"
 #include "appcore/RegistrySettings.h"
-#include "appcore/TransferFolders.h"
+#include "datafiles/DataFiles.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
 #include "webclient/JsonValue.h"
-#include "webclient/SessionSummary.h"
 
 namespace {
 
@@ -71,10 +71,10 @@ SessionFileWriter::~SessionFileWriter() = default;
 bool SessionFileWriter::Create(const std::u16string& workspace, int32_t sessionId, const CString& modelName,
                                const SessionTrackInfo& track) {
   Close();
-  std::u16string folder = WorkspaceTransferFolder(workspace);
-  m_sessPath = SessionFilePath(folder, SessionFile::kSess, sessionId);
-  m_sanaPath = SessionFilePath(folder, SessionFile::kSana, sessionId);
-  if (!EnsureFolder(folder, FolderParents::kMustExist) || !RemoveOldFile(m_sessPath) || !RemoveOldFile(m_sanaPath))
+  m_sessPath = SessionFilePath(workspace, SessionFile::kSess, sessionId);
+  m_sanaPath = SessionFilePath(workspace, SessionFile::kSana, sessionId);
+  if (!EnsureFolder(WorkspaceTransferFolder(workspace), FolderParents::kMustExist) || !RemoveOldFile(m_sessPath) ||
+      !RemoveOldFile(m_sanaPath))
     return false;
 
   const bool sess = CreateDbFile(m_sessPath, kSessSchema,

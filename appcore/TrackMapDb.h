@@ -13,7 +13,7 @@
 #include <mutex>
 #include <string>
 
-#include "appcore/TransferFolders.h"
+#include "datafiles/DataFiles.h"
 #include "webclient/TrackListItem.h"
 
 class TrackMapDb {

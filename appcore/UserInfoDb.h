@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "appcore/TransferFolders.h"
+#include "datafiles/DataFiles.h"
 #include "platform/classlib/CString.h"
 #include "webclient/ApiUserStore.h"
 

@@ -8,7 +8,6 @@
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionRows.h"
 #include "appcore/TrackMapDb.h"
-#include "appcore/TransferFolders.h"
 #include "appcore/TryGrow.h"
 #include "appcore/UiLanguages.h"
 #include "appcore/WorkspaceLocation.h"

@@ -6,23 +6,12 @@
 #include "appcore/SessionFileWriter.h"
 #include "appcore/SessionListDb.h"
 #include "appcore/TrackMapDb.h"
-#include "appcore/TransferFolders.h"
 #include "appcore/UserInfoDb.h"
 #include "platform/win32/utf.h"
-#include "tests/common/data_names.h"
 #include "tests/common/env.h"
 #include "tests/common/temp_dir.h"
 
 namespace {
-
-TEST(TransferFolders, ANameFromDataStaysOneComponentOrIsRefused) {
-  for (const DataNameCase& c : kDataNameCases) {
-    EXPECT_EQ(BeaconFilePath(u"/data", c.name).empty(), !c.plain) << Utf16ToUtf8(c.name);
-    EXPECT_EQ(TrackMapFolder(u"/data", c.name).empty(), !c.plain) << Utf16ToUtf8(c.name);
-  }
-  EXPECT_EQ(BeaconFilePath(u"/data", u"Fuji"), u"/data/TransferDb/bcnx/Fuji.bcnx");
-  EXPECT_EQ(TrackMapFolder(u"", u"Fuji"), u"") << "no folder, no path";
-}
 
 TEST(TransferFolders, WithoutFoldersTheObjectsUseTheSettingsWorkspaceAndDocumentsPelmora) {
   TempDir dir;
