@@ -10,7 +10,6 @@
 #include "appcore/TrackMapDb.h"
 #include "appcore/TryGrow.h"
 #include "appcore/UiLanguages.h"
-#include "appcore/WorkspaceLocation.h"
 #include "res/resources.h"
 #include "uploader/AboutDlg.h"
 #include "uploader/DlgSetting.h"
@@ -142,7 +141,7 @@ BOOL CtessilarDlg::OnInitDialog() {
   OfferJobButtons();
   m_loginRect = TemplateRect(kIdLogin);
   UpdateTitle();
-  m_stWorkspace.SetWindowText(GetWorkspaceLocation());
+  m_stWorkspace.SetWindowText(m_strWorkspace);
 
   CRect client;
   GetClientRect(&client);

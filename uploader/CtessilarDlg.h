@@ -240,7 +240,8 @@ class CtessilarDlg : public CDialog {
   // The per-user data folder whose TrackMap/<name>/<name>.txt gives a track
   // map's display name.
   std::u16string m_userData;
-  // The workspace settled at set-up, which the workspace thread opens.
+  // The context's workspace, which the window shows and the workspace
+  // thread opens.
   CString m_strWorkspace;
   int32_t m_nCategory = 0;
   int32_t m_nRaceTotal[kRaceTypeCount] = {};

@@ -51,6 +51,11 @@ TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
   const std::string workspace = m_dir.File("Documents/Pelmora_Workspace");
   ASSERT_TRUE(GetWorkspaceLocation().IsEmpty());
   CtessilarApp app;
+  app.Context();
+  EXPECT_EQ(GetWorkspaceLocation().ToUtf8(), workspace);  // the default, written back
+  // A workspace stored since (a restart onto it that did not start) is the
+  // next run's; the window shows the one it works on.
+  SetWorkspaceLocation(CString(u"/nowhere/Next"));
   CString shown;
   UiTestPoll([&]() {
     CWnd* main = app.m_pMainWnd;
@@ -60,7 +65,6 @@ TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
     return true;
   });
   EXPECT_FALSE(app.InitInstance());
-  EXPECT_EQ(GetWorkspaceLocation().ToUtf8(), workspace);  // the default, written back
   EXPECT_EQ(shown.ToUtf8(), workspace);
   EXPECT_TRUE(std::filesystem::is_regular_file(workspace + "/TransferDb/SessionList.db"));
   EXPECT_FALSE(std::filesystem::exists("/TransferDb/SessionList.db"));
