@@ -4,7 +4,6 @@
 
 #include "appcore/AppSqlite.h"
 #include "appcore/EnsureFolder.h"
-#include "appcore/RegistrySettings.h"
 #include "datafiles/DataFiles.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
@@ -94,10 +93,6 @@ bool SessionFileWriter::Create(const std::u16string& workspace, int32_t sessionI
                                   {"C/B_type", track.type},
                                   {"LapGearVer", FormatW(u"%d", kLapGearVersion)}});
   return sess && sana;
-}
-
-bool SessionFileWriter::Create(int32_t sessionId, const CString& modelName, const SessionTrackInfo& trackInfo) {
-  return Create(GetWorkspaceLocation().Str(), sessionId, modelName, trackInfo);
 }
 
 bool SessionFileWriter::Reopen() {

@@ -10,7 +10,6 @@
 
 #include "appcore/AppSqlite.h"
 #include "appcore/EnsureFolder.h"
-#include "appcore/RegistrySettings.h"
 #include "datafiles/DataFiles.h"
 #include "platform/win32/files.h"
 
@@ -266,8 +265,6 @@ bool SessionListDb::Create(const std::u16string& workspace, const std::u16string
   SqliteHandle db = OpenAppDb(m_path);
   return db && ExecAppSql(db.get(), CreateSql().c_str());
 }
-
-bool SessionListDb::Create() { return Create(GetWorkspaceLocation().Str(), UserDataFolder()); }
 
 bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
   // A bad count must not read as an empty scan, which would delete every row.
