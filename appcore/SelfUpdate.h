@@ -16,22 +16,25 @@
 
 #include <string>
 
-#include "datafiles/DataFiles.h"
 #include "platform/classlib/CString.h"
 
 // Versions above this one are newer than the program.
 constexpr int kProgramVersion = 100;
 
-// 1 when the store offers a newer version and its installer has been
-// downloaded, matches the description's checksum and has been made
-// executable by its owner (it is a program for this machine); 0 on every failure (no
-// store, no description, an old version, no checksum, a mismatch). The
+// What an update check found.
+enum class UpdateCheck : int {
+  kNothingToInstall = 0,  // every failure: no store, no description, an old
+                          // version, no checksum, a mismatch
+  kInstallerReady = 1,    // a newer installer is downloaded, verified and runnable
+};
+
+// kInstallerReady when the store offers a newer version and its installer
+// has been downloaded, matches the description's checksum and has been made
+// executable by its owner (it is a program for this machine). The
 // description is read as UTF-16LE with a byte-order mark or as UTF-8; lines
 // compare exactly. `userData` is the per-user data folder; its TransferDb
-// folder is made when missing.
-int CheckSelfUpdate(const std::u16string& userData);
-// The same for <Documents>/Pelmora.
-inline int CheckSelfUpdate() { return CheckSelfUpdate(UserDataFolder()); }
+// folder is made when missing (the data folder itself must exist).
+UpdateCheck CheckSelfUpdate(const std::u16string& userData);
 
 // True when the MD5 of the file, as 32 upper-case hex digits, equals
 // `expected` after `expected` has been upper-cased in place. The file is
