@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "appcore/WorkspaceLocation.h"
+#include "datafiles/DataFiles.h"
 #include "platform/win32/utf.h"
-#include "sport/DataFolders.h"
 
 bool AppContext::Create(const CreateFailure& failure) {
   m_workspace = LocateWorkspace();

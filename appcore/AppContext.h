@@ -2,8 +2,7 @@
 // folders (the workspace and the per-user data folder) and the three
 // application databases under them (the user table, the track-map table and
 // the session list). The program makes one at start-up and hands it to the
-// window, its threads and the web-service client; a window made on its own
-// (as in a test) makes its own, so nothing carries over from one to the next.
+// window, its threads and the web-service client.
 #pragma once
 
 #include <functional>

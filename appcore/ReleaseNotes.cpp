@@ -1,7 +1,7 @@
 #include "appcore/ReleaseNotes.h"
 
-#include "appcore/SelfUpdate.h"
 #include "appcore/UiLanguages.h"
+#include "datafiles/DataFiles.h"
 #include "platform/classlib/CStdioFileEx.h"
 
 CString ReleaseNotes(const std::u16string& userData, LANGID lang) {

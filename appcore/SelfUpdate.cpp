@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <ctime>
 
-#include "appcore/TransferFolders.h"
+#include "appcore/EnsureFolder.h"
+#include "datafiles/DataFiles.h"
 #include "platform/classlib/CStdioFileEx.h"
 #include "platform/win32/download.h"
 #include "platform/win32/filehandle.h"
@@ -86,23 +87,16 @@ std::string FileMd5Hex(const char16_t* path) {
 
 }  // namespace
 
-std::u16string UpdateDescriptionPath(const std::u16string& userData) {
-  return JoinFolder(UserTransferFolder(userData), kUpdateDescriptionName);
-}
-
-std::u16string UpdateInstallerPath(const std::u16string& userData) {
-  return JoinFolder(UserTransferFolder(userData), kUpdateInstallerName);
-}
-
 bool VerifyFileMd5(const char16_t* path, CString& expected) {
   expected.MakeUpper();
   const std::string actual = FileMd5Hex(path);
   return !actual.empty() && expected.Str() == Utf8ToUtf16(actual);
 }
 
-int CheckSelfUpdate(const std::u16string& userData) {
-  if (userData.empty() || !IsTrustedStore(DeployUpdateBase())) return 0;
-  if (!EnsureFolder(UserTransferFolder(userData), FolderParents::kMustExist)) return 0;
+UpdateCheck CheckSelfUpdate(const std::u16string& userData) {
+  constexpr UpdateCheck kNothing = UpdateCheck::kNothingToInstall;
+  if (userData.empty() || !IsTrustedStore(DeployUpdateBase())) return kNothing;
+  if (!EnsureFolder(UserTransferFolder(userData), FolderParents::kMustExist)) return kNothing;
   const std::u16string descriptionPath = UpdateDescriptionPath(userData);
   const std::u16string installerPath = UpdateInstallerPath(userData);
   const int32_t rand = static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr)));
@@ -111,15 +105,15 @@ int CheckSelfUpdate(const std::u16string& userData) {
   DownloadRules small;
   small.timeLimitSeconds = kDescriptionTimeLimitSeconds;
   if (DownloadToFile(StoreAddress(kUpdateDescriptionName, rand).c_str(), descriptionPath.c_str(), small) != S_OK)
-    return 0;
+    return kNothing;
   UpdateDescription d = ReadDescription(descriptionPath);
-  if (WStrToInt(d.version) <= kProgramVersion) return 0;
+  if (WStrToInt(d.version) <= kProgramVersion) return kNothing;
   DownloadRules installer;
   installer.timeLimitSeconds = kInstallerTimeLimitSeconds;
   if (DownloadToFile(StoreAddress(kUpdateInstallerName, rand).c_str(), installerPath.c_str(), installer) != S_OK)
-    return 0;
-  if (d.checksum.IsEmpty()) return 0;
-  if (!VerifyFileMd5(installerPath.c_str(), d.checksum)) return 0;
+    return kNothing;
+  if (d.checksum.IsEmpty()) return kNothing;
+  if (!VerifyFileMd5(installerPath.c_str(), d.checksum)) return kNothing;
   // Only an installer that matches its checksum may ever be started.
-  return SetFileExecutable(installerPath.c_str()) ? 1 : 0;
+  return SetFileExecutable(installerPath.c_str()) ? UpdateCheck::kInstallerReady : kNothing;
 }

@@ -1,5 +1,6 @@
 // The check for a newer version of the program, run once per start on its
-// own thread. The update store (a deployment value) serves two files:
+// own thread. The update store (a deployment value) serves two files
+// (datafiles/DataFiles.h names them):
 //   auto_update.txt                   the description: a line "version" with
 //                                     the offered version on the next line,
 //                                     a line "chksum" with the installer's
@@ -15,30 +16,25 @@
 
 #include <string>
 
-#include "appcore/TransferFolders.h"
 #include "platform/classlib/CString.h"
 
 // Versions above this one are newer than the program.
 constexpr int kProgramVersion = 100;
 
-constexpr const char16_t* kUpdateDescriptionName = u"auto_update.txt";
-constexpr const char16_t* kUpdateInstallerName = u"Pelmora_Uploader_installer.exe";
+// What an update check found.
+enum class UpdateCheck : int {
+  kNothingToInstall = 0,  // every failure: no store, no description, an old
+                          // version, no checksum, a mismatch
+  kInstallerReady = 1,    // a newer installer is downloaded, verified and runnable
+};
 
-// Where the check keeps the two files: <userdata>/TransferDb/<name>; empty
-// for an empty `userData`.
-std::u16string UpdateDescriptionPath(const std::u16string& userData);
-std::u16string UpdateInstallerPath(const std::u16string& userData);
-
-// 1 when the store offers a newer version and its installer has been
-// downloaded, matches the description's checksum and has been made
-// executable by its owner (it is a program for this machine); 0 on every failure (no
-// store, no description, an old version, no checksum, a mismatch). The
+// kInstallerReady when the store offers a newer version and its installer
+// has been downloaded, matches the description's checksum and has been made
+// executable by its owner (it is a program for this machine). The
 // description is read as UTF-16LE with a byte-order mark or as UTF-8; lines
 // compare exactly. `userData` is the per-user data folder; its TransferDb
-// folder is made when missing.
-int CheckSelfUpdate(const std::u16string& userData);
-// The same for <Documents>/Pelmora.
-inline int CheckSelfUpdate() { return CheckSelfUpdate(UserDataFolder()); }
+// folder is made when missing (the data folder itself must exist).
+UpdateCheck CheckSelfUpdate(const std::u16string& userData);
 
 // True when the MD5 of the file, as 32 upper-case hex digits, equals
 // `expected` after `expected` has been upper-cased in place. The file is

@@ -3,12 +3,11 @@
 #include <cstdint>
 
 #include "appcore/AppSqlite.h"
-#include "appcore/RegistrySettings.h"
-#include "appcore/TransferFolders.h"
+#include "appcore/EnsureFolder.h"
+#include "datafiles/DataFiles.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
 #include "webclient/JsonValue.h"
-#include "webclient/SessionSummary.h"
 
 namespace {
 
@@ -71,10 +70,10 @@ SessionFileWriter::~SessionFileWriter() = default;
 bool SessionFileWriter::Create(const std::u16string& workspace, int32_t sessionId, const CString& modelName,
                                const SessionTrackInfo& track) {
   Close();
-  std::u16string folder = WorkspaceTransferFolder(workspace);
-  m_sessPath = SessionFilePath(folder, SessionFile::kSess, sessionId);
-  m_sanaPath = SessionFilePath(folder, SessionFile::kSana, sessionId);
-  if (!EnsureFolder(folder, FolderParents::kMustExist) || !RemoveOldFile(m_sessPath) || !RemoveOldFile(m_sanaPath))
+  m_sessPath = SessionFilePath(workspace, SessionFile::kSess, sessionId);
+  m_sanaPath = SessionFilePath(workspace, SessionFile::kSana, sessionId);
+  if (!EnsureFolder(WorkspaceTransferFolder(workspace), FolderParents::kMustExist) || !RemoveOldFile(m_sessPath) ||
+      !RemoveOldFile(m_sanaPath))
     return false;
 
   const bool sess = CreateDbFile(m_sessPath, kSessSchema,
@@ -94,10 +93,6 @@ bool SessionFileWriter::Create(const std::u16string& workspace, int32_t sessionI
                                   {"C/B_type", track.type},
                                   {"LapGearVer", FormatW(u"%d", kLapGearVersion)}});
   return sess && sana;
-}
-
-bool SessionFileWriter::Create(int32_t sessionId, const CString& modelName, const SessionTrackInfo& trackInfo) {
-  return Create(GetWorkspaceLocation().Str(), sessionId, modelName, trackInfo);
 }
 
 bool SessionFileWriter::Reopen() {

@@ -69,8 +69,6 @@ class SessionFileWriter {
   // would open the old file) or a file cannot be written completely.
   bool Create(const std::u16string& workspace, int32_t sessionId, const CString& modelName,
               const SessionTrackInfo& trackInfo);
-  // The same in the workspace of the settings.
-  bool Create(int32_t sessionId, const CString& modelName, const SessionTrackInfo& trackInfo);
   const std::u16string& SessPath() const { return m_sessPath; }
   const std::u16string& SanaPath() const { return m_sanaPath; }
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "appcore/AppSqlite.h"
-#include "appcore/RegistrySettings.h"
-#include "appcore/TransferFolders.h"
+#include "appcore/EnsureFolder.h"
+#include "datafiles/DataFiles.h"
 #include "platform/win32/files.h"
 
 namespace {
@@ -259,15 +259,12 @@ bool InsertOn(AppStmt& insert, const SessionSummary& s) {
 
 bool SessionListDb::Create(const std::u16string& workspace, const std::u16string& userData) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  std::u16string folder = WorkspaceTransferFolder(workspace);
   m_userData = userData;
-  m_path = folder + PATH_SEP_STR + u"SessionList.db";
-  if (!EnsureFolder(folder, FolderParents::kMustExist)) return false;
+  m_path = SessionListPath(workspace);
+  if (!EnsureFolder(WorkspaceTransferFolder(workspace), FolderParents::kMustExist)) return false;
   SqliteHandle db = OpenAppDb(m_path);
   return db && ExecAppSql(db.get(), CreateSql().c_str());
 }
-
-bool SessionListDb::Create() { return Create(GetWorkspaceLocation().Str(), UserDataFolder()); }
 
 bool SessionListDb::Sync(const SessionSummary* summaries, int32_t count) {
   // A bad count must not read as an empty scan, which would delete every row.

@@ -46,8 +46,6 @@ class SessionListDb {
   // folder whose TrackMap/<mName> folders decide which rows are listable.
   // Must run before any other operation.
   bool Create(const std::u16string& workspace, const std::u16string& userData);
-  // The same for the workspace of the settings and <Documents>/Pelmora.
-  bool Create();
   const std::u16string& Path() const { return m_path; }
 
   // Brings the table in line with a fresh scan: rows whose folder is no

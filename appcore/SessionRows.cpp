@@ -3,15 +3,15 @@
 #include <cmath>
 #include <cstdint>
 
-#include "appcore/TransferFolders.h"
+#include "datafiles/DataFiles.h"
 #include "platform/classlib/CStdioFileEx.h"
 #include "res_ids/resource_ids.h"
 
 CString TrackMapDisplayName(const std::u16string& userData, const CString& mapName) {
-  const std::u16string folder = TrackMapFolder(userData, mapName.Str());
-  if (folder.empty()) return CString();
+  const std::u16string path = TrackMapNameFile(userData, mapName.Str());
+  if (path.empty()) return CString();
   CStdioFileEx file;
-  if (!file.Open(JoinFolder(folder, mapName.Str() + u".txt").c_str(), CFile::typeText)) return CString();
+  if (!file.Open(path.c_str(), CFile::typeText)) return CString();
   CString line;
   while (file.ReadString(line)) {
     if (line.Str() != u"name") continue;

@@ -4,7 +4,8 @@
 
 #include "appcore/AppSqlite.h"
 #include "appcore/BeaconFile.h"
-#include "appcore/TransferFolders.h"
+#include "appcore/EnsureFolder.h"
+#include "datafiles/DataFiles.h"
 #include "platform/win32/download.h"
 #include "platform/win32/files.h"
 
@@ -29,10 +30,9 @@ bool InsertRow(AppStmt& insert, const TrackListItem& row) {
 
 bool TrackMapDb::Create(const std::u16string& userData) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  std::u16string folder = UserTransferFolder(userData);
   m_userData = userData;
-  m_path = folder + PATH_SEP_STR + u"transferDbTool.db";
-  if (!EnsureFolder(folder, FolderParents::kCreate)) return false;
+  m_path = TransferDbToolPath(userData);
+  if (!EnsureFolder(UserTransferFolder(userData), FolderParents::kCreate)) return false;
   SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
   return db && ExecAppSql(db.get(), kCreateTrackMap);
 }

@@ -13,7 +13,6 @@
 #include <mutex>
 #include <string>
 
-#include "appcore/TransferFolders.h"
 #include "webclient/TrackListItem.h"
 
 class TrackMapDb {
@@ -25,8 +24,6 @@ class TrackMapDb {
   // Makes <userdata>/TransferDb when missing and the file with its table (an
   // existing table is kept). Must run before any other operation.
   bool Create(const std::u16string& userData);
-  // The same for <Documents>/Pelmora.
-  bool Create() { return Create(UserDataFolder()); }
   const std::u16string& Path() const { return m_path; }
 
   // Merges the service's list into the table, then fetches beacon files:

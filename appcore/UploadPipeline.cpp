@@ -11,8 +11,8 @@
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionScan.h"
 #include "appcore/TrackMapDb.h"
-#include "appcore/TransferFolders.h"
 #include "appcore/TryGrow.h"
+#include "datafiles/DataFiles.h"
 #include "lapgear/CircuitLapGear.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
@@ -348,9 +348,8 @@ UploadPipeline::Prepared UploadPipeline::Prepare(SessionSummary& record) {
 
 void UploadPipeline::Upload(SessionSummary& record, Prepared prepared, const std::stop_token& stop) {
   if (record.respCode == kRespUploaded) return;
-  const std::u16string folder = WorkspaceTransferFolder(m_sources.workspace);
-  const std::u16string sess = SessionFilePath(folder, SessionFile::kSess, record.id);
-  const std::u16string sana = SessionFilePath(folder, SessionFile::kSana, record.id);
+  const std::u16string sess = SessionFilePath(m_sources.workspace, SessionFile::kSess, record.id);
+  const std::u16string sana = SessionFilePath(m_sources.workspace, SessionFile::kSana, record.id);
   int32_t code = kRespFailed;
   if (prepared == Prepared::kIncomplete) {
     ++m_progress.fail;

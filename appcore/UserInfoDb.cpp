@@ -1,8 +1,8 @@
 #include "appcore/UserInfoDb.h"
 
 #include "appcore/AppSqlite.h"
-#include "appcore/TransferFolders.h"
-#include "platform/win32/files.h"
+#include "appcore/EnsureFolder.h"
+#include "datafiles/DataFiles.h"
 #include "platform/win32/format.h"
 #include "platform/win32/timeutil.h"
 
@@ -24,9 +24,8 @@ std::u16string UtcTimeText() {
 
 bool UserInfoDb::Create(const std::u16string& userData) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  std::u16string folder = UserTransferFolder(userData);
-  m_path = folder + PATH_SEP_STR + u"transferDbTool.db";
-  if (!EnsureFolder(folder, FolderParents::kCreate)) return false;
+  m_path = TransferDbToolPath(userData);
+  if (!EnsureFolder(UserTransferFolder(userData), FolderParents::kCreate)) return false;
   SqliteHandle db = OpenAppDb(m_path, AppDbMode::kPrivate);
   return db && ExecAppSql(db.get(), kCreateUserInfo);
 }

@@ -11,7 +11,6 @@
 #include <mutex>
 #include <string>
 
-#include "appcore/TransferFolders.h"
 #include "platform/classlib/CString.h"
 #include "webclient/ApiUserStore.h"
 
@@ -25,8 +24,6 @@ class UserInfoDb : public ApiUserStore {
   // Makes <userdata>/TransferDb when missing and the file with its table (an
   // existing table is kept). Must run before any other operation.
   bool Create(const std::u16string& userData);
-  // The same for <Documents>/Pelmora.
-  bool Create() { return Create(UserDataFolder()); }
   const std::u16string& Path() const { return m_path; }
 
   // The last saved user: read from the file while the cache holds nobody,

@@ -4,6 +4,9 @@
 # - a file of a library (its sources and the headers beside them) includes a
 #   project header only from that library or a library it links;
 # - only files below PM_TOOLKIT_FOLDER include the toolkit;
+# - a core program (a tool, a fuzz target or a test program of a library
+#   below the window) includes no header of the window layer and no toolkit
+#   header, directly or through the headers of no library it includes;
 # - a program that links the window layer includes a header of it, directly
 #   or through the test, benchmark or fuzz headers it includes.
 # A project header is one found below the source root or in a folder of
@@ -193,6 +196,49 @@ foreach(lib IN LISTS PM_LIBRARIES)
       endif()
     endforeach()
   endforeach()
+endforeach()
+
+# The headers a core program includes, directly or through the headers of no
+# library (tests/common, tests/ui, a test folder's helpers, fuzz/fuzz_file.h):
+# none may be the window layer's or the toolkit's, although the program
+# would build with some of them (a declaration alone links nothing). A header
+# is the window layer's when all its owners belong to it.
+foreach(program IN LISTS PM_CORE_PROGRAMS)
+  set(todo ${PM_PROGRAM_${program}_SOURCES})
+  set(seen ${todo})
+  while(todo)
+    list(POP_FRONT todo file)
+    file(RELATIVE_PATH rel "${PM_ROOT}" "${file}")
+    includes_of("${file}" paths headers toolkit_paths)
+    set(refused ${toolkit_paths})
+    foreach(path header IN ZIP_LISTS paths headers)
+      owners_of("${header}" header_owners)
+      if(NOT header_owners)
+        if(NOT header IN_LIST seen)
+          list(APPEND seen "${header}")
+          list(APPEND todo "${header}")
+        endif()
+        continue()
+      endif()
+      set(window_only TRUE)
+      foreach(owner IN LISTS header_owners)
+        if(NOT owner IN_LIST PM_WINDOW_LAYER)
+          set(window_only FALSE)
+        endif()
+      endforeach()
+      if(window_only)
+        list(APPEND refused "${path}")
+      endif()
+    endforeach()
+    foreach(path IN LISTS refused)
+      # A helper shared by several programs is named once.
+      string(FIND "${found}" "\n  ${rel}: ${path} " already)
+      if(already EQUAL -1)
+        string(APPEND found "\n  ${rel}: ${path} (the window layer's, and ${program} is a tool, fuzz target "
+               "or test of a library below the window)")
+      endif()
+    endforeach()
+  endwhile()
 endforeach()
 
 # Each program that links the window layer includes some of it; the headers

@@ -12,8 +12,9 @@
 #   file of a library includes a header of a library it does not link
 #   (its own folder, the folders of what it links directly or through
 #   another library, and system headers are allowed), when a file outside
-#   platform/classlib/ui/ includes the toolkit, and when a program links the
-#   window layer without including any of it.
+#   platform/classlib/ui/ includes the toolkit, when a core program includes
+#   a header of the window layer, and when a program links the window layer
+#   without including any of it.
 set(PM_WINDOW_LAYER classlib_ui classlib_ui_testing res uploader_lib)
 # The folders below tests/ whose programs test the window and may link it;
 # every other folder there tests a library below it.
@@ -93,7 +94,8 @@ function(pm_check_layers)
   pm_targets_below("${PROJECT_SOURCE_DIR}" targets)
   # What the include check reads: per library its folder, sources, the
   # folders of its generated headers and the targets it may include from;
-  # the programs that link the window layer and their sources.
+  # the programs that link the window layer and the core programs, with
+  # their sources.
   set(manifest "")
   string(APPEND manifest "set(PM_ROOT [==[${PROJECT_SOURCE_DIR}]==])\n"
          "set(PM_BINARY [==[${PROJECT_BINARY_DIR}]==])\n"
@@ -102,6 +104,7 @@ function(pm_check_layers)
          "set(PM_TOOLKIT_FOLDER [==[${PM_TOOLKIT_FOLDER}]==])\n")
   set(libraries "")
   set(window_programs "")
+  set(core_programs "")
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)
     get_target_property(dir ${target} SOURCE_DIR)
@@ -139,22 +142,27 @@ function(pm_check_layers)
           list(APPEND window ${layer})
         endif()
       endforeach()
+      pm_is_core_program("${dir}" core)
+      if(window AND core)
+        file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${dir}")
+        list(JOIN window ", " window)
+        message(FATAL_ERROR "${target} (${rel}) links ${window}: a tool, fuzz target or test of a library "
+                            "below the window links the libraries it uses, not the window layer")
+      endif()
       if(window)
-        pm_is_core_program("${dir}" core)
-        if(core)
-          file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${dir}")
-          list(JOIN window ", " window)
-          message(FATAL_ERROR "${target} (${rel}) links ${window}: a tool, fuzz target or test of a library "
-                              "below the window links the libraries it uses, not the window layer")
-        endif()
-        pm_own_sources(${target} sources)
         list(APPEND window_programs ${target})
+      elseif(core)
+        list(APPEND core_programs ${target})
+      endif()
+      if(window OR core)
+        pm_own_sources(${target} sources)
         string(APPEND manifest "set(PM_PROGRAM_${target}_SOURCES [==[${sources}]==])\n")
       endif()
     endif()
   endforeach()
   string(APPEND manifest "set(PM_LIBRARIES [==[${libraries}]==])\n"
-         "set(PM_WINDOW_PROGRAMS [==[${window_programs}]==])\n")
+         "set(PM_WINDOW_PROGRAMS [==[${window_programs}]==])\n"
+         "set(PM_CORE_PROGRAMS [==[${core_programs}]==])\n")
   set(manifest_file "${PROJECT_BINARY_DIR}/layers/manifest.cmake")
   file(CONFIGURE OUTPUT "${manifest_file}" CONTENT "${manifest}" @ONLY)
   if(PM_TESTS)

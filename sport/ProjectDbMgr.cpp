@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "datafiles/DataFiles.h"
 #include "icbase/src/icutil/mempool.h"
 #include "icbase/src/icutil/paths.h"
 #include "platform/win32/files.h"
 #include "platform/win32/shellfileop.h"
 #include "platform/win32/threads.h"
-#include "sport/DataFolders.h"
 #include "sport/FileInfo.h"
 #include "sport/FolderHelpers.h"
 #include "sport/IconMgr.h"

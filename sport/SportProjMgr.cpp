@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <cmath>
 
+#include "datafiles/DataFiles.h"
 #include "icbase/src/icutil/paths.h"
 #include "platform/win32/files.h"
 #include "platform/win32/openfiles.h"
 #include "platform/win32/shellfileop.h"
 #include "platform/win32/threads.h"
-#include "sport/DataFolders.h"
 #include "sport/FileInfo.h"
 #include "sport/ProjectDbMgr.h"
 #include "sport/SportLapPoint.h"

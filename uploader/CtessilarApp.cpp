@@ -18,6 +18,15 @@ CtessilarApp::~CtessilarApp() {
   if (m_context && GetApiUserStore() == &m_context->Users()) SetApiHost(nullptr);
 }
 
+AppContext& CtessilarApp::Context() {
+  if (!m_context) {
+    m_context = std::make_unique<AppContext>();
+    m_context->Create(LogCreateFailure);
+    SetApiHost(m_context.get());
+  }
+  return *m_context;
+}
+
 BOOL CtessilarApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
@@ -28,11 +37,7 @@ BOOL CtessilarApp::InitInstance() {
 
   // The folders are settled before the window opens, so that the session
   // list's file is under the real workspace from the first run on.
-  m_context = std::make_unique<AppContext>();
-  m_context->Create(LogCreateFailure);
-  SetApiHost(m_context.get());
-
-  CtessilarDlg dlg(*m_context);
+  CtessilarDlg dlg(Context());
   m_pMainWnd = &dlg;
   const INT_PTR result = dlg.DoModal();
 

@@ -13,12 +13,17 @@ class CtessilarApp : public CWinApp {
   CtessilarApp();
   ~CtessilarApp() override;
 
-  // Makes the program's context (its folders and databases; a database that
-  // cannot be made is logged), hands it to the web-service client and runs
-  // the main window on it modally; once the window has closed, stops its
-  // workers (within a bound) before anything they use goes. Always FALSE:
-  // the process ends without a message loop of its own.
+  // Runs the main window modally on the program's context (Context); once
+  // the window has closed, stops its workers (within a bound) before
+  // anything they use goes. Always FALSE: the process ends without a message
+  // loop of its own.
   BOOL InitInstance() override;
+
+  // The program's context: the first call settles its folders and makes its
+  // databases (a database that cannot be made is logged) and hands it to the
+  // web-service client; every window of the program works on it. It lives as
+  // long as the application object.
+  AppContext& Context();
 
  protected:
   DECLARE_MESSAGE_MAP()

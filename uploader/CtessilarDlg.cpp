@@ -8,10 +8,8 @@
 #include "appcore/SessionListDb.h"
 #include "appcore/SessionRows.h"
 #include "appcore/TrackMapDb.h"
-#include "appcore/TransferFolders.h"
 #include "appcore/TryGrow.h"
 #include "appcore/UiLanguages.h"
-#include "appcore/WorkspaceLocation.h"
 #include "res/resources.h"
 #include "sport/SportProjMgr.h"
 #include "uploader/AboutDlg.h"
@@ -70,11 +68,9 @@ ON_NOTIFY(NM_DBLCLK, kIdList, &CtessilarDlg::OnClickListSession)
 ON_NOTIFY(LVN_ITEMCHANGED, kIdList, &CtessilarDlg::OnItemChangedSession)
 END_MESSAGE_MAP()
 
-CtessilarDlg::CtessilarDlg(CWnd* parent) : CDialog(IDD, parent) {
+CtessilarDlg::CtessilarDlg(AppContext& context, CWnd* parent) : CDialog(IDD, parent), m_pContext(&context) {
   if (CWinApp* app = AfxGetApp()) m_hIcon = app->LoadIcon(kIconProgram);
 }
-
-CtessilarDlg::CtessilarDlg(AppContext& context, CWnd* parent) : CtessilarDlg(parent) { m_pContext = &context; }
 
 // Workers use the dialog's fields: they end before the fields go.
 CtessilarDlg::~CtessilarDlg() { m_workers.StopAndJoin(); }
@@ -122,17 +118,10 @@ BOOL CtessilarDlg::OnInitDialog() {
   lf.lfUnderline = FALSE;
   m_fontPlain.CreateFontIndirect(&lf);
 
-  if (m_pContext == nullptr) {
-    m_ownContext = std::make_unique<AppContext>();
-    m_ownContext->Create(LogCreateFailure);
-    m_pContext = m_ownContext.get();
-  }
-  const CString workspace(m_pContext->Workspace());
+  m_strWorkspace = CString(m_pContext->Workspace());
   m_userData = m_pContext->UserData();
   m_pSessionListDb = &m_pContext->SessionList();
   m_pTrackMapDb = &m_pContext->TrackMaps();
-
-  m_strWorkspace = workspace;
   m_hReportWindow = m_hWnd;
   // This run's drag types only: the list and its "loaded" mark start empty
   // here, before any reader can wait on them, since the manager outlives a
@@ -157,7 +146,7 @@ BOOL CtessilarDlg::OnInitDialog() {
   OfferJobButtons();
   m_loginRect = TemplateRect(kIdLogin);
   UpdateTitle();
-  m_stWorkspace.SetWindowText(GetWorkspaceLocation());
+  m_stWorkspace.SetWindowText(m_strWorkspace);
 
   CRect client;
   GetClientRect(&client);

@@ -38,9 +38,8 @@ class CtessilarDlg : public CDialog {
   static constexpr UINT_PTR kTimerUpload = 3;       // upload progress and result
   static constexpr UINT_PTR kTimerSelfUpgrade = 4;  // watches the update check
 
-  // The window on the program's context; without one, the window makes its
-  // own at set-up.
-  explicit CtessilarDlg(CWnd* parent = nullptr);
+  // The window on the program's context (CtessilarApp::Context), which
+  // outlives it.
   explicit CtessilarDlg(AppContext& context, CWnd* parent = nullptr);
   ~CtessilarDlg() override;
 
@@ -235,14 +234,13 @@ class CtessilarDlg : public CDialog {
   CRect m_loginRect;
   bool m_bInitialized = false;
 
-  // The folders and databases the window works on: the program's, or the
-  // window's own.
-  AppContext* m_pContext = nullptr;
-  std::unique_ptr<AppContext> m_ownContext;
+  // The folders and databases the window works on: the program's; never null.
+  AppContext* const m_pContext;
   // The per-user data folder whose TrackMap/<name>/<name>.txt gives a track
   // map's display name.
   std::u16string m_userData;
-  // The workspace settled at set-up, which the workspace thread opens.
+  // The context's workspace, which the window shows and the workspace
+  // thread opens.
   CString m_strWorkspace;
   int32_t m_nCategory = 0;
   int32_t m_nRaceTotal[kRaceTypeCount] = {};

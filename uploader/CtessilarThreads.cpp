@@ -11,7 +11,7 @@
 #include "uploader/WorkspaceFaults.h"
 
 void CtessilarDlg::CheckUpdateThread(std::stop_token stop) {
-  if (CheckSelfUpdate() == 1 && !stop.stop_requested()) m_bSelfUpgradeReady = true;
+  if (CheckSelfUpdate(m_userData) == UpdateCheck::kInstallerReady && !stop.stop_requested()) m_bSelfUpgradeReady = true;
   // After the outcome, so that timer 4 reading this first sees the outcome too.
   m_bUpdateCheckEnded = true;
 }

@@ -1,7 +1,7 @@
 #include "uploader/DlgSelfUpgrade.h"
 
 #include "appcore/ReleaseNotes.h"
-#include "appcore/SelfUpdate.h"
+#include "datafiles/DataFiles.h"
 
 namespace {
 

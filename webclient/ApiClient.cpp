@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "datafiles/DataFiles.h"
 #include "icbase/src/icutil/paths.h"
 #include "platform/win32/files.h"
 #include "platform/win32/format.h"
 #include "platform/win32/utf.h"
 #include "platform/win32/wstr.h"
-#include "sport/DataFolders.h"
 #include "webclient/HttpClient.h"
 #include "webclient/JsonReader.h"
 #include "webclient/JsonValue.h"
@@ -309,8 +309,8 @@ int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
   const std::u16string folder = WorkspaceTransferFolder(workspace);
   UserInfoRecord user;
   if (workspace.empty() || !FileName_C(folder.c_str()).IsFolder() || !StoredUser(user)) return 0;
-  const std::u16string sess = SessionFilePath(folder, SessionFile::kSess, session.id);
-  const std::u16string sana = SessionFilePath(folder, SessionFile::kSana, session.id);
+  const std::u16string sess = SessionFilePath(workspace, SessionFile::kSess, session.id);
+  const std::u16string sana = SessionFilePath(workspace, SessionFile::kSana, session.id);
 
   CPostMethod post(PageUrl("UploadSession.php").c_str());
   AddUserFields(post, user);

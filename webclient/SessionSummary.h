@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "platform/classlib/CString.h"
 
@@ -70,13 +69,3 @@ struct SessionSummary {
   CString strBestLapTime;    // "%02d:%02d.%03d", or "%d:%02d:%02d.%03d" with hours
   CString desc;              // the track's note
 };
-
-// The two files of a session that an upload posts, both in the workspace's
-// TransferDb folder and named by the session's row id.
-enum class SessionFile {
-  kSess,  // "sess_<id>.db": the GPS points
-  kSana,  // "sana_<id>.db": the lap analysis
-};
-
-// <transferFolder>/sess_<id>.db or <transferFolder>/sana_<id>.db.
-std::u16string SessionFilePath(const std::u16string& transferFolder, SessionFile file, int32_t id);

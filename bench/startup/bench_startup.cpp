@@ -1,10 +1,11 @@
 // A start of the program up to a filled session list, without a window: the
-// workspace is opened and loaded, the drag types arrive as the drag-type
-// thread gives them, the main window's scan counts the sessions and its row
-// thread builds every session's record (statistics and laps included) and
-// writes SessionList.db, and the list is read back as the window reads it
-// (counts per category, listable sessions, the circuit sessions it shows
-// first). Each run starts from a workspace that was never scanned (no
+// program's context is made on the stored workspace, the workspace is opened
+// and loaded, the drag types arrive as the drag-type thread gives them, the
+// main window's scan counts the sessions and its row thread builds every
+// session's record (statistics and laps included) and writes SessionList.db,
+// and the list is read back as the window reads it (counts per category,
+// listable sessions, the circuit sessions it shows first). Each run starts
+// from a workspace that was never scanned (no
 // SessionList.db); the workspace is closed after the clock stops.
 //
 // Generated workspaces of 250, 2,000 and 20,000 sessions, kept in the build
@@ -26,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+#include "appcore/AppContext.h"
+#include "appcore/RegistrySettings.h"
 #include "appcore/SessionListDb.h"
 #include "bench/common/WorkspaceFloor.h"
 #include "platform/win32/utf.h"
@@ -37,14 +40,14 @@ namespace {
 constexpr int kRepeats = 5;
 
 struct Workspace {
-  std::string root;      // the workspace folder
-  std::string userData;  // <documents>/Pelmora, which holds the track maps
+  std::string root;  // the workspace folder
   std::string List() const { return root + "/TransferDb/SessionList.db"; }
 };
 
 // The main window's scan and row thread, reached without creating the window.
 class StartupDlg : public CtessilarDlg {
  public:
+  using CtessilarDlg::CtessilarDlg;
   using CtessilarDlg::ScanSessions;
 };
 
@@ -68,9 +71,10 @@ double Ours(const Workspace& ws, int sessions) {
   // The drag types of the settings: the sample drag sessions run 100 m.
   mgr->AddDragType(0, 0.0f, 100.0f, 0);
   mgr->DragTypesLoaded();
-  SessionListDb list;
-  if (!list.Create(Utf8ToUtf16(ws.root), Utf8ToUtf16(ws.userData))) std::abort();
-  StartupDlg dlg;
+  AppContext context;
+  if (!context.Create(LogCreateFailure)) std::abort();
+  SessionListDb& list = context.SessionList();
+  StartupDlg dlg(context);
   dlg.m_pSessionListDb = &list;
   dlg.m_nDbState = 2;
   dlg.ScanSessions();
@@ -111,7 +115,11 @@ int main(int argc, char** argv) {
     const std::string home = MakeBenchHome("bench_startup");
     if (home.empty()) std::abort();
     const BenchWorkspace generated = GeneratedWorkspace(size);
-    const Workspace ws{generated.root, generated.documents + "/Pelmora"};
+    const Workspace ws{generated.root};
+    // The program's settings and documents: the generated workspace is the
+    // stored one, the generated documents the user's.
+    setenv("XDG_DOCUMENTS_DIR", generated.documents.c_str(), 1);
+    SetWorkspaceLocation(CString::FromUtf8(ws.root));
     // The largest size runs fewer times: each of its runs takes half a minute.
     const auto [ours, floor] = BestOfEach(
         size >= 10000 ? 3 : kRepeats, [&] { return Ours(ws, size) * 1000.0 / size; },

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "appcore/AppContext.h"
 #include "appcore/SessionListDb.h"
 #include "platform/win32/sqlitestatement.h"
 #include "platform/win32/utf.h"
@@ -48,16 +49,15 @@ class DemoUploadTest : public ProgramWindowTest {
   }
 
   // The session of a row of the list, as SessList holds it.
-  static SessionSummary RowSession(ScriptedMainDlg& d, int row) {
-    SessionListDb sessions;
+  SessionSummary RowSession(ScriptedMainDlg& d, int row) {
     SessionSummary s;
-    EXPECT_TRUE(sessions.Create() && sessions.GetById(static_cast<int32_t>(d.List().GetItemData(row)), s));
+    EXPECT_TRUE(m_app.Context().SessionList().GetById(static_cast<int32_t>(d.List().GetItemData(row)), s));
     return s;
   }
 
   // Checks the rows whose session is recorded on a map that `onService`
   // says; returns how many were checked.
-  static int CheckRows(ScriptedMainDlg& d, const std::map<std::u16string, bool>& onService, bool wanted) {
+  int CheckRows(ScriptedMainDlg& d, const std::map<std::u16string, bool>& onService, bool wanted) {
     int checked = 0;
     for (int row = 0; row < d.List().GetItemCount(); ++row) {
       if (onService.at(RowSession(d, row).mName.Str()) != wanted) continue;
@@ -110,7 +110,7 @@ TEST_F(DemoUploadTest, TheSessionsOnTheServicesCircuitsUploadWithTheirLapsAndThe
   std::map<std::u16string, std::u16string> status;  // by session folder
   bool settingsShot = false;
 
-  ScriptedMainDlg dlg(ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(m_app.Context(), ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
     UiTestPoll([&]() {
       CDlgLogin* login = Innermost<CDlgLogin>();
       if (login == nullptr) return false;
@@ -157,8 +157,7 @@ TEST_F(DemoUploadTest, TheSessionsOnTheServicesCircuitsUploadWithTheirLapsAndThe
   // Each session on the service once, with the generator's laps and sectors.
   const std::vector<StandinUpload> uploads = m_service->Uploads();
   EXPECT_EQ(uploads.size(), static_cast<size_t>(checked));
-  SessionListDb sessions;
-  ASSERT_TRUE(sessions.Create());
+  SessionListDb& sessions = m_app.Context().SessionList();
   std::map<std::u16string, SessionSummary> byFolder;
   SessionSummary row;
   for (int32_t id = 1; sessions.GetById(id, row); ++id) byFolder[row.folder.Str()] = row;

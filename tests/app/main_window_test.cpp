@@ -7,10 +7,8 @@
 
 #include "appcore/Registry.h"
 #include "appcore/RegistrySettings.h"
-#include "appcore/UserInfoDb.h"
 #include "appcore/WorkspaceLocation.h"
 #include "tests/app/scripted_main_dlg.h"
-#include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
@@ -53,6 +51,11 @@ TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
   const std::string workspace = m_dir.File("Documents/Pelmora_Workspace");
   ASSERT_TRUE(GetWorkspaceLocation().IsEmpty());
   CtessilarApp app;
+  app.Context();
+  EXPECT_EQ(GetWorkspaceLocation().ToUtf8(), workspace);  // the default, written back
+  // A workspace stored since (a restart onto it that did not start) is the
+  // next run's; the window shows the one it works on.
+  SetWorkspaceLocation(CString(u"/nowhere/Next"));
   CString shown;
   UiTestPoll([&]() {
     CWnd* main = app.m_pMainWnd;
@@ -62,7 +65,6 @@ TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
     return true;
   });
   EXPECT_FALSE(app.InitInstance());
-  EXPECT_EQ(GetWorkspaceLocation().ToUtf8(), workspace);  // the default, written back
   EXPECT_EQ(shown.ToUtf8(), workspace);
   EXPECT_TRUE(std::filesystem::is_regular_file(workspace + "/TransferDb/SessionList.db"));
   EXPECT_FALSE(std::filesystem::exists("/TransferDb/SessionList.db"));
@@ -76,7 +78,8 @@ TEST_F(MainWindowTest, AFirstRunSettlesTheWorkspaceBeforeTheSessionListIsMade) {
 TEST_F(MainWindowTest, TheWindowShowsDialog102AndOnlyItsCloseBoxEndsIt) {
   REQUIRE_UI();
   bool saved = false, aboutSeen = false;
-  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+  CtessilarApp app;
+  ScriptedMainDlg dlg(app.Context(), [&](ScriptedMainDlg& d) {
     CString title;
     d.GetWindowText(title);
     EXPECT_EQ(title, CString(u"Morvek Pelmora Uploader"));
@@ -136,7 +139,8 @@ TEST_F(MainWindowTest, TheStoredUiLanguageGivesJapaneseTextsAndAnUnknownOneEngli
     SCOPED_TRACE(c.stored);
     SetThreadUILanguage(1033);
     StoreLanguage(c.stored);
-    ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+    CtessilarApp app;
+    ScriptedMainDlg dlg(app.Context(), [&](ScriptedMainDlg& d) {
       EXPECT_EQ(d.GetLanguage(), c.expected);
       EXPECT_EQ(ItemText(d, kIdUpload), CString(c.upload));
       EXPECT_EQ(ItemText(d, kIdCircuit), CString(c.circuit));
@@ -155,7 +159,8 @@ TEST_F(MainWindowTest, TheStoredUiLanguageGivesJapaneseTextsAndAnUnknownOneEngli
 // short for the buttons hides them until it grows again.
 TEST_F(MainWindowTest, TheLayoutStaysInsideTheWindowAndNeverDrifts) {
   REQUIRE_UI();
-  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+  CtessilarApp app;
+  ScriptedMainDlg dlg(app.Context(), [&](ScriptedMainDlg& d) {
     CRect start;
     d.GetWindowRect(&start);
     auto resize = [&d](int width, int height) {
@@ -221,10 +226,9 @@ class MainWindowServiceTest : public StandinProgramTest {
     rider.email = "rider@example.com";
     rider.password = "secret";
     m_uid = m_service->AddAccount(rider);
-    UserInfoDb earlierRun;
-    ASSERT_TRUE(earlierRun.Create());
     {
-      TestApiHost host(&earlierRun);
+      CtessilarApp earlierRun;
+      earlierRun.Context();
       ASSERT_TRUE(ApiLogin(GetLoginState(), CString(rider.email.c_str()), CString(rider.password.c_str())));
     }
     GetLoginState() = kLoginNone;  // a new run starts logged out

@@ -1,13 +1,12 @@
 // The program's window against the stand-in service on a workspace the test
-// writes: the user's folders in the test's temporary home, the user store of
-// the program, logged out. Link standin_service.
+// writes: the user's folders in the test's temporary home, the program's
+// application object whose context the window works on, logged out. Link
+// standin_service.
 #pragma once
 
 #include <string>
 
 #include "appcore/RegistrySettings.h"
-#include "appcore/UserInfoDb.h"
-#include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/standin.h"
 #include "uploader/CtessilarApp.h"
@@ -15,16 +14,13 @@
 
 class ProgramWindowTest : public StandinClientTest {
  protected:
-  // Stores `workspace` as the program's and starts logged out; from SetUp.
+  // Stores `workspace` as the program's and starts logged out; from SetUp,
+  // before the context is made (m_app.Context()).
   void UseWorkspace(const std::string& workspace) {
     SetWorkspaceLocation(CString::FromUtf8(workspace));
-    ASSERT_TRUE(m_users.Create());
-    m_host.SetWorkspace(CString::FromUtf8(workspace).Str());
     GetLoginState() = kLoginNone;
   }
 
   ScopedUserFolders m_folders{m_dir.Path()};
-  UserInfoDb m_users;
-  TestApiHost m_host{&m_users};
   CtessilarApp m_app;
 };

@@ -1,5 +1,6 @@
-// The program's main window with a script run once its modal loop runs, and
-// the reading of the upload's result, for the window tests of the program.
+// The program's main window, on the program's context, with a script run once
+// its modal loop runs, and the reading of the upload's result, for the window
+// tests of the program.
 #pragma once
 
 #include <functional>
@@ -16,12 +17,13 @@ class ScriptedMainDlg : public CtessilarDlg {
   // workspace is not scanned into it) and ends the window after the script.
   enum Flags : unsigned { kWindowOnly = 0, kStartupLogin = 1, kWrittenList = 2 };
 
-  ScriptedMainDlg(unsigned flags, std::function<void(ScriptedMainDlg&)> script)
-      : m_flags(flags), m_script(std::move(script)) {
+  // `context` is the application object's (CtessilarApp::Context).
+  ScriptedMainDlg(AppContext& context, unsigned flags, std::function<void(ScriptedMainDlg&)> script)
+      : CtessilarDlg(context), m_flags(flags), m_script(std::move(script)) {
     if (!(flags & kStartupLogin)) m_nStartupCountdown = -1;
   }
-  explicit ScriptedMainDlg(std::function<void(ScriptedMainDlg&)> script)
-      : ScriptedMainDlg(kWindowOnly, std::move(script)) {}
+  ScriptedMainDlg(AppContext& context, std::function<void(ScriptedMainDlg&)> script)
+      : ScriptedMainDlg(context, kWindowOnly, std::move(script)) {}
 
   BOOL OnInitDialog() override {
     BOOL r = CtessilarDlg::OnInitDialog();

@@ -6,14 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "appcore/AppContext.h"
 #include "appcore/Registry.h"
 #include "appcore/RegistrySettings.h"
 #include "appcore/SessionListDb.h"
-#include "appcore/TrackMapDb.h"
-#include "appcore/UserInfoDb.h"
 #include "sport/SportProjMgr.h"
 #include "tests/app/scripted_main_dlg.h"
-#include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/temp_dir.h"
@@ -108,7 +106,8 @@ class SessionListTest : public ::testing::Test {
 TEST_F(SessionListTest, EachCategoryListsItsSessionsWithCaptionsAndCounts) {
   REQUIRE_UI();
   int messages = 0;
-  ScriptedMainDlg dlg(ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
+  CtessilarApp app;
+  ScriptedMainDlg dlg(app.Context(), ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
     d.RefreshSessionList();
     const std::pair<int, const char16_t*> captions[] = {
         {kIdCircuit, u"    Circuit Racing (4/5)"}, {kIdEndurance, u"        Endurance (2/3)"},
@@ -185,7 +184,8 @@ TEST_F(SessionListTest, EachCategoryListsItsSessionsWithCaptionsAndCounts) {
 
 TEST_F(SessionListTest, AnUploadedRowStaysCheckedAndOthersFollowTheUser) {
   REQUIRE_UI();
-  ScriptedMainDlg dlg(ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
+  CtessilarApp app;
+  ScriptedMainDlg dlg(app.Context(), ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
     d.RefreshSessionList();
     CListCtrl& list = d.List();
     ASSERT_EQ(list.GetItemCount(), 4);
@@ -222,14 +222,12 @@ TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheir
     beacon.width = mapId;
     ASSERT_TRUE(service.AddTrackMap({mapId, "O", mapId == 12 ? "Fuji" : "Suzuka", 100}, MakeBeaconFile({beacon})));
   }
-  const std::u16string userData = CString::FromUtf8(s_dir->File("Documents/Pelmora")).Str();
-  UserInfoDb users;
-  ASSERT_TRUE(users.Create(userData));
-  TestApiHost host(&users);
+  CtessilarApp app;
+  AppContext& context = app.Context();
   std::atomic<int32_t> login{kLoginNone};
   ASSERT_TRUE(ApiLogin(login, CString::FromUtf8(rider.email), CString::FromUtf8(rider.password)));
 
-  ScriptedMainDlg dlg(ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(context, ScriptedMainDlg::kWrittenList, [&](ScriptedMainDlg& d) {
     EXPECT_EQ(d.m_nTrackMapState.load(), kTrackMapsIdle);
     ASSERT_TRUE(d.StartTrackMapRetrieval());
     EXPECT_TRUE(UiTestPumpUntil([&] { return d.m_nTrackMapState.load() == kTrackMapsDone; }));
@@ -238,10 +236,8 @@ TEST_F(SessionListTest, AfterLoginTheTrackMapThreadStoresTheServicesMapsAndTheir
   EXPECT_EQ(dlg.DoModal(), IDOK);
   ResetDeployValues();
 
-  TrackMapDb maps;
-  ASSERT_TRUE(maps.Create(userData));
-  EXPECT_EQ(maps.Count(), 2);
-  EXPECT_EQ(maps.FindByName(u"Suzuka").mapId, 13);
+  EXPECT_EQ(context.TrackMaps().Count(), 2);
+  EXPECT_EQ(context.TrackMaps().FindByName(u"Suzuka").mapId, 13);
   for (const char* name : {"Fuji", "Suzuka"})
     EXPECT_TRUE(std::filesystem::is_regular_file(s_dir->File("Documents/Pelmora/TransferDb/bcnx/") + name + ".bcnx"))
         << name;

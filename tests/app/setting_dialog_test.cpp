@@ -13,6 +13,7 @@
 #include "tests/common/env.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/temp_dir.h"
+#include "uploader/CtessilarApp.h"
 #include "uploader/CtessilarDlg.h"
 #include "uploader/DlgSetting.h"
 
@@ -25,6 +26,8 @@ template <class Base>
 class Scripted : public Base {
  public:
   explicit Scripted(std::function<void(Scripted&)> script) : m_script(std::move(script)) {}
+  // The main window on the program's context.
+  Scripted(AppContext& context, std::function<void(Scripted&)> script) : Base(context), m_script(std::move(script)) {}
   BOOL OnInitDialog() override {
     BOOL r = Base::OnInitDialog();
     AfxPostToUiThread([this]() { m_script(*this); });
@@ -70,7 +73,8 @@ TEST_F(SettingDialogTest, AChosenLanguageShowsAtOnceAndOnlyOkStoresItForTheMainW
     SCOPED_TRACE(c.row);
     SetThreadUILanguage(1033);
     CString openLabel, chosenLabel, setting;
-    Scripted<CtessilarDlg> main([&](Scripted<CtessilarDlg>& m) {
+    CtessilarApp app;
+    Scripted<CtessilarDlg> main(app.Context(), [&](Scripted<CtessilarDlg>& m) {
       auto ticks = std::make_shared<int>(0);
       UiTestPoll([&, ticks]() {
         HWND top = UiTestInnermostModal();

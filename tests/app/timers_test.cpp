@@ -1,18 +1,17 @@
 // The main window's timers in a real window against the stand-in service:
 // the login on the first tick while the session list is prepared, the track
 // maps after a login, the upload's progress and result, and the software
-// update the update store offers. The user's folders, the workspace and the
-// user database are the suite's, made once for all its cases.
+// update the update store offers. The user's folders and the workspace are
+// the suite's, made once for all its cases; each case's window works on the
+// program's context.
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "appcore/AppContext.h"
 #include "appcore/RegistrySettings.h"
-#include "appcore/TrackMapDb.h"
-#include "appcore/UserInfoDb.h"
 #include "tests/app/scripted_main_dlg.h"
-#include "tests/common/api_host.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
 #include "tests/common/program_ui_env.h"
@@ -45,11 +44,8 @@ class MainWindowTimersTest : public StandinClientTest {
     options.documents = s_dir->WFile("Documents");
     ASSERT_TRUE(projgen::WriteSampleWorkspace(s_dir->WFile("ws"), options));
     SetWorkspaceLocation(CString::FromUtf8(s_dir->File("ws")));
-    s_users = new UserInfoDb;
-    ASSERT_TRUE(s_users->Create());
   }
   static void TearDownTestSuite() {
-    delete s_users;
     delete s_folders;
     delete s_dir;
   }
@@ -62,8 +58,6 @@ class MainWindowTimersTest : public StandinClientTest {
 
   static inline TempDir* s_dir = nullptr;
   static inline ScopedUserFolders* s_folders = nullptr;
-  static inline UserInfoDb* s_users = nullptr;
-  TestApiHost m_host{s_users, s_dir->WFile("ws")};
   CtessilarApp m_app;
 };
 
@@ -86,7 +80,7 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
 
   bool retrievalSeen = false;
   CString loggedInLink;
-  ScriptedMainDlg dlg(ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(m_app.Context(), ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
     UiTestPoll([&]() {
       CDlgLogin* login = Innermost<CDlgLogin>();
       if (login == nullptr) return false;
@@ -122,9 +116,7 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   EXPECT_EQ(loggedInLink.Str(), u"Rin Rider");
   EXPECT_TRUE(retrievalSeen);
-  TrackMapDb maps;
-  ASSERT_TRUE(maps.Create());
-  EXPECT_EQ(maps.Count(), 2);
+  EXPECT_EQ(m_app.Context().TrackMaps().Count(), 2);
   EXPECT_EQ(ReadBytes(UserData("TransferDb/bcnx/Fuji.bcnx")), beaconFile(10));
   EXPECT_EQ(ReadBytes(UserData("TransferDb/bcnx/Suzuka.bcnx")), beaconFile(20));
 }
@@ -134,7 +126,7 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
 TEST_F(MainWindowTimersTest, ALoginLinkClickedBeforeTheFirstTickOpensOneLoginDialog) {
   REQUIRE_UI();
   std::set<HWND> logins;
-  ScriptedMainDlg dlg(ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(m_app.Context(), ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
     auto polls = std::make_shared<int>(0);
     UiTestPoll([&, polls]() {
       if (CDlgLogin* login = Innermost<CDlgLogin>()) logins.insert(login->GetSafeHwnd());
@@ -155,7 +147,7 @@ TEST_F(MainWindowTimersTest, ALoginLinkClickedBeforeTheFirstTickOpensOneLoginDia
 TEST_F(MainWindowTimersTest, AJobThatEndsWhileTheTermsBoxIsOpenOffersNothingToTheUploadItLetsStart) {
   REQUIRE_UI();
   bool offeredDuringUpload = true;
-  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(m_app.Context(), [&](ScriptedMainDlg& d) {
     ASSERT_TRUE(UiTestPumpUntil([&]() { return d.m_nDbState.load() == kDbListReady && d.Enabled(kIdUpload); }, 30000));
     ASSERT_GT(d.List().GetItemCount(), 0);
     UiTestToggleCheck(&d.List(), 0);
@@ -192,7 +184,7 @@ TEST_F(MainWindowTimersTest, TheUploadProgressStaysWithinTheBarAndTheResultShows
       {kUploadUploading, 4, 4, 0.0, 100, u"Uploading\u2026\n4/4"},  // all counted: the upload ends
   };
   CString counts[3];
-  ScriptedMainDlg dlg([&](ScriptedMainDlg& d) {
+  ScriptedMainDlg dlg(m_app.Context(), [&](ScriptedMainDlg& d) {
     // An upload starts only from a ready list.
     ASSERT_TRUE(UiTestPumpUntil([&]() { return d.m_nDbState.load() == kDbListReady; }, 30000));
     d.GetDlgItem(kIdUpload)->EnableWindow(FALSE);
@@ -265,7 +257,7 @@ TEST_F(MainWindowTimersTest, AnOfferedUpdateIsShownAndStartedOrTheProgramGoesOn)
     HWND loginWindow = nullptr;
     auto over = std::make_shared<bool>(false);  // ends the watchers with the case
     const unsigned flags = c.overLogin ? ScriptedMainDlg::kStartupLogin : ScriptedMainDlg::kWindowOnly;
-    ScriptedMainDlg dlg(flags, [&, over](ScriptedMainDlg& d) {
+    ScriptedMainDlg dlg(m_app.Context(), flags, [&, over](ScriptedMainDlg& d) {
       UiTestPoll([&, over]() {
         if (*over) return true;
         CDlgSelfUpgrade* upgrade = Innermost<CDlgSelfUpgrade>();

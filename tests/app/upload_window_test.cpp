@@ -144,9 +144,8 @@ TEST_F(UploadWindowTest, LoggedInTheCheckedSessionsAreUploadedAndTheResultCounts
   EXPECT_EQ(counts[2].Str(), u"1");
   EXPECT_EQ(m_service->Uploads().size(), 2u);
   for (const StandinUpload& u : m_service->Uploads()) EXPECT_EQ(u.qSess.rfind("SQLite format 3", 0), 0u);
-  SetWorkspaceLocation(CString::FromUtf8(m_dir.File("ws")));
   SessionListDb sessions;
-  ASSERT_TRUE(sessions.Create());
+  ASSERT_TRUE(sessions.Create(m_dir.WFile("ws"), m_dir.WFile("Documents/Pelmora")));
   std::map<std::u16string, int32_t> codes;
   const double pace = projgen::CircuitSamples(kCircuit, 1, 0, 0).front().speed;
   SessionSummary row;

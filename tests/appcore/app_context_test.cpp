@@ -31,6 +31,14 @@ TEST(AppContext, TheDatabasesLieUnderTheSettledFoldersAndEachFailedOneIsTold) {
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("ws/TransferDb/SessionList.db")));
   EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("Documents/Pelmora/TransferDb/transferDbTool.db")));
 
+  // A stored workspace that is gone is not made anew: only the session list
+  // cannot be made.
+  SetWorkspaceLocation(CString::FromUtf8(dir.File("gone")));
+  AppContext gone;
+  EXPECT_FALSE(gone.Create(tell));
+  EXPECT_EQ(failed, (std::vector<std::string>{dir.File("gone/TransferDb/SessionList.db")}));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("gone")));
+
   // A file where the per-user folder should be: the user and track-map
   // tables cannot be made, the session list still is.
   TempDir other;
@@ -39,6 +47,7 @@ TEST(AppContext, TheDatabasesLieUnderTheSettledFoldersAndEachFailedOneIsTold) {
   std::filesystem::create_directories(other.File("ws"));
   SetWorkspaceLocation(CString::FromUtf8(other.File("ws")));
   AppContext broken;
+  failed.clear();
   EXPECT_FALSE(broken.Create(tell));
   const std::string tool = other.File("Documents/Pelmora/TransferDb/transferDbTool.db");
   EXPECT_EQ(failed, (std::vector<std::string>{tool, tool}));

@@ -14,6 +14,9 @@
 
 namespace {
 
+constexpr UpdateCheck kReady = UpdateCheck::kInstallerReady;
+constexpr UpdateCheck kNothing = UpdateCheck::kNothingToInstall;
+
 class SelfUpdateTest : public StandinServiceTest {
  protected:
   void SetUp() override {
@@ -29,7 +32,7 @@ class SelfUpdateTest : public StandinServiceTest {
     StandinServiceTest::TearDown();
   }
 
-  int Check() { return CheckSelfUpdate(m_dir.WFile("userdata")); }
+  UpdateCheck Check() { return CheckSelfUpdate(m_dir.WFile("userdata")); }
   std::string Local(const std::string& name) const { return m_dir.File("userdata/TransferDb/" + name); }
   // The request targets of the store, in order.
   std::vector<std::string> StoreTargets() const {
@@ -53,19 +56,20 @@ TEST_F(SelfUpdateTest, ANewerVersionIsDownloadedAndVerifiedByItsChecksum) {
     const char* what;
     std::string description;
     bool installerPublished;
-    int result;
+    UpdateCheck result;
     bool installerFetched;
   } cases[] = {
-      {"newer, checksum upper case", "version\n101\nchksum\n" + md5 + "\n", true, 1, true},
-      {"newer, checksum lower case", "version\r\n101\r\nchksum\r\n" + lower + "\r\n", true, 1, true},
-      {"chksum before version", "EN\nnotes\nINFOEND\nchksum\n" + md5 + "\nversion\n250\n", true, 1, true},
-      {"UTF-16LE description", Utf16Description(u"version\r\n101\r\nchksum\r\n" + Utf8ToUtf16(md5)), true, 1, true},
-      {"same version", "version\n100\nchksum\n" + md5 + "\n", true, 0, false},
-      {"no version", "chksum\n" + md5 + "\n", true, 0, false},
-      {"checksum with a trailing space", "version\n101\nchksum\n" + md5 + " \n", true, 0, true},
-      {"checksum of another file", "version\n101\nchksum\nD41D8CD98F00B204E9800998ECF8427E\n", true, 0, true},
-      {"no chksum", "version\n101\n", true, 0, true},
-      {"installer missing on the store", "version\n101\nchksum\n" + md5 + "\n", false, 0, true},
+      {"newer, checksum upper case", "version\n101\nchksum\n" + md5 + "\n", true, kReady, true},
+      {"newer, checksum lower case", "version\r\n101\r\nchksum\r\n" + lower + "\r\n", true, kReady, true},
+      {"chksum before version", "EN\nnotes\nINFOEND\nchksum\n" + md5 + "\nversion\n250\n", true, kReady, true},
+      {"UTF-16LE description", Utf16Description(u"version\r\n101\r\nchksum\r\n" + Utf8ToUtf16(md5)), true, kReady,
+       true},
+      {"same version", "version\n100\nchksum\n" + md5 + "\n", true, kNothing, false},
+      {"no version", "chksum\n" + md5 + "\n", true, kNothing, false},
+      {"checksum with a trailing space", "version\n101\nchksum\n" + md5 + " \n", true, kNothing, true},
+      {"checksum of another file", "version\n101\nchksum\nD41D8CD98F00B204E9800998ECF8427E\n", true, kNothing, true},
+      {"no chksum", "version\n101\n", true, kNothing, true},
+      {"installer missing on the store", "version\n101\nchksum\n" + md5 + "\n", false, kNothing, true},
   };
   for (const Case& c : cases) {
     std::filesystem::remove(Local("Pelmora_Uploader_installer.exe"));
@@ -91,12 +95,12 @@ TEST_F(SelfUpdateTest, ANewerVersionIsDownloadedAndVerifiedByItsChecksum) {
     const std::filesystem::file_status st = std::filesystem::status(Local("Pelmora_Uploader_installer.exe"), ec);
     const bool runnable = std::filesystem::exists(st) &&
                           (st.permissions() & std::filesystem::perms::owner_exec) != std::filesystem::perms::none;
-    EXPECT_EQ(runnable, c.result == 1) << c.what;
+    EXPECT_EQ(runnable, c.result == kReady) << c.what;
   }
 }
 
 TEST_F(SelfUpdateTest, NoStoreOrNoDescriptionChecksNothingFurther) {
-  EXPECT_EQ(Check(), 0);  // nothing published: the description answers 404
+  EXPECT_EQ(Check(), kNothing);  // nothing published: the description answers 404
   EXPECT_EQ(StoreTargets().size(), 1u);
 
   // A plain-http store that is not named as this machine is not asked, even
@@ -106,13 +110,13 @@ TEST_F(SelfUpdateTest, NoStoreOrNoDescriptionChecksNothingFurther) {
   values.updateBase = "http://0x7f000001:" + std::to_string(m_service->Port()) + "/public/PelmoraUploader";
   ASSERT_TRUE(SetDeployValuesForTest(values));
   m_service->ClearRequests();
-  EXPECT_EQ(Check(), 0);
+  EXPECT_EQ(Check(), kNothing);
   EXPECT_EQ(StoreTargets().size(), 0u);
 
   values.updateBase = m_service->UpdateStoreUrl();
   ASSERT_TRUE(SetDeployValuesForTest(values));
   m_service->Stop();
-  EXPECT_EQ(Check(), 0);
+  EXPECT_EQ(Check(), kNothing);
   EXPECT_FALSE(std::filesystem::exists(Local("auto_update.txt")));
   EXPECT_TRUE(std::filesystem::is_directory(m_dir.File("userdata/TransferDb")));
 }
@@ -129,7 +133,7 @@ TEST_F(SelfUpdateTest, TheDescriptionIsGivenUpAfterThirtySecondsWhenTheStoreStal
   trickle.delayMs = 125;
   trickle.trickleBytes = 256;
   m_service->AddFault(trickle);
-  int trickled = -1;
+  UpdateCheck trickled = kReady;
   std::thread check([&] { trickled = Check(); });
   for (int i = 0; i < 1000 && m_service->Requests().empty(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));  // the trickle is taken first
@@ -138,9 +142,9 @@ TEST_F(SelfUpdateTest, TheDescriptionIsGivenUpAfterThirtySecondsWhenTheStoreStal
   stall.delayMs = 35000;
   m_service->AddFault(stall);
   std::filesystem::create_directories(m_dir.File("stalled"));
-  EXPECT_EQ(CheckSelfUpdate(m_dir.WFile("stalled")), 0);
+  EXPECT_EQ(CheckSelfUpdate(m_dir.WFile("stalled")), kNothing);
   check.join();
-  EXPECT_EQ(trickled, 0);
+  EXPECT_EQ(trickled, kNothing);
   EXPECT_EQ(StoreTargets().size(), 2u);  // the installer was never asked for
   EXPECT_FALSE(std::filesystem::exists(Local("auto_update.txt")));
 }

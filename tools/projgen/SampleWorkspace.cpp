@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "datafiles/DataFiles.h"
 #include "platform/win32/utf.h"
 
 namespace projgen {
@@ -95,11 +96,12 @@ Fields TimingLine(const std::vector<Sample>& samples, double lat, double lon, do
 }
 
 bool WriteTrackMap(const std::u16string& documents, const std::u16string& map, const std::u16string& displayName) {
-  const std::filesystem::path folder =
-      std::filesystem::path(Utf16ToUtf8(documents)) / "Pelmora" / "TrackMap" / Utf16ToUtf8(map);
+  const std::u16string file = TrackMapNameFile(UserDataFolderIn(documents), map);
+  if (file.empty()) return false;
+  const std::filesystem::path path(Utf16ToUtf8(file));
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  std::ofstream out(folder / (Utf16ToUtf8(map) + ".txt"), std::ios::binary);
+  std::filesystem::create_directories(path.parent_path(), ec);
+  std::ofstream out(path, std::ios::binary);
   const std::u16string text = u"\uFEFF" + map + u"\r\nname\r\n" + displayName + u"\r\n";
   for (char16_t c : text) out.put(static_cast<char>(c & 0xFF)).put(static_cast<char>(c >> 8));
   return static_cast<bool>(out);

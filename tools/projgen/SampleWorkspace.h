@@ -22,8 +22,10 @@ std::vector<Sample> ReadLoggerCsv(const std::string& path, uint64_t start);
 // Empty when there are fewer than two samples.
 Fields TimingLine(const std::vector<Sample>& samples, double lat, double lon, double halfWidthKm);
 
-// <documents>/Pelmora/TrackMap/<map>/<map>.txt in UTF-16LE with a
-// byte-order mark, whose line after "name" is the display name.
+// The display-name file of the track map `map` (TrackMapNameFile) in the
+// per-user data folder of `documents`, in UTF-16LE with a byte-order mark,
+// whose line after "name" is the display name. False for a map name that is
+// not a plain name.
 bool WriteTrackMap(const std::u16string& documents, const std::u16string& map, const std::u16string& displayName);
 
 struct SampleOptions {

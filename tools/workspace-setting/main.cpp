@@ -7,7 +7,7 @@
 #include <string>
 
 #include "appcore/RegistrySettings.h"
-#include "appcore/TransferFolders.h"
+#include "datafiles/DataFiles.h"
 #include "platform/classlib/CString.h"
 #include "platform/win32/utf.h"
 
