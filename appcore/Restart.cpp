@@ -6,7 +6,7 @@
 
 namespace {
 
-// Owned from a successful start until the process ends.
+// Owned from a successful start until the program ends (ReleaseRestartLock).
 HANDLE g_restartMutex = nullptr;
 
 }  // namespace
@@ -31,6 +31,13 @@ RestartResult RestartProgram(const std::u16string& program) {
   }
   g_restartMutex = mutex;
   return RestartResult::kStarted;
+}
+
+void ReleaseRestartLock() {
+  if (g_restartMutex == nullptr) return;
+  ReleaseMutex(g_restartMutex);
+  CloseMutexHandle(g_restartMutex);
+  g_restartMutex = nullptr;
 }
 
 bool IsNewWorkspace(const CString& workspace) { return workspace.Compare(GetWorkspaceLocation()) != 0; }

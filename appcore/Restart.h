@@ -23,6 +23,11 @@ constexpr const char16_t* kRestartMutexName = u"YOUR_RESTART-MUTEX_NAME";
 // "--Restart" under the restart lock.
 RestartResult RestartProgram(const std::u16string& program);
 
+// Lets go of the lock that a started restart holds (nothing when none is
+// held): the program's last step as it ends, so that the lock goes with the
+// run that took it.
+void ReleaseRestartLock();
+
 // Whether `workspace` is another folder than the stored workspace, which
 // takes a restart. The comparison is exact: folder names differ by case on
 // this system too.

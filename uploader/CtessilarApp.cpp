@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "appcore/AppContext.h"
+#include "appcore/Restart.h"
 #include "sport/SportProjMgr.h"
 #include "uploader/CtessilarDlg.h"
 #include "webclient/ApiClient.h"
@@ -55,5 +56,6 @@ BOOL CtessilarApp::InitInstance() {
     std::_Exit(0);
   }
   CSportProjMgr::GetInstance()->CloseWorkspace();
+  ReleaseRestartLock();
   return FALSE;
 }

@@ -201,6 +201,10 @@ TEST_F(SettingDialogTest, AChangedWorkspaceIsStoredAndRestartsTheProgramOnceUnde
   EXPECT_EQ(WaitForMutex(again, 0), WAIT_OBJECT_0);
   EXPECT_TRUE(ReleaseMutex(again));
   EXPECT_TRUE(CloseMutexHandle(again));
+  // As the program ends it lets the lock go: a later run restarts again.
+  ReleaseRestartLock();
+  EXPECT_EQ(RestartProgram(std::u16string(CString(program.c_str()).GetString())), RestartResult::kStarted);
+  ReleaseRestartLock();
 }
 
 }  // namespace
