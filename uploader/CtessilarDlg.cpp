@@ -355,14 +355,17 @@ void CtessilarDlg::OnClickedSetting() {
   // choice of another. A press that comes just as the lock is taken finds
   // nothing to hold and is not taken.
   CSportProjMgr* manager = CSportProjMgr::GetInstance();
-  const bool atLock = !JobsFree();
-  if (atLock && (m_nDbState != kDbStart || !manager->HoldLockWait())) {
-    OfferJobButtons();
-    return;
+  bool holdsLockWait = false;
+  if (!JobsFree()) {
+    holdsLockWait = m_nDbState == kDbStart && manager->HoldLockWait();
+    if (!holdsLockWait) {
+      OfferJobButtons();
+      return;
+    }
   }
   CDlgSetting dlg(this);
   const INT_PTR answer = dlg.DoModal();
-  if (atLock) manager->ResumeLockWait();
+  if (holdsLockWait) manager->ResumeLockWait();
   // The settings dialog has switched the UI language already.
   if (answer != IDOK || !AdoptStoredLanguage()) return;
   UpdateTitle();
