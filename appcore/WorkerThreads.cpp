@@ -1,5 +1,6 @@
 #include "appcore/WorkerThreads.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -28,14 +29,15 @@ bool WorkerThreads::Start(Job job) {
   try {
     // Room first: once the thread runs, keeping it cannot fail.
     m_threads.reserve(m_threads.size() + 1);
-    auto ended = std::make_shared<std::atomic<bool>>(false);
+    auto ended = std::make_shared<bool>(false);
     std::thread thread([shared, ended, job = std::move(job)]() {
       job(shared->stop.get_token());
       {
+        // One step: a worker that no longer counts as running is ended.
         std::lock_guard<std::mutex> lock(shared->mutex);
         --shared->running;
+        *ended = true;
       }
-      *ended = true;
       shared->ended.notify_all();
     });
     m_threads.push_back(Worker{std::move(thread), std::move(ended)});
@@ -49,12 +51,14 @@ bool WorkerThreads::Start(Job job) {
 }
 
 void WorkerThreads::JoinEnded() {
-  std::erase_if(m_threads, [](Worker& w) {
-    if (!w.ended->load()) return false;
-    // Only its return is left.
-    w.thread.join();
-    return true;
-  });
+  std::vector<Worker>::iterator ended;
+  {
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    ended = std::partition(m_threads.begin(), m_threads.end(), [](const Worker& w) { return !*w.ended; });
+  }
+  // Only their return is left.
+  for (auto it = ended; it != m_threads.end(); ++it) it->thread.join();
+  m_threads.erase(ended, m_threads.end());
 }
 
 int WorkerThreads::Running() const {

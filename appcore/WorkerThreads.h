@@ -6,7 +6,6 @@
 // one thread, the owner's.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -51,7 +50,9 @@ class WorkerThreads {
   struct Shared;
   struct Worker {
     std::thread thread;
-    std::shared_ptr<std::atomic<bool>> ended;  // set as its job returns
+    // Set under Shared::mutex in the step that stops counting the worker as
+    // running, so that Running and Held never tell two stories.
+    std::shared_ptr<bool> ended;
   };
   // Joins the workers whose jobs have ended.
   void JoinEnded();
