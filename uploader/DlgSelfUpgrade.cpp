@@ -46,6 +46,9 @@ void CDlgSelfUpgrade::OnTimer(UINT_PTR id) {
 }
 
 void CDlgSelfUpgrade::OnOK() {
+  // A tick already queued, or a press, after the first try starts nothing.
+  if (m_bExecuted) return;
+  m_bExecuted = true;
   KillTimer(kCountdownTimer);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;

@@ -6,8 +6,9 @@
 // nothing.
 //
 // When the installer cannot be started the program does not quit: the
-// dialog closes and the program goes on. The countdown stops before the
-// installer starts, so that it is never started twice.
+// dialog closes and the program goes on. The installer is tried at most
+// once, whether the countdown ends, Execute is pressed, or both come
+// together; the countdown stops at 0.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,7 @@ class CDlgSelfUpgrade : public CDialog {
   void ShowCountdown();
 
   int32_t m_nCountdown = kCountdownSeconds;
+  bool m_bExecuted = false;  // the installer has been tried
   std::u16string m_userData;
   CString m_strInstallerPath;
 
