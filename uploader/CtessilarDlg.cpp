@@ -365,7 +365,9 @@ void CtessilarDlg::OnClickedSetting() {
   }
   CDlgSetting dlg(this);
   const INT_PTR answer = dlg.DoModal();
-  if (holdsLockWait) manager->ResumeLockWait();
+  // A copy that the dialog restarted on another workspace is leaving: it
+  // never opens this one, and its held wait ends with the stop at exit.
+  if (holdsLockWait && !AfxIsQuitPending()) manager->ResumeLockWait();
   // The settings dialog has switched the UI language already.
   if (answer != IDOK || !AdoptStoredLanguage()) return;
   UpdateTitle();

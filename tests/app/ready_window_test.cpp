@@ -6,12 +6,15 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "appcore/Registry.h"
 #include "appcore/RegistrySettings.h"
+#include "sport/SportProjMgr.h"
 #include "tests/app/sample_program.h"
 #include "tests/common/env.h"
+#include "tests/common/files.h"
 #include "tests/common/lock_holder.h"
 #include "tests/common/program_ui_env.h"
 #include "tests/common/standin.h"
@@ -24,6 +27,7 @@
 
 namespace {
 
+namespace fs = std::filesystem;
 const char16_t kSettingsKey[] = u"Software\\Morvek Applications\\Pelmora\\OptionsSetting";
 using namespace MainDlgIds;
 
@@ -159,6 +163,45 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndO
     EXPECT_TRUE(WaitUntilReady(main, 1033));
     EXPECT_EQ(static_cast<CListCtrl*>(main.GetDlgItem(kIdList))->GetItemCount(), 8);
   });
+}
+
+// A copy that waits at the lock and is sent to another workspace from the
+// settings dialog is leaving: the first copy exits meanwhile, and this one
+// still never takes the old workspace, through two lock pauses, before its
+// workers stop.
+TEST_F(ReadyWindowTest, ACopyLeavingForAnotherWorkspaceNeverTakesTheOneItWaitedFor) {
+  REQUIRE_UI();
+  LockHolder first(m_dir.File("ws/db.v5/single"));
+  ASSERT_TRUE(first.Held());
+  const std::string restarted = m_dir.File("restarted");
+  const std::string program = m_dir.File("restart-program");
+  WriteBytes(program, "#!/bin/sh\necho run >> '" + restarted + "'\n");
+  fs::permissions(program, fs::perms::owner_all);
+  RunProgram([&](CtessilarDlg& main) {
+    ASSERT_TRUE(UiTestPumpUntil([&] { return main.GetDlgItem(kIdSetting)->IsWindowEnabled(); }, 30000));
+    ASSERT_EQ(main.m_nDbState.load(), kDbStart);
+    UiTestPoll([&]() {
+      CDlgSetting* setting = Innermost<CDlgSetting>();
+      if (setting == nullptr) return false;
+      EXPECT_TRUE(first.Release());
+      setting->SetRestartProgram(std::u16string(CString::FromUtf8(program).GetString()));
+      setting->SetDlgItemText(SettingDlgIds::kIdWorkspace, CString::FromUtf8(m_dir.File("other")));
+      AnswerNextMessageBox();  // the restart is needed
+      UiTestClick(setting->GetDlgItem(IDOK));
+      return true;
+    });
+    UiTestClick(main.GetDlgItem(kIdSetting));
+    ASSERT_TRUE(AfxIsQuitPending());
+    // The window has not yet let its workers go.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    while (std::chrono::steady_clock::now() < until) {
+      ASSERT_TRUE(CSportProjMgr::GetInstance()->IsWaitingForLock());
+      ASSERT_EQ(main.m_nDbState.load(), kDbStart);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  });
+  UiTestResetQuit();
+  EXPECT_TRUE(UiTestPumpUntil([&] { return ReadBytes(restarted) == "run\n"; }, 10000));
 }
 
 TEST_F(ReadyWindowTest, TheStoredUiLanguageShowsTheWindowInJapanese) {

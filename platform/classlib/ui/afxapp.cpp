@@ -76,6 +76,8 @@ wxWindow* DefaultOwner() {
 }
 
 void EndInnermostForQuit() {
+  // A quit withdrawn before this call ran (ResetQuit) ends nothing.
+  if (!g_quit) return;
   wxDialog* d = InnermostModal();
   if (d == nullptr) {
     if (g_mainLoop != nullptr) g_mainLoop->Exit(g_exitCode.load());
