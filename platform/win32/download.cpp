@@ -63,7 +63,7 @@ void RemoveDeadPartFiles(const std::string& target) {
     const UniqueFd part(openat(folder.get(), entry.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st;
     if (!part || fstat(part.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) continue;
-    if (TryLockEntry(part.get()) && IsStillNamed(part.get(), folder.get(), entry))
+    if (TryLockEntry(part.get()) == EntryLock::kHeld && IsStillNamed(part.get(), folder.get(), entry))
       unlinkat(folder.get(), entry.c_str(), 0);
   }
 }
@@ -82,12 +82,8 @@ FileHandle CreateTempBeside(const std::string& target, std::string& tempPath, Un
       if (errno == EEXIST) continue;
       break;
     }
-    if (!TryLockEntry(lock.get())) {
-      if (errno == EWOULDBLOCK) continue;  // a sweep holds it and removes the file
-      // Without locks here the file would look left over at once.
-      unlink(tempPath.c_str());
-      break;
-    }
+    // A lock held by another is a sweep's, which removes the file.
+    if (TryLockEntry(lock.get()) == EntryLock::kBusy) continue;
     // A sweep may have taken the file between its making and the lock.
     if (!IsStillNamed(lock.get(), AT_FDCWD, tempPath)) continue;
     // The stream writes through its own descriptor, so that closing it keeps the lock.

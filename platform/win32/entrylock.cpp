@@ -10,11 +10,12 @@
 #include <cstring>
 #include <memory>
 
-bool TryLockEntry(int fd) {
+EntryLock TryLockEntry(int fd) {
   int rc;
   do rc = ::flock(fd, LOCK_EX | LOCK_NB);
   while (rc != 0 && errno == EINTR);
-  return rc == 0;
+  if (rc == 0) return EntryLock::kHeld;
+  return errno == EWOULDBLOCK || errno == EAGAIN ? EntryLock::kBusy : EntryLock::kUnsupported;
 }
 
 bool IsStillNamed(int fd, int folder, const std::string& name) {

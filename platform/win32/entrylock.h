@@ -16,10 +16,17 @@
 #include <string>
 #include <vector>
 
-// Takes the exclusive lock on the open file without waiting; false when
-// another open of the file holds it, or when the file system cannot lock
-// (errno tells which: EWOULDBLOCK for a lock held).
-bool TryLockEntry(int fd);
+// Where the file system cannot lock at all (a network mount without a lock
+// service), the maker goes on without the lock: the entry is used as
+// before, and no sweep can take it, since a sweep removes only what it has
+// locked.
+enum class EntryLock {
+  kHeld,         // taken, by this open of the file
+  kBusy,         // another open of the file holds it
+  kUnsupported,  // the file system cannot lock
+};
+// Takes the exclusive lock on the open file without waiting.
+EntryLock TryLockEntry(int fd);
 // Whether the open file `fd` is still the entry `name` of the folder open as
 // `folder` (AT_FDCWD: `name` is a path of its own): neither removed nor
 // replaced. A link in the last part of the name is not followed.

@@ -109,7 +109,8 @@ void RemoveIfLeftover(int parent, const std::string& name) {
   const UniqueFd lock(::openat(folder.get(), kPrivateFolderLockName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat st;
   if (!lock || ::fstat(lock.get(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-  if (!TryLockEntry(lock.get()) || !IsStillNamed(lock.get(), folder.get(), kPrivateFolderLockName)) return;
+  if (TryLockEntry(lock.get()) != EntryLock::kHeld || !IsStillNamed(lock.get(), folder.get(), kPrivateFolderLockName))
+    return;
   RemoveHeldFolder(parent, name, folder.get());
 }
 
@@ -164,13 +165,8 @@ PrivateTempFolder MakePrivateTempFolder() {
       ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
       break;
     }
-    if (!TryLockEntry(lock.get())) {
-      if (errno == EWOULDBLOCK) continue;  // a sweep holds it and removes the folder
-      // Without locks here the folder would look left over at once.
-      ::unlinkat(folder.get(), kPrivateFolderLockName, 0);
-      ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
-      break;
-    }
+    // A lock held by another is a sweep's, which removes the folder.
+    if (TryLockEntry(lock.get()) == EntryLock::kBusy) continue;
     // A sweep may have taken the folder between its making and the lock.
     if (!IsStillNamed(lock.get(), folder.get(), kPrivateFolderLockName) ||
         !IsStillNamed(folder.get(), parent.get(), name))

@@ -14,6 +14,7 @@
 #include "platform/win32/utf.h"
 #include "tests/common/files.h"
 #include "tests/common/lock_holder.h"
+#include "tests/common/no_file_locks.h"
 #include "tests/common/standin.h"
 
 namespace {
@@ -41,6 +42,15 @@ TEST_F(DownloadTest, ACompleteTransferReplacesTheFileAndLeavesNothingElse) {
   EXPECT_EQ(Fetch(Url("/bcnx/7.bcnx")), S_OK);
   EXPECT_EQ(ReadBytes(m_dir.File("7.bcnx")), kNewBytes);
   EXPECT_EQ(m_dir.Entries().size(), 2u);  // the service's folder and the file
+}
+
+// Where the file system cannot lock, the part file goes unlocked.
+TEST_F(DownloadTest, ATransferWorksWhereFilesCannotBeLocked) {
+  HRESULT result = E_FAIL;
+  ASSERT_TRUE(RunWithoutFileLocks([&] { result = Fetch(Url("/bcnx/7.bcnx")); }));
+  EXPECT_EQ(result, S_OK);
+  EXPECT_EQ(ReadBytes(m_dir.File("7.bcnx")), kNewBytes);
+  EXPECT_EQ(m_dir.Entries().size(), 2u);
 }
 
 TEST_F(DownloadTest, EveryFailureKeepsThePreviousFileWhole) {

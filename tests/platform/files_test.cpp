@@ -17,6 +17,7 @@
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
 #include "tests/common/files.h"
+#include "tests/common/no_file_locks.h"
 #include "tests/common/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -149,6 +150,24 @@ TEST(Files, PrivateFoldersGoOnceTheirMakerEnded) {
   EXPECT_FALSE(fs::exists(unseen.Folder()));
   EXPECT_TRUE(fs::exists(own + "/copy.db"));
   mine = PrivateTempFolder();
+  EXPECT_FALSE(fs::exists(own));
+}
+
+// Where the file system cannot lock, the folder is still made and used; no
+// sweep there takes it, and it goes with its owner.
+TEST(Files, APrivateFolderIsMadeWhereFilesCannotBeLocked) {
+  TempDir t;
+  ScopedEnv tmpdir("TMPDIR", t.Path().c_str());
+  std::string own;
+  ASSERT_TRUE(RunWithoutFileLocks([&] {
+    const PrivateTempFolder folder = MakePrivateTempFolder();
+    own = PathToNative(folder.Path().c_str());
+    ASSERT_TRUE(folder);
+    ASSERT_TRUE(WriteBytes(own + "/copy.db", "the user's sessions"));
+    RemoveLeftoverTempFolders();
+    EXPECT_TRUE(fs::exists(own + "/copy.db"));
+  }));
+  EXPECT_FALSE(own.empty());
   EXPECT_FALSE(fs::exists(own));
 }
 
