@@ -14,7 +14,9 @@
 #   another library, and system headers are allowed), when a file outside
 #   platform/classlib/ui/ includes the toolkit, when a core program includes
 #   a header of the window layer, and when a program links the window layer
-#   without including any of it.
+#   without including any of it;
+# - the fuzz targets, which only the fuzz build makes, are declared in the
+#   other builds (pm_declare_program) and held to the same rules there.
 set(PM_WINDOW_LAYER classlib_ui classlib_ui_testing res uploader_lib)
 # The folders below tests/ whose programs test the window and may link it;
 # every other folder there tests a library below it.
@@ -75,6 +77,25 @@ function(pm_own_sources target out)
   set(${out} "${own}" PARENT_SCOPE)
 endfunction()
 
+# pm_declare_program(<name> SOURCES ... DEPS ...): a program that this build
+# does not make (the fuzz targets outside the fuzz build), declared with its
+# sources and the libraries it links, so that pm_check_layers holds it to
+# the rules as if it were built here.
+function(pm_declare_program name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  set(sources "")
+  foreach(file IN LISTS A_SOURCES)
+    if(NOT IS_ABSOLUTE "${file}")
+      set(file "${CMAKE_CURRENT_SOURCE_DIR}/${file}")
+    endif()
+    list(APPEND sources "${file}")
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY PM_DECLARED_PROGRAMS ${name})
+  set_property(GLOBAL PROPERTY PM_DECLARED_${name}_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+  set_property(GLOBAL PROPERTY PM_DECLARED_${name}_SOURCES "${sources}")
+  set_property(GLOBAL PROPERTY PM_DECLARED_${name}_DEPS "${A_DEPS}")
+endfunction()
+
 # Whether a program defined in `dir` is a core one: a tool, a fuzz target or
 # a test program of a library below the window.
 function(pm_is_core_program dir out)
@@ -89,6 +110,35 @@ function(pm_is_core_program dir out)
   endif()
   set(${out} ${core} PARENT_SCOPE)
 endfunction()
+
+# Sorts the program `name`, defined in `dir`, linking `linked`, into the
+# window programs or the core ones of pm_check_layers (whose variables it
+# sets in the caller) with its `sources`; a core program that links the
+# window layer stops the configuration.
+macro(pm_add_program name dir linked sources)
+  set(program_linked "${linked}")
+  set(window "")
+  foreach(layer IN LISTS PM_WINDOW_LAYER)
+    if(layer IN_LIST program_linked)
+      list(APPEND window ${layer})
+    endif()
+  endforeach()
+  pm_is_core_program("${dir}" core)
+  if(window AND core)
+    file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${dir}")
+    list(JOIN window ", " window)
+    message(FATAL_ERROR "${name} (${rel}) links ${window}: a tool, fuzz target or test of a library "
+                        "below the window links the libraries it uses, not the window layer")
+  endif()
+  if(window)
+    list(APPEND window_programs ${name})
+  elseif(core)
+    list(APPEND core_programs ${name})
+  endif()
+  if(window OR core)
+    string(APPEND manifest "set(PM_PROGRAM_${name}_SOURCES [==[${sources}]==])\n")
+  endif()
+endmacro()
 
 function(pm_check_layers)
   pm_targets_below("${PROJECT_SOURCE_DIR}" targets)
@@ -136,29 +186,23 @@ function(pm_check_layers)
              "set(PM_LIB_${target}_ALLOWED [==[${allowed}]==])\n")
     elseif(type STREQUAL "EXECUTABLE")
       pm_linked_targets(${target} linked)
-      set(window "")
-      foreach(layer IN LISTS PM_WINDOW_LAYER)
-        if(layer IN_LIST linked)
-          list(APPEND window ${layer})
-        endif()
-      endforeach()
-      pm_is_core_program("${dir}" core)
-      if(window AND core)
-        file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}" "${dir}")
-        list(JOIN window ", " window)
-        message(FATAL_ERROR "${target} (${rel}) links ${window}: a tool, fuzz target or test of a library "
-                            "below the window links the libraries it uses, not the window layer")
-      endif()
-      if(window)
-        list(APPEND window_programs ${target})
-      elseif(core)
-        list(APPEND core_programs ${target})
-      endif()
-      if(window OR core)
-        pm_own_sources(${target} sources)
-        string(APPEND manifest "set(PM_PROGRAM_${target}_SOURCES [==[${sources}]==])\n")
-      endif()
+      pm_own_sources(${target} sources)
+      pm_add_program(${target} "${dir}" "${linked}" "${sources}")
     endif()
+  endforeach()
+  get_property(declared GLOBAL PROPERTY PM_DECLARED_PROGRAMS)
+  foreach(program IN LISTS declared)
+    get_property(dir GLOBAL PROPERTY PM_DECLARED_${program}_DIR)
+    get_property(sources GLOBAL PROPERTY PM_DECLARED_${program}_SOURCES)
+    get_property(deps GLOBAL PROPERTY PM_DECLARED_${program}_DEPS)
+    set(linked "")
+    foreach(dep IN LISTS deps)
+      if(TARGET ${dep})
+        pm_linked_targets(${dep} below)
+        list(APPEND linked ${dep} ${below})
+      endif()
+    endforeach()
+    pm_add_program(${program} "${dir}" "${linked}" "${sources}")
   endforeach()
   string(APPEND manifest "set(PM_LIBRARIES [==[${libraries}]==])\n"
          "set(PM_WINDOW_PROGRAMS [==[${window_programs}]==])\n"
