@@ -102,12 +102,6 @@ ProjectDbMgr::ProjectDbMgr() {
 
 ProjectDbMgr::~ProjectDbMgr() { CloseActiveProject(); }
 
-CString& ProjectDbMgr::GetUserDataFolder(CString& out) {
-  out = CString(UserDataFolder());
-  if (!out.IsEmpty() && GetFileAttributesW(out) == INVALID_FILE_ATTRIBUTES) CreateDirectoryW(out);
-  return out;
-}
-
 void ProjectDbMgr::SetProjectFolder(const CString& folder) {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_projectFolder = AddTrailingBackslash(folder);

@@ -74,10 +74,6 @@ class ProjectDbMgr {
   ProjectDbMgr(const ProjectDbMgr&) = delete;
   ProjectDbMgr& operator=(const ProjectDbMgr&) = delete;
 
-  // <Documents>/Pelmora, made (one level) when missing; no trailing '/'.
-  // Empty when the documents folder is unknown.
-  static CString& GetUserDataFolder(CString& out);
-
   // The folder that holds the projects (<workspace>/db.v5/).
   void SetProjectFolder(const CString& folder);
   CString GetProjectFolder() const;

@@ -141,11 +141,4 @@ TEST_F(ProjectWorkspaceTest, TheWorkingCopyIsDeletedWhenTheProcessExits) {
   EXPECT_FALSE(fs::exists(WorkingCopy()));
 }
 
-TEST_F(ProjectWorkspaceTest, TheUserDataFolderIsDocumentsPelmoraMadeWhenMissing) {
-  fs::create_directories(m_dir.File("Documents"));
-  CString folder;
-  EXPECT_EQ(ProjectDbMgr::GetUserDataFolder(folder).ToUtf8(), m_dir.File("Documents/Pelmora"));
-  EXPECT_TRUE(fs::is_directory(m_dir.File("Documents/Pelmora")));
-}
-
 }  // namespace
