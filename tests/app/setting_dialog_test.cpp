@@ -188,7 +188,7 @@ TEST_F(SettingDialogTest, AChangedWorkspaceIsStoredAndRestartsTheProgramOnceUnde
                                             u"the new workspace is used from the next start."));
     }
     EXPECT_EQ(GetWorkspaceLocation(), CString(c.workspace));
-    UiTestPumpUntil([&]() { return ReadAll(args) == c.starts; }, 3000);
+    UiTestPumpUntil([&]() { return ReadAll(args) == c.starts; }, 30000);
     EXPECT_EQ(ReadAll(args), c.starts);
   }
   UiTestResetQuit();

@@ -1,17 +1,32 @@
 // Whole files byte for byte, and the bytes of UTF-16LE text.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 // The file's bytes; a file that cannot be read reads as empty.
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The file's bytes once a program started meanwhile has ended a line in it:
+// the shell makes the file before it writes into it, so its being there
+// tells nothing. Waits up to a minute for the line's end; then what it holds.
+inline std::string ReadOnceALineEnds(const std::string& path) {
+  std::string bytes;
+  for (int i = 0; i < 6000; ++i) {
+    bytes = ReadBytes(path);
+    if (!bytes.empty() && bytes.back() == '\n') break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return bytes;
 }
 
 inline std::vector<uint8_t> ReadByteVector(const std::string& path) {

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "platform/win32/utf.h"
 #include "tests/common/env.h"
@@ -15,20 +13,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What the script wrote into `ran` of the folder it ran in, once it has run;
-// empty when it did not run.
-std::string Ran(const std::string& folder) {
-  const std::string path = folder + "/ran";
-  for (int i = 0; i < 100 && !fs::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  return ReadBytes(path);
-}
+// The line the script wrote into `ran` of the folder it ran in, once it has
+// run.
+std::string Ran(const std::string& folder) { return ReadOnceALineEnds(folder + "/ran"); }
 
 TEST(StartProgram, StartsWhatCanRunWithItsArgumentsWholeAndRefusesWhatCannot) {
   TempDir dir;
   fs::create_directories(dir.File("bin"));
   fs::create_directories(dir.File("work"));
-  ASSERT_TRUE(WriteBytes(dir.File("bin/noter"), "#!/bin/sh\nprintf '%s|' \"$@\" > ran\n"));
+  ASSERT_TRUE(WriteBytes(dir.File("bin/noter"), "#!/bin/sh\nprintf '%s|' \"$@\" > ran; echo >> ran\n"));
   fs::permissions(dir.File("bin/noter"), fs::perms::owner_all);
   ASSERT_TRUE(WriteBytes(dir.File("bin/plain"), "#!/bin/sh\ntouch ran\n"));  // not executable
   ScopedEnv path("PATH", (dir.File("bin") + ":/usr/bin:/bin").c_str());
@@ -53,7 +46,7 @@ TEST(StartProgram, StartsWhatCanRunWithItsArgumentsWholeAndRefusesWhatCannot) {
     EXPECT_EQ(StartProgram(c.program, {u"two words", u"\"quoted\"", u""}, c.folder, c.lookup) == TRUE, c.starts)
         << Utf16ToUtf8(c.program);
     if (c.starts) {
-      EXPECT_EQ(Ran(dir.File("work")), "two words|\"quoted\"||") << Utf16ToUtf8(c.program);
+      EXPECT_EQ(Ran(dir.File("work")), "two words|\"quoted\"||\n") << Utf16ToUtf8(c.program);
     }
   }
   EXPECT_TRUE(fs::is_empty(dir.File("work"))) << "nothing that was refused ran";

@@ -1,10 +1,8 @@
 // The program's dialogs in real windows: the software update (release notes
 // of the UI language, the countdown, the installer started or not as a
 // program), the result of an upload and the about box.
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "tests/common/files.h"
 #include "tests/common/program_ui_env.h"
@@ -41,12 +39,8 @@ class UpgradeDialogTest : public ::testing::Test {
     fs::permissions(Local("Pelmora_Uploader_installer.exe"), perms);
   }
   void PutScriptInstaller() { PutInstaller("#!/bin/sh\necho run >> '" + Marker() + "'\n", fs::perms::owner_all); }
-  // The runs noted by the installer, once it has had time to start.
-  std::string Runs() const {
-    for (int i = 0; i < 200 && !fs::exists(Marker()); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    return ReadBytes(Marker());
-  }
+  // The runs noted by the installer, once it has noted one.
+  std::string Runs() const { return ReadOnceALineEnds(Marker()); }
 
   TempDir m_dir;
 };
