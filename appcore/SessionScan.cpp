@@ -90,7 +90,12 @@ void ForEachSession(const CSportProjMgr& manager, const SessionVisit& visit) {
   for (PtrListNode_C* u = users.GetHeadPosition(); u != nullptr;) {
     auto* user = static_cast<CSportUser*>(PtrList_C::GetNext(u));
     PtrList_C tracks;
-    user->FindTracks(TrackFilter{}, tracks);
+    {
+      // The listing sorts the tracks by their start times, which an analysis
+      // of another thread may be writing.
+      std::lock_guard<std::recursive_mutex> analysis(manager.AnalysisLock());
+      user->FindTracks(TrackFilter{}, tracks);
+    }
     for (PtrListNode_C* t = tracks.GetHeadPosition(); t != nullptr;) {
       if (!visit(*user, *static_cast<CSportTrack*>(PtrList_C::GetNext(t)))) return;
     }

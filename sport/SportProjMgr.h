@@ -159,7 +159,7 @@ class CSportProjMgr {
   // takes it) while another thread uses them. Whoever uses a track's points
   // or analysis, its statistics included, holds it for the whole use. It is
   // re-entrant, so that such a user may call the analysis.
-  std::recursive_mutex& AnalysisLock() { return m_analysisLock; }
+  std::recursive_mutex& AnalysisLock() const { return m_analysisLock; }
 
   // The 15 statistic names, in their fixed order.
   static const char16_t* const StatisticNames[15];
@@ -190,7 +190,7 @@ class CSportProjMgr {
   std::condition_variable m_dragLoaded;
   bool m_bDragTypesLoaded = false;
   std::deque<DragType> m_dragTypes;  // stable addresses for FindDragType
-  std::recursive_mutex m_analysisLock;
+  mutable std::recursive_mutex m_analysisLock;
   std::mutex m_pointDbLock;
   std::map<std::u16string, std::unique_ptr<tgvProject_C>> m_pointDbs;  // by full path
 };
