@@ -170,9 +170,10 @@ TEST_F(UploadWindowTest, ALoginDuringAnUploadDoesNotOfferUploadOrSettingBeforeIt
   auto mapsIn = [](CtessilarDlg& main) { return main.m_nTrackMapState.load() == kTrackMapsDone; };
   RunProgram([] { return LogInWhenAsked(kRider); }, mapsIn, [](CtessilarDlg&) {});
   GetLoginState() = kLoginNone;
-  StandinFaultSpec slow = OneFault(StandinFault::Delay, "/API/UploadSession.php");
-  slow.delayMs = 3000;
-  m_service->AddFault(slow);
+  // The first session's upload is held until the maps are in.
+  StandinFaultSpec held = OneFault(StandinFault::Hold, "/API/UploadSession.php");
+  held.delayMs = 60000;
+  m_service->AddFault(held);
   bool offeredDuringUpload = false, mapsFetchedDuringUpload = false;
   CString counts[3];
   RunProgram([] { return LogInWhenAsked(kNovice); }, ReadyToUpload,
@@ -189,7 +190,10 @@ TEST_F(UploadWindowTest, ALoginDuringAnUploadDoesNotOfferUploadOrSettingBeforeIt
                UiTestPumpUntil(
                    [&]() {
                      if (!Uploading(main)) return true;
-                     if (main.m_nTrackMapState.load() == kTrackMapsDone) mapsFetchedDuringUpload = true;
+                     if (main.m_nTrackMapState.load() == kTrackMapsDone && !mapsFetchedDuringUpload) {
+                       mapsFetchedDuringUpload = true;
+                       m_service->ReleaseHeld();
+                     }
                      if (Enabled(main, kIdUpload) || Enabled(main, kIdSetting)) offeredDuringUpload = true;
                      return false;
                    },

@@ -95,17 +95,19 @@ TEST_F(LoginDialogTest, ARefusedLoginShowsItsMessageAndKeepsTheDialogOpen) {
 
 TEST_F(LoginDialogTest, EnterInThePasswordLogsInWhileTheWindowKeepsRunningAndTheUserIsStored) {
   REQUIRE_UI();
-  // A slow service: the window goes on handling events meanwhile.
-  m_service->AddFault(Fault("/API/login.php", StandinFault::Delay, 800));
+  // A slow service, which answers the login once the window has handled
+  // more than ten ticks of a timer while it waits.
+  m_service->AddFault(Fault("/API/login.php", StandinFault::Hold, 60000));
   auto ticksWhileWaiting = std::make_shared<int>(0);
   auto waiting = std::make_shared<bool>(true);
+  StandinService* service = m_service.get();
   INT_PTR result = Run([&](CDlgLogin& dlg) {
     Type(dlg, kRider.email.c_str(), kRider.password.c_str());
     dlg.GetDlgItem(kIdPassword)->SetFocus();
     UiTestKey(&dlg, VK_RETURN);
     EXPECT_FALSE(dlg.GetDlgItem(kIdLogin)->IsWindowEnabled());  // one login at a time
-    UiTestPoll([ticksWhileWaiting, waiting]() {
-      if (*waiting) ++*ticksWhileWaiting;
+    UiTestPoll([ticksWhileWaiting, waiting, service]() {
+      if (*waiting && ++*ticksWhileWaiting == 11) service->ReleaseHeld();
       return !*waiting;
     });
   });

@@ -262,16 +262,29 @@ bool StandinService::Start() {
     return false;
   }
   m_port = port;
-  m_running = true;
   httplib::Server* server = m_server.get();
-  m_thread = std::thread([server] { server->listen_after_bind(); });
-  // Until the loop runs, a stop request would be lost: wait for it.
-  for (int i = 0; i < 5000 && !server->is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  m_thread = std::thread([server, ended] {
+    server->listen_after_bind();
+    *ended = true;
+  });
+  // Until the loop runs, a stop request would be lost: wait for it, however
+  // long a busy machine takes to start the thread; a loop that ended at once
+  // is a service that did not start.
+  while (!server->is_running() && !ended->load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (!server->is_running()) {
+    m_thread.join();
+    m_server.reset();
+    return false;
+  }
+  m_running = true;
   return true;
 }
 
 void StandinService::Stop() {
   if (!m_server) return;
+  // A held request would keep its handler, and so the stop, waiting.
+  ReleaseHeld();
   m_server->stop();
   if (m_thread.joinable()) m_thread.join();
   m_server.reset();
@@ -384,6 +397,9 @@ bool StandinService::ServeStaticFault(const httplib::Request& req, httplib::Resp
     case StandinFault::Delay:
       std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
       return false;
+    case StandinFault::Hold:
+      Hold(std::chrono::milliseconds(fault.delayMs));
+      return false;
     case StandinFault::EmptyBody:
       res.status = 200;
       return true;
@@ -448,11 +464,30 @@ bool StandinService::ServeApiFault(const StandinFaultSpec& fault, const std::str
     case StandinFault::Delay:
       std::this_thread::sleep_for(std::chrono::milliseconds(fault.delayMs));
       return false;
+    case StandinFault::Hold:
+      Hold(std::chrono::milliseconds(fault.delayMs));
+      return false;
     case StandinFault::Reset:
       DropConnection(res);
       return true;
   }
   return false;
+}
+
+void StandinService::Hold(std::chrono::milliseconds bound) {
+  std::unique_lock<std::mutex> lock(m_stateMutex);
+  if (bound.count() > 0)
+    m_releasedChanged.wait_for(lock, bound, [this] { return m_released; });
+  else
+    m_releasedChanged.wait(lock, [this] { return m_released; });
+}
+
+void StandinService::ReleaseHeld() {
+  {
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    m_released = true;
+  }
+  m_releasedChanged.notify_all();
 }
 
 bool StandinService::TakeFault(const std::string& path, StandinFaultSpec& out) {

@@ -13,6 +13,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -79,6 +81,7 @@ enum class StandinFault {
   Reset,     // reads a request up to its first file part, then drops the connection: a reset, nothing stored
   Trickle,   // announces the body (the reply, or `body` when set, or the static file asked for) and sends
              // trickleBytes of it every delayMs
+  Hold,      // waits until ReleaseHeld (at most delayMs when that is set), then answers as usual
 };
 
 struct StandinFaultSpec {
@@ -153,6 +156,9 @@ class StandinService {
 
   void AddFault(const StandinFaultSpec& fault);
   void ClearFaults();
+  // Lets every request that a Hold fault holds go on, and every later one
+  // pass at once; so does Stop.
+  void ReleaseHeld();
 
   std::vector<StandinRequest> Requests() const;
   void ClearRequests();
@@ -174,6 +180,8 @@ class StandinService {
   bool ServeApiFault(const StandinFaultSpec& fault, const std::string& path, const std::vector<StandinPart>& parts,
                      httplib::Response& res);
   bool TakeFault(const std::string& path, StandinFaultSpec& out);
+  // Waits until ReleaseHeld, or `bound` when it is above 0.
+  void Hold(std::chrono::milliseconds bound);
   void Record(StandinRequest request);
   std::string Dispatch(const std::string& path, const std::vector<StandinPart>& parts);
   std::string Login(const Fields& f);
@@ -193,7 +201,9 @@ class StandinService {
   mutable std::mutex m_storeMutex;  // the store
   SqliteHandle m_db;
 
-  mutable std::mutex m_stateMutex;  // faults and the request log
+  mutable std::mutex m_stateMutex;  // faults, the request log and the hold
   std::vector<StandinFaultSpec> m_faults;
   std::vector<StandinRequest> m_requests;
+  bool m_released = false;
+  std::condition_variable m_releasedChanged;
 };
