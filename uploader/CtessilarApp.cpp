@@ -52,8 +52,9 @@ BOOL CtessilarApp::InitInstance() {
   m_pMainWnd = nullptr;
   if (!workersEnded) {
     // A worker still runs past the bound and may use the dialog and the
-    // process-wide databases: end now rather than destroy them under it.
-    std::_Exit(0);
+    // process-wide databases: end now rather than destroy them under it. The
+    // exit code says that the program did not end cleanly.
+    std::_Exit(EXIT_FAILURE);
   }
   CSportProjMgr::GetInstance()->CloseWorkspace();
   ReleaseRestartLock();

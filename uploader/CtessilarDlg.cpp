@@ -127,14 +127,14 @@ BOOL CtessilarDlg::OnInitDialog() {
   // here, before any reader can wait on them, since the manager outlives a
   // window (a second program run in the same process finds the first's).
   CSportProjMgr::GetInstance()->ResetDragTypes();
+  // Before the workers: the texts they report are made in the UI language.
+  AdoptStoredLanguage();
   m_workers.Start([this](std::stop_token stop) { CheckUpdateThread(stop); });
   m_workers.Start([this](std::stop_token stop) { LocateWorkspaceThread(stop); });
   m_workers.Start([this](std::stop_token stop) { LoadDragRacingTypesThread(stop); });
 
   for (CStaticExtension* link : m_categoryStatics) link->SetLinkStyle(kLinkDarkBackgroundBright);
   m_stLogin.SetLinkStyle(kLinkHandBrightText);
-
-  AdoptStoredLanguage();
 
   m_listSession.SetExtendedStyle(LVS_EX_CHECKBOXES);
   m_listSession.SetBkColor(0x404040);

@@ -43,6 +43,9 @@ void CtessilarDlg::LocateWorkspaceThread(std::stop_token stop) {
         ReportToUser(window, ProjectFaultText(fault, file));
       });
   manager->OpenWorkspace(m_strWorkspace.GetString());
+  // Both hooks speak of this window and its stop: they go with the open.
+  manager->SetLockPause(nullptr);
+  ProjectDbMgr::GetInstance()->SetOpenFailureReport(nullptr);
   const WorkspaceFault fault = manager->GetWorkspaceFault();
   if (!fault.folder.IsEmpty() && !stop.stop_requested()) ReportToUser(m_hReportWindow, WorkspaceFaultText(fault));
   if (!stop.stop_requested()) m_nDbState = kDbWorkspaceOpen;
