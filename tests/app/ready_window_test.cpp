@@ -60,6 +60,16 @@ class ReadyWindowTest : public SampleProgramTest {
         60000);
   }
 
+  // Presses Setting until its dialog has shown (`shown`, set by the test's
+  // watcher of the dialog): a press that comes just as the waiting open tries
+  // the lock finds nothing to hold and is not taken.
+  static void PressSettingUntilShown(CtessilarDlg& main, const bool& shown) {
+    while (!shown && main.m_nDbState.load() == kDbStart) {
+      UiTestClick(main.GetDlgItem(kIdSetting));
+      if (!shown) UiTestPumpUntil([] { return false; }, 20);
+    }
+  }
+
   static void Shoot(CWnd& main, const std::string& name) {
     UiTestPumpUntil([] { return false; }, 300);
     EXPECT_TRUE(UiTestSaveScreenshot(&main, ScreenshotPath(name))) << name;
@@ -137,10 +147,12 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndO
     // The first copy exits while the dialog is open: two lock pauses pass
     // and the workspace is still not opened.
     std::optional<std::chrono::steady_clock::time_point> released;
+    bool shown = false;
     UiTestPoll([&]() {
       CDlgSetting* setting = Innermost<CDlgSetting>();
       if (setting == nullptr) return false;
       if (!released) {
+        shown = true;
         EXPECT_TRUE(first.Release());
         released = std::chrono::steady_clock::now();
       }
@@ -149,7 +161,7 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndO
       setting->EndDialog(IDCANCEL);
       return true;
     });
-    UiTestClick(main.GetDlgItem(kIdSetting));
+    PressSettingUntilShown(main, shown);
     ASSERT_TRUE(UiTestPumpUntil([&] { return released && Innermost<CDlgSetting>() == nullptr; }, 10000));
     bool offeredWhileRead = false;
     EXPECT_TRUE(UiTestPumpUntil(
@@ -180,9 +192,11 @@ TEST_F(ReadyWindowTest, ACopyLeavingForAnotherWorkspaceNeverTakesTheOneItWaitedF
   RunProgram([&](CtessilarDlg& main) {
     ASSERT_TRUE(UiTestPumpUntil([&] { return main.GetDlgItem(kIdSetting)->IsWindowEnabled(); }, 30000));
     ASSERT_EQ(main.m_nDbState.load(), kDbStart);
+    bool shown = false;
     UiTestPoll([&]() {
       CDlgSetting* setting = Innermost<CDlgSetting>();
       if (setting == nullptr) return false;
+      shown = true;
       EXPECT_TRUE(first.Release());
       setting->SetRestartProgram(std::u16string(CString::FromUtf8(program).GetString()));
       setting->SetDlgItemText(SettingDlgIds::kIdWorkspace, CString::FromUtf8(m_dir.File("other")));
@@ -190,7 +204,7 @@ TEST_F(ReadyWindowTest, ACopyLeavingForAnotherWorkspaceNeverTakesTheOneItWaitedF
       UiTestClick(setting->GetDlgItem(IDOK));
       return true;
     });
-    UiTestClick(main.GetDlgItem(kIdSetting));
+    PressSettingUntilShown(main, shown);
     ASSERT_TRUE(AfxIsQuitPending());
     // The window has not yet let its workers go.
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);

@@ -51,7 +51,6 @@ class SettingDialogTest : public ::testing::Test {
 
   TempDir m_dir;
   ScopedUserFolders m_folders{m_dir.Path()};
-  ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_dir.File("config").c_str()};
 };
 
 TEST_F(SettingDialogTest, AChosenLanguageShowsAtOnceAndOnlyOkStoresItForTheMainWindow) {

@@ -36,16 +36,18 @@ class ScopedEnv {
 };
 
 // A user's folders under `home` for the scope: the home itself, the settings
-// store in home/config and the documents in home/Documents.
+// store and the runtime folder (the named locks) in home/config and the
+// documents in home/Documents.
 class ScopedUserFolders {
  public:
   explicit ScopedUserFolders(const std::string& home)
       : m_home("HOME", home.c_str()),
         m_config("XDG_CONFIG_HOME", (home + "/config").c_str()),
+        m_runtime("XDG_RUNTIME_DIR", (home + "/config").c_str()),
         m_documents("XDG_DOCUMENTS_DIR", (home + "/Documents").c_str()) {}
 
  private:
-  ScopedEnv m_home, m_config, m_documents;
+  ScopedEnv m_home, m_config, m_runtime, m_documents;
 };
 
 // Sets the time zone (a POSIX TZ value such as "CET-1CEST,M3.5.0,M10.5.0/3")

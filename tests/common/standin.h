@@ -71,5 +71,6 @@ class StandinProgramTest : public StandinClientTest {
 
   ScopedEnv m_home{"HOME", m_dir.Path().c_str()};
   ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File("config").c_str()};
+  ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_dir.File("config").c_str()};
   ScopedEnv m_docs{"XDG_DOCUMENTS_DIR", m_dir.File("Documents").c_str()};
 };

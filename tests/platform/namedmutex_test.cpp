@@ -71,29 +71,31 @@ TEST_F(NamedMutexTest, TheOwnerTakesItAgainWhileOthersWaitUntilEveryTakeIsGivenU
 
 TEST_F(NamedMutexTest, AWaiterGetsTheMutexWhenTheOwningProcessEnds) {
   const char16_t* name = u"pm-restart-exit";
-  int ready[2];
+  int ready[2], end[2];
   ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(end), 0);
   const pid_t pid = fork();
   if (pid == 0) {
-    // Owns it, says so, and ends a little later without releasing it.
+    // Owns it, says so, and ends when told, without releasing it.
     CreateMutexW(nullptr, TRUE, name);
     (void)!write(ready[1], "1", 1);
-    usleep(300 * 1000);
+    char c;
+    (void)!read(end[0], &c, 1);
     _exit(0);
   }
   char c = 0;
   ASSERT_EQ(read(ready[0], &c, 1), 1);
   HANDLE h = CreateMutexW(nullptr, TRUE, name);
-  ASSERT_NE(h, nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  (void)!write(end[1], "1", 1);
+  ASSERT_NE(h, nullptr);
   // The owner never releases it: only its end frees it.
   EXPECT_EQ(WaitForMutex(h, INFINITE), WAIT_OBJECT_0);
   int status = 0;
   waitpid(pid, &status, 0);
   EXPECT_TRUE(ReleaseMutex(h));
   EXPECT_TRUE(CloseMutexHandle(h));
-  close(ready[0]);
-  close(ready[1]);
+  for (int fd : {ready[0], ready[1], end[0], end[1]}) close(fd);
 }
 
 }  // namespace

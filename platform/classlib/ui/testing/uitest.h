@@ -50,8 +50,9 @@ HCURSOR UiTestCursor(CWnd* control);
 bool UiTestWaitCursorShown();
 
 // Runs the UI thread's events until `done` holds or `maxMs` passes; returns
-// whether it holds.
-bool UiTestPumpUntil(const std::function<bool()>& done, int maxMs = 10000);
+// whether it holds. The bound only keeps a broken wait from hanging: it is a
+// minute, which a busy machine under the thread checks never reaches.
+bool UiTestPumpUntil(const std::function<bool()>& done, int maxMs = 60000);
 // Runs `step` on the UI thread every `intervalMs` until it returns true; it
 // also runs inside modal loops opened meanwhile.
 void UiTestPoll(std::function<bool()> step, int intervalMs = 10);
