@@ -294,6 +294,9 @@ class CtessilarDlg : public CDialog {
   HWND m_hReportWindow = nullptr;
   // Texts of ReportToUser not shown yet (UI thread only).
   std::vector<CString> m_pendingReports;
+  // The first tick has queued its login and it has not opened yet: reports
+  // wait for it (UI thread only).
+  bool m_bStartupLoginDue = false;
 
   WorkerThreads m_workers;
 

@@ -77,10 +77,10 @@ bool CtessilarDlg::StartupTick() {
   if (left - 1 != 0) return false;
   ShowWindow(SW_MAXIMIZE);
   // Opened from the queue rather than inside this tick, so that database
-  // preparation goes on behind the login dialog. What the workers reported
-  // meanwhile is shown after it, over the login dialog.
+  // preparation goes on behind the login dialog. What the workers report
+  // until it has opened is shown after it, over the login dialog.
+  m_bStartupLoginDue = true;
   PostStep(&CtessilarDlg::OnClickedLogin);
-  if (!m_pendingReports.empty()) PostStep(&CtessilarDlg::ShowPendingReports);
   return true;
 }
 
@@ -92,7 +92,8 @@ void CtessilarDlg::ReportToUser(HWND window, const CString& text) {
 
 void CtessilarDlg::ShowReport(const CString& text) {
   m_pendingReports.push_back(text);
-  if (m_nStartupCountdown.load() <= 0) ShowPendingReports();
+  // Until the first tick's login has opened, a report waits to show over it.
+  if (m_nStartupCountdown.load() <= 0 && !m_bStartupLoginDue) ShowPendingReports();
 }
 
 void CtessilarDlg::ShowPendingReports() {
@@ -238,6 +239,13 @@ void CtessilarDlg::RunSelfUpgrade() {
 }
 
 void CtessilarDlg::OnClickedLogin() {
+  // The first tick's login, or a click that comes before it: the reports
+  // held for it show from the queue, so over the login once its loop runs
+  // (over the window when no login opens).
+  if (m_bStartupLoginDue) {
+    m_bStartupLoginDue = false;
+    if (!m_pendingReports.empty()) PostStep(&CtessilarDlg::ShowPendingReports);
+  }
   // One login dialog at a time: a click on the link just before the first
   // tick would otherwise meet the tick's own login.
   if (IsLoggedIn() || m_bLoginOpen) return;

@@ -40,6 +40,7 @@ class ScriptedMainDlg : public CtessilarDlg {
   bool Enabled(int id) { return GetDlgItem(id)->IsWindowEnabled() != FALSE; }
   int Progress() { return static_cast<CProgressCtrl*>(GetDlgItem(MainDlgIds::kIdProgress))->GetPos(); }
   void Tick(UINT_PTR timer) { SendMessage(WM_TIMER, timer); }
+  bool LoginOpen() const { return m_bLoginOpen; }
 
  private:
   unsigned m_flags;

@@ -4,6 +4,7 @@
 // update the update store offers. The user's folders and the workspace are
 // the suite's, made once for all its cases; each case's window works on the
 // program's context.
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -148,6 +149,47 @@ TEST_F(MainWindowTimersTest, TheFirstTickOpensTheLoginWhileTheListIsPreparedAndA
   EXPECT_EQ(m_app.Context().TrackMaps().Count(), 2);
   EXPECT_EQ(ReadBytes(UserData("TransferDb/bcnx/Fuji.bcnx")), beaconFile(10));
   EXPECT_EQ(ReadBytes(UserData("TransferDb/bcnx/Suzuka.bcnx")), beaconFile(20));
+}
+
+// A worker's report that comes as the first tick ends, before the login
+// that tick opens has opened, waits for it and shows over it, as one that
+// came earlier does: the login never opens over the report.
+TEST_F(MainWindowTimersTest, AReportThatComesAsTheFirstTickEndsShowsOverItsLogin) {
+  REQUIRE_UI();
+  bool loginOpenUnderBox = false;
+  CString shown;
+  ScriptedMainDlg dlg(m_app.Context(), ScriptedMainDlg::kStartupLogin, [&](ScriptedMainDlg& d) {
+    UiTestPoll([&]() {
+      HWND top = UiTestInnermostModal();
+      if (!UiTestIsMessageBox(top)) return false;
+      shown = UiTestMessageBoxText(top);
+      loginOpenUnderBox = d.LoginOpen();
+      return AnswerMessageBox(top, IDOK);
+    });
+    // The login goes once the report is answered; a report held under it
+    // would never come, so it goes after a minute regardless.
+    const auto since = std::chrono::steady_clock::now();
+    UiTestPoll([&, since]() {
+      CDlgLogin* login = Innermost<CDlgLogin>();
+      if (login == nullptr || (shown.IsEmpty() && std::chrono::steady_clock::now() - since < std::chrono::minutes(1)))
+        return false;
+      login->EndDialog(IDCANCEL);
+      return true;
+    });
+    UiTestPoll([&]() {
+      if (shown.IsEmpty() || d.LoginOpen() || UiTestInnermostModal() != d.GetSafeHwnd()) return false;
+      d.EndDialog(IDCANCEL);
+      return true;
+    });
+    // The report is queued first; the tick then ends the countdown and
+    // queues the login behind it.
+    d.m_nStartupCountdown = 1;
+    CtessilarDlg::ReportToUser(d.GetSafeHwnd(), CString(u"The workspace cannot be read."));
+    d.Tick(CtessilarDlg::kTimerPrepareDb);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(shown.Str(), u"The workspace cannot be read.");
+  EXPECT_TRUE(loginOpenUnderBox);
 }
 
 // A click on the login link just before the first tick opens the one login
