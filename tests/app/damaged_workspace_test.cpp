@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "appcore/RegistrySettings.h"
@@ -79,7 +80,16 @@ class DamagedWorkspaceTest : public SampleProgramTest {
   struct Shown {
     CString text;               // empty when no message came over the login
     bool listedBehind = false;  // the stored list and Setting were there behind it
+    std::string behind;         // what the window behind it showed last
   };
+
+  // The window's states, rows and Setting, for a failure to name.
+  static std::string Behind(CtessilarDlg& main) {
+    auto& list = *static_cast<CListCtrl*>(main.GetDlgItem(MainDlgIds::kIdList));
+    return "list state " + std::to_string(main.m_nDbState.load()) + ", map state " +
+           std::to_string(main.m_nTrackMapState.load()) + ", " + std::to_string(list.GetItemCount()) +
+           " rows, Setting " + (main.GetDlgItem(MainDlgIds::kIdSetting)->IsWindowEnabled() ? "on" : "off");
+  }
 
   // Runs the program as the user starts it. A message box over the login
   // dialog of the first tick is read, and answered only once the window
@@ -98,9 +108,11 @@ class DamagedWorkspaceTest : public SampleProgramTest {
     auto over = std::make_shared<bool>(false);
     const auto start = std::chrono::steady_clock::now();
     auto late = [start]() { return std::chrono::steady_clock::now() - start > kMessageBound; };
-    auto listedBehind = []() {
+    auto listedBehind = [shown]() {
       auto* main = static_cast<CtessilarDlg*>(AfxGetApp()->m_pMainWnd);
-      return main != nullptr && ShowsStoredListAndSetting(*main);
+      if (main == nullptr) return false;
+      shown->behind = Behind(*main);
+      return ShowsStoredListAndSetting(*main);
     };
     UiTestPoll([shown, answered, over, late, listedBehind]() {
       HWND top = UiTestInnermostModal();
@@ -149,7 +161,7 @@ class DamagedWorkspaceTest : public SampleProgramTest {
   void ExpectToldWhyAndKept(const Shown& shown, const std::string& where, UINT reason) {
     EXPECT_GE(shown.text.Find(CString::FromUtf8(where)), 0) << shown.text.ToUtf8();
     EXPECT_GE(shown.text.Find(ResourceText(reason)), 0) << shown.text.ToUtf8();
-    EXPECT_TRUE(shown.listedBehind);
+    EXPECT_TRUE(shown.listedBehind) << shown.behind;
     EXPECT_EQ(StoredRows(), m_stored);
   }
 
@@ -264,7 +276,7 @@ TEST_F(DamagedWorkspaceTest, AProjectFileLeftMidChangeKeepsEverySessionAndEveryR
   const std::string file = ReadBytes(poi), journal = ReadBytes(poi + "-journal");
   const Shown shown = RunProgram(Expect::kNoMessage);
   EXPECT_TRUE(shown.text.IsEmpty()) << shown.text.ToUtf8();
-  EXPECT_TRUE(shown.listedBehind);
+  EXPECT_TRUE(shown.listedBehind) << shown.behind;
   EXPECT_EQ(StoredRows(), m_stored);
   EXPECT_EQ(ReadBytes(poi), file);
   EXPECT_EQ(ReadBytes(poi + "-journal"), journal);
