@@ -47,10 +47,11 @@ constexpr char kPrivateFolderLockName[] = ".lock";
 // this user may enter it. While the object lives it holds the lock of the
 // folder's lock file, so no sweep takes the folder, whatever process or PID
 // namespace it runs in; where the file system cannot lock, the folder is
-// made and used without the lock, and no sweep there takes it. The program puts only regular files directly in it.
-// The destructor removes them, then the lock file, then the folder, and gives
-// the lock back; a folder that holds anything else (a sub-folder, a link, a
-// device) stays whole, as a sweep leaves it.
+// made and used without the lock, and no sweep there takes it. The program
+// puts only regular files directly in it. The destructor removes them, then
+// the lock file, then the folder, and gives the lock back; a folder that
+// holds anything else (a sub-folder, a link, a device) stays whole, as a
+// sweep leaves it.
 class PrivateTempFolder {
  public:
   // No folder: Path() is empty.
