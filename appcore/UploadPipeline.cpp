@@ -25,7 +25,6 @@
 #include "trackdb/tgvGeometry.h"
 #include "trackdb/tgvRecord.h"
 #include "webclient/ApiClient.h"
-#include "webclient/ApiUserStore.h"
 
 namespace {
 
@@ -256,10 +255,6 @@ void UploadPipeline::Pause(std::chrono::milliseconds pause, const std::stop_toke
 
 void UploadPipeline::Run(SessionSummary* records, int32_t count, std::stop_token stop) {
   if (records == nullptr || count <= 0) count = 0;
-  UserInfoRecord user;
-  if (m_sources.users) m_sources.users->GetLastUser(user);
-  m_uid = user.uid;
-
   std::vector<Prepared> prepared(static_cast<size_t>(count), Prepared::kNotFound);
   m_progress.itemDone = 0;
   for (int32_t i = 0; i < count; ++i) {
@@ -359,15 +354,18 @@ void UploadPipeline::Upload(SessionSummary& record, Prepared prepared, const std
     code = kRespCannotAnalyse;
     ++m_progress.cannotAnalyze;
   } else {
-    const int32_t gid = ApiUploadSession(record, code);
+    // The row keeps the account the session was posted as: a login during
+    // the upload changes the stored user between two sessions.
+    int32_t uid = 0;
+    const int32_t gid = ApiUploadSession(record, code, &uid);
     // A success without the service's id is not taken as an upload: the next
     // try asks again, and a service that holds the session answers 304 with
     // its id.
     if (gid <= 0 && code == kRespUploaded) code = kRespFailed;
     if (gid > 0) {
-      if (m_sources.sessionList) m_sources.sessionList->SetUploadIds(record.id, gid, m_uid);
+      if (m_sources.sessionList) m_sources.sessionList->SetUploadIds(record.id, gid, uid);
       record.gid = gid;
-      record.uid = m_uid;
+      record.uid = uid;
       if (code == kRespUploaded) {
         ++m_progress.ok;
       } else if (code == kRespDuplicate) {

@@ -31,7 +31,6 @@
 #include "platform/classlib/CString.h"
 #include "webclient/SessionSummary.h"
 
-class ApiUserStore;
 class CSportProjMgr;
 class CSportTrack;
 class SessionListDb;
@@ -55,7 +54,6 @@ struct UploadSources {
   std::u16string userData;   // its TransferDb/bcnx folder holds the beacon files
   SessionListDb* sessionList = nullptr;
   TrackMapDb* trackMaps = nullptr;
-  ApiUserStore* users = nullptr;  // the last user's id goes with each uploaded row
   CSportProjMgr* projects = nullptr;
 };
 
@@ -98,7 +96,6 @@ class UploadPipeline {
   UploadSources m_sources;
   UploadProgress m_progress;
   UploadPauses m_pauses;
-  int32_t m_uid = 0;
   std::unordered_map<std::u16string, CSportTrack*> m_tracks;
   // The project's load count when they were read; none at first.
   uint64_t m_tracksLoad = UINT64_MAX;

@@ -67,7 +67,6 @@ void CtessilarDlg::UploadThread(std::stop_token stop) {
   sources.userData = m_userData;
   sources.sessionList = m_pSessionListDb;
   sources.trackMaps = m_pTrackMapDb;
-  sources.users = &m_pContext->Users();
   sources.projects = CSportProjMgr::GetInstance();
   UploadPipeline pipeline(sources, UploadProgress{m_nUploadState, m_nItemDone, m_dItemFraction, m_nUploadOk,
                                                   m_nUploadFail, m_nUploadDuplicate, m_nCannotAnalyze});

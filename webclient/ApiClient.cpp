@@ -303,7 +303,7 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count) {
   return filled;
 }
 
-int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
+int32_t ApiUploadSession(const SessionSummary& session, int32_t& code, int32_t* sentAs) {
   ApiHost* host = g_host.load();
   const std::u16string workspace = host != nullptr ? host->Workspace() : std::u16string();
   const std::u16string folder = WorkspaceTransferFolder(workspace);
@@ -320,6 +320,7 @@ int32_t ApiUploadSession(const SessionSummary& session, int32_t& code) {
   if (const long fixed = g_uploadTimeLimit.load()) post.SetTimeLimit(fixed, TransferDeadline::Growth::kNone);
 
   code = kRespFailed;
+  if (sentAs != nullptr) *sentAs = user.uid;
   if (post.Execute() != 0) return 0;
   const CString body = post.GetResponse();
   if (body.IsEmpty() || body.Find(u"<html>") >= 0) return 0;

@@ -84,7 +84,11 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count);
 //    number: 0 with code 301.
 //  - Otherwise `code` is the reply's code: 0 gives "data"."id" (0 when
 //    absent), 304 (already uploaded) the top-level "id", any other 0.
-int32_t ApiUploadSession(const SessionSummary& session, int32_t& code);
+// `sentAs`, when given, receives the id of the stored user the session was
+// posted as (the stored user is read once per call, so a login during a
+// series of uploads changes it between two calls); untouched when nothing
+// was posted.
+int32_t ApiUploadSession(const SessionSummary& session, int32_t& code, int32_t* sentAs = nullptr);
 // The longest an upload may take in all, in seconds, in place of the limit
 // that grows with its size (the request layer's 60 s and a second for every
 // KiB sent), which 0, the default, restores.

@@ -93,7 +93,7 @@ bool PrepareOnce() {
   Setup& s = TheSetup();
   std::atomic<int32_t> state{1}, done{0}, ok{0}, fail{0}, duplicate{0}, cannot{0};
   std::atomic<double> fraction{0.0};
-  UploadPipeline pipeline({Workspace(), UserData(), &s.sessions, &s.trackMaps, nullptr, CSportProjMgr::GetInstance()},
+  UploadPipeline pipeline({Workspace(), UserData(), &s.sessions, &s.trackMaps, CSportProjMgr::GetInstance()},
                           {state, done, fraction, ok, fail, duplicate, cannot},
                           {std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
   SessionSummary record = s.record;

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   std::vector<SessionSummary> records = CollectUploadRecords(sessions, ids);
   std::atomic<int32_t> state{1}, done{0}, ok{0}, fail{0}, duplicate{0}, cannot{0};
   std::atomic<double> fraction{0.0};
-  UploadPipeline pipeline({workspace, userData, &sessions, &trackMaps, &users, projects},
+  UploadPipeline pipeline({workspace, userData, &sessions, &trackMaps, projects},
                           {state, done, fraction, ok, fail, duplicate, cannot},
                           {std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
   pipeline.Run(records.data(), static_cast<int32_t>(records.size()));

@@ -108,10 +108,9 @@ class UploadPipelineTest : public StandinUserTest {
       for (int32_t id = 1; m_sessions.GetById(id, m_scratch); ++id) ids.push_back(id);
     std::vector<SessionSummary> records = CollectUploadRecords(m_sessions, ids);
     m_state = kUploadTransferring;
-    UploadPipeline pipeline(
-        {m_workspace, m_userData, &m_sessions, &m_trackMaps, &m_users, CSportProjMgr::GetInstance()},
-        {m_state, m_done, m_fraction, m_ok, m_fail, m_duplicate, m_cannot},
-        {std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
+    UploadPipeline pipeline({m_workspace, m_userData, &m_sessions, &m_trackMaps, CSportProjMgr::GetInstance()},
+                            {m_state, m_done, m_fraction, m_ok, m_fail, m_duplicate, m_cannot},
+                            {std::chrono::milliseconds(0), std::chrono::milliseconds(0)});
     pipeline.Run(records.data(), static_cast<int32_t>(records.size()));
     return records;
   }
@@ -284,6 +283,33 @@ TEST_F(UploadPipelineTest, AMisbehavingServiceCountsAsFailedAndTheSessionIsUploa
   EXPECT_EQ(Counters(), (std::vector<int32_t>{0, 0, 0, 0}));
 }
 
+// Another account logs in while the first session's post is held: that
+// post went as the rider, the next one goes as the new account, and each row
+// keeps the account its session went to.
+TEST_F(UploadPipelineTest, EachRowKeepsTheAccountItsSessionWasPostedAs) {
+  MakeWorkspace({{u"First", kRaceSprint, 10, 240}, {u"Second", kRaceSprint, 10, 240}});
+  PutCircuitBeacons();
+  m_service->AddFault(OneFault(StandinFault::Hold, "/API/UploadSession.php"));
+  m_service->ClearRequests();
+  std::thread upload([this] { Upload(); });
+  // The post is recorded as it arrives, before it is held.
+  bool held = false;
+  for (int i = 0; i < 6000 && !(held = !m_service->Requests().empty()); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const int64_t other = m_service->AddAccount({"coach@example.org", "secret", "Coach", 0, "Japan", "ja", true});
+  std::atomic<int32_t> state{kLoginNone};
+  const bool loggedIn = ApiLogin(state, u"coach@example.org", u"secret");
+  m_service->ReleaseHeld();
+  upload.join();
+  ASSERT_TRUE(held);
+  ASSERT_TRUE(loggedIn);
+  const std::vector<StandinUpload> uploads = m_service->Uploads();
+  ASSERT_EQ(uploads.size(), 2u);
+  EXPECT_EQ(uploads[0].uid, m_uid);
+  EXPECT_EQ(uploads[1].uid, other);
+  for (int k = 0; k < 2; ++k) EXPECT_EQ(Row(k + 1).uid, uploads[k].uid) << k;
+}
+
 TEST_F(UploadPipelineTest, FaultsOfTheDesignAreMended) {
   // A single point (no duration: no average speed, kept duration); a
   // session whose file cannot be made (an undeletable folder in its place);
@@ -360,7 +386,7 @@ TEST_F(UploadPipelineTest, TheRowStatisticsOfASessionBeingPreparedNeverLoseItsPo
   MakeWorkspace({{u"Sprint", kRaceSprint, 10, 120}});
   PutCircuitBeacons();
   SessionSummary record = Row(1);
-  UploadPipeline pipeline({m_workspace, m_userData, &m_sessions, &m_trackMaps, &m_users, CSportProjMgr::GetInstance()},
+  UploadPipeline pipeline({m_workspace, m_userData, &m_sessions, &m_trackMaps, CSportProjMgr::GetInstance()},
                           {m_state, m_done, m_fraction, m_ok, m_fail, m_duplicate, m_cannot});
   CSportProjMgr& manager = *CSportProjMgr::GetInstance();
   // Each open computes the statistics anew; meanwhile the upload prepares
