@@ -87,6 +87,15 @@ const Session kSessions[] = {
     {u"Track9", u"DataLog", {}, true, 5, u"", 0, u"2024/06/01  02:00", 1717207200, 0},
 };
 
+// Closes whatever workspace the manager has open and forgets its drag types
+// when the test ends, however it ends.
+struct ManagerLeftAsFound {
+  ~ManagerLeftAsFound() {
+    CSportProjMgr::GetInstance()->CloseWorkspace();
+    CSportProjMgr::GetInstance()->ResetDragTypes();
+  }
+};
+
 class SessionScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -331,6 +340,7 @@ TEST(SessionRowZone, ATrackWithoutAZoneIsShownAtTheComputersTrueLocalTimeWithIts
     SCOPED_TRACE(std::string(c.tz) + " " + Utf16ToUtf8(c.shown));
     ScopedTz tz(c.tz);
     TempDir dir;
+    ManagerLeftAsFound closes;
     ASSERT_TRUE(projgen::WriteWorkspace(dir.WFile("ws"), {{u"Aki", {}, {LoggedSprint(u"Run", c.start)}}}, {}));
     CSportProjMgr* manager = CSportProjMgr::GetInstance();
     ASSERT_EQ(manager->OpenWorkspace(dir.WFile("ws").c_str()), kWorkspaceOk);
@@ -343,7 +353,6 @@ TEST(SessionRowZone, ATrackWithoutAZoneIsShownAtTheComputersTrueLocalTimeWithIts
     EXPECT_EQ(row.startTime, UnixStart(c.start));
     EXPECT_EQ(track.GetFieldText(u"FieldTimeZone").ToUtf8(), std::to_string(-c.timezone));
     EXPECT_EQ(track.GetFieldText(u"FieldDST").ToUtf8(), Utf16ToUtf8(c.dst));
-    manager->CloseWorkspace();
   }
 }
 
@@ -372,6 +381,7 @@ TEST(SessionRowZone, ASessionWithAStoredZoneIsListedAtItsLocalStartOnAnyComputer
     tracks.push_back(LoggedSprint(s.file, s.start, {{u"FieldTimeZone", s.zone}, {u"FieldDST", s.dst}}));
   ASSERT_TRUE(projgen::WriteWorkspace(dir.WFile("ws"), {{u"Aki", {}, std::move(tracks)}}, {}));
   CSportProjMgr* manager = CSportProjMgr::GetInstance();
+  ManagerLeftAsFound closes;
   manager->DragTypesLoaded();
   for (const char* computer : {"UTC", "Asia/Tokyo", "Europe/Berlin"}) {
     SCOPED_TRACE(computer);
@@ -397,7 +407,6 @@ TEST(SessionRowZone, ASessionWithAStoredZoneIsListedAtItsLocalStartOnAnyComputer
     }
     manager->CloseWorkspace();
   }
-  manager->ResetDragTypes();
 }
 
 TEST(DragConditionText, FollowsTheKindAndUnitOfTheDragType) {

@@ -11,11 +11,13 @@
 #include "tests/common/temp_dir.h"
 
 // Sets a locale with a decimal comma for its scope: an installed one, or one
-// compiled into a temporary folder. ok() tells whether it took; the C locale
-// comes back at the end.
+// compiled into a temporary folder. ok() tells whether it took; the locale
+// and LOCPATH of before come back at the end.
 class CommaLocale {
  public:
   CommaLocale() {
+    if (const char* before = std::setlocale(LC_ALL, nullptr)) m_before = before;
+    if (const char* path = std::getenv("LOCPATH")) m_locPath = path, m_hadLocPath = true;
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"})
       if (std::setlocale(LC_ALL, name)) {
         m_ok = true;
@@ -27,8 +29,11 @@ class CommaLocale {
     m_ok = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
   }
   ~CommaLocale() {
-    std::setlocale(LC_ALL, "C");
-    unsetenv("LOCPATH");
+    if (m_hadLocPath)
+      setenv("LOCPATH", m_locPath.c_str(), 1);
+    else
+      unsetenv("LOCPATH");
+    std::setlocale(LC_ALL, m_before.c_str());
   }
   CommaLocale(const CommaLocale&) = delete;
   CommaLocale& operator=(const CommaLocale&) = delete;
@@ -37,5 +42,8 @@ class CommaLocale {
 
  private:
   TempDir m_dir;
+  std::string m_before = "C";
+  std::string m_locPath;
+  bool m_hadLocPath = false;
   bool m_ok = false;
 };
