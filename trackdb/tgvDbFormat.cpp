@@ -1,5 +1,6 @@
 #include "trackdb/tgvDbFormat.h"
 
+#include <string>
 #include <string_view>
 
 #include "platform/win32/format.h"
@@ -32,9 +33,8 @@ std::string TableOf(const tgvRecord_C* record) {
   return e ? tgvTableIdent(e->tableName) : std::string();
 }
 
-bool SameName(const char16_t* stored, const char16_t* expected) {
-  if (!stored || !expected) return false;
-  return std::u16string_view(stored) == std::u16string_view(expected);
+bool SameName(std::u16string_view stored, const char16_t* expected) {
+  return stored.data() && expected && stored == std::u16string_view(expected);
 }
 
 }  // namespace
@@ -109,6 +109,7 @@ bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* 
   if (!s) return false;
   const int columns = sqlite3_column_count(stmt);
   int col = 1;
+  std::u16string pooled;
   for (uint32_t i = 0; i < s->columnCount; ++i) {
     const tgvColumn& c = s->columns[i];
     if (c.sensor && !withSensors) continue;
@@ -123,10 +124,14 @@ bool tgvReadRowFields(sqlite3_stmt* stmt, tgvRecord_C* record, tgvRecordHost_I* 
         v.d = sqlite3_column_double(stmt, col);
         break;
       case tgvCol_Text: {
-        const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(stmt, col));
-        if (text) {
+        const std::u16string_view text = SqliteColumnText16(stmt, col);
+        if (text.data()) {
           if (!pool) return false;
-          v.s = pool->InternString(text);
+          // The pool takes texts that end in a zero unit; the cell's own
+          // units are copied, since a damaged cell of an odd number of bytes
+          // has no whole zero unit after it.
+          pooled.assign(text);
+          v.s = pool->InternString(pooled.c_str());
           if (!v.s) return false;
         }
         break;
@@ -208,7 +213,7 @@ tgvSummaryCheck tgvReadSummary(sqlite3* db, const tgvRecordTypeEntry* types, tgv
     const int kind = sqlite3_column_int(s, 1);
     const int objNo = sqlite3_column_int(s, 2);
     const int freeNo = sqlite3_column_int(s, 3);
-    const auto* name = static_cast<const char16_t*>(sqlite3_column_text16(s, 4));
+    const std::u16string_view name = SqliteColumnText16(s, 4);
     if (userType != e->userType || kind != e->schemaKind || !SameName(name, e->tableName)) return tgvSummary_Refused;
     // Counters that cannot be right (negative, or more free ids than ids).
     if (objNo < 0 || freeNo < 0 || freeNo > objNo) return tgvSummary_Refused;

@@ -332,8 +332,8 @@ double tgvSqlDB_C::ColumnDouble(int column) const {
   return CanRead() ? sqlite3_column_double(m_stmt.get(), column - 1) : 0.0;
 }
 
-const char16_t* tgvSqlDB_C::ColumnText(int column) const {
-  return CanRead() ? static_cast<const char16_t*>(sqlite3_column_text16(m_stmt.get(), column - 1)) : nullptr;
+std::u16string_view tgvSqlDB_C::ColumnText(int column) const {
+  return CanRead() ? SqliteColumnText16(m_stmt.get(), column - 1) : std::u16string_view();
 }
 
 int tgvSqlDB_C::ColumnType(int column) const { return CanRead() ? sqlite3_column_type(m_stmt.get(), column - 1) : 0; }

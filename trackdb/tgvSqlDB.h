@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/win32/sqlitestatement.h"
 
@@ -91,10 +92,12 @@ class tgvSqlDB_C {
   bool BindBlob(int index, const void* bytes, int size);
 
   // 1-based columns; 0, 0.0, null and 0 unless a row was stepped.
-  // ColumnText is valid until the next step or finalize.
+  // ColumnText is the text with its length (a NULL, or no row: data() is
+  // null), valid until the next step or finalize; the odd last byte of a
+  // damaged cell is left out.
   int32_t ColumnInt(int column) const;
   double ColumnDouble(int column) const;
-  const char16_t* ColumnText(int column) const;
+  std::u16string_view ColumnText(int column) const;
   int ColumnType(int column) const;
 
   uint8_t GetState() const { return m_state; }

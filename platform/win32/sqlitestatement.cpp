@@ -13,6 +13,15 @@ const bool kNoMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == S
 
 }  // namespace
 
+std::u16string_view SqliteColumnText16(sqlite3_stmt* stmt, int column) {
+  // The text first, then its length: the length is that of the text as
+  // converted, which the call for the text may have done.
+  const void* text = sqlite3_column_text16(stmt, column);
+  if (text == nullptr) return {};
+  const int bytes = sqlite3_column_bytes16(stmt, column);
+  return {static_cast<const char16_t*>(text), static_cast<size_t>(bytes < 0 ? 0 : bytes) / sizeof(char16_t)};
+}
+
 void SqliteCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
 void SqliteFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
@@ -81,12 +90,7 @@ double SqliteStatement::Double(int column) const { return sqlite3_column_double(
 
 std::u16string SqliteStatement::Text16(int column) const { return std::u16string(Text16View(column)); }
 
-std::u16string_view SqliteStatement::Text16View(int column) const {
-  const void* text = sqlite3_column_text16(m_stmt.get(), column);
-  if (text == nullptr) return {};
-  const int bytes = sqlite3_column_bytes16(m_stmt.get(), column);
-  return {static_cast<const char16_t*>(text), static_cast<size_t>(bytes) / sizeof(char16_t)};
-}
+std::u16string_view SqliteStatement::Text16View(int column) const { return SqliteColumnText16(m_stmt.get(), column); }
 
 std::string SqliteStatement::Bytes(int column) const {
   const void* bytes = sqlite3_column_blob(m_stmt.get(), column);

@@ -23,6 +23,14 @@ struct SqliteFinalizer {
 };
 using SqliteStmtHandle = std::unique_ptr<sqlite3_stmt, SqliteFinalizer>;
 
+// The text of a column of the statement's current row (0-based) in UTF-16,
+// taken with the length SQLite gives, valid until the next step or reset. A
+// damaged file may hold a text of an odd number of bytes: its last byte is
+// left out and its whole units are kept. Units are kept as stored, U+0000
+// included. A NULL (or a failed conversion) reads as a view whose data() is
+// null; an empty text as an empty view that is not.
+std::u16string_view SqliteColumnText16(sqlite3_stmt* stmt, int column);
+
 // One prepared statement (the first of the text), finalized by the
 // destructor. A statement that could not be prepared (no connection, bad SQL)
 // is not ok(): binding it does nothing, and every step fails.

@@ -23,13 +23,13 @@ TEST(TrackDbSql, StatementRuleAndColumnsBeforeAStep) {
   ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (7, 'x');"));
   ASSERT_TRUE(db.Prepare(u"SELECT a, b FROM t;"));
   EXPECT_EQ(db.ColumnInt(1), 0);  // not stepped yet
-  EXPECT_EQ(db.ColumnText(2), nullptr);
+  EXPECT_EQ(db.ColumnText(2).data(), nullptr);
   EXPECT_FALSE(db.Prepare(u"SELECT 1;"));  // the first was never stepped
   bool hasRow = false;
   ASSERT_TRUE(db.Step(&hasRow));
   EXPECT_TRUE(hasRow);
   EXPECT_EQ(db.ColumnInt(1), 7);
-  EXPECT_EQ(std::u16string_view(db.ColumnText(2)), u"x");
+  EXPECT_EQ(db.ColumnText(2), u"x");
   EXPECT_TRUE(db.Prepare(u"SELECT 2;"));  // the stepped one is finalized first
   ASSERT_TRUE(db.Step(&hasRow));
   EXPECT_EQ(db.ColumnInt(1), 2);

@@ -145,6 +145,40 @@ TEST_F(Store, RefusedFilesKeepTheirBytes) {
   EXPECT_EQ(Rows("SELECT count(*) FROM BR_TGVLib;"), std::vector<std::string>{"20"});
 }
 
+// A damaged or hand-edited file may hold a text cell of an odd number of
+// bytes, which SQLite keeps as it is: no whole zero unit follows its last
+// unit. The open keeps the cell's whole units and every other record.
+TEST_F(Store, ATextCellOfOddLengthIsReadToItsLastWholeUnit) {
+  {
+    auto db = Open();
+    for (const char16_t* n : {u"a", u"b", u"c"}) ASSERT_NE(NewPOI(*db, n), nullptr);
+  }
+  const std::string good = ReadBytes(Path());
+  // Long enough that SQLite takes its copy of the cell from the heap.
+  const std::u16string name(1000, u'n');
+  struct Case {
+    const char* update;  // the cell, given the text and one stray byte
+    std::u16string text;
+    std::vector<std::string> pois;
+  } cases[] = {{"UPDATE POI SET fName=? WHERE fID=2;", name, {"1:a", "2:" + Utf16ToUtf8(name), "3:c"}},
+               {"UPDATE BR_TGVLib SET fTypeName=? WHERE fUserType=9;", u"POI", {"1:a", "2:b", "3:c"}}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteBytes(Path(), good));
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(Path().c_str(), &raw), SQLITE_OK);
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> owner(raw, &sqlite3_close);
+    std::vector<uint8_t> bytes = Utf16LeBytes(c.text, false);
+    bytes.push_back('x');
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, c.update, -1, &st, nullptr), SQLITE_OK);
+    sqlite3_bind_text16(st, 1, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    EXPECT_EQ(sqlite3_step(st), SQLITE_DONE) << c.update;
+    sqlite3_finalize(st);
+    owner.reset();
+    EXPECT_EQ(ReopenedPOIs(), c.pois) << c.update;
+  }
+}
+
 // Older formats, made from a current file by the upgrade steps read
 // backwards: columns and tables each step added are removed again.
 const char* const kDowngrade[] = {
