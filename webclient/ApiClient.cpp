@@ -100,10 +100,16 @@ int32_t IntMember(const CJsonValue* v, const char16_t* name) {
   return 0;
 }
 
-// A text member; empty when it is absent or not a text.
-CString TextMember(const CJsonValue* v, const char16_t* name) {
+// A text member, taken whole; empty when it is absent or not a text. Every
+// text the client reads is a name, a file name or a credential, which goes
+// on as a text that ends at its first U+0000: one that holds U+0000 would
+// become another value there, so it makes the reply malformed (false).
+bool TextMember(const CJsonValue* v, const char16_t* name, CString& out) {
   const CJsonValue* m = Member(v, name);
-  return m ? CString(m->GetString()) : CString();
+  const std::u16string_view text = m ? m->GetStringView() : std::u16string_view();
+  if (text.find(u'\0') != std::u16string_view::npos) return false;
+  out = CString(std::u16string(text));
+  return true;
 }
 
 // The reply's numeric "code"; false when the reply is not an object or its
@@ -221,9 +227,9 @@ bool ApiLogin(std::atomic<int32_t>& loginState, const CString& email, const CStr
 
   int32_t code = 0;
   if (!reply || !ReplyCode(reply.get(), code) || (code != 0 && code != 216)) return false;
-  const CString token = TextMember(reply.get(), u"access_token");
+  CString token;
   const int32_t uid = IntMember(reply.get(), u"user_id");
-  if (token.IsEmpty() || uid <= 0) return false;
+  if (!TextMember(reply.get(), u"access_token", token) || token.IsEmpty() || uid <= 0) return false;
 
   const UserInfoRecord user = LoggedInUser(*store, uid, token, email);
   const CJsonValue* verify = Member(reply.get(), u"VerifyAcc");
@@ -243,10 +249,9 @@ bool ApiGetInfo() {
   const CJsonValue* profile = ObjectMember(ObjectMember(reply.get(), u"data"), u"1");
   if (!profile) return false;
   user.gender = IntMember(profile, u"gender");
-  user.email = TextMember(profile, u"Account");
-  user.name = TextMember(profile, u"Name");
-  user.country = TextMember(profile, u"locate");
-  user.language = TextMember(profile, u"language");
+  if (!TextMember(profile, u"Account", user.email) || !TextMember(profile, u"Name", user.name) ||
+      !TextMember(profile, u"locate", user.country) || !TextMember(profile, u"language", user.language))
+    return false;
   store->Save(user);
   return true;
 }
@@ -290,15 +295,13 @@ int32_t ApiGetTrackList(TrackListItem* items, int32_t count) {
   int32_t filled = 0;
   for (int64_t i = 1; i <= members && filled < count; ++i) {
     const CJsonValue* m = ObjectMember(data, Decimal(i).c_str());
-    const int32_t mapId = IntMember(m, u"id");
-    const CString label = TextMember(m, u"Label");
-    if (mapId <= 0 || label.IsEmpty()) continue;
-    TrackListItem& item = items[filled++];
-    item.mapId = mapId;
+    TrackListItem item;
+    item.mapId = IntMember(m, u"id");
     item.uDate = IntMember(m, u"uDate");
-    item.type = TextMember(m, u"type");
-    item.Label = label;
-    item.BCNXFile = TextMember(m, u"BCNXFile");
+    if (item.mapId <= 0 || !TextMember(m, u"Label", item.Label) || item.Label.IsEmpty() ||
+        !TextMember(m, u"type", item.type) || !TextMember(m, u"BCNXFile", item.BCNXFile))
+      continue;
+    items[filled++] = std::move(item);
   }
   return filled;
 }

@@ -203,6 +203,10 @@ const char16_t* CJsonValue::GetString() const {
   return m_kind == JSON_STRING ? std::get<std::u16string>(m_payload).c_str() : nullptr;
 }
 
+std::u16string_view CJsonValue::GetStringView() const {
+  return m_kind == JSON_STRING ? std::u16string_view(std::get<std::u16string>(m_payload)) : std::u16string_view();
+}
+
 int64_t CJsonValue::GetInt64(int64_t def) const {
   switch (m_kind) {
     case JSON_LITERAL: {

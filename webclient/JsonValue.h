@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -115,6 +116,9 @@ class CJsonValue {
 
   int32_t GetType() const { return m_kind; }
   const char16_t* GetString() const;  // null unless a string
+  // The whole text with its length, U+0000 included (the reader keeps an
+  // escaped one); empty unless a string.
+  std::u16string_view GetStringView() const;
   int64_t GetInt64(int64_t def = 0) const;
   double GetDouble(double def = 0.0) const;
   CJsonArray* GetArray();

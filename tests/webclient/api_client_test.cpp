@@ -181,6 +181,8 @@ TEST_F(ApiClientTest, LoginRepliesDecideTheLoginState) {
       {R"({"access_token":"t","user_id":"44"})", StandinFault::Raw, false, kLoginNone},
       {R"({"code":"0","access_token":"t","user_id":"44"})", StandinFault::Raw, false, kLoginNone},
       {R"({"code":0,"access_token":"","user_id":"44"})", StandinFault::Raw, false, kLoginNone},
+      // A token cut at its U+0000 would be another token.
+      {R"({"code":0,"access_token":"tok\u0000en","user_id":"44"})", StandinFault::Raw, false, kLoginNone},
       {R"({"code":0,"access_token":"t","user_id":"0"})", StandinFault::Raw, false, kLoginNone},
       {R"([{"code":0,"access_token":"t","user_id":"44"}])", StandinFault::Raw, false, kLoginNone},
       {"", StandinFault::Html, false, kLoginNone},
@@ -234,6 +236,7 @@ TEST_F(ApiClientTest, InfoWithoutAProfileKeepsTheStoredUser) {
       {R"({"code":0,"data":[{"Name":"x"}]})", false, "Code Ignored", 1},
       {R"(<html><body>502</body></html>)", false, "Code Ignored", 1},
       {R"({"code":0,"data":{"1":{"gender":2,"Name":"Half)", false, "Code Ignored", 1},
+      {R"({"code":0,"data":{"1":{"gender":2,"Name":"Cut\u0000Here"}}})", false, "Code Ignored", 1},
   };
   for (const Case& c : cases) {
     Answer("Info.php", c.body);
@@ -263,6 +266,9 @@ TEST_F(ApiClientTest, TrackListsFillOnlyTheItemsTheReplyHolds) {
       {R"({"code":0,"data":{"1":)" + Item(1) + R"(,"3":)" + Item(3) + "}}", 2, 2, 1},
       {R"({"code":0,"data":{"1":{"id":5,"uDate":7,"Label":"N"},"2":{"id":"6"}}})", 2, 2, 1},
       {R"({"code":0,"data":{"1":{"Label":"no id"}}})", 1, 1, 0},
+      // A name or file name holding U+0000 leaves that map out; the others stay.
+      {R"({"code":0,"data":{"1":{"id":5,"Label":"A\u0000B"},"2":)" + Item(2) + "}}", 2, 2, 1},
+      {R"({"code":0,"data":{"1":{"id":5,"Label":"A","BCNXFile":"u\u0000"},"2":)" + Item(2) + "}}", 2, 2, 1},
       {R"({"code":0,"data":[1,2]})", 0, 2, 0},
       {R"({"code":0})", 0, 2, 0},
       {"[]", 0, 2, 0},
