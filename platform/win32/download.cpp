@@ -70,7 +70,8 @@ void RemoveDeadPartFiles(const std::string& target) {
 
 // A new, empty temporary file beside `target`, created exclusively with the
 // usual permissions (0666 less the umask) and locked through `lock` until the
-// caller renames or removes it; its path goes to `tempPath`. Its name,
+// caller renames or removes it (where it cannot be locked, under the name
+// that no sweep takes); its path goes to `tempPath`. Its name,
 // <target>.part-<process id>-<n>, tells whose it is; only the lock tells
 // whether it is in use.
 FileHandle CreateTempBeside(const std::string& target, std::string& tempPath, UniqueFd& lock) {
@@ -82,8 +83,20 @@ FileHandle CreateTempBeside(const std::string& target, std::string& tempPath, Un
       if (errno == EEXIST) continue;
       break;
     }
-    // A lock held by another is a sweep's, which removes the file.
-    if (TryLockEntry(lock.get()) == EntryLock::kBusy) continue;
+    switch (TryLockEntry(lock.get())) {
+      case EntryLock::kHeld:
+        break;
+      case EntryLock::kBusy:  // a sweep's, which removes the file
+        continue;
+      case EntryLock::kUnsupported:
+        // Written without its lock, under a name that no sweep takes; a file
+        // that cannot be moved there is not used.
+        if (!MoveToUnlockedName(lock.get(), AT_FDCWD, tempPath, target.size() + sizeof kPartSuffix - 1)) {
+          unlink(tempPath.c_str());
+          continue;
+        }
+        break;
+    }
     // A sweep may have taken the file between its making and the lock.
     if (!IsStillNamed(lock.get(), AT_FDCWD, tempPath)) continue;
     // The stream writes through its own descriptor, so that closing it keeps the lock.

@@ -16,9 +16,9 @@
 // exactly <target>.part-<digits>-<digits> whose lock it can take itself. The
 // lock, not the id in the name, tells whether its download runs: one in
 // another PID namespace sharing the folder is invisible to kill(). Every
-// other file stays, whatever its name. Where the file system cannot lock,
-// the download goes on without the lock, and no sweep there removes a part
-// file.
+// other file stays, whatever its name. Where the lock cannot be taken, the
+// download goes on without it, in <target>.part-unlocked-<process id>-<n>,
+// which no sweep removes.
 #pragma once
 
 #include <cstdint>

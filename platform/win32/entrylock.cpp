@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -16,6 +17,25 @@ EntryLock TryLockEntry(int fd) {
   while (rc != 0 && errno == EINTR);
   if (rc == 0) return EntryLock::kHeld;
   return errno == EWOULDBLOCK || errno == EAGAIN ? EntryLock::kBusy : EntryLock::kUnsupported;
+}
+
+bool MoveToUnlockedName(int fd, int folder, std::string& name, size_t prefixLength) {
+  if (prefixLength > name.size()) return false;
+  std::string moved = name;
+  moved.insert(prefixLength, "unlocked-");
+  // Some file systems (network mounts among them) take no flags: there the
+  // name, unique as the one it comes from, is taken when nothing bears it.
+  if (::renameat2(folder, name.c_str(), folder, moved.c_str(), RENAME_NOREPLACE) != 0) {
+    struct stat taken;
+    if (errno != EINVAL || ::fstatat(folder, moved.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT ||
+        ::renameat(folder, name.c_str(), folder, moved.c_str()) != 0)
+      return false;
+  }
+  // A sweep may have taken the entry before the move; then what bears the
+  // new name is not ours.
+  if (!IsStillNamed(fd, folder, moved)) return false;
+  name = std::move(moved);
+  return true;
 }
 
 bool IsStillNamed(int fd, int folder, const std::string& name) {

@@ -16,17 +16,28 @@
 #include <string>
 #include <vector>
 
-// Where the file system cannot lock at all (a network mount without a lock
-// service), the maker goes on without the lock: the entry is used as
-// before, and no sweep can take it, since a sweep removes only what it has
-// locked.
+// Where the lock cannot be taken for any other reason than another's hold
+// (a network mount without a lock service; a system out of lock records, or
+// a lock service that does not answer for a moment, ENOLCK), the maker goes
+// on without the lock, and first moves the entry to a name of the form that
+// no sweep takes (MoveToUnlockedName): another copy of the program on the
+// same file system, whose locks may work, would find the lock free and take
+// the entry in use. Only its maker removes such an entry; one whose maker
+// ended half-way stays.
 enum class EntryLock {
   kHeld,         // taken, by this open of the file
   kBusy,         // another open of the file holds it
-  kUnsupported,  // the file system cannot lock
+  kUnsupported,  // the lock could not be taken, and no one else holds it as far as is known
 };
 // Takes the exclusive lock on the open file without waiting.
 EntryLock TryLockEntry(int fd);
+// Moves the entry `name` of the folder open as `folder` (AT_FDCWD: `name` is
+// a path of its own) to the same name with "unlocked-" put after its first
+// `prefixLength` characters, never over another entry; `fd` is an open file
+// of the entry (the folder itself, or a file in it), which must still be
+// that entry under the new name. True, with `name` set to the new name, when
+// it is moved.
+bool MoveToUnlockedName(int fd, int folder, std::string& name, size_t prefixLength);
 // Whether the open file `fd` is still the entry `name` of the folder open as
 // `folder` (AT_FDCWD: `name` is a path of its own): neither removed nor
 // replaced. A link in the last part of the name is not followed.

@@ -153,7 +153,7 @@ PrivateTempFolder MakePrivateTempFolder() {
   for (int attempt = 0; attempt < kMakeAttempts; ++attempt) {
     std::string path = base + "/" + kTempFolderPrefix + std::to_string(::getpid()) + "-XXXXXX";
     if (!::mkdtemp(path.data())) break;
-    const std::string name = path.substr(base.size() + 1);
+    std::string name = path.substr(base.size() + 1);
     UniqueFd folder(::openat(parent.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!folder) break;
     // mkdtemp's mode is 0700 less the umask; the sweep knows the folder by 0700 exactly.
@@ -165,14 +165,27 @@ PrivateTempFolder MakePrivateTempFolder() {
       ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
       break;
     }
-    // A lock held by another is a sweep's, which removes the folder.
-    if (TryLockEntry(lock.get()) == EntryLock::kBusy) continue;
+    switch (TryLockEntry(lock.get())) {
+      case EntryLock::kHeld:
+        break;
+      case EntryLock::kBusy:  // a sweep's, which removes the folder
+        continue;
+      case EntryLock::kUnsupported:
+        // Used without its lock, under a name that no sweep takes; a folder
+        // that cannot be moved there is not used.
+        if (!MoveToUnlockedName(folder.get(), parent.get(), name, sizeof kTempFolderPrefix - 1)) {
+          ::unlinkat(folder.get(), kPrivateFolderLockName, 0);
+          ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
+          continue;
+        }
+        break;
+    }
     // A sweep may have taken the folder between its making and the lock.
     if (!IsStillNamed(lock.get(), folder.get(), kPrivateFolderLockName) ||
         !IsStillNamed(folder.get(), parent.get(), name))
       continue;
     PrivateTempFolder made;
-    made.m_path = PathFromNative(path);
+    made.m_path = PathFromNative(base + "/" + name);
     made.m_name = name;
     made.m_parent = std::move(parent);
     made.m_folder = std::move(folder);

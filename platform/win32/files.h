@@ -46,8 +46,8 @@ constexpr char kPrivateFolderLockName[] = ".lock";
 // A private folder for temporary files, made by MakePrivateTempFolder: only
 // this user may enter it. While the object lives it holds the lock of the
 // folder's lock file, so no sweep takes the folder, whatever process or PID
-// namespace it runs in; where the file system cannot lock, the folder is
-// made and used without the lock, and no sweep there takes it. The program
+// namespace it runs in; where the lock cannot be taken, the folder is made
+// and used without it, under a name that no sweep takes. The program
 // puts only regular files directly in it. The destructor removes them, then
 // the lock file, then the folder, and gives the lock back; a folder that
 // holds anything else (a sub-folder, a link, a device) stays whole, as a

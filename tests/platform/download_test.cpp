@@ -7,8 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/win32/uniquefd.h"
 #include "platform/win32/utf.h"
@@ -44,11 +46,22 @@ TEST_F(DownloadTest, ACompleteTransferReplacesTheFileAndLeavesNothingElse) {
   EXPECT_EQ(m_dir.Entries().size(), 2u);  // the service's folder and the file
 }
 
-// Where the file system cannot lock, the part file goes unlocked.
+// Where the lock cannot be taken, the part file goes unlocked; the sweep of
+// a download of the same file meanwhile, whose locks work, leaves it.
 TEST_F(DownloadTest, ATransferWorksWhereFilesCannotBeLocked) {
-  HRESULT result = E_FAIL;
-  ASSERT_TRUE(RunWithoutFileLocks([&] { result = Fetch(Url("/bcnx/7.bcnx")); }));
-  EXPECT_EQ(result, S_OK);
+  StandinFaultSpec hold = OneFault(StandinFault::Hold, "/bcnx/7.bcnx");
+  hold.times = 1;
+  hold.delayMs = 60000;  // a bound, should the transfer without locks never come
+  m_service->AddFault(hold);
+  HRESULT unlocked = E_FAIL;
+  std::thread transfer([&] { ASSERT_TRUE(RunWithoutFileLocks([&] { unlocked = Fetch(Url("/bcnx/7.bcnx")); })); });
+  // The part file is made before the request, which the service holds.
+  for (int i = 0; i < 6000 && m_service->Requests().empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(Fetch(Url("/bcnx/7.bcnx")), S_OK);
+  m_service->ReleaseHeld();
+  transfer.join();
+  EXPECT_EQ(unlocked, S_OK);
   EXPECT_EQ(ReadBytes(m_dir.File("7.bcnx")), kNewBytes);
   EXPECT_EQ(m_dir.Entries().size(), 2u);
 }

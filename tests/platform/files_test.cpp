@@ -153,20 +153,25 @@ TEST(Files, PrivateFoldersGoOnceTheirMakerEnded) {
   EXPECT_FALSE(fs::exists(own));
 }
 
-// Where the file system cannot lock, the folder is still made and used; no
-// sweep there takes it, and it goes with its owner.
+// Where the lock cannot be taken, the folder is still made and used; no
+// sweep takes it, neither one there nor one of another copy whose locks
+// work, and it goes with its owner.
 TEST(Files, APrivateFolderIsMadeWhereFilesCannotBeLocked) {
   TempDir t;
   ScopedEnv tmpdir("TMPDIR", t.Path().c_str());
+  PrivateTempFolder folder;
   std::string own;
   ASSERT_TRUE(RunWithoutFileLocks([&] {
-    const PrivateTempFolder folder = MakePrivateTempFolder();
+    folder = MakePrivateTempFolder();
     own = PathToNative(folder.Path().c_str());
     ASSERT_TRUE(folder);
     ASSERT_TRUE(WriteBytes(own + "/copy.db", "the user's sessions"));
     RemoveLeftoverTempFolders();
     EXPECT_TRUE(fs::exists(own + "/copy.db"));
   }));
+  RemoveLeftoverTempFolders();  // as another copy, whose locks work
+  EXPECT_TRUE(fs::exists(own + "/copy.db"));
+  folder = PrivateTempFolder();
   EXPECT_FALSE(own.empty());
   EXPECT_FALSE(fs::exists(own));
 }
