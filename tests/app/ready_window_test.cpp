@@ -62,12 +62,16 @@ class ReadyWindowTest : public SampleProgramTest {
 
   // Presses Setting until its dialog has shown (`shown`, set by the test's
   // watcher of the dialog): a press that comes just as the waiting open tries
-  // the lock finds nothing to hold and is not taken.
-  static void PressSettingUntilShown(CtessilarDlg& main, const bool& shown) {
+  // the lock finds nothing to hold and is not taken. Fails when a minute of
+  // presses shows no dialog.
+  static ::testing::AssertionResult PressSettingUntilShown(CtessilarDlg& main, const bool& shown) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     while (!shown && main.m_nDbState.load() == kDbStart) {
+      if (std::chrono::steady_clock::now() >= until) return ::testing::AssertionFailure() << "no settings dialog";
       UiTestClick(main.GetDlgItem(kIdSetting));
       if (!shown) UiTestPumpUntil([] { return false; }, 20);
     }
+    return ::testing::AssertionSuccess();
   }
 
   static void Shoot(CWnd& main, const std::string& name) {
@@ -161,7 +165,7 @@ TEST_F(ReadyWindowTest, ASecondCopyWaitsAtTheWorkspaceLockUntilTheFirstExitsAndO
       setting->EndDialog(IDCANCEL);
       return true;
     });
-    PressSettingUntilShown(main, shown);
+    ASSERT_TRUE(PressSettingUntilShown(main, shown));
     ASSERT_TRUE(UiTestPumpUntil([&] { return released && Innermost<CDlgSetting>() == nullptr; }, 10000));
     bool offeredWhileRead = false;
     EXPECT_TRUE(UiTestPumpUntil(
@@ -204,7 +208,7 @@ TEST_F(ReadyWindowTest, ACopyLeavingForAnotherWorkspaceNeverTakesTheOneItWaitedF
       UiTestClick(setting->GetDlgItem(IDOK));
       return true;
     });
-    PressSettingUntilShown(main, shown);
+    ASSERT_TRUE(PressSettingUntilShown(main, shown));
     ASSERT_TRUE(AfxIsQuitPending());
     // The window has not yet let its workers go.
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
