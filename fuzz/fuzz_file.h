@@ -40,6 +40,16 @@ class FuzzFile {
     return f && std::fread(bytes.data(), 1, size + 1, f.get()) == size &&
            (size == 0 || std::memcmp(bytes.data(), data, size) == 0);
   }
+  // The file's bytes; aborts when it cannot be read.
+  std::string Bytes() const {
+    FileHandle f(m_path16.c_str(), "rb");
+    if (!f) std::abort();
+    std::string bytes;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0;) bytes.append(chunk, n);
+    if (std::ferror(f.get())) std::abort();
+    return bytes;
+  }
 
   const char16_t* Path() const { return m_path16.c_str(); }
 

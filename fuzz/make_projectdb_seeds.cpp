@@ -1,6 +1,8 @@
 // Writes the seeds of the project-database target into a folder: an empty
 // project and one with a few records of most kinds, both on 512-byte pages so
-// that the fuzzer's inputs stay small.
+// that the fuzzer's inputs stay small; and the records again in a file of
+// UTF-16 texts, as the other program writes them, where one POI's name is a
+// damaged cell of an odd number of bytes.
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -14,13 +16,13 @@
 namespace {
 
 // An existing file without tables is a new project to the store; the pages
-// keep the size this file was made with.
-bool MakeSmallPagedFile(const std::string& path) {
+// keep the size this file was made with, and its texts their encoding.
+bool MakeSmallPagedFile(const std::string& path, bool utf16) {
   std::filesystem::remove(path);
   sqlite3* db = nullptr;
-  bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-            sqlite3_exec(db, "PRAGMA page_size = 512; CREATE TABLE x(a); DROP TABLE x; VACUUM;", nullptr, nullptr,
-                         nullptr) == SQLITE_OK;
+  const int opened = utf16 ? sqlite3_open16(Utf8ToUtf16(path).c_str(), &db) : sqlite3_open(path.c_str(), &db);
+  bool ok = opened == SQLITE_OK && sqlite3_exec(db, "PRAGMA page_size = 512; CREATE TABLE x(a); DROP TABLE x; VACUUM;",
+                                                nullptr, nullptr, nullptr) == SQLITE_OK;
   sqlite3_close(db);
   return ok;
 }
@@ -50,6 +52,20 @@ bool Fill(tgvDatabase_C& db) {
          db.CreateControlPoint(tgvUT_CP, u"cp", map, IntPoint_C(1, 2), GeoPoint_C(138.9, 35.3)) && db.Flush();
 }
 
+// Gives the first POI's name its bytes and one stray byte more.
+bool MakeOddNameCell(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* st = nullptr;
+  const char name[] = {'P', 0, 'i', 0, 't', 0, 'x'};
+  bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+            sqlite3_prepare_v2(db, "UPDATE POI SET fName = ? WHERE fID = 1;", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_bind_text16(st, 1, name, sizeof name, SQLITE_STATIC) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_DONE;
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -58,14 +74,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  for (const char* name : {"empty.tgv", "records.tgv"}) {
-    const std::string path = dir + "/" + name;
-    if (!MakeSmallPagedFile(path)) return 1;
+  const struct {
+    const char* name;
+    bool records, utf16;
+  } seeds[] = {{"empty.tgv", false, false}, {"records.tgv", true, false}, {"oddtext.tgv", true, true}};
+  for (const auto& seed : seeds) {
+    const std::string path = dir + "/" + seed.name;
+    if (!MakeSmallPagedFile(path, seed.utf16)) return 1;
     tgvDatabase_C db;
     const std::u16string path16 = Utf8ToUtf16(path);
     if (!db.Open(RecordTypeTable, path16.c_str(), nullptr)) return 1;
-    if (std::string(name) == "records.tgv" && !Fill(db)) return 1;
+    if (seed.records && !Fill(db)) return 1;
     db.Close();
   }
-  return 0;
+  return MakeOddNameCell(dir + "/oddtext.tgv") ? 0 : 1;
 }
