@@ -83,19 +83,9 @@ FileHandle CreateTempBeside(const std::string& target, std::string& tempPath, Un
       if (errno == EEXIST) continue;
       break;
     }
-    switch (TryLockEntry(lock.get())) {
-      case EntryLock::kHeld:
-        break;
-      case EntryLock::kBusy:  // a sweep's, which removes the file
-        continue;
-      case EntryLock::kUnsupported:
-        // Written without its lock, under a name that no sweep takes; a file
-        // that cannot be moved there is not used.
-        if (!MoveToUnlockedName(lock.get(), AT_FDCWD, tempPath, target.size() + sizeof kPartSuffix - 1)) {
-          unlink(tempPath.c_str());
-          continue;
-        }
-        break;
+    if (!LockOrMoveToUnlockedName(lock.get(), lock.get(), AT_FDCWD, tempPath, target.size() + sizeof kPartSuffix - 1)) {
+      unlink(tempPath.c_str());
+      continue;
     }
     // A sweep may have taken the file between its making and the lock.
     if (!IsStillNamed(lock.get(), AT_FDCWD, tempPath)) continue;

@@ -38,6 +38,18 @@ bool MoveToUnlockedName(int fd, int folder, std::string& name, size_t prefixLeng
   return true;
 }
 
+bool LockOrMoveToUnlockedName(int lockFd, int fd, int folder, std::string& name, size_t prefixLength) {
+  switch (TryLockEntry(lockFd)) {
+    case EntryLock::kHeld:
+      return true;
+    case EntryLock::kBusy:
+      return false;
+    case EntryLock::kUnsupported:
+      break;
+  }
+  return MoveToUnlockedName(fd, folder, name, prefixLength);
+}
+
 bool IsStillNamed(int fd, int folder, const std::string& name) {
   struct stat held, named;
   return ::fstat(fd, &held) == 0 && held.st_nlink > 0 &&

@@ -38,6 +38,11 @@ EntryLock TryLockEntry(int fd);
 // that entry under the new name. True, with `name` set to the new name, when
 // it is moved.
 bool MoveToUnlockedName(int fd, int folder, std::string& name, size_t prefixLength);
+// The maker's step once it has made an entry: takes the lock on `lockFd`, or,
+// where it cannot be taken, moves the entry as above. False when another
+// open holds the lock (a sweep's, which removes the entry) or the entry could
+// not be moved: the maker does not use it.
+bool LockOrMoveToUnlockedName(int lockFd, int fd, int folder, std::string& name, size_t prefixLength);
 // Whether the open file `fd` is still the entry `name` of the folder open as
 // `folder` (AT_FDCWD: `name` is a path of its own): neither removed nor
 // replaced. A link in the last part of the name is not followed.

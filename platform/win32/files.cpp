@@ -165,20 +165,10 @@ PrivateTempFolder MakePrivateTempFolder() {
       ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
       break;
     }
-    switch (TryLockEntry(lock.get())) {
-      case EntryLock::kHeld:
-        break;
-      case EntryLock::kBusy:  // a sweep's, which removes the folder
-        continue;
-      case EntryLock::kUnsupported:
-        // Used without its lock, under a name that no sweep takes; a folder
-        // that cannot be moved there is not used.
-        if (!MoveToUnlockedName(folder.get(), parent.get(), name, sizeof kTempFolderPrefix - 1)) {
-          ::unlinkat(folder.get(), kPrivateFolderLockName, 0);
-          ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
-          continue;
-        }
-        break;
+    if (!LockOrMoveToUnlockedName(lock.get(), folder.get(), parent.get(), name, sizeof kTempFolderPrefix - 1)) {
+      ::unlinkat(folder.get(), kPrivateFolderLockName, 0);
+      ::unlinkat(parent.get(), name.c_str(), AT_REMOVEDIR);
+      continue;
     }
     // A sweep may have taken the folder between its making and the lock.
     if (!IsStillNamed(lock.get(), folder.get(), kPrivateFolderLockName) ||
