@@ -209,6 +209,17 @@ TEST_F(TrackMapDbTest, TheLastSavedUserComesBackFromTheCacheOrTheFile) {
   EXPECT_EQ(cached.token.Str(), u"second token") << "after a save the cache answers";
 }
 
+TEST_F(TrackMapDbTest, AStoredTokenThatHoldsAZeroIsNoToken) {
+  UserInfoRecord user;
+  user.uid = 42, user.token = std::u16string(u"tok\0en", 6), user.email = u"a@b.example";
+  ASSERT_TRUE(m_users.Save(user));
+  UserInfoDb later;
+  ASSERT_TRUE(later.Create(m_dir.WFile("Documents/Pelmora")));
+  UserInfoRecord read;
+  later.GetLastUser(read);
+  EXPECT_EQ(std::make_tuple(read.uid, read.token.Str(), read.email.Str()), std::make_tuple(42, u"", user.email.Str()));
+}
+
 TEST_F(TrackMapDbTest, OfUsersSavedWithinOneSecondTheLastSavedComesBackFromTheFile) {
   // The time text has whole seconds: these saves share it (or are ordered by it).
   for (const int32_t uid : {1, 2, 1, 3, 2}) {
