@@ -11,7 +11,8 @@ CString ReleaseNotes(const std::u16string& userData, LANGID lang) {
   const char16_t* tag = UiLanguageTag(lang);
   CString line;
   bool found = false;
-  while (!found && file.ReadString(line)) found = line.Compare(tag) == 0;
+  // The whole line is compared: a line that holds a zero after the tag is not the tag.
+  while (!found && file.ReadString(line)) found = line.Str() == tag;
   while (found && file.ReadString(line) && line.Find(u"INFOEND") < 0) {
     notes += line;
     notes += u"\n";

@@ -119,7 +119,10 @@ std::u16string TrackMapDb::UserData() {
 
 bool TrackMapDb::FetchBeacon(const std::u16string& userData, const TrackListItem& row) {
   const std::u16string target = BeaconFilePath(userData, row.Label.Str());
-  if (target.empty() || !EnsureFolder(BeaconFolder(userData), FolderParents::kCreate)) return false;
+  // The download takes the address up to its first zero: one that goes on
+  // after a zero is not the address the service gave.
+  if (target.empty() || row.BCNXFile.Find(u'\0') >= 0 || !EnsureFolder(BeaconFolder(userData), FolderParents::kCreate))
+    return false;
   DownloadRules rules;
   rules.timeLimitSeconds = kBeaconTimeLimitSeconds;
   rules.accept = &IsWholeBeaconFile;

@@ -41,8 +41,9 @@ class TrackMapDb {
   // Fetches the beacon file of each row to <userdata>/TransferDb/bcnx/<Label>.bcnx.
   // Only a whole beacon file (IsWholeBeaconFile) replaces the previous one; a
   // failed, overlong or refused transfer keeps it. A Label that is not a
-  // plain name (see IsPlainDataName) or an address other than http:// or
-  // https:// is skipped. Returns how many files were fetched.
+  // plain name (see IsPlainDataName), or an address other than http:// or
+  // https:// or that holds U+0000, is skipped. Returns how many files were
+  // fetched.
   int32_t DownloadBeacons(const TrackListItem* rows, int32_t n);
   // The stored map of that name with the largest mapId; mapId 0 and empty
   // texts when there is none. BCNXFile stays empty.

@@ -41,6 +41,10 @@ void UserInfoDb::GetLastUser(UserInfoRecord& out) {
       m_cache.uid = select.Int(0);
       m_cache.gender = select.Int(1);
       m_cache.token = select.Text(2);
+      // The request fields end the token at its first zero: a token that
+      // holds one would go out as another. It is no token; the user logs in
+      // again.
+      if (m_cache.token.Find(u'\0') >= 0) m_cache.token.Empty();
       m_cache.email = select.Text(3);
       m_cache.name = select.Text(4);
       m_cache.country = select.Text(5);

@@ -27,7 +27,8 @@ class UserInfoDb : public ApiUserStore {
   const std::u16string& Path() const { return m_path; }
 
   // The last saved user: read from the file while the cache holds nobody,
-  // else the cache. Nobody stored gives uid 0 and empty texts.
+  // else the cache. Nobody stored gives uid 0 and empty texts. A stored token
+  // that holds U+0000 reads as empty, as no token stored.
   void GetLastUser(UserInfoRecord& out) override;
   // Caches the record and stores it (a row per uid) with the UTC time of the
   // save, "%Y/%m/%d %H:%M:%S", which orders the users; of the users saved

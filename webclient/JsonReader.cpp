@@ -59,9 +59,10 @@ bool IsNumberChar(char16_t c) {
 }
 
 // Run tests for RunAhead: a character inside a quoted text that needs no
-// second look (no closing quote, no escape, no terminating 0), and a number
-// character.
-bool IsPlainQuotedChar(char16_t c, char16_t quote) { return c != quote && c != u'\\' && c != 0; }
+// second look (no closing quote, no escape), and a number character. A raw
+// U+0000 is a character of the text like any other: the text's length, not
+// a zero, tells where it ends.
+bool IsPlainQuotedChar(char16_t c, char16_t quote) { return c != quote && c != u'\\'; }
 bool IsNumberRunChar(char16_t c, char16_t) { return IsNumberChar(c); }
 
 int HexValue(char16_t c) {
@@ -387,8 +388,8 @@ void JsonReader_C::ParseString(CJsonValue* value) {
     // line feeds and the end.
     if (int64_t n = RunAhead(IsPlainQuotedChar, u'"')) text.append(TakeRun(n), static_cast<size_t>(n));
     Advance(false, true, false);
-    if (m_end) break;
-    if (!m_escaped && (m_cur == u'"' || m_cur == 0)) break;
+    if (AtEnd()) break;
+    if (!m_escaped && m_cur == u'"') break;
     text.push_back(m_cur);
   }
   Advance(true, true, true);
@@ -497,7 +498,7 @@ std::u16string JsonReader_C::ReadName() {
     for (;;) {
       if (int64_t n = RunAhead(IsPlainQuotedChar, quote)) name.append(TakeRun(n), static_cast<size_t>(n));
       Advance(false, true, false);
-      if (m_end || (!m_escaped && m_cur == 0)) return name;
+      if (AtEnd()) return name;
       if (!m_escaped && m_cur == quote) break;
       name.push_back(m_cur);
     }
@@ -506,7 +507,7 @@ std::u16string JsonReader_C::ReadName() {
   }
   if (!m_allowUnquoted) AddError(JSON_ERR_UNQUOTED_NAME);
   for (;;) {
-    if (m_end || (!m_escaped && m_cur == 0)) return name;
+    if (AtEnd()) return name;
     if (m_cur == u':') return name;
     if (IsSpaceW(m_cur)) {
       Advance(true, true, true);

@@ -4,6 +4,8 @@
 // goes on. Containers nested deeper than kMaxDepth are refused: the parse
 // then yields an empty value. A byte-order mark that opens the text is
 // skipped; an integer beyond the signed 64-bit range is read as a double.
+// A U+0000 inside a text or a member name, escaped or raw, is a character of
+// it: the given length, not a zero, ends the input.
 #pragma once
 
 #include <cstdint>
@@ -64,6 +66,9 @@ class JsonReader_C {
 
   // Source
   char16_t NextChar();
+  // Whether the reading has reached the end of the text: the end itself
+  // reads as 0, as does a U+0000 inside it, which is a character.
+  bool AtEnd() const { return m_end || m_pos >= m_length; }
   char16_t BackUp(int32_t n);
   void ReadRaw();
   void AddError(int32_t code);

@@ -124,6 +124,9 @@ int NamedJsonFile_C::Replay(const char16_t* path) {
     size_t open = line.find(u'(');
     if (open == std::u16string_view::npos || open + 1 >= line.size()) continue;
     const std::u16string name(line.substr(0, open));
+    // The handlers are found by a zero-terminated name: one that holds a
+    // U+0000 would be taken for its first part, another handler's name.
+    if (name.find(u'\0') != std::u16string::npos) continue;
     const std::u16string_view valueText = line.substr(open + 1);
     JsonReader_C reader;
     std::unique_ptr<CJsonValue> value(reader.Parse(valueText.data(), static_cast<int32_t>(valueText.size())));

@@ -51,7 +51,8 @@ class NamedJsonFile_C {
   bool Dispatch(const char16_t* name, CJsonValue* value);
 
   // Replays a file: the number of lines dispatched to a handler, or -1 when
-  // the file cannot be opened or memory runs out.
+  // the file cannot be opened or memory runs out. A line whose name holds a
+  // U+0000 is skipped.
   int Load(const char16_t* path);
 
   // Appends name(value); to the output file when it is open.

@@ -51,7 +51,10 @@ std::string DocumentsFromUserDirs(const std::string& home) {
     if (end <= start + key.size() - 1) continue;
     std::string value = line.substr(start + key.size(), end - start - key.size());
     if (value.rfind("$HOME", 0) == 0 && (value.size() == 5 || value[5] == '/')) value = home + value.substr(5);
-    if (!value.empty() && value[0] == '/') found = value;  // the last assignment wins, as in the shell
+    // A zero byte would end the path at every call that takes it: such a
+    // value names no folder and is passed over, as a relative one is.
+    if (!value.empty() && value[0] == '/' && value.find('\0') == std::string::npos)
+      found = value;  // the last assignment wins, as in the shell
   }
   return WithoutTrailingSlash(found);
 }

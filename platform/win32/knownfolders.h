@@ -8,7 +8,8 @@
 // $HOME, else the home folder of the user's account; empty when neither is known.
 std::u16string GetHomeFolderPath();
 // The XDG documents folder: XDG_DOCUMENTS_DIR from <settings>/user-dirs.dirs
-// ("$HOME/..." or an absolute path; other forms are ignored), else the same
+// ("$HOME/..." or an absolute path, without a zero byte; other forms are
+// ignored), else the same
 // variable from the environment when absolute, else $HOME/Documents. The
 // folder is not created.
 std::u16string GetDocumentsFolderPath();

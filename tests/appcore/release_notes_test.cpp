@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "appcore/ReleaseNotes.h"
 #include "platform/win32/langids.h"
@@ -12,15 +13,17 @@
 namespace {
 
 TEST(ReleaseNotes, AreTheBlockOfTheLanguagesTagUpToItsEndMark) {
+  using namespace std::string_literals;
   TempDir dir;
   const std::u16string userData = dir.WFile("userdata");
   EXPECT_EQ(ReleaseNotes(userData, 1033).Str(), u"");  // no description
   std::filesystem::create_directories(dir.File("userdata/TransferDb"));
-  // Only a line that is the tag itself opens a block; a line that holds
-  // INFOEND anywhere, or the end of the file, closes it.
-  const std::string description =
-      "version\n101\nEN notes\nnot a block\nEN\nLap list.\n\nINFOEND\n"
-      "ZH_TW\n\xE6\x9B\xB4\xE5\xBF\xAB\n-- INFOEND --\nDE\nBis zum Ende.\n";
+  // Only a line that is the tag itself opens a block (not one that goes on
+  // after a zero); a line that holds INFOEND anywhere, or the end of the
+  // file, closes it.
+  const std::string description = "version\n101\nEN notes\nnot a block\nEN\nLap list.\n\nINFOEND\n" +
+                                  "JA\0 hidden\nnot a block\n"s +
+                                  "ZH_TW\n\xE6\x9B\xB4\xE5\xBF\xAB\n-- INFOEND --\nDE\nBis zum Ende.\n";
   const struct {
     LANGID lang;
     const char16_t* notes;

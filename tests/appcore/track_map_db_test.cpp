@@ -90,17 +90,21 @@ TEST_F(TrackMapDbTest, TheMergeFollowsTheServiceListAndFetchesOnlyWhatIsNewChang
   TrackListItem evil = Publish(4, u"../../escape", 100, 10);
   TrackListItem ftp = Publish(5, u"Motegi", 100, 10);
   ftp.BCNXFile = u"file:///etc/passwd";
+  TrackListItem zero = Publish(7, u"Tsukuba", 100, 10);  // an address that goes on after a zero
+  zero.BCNXFile = CString(zero.BCNXFile.Str() + std::u16string(1, u'\0') + u"/other");
   TrackListItem unfilled;  // an item the list reply did not fill
-  std::vector<TrackListItem> first = {fuji, suzuka, okayama, evil, ftp, unfilled};
+  std::vector<TrackListItem> first = {fuji, suzuka, okayama, evil, ftp, zero, unfilled};
   ASSERT_TRUE(m_maps.Update(first.data(), static_cast<int32_t>(first.size())));
   EXPECT_EQ(Rows(), (SqlRows{{"1", "O", "Fuji", "100"},
                              {"2", "O", "Suzuka 鈴鹿", "100"},
                              {"3", "O", "Okayama", "100"},
                              {"4", "O", "../../escape", "100"},
-                             {"5", "O", "Motegi", "100"}}));
+                             {"5", "O", "Motegi", "100"},
+                             {"7", "O", "Tsukuba", "100"}}));
   EXPECT_EQ(Fetched(), (std::set<std::string>{"/bcnx/1.bcnx", "/bcnx/2.bcnx", "/bcnx/3.bcnx"}));
   EXPECT_TRUE(std::filesystem::exists(BeaconFile("Suzuka 鈴鹿.bcnx")));
   EXPECT_FALSE(std::filesystem::exists(BeaconFile("Motegi.bcnx")));
+  EXPECT_FALSE(std::filesystem::exists(BeaconFile("Tsukuba.bcnx")));
   EXPECT_FALSE(std::filesystem::exists(m_dir.File("Documents/escape.bcnx")));
 
   // The next list: Fuji changed, Suzuka unchanged but its file lost, Okayama
@@ -116,7 +120,8 @@ TEST_F(TrackMapDbTest, TheMergeFollowsTheServiceListAndFetchesOnlyWhatIsNewChang
                              {"3", "O", "Okayama", "100"},
                              {"4", "O", "../../escape", "100"},
                              {"5", "O", "Motegi", "100"},
-                             {"6", "O", "Sepang", "50"}}));
+                             {"6", "O", "Sepang", "50"},
+                             {"7", "O", "Tsukuba", "100"}}));
   EXPECT_EQ(Fetched(), (std::set<std::string>{"/bcnx/1.bcnx", "/bcnx/2.bcnx", "/bcnx/6.bcnx"}));
   StandinBeacon changed;
   changed.width = 20;
@@ -207,6 +212,17 @@ TEST_F(TrackMapDbTest, TheLastSavedUserComesBackFromTheCacheOrTheFile) {
   UserInfoRecord cached;
   m_users.GetLastUser(cached);
   EXPECT_EQ(cached.token.Str(), u"second token") << "after a save the cache answers";
+}
+
+TEST_F(TrackMapDbTest, AStoredTokenThatHoldsAZeroIsNoToken) {
+  UserInfoRecord user;
+  user.uid = 42, user.token = std::u16string(u"tok\0en", 6), user.email = u"a@b.example";
+  ASSERT_TRUE(m_users.Save(user));
+  UserInfoDb later;
+  ASSERT_TRUE(later.Create(m_dir.WFile("Documents/Pelmora")));
+  UserInfoRecord read;
+  later.GetLastUser(read);
+  EXPECT_EQ(std::make_tuple(read.uid, read.token.Str(), read.email.Str()), std::make_tuple(42, u"", user.email.Str()));
 }
 
 TEST_F(TrackMapDbTest, OfUsersSavedWithinOneSecondTheLastSavedComesBackFromTheFile) {

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/utf.h"
@@ -325,14 +326,16 @@ TEST(StandinSetupFile, ReadsAccountsAndTracksAndRefusesAMalformedEntry) {
   TempDir dir;
   const std::string beacons = MakeBeaconFile({StandinBeacon{0, "Start/Finish", 35.1, 139.2, 90.0f, 40, 0}});
   ASSERT_TRUE(WriteBytes(dir.File("ring.bcnx"), beacons));
+  using namespace std::string_view_literals;
   const struct {
-    const char* text;
+    std::string_view text;
     bool ok;
   } cases[] = {
       {"# a comment\n\naccount demo@example.org:pw:Demo Driver\r\ntrack 5:Ring:Circuit:7:ring.bcnx\n", true},
-      {"account demo@example.org\n", false},             // no password
-      {"track x:Ring\n", false},                         // no map id
-      {"track 5:Ring:Circuit:7:missing.bcnx\n", false},  // no such beacon file
+      {"account demo@example.org\n", false},                  // no password
+      {"track x:Ring\n", false},                              // no map id
+      {"track 5:Ring:Circuit:7:missing.bcnx\n", false},       // no such beacon file
+      {"track 5:Ring:Circuit:7:ring.bcnx\0.old\n"sv, false},  // a zero in the file name
       {"server 127.0.0.1\n", false},
   };
   for (const auto& c : cases) {

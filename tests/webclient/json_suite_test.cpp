@@ -201,6 +201,8 @@ const std::map<std::string, const char*>& AcceptedByDesign() {
       {"n_string_invalid_backslash_esc.json", kUnknownEscape},
       {"n_string_invalid_utf8_after_escape.json", kUnknownEscape},
       {"n_string_single_doublequote.json", kUnclosedText},
+      {"n_string_backslash_00.json", kUnknownEscape},
+      {"n_string_unescaped_ctrl_char.json", kControlCharacter},
       {"n_string_unescaped_newline.json", kControlCharacter},
       {"n_string_unescaped_tab.json", kControlCharacter},
       {"n_string_unicode_CapitalU.json", kUnknownEscape},

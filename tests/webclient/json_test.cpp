@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/utf.h"
@@ -27,10 +28,10 @@ struct Parsed {
   }
 };
 
-Parsed ParseText(const std::string& utf8) {
+Parsed ParseText(std::string_view utf8) {
   JsonReader_C reader;
   Parsed p;
-  p.value.reset(reader.ParseNarrow(utf8.c_str()));
+  p.value.reset(reader.Parse(utf8.data(), static_cast<int32_t>(utf8.size())));
   p.errors = reader.GetErrors();
   return p;
 }
@@ -456,9 +457,10 @@ TEST(JsonReader, StringsAndEscapes) {
   EXPECT_EQ(std::u16string(p.value->GetString()), u"\u5927\u962a \xD83D\xDE00");
 }
 
-TEST(JsonReader, EscapedNulIsKeptInTextsAndNames) {
+TEST(JsonReader, NulIsKeptInTextsAndNamesEscapedOrRaw) {
+  using namespace std::string_view_literals;
   const struct {
-    const char* json;
+    std::string_view json;
     const char* written;  // the value as the writer gives it back
   } cases[] = {
       {R"("a\u0000b")", R"("a\u0000b")"},
@@ -466,6 +468,9 @@ TEST(JsonReader, EscapedNulIsKeptInTextsAndNames) {
       {R"(["\u0000", "x\u0000"])", R"( [ "\u0000" , "x\u0000" ] )"},
       {R"({"foo\u0000bar": 42})", R"( { "foo\u0000bar" : 42 } )"},
       {R"({'\u0000': 1, q\u0000r: 2})", R"( { "\u0000" : 1 , "q\u0000r" : 2 } )"},
+      {"\"a\0b\""sv, R"("a\u0000b")"},
+      {"[\"\0\", \"x\0\"]"sv, R"( [ "\u0000" , "x\u0000" ] )"},
+      {"{\"a\0b\": 1, 'c\0': 2, d\0e: 3}"sv, R"( { "a\u0000b" : 1 , "c\u0000" : 2 , "d\u0000e" : 3 } )"},
   };
   for (const auto& c : cases) {
     Parsed p = ParseText(c.json);
@@ -477,6 +482,10 @@ TEST(JsonReader, EscapedNulIsKeptInTextsAndNames) {
   auto member = p.value->GetObject()->find(std::u16string(u"foo\0bar", 7));
   ASSERT_NE(member, p.value->GetObject()->end());
   EXPECT_EQ(member->second->Stringify(u"", false), std::u16string(1, u'\0'));
+  // A raw U+0000 closes no text: the member after it is not taken for one.
+  Parsed cut = ParseText("{\"x\": \"a\0, \"y\": \"z\"}"sv);
+  EXPECT_FALSE(cut.errors.empty());
+  EXPECT_EQ(cut.value->GetObject()->count(u"y"), 0u);
 }
 
 TEST(JsonReader, ErrorTextListsEachError) {

@@ -37,10 +37,10 @@ TEST(NamedJsonFile, WritesLinesAndReplaysThemToTheirHandlers) {
   EXPECT_EQ(ReadByteVector(dir.File("plain.txt")), Utf16LeBytes(u"plain text\r\n", true));
 
   // Lines that cannot be replayed are skipped: no parenthesis, nothing after
-  // it, an unknown name, a line that is too long.
+  // it, an unknown name, a name that holds U+0000, a line that is too long.
   std::vector<uint8_t> bytes = ReadByteVector(dir.File("calls.txt"));
   const std::vector<uint8_t> bad =
-      Utf16LeBytes(u"no parenthesis\r\nlap(\r\nunknown(1);\r\nnote(\"" +
+      Utf16LeBytes(u"no parenthesis\r\nlap(\r\nunknown(1);\r\n" + std::u16string(u"lap\0x(1);\r\n", 11) + u"note(\"" +
                        std::u16string(NamedJsonFile_C::kMaxLine, u'x') + u"\");\r\nnote([1,2]);",
                    false);
   bytes.insert(bytes.end(), bad.begin(), bad.end());

@@ -50,7 +50,10 @@ bool ParseStandinTrack(const std::string& spec, const std::string& folder, Stand
   out.map.type = f.size() > 2 ? f[2] : "Circuit";
   out.map.uDate = 1;
   if (!ParseInt(f[0], out.map.mapId) || (f.size() > 3 && !ParseInt(f[3], out.map.uDate))) return false;
-  if (f.size() > 4) return ReadWhole(std::filesystem::path(folder) / f[4], out.beaconFile);
+  // The file is opened by a zero-terminated name: a name that holds a zero
+  // would open another file.
+  if (f.size() > 4)
+    return f[4].find('\0') == std::string::npos && ReadWhole(std::filesystem::path(folder) / f[4], out.beaconFile);
   out.beaconFile = MakeBeaconFile({StandinBeacon{0, "Start/Finish", 0.0, 0.0, 0.0f, 20, 0}});
   return true;
 }

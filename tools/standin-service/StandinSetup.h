@@ -27,7 +27,8 @@ struct StandinSetup {
 bool ParseStandinAccount(const std::string& spec, StandinAccount& out);
 // "ID:LABEL[:TYPE[:UDATE[:BEACONFILE]]]": type "Circuit" and update date 1
 // by default; a relative beacon file is read from `folder`. False when the
-// spec is malformed or its beacon file cannot be read.
+// spec is malformed (also a beacon file name that holds a zero byte) or its
+// beacon file cannot be read.
 bool ParseStandinTrack(const std::string& spec, const std::string& folder, StandinSetupTrack& out);
 
 // Appends the entries of a setup file; false, with the line that failed in
