@@ -119,8 +119,9 @@ CString CRegEntry::GetString() {
     case REG_BINARY: {
       // The bytes fill a buffer of the text limit, which keeps its final zero.
       const size_t bytes = std::min(m_binary.size(), static_cast<size_t>(2 * (kRegEntryTextLimit - 1)));
-      std::u16string text = UnitsOf(m_binary.data(), bytes + (bytes % 2));
-      if (bytes % 2) text.back() = static_cast<char16_t>(m_binary[bytes - 1]);
+      // An odd last byte is a character of its own.
+      std::u16string text = UnitsOf(m_binary.data(), bytes);
+      if (bytes % 2) text.push_back(static_cast<char16_t>(m_binary[bytes - 1]));
       text.resize(std::min(text.size(), text.find(u'\0')));
       return CString(std::move(text));
     }

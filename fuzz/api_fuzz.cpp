@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+#include "fuzz/fuzz_file.h"
 #include "platform/win32/utf.h"
 #include "tests/common/api_host.h"
 #include "tools/standin-service/StandinService.h"
@@ -54,9 +55,7 @@ std::u16string Workspace() { return Utf8ToUtf16(g_folder + "/workspace"); }
 
 struct Service {
   Service() {
-    const char* dir = std::getenv("PM_FUZZ_TMP");
-    if (!dir || !*dir) dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    g_folder = std::string(dir) + "/pm_fuzz_api_" + std::to_string(getpid());
+    g_folder = FuzzTempFolder() + "/pm_fuzz_api_" + std::to_string(getpid());
     std::filesystem::create_directories(g_folder + "/workspace/TransferDb");
     for (const char* name : {"/sess_7.db", "/sana_7.db"}) {
       FILE* f = std::fopen((g_folder + "/workspace/TransferDb" + name).c_str(), "wb");

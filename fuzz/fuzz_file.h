@@ -14,14 +14,21 @@
 #include "platform/win32/filehandle.h"
 #include "platform/win32/utf.h"
 
+// The folder the targets keep their files in: PM_FUZZ_TMP when set, else
+// /dev/shm when it can be written, else /tmp.
+inline std::string FuzzTempFolder() {
+  const char* dir = std::getenv("PM_FUZZ_TMP");
+  if (!dir || !*dir) dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  return dir;
+}
+
 class FuzzFile {
  public:
-  explicit FuzzFile(const char* suffix) {
-    const char* dir = std::getenv("PM_FUZZ_TMP");
-    if (!dir || !*dir) dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    m_path = std::string(dir) + "/pm_fuzz_" + std::to_string(getpid()) + suffix;
-    m_path16 = Utf8ToUtf16(m_path);
-  }
+  // A file of this process in FuzzTempFolder(), its name ending in suffix.
+  explicit FuzzFile(const char* suffix)
+      : FuzzFile(FuzzTempFolder() + "/pm_fuzz_" + std::to_string(getpid()) + suffix) {}
+  // The file at a native path whose folder exists.
+  explicit FuzzFile(const std::string& path) : m_path(path), m_path16(Utf8ToUtf16(path)) {}
   ~FuzzFile() { std::remove(m_path.c_str()); }
   FuzzFile(const FuzzFile&) = delete;
   FuzzFile& operator=(const FuzzFile&) = delete;

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 
 #include "datafiles/DataFiles.h"
 #include "icbase/src/icutil/paths.h"
@@ -41,7 +43,13 @@ CString WithoutTrailingSeparators(const CString& path) {
 // JoinFolder for the manager's paths.
 CString Join(const CString& folder, const char16_t* name) { return CString(JoinFolder(folder.Str(), name).c_str()); }
 
-int32_t ScaleDragValue(double x) { return static_cast<int32_t>(std::trunc(x * 10000.0 + std::copysign(1e-3, x))); }
+// None for a value that is not a number or scales beyond 32 bits: a drag
+// type or a run with such a value matches nothing.
+std::optional<int32_t> ScaleDragValue(double x) {
+  const double scaled = std::trunc(x * 10000.0 + std::copysign(1e-3, x));
+  if (!(scaled >= INT32_MIN && scaled <= INT32_MAX)) return std::nullopt;
+  return static_cast<int32_t>(scaled);
+}
 
 double Normalised(int32_t kind, float value, int32_t imperial) {
   const double v = value;
@@ -377,7 +385,8 @@ void CSportProjMgr::ResetDragTypes() {
 }
 
 const CSportProjMgr::DragType* CSportProjMgr::FindDragType(int kind, int& index, double start, double end) const {
-  const int32_t s = ScaleDragValue(start), e = ScaleDragValue(end);
+  const std::optional<int32_t> s = ScaleDragValue(start), e = ScaleDragValue(end);
+  if (!s || !e) return nullptr;
   std::lock_guard<std::mutex> guard(m_dragLock);
   for (size_t i = 0; i < m_dragTypes.size(); ++i) {
     const DragType& t = m_dragTypes[i];

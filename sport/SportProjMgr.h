@@ -143,7 +143,8 @@ class CSportProjMgr {
   // and end: x 10000, toward zero, after a nudge of 0.001 away from zero so
   // that a value printed with six decimals ("0.700000") and one computed in
   // single precision (0.69999998) both give 7000. Its position through
-  // index. Null, index unchanged, when none.
+  // index. Null, index unchanged, when none. A value that is not a number
+  // or scales beyond 32 bits, asked for or configured, matches nothing.
   const DragType* FindDragType(int kind, int& index, double start, double end) const;
 
   // The point database <database folder>/<trackFile>/ of a track, opened

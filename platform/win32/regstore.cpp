@@ -186,8 +186,8 @@ bool ParseValue(const std::string& line, RegStoreValue& v) {
   size_t pos = 0;
   if (line[0] == '@')
     pos = 1;
-  else if (!ReadQuoted(line, pos, v.name) || v.name.empty())
-    return false;
+  else if (!ReadQuoted(line, pos, v.name) || v.name.empty() || v.name.find(u'\0') != std::u16string::npos)
+    return false;  // the calls name a value by a zero-terminated text
   if (pos >= line.size() || line[pos++] != '=') return false;
   const size_t colon = line.find(':', pos);
   if (colon == std::string::npos) return false;
@@ -195,13 +195,16 @@ bool ParseValue(const std::string& line, RegStoreValue& v) {
   if (kind == "sz" || kind == "multi_sz") {
     v.type = kind == "sz" ? kRegSz : kRegMultiSz;
     size_t p = colon + 1;
-    do {
+    for (;;) {
       std::u16string s;
       if (!ReadQuoted(line, p, s) || (v.type == kRegMultiSz && s.empty())) return false;
       AppendUnits(v.data, s);
       v.data.push_back(0);
       v.data.push_back(0);
-    } while (v.type == kRegMultiSz && p < line.size() && line[p++] == ',');
+      // Only a comma leads to another string; anything else ends the line unread.
+      if (v.type != kRegMultiSz || p >= line.size() || line[p] != ',') break;
+      ++p;
+    }
     if (p != line.size()) return false;
     if (v.type == kRegMultiSz) v.data.insert(v.data.end(), {0, 0});
     return true;

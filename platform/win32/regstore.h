@@ -16,7 +16,8 @@
 //   "Name"=hex:01,ff                        REG_BINARY
 //   "Name"=hex(N):..                        any type, or data that does not fit the forms above
 // "@" names the unnamed value. In quoted text '\\', '\"' and '\uXXXX' (control
-// characters and unpaired surrogates) are escaped; the rest is UTF-8.
+// characters and unpaired surrogates) are escaped; the rest is UTF-8. A value
+// name holds no zero, since the calls name values by zero-terminated texts.
 // Key and value names compare without regard to ASCII case, as in the registry.
 #pragma once
 

@@ -43,6 +43,12 @@ TEST_F(RegistrySettingsTest, DisplayLanguageReadsFromTextOrNumber) {
       {"text", [](CRegEntry& e) { e.SetString(u"1041"); }, 1041},
       {"not a number", [](CRegEntry& e) { e.SetString(u"abc"); }, 0},
       {"multi", [](CRegEntry& e) { e.SetMultiString({u"1031"}); }, 0},
+      // An odd last byte is a character of its own: "103" and then "1".
+      {"odd byte count",
+       [](CRegEntry& e) {
+         e.SetBinary({'1', 0, '0', 0, '3', 0, '1'});
+       },
+       1031},
   };
   for (const auto& c : cases) {
     Write([&](CRegistry& reg) { c.store(reg[u"DisplayLanguage"]); });

@@ -44,6 +44,19 @@ class RegStoreTest : public ::testing::Test {
     return ok;
   }
   static std::vector<uint8_t> Text(const std::u16string& s) { return Utf16LeBytes(s + u'\0', false); }
+  // The names of the key's values, in stored order.
+  static std::vector<std::u16string> Names() {
+    std::vector<std::u16string> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    char16_t name[64];
+    DWORD length = 64;
+    for (DWORD i = 0; RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = 64)
+      names.emplace_back(name, length);
+    RegCloseKey(key);
+    return names;
+  }
 
   // Runs fn in a child process and returns its exit status.
   template <typename Fn>
@@ -168,14 +181,15 @@ TEST_F(RegStoreTest, ACrashBeforeTheRenameLeavesTheOldStoreWhole) {
 // other value and are written back as they stood.
 TEST_F(RegStoreTest, UnreadableLinesAreKeptAsTheyStoodAndBlockNoWrite) {
   ASSERT_EQ(Set(u"Good", REG_SZ, Text(u"1")), ERROR_SUCCESS);
-  const std::vector<std::string> bad = {"\"Bad\"=sz:unquoted", "[Broken\\\\Key]", "\"Lost\"=dword:00000001"};
-  std::string text = ReadBytes(RegStorePath()) + bad[0] + "\n\"After\"=dword:00000002\n";
-  ASSERT_TRUE(WriteBytes(RegStorePath(), text + bad[1] + "\n" + bad[2] + "\n"));
+  // Under the readable key: text unquoted, something after the last string,
+  // a name that no call can give (it holds a zero); then a broken key.
+  const std::vector<std::string> bad = {"\"Bad\"=sz:unquoted", "\"Tail\"=multi_sz:\"one\"x",
+                                        "\"Zero\\u0000Name\"=sz:\"x\"", "[Broken\\\\Key]", "\"Lost\"=dword:00000001"};
+  std::string text = ReadBytes(RegStorePath()) + bad[0] + "\n" + bad[1] + "\n" + bad[2] + "\n";
+  text += "\"After\"=dword:00000002\n" + bad[3] + "\n" + bad[4] + "\n";
+  ASSERT_TRUE(WriteBytes(RegStorePath(), text));
   ASSERT_EQ(Set(u"New", REG_SZ, Text(u"2")), ERROR_SUCCESS);
-  DWORD type;
-  std::vector<uint8_t> data;
-  for (const char16_t* name : {u"Good", u"After", u"New"}) EXPECT_TRUE(Get(name, type, data)) << Utf16ToUtf8(name);
-  EXPECT_FALSE(Get(u"Lost", type, data));
+  EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Good", u"After", u"New"}));
   text = ReadBytes(RegStorePath());
   for (const std::string& line : bad) EXPECT_NE(text.find(line + "\n"), std::string::npos) << text;
   // Written again, the kept lines stay where the reading puts them.

@@ -1,9 +1,11 @@
 // The sport project manager on generated workspaces: the database folder,
 // the workspace lock against another process, and what a load brings in.
 #include <cerrno>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <map>
 #include <sstream>
 
@@ -336,6 +338,9 @@ TEST(DragTypes, FindMatchesToFourDecimalsWhateverTheUnitOrPrecision) {
   mgr->AddDragType(0, 0.0f, 0.25f, 1);     // 4: quarter mile
   mgr->AddDragType(2, 0.0f, 0.40001f, 0);  // 5: seconds, as configured
   mgr->AddDragType(2, 0.0f, 0.40009f, 0);  // 6: the same to four decimals
+  // Values from a damaged settings file: 7: not a number, 8: beyond the scale.
+  mgr->AddDragType(1, 0.0f, std::numeric_limits<float>::quiet_NaN(), 0);
+  mgr->AddDragType(2, 0.0f, 1e30f, 0);
   mgr->DragTypesLoaded();
   mgr->WaitForDragTypes();
   const struct {
@@ -345,6 +350,7 @@ TEST(DragTypes, FindMatchesToFourDecimalsWhateverTheUnitOrPrecision) {
   } cases[] = {
       {0, 0.0, 0.700000, 0},        {0, 0.0, 0.7f, 0},    {0, 0.0, 0.06, 1},    {0, 0.0, 0.9, 2},  {1, 0.0, 100.0, 3},
       {0, 0.0, 0.25 / 0.621371, 4}, {2, 0.0, 0.40001, 5}, {2, 0.0, 0.40009, 5}, {1, 0.0, 0.7, -1}, {0, 0.0, 0.71, -1},
+      {1, 0.0, std::nan(""), -1},   {2, 0.0, 1e30, -1},   {2, 0.0, -1e30, -1},
   };
   for (const auto& c : cases) {
     int index = -7;
